@@ -1,0 +1,27 @@
+# One static library per subsystem folder: every .cpp in the folder belongs to it, so adding a type is
+# adding its two files.
+function(mv_add_library name dir)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp"
+       "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h")
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# A Qt Test executable tests/<subsystem>/<name>.cpp registered with CTest under a label
+# (unit, integration or ui).
+function(mv_add_test name)
+  cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "LIBS" ${ARGN})
+  if(NOT ARG_LABEL MATCHES "^(unit|integration|ui)$")
+    message(FATAL_ERROR "test ${name}: LABEL must be unit, integration or ui")
+  endif()
+  add_executable(${name} ${name}.cpp)
+  target_link_libraries(${name} PRIVATE mv_testsupport ${ARG_LIBS})
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
+    ENVIRONMENT "MV_BUILD_DIR=${CMAKE_BINARY_DIR};MV_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()
