@@ -1,0 +1,68 @@
+#include "model/AppPaths.h"
+
+#include "model/FileSystemError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace mv::AppPaths {
+
+namespace {
+
+QString describe(const QString& path, int error)
+{
+    return QStringLiteral("The folder “%1” could not be created: %2.")
+        .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// Makes `path` and the folders above it. Only the last one is made owner-only: the folders above may be
+// shared ones the user chose.
+void makeOwnerOnlyFolder(const QString& path)
+{
+    const QString folder = QDir::cleanPath(path);
+    const std::filesystem::path parent
+        = std::filesystem::path(QFile::encodeName(folder).toStdString()).parent_path();
+    std::error_code error;
+    if (!parent.empty())
+        std::filesystem::create_directories(parent, error);
+    if (error)
+        throw FileSystemError(describe(QFile::decodeName(parent.c_str()), error.value()));
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) == 0)
+        return;
+    const int failure = errno;
+    if (failure == EEXIST && QFileInfo(folder).isDir())
+        return;
+    throw FileSystemError(describe(folder, failure));
+}
+
+} // namespace
+
+QString supportDirectory()
+{
+    const QString overridden = qEnvironmentVariable("MARROWVALE_SUPPORT_DIR");
+    if (!overridden.isEmpty())
+        return overridden;
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty() || QDir::isRelativePath(data))
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return data + QStringLiteral("/Marrowvale");
+}
+
+QString logsDirectory()
+{
+    return supportDirectory() + QStringLiteral("/Logs");
+}
+
+void ensureDirectories()
+{
+    makeOwnerOnlyFolder(supportDirectory());
+    makeOwnerOnlyFolder(logsDirectory());
+}
+
+} // namespace mv::AppPaths
