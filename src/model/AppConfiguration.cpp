@@ -1,0 +1,12 @@
+#include "model/AppConfiguration.h"
+
+namespace mv {
+
+AppConfiguration AppConfiguration::create(const QDateTime& now)
+{
+    AppConfiguration configuration;
+    configuration.updatedAt = now.toUTC();
+    return configuration;
+}
+
+} // namespace mv

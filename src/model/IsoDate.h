@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace mv {
+
+// Dates as stored files write them: ISO 8601 in UTC with whole seconds and "Z" (2026-12-09T08:21:00Z).
+QString isoDateText(const QDateTime& date);
+
+// Reads the stored form, and also fractional seconds and numeric offsets ("+01:00", "-0500") so a
+// hand-edited file still reads. Needs a full date, a time with seconds and a zone; answers UTC.
+std::optional<QDateTime> parseIsoDate(QStringView text);
+
+} // namespace mv
