@@ -1,0 +1,449 @@
+#include "platform/Subprocess.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/eventfd.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace mv {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr std::size_t readChunk = 65536;
+// How long run() waits for the pipes to end once the child has exited; only a grandchild that keeps a
+// pipe open makes it wait this long.
+constexpr std::chrono::milliseconds outputGrace(2000);
+
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd)
+        : m_fd(fd)
+    {
+    }
+    FileDescriptor(FileDescriptor&& other) noexcept
+        : m_fd(std::exchange(other.m_fd, -1))
+    {
+    }
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        reset(std::exchange(other.m_fd, -1));
+        return *this;
+    }
+    ~FileDescriptor() { reset(); }
+
+    int get() const { return m_fd; }
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+struct Pipe {
+    FileDescriptor readEnd;
+    FileDescriptor writeEnd;
+};
+
+std::expected<Pipe, int> makePipe()
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return std::unexpected(errno);
+    return Pipe { FileDescriptor(fds[0]), FileDescriptor(fds[1]) };
+}
+
+QString describe(int error)
+{
+    return QString::fromLocal8Bit(::strerror(error));
+}
+
+int exitStatusFrom(int waitStatus)
+{
+    if (WIFSIGNALED(waitStatus))
+        return 128 + WTERMSIG(waitStatus);
+    return WEXITSTATUS(waitStatus);
+}
+
+bool isReadable(int fd)
+{
+    pollfd entry { fd, POLLIN, 0 };
+    return ::poll(&entry, 1, 0) > 0;
+}
+
+// Owns the spawn attribute objects so that every return path destroys them.
+struct SpawnSetup {
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    SpawnSetup()
+    {
+        posix_spawn_file_actions_init(&actions);
+        posix_spawnattr_init(&attributes);
+    }
+    ~SpawnSetup()
+    {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+    }
+};
+
+// Argument and environment vectors in the form execve wants, kept alive by the byte arrays.
+class CStringList {
+public:
+    void append(const QByteArray& bytes) { m_storage.push_back(bytes); }
+    char** data()
+    {
+        m_pointers.clear();
+        for (QByteArray& bytes : m_storage)
+            m_pointers.push_back(bytes.data());
+        m_pointers.push_back(nullptr);
+        return m_pointers.data();
+    }
+
+private:
+    std::vector<QByteArray> m_storage;
+    std::vector<char*> m_pointers;
+};
+
+} // namespace
+
+struct Subprocess::State {
+    pid_t pid = -1;
+    FileDescriptor pidFd; // readable once the child has exited
+    FileDescriptor wakeFd; // written by terminate() to wake the waiters
+    FileDescriptor stopFd; // written by stopReading() to end the readers
+
+    mutable std::mutex mutex; // guards the fields below; held while signalling, so a reaped pid is never hit
+    bool reaped = false;
+    int exitStatus = 0;
+    std::optional<SteadyClock::time_point> killAt; // cleared once SIGKILL was sent
+    bool terminating = false; // terminate() was called: the wake descriptor has been written
+
+    struct Reader {
+        FileDescriptor fd;
+        std::function<void(QByteArrayView)> onChunk;
+        std::thread thread;
+    };
+    std::vector<Reader> readers;
+    std::mutex readersMutex;
+    std::condition_variable readersDone;
+    std::size_t finishedReaders = 0;
+    bool readersJoined = false;
+
+    bool exitedLocked() const { return reaped || isReadable(pidFd.get()); }
+
+    void readLoop(Reader& reader)
+    {
+        std::vector<char> buffer(readChunk);
+        pollfd fds[2] = { { reader.fd.get(), POLLIN, 0 }, { stopFd.get(), POLLIN, 0 } };
+        for (;;) {
+            if (::poll(fds, 2, -1) < 0) {
+                if (errno == EINTR)
+                    continue;
+                break;
+            }
+            if (fds[1].revents != 0)
+                break;
+            const ssize_t count = ::read(reader.fd.get(), buffer.data(), buffer.size());
+            if (count > 0) {
+                if (reader.onChunk)
+                    reader.onChunk(QByteArrayView(buffer.data(), count));
+            } else if (count == 0 || errno != EINTR) {
+                break;
+            }
+        }
+        std::lock_guard lock(readersMutex);
+        ++finishedReaders;
+        readersDone.notify_all();
+    }
+
+    // Reaps the child once its pidfd says it has exited. Called with `mutex` held.
+    void reapLocked()
+    {
+        int status = 0;
+        if (::waitpid(pid, &status, 0) == pid)
+            exitStatus = exitStatusFrom(status);
+        reaped = true;
+    }
+};
+
+Subprocess::Subprocess(std::unique_ptr<State> state)
+    : d(std::move(state))
+{
+}
+
+std::expected<std::unique_ptr<Subprocess>, QString> Subprocess::start(SubprocessSpec spec)
+{
+    auto state = std::make_unique<State>();
+    SpawnSetup setup;
+
+    posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    std::vector<Pipe> pipes;
+    const auto addPipe = [&](std::function<void(QByteArrayView)> onChunk) -> std::optional<int> {
+        auto pipe = makePipe();
+        if (!pipe)
+            return pipe.error();
+        pipes.push_back(std::move(*pipe));
+        state->readers.push_back({ {}, std::move(onChunk), {} });
+        return std::nullopt;
+    };
+    std::optional<int> pipeError;
+    switch (spec.output) {
+    case SubprocessOutput::separate:
+        pipeError = addPipe(std::move(spec.onStdout));
+        if (!pipeError)
+            pipeError = addPipe(std::move(spec.onStderr));
+        if (!pipeError) {
+            posix_spawn_file_actions_adddup2(&setup.actions, pipes[0].writeEnd.get(), STDOUT_FILENO);
+            posix_spawn_file_actions_adddup2(&setup.actions, pipes[1].writeEnd.get(), STDERR_FILENO);
+        }
+        break;
+    case SubprocessOutput::merged:
+        pipeError = addPipe(std::move(spec.onStdout));
+        if (!pipeError) {
+            posix_spawn_file_actions_adddup2(&setup.actions, pipes[0].writeEnd.get(), STDOUT_FILENO);
+            posix_spawn_file_actions_adddup2(&setup.actions, pipes[0].writeEnd.get(), STDERR_FILENO);
+        }
+        break;
+    case SubprocessOutput::discarded:
+        posix_spawn_file_actions_addopen(&setup.actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&setup.actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        break;
+    }
+    if (pipeError)
+        return std::unexpected(describe(*pipeError));
+    posix_spawn_file_actions_addclosefrom_np(&setup.actions, STDERR_FILENO + 1);
+
+    // A process group of its own, no blocked signals and every disposition back to its default: what this
+    // program ignores (SIGPIPE) must not be ignored by the child.
+    sigset_t signals;
+    sigemptyset(&signals);
+    posix_spawnattr_setsigmask(&setup.attributes, &signals);
+    sigfillset(&signals);
+    sigdelset(&signals, SIGKILL);
+    sigdelset(&signals, SIGSTOP);
+    posix_spawnattr_setsigdefault(&setup.attributes, &signals);
+    posix_spawnattr_setpgroup(&setup.attributes, 0);
+    posix_spawnattr_setflags(
+        &setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    const QByteArray executable = QFile::encodeName(spec.executable);
+    CStringList argv;
+    argv.append(executable);
+    for (const QString& argument : spec.arguments)
+        argv.append(QFile::encodeName(argument));
+    CStringList envp;
+    for (auto it = spec.environment.cbegin(); it != spec.environment.cend(); ++it)
+        envp.append(QFile::encodeName(it.key() + u'=' + it.value()));
+
+    state->wakeFd.reset(::eventfd(0, EFD_CLOEXEC));
+    state->stopFd.reset(::eventfd(0, EFD_CLOEXEC));
+    if (state->wakeFd.get() < 0 || state->stopFd.get() < 0)
+        return std::unexpected(describe(errno));
+
+    const int spawnError = ::posix_spawn(
+        &state->pid, executable.constData(), &setup.actions, &setup.attributes, argv.data(), envp.data());
+    if (spawnError != 0)
+        return std::unexpected(describe(spawnError));
+
+    // Called directly: glibc 2.36's <sys/pidfd.h> lacks C linkage for C++.
+    state->pidFd.reset(static_cast<int>(::syscall(SYS_pidfd_open, state->pid, 0)));
+    if (state->pidFd.get() < 0) {
+        const int error = errno;
+        ::kill(-state->pid, SIGKILL);
+        ::waitpid(state->pid, nullptr, 0);
+        return std::unexpected(describe(error));
+    }
+    if (spec.niceness != 0)
+        ::setpriority(PRIO_PGRP, static_cast<id_t>(state->pid), spec.niceness);
+
+    for (std::size_t i = 0; i < pipes.size(); ++i) {
+        pipes[i].writeEnd.reset();
+        state->readers[i].fd = std::move(pipes[i].readEnd);
+    }
+    State* raw = state.get();
+    for (State::Reader& reader : state->readers)
+        reader.thread = std::thread([raw, &reader] { raw->readLoop(reader); });
+    return std::unique_ptr<Subprocess>(new Subprocess(std::move(state)));
+}
+
+Subprocess::~Subprocess()
+{
+    {
+        std::lock_guard lock(d->mutex);
+        if (!d->reaped) {
+            ::kill(-d->pid, SIGKILL);
+            d->reapLocked();
+        }
+    }
+    stopReading();
+}
+
+pid_t Subprocess::pid() const
+{
+    return d->pid;
+}
+
+bool Subprocess::isRunning() const
+{
+    std::lock_guard lock(d->mutex);
+    return !d->exitedLocked();
+}
+
+bool Subprocess::signal(int signal)
+{
+    std::lock_guard lock(d->mutex);
+    if (d->exitedLocked())
+        return false;
+    return ::kill(-d->pid, signal) == 0;
+}
+
+bool Subprocess::terminate(std::chrono::milliseconds grace)
+{
+    {
+        std::lock_guard lock(d->mutex);
+        if (d->exitedLocked() || ::kill(-d->pid, SIGTERM) != 0)
+            return false;
+        const auto killAt = SteadyClock::now() + grace;
+        d->killAt = d->killAt ? std::min(*d->killAt, killAt) : killAt;
+        d->terminating = true;
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(d->wakeFd.get(), &one, sizeof one);
+    return true;
+}
+
+int Subprocess::wait()
+{
+    return *waitFor(std::chrono::milliseconds::max());
+}
+
+std::optional<int> Subprocess::waitFor(std::chrono::milliseconds timeout)
+{
+    const auto start = SteadyClock::now();
+    const std::optional<SteadyClock::time_point> deadline
+        = timeout == std::chrono::milliseconds::max() ? std::nullopt : std::optional(start + timeout);
+    for (;;) {
+        std::optional<SteadyClock::time_point> wakeAt = deadline;
+        bool watchWake = true;
+        {
+            std::lock_guard lock(d->mutex);
+            if (d->reaped)
+                return d->exitStatus;
+            watchWake = !d->terminating;
+            if (d->killAt) {
+                if (SteadyClock::now() >= *d->killAt) {
+                    ::kill(-d->pid, SIGKILL);
+                    d->killAt.reset();
+                } else {
+                    wakeAt = wakeAt ? std::min(*wakeAt, *d->killAt) : *d->killAt;
+                }
+            }
+        }
+        int pollTimeout = -1;
+        if (wakeAt) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*wakeAt - SteadyClock::now());
+            pollTimeout = static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, INT32_MAX));
+        }
+        // The wake descriptor stays readable once written, so it is only watched until terminate().
+        pollfd fds[2] = { { d->pidFd.get(), POLLIN, 0 }, { d->wakeFd.get(), POLLIN, 0 } };
+        const int ready = ::poll(fds, watchWake ? 2 : 1, pollTimeout);
+        if (ready < 0 && errno != EINTR)
+            return std::nullopt;
+        if (ready > 0 && fds[0].revents != 0) {
+            std::lock_guard lock(d->mutex);
+            if (!d->reaped)
+                d->reapLocked();
+            return d->exitStatus;
+        }
+        if (ready == 0 && deadline && SteadyClock::now() >= *deadline)
+            return std::nullopt;
+    }
+}
+
+bool Subprocess::waitForOutputEnd(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(d->readersMutex);
+    return d->readersDone.wait_for(lock, timeout, [this] { return d->finishedReaders == d->readers.size(); });
+}
+
+void Subprocess::stopReading()
+{
+    {
+        std::lock_guard lock(d->readersMutex);
+        if (d->readersJoined)
+            return;
+        d->readersJoined = true;
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(d->stopFd.get(), &one, sizeof one);
+    for (State::Reader& reader : d->readers) {
+        if (reader.thread.joinable())
+            reader.thread.join();
+        reader.fd.reset();
+    }
+}
+
+std::expected<SubprocessResult, QString> Subprocess::run(SubprocessSpec spec,
+    std::chrono::milliseconds timeout, qsizetype captureLimit, std::chrono::milliseconds termGrace)
+{
+    // Each capture is written by its own reader thread and read only after the readers have stopped.
+    struct Capture {
+        QByteArray bytes;
+        bool truncated = false;
+        void add(QByteArrayView chunk, qsizetype limit)
+        {
+            const qsizetype room = limit - bytes.size();
+            if (chunk.size() > room)
+                truncated = true;
+            bytes.append(chunk.first(std::min(room, chunk.size())));
+        }
+    };
+    Capture output;
+    Capture errorOutput;
+    spec.onStdout = [&](QByteArrayView chunk) { output.add(chunk, captureLimit); };
+    spec.onStderr = [&](QByteArrayView chunk) { errorOutput.add(chunk, captureLimit); };
+
+    auto started = start(std::move(spec));
+    if (!started)
+        return std::unexpected(started.error());
+    Subprocess& process = **started;
+
+    SubprocessResult result;
+    std::optional<int> status = process.waitFor(timeout);
+    if (!status) {
+        result.timedOut = true;
+        process.terminate(termGrace);
+        status = process.wait();
+    }
+    process.waitForOutputEnd(outputGrace);
+    process.stopReading();
+
+    result.exitStatus = *status;
+    result.output = std::move(output.bytes);
+    result.errorOutput = std::move(errorOutput.bytes);
+    result.outputTruncated = output.truncated || errorOutput.truncated;
+    return result;
+}
+
+} // namespace mv
