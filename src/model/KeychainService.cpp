@@ -1,0 +1,97 @@
+#include "model/KeychainService.h"
+
+#include "platform/SecretStore.h"
+
+#include <QStringDecoder>
+
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace mv::KeychainService {
+
+namespace {
+
+QString service()
+{
+    return QString::fromLatin1(serviceName);
+}
+
+bool writeAll(int descriptor, const QByteArray& bytes)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(descriptor, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += n;
+    }
+    return true;
+}
+
+// The askpass answer: the passphrase and a line feed, or nothing at all with status 1. Ends the process
+// without running exit handlers, since a secret call that timed out may still be running on its thread.
+[[noreturn]] void answerAskpass()
+{
+    const char* variable = std::getenv(askpassDestinationVariable);
+    const QUuid destination = variable ? QUuid::fromString(QLatin1StringView(variable)) : QUuid();
+    const auto secret = destination.isNull() ? std::nullopt : passphrase(destination);
+    if (!secret)
+        std::_Exit(1);
+    std::_Exit(writeAll(STDOUT_FILENO, secret->toUtf8() + '\n') ? 0 : 1);
+}
+
+// Nothing may reach ssh's terminal from here: libraries that would warn write into /dev/null instead.
+void silenceStandardError()
+{
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) {
+        ::dup2(null, STDERR_FILENO);
+        ::close(null);
+    }
+}
+
+} // namespace
+
+QString account(const QUuid& destinationID)
+{
+    return destinationID.toString(QUuid::WithoutBraces).toUpper();
+}
+
+std::optional<QString> passphrase(const QUuid& destinationID)
+{
+    const auto bytes = SecretStore::lookup(service(), account(destinationID));
+    if (!bytes)
+        return std::nullopt;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(*bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+bool savePassphrase(const QString& passphrase, const QUuid& destinationID)
+{
+    return SecretStore::store(service(), account(destinationID), passphrase.toUtf8());
+}
+
+bool deletePassphrase(const QUuid& destinationID)
+{
+    return SecretStore::remove(service(), account(destinationID));
+}
+
+bool handleAskpassIfRequested(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--askpass") == 0) {
+            silenceStandardError();
+            answerAskpass();
+        }
+    }
+    return false;
+}
+
+} // namespace mv::KeychainService

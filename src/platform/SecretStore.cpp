@@ -1,0 +1,125 @@
+#include "platform/SecretStore.h"
+
+#include <libsecret/secret.h>
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace mv::SecretStore {
+
+namespace {
+
+// Items are matched by their two attributes only, so items written by other tools with the same
+// attributes (secret-tool) are found as well.
+const SecretSchema* schema()
+{
+    static const SecretSchema value = {
+        "org.freedesktop.Secret.Generic",
+        SECRET_SCHEMA_DONT_MATCH_NAME,
+        {
+            { "service", SECRET_SCHEMA_ATTRIBUTE_STRING },
+            { "account", SECRET_SCHEMA_ATTRIBUTE_STRING },
+            { nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING },
+        },
+        0,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+    };
+    return &value;
+}
+
+// Runs one synchronous libsecret call on a thread of its own and waits at most `timeout` for it. On time-out
+// the call is cancelled and abandoned: the thread owns everything it touches, so it may finish later.
+template <typename Result>
+std::optional<Result> bounded(std::function<Result(GCancellable*)> call, std::chrono::milliseconds timeout)
+{
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable finished;
+        std::optional<Result> result;
+        GCancellable* cancellable = g_cancellable_new();
+        ~Shared() { g_object_unref(cancellable); }
+    };
+    auto shared = std::make_shared<Shared>();
+    std::thread([shared, call = std::move(call)] {
+        Result result = call(shared->cancellable);
+        const std::lock_guard lock(shared->mutex);
+        shared->result = std::move(result);
+        shared->finished.notify_all();
+    }).detach();
+
+    std::unique_lock lock(shared->mutex);
+    if (!shared->finished.wait_for(lock, timeout, [&] { return shared->result.has_value(); })) {
+        g_cancellable_cancel(shared->cancellable);
+        return std::nullopt;
+    }
+    return std::move(shared->result);
+}
+
+} // namespace
+
+std::optional<QByteArray> lookup(
+    const QString& service, const QString& account, std::chrono::milliseconds timeout)
+{
+    auto found = bounded<std::optional<QByteArray>>(
+        [service = service.toUtf8(), account = account.toUtf8()](GCancellable* cancellable) {
+            GError* error = nullptr;
+            SecretValue* value = secret_password_lookup_binary_sync(schema(), cancellable, &error, "service",
+                service.constData(), "account", account.constData(), nullptr);
+            g_clear_error(&error);
+            if (!value)
+                return std::optional<QByteArray>();
+            gsize length = 0;
+            const gchar* bytes = secret_value_get(value, &length);
+            QByteArray secret(bytes, qsizetype(length));
+            secret_value_unref(value);
+            return std::optional<QByteArray>(std::move(secret));
+        },
+        timeout);
+    return found.value_or(std::nullopt);
+}
+
+bool store(const QString& service, const QString& account, const QByteArray& secret,
+    std::chrono::milliseconds timeout)
+{
+    auto stored = bounded<bool>(
+        [service = service.toUtf8(), account = account.toUtf8(), secret](GCancellable* cancellable) {
+            SecretValue* value = secret_value_new(secret.constData(), secret.size(), "text/plain");
+            GError* error = nullptr;
+            // Stores into the default collection, replacing an item with the same attributes in the same
+            // call.
+            const gboolean ok = secret_password_store_binary_sync(schema(), SECRET_COLLECTION_DEFAULT, "",
+                value, cancellable, &error, "service", service.constData(), "account", account.constData(),
+                nullptr);
+            secret_value_unref(value);
+            g_clear_error(&error);
+            return ok == TRUE;
+        },
+        timeout);
+    return stored.value_or(false);
+}
+
+bool remove(const QString& service, const QString& account, std::chrono::milliseconds timeout)
+{
+    auto answered = bounded<bool>(
+        [service = service.toUtf8(), account = account.toUtf8()](GCancellable* cancellable) {
+            GError* error = nullptr;
+            secret_password_clear_sync(schema(), cancellable, &error, "service", service.constData(),
+                "account", account.constData(), nullptr);
+            const bool ok = error == nullptr;
+            g_clear_error(&error);
+            return ok;
+        },
+        timeout);
+    return answered.value_or(false);
+}
+
+} // namespace mv::SecretStore

@@ -1,0 +1,156 @@
+#include "platform/VolumeFacts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
+
+#include <limits>
+
+namespace mv {
+
+namespace {
+
+struct MountEntry {
+    QString mountPoint;
+    QString type;
+    unsigned major = 0;
+    unsigned minor = 0;
+};
+
+// The mount whose mount point is the longest prefix of `path` (an absolute path with links resolved); of
+// equal mount points the last one listed, which is the one on top.
+std::optional<MountEntry> mountHolding(const QByteArray& path)
+{
+    QFile table(QStringLiteral("/proc/self/mountinfo"));
+    if (!table.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    std::optional<MountEntry> best;
+    qsizetype bestLength = -1;
+    // Fields: id, parent id, major:minor, root, mount point, options, optional fields..., "-", type, ...
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        const qsizetype separator = fields.indexOf("-");
+        if (fields.size() < 6 || separator < 6 || separator + 1 >= fields.size())
+            continue;
+        const QByteArray mountPoint = detail::unescapeMountField(fields[4]);
+        const bool holds = mountPoint == "/" || path == mountPoint || path.startsWith(mountPoint + '/');
+        if (!holds || mountPoint.size() < bestLength)
+            continue;
+        const QList<QByteArray> device = fields[2].split(':');
+        if (device.size() != 2)
+            continue;
+        bestLength = mountPoint.size();
+        best = MountEntry { QFile::decodeName(mountPoint), QString::fromUtf8(fields[separator + 1]),
+            device[0].toUInt(), device[1].toUInt() };
+    }
+    return best;
+}
+
+// The name of the link in /dev/disk/<folder> that points at the block device major:minor, decoded from
+// udev's "\x20"-style escapes.
+QString diskLinkFor(const QString& folder, unsigned major, unsigned minor)
+{
+    const QDir links(QStringLiteral("/dev/disk/") + folder);
+    for (const QString& name : links.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        struct stat status { };
+        if (::stat(QFile::encodeName(links.filePath(name)).constData(), &status) == 0
+            && S_ISBLK(status.st_mode) && status.st_rdev == makedev(major, minor)) {
+            return QFile::decodeName(detail::unescapeDiskLinkName(QFile::encodeName(name)));
+        }
+    }
+    return {};
+}
+
+QString identityOf(const MountEntry& mount, const struct statfs& fileSystem)
+{
+    const QString uuid = diskLinkFor(QStringLiteral("by-uuid"), mount.major, mount.minor);
+    if (!uuid.isEmpty())
+        return QStringLiteral("uuid:") + uuid.toUpper();
+    const int* halves = fileSystem.f_fsid.__val;
+    if (halves[0] != 0 || halves[1] != 0)
+        return QStringLiteral("fsid:%1:%2").arg(halves[0]).arg(halves[1]);
+    return QStringLiteral("dev:%1:%2").arg(mount.major).arg(mount.minor);
+}
+
+std::optional<qint64> availableBytes(const struct statvfs& status)
+{
+    unsigned long long product = 0;
+    if (__builtin_mul_overflow(status.f_bavail, status.f_frsize, &product)
+        || product > quint64(std::numeric_limits<qint64>::max()))
+        return std::numeric_limits<qint64>::max();
+    if (product == 0)
+        return std::nullopt;
+    return qint64(product);
+}
+
+} // namespace
+
+namespace detail {
+QByteArray unescapeDiskLinkName(const QByteArray& name)
+{
+    QByteArray decoded;
+    decoded.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        bool ok = false;
+        const int value = name.mid(i + 2, 2).toInt(&ok, 16);
+        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && ok) {
+            decoded.append(char(value));
+            i += 3;
+        } else {
+            decoded.append(name[i]);
+        }
+    }
+    return decoded;
+}
+
+QByteArray unescapeMountField(const QByteArray& field)
+{
+    QByteArray decoded;
+    decoded.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const auto isOctal = [&](qsizetype at) { return field[at] >= '0' && field[at] <= '7'; };
+        if (field[i] == '\\' && i + 3 < field.size() && isOctal(i + 1) && isOctal(i + 2) && isOctal(i + 3)) {
+            decoded.append(
+                char(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0')));
+            i += 3;
+        } else {
+            decoded.append(field[i]);
+        }
+    }
+    return decoded;
+}
+} // namespace detail
+
+std::optional<VolumeFacts> volumeFacts(const QString& path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    const QByteArray encoded = QFile::encodeName(path);
+    struct statfs fileSystem { };
+    struct statvfs status { };
+    if (::statfs(encoded.constData(), &fileSystem) != 0 || ::statvfs(encoded.constData(), &status) != 0)
+        return std::nullopt;
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    const auto mount = mountHolding(QFile::encodeName(canonical));
+    if (!mount)
+        return std::nullopt;
+
+    VolumeFacts facts;
+    facts.identity = identityOf(*mount, fileSystem);
+    facts.name = diskLinkFor(QStringLiteral("by-label"), mount->major, mount->minor);
+    if (facts.name.isEmpty())
+        facts.name = mount->mountPoint == QStringLiteral("/") ? mount->mountPoint
+                                                              : QFileInfo(mount->mountPoint).fileName();
+    facts.fileSystemType = mount->type;
+    facts.mountPoint = mount->mountPoint;
+    facts.isReadOnly = (status.f_flag & ST_RDONLY) != 0;
+    facts.availableBytes = availableBytes(status);
+    return facts;
+}
+
+} // namespace mv
