@@ -1,0 +1,130 @@
+#include "coordination/NotificationService.h"
+
+#include "model/Format.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QUuid>
+#include <QVariantMap>
+
+namespace mv {
+
+namespace {
+
+const QString serviceName = QStringLiteral("org.freedesktop.Notifications");
+const QString objectPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString interfaceName = QStringLiteral("org.freedesktop.Notifications");
+
+QString freshIdentifier()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+// A locale's medium date: its long date without the weekday, with abbreviated month names
+// ("Dec 9, 2026" in English, "9. Dez. 2026" in German).
+QString mediumDate(const QLocale& locale, QDate date)
+{
+    QString pattern = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression weekday(QStringLiteral("d{4}[^dMy']*"));
+    pattern.remove(weekday);
+    pattern.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
+    return locale.toString(date, pattern.trimmed());
+}
+
+} // namespace
+
+NotificationService::NotificationService(QDBusConnection bus, QObject* parent)
+    : QObject(parent)
+    , m_bus(std::move(bus))
+{
+    if (hasBus())
+        m_bus.connect(serviceName, objectPath, interfaceName, QStringLiteral("NotificationClosed"), this,
+            SLOT(onNotificationClosed(uint, uint)));
+}
+
+void NotificationService::prepare()
+{
+    if (!hasBus())
+        return;
+    auto call = QDBusMessage::createMethodCall(
+        serviceName, objectPath, interfaceName, QStringLiteral("GetServerInformation"));
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        setAuthorized(!w->isError());
+        w->deleteLater();
+    });
+}
+
+void NotificationService::requestAuthorization()
+{
+    prepare();
+}
+
+void NotificationService::post(const QString& title, const QString& body, const QString& identifier)
+{
+    if (!hasBus() || !m_authorized)
+        return;
+    auto call
+        = QDBusMessage::createMethodCall(serviceName, objectPath, interfaceName, QStringLiteral("Notify"));
+    const QVariantMap hints { { QStringLiteral("suppress-sound"), true } };
+    call << QStringLiteral("Marrowvale") << m_shown.value(identifier, 0u) << QString() << title << body
+         << QStringList() << hints << -1;
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(
+        watcher, &QDBusPendingCallWatcher::finished, this, [this, identifier](QDBusPendingCallWatcher* w) {
+            QDBusPendingReply<uint> reply = *w;
+            if (!reply.isError())
+                m_shown.insert(identifier, reply.value());
+            w->deleteLater();
+        });
+}
+
+void NotificationService::failure(const QString& job, const QString& destination, const QString& message)
+{
+    if (!m_authorized)
+        return;
+    post(job + QStringLiteral(" could not finish"), destination + QStringLiteral(": ") + message,
+        freshIdentifier());
+}
+
+void NotificationService::restore(const QString& destination, qint64 files)
+{
+    post(QStringLiteral("Restore finished"),
+        Format::grouped(files) + QStringLiteral(" items restored to ") + destination + QStringLiteral("."),
+        freshIdentifier());
+}
+
+void NotificationService::missed(const QString& job, const QString& destination, const QDateTime& date)
+{
+    const QLocale locale;
+    const QDateTime local = date.toLocalTime();
+    const QString when = mediumDate(locale, local.date()) + QLatin1Char(' ')
+        + locale.toString(local.time(), QLocale::ShortFormat);
+    post(QStringLiteral("A scheduled backup was missed"),
+        job + QStringLiteral(" to ") + destination + QStringLiteral(" was due ") + when
+            + QStringLiteral(". Marrowvale will run it at the next opportunity."),
+        freshIdentifier());
+}
+
+void NotificationService::onNotificationClosed(uint id, uint)
+{
+    for (auto it = m_shown.begin(); it != m_shown.end();) {
+        if (it.value() == id)
+            it = m_shown.erase(it);
+        else
+            ++it;
+    }
+}
+
+void NotificationService::setAuthorized(bool authorized)
+{
+    if (m_authorized == authorized)
+        return;
+    m_authorized = authorized;
+    Q_EMIT authorizedChanged(authorized);
+}
+
+} // namespace mv

@@ -1,0 +1,60 @@
+#include "NotificationServer.h"
+
+#include <QUuid>
+
+namespace mv::test {
+
+namespace {
+const QString serviceName = QStringLiteral("org.freedesktop.Notifications");
+const QString objectPath = QStringLiteral("/org/freedesktop/Notifications");
+} // namespace
+
+NotificationServer::NotificationServer()
+    : m_connectionName(QStringLiteral("notification-server-") + QUuid::createUuid().toString(QUuid::Id128))
+    , m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_connectionName))
+{
+    m_registered = m_bus.registerObject(
+                       objectPath, this, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals)
+        && m_bus.registerService(serviceName);
+}
+
+NotificationServer::~NotificationServer()
+{
+    m_bus.unregisterService(serviceName);
+    m_bus.unregisterObject(objectPath);
+    QDBusConnection::disconnectFromBus(m_connectionName);
+}
+
+void NotificationServer::close(uint id)
+{
+    Q_EMIT NotificationClosed(id, 2);
+}
+
+QString NotificationServer::GetServerInformation(QString& vendor, QString& version, QString& specVersion)
+{
+    vendor = QStringLiteral("Marrowvale tests");
+    version = QStringLiteral("1.0");
+    specVersion = QStringLiteral("1.2");
+    return QStringLiteral("recording-server");
+}
+
+QStringList NotificationServer::GetCapabilities()
+{
+    return { QStringLiteral("body"), QStringLiteral("sound") };
+}
+
+uint NotificationServer::Notify(const QString& appName, uint replacesId, const QString&,
+    const QString& summary, const QString& body, const QStringList&, const QVariantMap& hints,
+    int expireTimeout)
+{
+    const uint id = replacesId != 0 ? replacesId : m_nextId++;
+    m_notices.append({ appName, replacesId, summary, body, hints, expireTimeout, id });
+    return id;
+}
+
+void NotificationServer::CloseNotification(uint id)
+{
+    close(id);
+}
+
+} // namespace mv::test

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+namespace mv::test {
+
+// One Notify call as the server received it.
+struct ReceivedNotice {
+    QString appName;
+    uint replacesId = 0;
+    QString title;
+    QString body;
+    QVariantMap hints;
+    int expireTimeout = 0;
+    uint id = 0; // the id the server answered with
+};
+
+// A desktop notification server that records what it is sent. It owns org.freedesktop.Notifications on
+// the session bus through a connection of its own, so calls to it really cross the bus.
+class NotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    NotificationServer();
+    ~NotificationServer() override;
+
+    bool isRegistered() const { return m_registered; }
+    const QList<ReceivedNotice>& notices() const { return m_notices; }
+    // Closes a notice as a user would, telling clients with NotificationClosed.
+    void close(uint id);
+
+public Q_SLOTS:
+    QString GetServerInformation(QString& vendor, QString& version, QString& specVersion);
+    QStringList GetCapabilities();
+    uint Notify(const QString& appName, uint replacesId, const QString& appIcon, const QString& summary,
+        const QString& body, const QStringList& actions, const QVariantMap& hints, int expireTimeout);
+    void CloseNotification(uint id);
+
+Q_SIGNALS:
+    void NotificationClosed(uint id, uint reason);
+
+private:
+    QString m_connectionName;
+    QDBusConnection m_bus;
+    bool m_registered = false;
+    uint m_nextId = 1;
+    QList<ReceivedNotice> m_notices;
+};
+
+} // namespace mv::test
