@@ -1,0 +1,42 @@
+#pragma once
+
+#include "model/Enumerations.h"
+
+#include <QDateTime>
+#include <QHashFunctions>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+namespace mv {
+
+// One run as the history keeps it: written when a backup, restore or missed schedule starts, completed when
+// it ends.
+struct BackupRunRecord {
+    QUuid id;
+    QUuid jobID;
+    QString jobName; // a restore records the job's name followed by " restore"
+    QString sourcePath;
+    QUuid destinationID;
+    QString destinationName;
+    QString destinationPath; // the location as the run used it
+    BackupMode mode = BackupMode::incremental;
+    RunTrigger trigger = RunTrigger::manual;
+    QDateTime startedAt;
+    std::optional<QDateTime> endedAt; // none while running
+    RunResult result = RunResult::running;
+    qint64 bytesTransferred = 0;
+    qint64 filesCopied = 0;
+    qint64 filesUpdated = 0;
+    qint64 filesDeleted = 0;
+    std::optional<QString> errorSummary;
+    std::optional<QString> logPath;
+    bool logTruncated = false;
+
+    friend bool operator==(const BackupRunRecord&, const BackupRunRecord&) = default;
+};
+
+size_t qHash(const BackupRunRecord& record, size_t seed = 0);
+
+} // namespace mv

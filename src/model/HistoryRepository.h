@@ -1,0 +1,70 @@
+#pragma once
+
+#include "model/BackupRunRecord.h"
+#include "model/HistoryStats.h"
+#include "platform/Clock.h"
+
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <mutex>
+#include <optional>
+#include <vector>
+
+struct sqlite3;
+
+namespace mv {
+
+// The run history in a SQLite file: one row per backup, restore or missed schedule. Every operation may be
+// called from any thread; statements run one at a time under the repository's lock, and each caller waits
+// for its own. Failures are not reported: a statement that cannot run leaves the history as it was, and
+// queries then answer empty results.
+class HistoryRepository : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString storageWarning READ storageWarning CONSTANT)
+
+public:
+    // Opens or creates the database at `path`. When the file cannot be used (also when it is not a database,
+    // which is then left untouched) the history lives in memory for this process and storageWarning() says
+    // so. Rows left running by an earlier process are marked interrupted.
+    explicit HistoryRepository(
+        const QString& path, Clock& clock = Clock::system(), QObject* parent = nullptr);
+    ~HistoryRepository() override;
+
+    // Writes the row of a run that started, replacing any row with the same id.
+    void begin(const BackupRunRecord& record);
+    // Completes the row of a run that ended: its end, result, counters, error, log path and truncation.
+    void finish(const BackupRunRecord& record);
+    // One page of rows, newest first. `query` (trimmed) matches, ignoring case, the job name, source,
+    // destination name and path and the error summary; `%` and `_` keep their LIKE meaning.
+    std::vector<BackupRunRecord> fetch(int limit, int offset, const QString& query = {},
+        std::optional<RunResult> result = std::nullopt, std::optional<QUuid> jobID = std::nullopt);
+    HistoryStats stats();
+    void deleteRun(const QUuid& id);
+    void clear();
+    // Removes rows that started more than `days` days ago; 0 or less keeps everything.
+    void deleteOlderThan(int days);
+    // Closes rows an earlier process left running: result interrupted, ended now.
+    void markOrphanedRunsInterrupted();
+
+    // The newest 10,000 rows as CSV text.
+    QString exportCSV();
+    // Writes exportCSV() to "Marrowvale-history-<local yyyy-MM-dd-HHmm>.csv" in the support directory and
+    // returns the file's path. Throws FileSystemError.
+    QString exportCSVFile();
+
+    // Empty while the history is kept in its file; otherwise a sentence for the user saying why it is not
+    // and what that means.
+    QString storageWarning() const { return m_storageWarning; }
+
+private:
+    void createSchema();
+
+    Clock& m_clock;
+    std::mutex m_queue;
+    sqlite3* m_database = nullptr;
+    QString m_storageWarning;
+};
+
+} // namespace mv

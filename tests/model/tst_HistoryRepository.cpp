@@ -1,0 +1,529 @@
+#include "model/HistoryRepository.h"
+
+#include "support/ManualClock.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <thread>
+
+using namespace mv;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QDateTime now(QDate(2026, 12, 9), QTime(8, 21), Qt::UTC);
+
+QUuid uuid(int n)
+{
+    return QUuid(QStringLiteral("%1-0000-4000-8000-000000000000").arg(n, 8, 16, QLatin1Char('0')));
+}
+
+BackupRunRecord run(
+    int n, const QString& jobName, const QDateTime& startedAt, RunResult result = RunResult::success)
+{
+    BackupRunRecord r;
+    r.id = uuid(n);
+    r.jobID = uuid(1000);
+    r.jobName = jobName;
+    r.sourcePath = QStringLiteral("/home/ana/") + jobName;
+    r.destinationID = uuid(2000);
+    r.destinationName = QStringLiteral("Disk");
+    r.destinationPath = QStringLiteral("/media/disk/") + jobName;
+    r.startedAt = startedAt;
+    r.result = result;
+    if (result != RunResult::running)
+        r.endedAt = startedAt.addSecs(60);
+    return r;
+}
+
+QStringList jobNames(const std::vector<BackupRunRecord>& records)
+{
+    QStringList names;
+    for (const auto& r : records)
+        names << r.jobName;
+    return names;
+}
+
+int modeBits(const QString& path)
+{
+    struct stat status { };
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
+}
+
+// Runs SQL through the sqlite3 shell, the way a person inspecting the file would.
+QString sqliteShell(const QString& path, const QString& sql)
+{
+    QProcess shell;
+    shell.start(QStringLiteral("sqlite3"), { path, sql });
+    if (!shell.waitForFinished(30'000) || shell.exitCode() != 0)
+        qFatal("sqlite3 failed: %s", shell.readAllStandardError().constData());
+    return QString::fromUtf8(shell.readAllStandardOutput());
+}
+
+} // namespace
+
+// Readable failure messages. They are plain functions in mv so that QCOMPARE prefers them over the
+// enumerations' generic toString, which argument lookup would otherwise also find.
+namespace mv {
+
+QString describe(const BackupRunRecord& r)
+{
+    const auto date = [](const std::optional<QDateTime>& d) {
+        return d ? d->toString(Qt::ISODateWithMs) : QStringLiteral("none");
+    };
+    return QStringList { r.id.toString(QUuid::WithoutBraces), r.jobID.toString(QUuid::WithoutBraces),
+        r.jobName, r.sourcePath, r.destinationID.toString(QUuid::WithoutBraces), r.destinationName,
+        r.destinationPath, toString(r.mode), toString(r.trigger), date(r.startedAt), date(r.endedAt),
+        toString(r.result), QString::number(r.bytesTransferred), QString::number(r.filesCopied),
+        QString::number(r.filesUpdated), QString::number(r.filesDeleted), r.errorSummary.value_or("none"),
+        r.logPath.value_or("none"), r.logTruncated ? "truncated" : "whole" }
+        .join(u'|');
+}
+
+char* toString(const std::vector<BackupRunRecord>& records)
+{
+    QStringList lines;
+    for (const auto& r : records)
+        lines << describe(r);
+    return qstrdup(('\n' + lines.join(u'\n')).toUtf8().constData());
+}
+
+char* toString(const HistoryStats& s)
+{
+    return qstrdup(QStringLiteral("%1 runs, %2 success, %3 failed, %4 bytes, last success %5")
+                       .arg(s.totalRuns)
+                       .arg(s.successRuns)
+                       .arg(s.failedRuns)
+                       .arg(s.totalBytes)
+                       .arg(s.lastSuccess ? s.lastSuccess->toString(Qt::ISODate) : "none")
+                       .toUtf8()
+                       .constData());
+}
+
+} // namespace mv
+
+class tst_HistoryRepository : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void newFileHasTheSchemaInWalMode();
+    void beginReplacesAndFinishCompletesOnlyTheEnd();
+    void fetchFilters_data();
+    void fetchFilters();
+    void fetchPagesNewestFirst();
+    void storedValuesReadTolerantly();
+    void statsCountOnlyTheirResults();
+    void deleteAndClear();
+    void deleteOlderThan_data();
+    void deleteOlderThan();
+    void openingRepairsRunsLeftRunning();
+    void csvMatchesGoldenFile();
+    void csvHoldsTheNewest10000Rows();
+    void unusablePathFallsBackToMemory_data();
+    void unusablePathFallsBackToMemory();
+    void callsFromManyThreads();
+
+private:
+    test::TempSupportDir m_support;
+    test::ManualClock m_clock { now };
+};
+
+void tst_HistoryRepository::newFileHasTheSchemaInWalMode()
+{
+    const QString path = m_support.filePath(QStringLiteral("schema.sqlite"));
+    HistoryRepository history(path, m_clock);
+    QVERIFY(history.storageWarning().isEmpty());
+
+    QCOMPARE(sqliteShell(path, QStringLiteral(".schema")),
+        QStringLiteral("CREATE TABLE runs (\n"
+                       "    id TEXT PRIMARY KEY,\n"
+                       "    job_id TEXT NOT NULL,\n"
+                       "    job_name TEXT NOT NULL,\n"
+                       "    source_path TEXT NOT NULL,\n"
+                       "    destination_id TEXT NOT NULL,\n"
+                       "    destination_name TEXT NOT NULL,\n"
+                       "    destination_path TEXT NOT NULL,\n"
+                       "    mode TEXT NOT NULL,\n"
+                       "    trigger TEXT NOT NULL,\n"
+                       "    started_at REAL NOT NULL,\n"
+                       "    ended_at REAL,\n"
+                       "    result TEXT NOT NULL,\n"
+                       "    bytes_transferred INTEGER NOT NULL DEFAULT 0,\n"
+                       "    files_copied INTEGER NOT NULL DEFAULT 0,\n"
+                       "    files_updated INTEGER NOT NULL DEFAULT 0,\n"
+                       "    files_deleted INTEGER NOT NULL DEFAULT 0,\n"
+                       "    error_summary TEXT,\n"
+                       "    log_path TEXT,\n"
+                       "    log_truncated INTEGER NOT NULL DEFAULT 0\n"
+                       ");\n"
+                       "CREATE INDEX idx_runs_started ON runs(started_at DESC);\n"
+                       "CREATE INDEX idx_runs_job ON runs(job_id, started_at DESC);\n"
+                       "CREATE INDEX idx_runs_result ON runs(result);\n"));
+    QCOMPARE(sqliteShell(path, QStringLiteral("PRAGMA journal_mode;")), QStringLiteral("wal\n"));
+    // The file holds the user's paths.
+    QCOMPARE(modeBits(path), 0600);
+}
+
+void tst_HistoryRepository::beginReplacesAndFinishCompletesOnlyTheEnd()
+{
+    HistoryRepository history(m_support.filePath(QStringLiteral("begin.sqlite")), m_clock);
+    BackupRunRecord started = run(1, QStringLiteral("Photos"), now.addMSecs(-1500), RunResult::running);
+    started.mode = BackupMode::versioned;
+    started.trigger = RunTrigger::schedule;
+    history.begin(started);
+    QCOMPARE(history.fetch(10, 0), std::vector { started });
+
+    started.jobName = QStringLiteral("Photos again");
+    history.begin(started);
+    QCOMPARE(history.fetch(10, 0), std::vector { started });
+
+    BackupRunRecord ended = started;
+    ended.jobName = QStringLiteral("renamed later");
+    ended.destinationPath = QStringLiteral("/elsewhere");
+    ended.endedAt = now.addMSecs(250);
+    ended.result = RunResult::failed;
+    ended.bytesTransferred = 5'000'000'000;
+    ended.filesCopied = 3;
+    ended.filesUpdated = 2;
+    ended.filesDeleted = 1;
+    ended.errorSummary = QStringLiteral("Disk full");
+    ended.logPath = QStringLiteral("/logs/run.log");
+    ended.logTruncated = true;
+    history.finish(ended);
+    BackupRunRecord expected = ended;
+    expected.jobName = started.jobName;
+    expected.destinationPath = started.destinationPath;
+    QCOMPARE(history.fetch(10, 0), std::vector { expected });
+
+    history.finish(run(99, QStringLiteral("unknown"), now));
+    QCOMPARE(history.fetch(10, 0), std::vector { expected });
+}
+
+void tst_HistoryRepository::fetchFilters_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<std::optional<RunResult>>("result");
+    QTest::addColumn<std::optional<QUuid>>("jobID");
+    QTest::addColumn<QStringList>("expected");
+
+    const std::optional<RunResult> any;
+    const std::optional<QUuid> allJobs;
+    const QStringList everything { "A", "B", "C", "D", "E" };
+    QTest::newRow("no filters") << "" << any << allJobs << everything;
+    QTest::newRow("blank query") << " \n\t " << any << allJobs << everything;
+    QTest::newRow("job name, other case") << "PHOTOS" << any << allJobs << QStringList { "A", "C", "E" };
+    QTest::newRow("source path") << "/srv" << any << allJobs << QStringList { "D" };
+    QTest::newRow("destination name") << "nas" << any << allJobs << QStringList { "B", "C" };
+    QTest::newRow("destination path") << "/remote" << any << allJobs << QStringList { "D" };
+    QTest::newRow("error summary, other case") << "denied" << any << allJobs << QStringList { "B" };
+    QTest::newRow("query trimmed") << "  full\n" << any << allJobs << QStringList { "C" };
+    QTest::newRow("percent is a wildcard") << "100%file" << any << allJobs << QStringList { "B" };
+    QTest::newRow("underscore is a wildcard") << "d_sk" << any << allJobs << QStringList { "A", "C", "E" };
+    QTest::newRow("no match") << "zzz" << any << allJobs << QStringList {};
+    QTest::newRow("result") << "" << std::optional(RunResult::failed) << allJobs << QStringList { "B", "C" };
+    QTest::newRow("job") << "" << any << std::optional(uuid(1)) << QStringList { "A", "C", "E" };
+    QTest::newRow("result and job") << "" << std::optional(RunResult::failed) << std::optional(uuid(1))
+                                    << QStringList { "C" };
+    QTest::newRow("query, result and job") << "photos" << std::optional(RunResult::success)
+                                           << std::optional(uuid(1)) << QStringList { "A", "E" };
+}
+
+void tst_HistoryRepository::fetchFilters()
+{
+    QFETCH(QString, query);
+    QFETCH(std::optional<RunResult>, result);
+    QFETCH(std::optional<QUuid>, jobID);
+    QFETCH(QStringList, expected);
+
+    struct Row {
+        const char* name;
+        const char* job;
+        int jobNumber;
+        const char* source;
+        const char* destinationName;
+        const char* destinationPath;
+        RunResult result;
+        const char* error;
+    };
+    const Row rows[] = {
+        { "A", "Photos", 1, "/home/ana/Pictures", "Backup Disk", "/media/disk", RunResult::success, nullptr },
+        { "B", "Documents", 2, "/home/ana/Docs", "NAS", "/mnt/nas/docs", RunResult::failed,
+            "Permission DENIED on 100%_file" },
+        { "C", "Photos", 1, "/home/ana/Pictures", "NAS", "/mnt/nas/pics", RunResult::failed, "Disk full" },
+        { "D", "Music", 3, "/srv/music", "Cloud", "/remote/music", RunResult::cancelled, nullptr },
+        { "E", "Photos restore", 1, "/home/ana/Pictures", "Backup Disk", "/media/disk", RunResult::success,
+            nullptr },
+    };
+    HistoryRepository history(m_support.filePath(QStringLiteral("filters.sqlite")), m_clock);
+    history.clear();
+    int age = 0;
+    for (const Row& row : rows) {
+        ++age;
+        BackupRunRecord r = run(age, QString::fromUtf8(row.job), now.addSecs(-60 * age), row.result);
+        r.jobID = uuid(row.jobNumber);
+        r.sourcePath = QString::fromUtf8(row.source);
+        r.destinationName = QString::fromUtf8(row.destinationName);
+        r.destinationPath = QString::fromUtf8(row.destinationPath);
+        if (row.error)
+            r.errorSummary = QString::fromUtf8(row.error);
+        r.logPath = QString::fromUtf8(row.name); // names the row for the comparison below
+        history.begin(r);
+    }
+
+    QStringList found;
+    for (const auto& r : history.fetch(500, 0, query, result, jobID))
+        found << r.logPath.value_or(QString());
+    QCOMPARE(found, expected);
+}
+
+void tst_HistoryRepository::fetchPagesNewestFirst()
+{
+    HistoryRepository history(m_support.filePath(QStringLiteral("pages.sqlite")), m_clock);
+    for (int i = 0; i < 250; ++i)
+        history.begin(run(i, QString::number(i), now.addSecs(i)));
+
+    QStringList expected;
+    for (int i = 249; i >= 0; --i)
+        expected << QString::number(i);
+    QCOMPARE(jobNames(history.fetch(120, 0)), expected.mid(0, 120));
+    QCOMPARE(jobNames(history.fetch(120, 120)), expected.mid(120, 120));
+    QCOMPARE(jobNames(history.fetch(120, 240)), expected.mid(240));
+}
+
+void tst_HistoryRepository::storedValuesReadTolerantly()
+{
+    const QString path = m_support.filePath(QStringLiteral("tolerant.sqlite"));
+    {
+        HistoryRepository created(path, m_clock);
+    }
+    const QString good = uuid(1).toString(QUuid::WithoutBraces).toUpper();
+    sqliteShell(path,
+        QStringLiteral("INSERT INTO runs (id, job_id, job_name, source_path, destination_id, "
+                       "destination_name, destination_path, mode, trigger, started_at, result, "
+                       "log_truncated) VALUES "
+                       "('not-a-uuid', '%1', 'bad id', '', '%1', '', '', 'mirror', 'manual', 3, "
+                       "'success', 0), "
+                       "('%2', '%1', 'odd values', '', '%1', '', '', 'turbo', 'cron', 2.25, "
+                       "'exploded', 2), "
+                       "('%3', '%1', 'lower-case ids', '', '%1', '', '', 'mirror', 'retry', 1, "
+                       "'success', 1)")
+            .arg(good, uuid(2).toString(QUuid::WithoutBraces).toUpper(),
+                uuid(0xABCDEF).toString(QUuid::WithoutBraces).toLower()));
+
+    HistoryRepository history(path, m_clock);
+    BackupRunRecord odd;
+    odd.id = uuid(2);
+    odd.jobID = odd.destinationID = uuid(1);
+    odd.jobName = QStringLiteral("odd values");
+    odd.startedAt = QDateTime::fromMSecsSinceEpoch(2250, Qt::UTC);
+    odd.result = RunResult::failed;
+    BackupRunRecord lowerCase = odd;
+    lowerCase.id = uuid(0xABCDEF);
+    lowerCase.jobName = QStringLiteral("lower-case ids");
+    lowerCase.mode = BackupMode::mirror;
+    lowerCase.trigger = RunTrigger::retry;
+    lowerCase.startedAt = QDateTime::fromMSecsSinceEpoch(1000, Qt::UTC);
+    lowerCase.result = RunResult::success;
+    lowerCase.logTruncated = true;
+    QCOMPARE(history.fetch(10, 0), (std::vector { odd, lowerCase }));
+}
+
+void tst_HistoryRepository::statsCountOnlyTheirResults()
+{
+    HistoryRepository history(m_support.filePath(QStringLiteral("stats.sqlite")), m_clock);
+    QCOMPARE(history.stats(), HistoryStats {});
+
+    int n = 0;
+    for (const RunResult result : allCases<RunResult>()) {
+        BackupRunRecord r = run(n, toString(result), now.addSecs(-3600 + 60 * n), result);
+        r.bytesTransferred = 1000 * ++n;
+        history.begin(r);
+    }
+    BackupRunRecord earlierSuccess = run(100, QStringLiteral("earlier"), now.addDays(-1));
+    earlierSuccess.bytesTransferred = 5'000'000'000;
+    history.begin(earlierSuccess);
+
+    const qint64 bytes = 1000 * (1 + 2 + 3 + 4 + 5 + 6 + 7) + 5'000'000'000;
+    const HistoryStats expected { 8, 2, 1, bytes, now.addSecs(-3600 + 60 + 60) };
+    QCOMPARE(history.stats(), expected);
+}
+
+void tst_HistoryRepository::deleteAndClear()
+{
+    HistoryRepository history(m_support.filePath(QStringLiteral("delete.sqlite")), m_clock);
+    for (int i = 0; i < 3; ++i)
+        history.begin(run(i, QString::number(i), now.addSecs(i)));
+
+    history.deleteRun(uuid(1));
+    history.deleteRun(uuid(42));
+    QCOMPARE(jobNames(history.fetch(10, 0)), (QStringList { "2", "0" }));
+    history.clear();
+    QCOMPARE(history.fetch(10, 0).size(), 0u);
+}
+
+void tst_HistoryRepository::deleteOlderThan_data()
+{
+    QTest::addColumn<int>("days");
+    QTest::addColumn<QStringList>("kept");
+    const QStringList all { "recent", "at cutoff", "older" };
+    QTest::newRow("0 keeps everything") << 0 << all;
+    QTest::newRow("negative keeps everything") << -5 << all;
+    QTest::newRow("90") << 90 << QStringList { "recent", "at cutoff" };
+    QTest::newRow("1") << 1 << QStringList { "recent" };
+}
+
+void tst_HistoryRepository::deleteOlderThan()
+{
+    QFETCH(int, days);
+    QFETCH(QStringList, kept);
+    HistoryRepository history(m_support.filePath(QStringLiteral("age.sqlite")), m_clock);
+    history.clear();
+    history.begin(run(1, QStringLiteral("recent"), now.addSecs(-3600)));
+    history.begin(run(2, QStringLiteral("at cutoff"), now.addDays(-90)));
+    history.begin(run(3, QStringLiteral("older"), now.addDays(-90).addSecs(-1)));
+
+    history.deleteOlderThan(days);
+    QCOMPARE(jobNames(history.fetch(10, 0)), kept);
+}
+
+void tst_HistoryRepository::openingRepairsRunsLeftRunning()
+{
+    const QString path = m_support.filePath(QStringLiteral("orphans.sqlite"));
+    const BackupRunRecord finished = run(1, QStringLiteral("finished"), now.addSecs(-600));
+    {
+        HistoryRepository crashed(path, m_clock);
+        crashed.begin(finished);
+        crashed.begin(run(2, QStringLiteral("left running"), now.addSecs(-300), RunResult::running));
+    }
+    test::ManualClock nextStart(now.addSecs(3600));
+    HistoryRepository history(path, nextStart);
+
+    BackupRunRecord repaired = run(2, QStringLiteral("left running"), now.addSecs(-300), RunResult::running);
+    repaired.result = RunResult::interrupted;
+    repaired.endedAt = nextStart.now();
+    QCOMPARE(history.fetch(10, 0), (std::vector { repaired, finished }));
+}
+
+void tst_HistoryRepository::csvMatchesGoldenFile()
+{
+    HistoryRepository history(m_support.filePath(QStringLiteral("csv.sqlite")), m_clock);
+    BackupRunRecord photos = run(1, QStringLiteral("Photos, 2026"), now.addSecs(-3600));
+    photos.destinationName = QStringLiteral("not the path");
+    photos.endedAt = photos.startedAt.addMSecs(330'500);
+    photos.bytesTransferred = 1'234'567;
+    photos.filesCopied = 10;
+    photos.filesUpdated = 2;
+    photos.filesDeleted = 1;
+    BackupRunRecord docs = run(2, QStringLiteral("Docs"), now.addSecs(-7200), RunResult::failed);
+    docs.errorSummary = QStringLiteral("rsync said \"no space\", stopped");
+    BackupRunRecord notes = run(3, QStringLiteral("Notes"), now.addSecs(-10800), RunResult::failed);
+    notes.errorSummary = QStringLiteral("line one\nline two");
+    BackupRunRecord mail = run(4, QStringLiteral("Mail"), now.addSecs(-14400), RunResult::cancelled);
+    mail.errorSummary = QStringLiteral("first\rsecond");
+    for (const auto& r :
+        { photos, docs, notes, mail, run(5, "Music", now.addSecs(-18000), RunResult::running) })
+        history.begin(r);
+
+    const QByteArray golden = test::TempDir::read(
+        qEnvironmentVariable("MV_SOURCE_DIR") + QStringLiteral("/tests/model/fixtures/history.csv"));
+    QVERIFY(!golden.isEmpty());
+    QCOMPARE(history.exportCSV().toUtf8(), golden);
+
+    const QString file = history.exportCSVFile();
+    QCOMPARE(QFileInfo(file).absolutePath(), QFileInfo(m_support.path()).absoluteFilePath());
+    QCOMPARE(QFileInfo(file).fileName(),
+        QStringLiteral("Marrowvale-history-%1.csv").arg(now.toLocalTime().toString("yyyy-MM-dd-HHmm")));
+    QCOMPARE(test::TempDir::read(file), golden);
+    QCOMPARE(modeBits(file), 0600);
+}
+
+void tst_HistoryRepository::csvHoldsTheNewest10000Rows()
+{
+    const QString path = m_support.filePath(QStringLiteral("csv-many.sqlite"));
+    {
+        HistoryRepository created(path, m_clock);
+    }
+    // Rows named 0 to 10002, each started one second after the one before.
+    sqliteShell(path,
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 10002) "
+                       "INSERT INTO runs (id, job_id, job_name, source_path, destination_id, "
+                       "destination_name, destination_path, mode, trigger, started_at, ended_at, "
+                       "result) SELECT printf('%08X-0000-4000-8000-000000000000', i), '%1', i, "
+                       "'', '%1', '', '', 'incremental', 'manual', i, i, 'success' FROM n")
+            .arg(uuid(1).toString(QUuid::WithoutBraces).toUpper()));
+
+    HistoryRepository history(path, m_clock);
+    const QStringList lines = history.exportCSV().split(u'\n');
+    QCOMPARE(lines.size(), 10'001);
+    QVERIFY(lines[1].startsWith(QStringLiteral("10002,")));
+    QVERIFY(lines.last().startsWith(QStringLiteral("3,")));
+}
+
+void tst_HistoryRepository::unusablePathFallsBackToMemory_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("not a database") << "text";
+    QTest::newRow("damaged database") << "damaged";
+}
+
+void tst_HistoryRepository::unusablePathFallsBackToMemory()
+{
+    QFETCH(QString, kind);
+    const test::TempDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+    if (kind == "folder") {
+        dir.mkdir(QStringLiteral("history.sqlite"));
+    } else if (kind == "text") {
+        dir.write(QStringLiteral("history.sqlite"), "job,source\nPhotos,/home/ana\n");
+    } else {
+        sqliteShell(path, QStringLiteral("CREATE TABLE t(a); INSERT INTO t VALUES (1);"));
+        QByteArray bytes = test::TempDir::read(path);
+        bytes.replace(100, 100, QByteArray(100, '\xff'));
+        dir.write(QStringLiteral("history.sqlite"), bytes);
+    }
+    const QByteArray before = QFileInfo(path).isFile() ? test::TempDir::read(path) : QByteArray();
+
+    {
+        HistoryRepository history(path, m_clock);
+        QVERIFY(history.storageWarning().startsWith(
+            QStringLiteral("The run history “%1” could not be opened: ").arg(path)));
+        QVERIFY(history.storageWarning().endsWith(QStringLiteral(
+            "Nothing was written to it; runs are recorded in memory until Marrowvale quits.")));
+
+        history.begin(run(1, QStringLiteral("kept in memory"), now, RunResult::running));
+        history.finish(run(1, QStringLiteral("kept in memory"), now, RunResult::success));
+        QCOMPARE(history.fetch(10, 0), std::vector { run(1, QStringLiteral("kept in memory"), now) });
+        QCOMPARE(history.stats().totalRuns, 1);
+    }
+    QCOMPARE(QFileInfo(path).isDir(), kind == "folder");
+    if (kind != "folder")
+        QCOMPARE(test::TempDir::read(path), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+        QStringList { "history.sqlite" });
+}
+
+void tst_HistoryRepository::callsFromManyThreads()
+{
+    HistoryRepository history(m_support.filePath(QStringLiteral("threads.sqlite")), m_clock);
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t) {
+        writers.emplace_back([&history, t] {
+            for (int i = 0; i < 100; ++i) {
+                history.begin(run(t * 100 + i, QStringLiteral("run"), now.addSecs(i)));
+                history.stats();
+            }
+        });
+    }
+    for (auto& writer : writers)
+        writer.join();
+    QCOMPARE(history.stats().totalRuns, 400);
+}
+
+QTEST_GUILESS_MAIN(tst_HistoryRepository)
+#include "tst_HistoryRepository.moc"
