@@ -1,0 +1,117 @@
+#include "model/ConfigurationFile.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mv::ConfigurationFile {
+
+namespace {
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Closes the descriptor when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+} // namespace
+
+Contents read(const QString& path)
+{
+    // Non-blocking, so a pipe left at the path cannot hang the launch.
+    const Descriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) {
+        if (errno == ENOENT)
+            return {};
+        return { Contents::State::unreadable, {}, systemError(errno) };
+    }
+    struct stat info { };
+    if (::fstat(file.get(), &info) != 0)
+        return { Contents::State::unreadable, {}, systemError(errno) };
+    if (S_ISDIR(info.st_mode))
+        return { Contents::State::unreadable, {}, systemError(EISDIR) };
+    if (!S_ISREG(info.st_mode))
+        return { Contents::State::unreadable, {}, QStringLiteral("it is not a regular file") };
+
+    QByteArray bytes;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return { Contents::State::unreadable, {}, systemError(errno) };
+        if (n == 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    return { Contents::State::read, bytes, {} };
+}
+
+std::expected<QString, QString> keepCorruptCopy(
+    const QString& folder, const QByteArray& bytes, const QDateTime& now)
+{
+    const QString stamp = QString::number(now.toSecsSinceEpoch());
+    for (int attempt = 1; attempt <= 1000; ++attempt) {
+        const QString suffix = attempt == 1 ? QString() : QStringLiteral("-%1").arg(attempt);
+        const QString path
+            = QDir(folder).filePath(QStringLiteral("config.corrupt-%1%2.json").arg(stamp, suffix));
+        const QByteArray name = QFile::encodeName(path);
+        const Descriptor copy(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (copy.get() < 0) {
+            if (errno == EEXIST)
+                continue;
+            return std::unexpected(systemError(errno));
+        }
+        if (!writeAll(copy.get(), bytes) || ::fsync(copy.get()) != 0) {
+            const QString problem = systemError(errno);
+            ::unlink(name.constData());
+            return std::unexpected(problem);
+        }
+        return path;
+    }
+    return std::unexpected(QStringLiteral("too many copies were already kept in the same second"));
+}
+
+} // namespace mv::ConfigurationFile
