@@ -28,7 +28,11 @@ bool isListableFolder(const QString& path)
 
 void createDirectoryIfNeeded(const QString& path)
 {
-    const QFileInfo info(path);
+    // "file/" names the file as well: a file in the way is reported as such.
+    QString withoutTrailingSlash = path;
+    while (withoutTrailingSlash.size() > 1 && withoutTrailingSlash.endsWith(u'/'))
+        withoutTrailingSlash.chop(1);
+    const QFileInfo info(withoutTrailingSlash);
     if (info.isDir())
         return;
     if (info.exists())
