@@ -136,6 +136,7 @@ struct Subprocess::State {
     mutable std::mutex mutex; // guards the fields below; held while signalling, so a reaped pid is never hit
     bool reaped = false;
     int exitStatus = 0;
+    std::optional<int> terminatingSignal;
     std::optional<SteadyClock::time_point> killAt; // cleared once SIGKILL was sent
     bool terminating = false; // terminate() was called: the wake descriptor has been written
 
@@ -181,8 +182,11 @@ struct Subprocess::State {
     void reapLocked()
     {
         int status = 0;
-        if (::waitpid(pid, &status, 0) == pid)
+        if (::waitpid(pid, &status, 0) == pid) {
             exitStatus = exitStatusFrom(status);
+            if (WIFSIGNALED(status))
+                terminatingSignal = WTERMSIG(status);
+        }
         reaped = true;
     }
 };
@@ -379,6 +383,12 @@ std::optional<int> Subprocess::waitFor(std::chrono::milliseconds timeout)
         if (ready == 0 && deadline && SteadyClock::now() >= *deadline)
             return std::nullopt;
     }
+}
+
+std::optional<int> Subprocess::terminatingSignal() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->terminatingSignal;
 }
 
 bool Subprocess::waitForOutputEnd(std::chrono::milliseconds timeout)

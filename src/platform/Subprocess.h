@@ -84,6 +84,9 @@ public:
     // The same for at most `timeout`; nothing while the child still runs.
     std::optional<int> waitFor(std::chrono::milliseconds timeout);
 
+    // The signal that ended the child, once wait() has seen it end that way.
+    std::optional<int> terminatingSignal() const;
+
     // Waits at most `timeout` for both pipes to reach their end; true when they did.
     bool waitForOutputEnd(std::chrono::milliseconds timeout);
     // Stops reading now (a grandchild may hold a pipe open forever) and waits for the readers: no callback

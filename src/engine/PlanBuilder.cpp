@@ -1,0 +1,261 @@
+#include "engine/PlanBuilder.h"
+
+#include "engine/SSHCommand.h"
+#include "model/AppSettings.h"
+#include "model/BackupDestination.h"
+#include "model/BackupJob.h"
+#include "model/DirectoryTools.h"
+#include "model/EffectiveValues.h"
+#include "model/KeychainService.h"
+#include "model/PathValidation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <array>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mv::PlanBuilder {
+
+namespace {
+
+const std::array<QLatin1String, 3> rsyncCandidates { QLatin1String("/usr/local/bin/rsync"),
+    QLatin1String("/usr/bin/rsync"), QLatin1String("/bin/rsync") };
+
+// The options every transfer passes, after the metadata options.
+const QStringList fixedArguments { QStringLiteral("--human-readable"), QStringLiteral("--outbuf=L"),
+    QStringLiteral("--stats"), QStringLiteral("--partial"), QStringLiteral("--partial-dir=.rsync-partial"),
+    QStringLiteral("--protect-args"), QStringLiteral("--info=progress2,name0"),
+    QStringLiteral("--out-format=XFER %n") };
+
+void throwIf(const std::optional<PathValidationError>& error)
+{
+    if (error)
+        throw *error;
+}
+
+// Creates the marker unless something (even a dangling link) is already there; a failure only means the
+// folder's snapshots will never be pruned.
+void createMarkerIfMissing(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(folder + u'/' + QLatin1String(markerFileName));
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    [[maybe_unused]] const ssize_t written = ::write(fd, markerContent, sizeof markerContent - 1);
+    ::close(fd);
+}
+
+// rsync splits "-e" at blanks: a word holding a blank or a quote is single-quoted, its quotes doubled.
+QString quotedForRsync(const QString& word)
+{
+    if (!word.contains(u' ') && !word.contains(u'\'') && !word.contains(u'"'))
+        return word;
+    return u'\'' + QString(word).replace(u'\'', QStringLiteral("''")) + u'\'';
+}
+
+// The host as rsync's target needs it: an IPv6 address in square brackets, which rsync removes again
+// before it starts ssh.
+QString targetHost(const QString& host)
+{
+    QString bare = host.trimmed();
+    if (bare.startsWith(u'[') && bare.endsWith(u']'))
+        bare = bare.sliced(1, bare.size() - 2);
+    return bare.contains(u':') ? u'[' + bare + u']' : bare;
+}
+
+// With --protect-args the remote side does not expand "~", so a path in the home folder is written
+// relative to it, which is where the remote side starts.
+QString targetRemotePath(const QString& path)
+{
+    if (path == u'~')
+        return QStringLiteral(".");
+    if (path.startsWith(QLatin1String("~/")))
+        return path.sliced(2);
+    return path;
+}
+
+QStringList snapshotNames(const QString& root, QDir::Filters filters)
+{
+    QStringList names = QDir(root).entryList(filters | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.removeIf([](const QString& name) { return !isSnapshotName(name); });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+QMap<QString, QString> childEnvironment()
+{
+    return { { QStringLiteral("LC_ALL"), QStringLiteral("C") },
+        { QStringLiteral("LANG"), QStringLiteral("C") },
+        { QStringLiteral("PATH"), QStringLiteral("/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin") } };
+}
+
+bool isExecutableFile(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status;
+    return !path.isEmpty() && ::stat(name.constData(), &status) == 0 && S_ISREG(status.st_mode)
+        && ::access(name.constData(), X_OK) == 0;
+}
+
+std::optional<QString> resolveRsyncExecutable(const AppSettings& settings)
+{
+    if (!settings.rsyncPath.isEmpty()) {
+        const QString configured = PathValidation::normalize(settings.rsyncPath);
+        if (isExecutableFile(configured))
+            return configured;
+    }
+    for (const QLatin1String candidate : rsyncCandidates) {
+        if (isExecutableFile(candidate))
+            return QString(candidate);
+    }
+    return std::nullopt;
+}
+
+QString sshCommand(const BackupDestination& destination, bool usesStoredPassphrase)
+{
+    QStringList words { QStringLiteral("/usr/bin/ssh") };
+    words << SSHCommand::authenticationOptions(usesStoredPassphrase) << QStringLiteral("-o")
+          << QStringLiteral("StrictHostKeyChecking=yes") << QStringLiteral("-o")
+          << QStringLiteral("ConnectTimeout=15") << QStringLiteral("-o")
+          << QStringLiteral("ServerAliveInterval=15") << QStringLiteral("-o")
+          << QStringLiteral("ServerAliveCountMax=4") << QStringLiteral("-p")
+          << QString::number(destination.port);
+    if (!destination.identityFile.isEmpty())
+        words << QStringLiteral("-i") << destination.identityFile;
+    std::transform(words.begin(), words.end(), words.begin(), quotedForRsync);
+    return words.join(u' ');
+}
+
+QString snapshotStamp(const QDateTime& time)
+{
+    return QLocale::c().toString(time.toLocalTime(), QStringLiteral("yyyy-MM-dd_HHmmss"));
+}
+
+bool isSnapshotName(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral(R"(\A[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{4,6}\z)"));
+    return pattern.match(name).hasMatch();
+}
+
+std::optional<QString> latestSnapshot(const QString& root, const std::optional<QString>& excluding)
+{
+    // Real folders only: a link named like a snapshot must not become the hard-link base.
+    QStringList names = snapshotNames(root, QDir::Dirs | QDir::NoSymLinks);
+    if (excluding)
+        names.removeAll(*excluding);
+    if (names.isEmpty())
+        return std::nullopt;
+    return root + u'/' + names.last();
+}
+
+QStringList snapshots(const QString& root)
+{
+    QStringList paths;
+    const QStringList names = snapshotNames(root, QDir::AllEntries);
+    for (auto it = names.crbegin(); it != names.crend(); ++it)
+        paths.append(root + u'/' + *it);
+    return paths;
+}
+
+RunPlan build(const BackupJob& job, const BackupDestination& destination, const AppSettings& settings,
+    const QDateTime& now, const std::optional<QString>& sourcePathOverride,
+    const std::optional<QString>& destinationPathOverride)
+{
+    RunPlan plan;
+    plan.sourcePath = PathValidation::normalize(sourcePathOverride.value_or(job.source.path));
+    throwIf(PathValidation::validateSource(plan.sourcePath));
+
+    const std::optional<QString> executable = resolveRsyncExecutable(settings);
+    if (!executable)
+        throw PathValidationError(QStringLiteral("rsync was not found."),
+            QStringLiteral(
+                "Install rsync with your package manager, or choose an executable in Settings → Advanced."));
+    plan.executable = *executable;
+    plan.mode = effectiveMode(job, destination);
+    plan.isSSH = plan.targetIsRemote = destination.kind == DestinationKind::ssh;
+    const bool versioned = plan.mode == BackupMode::versioned;
+
+    std::optional<QString> linkBase;
+    const QString folderPath = destinationPathOverride.value_or(destination.path);
+    if (plan.isSSH) {
+        plan.targetPath = PathValidation::normalizeRemotePath(folderPath);
+        throwIf(PathValidation::validateRemotePath(plan.targetPath));
+        if (versioned)
+            plan.snapshotPath = plan.targetPath = plan.targetPath + u'/' + snapshotStamp(now);
+    } else {
+        const QString folder = PathValidation::normalize(folderPath);
+        throwIf(PathValidation::validateLocalDestination(plan.sourcePath, folder));
+        plan.targetPath = folder;
+        if (versioned) {
+            const QString stamp = snapshotStamp(now);
+            DirectoryTools::createDirectoryIfNeeded(folder);
+            createMarkerIfMissing(folder);
+            DirectoryTools::createDirectoryIfNeeded(folder + u'/' + stamp);
+            linkBase = latestSnapshot(folder, stamp);
+            plan.snapshotPath = plan.targetPath = folder + u'/' + stamp;
+        }
+    }
+
+    const TransferOptions& options = job.options;
+    QStringList& arguments = plan.arguments;
+    arguments << QStringLiteral("--recursive") << QStringLiteral("--links") << QStringLiteral("--times");
+    if (options.preservePermissions)
+        arguments << QStringLiteral("--perms");
+    if (options.preserveExtendedAttributes)
+        arguments << QStringLiteral("--xattrs");
+    if (options.preserveOwnership)
+        arguments << QStringLiteral("--owner") << QStringLiteral("--group");
+    arguments << fixedArguments;
+    if (plan.mode == BackupMode::mirror)
+        arguments << QStringLiteral("--delete") << QStringLiteral("--delete-delay");
+    if (linkBase)
+        arguments << QStringLiteral("--link-dest=") + *linkBase;
+    // The job's own limit wins, so a job limit of 0 switches a global limit off.
+    const std::optional<qint64> bandwidth
+        = options.bandwidthLimitKBps ? options.bandwidthLimitKBps : settings.bandwidthLimitKBps;
+    if (bandwidth && *bandwidth > 0)
+        arguments << QStringLiteral("--bwlimit=") + QString::number(*bandwidth);
+    for (const QString& pattern : options.exclusionPatterns()) {
+        if (!pattern.isEmpty())
+            arguments << QStringLiteral("--exclude=") + pattern;
+    }
+    if (plan.isSSH) {
+        throwIf(PathValidation::validateSSHUser(destination.user));
+        throwIf(PathValidation::validateSSHHost(destination.host));
+        if (destination.port < 1 || destination.port > 65535)
+            throw PathValidationError(QStringLiteral("The port must be between 1 and 65535."));
+        // Looked up here, off the main thread: the pre-run checks build plans on the thread pool.
+        const bool storedPassphrase = KeychainService::passphrase(destination.id).has_value();
+        arguments << QStringLiteral("-e") << sshCommand(destination, storedPassphrase);
+    } else {
+        DirectoryTools::createDirectoryIfNeeded(plan.targetPath);
+    }
+    arguments << (plan.sourcePath.endsWith(u'/') ? plan.sourcePath : plan.sourcePath + u'/');
+    arguments << (plan.isSSH ? destination.user + u'@' + targetHost(destination.host) + u':'
+                + targetRemotePath(plan.targetPath)
+                             : plan.targetPath);
+
+    plan.jobID = job.id;
+    plan.jobName = job.name;
+    plan.destinationID = destination.id;
+    plan.destinationName = destination.name;
+    plan.environment = childEnvironment();
+    plan.retention = std::max<qint64>(1, destination.retention);
+    plan.destinationKind = destination.kind;
+    plan.sshHost = destination.host;
+    plan.sshUser = destination.user;
+    plan.sshPort = destination.port;
+    plan.sshIdentity = destination.identityFile;
+    return plan;
+}
+
+} // namespace mv::PlanBuilder

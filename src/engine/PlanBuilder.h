@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine/RunPlan.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace mv {
+
+struct AppSettings;
+struct BackupDestination;
+struct BackupJob;
+
+// Turns a job, one of its local, network or SSH destinations, the settings and the time into a RunPlan, and
+// names versioned snapshots. No state.
+namespace PlanBuilder {
+
+// The file in a versioned destination folder that says its snapshots are ours, and its exact content.
+inline constexpr char markerFileName[] = ".marrowVale-versions";
+inline constexpr char markerContent[] = "Marrowvale versioned snapshots\n";
+
+// The environment every rsync child starts from (plans of backups, previews and restores).
+QMap<QString, QString> childEnvironment();
+
+// Whether `path` is a regular file (after following links) that the current user may execute.
+bool isExecutableFile(const QString& path);
+
+// The settings' rsyncPath when it names an executable file, else the first executable of the standard
+// locations; none when there is no rsync.
+std::optional<QString> resolveRsyncExecutable(const AppSettings& settings);
+
+// The plan of one run at `now`. The overrides replace the job's source path and the destination's path.
+// A versioned run on a local or network destination creates the destination folder, the marker and the
+// snapshot folder. Throws PathValidationError for unusable input, DirectoryCreationError when a folder
+// cannot be made.
+RunPlan build(const BackupJob& job, const BackupDestination& destination, const AppSettings& settings,
+    const QDateTime& now, const std::optional<QString>& sourcePathOverride = std::nullopt,
+    const std::optional<QString>& destinationPathOverride = std::nullopt);
+
+// The remote-shell command for rsync's "-e": ssh with strict host keys, time-outs and keep-alives, each
+// word quoted as rsync splits it. With a stored passphrase ssh may ask the askpass program once.
+QString sshCommand(const BackupDestination& destination, bool usesStoredPassphrase = false);
+
+// The snapshot folder name for a time, in the system's time zone: "yyyy-MM-dd_HHmmss".
+QString snapshotStamp(const QDateTime& time);
+
+// Whether a folder name reads as a snapshot (the seconds may be left out).
+bool isSnapshotName(const QString& name);
+
+// root + "/" + the newest snapshot folder in `root` other than `excluding`; none when there is none or
+// the folder cannot be read.
+std::optional<QString> latestSnapshot(const QString& root, const std::optional<QString>& excluding);
+
+// root + "/" + every entry of `root` named like a snapshot (folders or not), newest first.
+QStringList snapshots(const QString& root);
+
+} // namespace PlanBuilder
+
+} // namespace mv

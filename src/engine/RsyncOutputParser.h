@@ -1,0 +1,45 @@
+#pragma once
+
+#include "engine/RsyncEvent.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+
+namespace mv {
+
+// Reads the lines rsync prints for the argument vector PlanBuilder makes ("--human-readable", "--stats",
+// "--info=progress2,name0", "--out-format=XFER %n"): each line gives at most one event, while the run's
+// statistics and its first error and warning lines accumulate. One parser per run, one thread at a time.
+class RsyncOutputParser {
+public:
+    static constexpr qsizetype keptLineLimit = 20;
+
+    std::optional<RsyncEvent> consume(const QString& line);
+
+    const RsyncStats& stats() const { return m_stats; }
+    const QStringList& errors() const { return m_errors; }
+    const QStringList& warnings() const { return m_warnings; }
+    bool sawStatistics() const { return m_sawStatistics; }
+
+    // The factor of rsync's unit letter: K, M, G, T, P in either case are powers of 1,000; anything else 1.
+    static double multiplier(QStringView unit);
+    // A time left such as "1:02" or "0:01:02" in seconds; none when no piece reads as a number.
+    static std::optional<double> seconds(QStringView text);
+
+private:
+    std::optional<RsyncEvent> progress(const QString& line);
+    std::optional<RsyncEvent> deletion(QStringView line);
+    std::optional<RsyncEvent> statisticsCount(QStringView line);
+    std::optional<RsyncEvent> statisticsFigure(QStringView line, QStringView key, qint64 RsyncStats::*field);
+    RsyncEvent statisticsEvent() const;
+
+    RsyncStats m_stats;
+    QStringList m_errors;
+    QStringList m_warnings;
+    bool m_sawStatistics = false;
+};
+
+} // namespace mv

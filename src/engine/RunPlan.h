@@ -1,0 +1,43 @@
+#pragma once
+
+#include "model/Enumerations.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <optional>
+
+namespace mv {
+
+// Everything one rsync run of one destination needs, resolved: the executable, the whole argument vector,
+// the child's environment and the paths. A plan owns copies of all it holds, so it is copied freely.
+struct RunPlan {
+    QUuid jobID;
+    QString jobName;
+    QUuid destinationID;
+    QString destinationName;
+    QString sourcePath; // normalised, without a trailing "/"
+    BackupMode mode = BackupMode::incremental; // the destination's modeOverride, else the job's mode
+    QString executable; // absolute path of rsync
+    QStringList arguments; // rsync's argument vector, without the executable
+    QMap<QString, QString> environment; // the child's whole environment
+    QString targetPath; // where rsync writes: the new snapshot folder, else the destination folder (for SSH
+                        // the remote path, without user and host)
+    bool targetIsRemote = false;
+    std::optional<QString> snapshotPath; // the new snapshot folder of a versioned run
+    qint64 retention = 1; // the destination's retention, at least 1
+    DestinationKind destinationKind = DestinationKind::local;
+    bool isSSH = false;
+    QString sshHost; // the destination's fields, copied as stored
+    QString sshUser;
+    qint64 sshPort = 22;
+    QString sshIdentity;
+    QStringList scopedURLs; // folders whose access was started for this run (filled by the pre-run checks)
+    bool sourceChangedWhileCopying = false;
+
+    bool operator==(const RunPlan&) const = default;
+};
+
+} // namespace mv
