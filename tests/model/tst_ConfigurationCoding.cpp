@@ -1,0 +1,309 @@
+#include "model/ConfigurationCoding.h"
+#include "model/IsoDate.h"
+
+#include <QtTest>
+
+using namespace mv;
+
+namespace {
+
+QDateTime at(const char* text)
+{
+    return parseIsoDate(QString::fromLatin1(text)).value();
+}
+
+const QDateTime readingTime = QDateTime(QDate(2026, 12, 10), QTime(12, 0), Qt::UTC);
+
+QByteArray fixture(const QString& name)
+{
+    QFile file(qEnvironmentVariable("MV_SOURCE_DIR") + QStringLiteral("/tests/model/fixtures/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing fixture %s", qPrintable(file.fileName()));
+    return file.readAll();
+}
+
+// Every record, every optional value present somewhere and absent somewhere else, text that needs escaping,
+// and Base64 holding "+" and "/".
+AppConfiguration fullDocument()
+{
+    AppConfiguration document;
+    document.updatedAt = at("2026-12-09T08:21:00Z");
+    document.settings.appearance = AppearancePreference::dark;
+    document.settings.defaultMode = BackupMode::versioned;
+    document.settings.maxConcurrentJobs = 3;
+    document.settings.bandwidthLimitKBps = 2048;
+    document.settings.notifySuccess = false;
+    document.settings.rsyncPath = QStringLiteral("/usr/local/bin/rsync");
+    document.settings.googleClientID = QStringLiteral("1234-abc.apps.googleusercontent.com");
+
+    BackupJob photos;
+    photos.id = QUuid("6a1f0c6e-3b7d-4f0e-9a55-0d9e3c2b1a10");
+    photos.name = QStringLiteral("Fotos \u2013 Sommer");
+    photos.source = { QStringLiteral("/home/ana/Pictures"), QStringLiteral("Pictures"),
+        QByteArray::fromHex("fbffbf0001"), QStringLiteral("fsid:1a2b:3c4d") };
+    photos.mode = BackupMode::incremental;
+    photos.schedule = { ScheduleKind::daily, 21, 30, 2, 60 };
+    photos.options.bandwidthLimitKBps = 500;
+    photos.options.preserveOwnership = true;
+    photos.options.builtInExclusions = { BuiltInExclusion::git, BuiltInExclusion::trash };
+    photos.options.customExclusions = { QStringLiteral("*.raw"), QStringLiteral("Exports/") };
+    photos.createdAt = at("2026-01-02T03:04:05Z");
+
+    BackupDestination server;
+    server.id = QUuid("b2c4e6f8-0a1b-4c3d-8e5f-7a9b1c2d3e4f");
+    server.name = QStringLiteral("Server");
+    server.kind = DestinationKind::ssh;
+    server.path = QStringLiteral("/srv/backup/ana");
+    server.host = QStringLiteral("nas.local");
+    server.user = QStringLiteral("ana");
+    server.port = 2222;
+    server.identityFile = QStringLiteral("/home/ana/.ssh/id_ed25519");
+    server.bookmark = QByteArray("bookmark");
+    server.usesJobSchedule = true;
+    server.modeOverride = BackupMode::mirror;
+    server.retention = 7;
+    server.retryLimit = 4;
+    server.retryDelaySeconds = 120;
+    server.isEnabled = false;
+    server.volumeIdentity = QStringLiteral("uuid:0f0e-0d0c");
+    server.volumeName = QStringLiteral("Backups");
+    server.lastAttempt = at("2026-12-08T22:00:00Z");
+    server.lastSuccess = at("2026-12-07T22:00:00Z");
+    server.lastResult = RunResult::failed;
+    server.lastError = QStringLiteral("rsync said \"Permission denied\"\n\tand stopped \\ here");
+    server.nextRun = at("2026-12-09T22:00:00Z");
+    server.createdAt = at("2026-01-02T03:05:00Z");
+
+    BackupDestination drive;
+    drive.id = QUuid("00000000-0000-4000-8000-00000000000a");
+    drive.name = QStringLiteral("Drive");
+    drive.kind = DestinationKind::googleDrive;
+    drive.schedule = { ScheduleKind::weekly, 3, 15, 1, 60 };
+    drive.googleFolderName = QStringLiteral("Marrowvale");
+    drive.googleFolderID = QStringLiteral("1AbC-dEf");
+    drive.googleAccount = QStringLiteral("ana@example.com");
+    drive.createdAt = at("2026-02-03T04:05:06Z");
+    photos.destinations = { server, drive };
+
+    BackupJob empty;
+    empty.id = QUuid("c0ffee00-1234-4abc-8def-0123456789ab");
+    empty.name = QStringLiteral("Empty");
+    empty.source = { QStringLiteral("/"), QStringLiteral("Root"), std::nullopt, std::nullopt };
+    empty.isEnabled = false;
+    empty.options.builtInExclusions = {};
+    empty.createdAt = at("2026-03-04T05:06:07Z");
+
+    document.jobs = { photos, empty };
+    return document;
+}
+
+const QByteArray source = R"("source": {"path": "/home/ana", "displayName": "ana"})";
+const QByteArray options = R"("options": {"preservePermissions": true, "preserveExtendedAttributes": true,
+    "preserveOwnership": false, "copySymlinks": true, "builtInExclusions": [], "customExclusions": []})";
+
+QByteArray withJob(const QByteArray& members, const QByteArray& documentMembers = {})
+{
+    return R"({"jobs": [{)" + source + (members.isEmpty() ? "" : ", " + members) + "}]"
+        + (documentMembers.isEmpty() ? "" : ", " + documentMembers) + "}";
+}
+
+QByteArray withDestination(const QByteArray& members)
+{
+    return withJob(R"("destinations": [{)" + members + "}]");
+}
+
+// The document `{}` reads as, plus one job as a job object holding only its source reads.
+AppConfiguration withDefaultJob()
+{
+    AppConfiguration document = AppConfiguration::create(readingTime);
+    BackupJob job;
+    job.source = { QStringLiteral("/home/ana"), QStringLiteral("ana"), std::nullopt, std::nullopt };
+    job.createdAt = readingTime;
+    document.jobs = { job };
+    return document;
+}
+
+AppConfiguration withDefaultDestination()
+{
+    AppConfiguration document = withDefaultJob();
+    BackupDestination destination;
+    destination.createdAt = readingTime;
+    document.jobs[0].destinations = { destination };
+    return document;
+}
+
+// Records read without an id get a fresh one each time: check it is there, then blank it for comparison.
+void blankFreshIds(AppConfiguration& read, const AppConfiguration& expected)
+{
+    for (qsizetype j = 0; j < qMin(read.jobs.size(), expected.jobs.size()); ++j) {
+        if (expected.jobs[j].id.isNull() && !read.jobs[j].id.isNull())
+            read.jobs[j].id = QUuid();
+        auto& destinations = read.jobs[j].destinations;
+        for (qsizetype d = 0; d < qMin(destinations.size(), expected.jobs[j].destinations.size()); ++d) {
+            if (expected.jobs[j].destinations[d].id.isNull() && !destinations[d].id.isNull())
+                destinations[d].id = QUuid();
+        }
+    }
+}
+
+// The failure message of a reading, for QVERIFY2 (which evaluates its message even when the check passes).
+QString failure(const std::expected<AppConfiguration, QString>& read)
+{
+    return read ? QString() : read.error();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(mv::AppConfiguration)
+
+class tst_ConfigurationCoding : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void writesTheFixtureByteForByteAndReadsItBack()
+    {
+        const QByteArray expected = fixture(QStringLiteral("full-document.json"));
+        QCOMPARE(ConfigurationCoding::encode(fullDocument()), expected);
+
+        const auto read = ConfigurationCoding::decode(expected, readingTime);
+        QVERIFY2(read, qPrintable(failure(read)));
+        QVERIFY(*read == fullDocument());
+    }
+
+    void reading_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<AppConfiguration>("expected");
+        QTest::addColumn<QString>("error"); // empty: the document reads
+
+        const AppConfiguration none;
+        QTest::newRow("empty document") << QByteArray("{}") << AppConfiguration::create(readingTime) << "";
+        QTest::newRow("job with only source") << withJob({}) << withDefaultJob() << "";
+        QTest::newRow("empty destination") << withDestination({}) << withDefaultDestination() << "";
+
+        AppConfiguration nulls = withDefaultDestination();
+        nulls.jobs[0].options.builtInExclusions = {};
+        QTest::newRow("nulls read as none") << withJob(options.chopped(1)
+            + R"(, "bandwidthLimitKBps": null}, "schedule": null, "name": null,)"
+            + R"("destinations": [{"modeOverride": null, "lastError": null, "nextRun": null}])")
+                                            << nulls << "";
+
+        AppConfiguration settings = AppConfiguration::create(readingTime);
+        settings.settings.maxConcurrentJobs = 0;
+        settings.settings.retryAttempts = -1;
+        QTest::newRow("settings read unclamped") << QByteArray(
+            R"({"settings": {"maxConcurrentJobs": 0, "retryAttempts": -1, "bandwidthLimitKBps": null,)"
+            R"( "someFutureSetting": "ignored"}})")
+                                                 << settings << "";
+
+        AppConfiguration dates = withDefaultDestination();
+        dates.updatedAt = at("2026-12-09T08:21:00.750Z");
+        dates.jobs[0].createdAt = at("2026-12-09T07:21:00Z");
+        dates.jobs[0].destinations[0].createdAt = at("2026-12-09T13:21:00Z");
+        dates.jobs[0].destinations[0].id = QUuid("b2c4e6f8-0a1b-4c3d-8e5f-7a9b1c2d3e4f");
+        QTest::newRow("fractions, offsets, lower-case UUIDs")
+            << withJob(R"("createdAt": "2026-12-09T08:21:00+01:00", "destinations": [{"createdAt":)"
+                       R"( "2026-12-09T08:21:00-0500", "id": "b2c4e6f8-0a1b-4c3d-8e5f-7a9b1c2d3e4f"}])",
+                   R"("updatedAt": "2026-12-09T08:21:00.750Z")")
+            << dates << "";
+
+        AppConfiguration twice = withDefaultJob();
+        twice.jobs[0].options.builtInExclusions = { BuiltInExclusion::git };
+        QTest::newRow("exclusion named twice, escaped slash")
+            << withJob(options)
+                   .replace("[], \"custom", "[\"git\", \"git\"], \"custom")
+                   .replace("/home", "\\/home")
+            << twice << "";
+
+        QTest::newRow("port as text")
+            << withDestination(R"("port": "22")") << none << "jobs[0].destinations[0].port";
+        QTest::newRow("port with a fraction")
+            << withDestination(R"("port": 22.5)") << none << "jobs[0].destinations[0].port";
+        QTest::newRow("unknown destination kind")
+            << withDestination(R"("kind": "ftp")") << none << "jobs[0].destinations[0].kind";
+        QTest::newRow("mode with a capital") << withJob(R"("mode": "Mirror")") << none << "jobs[0].mode";
+        QTest::newRow("name as number") << withJob(R"("name": 5)") << none << "jobs[0].name";
+        QTest::newRow("schedule without customMinutes")
+            << withJob(R"("schedule": {"kind": "daily", "hour": 2, "minute": 0, "weekday": 2})") << none
+            << "jobs[0].schedule.customMinutes";
+        QTest::newRow("schedule with a null") << withDestination(
+            R"("schedule": {"kind": "daily", "hour": null, "minute": 0, "weekday": 2, "customMinutes": 5})")
+                                              << none << "jobs[0].destinations[0].schedule.hour";
+        QTest::newRow("source without displayName")
+            << QByteArray(R"({"jobs": [{"source": {"path": "/home/ana"}}]})") << none
+            << "jobs[0].source.displayName";
+        QTest::newRow("job without source")
+            << QByteArray(R"({"jobs": [{"name": "x"}], "settings": {}})") << none << "jobs[0].source";
+        QTest::newRow("options without customExclusions")
+            << withJob(QByteArray(options).replace(R"(, "customExclusions": [])", "")) << none
+            << "jobs[0].options.customExclusions";
+        QTest::newRow("exclusion with a capital")
+            << withJob(QByteArray(options).replace("[], \"custom", "[\"Git\"], \"custom")) << none
+            << "jobs[0].options.builtInExclusions[0]";
+        QTest::newRow("bookmark not Base64") << QByteArray(
+            R"({"jobs": [{"source": {"path": "/", "displayName": "r", "bookmark": "no*base64"}}]})")
+                                             << none << "jobs[0].source.bookmark";
+        QTest::newRow("bad UUID") << withJob(R"("id": "6a1f0c6e-3b7d-4f0e-9a55")") << none << "jobs[0].id";
+        QTest::newRow("date without time")
+            << QByteArray(R"({"updatedAt": "2026-12-09"})") << none << "updatedAt";
+        QTest::newRow("one bad setting") << QByteArray(R"({"settings": {"maxConcurrentJobs": "2"}})") << none
+                                         << "settings.maxConcurrentJobs";
+        QTest::newRow("jobs not an array")
+            << QByteArray(R"({"jobs": {}})") << none << "jobs: expected an array";
+        QTest::newRow("not JSON") << QByteArray("{\"jobs\": [") << none << "not valid JSON";
+        QTest::newRow("not an object") << QByteArray("[]") << none << "does not hold a JSON object";
+    }
+
+    void reading()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(AppConfiguration, expected);
+        QFETCH(QString, error);
+
+        auto read = ConfigurationCoding::decode(json, readingTime);
+        if (!error.isEmpty()) {
+            QVERIFY2(!read, "the document should not read");
+            QVERIFY2(read.error().contains(error), qPrintable(failure(read)));
+            return;
+        }
+        QVERIFY2(read, qPrintable(failure(read)));
+        blankFreshIds(*read, expected);
+        QCOMPARE(ConfigurationCoding::encode(*read), ConfigurationCoding::encode(expected));
+        QVERIFY(*read == expected);
+    }
+
+    void freshIdsDifferAtEachReading()
+    {
+        const auto first = ConfigurationCoding::decode(withDestination({}), readingTime);
+        const auto second = ConfigurationCoding::decode(withDestination({}), readingTime);
+        QVERIFY(first && second);
+        QVERIFY(!first->jobs[0].id.isNull() && !first->jobs[0].destinations[0].id.isNull());
+        QVERIFY(first->jobs[0].id != second->jobs[0].id);
+        QVERIFY(first->jobs[0].destinations[0].id != second->jobs[0].destinations[0].id);
+    }
+
+    void rewritingLeavesOutNullsAndWritesWholeUtcSeconds()
+    {
+        const QByteArray json = withJob(
+            R"("createdAt": "2026-12-09T08:21:00.999+01:00", "destinations": [{"modeOverride": null}])");
+        const QByteArray written
+            = ConfigurationCoding::encode(*ConfigurationCoding::decode(json, readingTime));
+        QVERIFY(!written.contains("null"));
+        QVERIFY(!written.contains("modeOverride"));
+        QVERIFY(written.contains(R"("createdAt": "2026-12-09T07:21:00Z")"));
+        QVERIFY(written.contains(R"("path": "\/home\/ana")"));
+    }
+
+    void unsetDatesAreLeftOutSoTheDocumentStillReads()
+    {
+        AppConfiguration document = withDefaultDestination();
+        document.jobs[0].createdAt = QDateTime();
+        document.updatedAt = QDateTime();
+        const auto read = ConfigurationCoding::decode(ConfigurationCoding::encode(document), readingTime);
+        QVERIFY2(read, qPrintable(failure(read)));
+        QCOMPARE(read->jobs[0].createdAt, readingTime);
+        QCOMPARE(read->updatedAt, readingTime);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ConfigurationCoding)
+#include "tst_ConfigurationCoding.moc"
