@@ -1,0 +1,387 @@
+#include "model/AppPaths.h"
+#include "model/ConfigurationCoding.h"
+#include "model/ConfigurationStore.h"
+#include "model/FileSystemError.h"
+#include "support/ManualClock.h"
+#include "support/TempDir.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace mv;
+using namespace std::chrono_literals;
+
+namespace {
+
+int permissions(const QString& path)
+{
+    struct stat info { };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return int(info.st_mode & 07777);
+}
+
+BackupJob sampleJob(const QDateTime& now, const QString& name = QStringLiteral("Photos"))
+{
+    BackupJob job = BackupJob::create(now);
+    job.name = name;
+    job.source = { QStringLiteral("/home/ada/Photos"), QStringLiteral("Photos"), std::nullopt, std::nullopt };
+    job.mode = BackupMode::mirror;
+    for (const QString& target : { QStringLiteral("/mnt/disk/Photos"), QStringLiteral("/mnt/nas/Photos") }) {
+        BackupDestination destination = BackupDestination::create(now.addDays(-10));
+        destination.name = target.section(QLatin1Char('/'), 2, 2);
+        destination.path = target;
+        destination.retryLimit = 7;
+        destination.lastAttempt = now.addSecs(-60);
+        destination.lastSuccess = now.addSecs(-30);
+        destination.lastResult = RunResult::success;
+        destination.lastError = QStringLiteral("earlier trouble");
+        destination.nextRun = now.addDays(1);
+        job.destinations.append(destination);
+    }
+    return job;
+}
+
+// A document with one job whose required "source" key was removed: damaged as a whole.
+QByteArray documentWithJobMissingSource(const QDateTime& now)
+{
+    AppConfiguration configuration = AppConfiguration::create(now);
+    configuration.jobs = { sampleJob(now) };
+    QJsonObject root = QJsonDocument::fromJson(ConfigurationCoding::encode(configuration)).object();
+    QJsonArray jobs = root[QStringLiteral("jobs")].toArray();
+    QJsonObject job = jobs[0].toObject();
+    job.remove(QStringLiteral("source"));
+    jobs[0] = job;
+    root[QStringLiteral("jobs")] = jobs;
+    return QJsonDocument(root).toJson();
+}
+
+} // namespace
+
+class tst_ConfigurationStore : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void missingFileGivesDefaultsAndWritesNothing()
+    {
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        ConfigurationStore store(clock);
+
+        QVERIFY(store.config() == AppConfiguration::create(clock.now()));
+        QVERIFY(!store.loadError());
+        QCOMPARE(permissions(support.path() + "/Logs"), 0700);
+        clock.advance(5s);
+        QVERIFY(!QFile::exists(support.filePath("config.json")));
+    }
+
+    void savedDocumentReadsBackOwnerOnly()
+    {
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        AppConfiguration written;
+        {
+            ConfigurationStore store(clock);
+            store.addJob(sampleJob(clock.now()));
+            QVERIFY(store.saveNow());
+            written = store.config();
+        }
+        QCOMPARE(test::TempDir::read(support.filePath("config.json")), ConfigurationCoding::encode(written));
+        QCOMPARE(permissions(support.filePath("config.json")), 0600);
+        clock.advance(1h);
+        ConfigurationStore reopened(clock);
+        QVERIFY(reopened.config() == written);
+        QVERIFY(!reopened.loadError());
+    }
+
+    void damagedFileIsCopiedAsideAndNeverOverAnEarlierCopy_data()
+    {
+        QTest::addColumn<QByteArray>("damaged");
+        const test::ManualClock clock;
+        QTest::newRow("not JSON") << QByteArray("{\"jobs\": [");
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("wrong type") << QByteArray("{\"schemaVersion\": \"one\"}");
+        QTest::newRow("job without source") << documentWithJobMissingSource(clock.now());
+    }
+
+    void damagedFileIsCopiedAsideAndNeverOverAnEarlierCopy()
+    {
+        QFETCH(QByteArray, damaged);
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        const QString config = support.write("config.json", damaged);
+        const QString stamp = QString::number(clock.now().toSecsSinceEpoch());
+
+        ConfigurationStore first(clock);
+        const QString firstCopy = support.filePath("config.corrupt-" + stamp + ".json");
+        QCOMPARE(first.loadError(),
+            "The saved configuration could not be read. A copy was kept at " + firstCopy + ".");
+        QVERIFY(first.config().jobs.isEmpty());
+        QCOMPARE(test::TempDir::read(firstCopy), damaged);
+        QCOMPARE(permissions(firstCopy), 0600);
+        QCOMPARE(test::TempDir::read(config), damaged); // copied, not moved
+
+        // A second damaged load in the same second keeps both copies.
+        support.write("config.json", "second damage");
+        ConfigurationStore second(clock);
+        const QString secondCopy = support.filePath("config.corrupt-" + stamp + "-2.json");
+        QCOMPARE(second.loadError(),
+            "The saved configuration could not be read. A copy was kept at " + secondCopy + ".");
+        QCOMPARE(test::TempDir::read(secondCopy), QByteArray("second damage"));
+        QCOMPARE(test::TempDir::read(firstCopy), damaged);
+
+        // With a copy kept, saving may replace the damaged file.
+        QVERIFY(second.saveNow());
+        QCOMPARE(test::TempDir::read(config), ConfigurationCoding::encode(second.config()));
+    }
+
+    void unreadableFileIsNeverReplaced_data()
+    {
+        QTest::addColumn<bool>("pipe");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder") << false << "Is a directory";
+        QTest::newRow("named pipe") << true << "it is not a regular file";
+    }
+
+    void unreadableFileIsNeverReplaced()
+    {
+        QFETCH(bool, pipe);
+        QFETCH(QString, reason);
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        const QString config = support.filePath("config.json");
+        if (pipe)
+            QCOMPARE(::mkfifo(QFile::encodeName(config).constData(), 0600), 0);
+        else
+            support.write("config.json/keep.txt", "not ours to remove");
+
+        ConfigurationStore store(clock);
+        const QString message = "The saved configuration “" + config + "” could not be read: " + reason
+            + ". It was left as it is, and changes made now will not be saved.";
+        QCOMPARE(store.loadError(), message);
+        store.addJob(sampleJob(clock.now()));
+        clock.advance(1s);
+        QVERIFY(!store.saveNow());
+        QCOMPARE(store.loadError(), message);
+
+        struct stat info { };
+        QCOMPARE(::lstat(QFile::encodeName(config).constData(), &info), 0);
+        QVERIFY(pipe ? S_ISFIFO(info.st_mode) : S_ISDIR(info.st_mode));
+        QVERIFY(QDir(support.path()).entryList({ "config.corrupt-*" }).isEmpty());
+    }
+
+    void damagedFileThatCannotBeCopiedIsNeverReplaced()
+    {
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        const QString stamp = QString::number(clock.now().toSecsSinceEpoch());
+        // Every name a copy could take in this second is already used by an earlier copy.
+        support.write("config.corrupt-" + stamp + ".json", "earlier");
+        for (int n = 2; n <= 1000; ++n)
+            support.write(QStringLiteral("config.corrupt-%1-%2.json").arg(stamp).arg(n), "earlier");
+        const QString config = support.write("config.json", "{ damaged");
+
+        ConfigurationStore store(clock);
+        QVERIFY(store.loadError()->contains("no copy of it could be kept"));
+        store.addJob(sampleJob(clock.now()));
+        clock.advance(1s);
+        QVERIFY(!store.saveNow());
+        QCOMPARE(test::TempDir::read(config), QByteArray("{ damaged"));
+        QCOMPARE(test::TempDir::read(support.filePath("config.corrupt-" + stamp + ".json")),
+            QByteArray("earlier"));
+    }
+
+    void burstOfEditsGivesOneDebouncedWrite()
+    {
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        ConfigurationStore store(clock);
+        const QString config = support.filePath("config.json");
+
+        for (int i = 0; i < 10; ++i) {
+            store.addJob(sampleJob(clock.now(), QString::number(i)));
+            clock.advance(100ms);
+            QVERIFY(!QFile::exists(config));
+        }
+        clock.advance(149ms);
+        QVERIFY(!QFile::exists(config));
+        clock.advance(1ms);
+        QCOMPARE(test::TempDir::read(config), ConfigurationCoding::encode(store.config()));
+        QCOMPARE(store.config().jobs.size(), 10);
+
+        QFile::remove(config);
+        clock.advance(10s);
+        QVERIFY(!QFile::exists(config));
+    }
+
+    void saveNowWritesAtOnceAndCancelsThePendingSave()
+    {
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        ConfigurationStore store(clock);
+        const QString config = support.filePath("config.json");
+
+        store.addJob(sampleJob(clock.now()));
+        clock.advance(100ms);
+        QVERIFY(store.hasPendingSave());
+        QVERIFY(store.saveNow());
+        QVERIFY(QFile::exists(config));
+        QVERIFY(!store.hasPendingSave());
+
+        QFile::remove(config);
+        clock.advance(10s);
+        QVERIFY(!QFile::exists(config));
+        QCOMPARE(clock.pendingAlarms(), 0);
+    }
+
+    void failedSaveKeepsItsMessageAfterALaterSuccess()
+    {
+        test::TempSupportDir support;
+        test::TempDir elsewhere;
+        test::ManualClock clock;
+        ConfigurationStore store(clock);
+        const QString blocked = elsewhere.write("not-a-folder", "x");
+
+        qputenv("MARROWVALE_SUPPORT_DIR", blocked.toUtf8());
+        QVERIFY(!store.saveNow());
+        const QString message = "The configuration could not be saved: The folder “" + blocked
+            + "” could not be created: File exists.";
+        QCOMPARE(store.loadError(), message);
+
+        qputenv("MARROWVALE_SUPPORT_DIR", support.path().toUtf8());
+        QVERIFY(store.saveNow());
+        QCOMPARE(store.loadError(), message);
+    }
+
+    void jobEditsStampAndSave()
+    {
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        ConfigurationStore store(clock);
+        QSignalSpy changes(&store, &ConfigurationStore::changed);
+        const BackupJob a = sampleJob(clock.now(), "A");
+        const BackupJob b = sampleJob(clock.now(), "B");
+
+        store.addJob(a);
+        store.addJob(b);
+        store.addJob(a); // no check for an existing id
+        BackupJob renamed = a;
+        renamed.name = "A renamed";
+        store.replaceJob(renamed);
+        QCOMPARE(store.config().jobs.size(), 3);
+        QCOMPARE(store.config().jobs[0].name, "A renamed");
+        QCOMPARE(store.config().jobs[2].name, "A");
+        QCOMPARE(store.job(a.id)->name, "A renamed");
+
+        const BackupJob c = sampleJob(clock.now(), "C");
+        store.replaceJob(c);
+        QCOMPARE(store.config().jobs.last().name, "C");
+
+        store.deleteJob(a.id);
+        QCOMPARE(store.config().jobs.size(), 2);
+        QCOMPARE(store.config().jobs[0].name, "B");
+        QCOMPARE(store.config().jobs[1].name, "C");
+        QVERIFY(!store.job(a.id));
+        QCOMPARE(changes.count(), 6);
+
+        clock.advance(1s);
+        const QDateTime before = store.config().updatedAt;
+        store.deleteJob(QUuid::createUuid());
+        QCOMPARE(store.config().jobs.size(), 2);
+        QCOMPARE(store.config().updatedAt, clock.now());
+        QVERIFY(store.config().updatedAt != before);
+        clock.advance(250ms);
+        QCOMPARE(test::TempDir::read(support.filePath("config.json")),
+            ConfigurationCoding::encode(store.config()));
+    }
+
+    void duplicateMakesAFreshCopy()
+    {
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        ConfigurationStore store(clock);
+        const BackupJob original = sampleJob(clock.now().addDays(-30));
+        store.addJob(original);
+        clock.advance(1h);
+
+        const auto copy = store.duplicateJob(original.id);
+        QVERIFY(copy);
+        QCOMPARE(store.config().jobs.size(), 2);
+        QVERIFY(store.config().jobs.last() == *copy);
+        QCOMPARE(copy->name, "Photos Copy");
+        QVERIFY(copy->id != original.id && !copy->id.isNull());
+        QCOMPARE(copy->createdAt, clock.now());
+        QVERIFY(copy->source == original.source);
+        QVERIFY(copy->mode == original.mode);
+        QCOMPARE(copy->destinations.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            const BackupDestination& fresh = copy->destinations[i];
+            BackupDestination expected = original.destinations[i];
+            QVERIFY(fresh.id != expected.id && !fresh.id.isNull());
+            expected.id = fresh.id;
+            expected.createdAt = clock.now();
+            expected.lastAttempt = expected.lastSuccess = expected.nextRun = std::nullopt;
+            expected.lastResult = std::nullopt;
+            expected.lastError = std::nullopt;
+            QVERIFY(fresh == expected);
+        }
+
+        QCOMPARE(store.duplicateJob(copy->id)->name, "Photos Copy Copy");
+
+        clock.advance(1s);
+        const AppConfiguration before = store.config();
+        QVERIFY(!store.duplicateJob(QUuid::createUuid()));
+        QVERIFY(store.config() == before);
+    }
+
+    void updateDestinationChangesOnlyAnExistingDestination()
+    {
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        ConfigurationStore store(clock);
+        const BackupJob job = sampleJob(clock.now());
+        store.addJob(job);
+        QVERIFY(store.saveNow());
+        clock.advance(1s);
+
+        const auto markFailed = [](BackupDestination& d) { d.lastResult = RunResult::failed; };
+        store.updateDestination(job.id, QUuid::createUuid(), markFailed);
+        store.updateDestination(QUuid::createUuid(), job.destinations[0].id, markFailed);
+        QCOMPARE(store.config().updatedAt, clock.now().addSecs(-1));
+        QVERIFY(!store.hasPendingSave());
+
+        store.updateDestination(job.id, job.destinations[1].id, markFailed);
+        QVERIFY(store.config().jobs[0].destinations[0].lastResult == RunResult::success);
+        QVERIFY(store.config().jobs[0].destinations[1].lastResult == RunResult::failed);
+        QCOMPARE(store.config().updatedAt, clock.now());
+        QVERIFY(store.hasPendingSave());
+    }
+
+    void exportWritesTheDocumentUnderATimeStampedName()
+    {
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        ConfigurationStore store(clock);
+        store.addJob(sampleJob(clock.now()));
+
+        const QString path = store.exportConfiguration();
+        QCOMPARE(path, support.filePath("Marrowvale-config-2026-12-09T08-21-00Z.json"));
+        QCOMPARE(test::TempDir::read(path), ConfigurationCoding::encode(store.config()));
+        QCOMPARE(permissions(path), 0600);
+
+        clock.advance(500ms); // same second: the later export replaces the earlier one
+        store.addJob(sampleJob(clock.now(), "Second"));
+        QCOMPARE(store.exportConfiguration(), path);
+        QCOMPARE(test::TempDir::read(path), ConfigurationCoding::encode(store.config()));
+
+        test::TempDir elsewhere;
+        qputenv("MARROWVALE_SUPPORT_DIR", elsewhere.write("not-a-folder", "x").toUtf8());
+        QVERIFY_THROWS_EXCEPTION(FileSystemError, store.exportConfiguration());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ConfigurationStore)
+#include "tst_ConfigurationStore.moc"
