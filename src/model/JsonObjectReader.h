@@ -40,7 +40,7 @@ public:
     {
         std::optional<T> found = optional<T>(key);
         if (!found)
-            throw JsonReadError { pathOf(key) + QStringLiteral(": is missing") };
+            throw JsonReadError { pathOf(key) + QStringLiteral(": a value is required") };
         return std::move(*found);
     }
 

@@ -221,6 +221,10 @@ private Q_SLOTS:
         QTest::newRow("unknown destination kind")
             << withDestination(R"("kind": "ftp")") << none << "jobs[0].destinations[0].kind";
         QTest::newRow("mode with a capital") << withJob(R"("mode": "Mirror")") << none << "jobs[0].mode";
+        QTest::newRow("mode with a leading blank")
+            << withJob(R"("mode": " mirror")") << none << "jobs[0].mode";
+        QTest::newRow("empty result")
+            << withDestination(R"("lastResult": "")") << none << "jobs[0].destinations[0].lastResult";
         QTest::newRow("name as number") << withJob(R"("name": 5)") << none << "jobs[0].name";
         QTest::newRow("schedule without customMinutes")
             << withJob(R"("schedule": {"kind": "daily", "hour": 2, "minute": 0, "weekday": 2})") << none
