@@ -1,0 +1,111 @@
+#include "engine/TreeRemover.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <system_error>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mv::TreeRemover {
+namespace {
+
+QString failure(int error, const QByteArray& path)
+{
+    return QStringLiteral("%1 (%2)").arg(
+        QString::fromStdString(std::generic_category().message(error)), QFile::decodeName(path));
+}
+
+// The names in the folder open at `folder`, with whether each is a real folder (never a link to one). The
+// whole listing is read before anything is removed, since removing entries while reading a folder may make
+// some file systems skip entries.
+struct Entry {
+    QByteArray name;
+    bool isFolder = false;
+};
+
+std::optional<QString> list(int folder, const QByteArray& path, std::vector<Entry>& entries)
+{
+    const int listingFd = dup(folder);
+    if (listingFd < 0)
+        return failure(errno, path);
+    DIR* dir = fdopendir(listingFd);
+    if (!dir) {
+        const int error = errno;
+        close(listingFd);
+        return failure(error, path);
+    }
+    errno = 0;
+    while (const dirent* entry = readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat status { };
+            isFolder = fstatat(folder, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0
+                && S_ISDIR(status.st_mode);
+        }
+        entries.push_back({ name, isFolder });
+        errno = 0;
+    }
+    const int error = errno;
+    closedir(dir);
+    return error != 0 ? std::optional(failure(error, path)) : std::nullopt;
+}
+
+// Empties the folder open at `folder` (whose path is `path`, for messages); closes `folder`.
+std::optional<QString> empty(int folder, const QByteArray& path)
+{
+    std::vector<Entry> entries;
+    std::optional<QString> problem = list(folder, path, entries);
+    for (const Entry& entry : entries) {
+        if (problem)
+            break;
+        const QByteArray entryPath = path + '/' + entry.name;
+        if (entry.isFolder) {
+            const int child
+                = openat(folder, entry.name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child < 0) {
+                problem = failure(errno, entryPath);
+                break;
+            }
+            problem = empty(child, entryPath);
+            if (!problem && unlinkat(folder, entry.name.constData(), AT_REMOVEDIR) != 0)
+                problem = failure(errno, entryPath);
+        } else if (unlinkat(folder, entry.name.constData(), 0) != 0) {
+            problem = failure(errno, entryPath);
+        }
+    }
+    close(folder);
+    return problem;
+}
+
+} // namespace
+
+std::optional<QString> remove(const QString& path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat status { };
+    if (lstat(encoded.constData(), &status) != 0)
+        return failure(errno, encoded);
+    if (!S_ISDIR(status.st_mode)) {
+        if (unlink(encoded.constData()) != 0)
+            return failure(errno, encoded);
+        return std::nullopt;
+    }
+    const int folder = open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return failure(errno, encoded);
+    if (auto problem = empty(folder, encoded))
+        return problem;
+    if (rmdir(encoded.constData()) != 0)
+        return failure(errno, encoded);
+    return std::nullopt;
+}
+
+} // namespace mv::TreeRemover

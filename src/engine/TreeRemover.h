@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace mv::TreeRemover {
+
+// Removes `path` and, when it is a real folder, everything inside it. A symbolic link is never followed:
+// the link itself is removed, whether it is `path` or an entry below it. Answers nothing on success, or
+// what stopped the removal, such as "Permission denied (/backup/2026-12-10_120000/notes.txt)"; whatever
+// was removed before the failure stays removed.
+std::optional<QString> remove(const QString& path);
+
+} // namespace mv::TreeRemover

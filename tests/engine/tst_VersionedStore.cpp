@@ -1,0 +1,271 @@
+#include "engine/PlanBuilder.h"
+#include "engine/RunPlan.h"
+#include "engine/VersionedStore.h"
+#include "model/PathValidationError.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace mv;
+
+namespace {
+
+// A versioned destination whose snapshots share their unchanged files through hard links, as rsync's
+// --link-dest leaves them.
+struct Destination {
+    test::TempDir dir;
+    QString root = dir.mkdir(QStringLiteral("backup"));
+
+    explicit Destination(bool marked = true)
+    {
+        if (marked)
+            dir.write(QStringLiteral("backup/") + PlanBuilder::markerFileName, PlanBuilder::markerContent);
+    }
+
+    QString snapshot(const QString& name) const
+    {
+        const QString path = root + u'/' + name;
+        QDir().mkpath(path + QStringLiteral("/docs"));
+        const QString shared = root + QStringLiteral("/shared.txt");
+        if (!QFile::exists(shared))
+            dir.write(QStringLiteral("backup/shared.txt"), "kept in every version\n");
+        if (::link(QFile::encodeName(shared).constData(),
+                QFile::encodeName(path + QStringLiteral("/docs/shared.txt")).constData())
+            != 0)
+            qFatal("cannot link into %s", qPrintable(path));
+        dir.write(QStringLiteral("backup/") + name + QStringLiteral("/own.txt"), name.toUtf8());
+        return path;
+    }
+
+    QStringList entries() const
+    {
+        QStringList names
+            = QDir(root).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+        names.removeAll(QString::fromLatin1(PlanBuilder::markerFileName));
+        names.removeAll(QStringLiteral("shared.txt"));
+        return names;
+    }
+};
+
+const QStringList fiveNames { QStringLiteral("2026-12-01_0900"), QStringLiteral("2026-12-02_090000"),
+    QStringLiteral("2026-12-03_090000"), QStringLiteral("2026-12-04_0900"),
+    QStringLiteral("2026-12-05_090000") };
+
+RunPlan versionedPlan(const QString& snapshotPath, const std::optional<QString>& linkBase)
+{
+    RunPlan plan;
+    plan.mode = BackupMode::versioned;
+    plan.snapshotPath = snapshotPath;
+    plan.targetPath = snapshotPath;
+    plan.arguments = { QStringLiteral("--recursive"), QStringLiteral("--links"), QStringLiteral("--times") };
+    if (linkBase)
+        plan.arguments.append(QStringLiteral("--link-dest=") + *linkBase);
+    plan.arguments += { QStringLiteral("/home/u/Documents/"), snapshotPath };
+    return plan;
+}
+
+} // namespace
+
+class tst_VersionedStore : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void snapshotDate_data();
+    void snapshotDate();
+    void pruneRefusesFolderWithoutMarker();
+    void pruneKeepsTheNewest_data();
+    void pruneKeepsTheNewest();
+    void pruneNeverRemovesTheSnapshotToKeep();
+    void pruneDoesNotFollowSymbolicLinks();
+    void failedAttemptLeavesNoSnapshotBehind();
+    void discardTouchesOnlyAnUnfinishedSnapshot_data();
+    void discardTouchesOnlyAnUnfinishedSnapshot();
+};
+
+void tst_VersionedStore::snapshotDate_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QDateTime>("expected");
+    const auto utc = [](int month, int day, int hour, int minute, int second) {
+        return QDateTime(QDate(2026, month, day), QTime(hour, minute, second), Qt::UTC);
+    };
+    QTest::newRow("seconds, Berlin winter")
+        << "/b/2026-12-10_143005" << QByteArray("Europe/Berlin") << utc(12, 10, 13, 30, 5);
+    QTest::newRow("minutes, New York")
+        << "2026-12-10_1430" << QByteArray("America/New_York") << utc(12, 10, 19, 30, 0);
+    QTest::newRow("seconds, Tokyo, day before in UTC")
+        << "/b/2026-06-01_050000/" << QByteArray("Asia/Tokyo") << utc(5, 31, 20, 0, 0);
+    QTest::newRow("Berlin summer") << "2026-07-01_120000" << QByteArray("Europe/Berlin")
+                                   << utc(7, 1, 10, 0, 0);
+    QTest::newRow("not a stamp") << "/b/latest" << QByteArray("UTC") << QDateTime();
+    QTest::newRow("five time digits") << "2026-12-10_14300" << QByteArray("UTC") << QDateTime();
+    QTest::newRow("seven time digits") << "2026-12-10_1430050" << QByteArray("UTC") << QDateTime();
+    QTest::newRow("month 13") << "2026-13-10_1430" << QByteArray("UTC") << QDateTime();
+    QTest::newRow("trailing text") << "2026-12-10_143005.partial" << QByteArray("UTC") << QDateTime();
+}
+
+void tst_VersionedStore::snapshotDate()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, zone);
+    QFETCH(QDateTime, expected);
+    const std::optional<QDateTime> date = VersionedStore::snapshotDate(path, QTimeZone(zone));
+    QCOMPARE(date.has_value(), expected.isValid());
+    if (date)
+        QCOMPARE(*date, expected);
+}
+
+void tst_VersionedStore::pruneRefusesFolderWithoutMarker()
+{
+    Destination destination(false);
+    for (const QString& name : fiveNames)
+        destination.snapshot(name);
+    const QString given = destination.root + u'/';
+    try {
+        VersionedStore::prune(given, 1, std::nullopt);
+        QFAIL("pruning an unmarked folder must be refused");
+    } catch (const PathValidationError& error) {
+        QCOMPARE(error.message,
+            QStringLiteral("Refusing to prune %1 because Marrowvale does not manage snapshots there.")
+                .arg(given));
+        QVERIFY(!error.recovery);
+    }
+    QCOMPARE(destination.entries(), fiveNames);
+}
+
+void tst_VersionedStore::pruneKeepsTheNewest_data()
+{
+    QTest::addColumn<int>("retention");
+    QTest::addColumn<QStringList>("removed");
+    QTest::newRow("3 of 5") << 3 << QStringList { fiveNames[1], fiveNames[0] };
+    QTest::newRow("1 of 5") << 1 << QStringList { fiveNames[3], fiveNames[2], fiveNames[1], fiveNames[0] };
+    QTest::newRow("5 of 5") << 5 << QStringList();
+    QTest::newRow("more than there are") << 8 << QStringList();
+    QTest::newRow("0 keeps all") << 0 << QStringList();
+    QTest::newRow("negative keeps all") << -2 << QStringList();
+}
+
+void tst_VersionedStore::pruneKeepsTheNewest()
+{
+    QFETCH(int, retention);
+    QFETCH(QStringList, removed);
+    Destination destination;
+    for (const QString& name : fiveNames)
+        destination.snapshot(name);
+
+    QStringList expectedPaths;
+    for (const QString& name : removed)
+        expectedPaths.append(destination.root + u'/' + name);
+    QCOMPARE(VersionedStore::prune(destination.root, retention, std::nullopt), expectedPaths);
+
+    QStringList left = fiveNames;
+    for (const QString& name : removed)
+        left.removeAll(name);
+    QCOMPARE(destination.entries(), left);
+    // The files the kept versions share with the removed ones are intact.
+    for (const QString& name : left)
+        QCOMPARE(test::TempDir::read(destination.root + u'/' + name + QStringLiteral("/docs/shared.txt")),
+            QByteArray("kept in every version\n"));
+}
+
+void tst_VersionedStore::pruneNeverRemovesTheSnapshotToKeep()
+{
+    // After the clock was set back, the run's own snapshot sorts among the old ones.
+    Destination destination;
+    for (const QString& name : fiveNames)
+        destination.snapshot(name);
+    const QString keeping = destination.root + QStringLiteral("/./") + fiveNames[0] + u'/';
+
+    QCOMPARE(VersionedStore::prune(destination.root, 3, keeping),
+        QStringList { destination.root + u'/' + fiveNames[1] });
+    QCOMPARE(destination.entries(), (QStringList { fiveNames[0], fiveNames[2], fiveNames[3], fiveNames[4] }));
+}
+
+void tst_VersionedStore::pruneDoesNotFollowSymbolicLinks()
+{
+    Destination destination;
+    test::TempDir outside;
+    const QString outsideFile = outside.write(QStringLiteral("elsewhere/precious.txt"), "not ours\n");
+    const QString newest = destination.snapshot(QStringLiteral("2026-12-05_090000"));
+    const QString old = destination.snapshot(QStringLiteral("2026-12-03_090000"));
+    // An old snapshot holding a link out of the destination: the link goes, its target stays.
+    QVERIFY(QFile::link(outsideFile, old + QStringLiteral("/docs/link-out")));
+    // Snapshot-named links among the old entries, one into the root, one out of it, and a plain file.
+    QVERIFY(QFile::link(newest, destination.root + QStringLiteral("/2026-12-04_090000")));
+    QVERIFY(QFile::link(outside.filePath(QStringLiteral("elsewhere")),
+        destination.root + QStringLiteral("/2026-12-02_090000")));
+    destination.dir.write(QStringLiteral("backup/2026-12-01_090000"), "a file named like a snapshot\n");
+
+    QCOMPARE(VersionedStore::prune(destination.root, 1, std::nullopt), QStringList { old });
+
+    QCOMPARE(destination.entries(),
+        (QStringList { QStringLiteral("2026-12-01_090000"), QStringLiteral("2026-12-02_090000"),
+            QStringLiteral("2026-12-04_090000"), QStringLiteral("2026-12-05_090000") }));
+    QVERIFY(QFileInfo(destination.root + QStringLiteral("/2026-12-04_090000")).isSymLink());
+    QVERIFY(QFile::exists(newest + QStringLiteral("/own.txt")));
+    QCOMPARE(test::TempDir::read(outsideFile), QByteArray("not ours\n"));
+}
+
+void tst_VersionedStore::failedAttemptLeavesNoSnapshotBehind()
+{
+    // Two completed versions, then an attempt that failed halfway, linking against the newest.
+    Destination destination;
+    const QString first = destination.snapshot(QStringLiteral("2026-12-08_090000"));
+    const QString second = destination.snapshot(QStringLiteral("2026-12-09_090000"));
+    const QString attempt = destination.snapshot(QStringLiteral("2026-12-10_090000"));
+
+    QCOMPARE(
+        VersionedStore::discardUnfinishedSnapshot(versionedPlan(attempt, second)), std::optional(attempt));
+    QCOMPARE(destination.entries(),
+        (QStringList { QStringLiteral("2026-12-08_090000"), QStringLiteral("2026-12-09_090000") }));
+    QCOMPARE(test::TempDir::read(second + QStringLiteral("/docs/shared.txt")),
+        QByteArray("kept in every version\n"));
+
+    // The next successful run keeps two versions: both completed ones count, not the partial copy.
+    const QString next = destination.snapshot(QStringLiteral("2026-12-10_100000"));
+    QCOMPARE(VersionedStore::prune(destination.root, 2, next), QStringList { first });
+}
+
+void tst_VersionedStore::discardTouchesOnlyAnUnfinishedSnapshot_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::newRow("the snapshot is the link base") << "linkBase";
+    QTest::newRow("no marker") << "unmarked";
+    QTest::newRow("remote target") << "remote";
+    QTest::newRow("not versioned") << "incremental";
+    QTest::newRow("a link in the snapshot's place") << "symlink";
+    QTest::newRow("not named like a snapshot") << "named";
+}
+
+void tst_VersionedStore::discardTouchesOnlyAnUnfinishedSnapshot()
+{
+    QFETCH(QString, situation);
+    Destination destination(situation != u"unmarked");
+    const QString completed = destination.snapshot(QStringLiteral("2026-12-09_090000"));
+    QString snapshot = destination.snapshot(
+        situation == u"named" ? QStringLiteral("current") : QStringLiteral("2026-12-10_090000"));
+    if (situation == u"symlink") {
+        QVERIFY(QFile::link(completed, destination.root + QStringLiteral("/2026-12-11_090000")));
+        snapshot = destination.root + QStringLiteral("/2026-12-11_090000");
+    }
+    RunPlan plan = versionedPlan(snapshot, situation == u"linkBase" ? snapshot : completed);
+    if (situation == u"remote")
+        plan.targetIsRemote = plan.isSSH = true;
+    if (situation == u"incremental")
+        plan.mode = BackupMode::incremental;
+    const QStringList before = destination.entries();
+
+    QCOMPARE(VersionedStore::discardUnfinishedSnapshot(plan), std::nullopt);
+    QCOMPARE(destination.entries(), before);
+    QVERIFY(QFile::exists(completed + QStringLiteral("/own.txt")));
+}
+
+QTEST_GUILESS_MAIN(tst_VersionedStore)
+#include "tst_VersionedStore.moc"
