@@ -4,7 +4,9 @@
 #include "model/AtomicFile.h"
 #include "model/ConfigurationCoding.h"
 #include "model/ConfigurationFile.h"
+#include "model/DemoData.h"
 #include "model/FileSystemError.h"
+#include "model/HistoryRepository.h"
 #include "model/IsoDate.h"
 
 #include <QDir>
@@ -27,9 +29,7 @@ QString configurationPath()
 
 QString notSavedNotice(const QString& what)
 {
-    return what
-        + QStringLiteral(" It was left as it is, and changes will not be saved until Marrowvale is opened "
-                         "again with a readable file.");
+    return what + QStringLiteral(" It was left as it is, and changes made now will not be saved.");
 }
 
 } // namespace
@@ -189,13 +189,13 @@ std::optional<BackupJob> ConfigurationStore::duplicateJob(const QUuid& id)
 void ConfigurationStore::updateDestination(
     const QUuid& jobID, const QUuid& destinationID, const std::function<void(BackupDestination&)>& change)
 {
-    const auto job = std::find_if(m_config.jobs.begin(), m_config.jobs.end(),
+    const auto owner = std::find_if(m_config.jobs.begin(), m_config.jobs.end(),
         [&](const BackupJob& candidate) { return candidate.id == jobID; });
-    if (job == m_config.jobs.end())
+    if (owner == m_config.jobs.end())
         return;
-    const auto destination = std::find_if(job->destinations.begin(), job->destinations.end(),
+    const auto destination = std::find_if(owner->destinations.begin(), owner->destinations.end(),
         [&](const BackupDestination& d) { return d.id == destinationID; });
-    if (destination == job->destinations.end())
+    if (destination == owner->destinations.end())
         return;
     change(*destination);
     finishEdit();
@@ -209,6 +209,26 @@ QString ConfigurationStore::exportConfiguration() const
         = QDir(AppPaths::supportDirectory()).filePath(QStringLiteral("Marrowvale-config-%1.json").arg(stamp));
     AtomicFile::write(path, ConfigurationCoding::encode(m_config));
     return path;
+}
+
+void ConfigurationStore::seedDemoDataIfNeeded()
+{
+    if (!DemoData::requested() || !m_config.jobs.isEmpty())
+        return;
+    m_config.jobs = DemoData::makeJobs(m_clock.now().toUTC());
+    m_config.settings.notifySuccess = true;
+    m_seededDemo = true;
+    Q_EMIT changed();
+    saveNow();
+}
+
+void ConfigurationStore::seedDemoHistoryIfNeeded(HistoryRepository& history)
+{
+    if (!m_seededDemo || !DemoData::requested() || m_config.jobs.isEmpty() || history.stats().totalRuns != 0)
+        return;
+    m_seededDemo = false;
+    for (const BackupRunRecord& record : DemoData::historyRecords(m_config.jobs, m_clock.now()))
+        history.begin(record);
 }
 
 } // namespace mv
