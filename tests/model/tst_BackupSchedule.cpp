@@ -95,6 +95,14 @@ private Q_SLOTS:
             << schedule(ScheduleKind::daily, 2, 30) << berlin << at("2026-10-25T00:00:00+02:00")
             << at("2026-10-25T02:30:00+02:00");
 
+        QTest::newRow("daily: hour taken as stored")
+            << schedule(ScheduleKind::daily, 25, 0) << ny << at("2026-06-10T12:00:00-04:00")
+            << at("2026-06-11T01:00:00-04:00");
+        QTest::newRow("weekly: values beyond any date") << schedule(
+            ScheduleKind::weekly, std::numeric_limits<qint64>::max(), 0, std::numeric_limits<qint64>::max())
+                                                        << ny << at("2026-06-10T12:00:00-04:00")
+                                                        << at("2026-06-11T12:00:00-04:00");
+
         // 7 June 2026 is a Sunday.
         QTest::newRow("weekly: Sunday night")
             << mondays2 << ny << at("2026-06-07T23:00:00-04:00") << at("2026-06-08T02:00:00-04:00");
