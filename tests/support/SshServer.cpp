@@ -115,6 +115,12 @@ QString SshServer::user()
     return entry ? QString::fromLocal8Bit(entry->pw_name) : QString();
 }
 
+QString SshServer::home()
+{
+    const passwd* entry = getpwuid(getuid());
+    return entry ? QString::fromLocal8Bit(entry->pw_dir) : QString();
+}
+
 QString SshServer::addProtectedKey(const QString& passphrase)
 {
     const QString key = generateKey(QStringLiteral("protected_key_%1").arg(++m_protectedKeys), passphrase);

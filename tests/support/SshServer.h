@@ -29,8 +29,9 @@ public:
 
     QString host() const { return QStringLiteral("127.0.0.1"); }
     int port() const { return m_port; }
-    // The login name, the current user's.
+    // The login name, the current user's, and its home folder as sshd sees it (the password database's).
     static QString user();
+    static QString home();
     // A private key without passphrase that the server accepts.
     QString identityFile() const { return m_identity; }
     // Makes one more key pair protected by `passphrase`, accepted by the server; answers its private key.
