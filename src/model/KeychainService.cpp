@@ -4,6 +4,7 @@
 
 #include <QStringDecoder>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -18,20 +19,6 @@ QString service()
     return QString::fromLatin1(serviceName);
 }
 
-bool writeAll(int descriptor, const QByteArray& bytes)
-{
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(descriptor, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += n;
-    }
-    return true;
-}
-
 // The askpass answer: the passphrase and a line feed, or nothing at all with status 1. Ends the process
 // without running exit handlers, since a secret call that timed out may still be running on its thread.
 [[noreturn]] void answerAskpass()
@@ -41,7 +28,11 @@ bool writeAll(int descriptor, const QByteArray& bytes)
     const auto secret = destination.isNull() ? std::nullopt : passphrase(destination);
     if (!secret)
         std::_Exit(1);
-    std::_Exit(writeAll(STDOUT_FILENO, secret->toUtf8() + '\n') ? 0 : 1);
+    const QByteArray answer = secret->toUtf8() + '\n';
+    const bool written
+        = std::fwrite(answer.constData(), 1, size_t(answer.size()), stdout) == size_t(answer.size())
+        && std::fflush(stdout) == 0;
+    std::_Exit(written ? 0 : 1);
 }
 
 // Nothing may reach ssh's terminal from here: libraries that would warn write into /dev/null instead.

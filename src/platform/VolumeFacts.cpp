@@ -22,31 +22,33 @@ struct MountEntry {
     unsigned minor = 0;
 };
 
-// The mount whose mount point is the longest prefix of `path` (an absolute path with links resolved); of
-// equal mount points the last one listed, which is the one on top.
-std::optional<MountEntry> mountHolding(const QByteArray& path)
+// The mount that holds `path` (an absolute path with links resolved): of the mounts whose mount point is a
+// prefix of it, one on the path's own device first, then the longest mount point, then the last listed (the
+// one on top).
+std::optional<MountEntry> mountHolding(const QByteArray& path, dev_t device)
 {
     QFile table(QStringLiteral("/proc/self/mountinfo"));
     if (!table.open(QIODevice::ReadOnly))
         return std::nullopt;
     std::optional<MountEntry> best;
-    qsizetype bestLength = -1;
+    std::pair<bool, qsizetype> bestRank { false, -1 };
     // Fields: id, parent id, major:minor, root, mount point, options, optional fields..., "-", type, ...
     for (const QByteArray& line : table.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
         const qsizetype separator = fields.indexOf("-");
-        if (fields.size() < 6 || separator < 6 || separator + 1 >= fields.size())
+        const QList<QByteArray> numbers = fields.value(2).split(':');
+        if (separator < 6 || separator + 1 >= fields.size() || numbers.size() != 2)
             continue;
         const QByteArray mountPoint = detail::unescapeMountField(fields[4]);
-        const bool holds = mountPoint == "/" || path == mountPoint || path.startsWith(mountPoint + '/');
-        if (!holds || mountPoint.size() < bestLength)
+        if (mountPoint != "/" && path != mountPoint && !path.startsWith(mountPoint + '/'))
             continue;
-        const QList<QByteArray> device = fields[2].split(':');
-        if (device.size() != 2)
-            continue;
-        bestLength = mountPoint.size();
-        best = MountEntry { QFile::decodeName(mountPoint), QString::fromUtf8(fields[separator + 1]),
-            device[0].toUInt(), device[1].toUInt() };
+        const MountEntry entry { QFile::decodeName(mountPoint), QString::fromUtf8(fields[separator + 1]),
+            numbers[0].toUInt(), numbers[1].toUInt() };
+        const std::pair rank { makedev(entry.major, entry.minor) == device, mountPoint.size() };
+        if (rank >= bestRank) {
+            bestRank = rank;
+            best = entry;
+        }
     }
     return best;
 }
@@ -132,11 +134,12 @@ std::optional<VolumeFacts> volumeFacts(const QString& path)
         return std::nullopt;
     const QByteArray encoded = QFile::encodeName(path);
     struct statfs fileSystem { };
-    struct statvfs status { };
-    if (::statfs(encoded.constData(), &fileSystem) != 0 || ::statvfs(encoded.constData(), &status) != 0)
+    struct statvfs usage { };
+    struct stat file { };
+    if (::statfs(encoded.constData(), &fileSystem) != 0 || ::statvfs(encoded.constData(), &usage) != 0
+        || ::stat(encoded.constData(), &file) != 0)
         return std::nullopt;
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    const auto mount = mountHolding(QFile::encodeName(canonical));
+    const auto mount = mountHolding(QFile::encodeName(QFileInfo(path).canonicalFilePath()), file.st_dev);
     if (!mount)
         return std::nullopt;
 
@@ -148,8 +151,8 @@ std::optional<VolumeFacts> volumeFacts(const QString& path)
                                                               : QFileInfo(mount->mountPoint).fileName();
     facts.fileSystemType = mount->type;
     facts.mountPoint = mount->mountPoint;
-    facts.isReadOnly = (status.f_flag & ST_RDONLY) != 0;
-    facts.availableBytes = availableBytes(status);
+    facts.isReadOnly = (usage.f_flag & ST_RDONLY) != 0;
+    facts.availableBytes = availableBytes(usage);
     return facts;
 }
 
