@@ -1,24 +1,11 @@
 #include "model/AppPaths.h"
 #include "model/FileSystemError.h"
+#include "support/FileMode.h"
 #include "support/TempDir.h"
 
 #include <QtTest>
 
-#include <sys/stat.h>
-
 using namespace mv;
-
-namespace {
-
-int permissions(const QString& path)
-{
-    struct stat info { };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return int(info.st_mode & 07777);
-}
-
-} // namespace
 
 class tst_AppPaths : public QObject {
     Q_OBJECT
@@ -63,8 +50,8 @@ private Q_SLOTS:
         AppPaths::ensureDirectories();
 
         QVERIFY(QFileInfo(support + "/Logs").isDir());
-        QCOMPARE(permissions(support), 0700);
-        QCOMPARE(permissions(support + "/Logs"), 0700);
+        QCOMPARE(test::permissionBits(support), 0700);
+        QCOMPARE(test::permissionBits(support + "/Logs"), 0700);
     }
 
     void ensureDirectoriesThrowsTheFirstFailure()

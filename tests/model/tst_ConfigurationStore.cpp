@@ -2,6 +2,7 @@
 #include "model/ConfigurationCoding.h"
 #include "model/ConfigurationStore.h"
 #include "model/FileSystemError.h"
+#include "support/FileMode.h"
 #include "support/ManualClock.h"
 #include "support/TempDir.h"
 
@@ -16,14 +17,6 @@ using namespace mv;
 using namespace std::chrono_literals;
 
 namespace {
-
-int permissions(const QString& path)
-{
-    struct stat info { };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return int(info.st_mode & 07777);
-}
 
 BackupJob sampleJob(const QDateTime& now, const QString& name = QStringLiteral("Photos"))
 {
@@ -73,7 +66,7 @@ private Q_SLOTS:
 
         QVERIFY(store.config() == AppConfiguration::create(clock.now()));
         QVERIFY(!store.loadError());
-        QCOMPARE(permissions(support.path() + "/Logs"), 0700);
+        QCOMPARE(test::permissionBits(support.path() + "/Logs"), 0700);
         clock.advance(5s);
         QVERIFY(!QFile::exists(support.filePath("config.json")));
     }
@@ -90,7 +83,7 @@ private Q_SLOTS:
             written = store.config();
         }
         QCOMPARE(test::TempDir::read(support.filePath("config.json")), ConfigurationCoding::encode(written));
-        QCOMPARE(permissions(support.filePath("config.json")), 0600);
+        QCOMPARE(test::permissionBits(support.filePath("config.json")), 0600);
         clock.advance(1h);
         ConfigurationStore reopened(clock);
         QVERIFY(reopened.config() == written);
@@ -121,7 +114,7 @@ private Q_SLOTS:
             "The saved configuration could not be read. A copy was kept at " + firstCopy + ".");
         QVERIFY(first.config().jobs.isEmpty());
         QCOMPARE(test::TempDir::read(firstCopy), damaged);
-        QCOMPARE(permissions(firstCopy), 0600);
+        QCOMPARE(test::permissionBits(firstCopy), 0600);
         QCOMPARE(test::TempDir::read(config), damaged); // copied, not moved
 
         // A second damaged load in the same second keeps both copies.
@@ -370,7 +363,7 @@ private Q_SLOTS:
         const QString path = store.exportConfiguration();
         QCOMPARE(path, support.filePath("Marrowvale-config-2026-12-09T08-21-00Z.json"));
         QCOMPARE(test::TempDir::read(path), ConfigurationCoding::encode(store.config()));
-        QCOMPARE(permissions(path), 0600);
+        QCOMPARE(test::permissionBits(path), 0600);
 
         clock.advance(500ms); // same second: the later export replaces the earlier one
         store.addJob(sampleJob(clock.now(), "Second"));
