@@ -78,10 +78,15 @@ private Q_SLOTS:
         QVERIFY(QFile::link(outside.filePath("precious"), logs + "/old-link"));
         QVERIFY(QFile::link(outside.filePath("precious"), logs + "/new-link"));
         setModified(logs + "/old-link", old);
+        // A link inside an old folder goes with the folder; its target stays.
+        support.mkdir("Logs/old-folder");
+        QVERIFY(QFile::link(outside.filePath("precious"), logs + "/old-folder/inner-link"));
+        setModified(logs + "/old-folder", old);
 
         LogMaintenance::prune(30, clock);
 
         QVERIFY(!exists(logs + "/old-link"));
+        QVERIFY(!exists(logs + "/old-folder"));
         QVERIFY(exists(logs + "/new-link"));
         QCOMPARE(test::TempDir::read(target), QByteArray("keep me"));
     }
