@@ -46,7 +46,7 @@ void ConfigurationStore::load()
     try {
         AppPaths::ensureDirectories();
     } catch (const FileSystemError&) {
-        // The read below then finds nothing, and the defaults are used.
+        // Reading below then finds no file (defaults) or cannot read it (protected); both are handled there.
     }
     m_config = AppConfiguration::create(m_clock.now());
 
