@@ -16,6 +16,8 @@ struct sqlite3;
 
 namespace mv {
 
+struct SqlQuery;
+
 // The run history in a SQLite file: one row per backup, restore or missed schedule. Every operation may be
 // called from any thread; statements run one at a time under the repository's lock, and each caller waits
 // for its own. Failures are not reported: a statement that cannot run leaves the history as it was, and
@@ -60,6 +62,8 @@ public:
 
 private:
     void createSchema();
+    // Runs a statement that returns no rows.
+    void run(const SqlQuery& query);
 
     Clock& m_clock;
     std::mutex m_queue;

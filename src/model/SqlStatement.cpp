@@ -5,43 +5,42 @@
 
 namespace mv {
 
-SqlStatement::SqlStatement(sqlite3* database, const QByteArray& sql)
+namespace {
+
+void bind(sqlite3_stmt* statement, int index, const SqlValue& value)
 {
-    if (database
-        && sqlite3_prepare_v2(database, sql.constData(), int(sql.size()), &m_statement, nullptr)
-            != SQLITE_OK) {
+    if (const auto* text = std::get_if<QString>(&value)) {
+        // The byte length, not -1, so a text holding a NUL character is stored whole.
+        const QByteArray utf8 = text->toUtf8();
+        sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    } else if (const auto* integer = std::get_if<qint64>(&value)) {
+        sqlite3_bind_int64(statement, index, *integer);
+    } else if (const auto* real = std::get_if<double>(&value)) {
+        sqlite3_bind_double(statement, index, *real);
+    } else {
+        sqlite3_bind_null(statement, index);
+    }
+}
+
+} // namespace
+
+SqlStatement::SqlStatement(sqlite3* database, const SqlQuery& query)
+{
+    if (!database)
+        return;
+    if (sqlite3_prepare_v2(database, query.sql.constData(), int(query.sql.size()), &m_statement, nullptr)
+        != SQLITE_OK) {
         sqlite3_finalize(m_statement);
         m_statement = nullptr;
+        return;
     }
+    for (std::size_t i = 0; i < query.parameters.size(); ++i)
+        bind(m_statement, int(i + 1), query.parameters[i]);
 }
 
 SqlStatement::~SqlStatement()
 {
     sqlite3_finalize(m_statement);
-}
-
-void SqlStatement::bind(std::initializer_list<SqlValue> values)
-{
-    int index = 1;
-    for (const SqlValue& value : values)
-        bind(index++, value);
-}
-
-void SqlStatement::bind(int index, const SqlValue& value)
-{
-    if (!m_statement)
-        return;
-    if (const auto* text = std::get_if<QString>(&value)) {
-        // The byte length, not -1, so a text holding a NUL character is stored whole.
-        const QByteArray utf8 = text->toUtf8();
-        sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    } else if (const auto* integer = std::get_if<qint64>(&value)) {
-        sqlite3_bind_int64(m_statement, index, *integer);
-    } else if (const auto* real = std::get_if<double>(&value)) {
-        sqlite3_bind_double(m_statement, index, *real);
-    } else {
-        sqlite3_bind_null(m_statement, index);
-    }
 }
 
 bool SqlStatement::next()
@@ -82,9 +81,11 @@ QString SqlStatement::text(int column) const
 
 std::optional<QString> SqlStatement::optionalText(int column) const
 {
-    if (isNull(column))
+    // Only NULL reads as no text at all; an empty text reads as an empty, non-null pointer.
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    if (!bytes)
         return std::nullopt;
-    return text(column);
+    return QString::fromUtf8(bytes, sqlite3_column_bytes(m_statement, column));
 }
 
 double toEpochSeconds(const QDateTime& date)

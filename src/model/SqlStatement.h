@@ -5,9 +5,9 @@
 #include <QString>
 
 #include <cstddef>
-#include <initializer_list>
 #include <optional>
 #include <variant>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -17,20 +17,21 @@ namespace mv {
 // One statement parameter: text, a 64-bit integer, a double or NULL.
 using SqlValue = std::variant<QString, qint64, double, std::nullptr_t>;
 
+// A statement's text and the values of its parameters, in order.
+struct SqlQuery {
+    QByteArray sql;
+    std::vector<SqlValue> parameters;
+};
+
 // A prepared SQLite statement, finalized when it goes out of scope. A statement that failed to prepare is
 // not valid, and stepping it yields no rows.
 class SqlStatement {
 public:
-    SqlStatement(sqlite3* database, const QByteArray& sql);
+    // Prepares `query` and binds its parameters.
+    SqlStatement(sqlite3* database, const SqlQuery& query);
     ~SqlStatement();
     SqlStatement(const SqlStatement&) = delete;
     SqlStatement& operator=(const SqlStatement&) = delete;
-
-    bool isValid() const { return m_statement != nullptr; }
-
-    // Binds `values` to the parameters in order, numbered from 1.
-    void bind(std::initializer_list<SqlValue> values);
-    void bind(int index, const SqlValue& value);
 
     // Moves to the next row; false once the rows are exhausted or a step failed.
     bool next();

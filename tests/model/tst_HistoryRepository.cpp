@@ -175,6 +175,7 @@ void tst_HistoryRepository::beginReplacesAndFinishCompletesOnlyTheEnd()
     BackupRunRecord started = run(1, QStringLiteral("Photos"), now.addMSecs(-1500), RunResult::running);
     started.mode = BackupMode::versioned;
     started.trigger = RunTrigger::schedule;
+    started.errorSummary = QString(""); // empty, which is not the same as none
     history.begin(started);
     QCOMPARE(history.fetch(10, 0), std::vector { started });
 

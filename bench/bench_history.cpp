@@ -1,0 +1,307 @@
+// The run history's main-thread calls against the sqlite3 shell running the same SQL on the same file, at
+// 100,000 and 1,000,000 rows. Prints both times per call, their ratio, and whether the program's slowest
+// call stayed under 50 ms.
+
+#include "model/HistoryRepository.h"
+#include "model/HistorySql.h"
+#include "platform/Clock.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <sqlite3.h>
+
+using namespace mv;
+
+namespace {
+
+constexpr double mainThreadBudgetMs = 50.0;
+constexpr int spanDays = 100; // rows start evenly over this many days
+
+// The repository's statement with its parameters written in as literals, for the shell.
+QString inlined(const SqlQuery& query)
+{
+    QString sql;
+    std::size_t next = 0;
+    for (const char c : query.sql) {
+        if (c != '?') {
+            sql += QLatin1Char(c);
+            continue;
+        }
+        const SqlValue& value = query.parameters.at(next++);
+        if (const auto* text = std::get_if<QString>(&value))
+            sql += u'\'' + QString(*text).replace("'", "''") + u'\'';
+        else if (const auto* integer = std::get_if<qint64>(&value))
+            sql += QString::number(*integer);
+        else if (const auto* real = std::get_if<double>(&value))
+            sql += QString::number(*real, 'g', 17);
+        else
+            sql += "NULL";
+    }
+    return sql;
+}
+
+// A clock that stands still, so the program and the shell delete with the same cutoff.
+class FixedClock final : public Clock {
+public:
+    explicit FixedClock(QDateTime now)
+        : m_now(std::move(now))
+    {
+    }
+    QDateTime now() const override { return m_now; }
+    std::shared_ptr<ClockAlarm> after(std::chrono::milliseconds delay, std::function<void()> fire) override
+    {
+        return Clock::system().after(delay, std::move(fire));
+    }
+
+private:
+    QDateTime m_now;
+};
+
+const QDateTime benchNow(QDate(2026, 12, 9), QTime(8, 21), Qt::UTC);
+
+void exec(sqlite3* db, const char* sql)
+{
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        qFatal("%s: %s", sql, sqlite3_errmsg(db));
+}
+
+// Fills the schema the repository made with `rows` runs of twelve jobs on three destinations each.
+void populate(const QString& path, int rows)
+{
+    static const char* jobs[] = { "Photos", "Documents", "Projects", "Mail archive", "Music", "Videos",
+        "Desktop", "Downloads", "Thesis", "Taxes", "Recipes", "Dotfiles" };
+    static const char* destinations[][2] = { { "Backup Disk", "/media/ana/Backup Disk/" },
+        { "NAS", "backup@nas.local:/srv/backup/" }, { "Cloud Drive", "Marrowvale/" } };
+    static const char* errors[] = { "rsync exited with status 23: some files could not be transferred",
+        "Permission denied (publickey).", "No space left on device",
+        "The destination disk is not connected." };
+    static const char* results[] = { "success", "failed", "cancelled", "interrupted", "missed", "skipped" };
+
+    sqlite3* db = nullptr;
+    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK)
+        qFatal("cannot open %s", qPrintable(path));
+    exec(db, "PRAGMA cache_size=-262144; BEGIN");
+    sqlite3_stmt* insert = nullptr;
+    // The repository's own INSERT, bound here directly so that a million rows go in one transaction.
+    const QByteArray sql = HistorySql::begin(BackupRunRecord {}).sql;
+    sqlite3_prepare_v2(db, sql.constData(), -1, &insert, nullptr);
+    std::mt19937_64 random(42);
+    const double end = double(benchNow.toSecsSinceEpoch());
+    const double step = spanDays * 86'400.0 / rows;
+    for (int i = 0; i < rows; ++i) {
+        const int job = int(random() % 12);
+        const int destination = int(random() % 3);
+        const int roll = int(random() % 100);
+        const int result = roll < 85 ? 0 : roll < 93 ? 1 : roll < 96 ? 2 : roll < 98 ? 3 : roll < 99 ? 4 : 5;
+        const double started = end - (rows - i) * step;
+        const auto text = [&](int column, const QByteArray& value) {
+            sqlite3_bind_text(insert, column, value.constData(), int(value.size()), SQLITE_TRANSIENT);
+        };
+        text(1, QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper());
+        text(2, QUuid(job, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1).toByteArray(QUuid::WithoutBraces).toUpper());
+        text(3, jobs[job]);
+        text(4, QByteArray("/home/ana/") + jobs[job]);
+        text(5,
+            QUuid(job * 3 + destination, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2)
+                .toByteArray(QUuid::WithoutBraces)
+                .toUpper());
+        text(6, destinations[destination][0]);
+        text(7, destinations[destination][1] + QByteArray(jobs[job]));
+        text(8, "incremental");
+        text(9, random() % 4 ? "schedule" : "manual");
+        sqlite3_bind_double(insert, 10, started);
+        sqlite3_bind_double(insert, 11, started + double(random() % 3600));
+        text(12, results[result]);
+        sqlite3_bind_int64(insert, 13, qint64(random() % 5'000'000'000));
+        sqlite3_bind_int64(insert, 14, qint64(random() % 2000));
+        sqlite3_bind_int64(insert, 15, qint64(random() % 200));
+        sqlite3_bind_int64(insert, 16, qint64(random() % 20));
+        if (result == 1)
+            text(17, errors[random() % 4]);
+        else
+            sqlite3_bind_null(insert, 17);
+        text(18,
+            QByteArray("/home/ana/.local/share/Marrowvale/Logs/") + jobs[job] + "-" + QByteArray::number(i)
+                + ".log");
+        sqlite3_bind_int64(insert, 19, 0);
+        if (sqlite3_step(insert) != SQLITE_DONE)
+            qFatal("insert failed: %s", sqlite3_errmsg(db));
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    exec(db, "COMMIT; PRAGMA wal_checkpoint(TRUNCATE);");
+    sqlite3_close(db);
+}
+
+struct Timing {
+    double meanMs = 0;
+    double maxMs = 0;
+};
+
+Timing timeCalls(int repeats, const std::function<void()>& call)
+{
+    Timing timing;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        call();
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        timing.meanMs += ms / repeats;
+        timing.maxMs = std::max(timing.maxMs, ms);
+    }
+    return timing;
+}
+
+// Wall time of one sqlite3 shell process reading `script`, in ms. With `timerLines`, the sum of the shell's
+// own ".timer" figures instead.
+double runShell(const QString& database, const QString& script, bool timerLines = false)
+{
+    QTemporaryDir dir;
+    const QString scriptPath = dir.filePath("script.sql");
+    QFile file(scriptPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(script.toUtf8()) < 0)
+        qFatal("cannot write the shell script");
+    file.close();
+    QProcess shell;
+    shell.setStandardInputFile(scriptPath);
+    QElapsedTimer timer;
+    timer.start();
+    shell.start("sqlite3", { "-batch", database });
+    if (!shell.waitForFinished(600'000) || shell.exitCode() != 0)
+        qFatal("sqlite3 failed: %s", shell.readAllStandardError().constData());
+    const double wall = double(timer.nsecsElapsed()) / 1e6;
+    if (!timerLines)
+        return wall;
+    double total = 0;
+    static const QRegularExpression runTime("Run Time: real ([0-9.]+)");
+    for (auto it = runTime.globalMatch(QString::fromUtf8(shell.readAllStandardOutput())); it.hasNext();)
+        total += it.next().captured(1).toDouble() * 1000.0;
+    return total;
+}
+
+// The shell's time for one statement: a process running it `repeats` times less one running it never.
+double shellPerStatement(const QString& database, const QString& setup, const QString& statement, int repeats)
+{
+    QString script = "PRAGMA synchronous=NORMAL;\n" + setup;
+    const QString empty = script;
+    for (int i = 0; i < repeats; ++i)
+        script += statement + ";\n";
+    return (runShell(database, script) - runShell(database, empty)) / repeats;
+}
+
+// `ours` is the mean call and the slowest call of one round.
+void report(const char* name, const Timing& ours, double shellMs, bool mainThreadCheck)
+{
+    std::printf("  %-34s program %9.3f ms (max %8.3f)  sqlite3 %9.3f ms  ratio %5.2f%s\n", name, ours.meanMs,
+        ours.maxMs, shellMs, ours.meanMs / shellMs,
+        mainThreadCheck ? (ours.maxMs < mainThreadBudgetMs ? "  under 50 ms" : "  OVER 50 ms") : "");
+    std::fflush(stdout);
+}
+
+int repeatsFor(double msPerCall)
+{
+    return std::clamp(int(300.0 / std::max(msPerCall, 0.001)), 5, 2000);
+}
+
+void measureReads(HistoryRepository& history, const QString& path, bool mainThreadCheck)
+{
+    struct Read {
+        const char* name;
+        std::function<void()> call;
+        QString sql;
+        QString shellSetup;
+    };
+    const Read reads[] = {
+        { "stats()", [&] { history.stats(); }, inlined(HistorySql::stats()), ".output /dev/null\n" },
+        { "fetch 120, no filters", [&] { history.fetch(120, 0); },
+            inlined(HistorySql::fetch(120, 0, {}, {}, {})), ".output /dev/null\n" },
+        { "fetch 500, search \"permission\"", [&] { history.fetch(500, 0, "permission"); },
+            inlined(HistorySql::fetch(500, 0, "permission", {}, {})), ".output /dev/null\n" },
+        { "fetch 500, search matching nothing", [&] { history.fetch(500, 0, "zebra"); },
+            inlined(HistorySql::fetch(500, 0, "zebra", {}, {})), ".output /dev/null\n" },
+        { "CSV export, 10,000 rows", [&] { history.exportCSV(); },
+            inlined(HistorySql::fetch(10'000, 0, {}, {}, {})),
+            ".mode csv\n.headers on\n.output /dev/null\n" },
+    };
+    // Three rounds, the program and the shell in turn, so that load from elsewhere falls on both; the best
+    // round of each counts.
+    for (const Read& read : reads) {
+        const int repeats = repeatsFor(timeCalls(3, read.call).meanMs);
+        Timing ours { 1e300, 0 };
+        double shell = 1e300;
+        for (int round = 0; round < 3; ++round) {
+            ours = std::min(
+                ours, timeCalls(repeats, read.call), [](auto& a, auto& b) { return a.meanMs < b.meanMs; });
+            shell = std::min(shell, shellPerStatement(path, read.shellSetup, read.sql, repeats));
+        }
+        report(read.name, ours, shell, mainThreadCheck);
+    }
+}
+
+// Deletion by age on fresh copies of the file, the better of three tries each.
+void measureDeletion(
+    const char* name, int days, const QString& path, const QString& scratch, bool mainThreadCheck)
+{
+    const double cutoff = double(benchNow.toMSecsSinceEpoch()) / 1000.0 - days * 86'400.0;
+    const QString sql = inlined(HistorySql::deleteStartedBefore(cutoff));
+    Timing ours;
+    double shell = 1e300;
+    FixedClock clock(benchNow);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const QString copy = scratch + "/copy.sqlite";
+        QFile::remove(copy);
+        QFile::copy(path, copy);
+        {
+            HistoryRepository history(copy, clock);
+            const Timing once = timeCalls(1, [&] { history.deleteOlderThan(days); });
+            if (attempt == 0 || once.meanMs < ours.meanMs)
+                ours = once;
+        }
+        QFile::remove(copy);
+        QFile::copy(path, copy);
+        shell
+            = std::min(shell, runShell(copy, "PRAGMA synchronous=NORMAL;\n.timer on\n" + sql + ";\n", true));
+    }
+    QFile::remove(scratch + "/copy.sqlite");
+    report(name, ours, shell, mainThreadCheck);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir scratch;
+    qputenv("MARROWVALE_SUPPORT_DIR", scratch.path().toUtf8());
+    FixedClock clock(benchNow);
+    for (const int rows : { 100'000, 1'000'000 }) {
+        const QString path = scratch.filePath(QString("history-%1.sqlite").arg(rows));
+        {
+            HistoryRepository created(path, clock);
+        }
+        populate(path, rows);
+        std::printf("%d rows (%.0f MB)\n", rows, double(QFileInfo(path).size()) / 1e6);
+
+        const bool mainThreadCheck = rows == 100'000;
+        Timing opening;
+        std::unique_ptr<HistoryRepository> history;
+        opening = timeCalls(1, [&] { history = std::make_unique<HistoryRepository>(path, clock); });
+        std::printf("  %-34s program %9.3f ms%s\n", "opening (with orphan repair)", opening.meanMs,
+            mainThreadCheck ? (opening.maxMs < mainThreadBudgetMs ? "  under 50 ms" : "  OVER 50 ms") : "");
+        measureReads(*history, path, mainThreadCheck);
+        history.reset();
+        measureDeletion("deleteOlderThan(90): a tenth", 90, path, scratch.path(), mainThreadCheck);
+        measureDeletion("deleteOlderThan(99): one day", 99, path, scratch.path(), mainThreadCheck);
+        QFile::remove(path);
+    }
+    return 0;
+}
