@@ -57,8 +57,12 @@ std::optional<Result> bounded(std::function<Result(GCancellable*)> call, std::ch
     }).detach();
 
     std::unique_lock lock(shared->mutex);
-    if (!shared->finished.wait_for(lock, timeout, [&] { return shared->result.has_value(); })) {
+    const auto done = [&] { return shared->result.has_value(); };
+    if (!shared->finished.wait_for(lock, timeout, done)) {
+        // A short grace lets the cancelled call dismiss the prompt it may have opened before the caller goes
+        // on (or the askpass process ends).
         g_cancellable_cancel(shared->cancellable);
+        shared->finished.wait_for(lock, std::chrono::milliseconds(250), done);
         return std::nullopt;
     }
     return std::move(shared->result);
@@ -71,17 +75,24 @@ std::optional<QByteArray> lookup(
 {
     auto found = bounded<std::optional<QByteArray>>(
         [service = service.toUtf8(), account = account.toUtf8()](GCancellable* cancellable) {
-            GError* error = nullptr;
-            SecretValue* value = secret_password_lookup_binary_sync(schema(), cancellable, &error, "service",
-                service.constData(), "account", account.constData(), nullptr);
-            g_clear_error(&error);
-            if (!value)
-                return std::optional<QByteArray>();
-            gsize length = 0;
-            const gchar* bytes = secret_value_get(value, &length);
-            QByteArray secret(bytes, qsizetype(length));
-            secret_value_unref(value);
-            return std::optional<QByteArray>(std::move(secret));
+            std::optional<QByteArray> secret;
+            GHashTable* attributes = secret_attributes_build(
+                schema(), "service", service.constData(), "account", account.constData(), nullptr);
+            // Without SECRET_SEARCH_UNLOCK a locked item comes back without its secret instead of raising an
+            // unlock prompt: a locked keyring reads as no item.
+            GList* items = secret_service_search_sync(
+                nullptr, schema(), attributes, SECRET_SEARCH_LOAD_SECRETS, cancellable, nullptr);
+            for (GList* item = items; item && !secret; item = item->next) {
+                if (SecretValue* value = secret_item_get_secret(SECRET_ITEM(item->data))) {
+                    gsize length = 0;
+                    const gchar* bytes = secret_value_get(value, &length);
+                    secret = QByteArray(bytes, qsizetype(length));
+                    secret_value_unref(value);
+                }
+            }
+            g_list_free_full(items, g_object_unref);
+            g_hash_table_unref(attributes);
+            return secret;
         },
         timeout);
     return found.value_or(std::nullopt);

@@ -77,6 +77,29 @@ QString defaultCollection()
     return reply.arguments().value(0).value<QDBusObjectPath>().path();
 }
 
+// A process that owns `name` on the bus and never reads a message sent to it, until it is destroyed.
+std::unique_ptr<QProcess, void (*)(QProcess*)> startSilentService(const QString& name)
+{
+    std::unique_ptr<QProcess, void (*)(QProcess*)> silent(new QProcess, [](QProcess* process) {
+        process->closeWriteChannel();
+        process->waitForFinished(10000);
+        delete process;
+    });
+    silent->start("/usr/bin/python3",
+        { "-c",
+            "import dbus, sys\n"
+            "dbus.SessionBus().request_name(sys.argv[1])\n"
+            "print('ready', flush=True)\n"
+            "sys.stdin.read()\n",
+            name });
+    while (!silent->canReadLine()) {
+        if (!silent->waitForReadyRead(10000))
+            return { nullptr, silent.get_deleter() };
+    }
+    return silent->readLine() == "ready\n" ? std::move(silent)
+                                           : decltype(silent) { nullptr, silent.get_deleter() };
+}
+
 } // namespace
 
 // Runs on a session bus and keyring of its own (see main): it takes over the Secret Service's name and locks
@@ -90,17 +113,8 @@ private Q_SLOTS:
     // A keyring daemon that takes the calls and never answers (as one waiting on an unlock prompt).
     void aServiceThatNeverAnswersCannotHangTheCaller()
     {
-        QProcess silent;
-        silent.start("/usr/bin/python3",
-            { "-c",
-                "import dbus, sys, time\n"
-                "bus = dbus.SessionBus()\n"
-                "bus.request_name('org.freedesktop.secrets')\n"
-                "print('ready', flush=True)\n"
-                "sys.stdin.read()\n" });
-        while (!silent.canReadLine())
-            QVERIFY(silent.waitForReadyRead(10000));
-        QCOMPARE(silent.readLine(), QByteArray("ready\n"));
+        auto silent = startSilentService(secretsName);
+        QVERIFY(silent);
 
         QElapsedTimer elapsed;
         elapsed.start();
@@ -109,8 +123,7 @@ private Q_SLOTS:
         QVERIFY(!SecretStore::remove("service", "account", 300ms));
         QVERIFY2(elapsed.elapsed() < 3000, qPrintable(QString::number(elapsed.elapsed())));
 
-        silent.closeWriteChannel();
-        QVERIFY(silent.waitForFinished(10000));
+        silent.reset();
         QVERIFY(waitForSecretService(false));
     }
 
@@ -130,11 +143,14 @@ private Q_SLOTS:
             { QVariant::fromValue(QList<QDBusObjectPath> { QDBusObjectPath(collection) }) });
         QCOMPARE(lock.type(), QDBusMessage::ReplyMessage);
 
-        // Storing into a locked keyring needs an unlock prompt, which cannot be shown here.
+        // Without an unlock prompt that can be shown, the locked keyring reads as empty and refuses the
+        // store.
+        QCOMPARE(SecretStore::lookup("service", "account"), std::nullopt);
         QVERIFY(!SecretStore::store("service", "account", "second"));
 
         const auto session = call(secretsPath, "org.freedesktop.Secret.Service", "OpenSession",
             { QString("plain"), QVariant::fromValue(QDBusVariant(QString())) });
+        QVERIFY2(session.type() == QDBusMessage::ReplyMessage, qPrintable(session.errorMessage()));
         const Secret master { session.arguments().value(1).value<QDBusObjectPath>(), {},
             keyringPassword.toUtf8(), "text/plain" };
         const auto unlock = call(secretsPath, "org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface",
@@ -163,11 +179,23 @@ int main(int argc, char** argv)
     environment.insert("XDG_RUNTIME_DIR", scratch.filePath("runtime"));
     for (const char* variable : { "DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY" })
         environment.remove(variable);
+    // The usual session bus without its service folders, so that it starts no service by itself: the tests
+    // decide who owns the Secret Service's name, and when.
+    QFile standard("/usr/share/dbus-1/session.conf");
+    QFile config(scratch.filePath("bus.conf"));
+    if (!standard.open(QIODevice::ReadOnly) || !config.open(QIODevice::WriteOnly))
+        return 1;
+    const QByteArray withoutActivation = standard.readAll().replace(
+        "<standard_session_servicedirs />", "<servicedir>/nonexistent</servicedir>");
+    if (!withoutActivation.contains("/nonexistent") || config.write(withoutActivation) < 0)
+        return 1;
+    config.close();
     QProcess child;
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::ForwardedChannels);
     child.start("dbus-run-session",
-        QStringList { "--", application.applicationFilePath() } + application.arguments().mid(1));
+        QStringList { "--config-file=" + config.fileName(), "--", application.applicationFilePath() }
+            + application.arguments().mid(1));
     child.waitForFinished(-1);
     return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : 1;
 }
