@@ -25,6 +25,11 @@ enum class AppearancePreference { system, light, dark };
 template <typename E>
 struct EnumNames;
 
+// The model's enumerations, and nothing else: keeps toString below out of overload sets for other types
+// found by argument lookup (Qt Test's toString among them).
+template <typename E>
+concept ModelEnum = requires { EnumNames<E>::names; };
+
 #define MV_ENUM_NAMES(Type, ...)                                                                             \
     template <>                                                                                              \
     struct EnumNames<Type> {                                                                                 \
@@ -44,14 +49,14 @@ MV_ENUM_NAMES(AppearancePreference, "system", "light", "dark")
 #undef MV_ENUM_NAMES
 
 // The raw string of a case: its name.
-template <typename E>
+template <ModelEnum E>
 QString toString(E value)
 {
     return QString::fromLatin1(EnumNames<E>::names[static_cast<std::size_t>(value)]);
 }
 
 // The case whose raw string equals `text` exactly (case-sensitive), or none.
-template <typename E>
+template <ModelEnum E>
 std::optional<E> enumFromString(QStringView text)
 {
     const auto& names = EnumNames<E>::names;
@@ -63,7 +68,7 @@ std::optional<E> enumFromString(QStringView text)
 }
 
 // Every case in declaration order.
-template <typename E>
+template <ModelEnum E>
 constexpr auto allCases()
 {
     std::array<E, EnumNames<E>::names.size()> cases {};
