@@ -11,6 +11,7 @@
 #include <fnmatch.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -69,7 +70,8 @@ bool containsIncludedItem(const QString& path, const QStringList& patterns)
 
 std::optional<qint64> quickSize(const QString& path, double budget, Clock& clock, qint64 entryLimit)
 {
-    const QDateTime deadline = clock.now().addMSecs(qint64(std::clamp(budget, -1e9, 1e9) * 1000.0));
+    const double seconds = std::isnan(budget) ? 0.0 : std::clamp(budget, -1e9, 1e9);
+    const QDateTime deadline = clock.now().addMSecs(qint64(seconds * 1000.0));
     if (!isListableFolder(path))
         return std::nullopt;
     // Without QDir::Hidden the walk neither lists hidden entries nor descends into hidden folders.
