@@ -39,12 +39,8 @@ ProcessResult runSsh(
     const BackupDestination& destination, const QString& remoteCommand, std::chrono::milliseconds timeout)
 {
     const bool storedPassphrase = KeychainService::passphrase(destination.id).has_value();
-    QMap<QString, QString> environment;
-    if (storedPassphrase)
-        environment.insert(QString::fromLatin1(KeychainService::askpassDestinationVariable),
-            KeychainService::account(destination.id));
-    return runBlocking(
-        sshExecutable, baseArguments(destination, storedPassphrase) << remoteCommand, timeout, environment);
+    return runBlocking(sshExecutable, baseArguments(destination, storedPassphrase) << remoteCommand, timeout,
+        storedPassphrase ? askpassEnvironment(destination.id) : QMap<QString, QString>());
 }
 
 // Success is a clean exit and the marker on a line of its own: a banner that merely contains the word, or a

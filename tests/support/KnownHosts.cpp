@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -27,18 +28,37 @@ QString sshFolder()
     return QString::fromLocal8Bit(entry->pw_dir) + QStringLiteral("/.ssh");
 }
 
-// Serialises edits of the known_hosts file between test processes.
-class FileLock {
+// Serialises edits of the known_hosts file between test processes, and remembers for all of them what tests
+// changed besides their lines (created the file or ~/.ssh, ended the user's last line with a line feed):
+// whichever entry goes last undoes it, not necessarily the entry that did it.
+class SharedState {
 public:
-    FileLock()
+    SharedState()
         : m_fd(::open("/tmp/marrowvale-known-hosts.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0600))
     {
         if (m_fd < 0 || ::flock(m_fd, LOCK_EX) != 0)
             qFatal("cannot lock the known_hosts file: %s", strerror(errno));
+        char buffer[64] = {};
+        const ssize_t size = ::pread(m_fd, buffer, sizeof buffer - 1, 0);
+        const QByteArray state(buffer, std::max<ssize_t>(size, 0));
+        createdFile = state.contains("file");
+        createdFolder = state.contains("folder");
+        addedLineFeed = state.contains("linefeed");
     }
-    ~FileLock() { ::close(m_fd); }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
+    ~SharedState()
+    {
+        const QByteArray state = QByteArray(createdFile ? "file\n" : "") + (createdFolder ? "folder\n" : "")
+            + (addedLineFeed ? "linefeed\n" : "");
+        if (::ftruncate(m_fd, 0) != 0 || ::pwrite(m_fd, state.constData(), state.size(), 0) != state.size())
+            qWarning("cannot record the known_hosts state: %s", strerror(errno));
+        ::close(m_fd);
+    }
+    SharedState(const SharedState&) = delete;
+    SharedState& operator=(const SharedState&) = delete;
+
+    bool createdFile = false;
+    bool createdFolder = false;
+    bool addedLineFeed = false;
 
 private:
     int m_fd;
@@ -55,11 +75,15 @@ QByteArray readFile(const QString& path, bool* exists)
     return file.readAll();
 }
 
-// Rewrites in place, so the file keeps its inode, owner and mode.
+// Replaces the file in one step: an ssh of another test reading it meanwhile must never see it half
+// written (it would then miss its host key, and even add keys of its own). The file keeps its mode.
 void writeFile(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+    const QFile::Permissions mode
+        = QFile::exists(path) ? QFile::permissions(path) : QFile::ReadOwner | QFile::WriteOwner;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.setPermissions(mode)
+        || !file.commit())
         qFatal("cannot write %s", qPrintable(path));
 }
 
@@ -95,42 +119,51 @@ QString KnownHostsEntry::filePath()
 }
 
 KnownHostsEntry::KnownHostsEntry(const QString& hostPattern, const QByteArray& publicKey)
+    : m_line(hostPattern.toUtf8() + ' ' + publicKey.trimmed() + ' ' + kMarker + QByteArray::number(getpid())
+        + '\n')
 {
-    const FileLock lock;
+    SharedState state;
     const QString folder = sshFolder();
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) == 0)
-        m_createdFolder = true;
+        state.createdFolder = true;
     else if (errno != EEXIST)
         qFatal("cannot create %s: %s", qPrintable(folder), strerror(errno));
 
     bool exists = false;
     const QString path = filePath();
-    const QByteArray content = withoutStaleLines(readFile(path, &exists));
-    m_createdFile = !exists;
-    m_added = hostPattern.toUtf8() + ' ' + publicKey.trimmed() + ' ' + kMarker + QByteArray::number(getpid())
-        + '\n';
-    if (!content.isEmpty() && !content.endsWith('\n'))
-        m_added.prepend('\n');
-    writeFile(path, content + m_added);
-    if (m_createdFile)
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QByteArray content = withoutStaleLines(readFile(path, &exists));
+    if (!content.isEmpty() && !content.endsWith('\n')) {
+        content += '\n';
+        state.addedLineFeed = true;
+    }
+    writeFile(path, content + m_line);
+    if (!exists)
+        state.createdFile = true;
 }
 
 KnownHostsEntry::~KnownHostsEntry()
 {
-    const FileLock lock;
+    SharedState state;
     bool exists = false;
     const QString path = filePath();
     QByteArray content = readFile(path, &exists);
-    const qsizetype at = content.lastIndexOf(m_added);
+    const qsizetype at = content.indexOf(m_line);
     if (at >= 0)
-        content.remove(at, m_added.size());
-    if (m_createdFile && content.isEmpty())
+        content.remove(at, m_line.size());
+    if (state.addedLineFeed && !content.contains(kMarker)) {
+        if (content.endsWith('\n'))
+            content.chop(1);
+        state.addedLineFeed = false;
+    }
+    if (state.createdFile && content.isEmpty()) {
         QFile::remove(path);
-    else if (at >= 0)
+        state.createdFile = false;
+    } else if (exists) {
         writeFile(path, content);
-    if (m_createdFolder)
-        ::rmdir(QFile::encodeName(sshFolder()).constData()); // fails, as it should, when not empty
+    }
+    // Fails, as it should, while anything else is in the folder.
+    if (state.createdFolder && ::rmdir(QFile::encodeName(sshFolder()).constData()) == 0)
+        state.createdFolder = false;
 }
 
 } // namespace mv::test

@@ -7,8 +7,8 @@ namespace mv::test {
 
 // One trusted host key in the known_hosts file that ssh really reads: the one in the home folder of the
 // password database (ssh ignores $HOME). The entry is added when made and removed when destroyed, leaving
-// the file byte-identical to what it was (and removing the file, or ~/.ssh, only when this entry created
-// them). Every edit holds a lock so tests running side by side never lose each other's lines.
+// the file byte-identical to what it was (removing the file and ~/.ssh when tests created them). Every edit
+// holds a lock so tests running side by side never lose each other's lines.
 class KnownHostsEntry {
 public:
     // `hostPattern` as ssh writes it ("[127.0.0.1]:2222"), `publicKey` the "type base64" of the host key.
@@ -21,9 +21,7 @@ public:
     static QString filePath();
 
 private:
-    QByteArray m_added; // the exact bytes appended, found and removed again at the end
-    bool m_createdFile = false;
-    bool m_createdFolder = false;
+    QByteArray m_line; // the exact line added, found and removed again at the end
 };
 
 } // namespace mv::test
