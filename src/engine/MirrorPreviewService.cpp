@@ -1,0 +1,59 @@
+#include "engine/MirrorPreviewService.h"
+
+#include "engine/LogPath.h"
+#include "engine/PreviewCollector.h"
+#include "engine/RsyncProcessController.h"
+#include "engine/RsyncRunError.h"
+#include "engine/RunPlan.h"
+
+#include <QFile>
+
+#include <memory>
+
+namespace mv::MirrorPreviewService {
+namespace {
+
+PreflightFailure failure(const QString& message, const QString& recovery)
+{
+    return PreflightFailure { QStringLiteral("Mirror preview failed"), message, recovery, false,
+        QStringLiteral("exclamationmark.triangle.fill") };
+}
+
+// The plan as a dry run that itemizes what it would change, before its source and target.
+RunPlan dryRun(RunPlan plan)
+{
+    const qsizetype at = plan.arguments.size() >= 2 ? plan.arguments.size() - 2 : 0;
+    plan.arguments.insert(at, QStringLiteral("--itemize-changes"));
+    plan.arguments.insert(at, QStringLiteral("--dry-run"));
+    plan.scopedURLs.clear();
+    plan.sourceChangedWhileCopying = false;
+    return plan;
+}
+
+} // namespace
+
+QCoro::Task<std::expected<MirrorPreview, PreflightFailure>> preview(RunPlan plan)
+{
+    RsyncProcessController controller;
+    const QString logPath = LogPath::prepare(QStringLiteral("mirror-preview-"));
+    const auto collector = std::make_shared<PreviewCollector>();
+    const auto onEvent = [collector](const RsyncEvent& event) {
+        if (event.deletion)
+            collector->append(*event.deletion);
+    };
+    try {
+        // Made before the co_await: GCC 12 destroys temporaries of a co_await expression twice.
+        QCoro::Task<RsyncOutcome> running = controller.run(dryRun(std::move(plan)), logPath, onEvent);
+        const RsyncOutcome outcome = co_await std::move(running);
+        if (outcome.exitCode != 0)
+            co_return std::unexpected(failure(
+                outcome.errors.value(0, QStringLiteral("rsync exited with code %1.").arg(outcome.exitCode)),
+                QStringLiteral("Nothing was deleted. Check the destination and try again.")));
+    } catch (const RsyncRunError& error) {
+        co_return std::unexpected(failure(error.description(), QStringLiteral("Nothing was deleted.")));
+    }
+    QFile::remove(logPath);
+    co_return MirrorPreview { collector->deletions(), collector->total() };
+}
+
+} // namespace mv::MirrorPreviewService
