@@ -232,13 +232,13 @@ void measureReads(HistoryRepository& history, const QString& path, bool mainThre
             inlined(HistorySql::fetch(10'000, 0, {}, {}, {})),
             ".mode csv\n.headers on\n.output /dev/null\n" },
     };
-    // Three rounds, the program and the shell in turn, so that load from elsewhere falls on both; the best
+    // Five rounds, the program and the shell in turn, so that load from elsewhere falls on both; the best
     // round of each counts.
     for (const Read& read : reads) {
         const int repeats = repeatsFor(timeCalls(3, read.call).meanMs);
         Timing ours { 1e300, 0 };
         double shell = 1e300;
-        for (int round = 0; round < 3; ++round) {
+        for (int round = 0; round < 5; ++round) {
             ours = std::min(
                 ours, timeCalls(repeats, read.call), [](auto& a, auto& b) { return a.meanMs < b.meanMs; });
             shell = std::min(shell, shellPerStatement(path, read.shellSetup, read.sql, repeats));

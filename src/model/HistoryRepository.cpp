@@ -188,7 +188,7 @@ std::vector<BackupRunRecord> HistoryRepository::fetch(
     int limit, int offset, const QString& query, std::optional<RunResult> result, std::optional<QUuid> jobID)
 {
     std::vector<BackupRunRecord> records;
-    records.reserve(std::clamp(limit, 0, 10'000));
+    records.reserve(std::clamp(limit, 0, exportLimit));
     const std::lock_guard lock(m_queue);
     SqlStatement statement(m_database, HistorySql::fetch(limit, offset, query, result, jobID));
     while (statement.next()) {
