@@ -26,18 +26,6 @@ const QString missingText = QStringLiteral(
 const QString unreachableText
     = QStringLiteral("Could not connect. Check the host, the key and that the host key is in known_hosts.\n");
 
-BackupDestination sshDestination(const test::SshServer& server, const QString& path)
-{
-    BackupDestination destination = BackupDestination::create(QDateTime::currentDateTimeUtc());
-    destination.kind = DestinationKind::ssh;
-    destination.host = server.host();
-    destination.user = test::SshServer::user();
-    destination.port = server.port();
-    destination.identityFile = server.identityFile();
-    destination.path = path;
-    return destination;
-}
-
 SSHCommand::ProbeResult probe(const BackupDestination& destination)
 {
     return QCoro::waitFor(SSHCommand::probe(destination, 20s));
@@ -158,13 +146,13 @@ private Q_SLOTS:
         if (mount)
             mount->remountReadOnly();
         const test::SshServer server;
-        QCOMPARE(probe(sshDestination(server, remote.filePath(probed))), expected);
+        QCOMPARE(probe(server.destination(remote.filePath(probed))), expected);
     }
 
     void probeHomeFolder()
     {
         const test::SshServer server;
-        const SSHCommand::ProbeResult result = probe(sshDestination(server, QStringLiteral("~")));
+        const SSHCommand::ProbeResult result = probe(server.destination(QStringLiteral("~")));
         QVERIFY2(result.writable, qPrintable(result.message));
     }
 
@@ -172,7 +160,7 @@ private Q_SLOTS:
     {
         const test::SshServer server({ .trustHostKey = false, .banner = {} });
         const test::TempDir remote;
-        const SSHCommand::ProbeResult result = probe(sshDestination(server, remote.path()));
+        const SSHCommand::ProbeResult result = probe(server.destination(remote.path()));
         QVERIFY(!result.connected && !result.folderExists && !result.writable);
         QVERIFY2(result.message.startsWith(unreachableText), qPrintable(result.message));
         QVERIFY2(result.message.endsWith(QStringLiteral("Host key verification failed.")),
@@ -237,10 +225,10 @@ private Q_SLOTS:
 
         const test::SshServer server;
         const SSHCommand::FolderCreation result
-            = QCoro::waitFor(SSHCommand::createFolder(sshDestination(server, requested)));
+            = QCoro::waitFor(SSHCommand::createFolder(server.destination(requested)));
         QCOMPARE(result, SSHCommand::FolderCreation({ true, QStringLiteral("MV_OK") }));
         QVERIFY2(QFileInfo(created).isDir(), qPrintable(created));
-        QCOMPARE(probe(sshDestination(server, requested)).writable, true);
+        QCOMPARE(probe(server.destination(requested)).writable, true);
     }
 
     void folderCreationFailureKeepsSshOutput()
@@ -252,7 +240,7 @@ private Q_SLOTS:
         mount.remountReadOnly();
         const test::SshServer server;
         const SSHCommand::FolderCreation result
-            = QCoro::waitFor(SSHCommand::createFolder(sshDestination(server, remote.filePath("new"))));
+            = QCoro::waitFor(SSHCommand::createFolder(server.destination(remote.filePath("new"))));
         QVERIFY(!result.created);
         QVERIFY2(result.output.endsWith(QStringLiteral("Read-only file system")), qPrintable(result.output));
     }
@@ -261,7 +249,7 @@ private Q_SLOTS:
     {
         test::SshServer server;
         const test::TempDir remote;
-        BackupDestination destination = sshDestination(server, remote.path());
+        BackupDestination destination = server.destination(remote.path());
         destination.identityFile = server.addProtectedKey(QStringLiteral("correct horse"));
 
         // Without a stored passphrase ssh never asks for one.
@@ -283,12 +271,11 @@ private Q_SLOTS:
     {
         const test::SshServer server({ .trustHostKey = true, .banner = "Welcome\nMV_OK\n" });
         const test::TempDir remote;
-        const SSHCommand::ProbeResult result = probe(sshDestination(server, remote.filePath("missing")));
+        const SSHCommand::ProbeResult result = probe(server.destination(remote.filePath("missing")));
         QCOMPARE(result.connected, true);
         QCOMPARE(result.writable, false);
         QVERIFY2(result.message.startsWith(missingText), qPrintable(result.message));
-        QCOMPARE(
-            QCoro::waitFor(SSHCommand::createFolder(sshDestination(server, remote.filePath("new")))).created,
+        QCOMPARE(QCoro::waitFor(SSHCommand::createFolder(server.destination(remote.filePath("new")))).created,
             true);
     }
 
@@ -301,7 +288,7 @@ private Q_SLOTS:
         const test::TempDir remote;
         QElapsedTimer timer;
         timer.start();
-        const SSHCommand::ProbeResult result = probe(sshDestination(server, remote.path()));
+        const SSHCommand::ProbeResult result = probe(server.destination(remote.path()));
         QVERIFY2(result.writable, qPrintable(result.message.right(300)));
         QVERIFY2(timer.elapsed() < 10000, "the probe waited for its deadline");
     }

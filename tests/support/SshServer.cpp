@@ -115,6 +115,19 @@ QString SshServer::user()
     return entry ? QString::fromLocal8Bit(entry->pw_name) : QString();
 }
 
+BackupDestination SshServer::destination(const QString& path) const
+{
+    BackupDestination destination = BackupDestination::create(QDateTime::currentDateTimeUtc());
+    destination.name = QStringLiteral("Server");
+    destination.kind = DestinationKind::ssh;
+    destination.host = host();
+    destination.user = user();
+    destination.port = m_port;
+    destination.identityFile = m_identity;
+    destination.path = path;
+    return destination;
+}
+
 QString SshServer::home()
 {
     const passwd* entry = getpwuid(getuid());

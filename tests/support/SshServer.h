@@ -2,6 +2,8 @@
 
 #include "KnownHosts.h"
 
+#include "model/BackupDestination.h"
+
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
@@ -34,6 +36,8 @@ public:
     static QString home();
     // A private key without passphrase that the server accepts.
     QString identityFile() const { return m_identity; }
+    // An SSH destination named "Server" for the folder `path` on this server, logging in with identityFile().
+    BackupDestination destination(const QString& path) const;
     // Makes one more key pair protected by `passphrase`, accepted by the server; answers its private key.
     QString addProtectedKey(const QString& passphrase);
     // What sshd logged so far, for failure messages.
