@@ -57,11 +57,14 @@ QString normalizeKeepingName(const QString& path)
     return join(PathValidation::normalize(entry.path()), name);
 }
 
-struct stat entryStatus(const QString& path, bool& exists)
+// The kind of whatever is at `path` itself (S_IFDIR, S_IFLNK, ...; a link is not followed); none when
+// nothing is there.
+std::optional<mode_t> entryKind(const QString& path)
 {
     struct stat status { };
-    exists = lstat(QFile::encodeName(path).constData(), &status) == 0;
-    return status;
+    if (lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt;
+    return status.st_mode & S_IFMT;
 }
 
 QString lastComponent(const QString& path)
@@ -78,9 +81,8 @@ QString parentFolder(const QString& path)
 bool wouldReplace(const QString& folder, const QString& name)
 {
     const bool reportedAsFolder = name.endsWith(u'/');
-    bool exists = false;
-    const struct stat status = entryStatus(join(folder, reportedAsFolder ? name.chopped(1) : name), exists);
-    return exists && !(reportedAsFolder && S_ISDIR(status.st_mode));
+    const std::optional<mode_t> kind = entryKind(join(folder, reportedAsFolder ? name.chopped(1) : name));
+    return kind && !(reportedAsFolder && *kind == S_IFDIR);
 }
 
 RunPlan dryRunPlan(const RestorePlan& plan, const RestoreItem& item)
@@ -132,7 +134,7 @@ std::expected<RestorePlan, PreflightFailure> makePlan(
                 selected + QStringLiteral(" is not inside ") + root + u'.'));
         const bool isRoot = sourcePath == root;
         const QString relativeName
-            = isRoot ? lastComponent(request.sourcePath) : sourcePath.mid(root.size() + 1);
+            = isRoot ? lastComponent(request.sourcePath) : sourcePath.mid(withTrailingSlash(root).size());
         QString base = request.targetBase;
         if (request.useOriginalLocations)
             base = isRoot ? parentFolder(request.sourcePath) : request.sourcePath;
@@ -144,12 +146,11 @@ std::expected<RestorePlan, PreflightFailure> makePlan(
         item.restoresContents = isRoot;
         item.baseFolder = PathValidation::normalize(base);
 
-        bool exists = false;
-        const struct stat status = entryStatus(sourcePath, exists);
-        if (!exists)
+        const std::optional<mode_t> kind = entryKind(sourcePath);
+        if (!kind)
             return std::unexpected(failure(QStringLiteral("A selected item has moved"),
                 sourcePath + QStringLiteral(" is no longer there."), {}, true));
-        item.isDirectory = S_ISDIR(status.st_mode);
+        item.isDirectory = *kind == S_IFDIR;
         if (isInside(item.targetPath, root))
             return std::unexpected(failure(QStringLiteral("Restore target is inside the backup"),
                 QStringLiteral(
