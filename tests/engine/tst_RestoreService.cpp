@@ -4,6 +4,7 @@
 #include "model/AppPaths.h"
 #include "model/AppSettings.h"
 #include "support/FailureText.h"
+#include "support/Mount.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -121,9 +122,14 @@ void tst_RestoreService::refusals_data()
 {
     QTest::addColumn<QString>("situation");
     QTest::addColumn<QString>("expected"); // %1 the root, %2 the test folder
-    QTest::newRow("nothing selected, even with the backup gone")
+    QTest::newRow("nothing selected, even with rsync and the backup gone")
         << "emptyAndRootGone"
         << "Nothing selected | Choose a file or folder from the backup. | (no recovery) | lasting | "
+            + warning;
+    QTest::newRow("no rsync, before any path check")
+        << "noRsync"
+        << "rsync not found | Marrowvale needs rsync to restore files. | Install rsync with your package "
+           "manager, or choose an executable in Settings → Advanced. | lasting | "
             + warning;
     QTest::newRow("backup folder gone, before any item check")
         << "rootGone"
@@ -165,9 +171,19 @@ void tst_RestoreService::refusals()
     RestoreSetup setup;
     RestoreRequest request = setup.request({ QStringLiteral("notes.txt") });
     const QString gone = setup.dir.filePath(QStringLiteral("backup/gone"));
+    std::optional<test::Mount> hiddenRsync;
+    if (situation == u"emptyAndRootGone" || situation == u"noRsync") {
+        if (!test::inPrivateMountNamespace())
+            QSKIP("hiding rsync needs a private mount namespace (root)");
+        hiddenRsync.emplace(test::Mount::bind(
+            setup.dir.write(QStringLiteral("not-rsync"), ""), QStringLiteral("/usr/bin/rsync")));
+    }
     if (situation == u"emptyAndRootGone") {
         request.items.clear();
         request.rootPath = gone;
+    } else if (situation == u"noRsync") {
+        request.rootPath = gone;
+        request.items = { setup.dir.filePath(QStringLiteral("elsewhere/x.txt")) };
     } else if (situation == u"rootGone") {
         request.rootPath = gone;
         request.items = { setup.dir.filePath(QStringLiteral("elsewhere/x.txt")) };
@@ -340,5 +356,13 @@ void tst_RestoreService::conflictScan()
     QCOMPARE(setup.previewLogs(), QStringList());
 }
 
-QTEST_GUILESS_MAIN(tst_RestoreService)
+int main(int argc, char** argv)
+{
+    // Before any thread exists, so that rsync can be hidden from the planner.
+    test::enterPrivateMountNamespace();
+    QCoreApplication app(argc, argv);
+    tst_RestoreService test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_RestoreService.moc"

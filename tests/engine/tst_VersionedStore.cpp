@@ -2,6 +2,7 @@
 #include "engine/RunPlan.h"
 #include "engine/VersionedStore.h"
 #include "model/PathValidationError.h"
+#include "support/Mount.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -83,6 +84,7 @@ private Q_SLOTS:
     void pruneKeepsTheNewest();
     void pruneNeverRemovesTheSnapshotToKeep();
     void pruneDoesNotFollowSymbolicLinks();
+    void pruneStopsAtTheFirstFailedRemoval();
     void failedAttemptLeavesNoSnapshotBehind();
     void discardTouchesOnlyAnUnfinishedSnapshot_data();
     void discardTouchesOnlyAnUnfinishedSnapshot();
@@ -213,6 +215,30 @@ void tst_VersionedStore::pruneDoesNotFollowSymbolicLinks()
     QCOMPARE(test::TempDir::read(outsideFile), QByteArray("not ours\n"));
 }
 
+void tst_VersionedStore::pruneStopsAtTheFirstFailedRemoval()
+{
+    if (!test::inPrivateMountNamespace())
+        QSKIP("needs a private mount namespace (root)");
+    Destination destination;
+    for (const QString& name : fiveNames)
+        destination.snapshot(name);
+    // The second oldest lies on a volume that became read only.
+    const QString stuck = destination.root + u'/' + fiveNames[1];
+    test::Mount volume = test::Mount::tmpfs(stuck);
+    destination.dir.write(
+        QStringLiteral("backup/") + fiveNames[1] + QStringLiteral("/own.txt"), "on the volume");
+    volume.remountReadOnly();
+    try {
+        VersionedStore::prune(destination.root, 2, std::nullopt);
+        QFAIL("a failed removal must be reported");
+    } catch (const PathValidationError& error) {
+        QCOMPARE(error.message,
+            QStringLiteral("An old snapshot could not be removed: Read-only file system (%1/own.txt)")
+                .arg(stuck));
+    }
+    QCOMPARE(destination.entries(), (QStringList { fiveNames[0], fiveNames[1], fiveNames[3], fiveNames[4] }));
+}
+
 void tst_VersionedStore::failedAttemptLeavesNoSnapshotBehind()
 {
     // Two completed versions, then an attempt that failed halfway, linking against the newest.
@@ -267,5 +293,13 @@ void tst_VersionedStore::discardTouchesOnlyAnUnfinishedSnapshot()
     QVERIFY(QFile::exists(completed + QStringLiteral("/own.txt")));
 }
 
-QTEST_GUILESS_MAIN(tst_VersionedStore)
+int main(int argc, char** argv)
+{
+    // Before any thread exists, so the test can mount volumes of its own.
+    test::enterPrivateMountNamespace();
+    QCoreApplication app(argc, argv);
+    tst_VersionedStore test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_VersionedStore.moc"
