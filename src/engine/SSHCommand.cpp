@@ -43,6 +43,14 @@ ProcessResult runSsh(
         storedPassphrase ? askpassEnvironment(destination.id) : QMap<QString, QString>());
 }
 
+const QString serverDetailsInvalid = QStringLiteral("The server details are not valid.");
+
+bool hasValidLogin(const BackupDestination& destination)
+{
+    return !PathValidation::validateSSHHost(destination.host)
+        && !PathValidation::validateSSHUser(destination.user);
+}
+
 // Success is a clean exit and the marker on a line of its own: a banner that merely contains the word, or a
 // remote test that failed after printing it, is not.
 bool succeeded(const ProcessResult& result)
@@ -111,9 +119,8 @@ QCoro::Task<ProcessResult> runProcess(QString executable, QStringList arguments,
 QCoro::Task<ProbeResult> probe(BackupDestination destination, std::chrono::milliseconds timeout)
 {
     const QString path = PathValidation::normalizeRemotePath(destination.path);
-    if (PathValidation::validateRemotePath(path) || PathValidation::validateSSHHost(destination.host)
-        || PathValidation::validateSSHUser(destination.user))
-        co_return ProbeResult { false, false, false, QStringLiteral("The server details are not valid.") };
+    if (PathValidation::validateRemotePath(path) || !hasValidLogin(destination))
+        co_return ProbeResult { false, false, false, serverDetailsInvalid };
 
     const QString quoted = quotedRemotePath(path);
     const QString command
@@ -139,6 +146,9 @@ QCoro::Task<FolderCreation> createFolder(BackupDestination destination)
     const QString path = PathValidation::normalizeRemotePath(destination.path);
     if (PathValidation::validateRemotePath(path))
         co_return FolderCreation { false, QStringLiteral("The remote folder is not valid.") };
+    // The login reaches ssh as an argument of its own: unchecked, it could be read as an option.
+    if (!hasValidLogin(destination))
+        co_return FolderCreation { false, serverDetailsInvalid };
 
     const QString command
         = QStringLiteral("mkdir -p %1 && echo %2").arg(quotedRemotePath(path), QLatin1String(successMarker));

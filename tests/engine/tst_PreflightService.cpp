@@ -1,4 +1,5 @@
 #include "engine/PreflightService.h"
+#include "engine/RsyncProcessController.h"
 #include "engine/SSHCommand.h"
 #include "model/KeychainService.h"
 #include "model/VolumeInspector.h"
@@ -339,6 +340,14 @@ private Q_SLOTS:
         // The askpass program started by the run's ssh must reach the keyring over the session bus.
         QCOMPARE(plan->environment.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")),
             passphrase.isEmpty() ? QString() : qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
+
+        // The plan runs as it is: rsync's ssh logs in (asking the askpass program when the key needs it).
+        RsyncProcessController controller;
+        const RsyncOutcome outcome = QCoro::waitFor(
+            controller.run(*plan, root.filePath(QStringLiteral("run.log")), [](const RsyncEvent&) {}));
+        QVERIFY2(
+            outcome.exitCode == 0, test::TempDir::read(root.filePath(QStringLiteral("run.log"))).constData());
+        QCOMPARE(test::TempDir::read(remote + QStringLiteral("/notes.txt")), QByteArray("kept"));
     }
 
     void sshChecksRefuse()

@@ -174,24 +174,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("creationText");
+        const QString badPath = QStringLiteral("The remote folder is not valid.");
+        const QString badLogin = QStringLiteral("The server details are not valid.");
         QTest::newRow("relative path") << "backups"
                                        << "127.0.0.1"
-                                       << "ann";
+                                       << "ann" << badPath;
         QTest::newRow("line feed in path") << "/a\nb"
                                            << "127.0.0.1"
-                                           << "ann";
+                                           << "ann" << badPath;
         QTest::newRow("option as host") << "/backups"
                                         << "-oProxyCommand=x"
-                                        << "ann";
+                                        << "ann" << badLogin;
+        QTest::newRow("option as user") << "/backups"
+                                        << "127.0.0.1"
+                                        << "-oProxyCommand=touch /tmp/x" << badLogin;
         QTest::newRow("blank in user") << "/backups"
                                        << "127.0.0.1"
-                                       << "a b";
+                                       << "a b" << badLogin;
     }
     void refusesInvalidDetailsWithoutConnecting()
     {
         QFETCH(QString, path);
         QFETCH(QString, host);
         QFETCH(QString, user);
+        QFETCH(QString, creationText);
         BackupDestination destination;
         destination.kind = DestinationKind::ssh;
         destination.path = path;
@@ -201,6 +208,8 @@ private Q_SLOTS:
         QCOMPARE(probe(destination),
             SSHCommand::ProbeResult(
                 { false, false, false, QStringLiteral("The server details are not valid.") }));
+        QCOMPARE(QCoro::waitFor(SSHCommand::createFolder(destination)),
+            SSHCommand::FolderCreation({ false, creationText }));
     }
 
     void createsFolders_data()
