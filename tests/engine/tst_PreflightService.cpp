@@ -3,6 +3,7 @@
 #include "engine/SSHCommand.h"
 #include "model/KeychainService.h"
 #include "model/VolumeInspector.h"
+#include "platform/Bookmark.h"
 #include "support/BuiltPrograms.h"
 #include "support/ExecutableScript.h"
 #include "support/FailureText.h"
@@ -275,6 +276,33 @@ private Q_SLOTS:
         QCOMPARE(outcome(check(job, destination)), mirrorRefusal());
         destination.modeOverride = BackupMode::incremental;
         QCOMPARE(outcome(check(job, destination)), passed);
+    }
+
+    void bookmarksLeadToTheFoldersTheyRemember()
+    {
+        const test::TempDir root;
+        const QString source = root.mkdir(QStringLiteral("source"));
+        root.write(QStringLiteral("source/notes.txt"), "kept");
+        const QString target = root.mkdir(QStringLiteral("target"));
+        BackupJob job = jobWithSource(root.filePath(QStringLiteral("moved source")));
+        job.source.bookmark = Bookmark::create(source);
+        BackupDestination destination = BackupDestination::create(checkTime);
+        destination.path = root.filePath(QStringLiteral("moved target"));
+        destination.bookmark = Bookmark::create(target);
+
+        CheckResult plan = check(job, destination);
+        QCOMPARE(outcome(plan), passed);
+        QCOMPARE(plan->sourcePath, source);
+        QCOMPARE(plan->targetPath, target);
+        QCOMPARE(plan->scopedURLs, QStringList({ source, target }));
+
+        // A bookmark whose folder was replaced leads nowhere: the stored path is used, and no access started.
+        QVERIFY(QDir(root.path()).rename(QStringLiteral("target"), QStringLiteral("old target")));
+        root.mkdir(QStringLiteral("target"));
+        destination.path = target;
+        plan = check(job, destination);
+        QCOMPARE(outcome(plan), passed);
+        QCOMPARE(plan->scopedURLs, QStringList({ source }));
     }
 
     void findsTheNearestExistingAncestor_data()
