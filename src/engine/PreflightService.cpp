@@ -268,9 +268,12 @@ QCoro::Task<std::expected<RunPlan, PreflightFailure>> check(
             true, QStringLiteral("network.slash"));
     if (!probe.folderExists) {
         const SSHCommand::FolderCreation creation = co_await SSHCommand::createFolder(destination);
-        if (!creation.created)
+        // "mkdir -p" also succeeds on a folder that exists but cannot be written: only a second probe tells.
+        const bool ready
+            = creation.created && (co_await SSHCommand::probe(destination, sshProbeTimeout)).writable;
+        if (!ready)
             co_return refuse(QStringLiteral("Remote folder is not ready"),
-                creation.output.isEmpty()
+                creation.created || creation.output.isEmpty()
                     ? QStringLiteral("The folder %1 is missing or not writable.").arg(destination.path)
                     : creation.output,
                 QStringLiteral("Create the folder on the server, or choose one that exists."), false,

@@ -402,12 +402,20 @@ private Q_SLOTS:
             QSKIP("needs a private mount namespace (root)");
         const QString readOnly = root.mkdir(QStringLiteral("read-only"));
         test::Mount drive = test::Mount::tmpfs(readOnly);
+        root.mkdir(QStringLiteral("read-only/existing"));
         drive.remountReadOnly();
         const test::SshServer server;
         destination = server.destination(readOnly + QStringLiteral("/backup"));
         QCOMPARE(outcome(check(job, destination)),
             refusal("Remote folder is not ready",
                 "mkdir: cannot create directory '" + destination.path + "': Read-only file system",
+                "Create the folder on the server, or choose one that exists.", false,
+                "folder.badge.questionmark"));
+        // A folder that is there but cannot be written is not made ready by creating it.
+        destination.path = readOnly + QStringLiteral("/existing");
+        QCOMPARE(outcome(check(job, destination)),
+            refusal("Remote folder is not ready",
+                "The folder " + destination.path + " is missing or not writable.",
                 "Create the folder on the server, or choose one that exists.", false,
                 "folder.badge.questionmark"));
     }
