@@ -212,15 +212,27 @@ int repeatsFor(double msPerCall)
     return std::clamp(int(300.0 / std::max(msPerCall, 0.001)), 5, 2000);
 }
 
-void measureReads(HistoryRepository& history, const QString& path, bool mainThreadCheck)
+void measureCalls(HistoryRepository& history, const QString& path, bool mainThreadCheck)
 {
-    struct Read {
+    BackupRunRecord running;
+    running.id = running.jobID = running.destinationID = QUuid::createUuid();
+    running.jobName = "Photos";
+    running.sourcePath = "/home/ana/Photos";
+    running.destinationName = "Backup Disk";
+    running.destinationPath = "/media/ana/Backup Disk/Photos";
+    running.startedAt = benchNow;
+    BackupRunRecord ended = running;
+    ended.endedAt = benchNow.addSecs(60);
+    ended.result = RunResult::success;
+    ended.logPath = "/home/ana/.local/share/Marrowvale/Logs/Photos.log";
+
+    struct Call {
         const char* name;
         std::function<void()> call;
         QString sql;
         QString shellSetup;
     };
-    const Read reads[] = {
+    const Call calls[] = {
         { "stats()", [&] { history.stats(); }, inlined(HistorySql::stats()), ".output /dev/null\n" },
         { "fetch 120, no filters", [&] { history.fetch(120, 0); },
             inlined(HistorySql::fetch(120, 0, {}, {}, {})), ".output /dev/null\n" },
@@ -231,19 +243,25 @@ void measureReads(HistoryRepository& history, const QString& path, bool mainThre
         { "CSV export, 10,000 rows", [&] { history.exportCSV(); },
             inlined(HistorySql::fetch(10'000, 0, {}, {}, {})),
             ".mode csv\n.headers on\n.output /dev/null\n" },
+        { "begin + finish of one run",
+            [&] {
+                history.begin(running);
+                history.finish(ended);
+            },
+            inlined(HistorySql::begin(running)) + ";\n" + inlined(HistorySql::finish(ended)), {} },
     };
     // Five rounds, the program and the shell in turn, so that load from elsewhere falls on both; the best
     // round of each counts.
-    for (const Read& read : reads) {
-        const int repeats = repeatsFor(timeCalls(3, read.call).meanMs);
+    for (const Call& call : calls) {
+        const int repeats = repeatsFor(timeCalls(3, call.call).meanMs);
         Timing ours { 1e300, 0 };
         double shell = 1e300;
         for (int round = 0; round < 5; ++round) {
             ours = std::min(
-                ours, timeCalls(repeats, read.call), [](auto& a, auto& b) { return a.meanMs < b.meanMs; });
-            shell = std::min(shell, shellPerStatement(path, read.shellSetup, read.sql, repeats));
+                ours, timeCalls(repeats, call.call), [](auto& a, auto& b) { return a.meanMs < b.meanMs; });
+            shell = std::min(shell, shellPerStatement(path, call.shellSetup, call.sql, repeats));
         }
-        report(read.name, ours, shell, mainThreadCheck);
+        report(call.name, ours, shell, mainThreadCheck);
     }
 }
 
@@ -297,7 +315,7 @@ int main(int argc, char** argv)
         opening = timeCalls(1, [&] { history = std::make_unique<HistoryRepository>(path, clock); });
         std::printf("  %-34s program %9.3f ms%s\n", "opening (with orphan repair)", opening.meanMs,
             mainThreadCheck ? (opening.maxMs < mainThreadBudgetMs ? "  under 50 ms" : "  OVER 50 ms") : "");
-        measureReads(*history, path, mainThreadCheck);
+        measureCalls(*history, path, mainThreadCheck);
         history.reset();
         measureDeletion("deleteOlderThan(90): a tenth", 90, path, scratch.path(), mainThreadCheck);
         measureDeletion("deleteOlderThan(99): one day", 99, path, scratch.path(), mainThreadCheck);
