@@ -18,11 +18,6 @@ const QString serviceName = QStringLiteral("org.freedesktop.Notifications");
 const QString objectPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString interfaceName = QStringLiteral("org.freedesktop.Notifications");
 
-QString freshIdentifier()
-{
-    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-}
-
 // A locale's medium date: its long date without the weekday, with abbreviated month names
 // ("Dec 9, 2026" in English, "9. Dez. 2026" in German).
 QString mediumDate(const QLocale& locale, QDate date)
@@ -107,6 +102,11 @@ void NotificationService::missed(const QString& job, const QString& destination,
         job + QStringLiteral(" to ") + destination + QStringLiteral(" was due ") + when
             + QStringLiteral(". Marrowvale will run it at the next opportunity."),
         freshIdentifier());
+}
+
+QString NotificationService::freshIdentifier()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 }
 
 void NotificationService::onNotificationClosed(uint id, uint)

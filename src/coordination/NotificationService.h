@@ -35,6 +35,9 @@ public:
     // "A scheduled backup was missed" / "<job> to <destination> was due <date>. ...".
     void missed(const QString& job, const QString& destination, const QDateTime& date);
 
+    // A new identifier for a notice that stays separate from every other: a random UUID in upper case.
+    static QString freshIdentifier();
+
 Q_SIGNALS:
     void authorizedChanged(bool authorized);
 

@@ -1,20 +1,22 @@
 #include "coordination/NotificationService.h"
 #include "support/NotificationServer.h"
+#include "support/PrivateBus.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
 using mv::NotificationService;
 using mv::test::NotificationServer;
+using mv::test::PrivateBus;
 
-// Counts NotificationClosed signals arriving on the session bus.
+// Counts NotificationClosed signals arriving on a connection.
 class ClosedListener : public QObject {
     Q_OBJECT
 public:
-    ClosedListener()
+    explicit ClosedListener(QDBusConnection bus)
     {
-        QDBusConnection::sessionBus().connect({}, "/org/freedesktop/Notifications",
-            "org.freedesktop.Notifications", "NotificationClosed", this, SLOT(onClosed(uint, uint)));
+        bus.connect({}, "/org/freedesktop/Notifications", "org.freedesktop.Notifications",
+            "NotificationClosed", this, SLOT(onClosed(uint, uint)));
     }
     int count = 0;
 public Q_SLOTS:
@@ -33,11 +35,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run through scripts/run-tests");
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    }
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
     void noticesCarryExactTexts_data()
     {
@@ -67,9 +65,10 @@ private Q_SLOTS:
         QFETCH(QString, notice);
         QFETCH(QString, title);
         QFETCH(QString, body);
-        NotificationServer server;
+        PrivateBus bus;
+        NotificationServer server(bus);
         QVERIFY(server.isRegistered());
-        NotificationService service;
+        NotificationService service(bus.connection());
         prepareAuthorized(service);
 
         if (notice == "failure")
@@ -96,8 +95,9 @@ private Q_SLOTS:
     // A fixed identifier replaces the notice still shown; fresh identifiers and closed notices do not.
     void fixedIdentifierReplacesTheShownNotice()
     {
-        NotificationServer server;
-        NotificationService service;
+        PrivateBus bus;
+        NotificationServer server(bus);
+        NotificationService service(bus.connection());
         prepareAuthorized(service);
 
         service.post("Documents is waiting", "first", "offline-Documents-SSD");
@@ -114,7 +114,7 @@ private Q_SLOTS:
         QCOMPARE(server.notices()[3].replacesId, 0u);
         QVERIFY(server.notices()[2].id != server.notices()[3].id);
 
-        ClosedListener closed;
+        ClosedListener closed(bus.connection());
         server.close(shownId);
         QTRY_COMPARE(closed.count, 1); // the service heard it on the same connection, first
         service.post("Documents is waiting", "third", "offline-Documents-SSD");
@@ -125,17 +125,18 @@ private Q_SLOTS:
     // No server answering means not authorised and nothing sent, until a server answers again.
     void withoutServerNothingIsSent()
     {
-        NotificationService service;
+        PrivateBus bus;
+        NotificationService service(bus.connection());
         QSignalSpy changes(&service, &NotificationService::authorizedChanged);
         {
-            NotificationServer first;
+            NotificationServer first(bus);
             prepareAuthorized(service);
         }
         service.prepare();
         QTRY_COMPARE(changes.size(), 2);
         QCOMPARE(service.authorized(), false);
 
-        NotificationServer server;
+        NotificationServer server(bus);
         service.post("t", "b", "x");
         service.failure("Documents", "SSD", "m");
         service.restore("/tmp", 3);
@@ -149,7 +150,8 @@ private Q_SLOTS:
 
     void withoutSessionBusNothingHappens()
     {
-        NotificationServer server;
+        PrivateBus bus;
+        NotificationServer server(bus);
         const QString name = QStringLiteral("no-bus");
         {
             NotificationService service(

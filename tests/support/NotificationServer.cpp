@@ -1,5 +1,7 @@
 #include "NotificationServer.h"
 
+#include "PrivateBus.h"
+
 #include <QUuid>
 
 namespace mv::test {
@@ -9,9 +11,9 @@ const QString serviceName = QStringLiteral("org.freedesktop.Notifications");
 const QString objectPath = QStringLiteral("/org/freedesktop/Notifications");
 } // namespace
 
-NotificationServer::NotificationServer()
+NotificationServer::NotificationServer(const PrivateBus& bus)
     : m_connectionName(QStringLiteral("notification-server-") + QUuid::createUuid().toString(QUuid::Id128))
-    , m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_connectionName))
+    , m_bus(bus.connect(m_connectionName))
 {
     m_registered = m_bus.registerObject(
                        objectPath, this, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals)

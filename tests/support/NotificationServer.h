@@ -20,13 +20,15 @@ struct ReceivedNotice {
     uint id = 0; // the id the server answered with
 };
 
+class PrivateBus;
+
 // A desktop notification server that records what it is sent. It owns org.freedesktop.Notifications on
-// the session bus through a connection of its own, so calls to it really cross the bus.
+// the test's private bus through a connection of its own, so calls to it really cross the bus.
 class NotificationServer : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
-    NotificationServer();
+    explicit NotificationServer(const PrivateBus& bus);
     ~NotificationServer() override;
 
     bool isRegistered() const { return m_registered; }
