@@ -1,0 +1,310 @@
+#include "coordination/BackupCoordinator.h"
+
+#include "coordination/FolderKey.h"
+#include "coordination/RunEnding.h"
+#include "engine/MirrorPreviewService.h"
+#include "engine/PreflightService.h"
+#include "engine/RsyncProcessController.h"
+#include "engine/RsyncRunError.h"
+#include "model/AppPaths.h"
+#include "model/ConfigurationStore.h"
+#include "model/EffectiveValues.h"
+#include "model/FileSystemError.h"
+#include "model/HistoryRepository.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <chrono>
+
+// A started run's road: its checks, its transfer and its retries, up to the one ending it reaches.
+//
+// Every awaited task is made in a statement of its own and then awaited by name: GCC 12 mishandles
+// temporaries inside a co_await expression (some are never destroyed, some twice).
+
+namespace mv {
+
+namespace {
+
+// A timer holds at most about 24 days, so longer retry delays are waited in steps of a day.
+constexpr qint64 longestStepSeconds = 86'400;
+
+// The outcome of an attempt whose transfer could not start.
+RsyncOutcome unstartedOutcome(const QString& description, const QString& logPath)
+{
+    RsyncOutcome outcome;
+    outcome.exitCode = -1;
+    outcome.errors = { description };
+    outcome.logPath = logPath;
+    return outcome;
+}
+
+PreflightFailure mirrorPreviewFailed()
+{
+    return { QStringLiteral("Mirror preview failed"),
+        QStringLiteral("Marrowvale could not check what mirror would delete."),
+        QStringLiteral("Nothing was deleted."), false, QStringLiteral("exclamationmark.triangle.fill") };
+}
+
+// Until the Drive engine is part of the program, a Drive destination ends as a run that could not start.
+PreflightFailure driveUnavailable()
+{
+    return { QStringLiteral("Google Drive is not available yet"),
+        QStringLiteral("This version of Marrowvale cannot back up to Google Drive."),
+        QStringLiteral("Nothing was uploaded."), false, QStringLiteral("cloud") };
+}
+
+QString upperUuid(const QUuid& id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+} // namespace
+
+// Hands one transfer's events from the reading threads to the main thread, in the order they came.
+struct BackupCoordinator::EventRelay {
+    QPointer<BackupCoordinator> coordinator;
+    RunKey key;
+
+    void operator()(const RsyncEvent& event) const
+    {
+        if (BackupCoordinator* target = coordinator.data())
+            QMetaObject::invokeMethod(
+                target, [target, key = key, event] { target->handle(event, key); }, Qt::QueuedConnection);
+    }
+};
+
+void BackupCoordinator::begin(QueuedRun item)
+{
+    const RunKey key { item.job.id, item.destination.id };
+    putEntry(item, RunPhase::preparing, QStringLiteral("Checking folders"));
+    auto ticket = std::make_shared<RunTicket>();
+    ticket->folder = folderKey(item.destination);
+    ticket->confirmedMirror = item.confirmedMirror;
+    m_tickets.insert(key, ticket);
+    // The task runs on by itself; the ticket is how the controls reach it.
+    execute(std::move(item), key, std::move(ticket));
+}
+
+QCoro::Task<> BackupCoordinator::execute(QueuedRun item, RunKey key, std::shared_ptr<RunTicket> ticket)
+{
+    const QPointer<BackupCoordinator> self(this);
+    const qint64 maxRetries = effectiveRetryLimit(item.destination, settings());
+    const qint64 delay = effectiveRetryDelaySeconds(item.destination, settings());
+    const BackupRunRecord record = makeRecord(item);
+    m_history.begin(record);
+
+    if (item.destination.kind == DestinationKind::googleDrive) {
+        finishPreflightFailure(driveUnavailable(), item, key, record);
+        co_return;
+    }
+
+    std::optional<RsyncOutcome> last;
+    for (qint64 attempt = 0;; ++attempt) {
+        if (ticket->cancelled) {
+            finishCancelled(item, key, record, last);
+            co_return;
+        }
+        setProgress(key, RunPhase::preparing, QStringLiteral("Checking folders"));
+        auto checking = PreflightService::check(item.job, item.destination, settings(), m_clock.now());
+        const auto checked = co_await checking;
+        if (!self || ticket->abandoned)
+            co_return;
+        if (!checked) {
+            finishPreflightFailure(checked.error(), item, key, record);
+            co_return;
+        }
+        const RunPlan& plan = *checked;
+
+        if (plan.mode == BackupMode::mirror && !ticket->confirmedMirror && !ticket->cancelled) {
+            auto previewing = MirrorPreviewService::preview(plan);
+            const auto preview = co_await previewing;
+            if (!self || ticket->abandoned)
+                co_return;
+            if (!preview) {
+                finishPreflightFailure(mirrorPreviewFailed(), item, key, record);
+                co_return;
+            }
+            if (preview->totalDeletions > 0 && !ticket->cancelled) {
+                finishWaitingDeletions(preview->totalDeletions, item, key, record);
+                co_return;
+            }
+        }
+        if (ticket->cancelled) {
+            discardUnfinishedSnapshot(plan);
+            finishCancelled(item, key, record, last);
+            co_return;
+        }
+
+        auto transfer = runPlan(plan, key, logPath(key));
+        const RsyncOutcome outcome = co_await transfer;
+        if (!self || ticket->abandoned)
+            co_return;
+        if (ticket->cancelled || outcome.cancelled) {
+            discardUnfinishedSnapshot(plan);
+            finishCancelled(item, key, record, outcome);
+            co_return;
+        }
+        if (outcome.exitCode == 0 || outcome.exitCode == 24) {
+            finishSuccess(outcome, plan, item, key, record);
+            co_return;
+        }
+        discardUnfinishedSnapshot(plan);
+        last = outcome;
+        if (attempt >= maxRetries) {
+            finishFailure(RunEnding::errorText(outcome), outcome, item, key, record);
+            co_return;
+        }
+
+        setProgress(key, RunPhase::waiting,
+            QStringLiteral("Retrying in %1s (%2/%3)").arg(delay).arg(attempt + 1).arg(maxRetries));
+        auto retryWait = waitBeforeRetry(delay, ticket);
+        co_await retryWait;
+        if (!self || ticket->abandoned)
+            co_return;
+        if (!ticket->cancelled) {
+            auto folderWait = waitForFolder(key, ticket);
+            co_await folderWait;
+        }
+        if (!self || ticket->abandoned)
+            co_return;
+    }
+}
+
+QCoro::Task<> BackupCoordinator::waitBeforeRetry(qint64 delaySeconds, std::shared_ptr<RunTicket> ticket)
+{
+    const QPointer<BackupCoordinator> self(this);
+    ticket->woken = false;
+    for (qint64 left = delaySeconds; left > 0 && !ticket->woken && !ticket->cancelled;) {
+        const qint64 step = std::min(left, longestStepSeconds);
+        Sleep sleep(m_clock, std::chrono::seconds(step));
+        ticket->wait = &sleep;
+        auto sleeping = sleep.wait();
+        co_await sleeping;
+        if (!self)
+            co_return;
+        left -= step;
+    }
+}
+
+// One writer per folder holds for retries too: while another run is active in this run's folder, the
+// retry waits, and the pump wakes it once the folder is free.
+QCoro::Task<> BackupCoordinator::waitForFolder(RunKey key, std::shared_ptr<RunTicket> ticket)
+{
+    const QPointer<BackupCoordinator> self(this);
+    while (const auto other = liveWriter(ticket->folder, key, true)) {
+        setProgress(key, RunPhase::waiting,
+            other->jobName + QStringLiteral(" is already writing to ") + other->destinationPath
+                + QStringLiteral("."));
+        ticket->waitingForFolder = true;
+        Sleep sleep(m_clock, std::chrono::seconds(longestStepSeconds));
+        ticket->wait = &sleep;
+        auto sleeping = sleep.wait();
+        co_await sleeping;
+        if (!self)
+            co_return;
+        ticket->waitingForFolder = false;
+        if (ticket->cancelled || ticket->abandoned)
+            co_return;
+    }
+}
+
+QCoro::Task<RsyncOutcome> BackupCoordinator::runPlan(RunPlan plan, RunKey key, QString logPath)
+{
+    const QPointer<BackupCoordinator> self(this);
+    auto controller = std::make_shared<RsyncProcessController>();
+    m_controllers.insert(key, controller);
+    try {
+        AppPaths::ensureDirectories();
+    } catch (const FileSystemError&) {
+        // The log then cannot be written; the transfer does not depend on it.
+    }
+    m_pendingFiles.remove(key);
+    if (const auto it = m_runs.find(key); it != m_runs.end()) {
+        it->progress.phase = RunPhase::running;
+        it->progress.startedAt = m_clock.now();
+        it->progress.message.reset();
+        it->progress.fraction.reset();
+        it->progress.currentFile.reset();
+        Q_EMIT changed();
+    }
+
+    // Events arrive on the controller's reading threads; each is handed to the main thread in order. The
+    // handler itself is one plain pointer to a relay that lives here until the run has returned, so it owns
+    // nothing however the controller copies, moves or destroys it.
+    const EventRelay relay { self, key };
+    const EventRelay* relayPointer = &relay;
+    RsyncOutcome outcome;
+    try {
+        auto running = controller->run(
+            plan, logPath, [relayPointer](const RsyncEvent& event) { (*relayPointer)(event); });
+        outcome = co_await running;
+    } catch (const RsyncRunError& error) {
+        outcome = unstartedOutcome(error.description(), logPath);
+    } catch (const std::exception& error) {
+        outcome = unstartedOutcome(QString::fromUtf8(error.what()), logPath);
+    }
+    if (!self)
+        co_return outcome;
+    m_controllers.remove(key);
+    if (m_stopWait && m_controllers.isEmpty())
+        m_stopWait->quit();
+    co_return outcome;
+}
+
+// A progress sample updates the figures of a transfer in progress. It never changes the phase: a paused
+// or cancelling run stays so until resume() or its ending, whatever samples were still on their way.
+void BackupCoordinator::handle(const RsyncEvent& event, const RunKey& key)
+{
+    if (event.transferredName) {
+        m_pendingFiles.insert(key, *event.transferredName);
+        return;
+    }
+    const auto it = m_runs.find(key);
+    if (it == m_runs.end() || !event.sample)
+        return;
+    RunProgress& progress = it->progress;
+    if (progress.phase != RunPhase::running && progress.phase != RunPhase::paused
+        && progress.phase != RunPhase::cancelling)
+        return;
+    const RsyncSample& sample = *event.sample;
+    progress.fraction = sample.percent;
+    progress.bytesTransferred = sample.bytesTransferred;
+    progress.bytesPerSecond = sample.bytesPerSecond;
+    progress.etaSeconds = sample.etaSeconds;
+    if (sample.total && sample.remaining && *sample.remaining >= 0) {
+        progress.filesTotal = *sample.total;
+        progress.filesCompleted = std::max<qint64>(*sample.total - *sample.remaining, 0);
+    }
+    if (const auto pending = m_pendingFiles.constFind(key); pending != m_pendingFiles.cend()) {
+        progress.currentFile = *pending;
+        if (progress.phase == RunPhase::running)
+            progress.message.reset();
+    }
+    Q_EMIT changed();
+}
+
+BackupRunRecord BackupCoordinator::makeRecord(const QueuedRun& item) const
+{
+    BackupRunRecord record;
+    record.id = QUuid::createUuid();
+    record.jobID = item.job.id;
+    record.jobName = item.job.name;
+    record.sourcePath = item.job.source.path;
+    record.destinationID = item.destination.id;
+    record.destinationName = item.destination.name;
+    record.destinationPath = item.destination.displayPath();
+    record.mode = effectiveMode(item.job, item.destination);
+    record.trigger = item.trigger;
+    record.startedAt = m_clock.now();
+    return record;
+}
+
+// "<JOB-ID>-<DESTINATION-ID>-<unix seconds>.log" in the Logs folder, named as each attempt's transfer starts.
+QString BackupCoordinator::logPath(const RunKey& key) const
+{
+    return AppPaths::logsDirectory() + u'/' + upperUuid(key.jobID) + u'-' + upperUuid(key.destinationID)
+        + u'-' + QString::number(m_clock.now().toSecsSinceEpoch()) + QStringLiteral(".log");
+}
+
+} // namespace mv

@@ -1,0 +1,28 @@
+#include "coordination/FolderKey.h"
+
+#include "model/BackupDestination.h"
+#include "model/PathValidation.h"
+
+namespace mv {
+
+QString folderKey(const BackupDestination& destination)
+{
+    switch (destination.kind) {
+    case DestinationKind::local:
+    case DestinationKind::network:
+        return QStringLiteral("file:") + PathValidation::normalize(destination.path);
+    case DestinationKind::ssh: {
+        QString host = destination.host.trimmed().toLower();
+        if (host.startsWith(u'[') && host.endsWith(u']'))
+            host = host.mid(1, host.size() - 2);
+        return QStringLiteral("ssh:%1@%2:%3:%4")
+            .arg(destination.user, host, QString::number(destination.port),
+                PathValidation::normalizeRemotePath(destination.path));
+    }
+    case DestinationKind::googleDrive:
+        return QStringLiteral("drive:") + destination.displayPath();
+    }
+    return {};
+}
+
+} // namespace mv

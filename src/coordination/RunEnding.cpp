@@ -1,0 +1,132 @@
+#include "coordination/RunEnding.h"
+
+#include "engine/PreflightFailure.h"
+#include "engine/RsyncOutcome.h"
+#include "model/Format.h"
+
+#include <algorithm>
+
+namespace mv {
+
+namespace {
+
+const QString changedWhileCopying
+    = QStringLiteral("Some source files changed while copying. They will be picked up next time.");
+
+// The row's counters and log from an rsync outcome; the byte count is the caller's.
+void takeCounters(BackupRunRecord& record, const RsyncOutcome& outcome, qint64 bytes)
+{
+    record.bytesTransferred = bytes;
+    record.filesCopied = outcome.stats.filesTransferred;
+    record.filesUpdated = outcome.stats.filesUpdated;
+    record.filesDeleted = outcome.stats.filesDeleted;
+    record.logPath = outcome.logPath;
+    record.logTruncated = outcome.logTruncated;
+}
+
+RunEnding ending(BackupRunRecord record, const QDateTime& now, RunResult result,
+    std::optional<QString> summary, RunPhase phase, QString message)
+{
+    record.endedAt = now;
+    record.result = result;
+    record.errorSummary = summary;
+    return { std::move(record), std::move(summary), phase, std::move(message), std::nullopt, 0 };
+}
+
+} // namespace
+
+RunEnding RunEnding::success(const RsyncOutcome& outcome, BackupRunRecord record, const QDateTime& now)
+{
+    std::optional<QString> summary;
+    if (outcome.exitCode == 24)
+        summary = changedWhileCopying;
+    else if (!outcome.warnings.isEmpty())
+        summary = outcome.warnings.first();
+    takeCounters(record, outcome, std::max(outcome.stats.transferredBytes, outcome.stats.bytesSent));
+    RunEnding result = ending(std::move(record), now, RunResult::success, summary, RunPhase::completed,
+        summary.value_or(QStringLiteral("Backup complete")));
+    result.filesCompleted = outcome.stats.filesTransferred + outcome.stats.filesUpdated;
+    return result;
+}
+
+RunEnding RunEnding::failure(const QString& message, const RsyncOutcome& outcome, const QString& jobName,
+    BackupRunRecord record, const QDateTime& now)
+{
+    takeCounters(record, outcome, outcome.stats.transferredBytes);
+    RunEnding result = ending(std::move(record), now, RunResult::failed, message, RunPhase::failed, message);
+    result.issue = CoordinatorIssue::make(jobName + QStringLiteral(" failed"), message,
+        QStringLiteral("Open Activity for the full log. Files already copied were kept."),
+        QStringLiteral("exclamationmark.triangle.fill"));
+    return result;
+}
+
+RunEnding RunEnding::cancelled(
+    const std::optional<RsyncOutcome>& outcome, BackupRunRecord record, const QDateTime& now)
+{
+    const RsyncOutcome stopped = outcome.value_or(RsyncOutcome {}); // nothing counted before a transfer
+    takeCounters(record, stopped, stopped.stats.transferredBytes);
+    RunEnding result = ending(std::move(record), now, RunResult::cancelled,
+        QStringLiteral("Cancelled by the user. Partial files were kept."), RunPhase::cancelled,
+        QStringLiteral("Cancelled. Files already copied were kept."));
+    result.lastError = QStringLiteral("Cancelled");
+    return result;
+}
+
+RunEnding RunEnding::preflightFailure(
+    const PreflightFailure& failure, BackupRunRecord record, const QDateTime& now)
+{
+    RunEnding result = ending(
+        std::move(record), now, RunResult::failed, failure.combined(), RunPhase::waiting, failure.title);
+    result.issue = CoordinatorIssue::from(failure);
+    return result;
+}
+
+RunEnding RunEnding::waitingForDeletions(
+    qint64 count, const QString& destinationName, BackupRunRecord record, const QDateTime& now)
+{
+    const QString text = waitingText(count, destinationName);
+    RunEnding result = ending(std::move(record), now, RunResult::skipped, text, RunPhase::waiting,
+        QStringLiteral("Needs confirmation"));
+    result.issue = CoordinatorIssue::make(QStringLiteral("Mirror needs confirmation"), text,
+        QStringLiteral("Open the dashboard, choose Mirror preview, then run again."),
+        QStringLiteral("exclamationmark.shield"));
+    return result;
+}
+
+QString RunEnding::waitingText(qint64 count, const QString& destinationName)
+{
+    return QStringLiteral("Mirror would delete ") + Format::grouped(count) + QStringLiteral(" items at ")
+        + destinationName + QStringLiteral(". Open the dashboard to review and confirm.");
+}
+
+bool RunEnding::deservesSuccessNotice(double durationSeconds, qint64 bytes)
+{
+    return durationSeconds > 30.0 || bytes >= 50'000'001;
+}
+
+QString RunEnding::errorText(const RsyncOutcome& outcome)
+{
+    if (!outcome.errors.isEmpty())
+        return outcome.errors.first();
+    switch (outcome.exitCode) {
+    case 5:
+        return QStringLiteral("rsync could not start the remote program (rsync code 5).");
+    case 10:
+        return QStringLiteral("The connection to the server was lost (rsync code 10).");
+    case 11:
+        return QStringLiteral("The destination ran out of space (rsync code 11).");
+    case 12:
+        return QStringLiteral("A protocol error stopped the transfer (rsync code 12).");
+    case 20:
+        return QStringLiteral("The transfer was interrupted (rsync code 20).");
+    case 23:
+        return QStringLiteral("Some files could not be transferred (rsync code 23).");
+    case 24:
+        return QStringLiteral("Some source files changed while copying.");
+    default:
+        return QStringLiteral("rsync exited with code ") + QString::number(outcome.exitCode)
+            + QStringLiteral(".");
+    }
+}
+
+} // namespace mv

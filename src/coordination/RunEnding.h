@@ -1,0 +1,52 @@
+#pragma once
+
+#include "coordination/CoordinatorIssue.h"
+#include "model/BackupRunRecord.h"
+#include "model/Enumerations.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+namespace mv {
+
+class PreflightFailure;
+struct RsyncOutcome;
+
+// Everything one ending of a backup run writes, worked out before any of it is written: the completed
+// history row, the destination's new status, how the live entry ends, and the issue it raises.
+struct RunEnding {
+    BackupRunRecord record; // the run's row, completed: end time, result, counters, summary, log
+    std::optional<QString> lastError; // the destination's new lastError
+    RunPhase phase = RunPhase::completed; // the live entry's final phase
+    QString message; // and its final message
+    std::optional<CoordinatorIssue> issue;
+    qint64 filesCompleted = 0; // shown on a completed entry
+
+    bool succeeded() const { return record.result == RunResult::success; }
+
+    // rsync ended with status 0 or 24.
+    static RunEnding success(const RsyncOutcome& outcome, BackupRunRecord record, const QDateTime& now);
+    // The last allowed attempt failed with `message`.
+    static RunEnding failure(const QString& message, const RsyncOutcome& outcome, const QString& jobName,
+        BackupRunRecord record, const QDateTime& now);
+    // Cancelled by the user, with the outcome of the attempt that was stopped when there was one.
+    static RunEnding cancelled(
+        const std::optional<RsyncOutcome>& outcome, BackupRunRecord record, const QDateTime& now);
+    // The run could not start.
+    static RunEnding preflightFailure(
+        const PreflightFailure& failure, BackupRunRecord record, const QDateTime& now);
+    // A mirror run that would delete `count` items waits for the user's confirmation.
+    static RunEnding waitingForDeletions(
+        qint64 count, const QString& destinationName, BackupRunRecord record, const QDateTime& now);
+
+    // "Mirror would delete <count> items at <destination>. Open the dashboard to review and confirm."
+    static QString waitingText(qint64 count, const QString& destinationName);
+    // A success is worth a desktop notice when it took more than 30 s or copied more than 50,000,000 bytes.
+    static bool deservesSuccessNotice(double durationSeconds, qint64 bytes);
+    // The failure message of one rsync attempt: its first error line, else a sentence for its exit status.
+    static QString errorText(const RsyncOutcome& outcome);
+};
+
+} // namespace mv

@@ -1,0 +1,73 @@
+#include "ScriptedRsync.h"
+
+#include <QFile>
+
+namespace mv::test {
+
+namespace {
+
+const char script[] = R"script(#!/bin/bash
+control='%1'
+if [ "$1" = "--version" ]; then
+    echo "rsync  version 3.5.0  protocol version 32"
+    exit 0
+fi
+case " $* " in *" --dry-run "*) exec /usr/bin/rsync "$@" ;; esac
+target="${@: -1}"
+folder=$(basename "$target")
+if [[ $folder =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{4,6}$ ]]; then folder=$(basename "$(dirname "$target")"); fi
+n=$(( $(cat "$control/$folder.count" 2>/dev/null || echo 0) + 1 ))
+echo "$n" > "$control/$folder.count"
+echo "$$" > "$control/$folder.pid"
+if [ -f "$control/$folder.sh" ]; then . "$control/$folder.sh"; fi
+exec /usr/bin/rsync "$@"
+)script";
+
+} // namespace
+
+ScriptedRsync::ScriptedRsync()
+    : m_path(m_dir.filePath(QStringLiteral("rsync")))
+{
+    QFile out(m_path);
+    if (out.open(QIODevice::WriteOnly))
+        out.write(QString::fromLatin1(script).arg(m_dir.path()).toUtf8());
+    out.close();
+    out.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void ScriptedRsync::setBehaviour(const QString& folder, const QString& bash) const
+{
+    QFile out(file(folder + QStringLiteral(".sh")));
+    if (out.open(QIODevice::WriteOnly))
+        out.write(bash.toUtf8() + '\n');
+}
+
+QString ScriptedRsync::holdUntilReleased()
+{
+    return QStringLiteral("while [ ! -f \"$control/$folder.go\" ]; do sleep 0.02; done");
+}
+
+void ScriptedRsync::release(const QString& folder) const
+{
+    QFile out(file(folder + QStringLiteral(".go")));
+    out.open(QIODevice::WriteOnly);
+}
+
+int ScriptedRsync::attempts(const QString& folder) const
+{
+    QFile in(file(folder + QStringLiteral(".count")));
+    return in.open(QIODevice::ReadOnly) ? in.readAll().trimmed().toInt() : 0;
+}
+
+qint64 ScriptedRsync::pid(const QString& folder) const
+{
+    QFile in(file(folder + QStringLiteral(".pid")));
+    return in.open(QIODevice::ReadOnly) ? in.readAll().trimmed().toLongLong() : 0;
+}
+
+QString ScriptedRsync::file(const QString& name) const
+{
+    return m_dir.filePath(name);
+}
+
+} // namespace mv::test
