@@ -110,31 +110,33 @@ QCoro::Task<> BackupCoordinator::execute(QueuedRun item, RunKey key, std::shared
         const auto checked = co_await checking;
         if (!self || ticket->abandoned)
             co_return;
-        if (!checked) {
+        // A cancel that came during the checks wins over whatever they found.
+        if (!checked && !ticket->cancelled) {
             finishPreflightFailure(checked.error(), item, key, record);
             co_return;
         }
-        const RunPlan& plan = *checked;
-
-        if (plan.mode == BackupMode::mirror && !ticket->confirmedMirror && !ticket->cancelled) {
-            auto previewing = MirrorPreviewService::preview(plan);
+        if (checked && checked->mode == BackupMode::mirror && !ticket->confirmedMirror
+            && !ticket->cancelled) {
+            auto previewing = MirrorPreviewService::preview(*checked);
             const auto preview = co_await previewing;
             if (!self || ticket->abandoned)
                 co_return;
-            if (!preview) {
+            if (!preview && !ticket->cancelled) {
                 finishPreflightFailure(mirrorPreviewFailed(), item, key, record);
                 co_return;
             }
-            if (preview->totalDeletions > 0 && !ticket->cancelled) {
+            if (preview && preview->totalDeletions > 0 && !ticket->cancelled) {
                 finishWaitingDeletions(preview->totalDeletions, item, key, record);
                 co_return;
             }
         }
         if (ticket->cancelled) {
-            discardUnfinishedSnapshot(plan);
+            if (checked)
+                discardUnfinishedSnapshot(*checked);
             finishCancelled(item, key, record, last);
             co_return;
         }
+        const RunPlan& plan = *checked;
 
         auto transfer = runPlan(plan, key, logPath(key));
         const RsyncOutcome outcome = co_await transfer;

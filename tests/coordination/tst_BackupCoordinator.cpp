@@ -279,6 +279,36 @@ private Q_SLOTS:
         QCOMPARE(h.recorded, 5);
     }
 
+    // "Run All" queues every enabled destination of every enabled job; "Pause All" pauses the transfers.
+    void runAllAndPauseAll()
+    {
+        Harness h;
+        h.rsync.setBehaviour("a", ScriptedRsync::holdUntilReleased());
+        h.rsync.setBehaviour("b", ScriptedRsync::holdUntilReleased());
+        const RunKey a = Harness::key(h.addJob("A", local("a")));
+        const RunKey b = Harness::key(h.addJob("B", local("b")));
+        BackupJob off = h.addJob("Off", local("off"));
+        off.isEnabled = false;
+        h.store.replaceJob(off);
+
+        h.coordinator.runAll(RunTrigger::schedule);
+        QCOMPARE(h.coordinator.runs().keys().size(), 2);
+        QVERIFY(!h.coordinator.issue());
+        QTRY_COMPARE(h.phase(a), "running");
+        QTRY_COMPARE(h.phase(b), "running");
+        h.coordinator.pauseAll();
+        QCOMPARE(h.phase(a), "paused");
+        QCOMPARE(h.phase(b), "paused");
+        h.coordinator.togglePause(a.jobID, a.destinationID);
+        QCOMPARE(h.phase(a), "running");
+
+        h.rsync.release("a");
+        h.rsync.release("b");
+        h.coordinator.resume(b.jobID, b.destinationID);
+        QTRY_COMPARE(h.recorded, 2);
+        QCOMPARE(h.rows().front().trigger, RunTrigger::schedule);
+    }
+
     // A queued run whose folder another active run writes is skipped; later runs start meanwhile, and it
     // starts once the folder is free.
     void pumpSkipsABusyFolder()
