@@ -62,7 +62,8 @@ public:
     const std::optional<CoordinatorIssue>& issue() const { return m_issue; }
     void setIssue(std::optional<CoordinatorIssue> issue);
 
-    // Admits, ignores (a run of the key is live already) or refuses (turned off, folder busy) one run.
+    // Admits, ignores (a run of the key is live already) or refuses (turned off, folder busy) one run. A run
+    // of the key waiting for its retry goes on at once instead of a second run being queued.
     void enqueue(const BackupJob& job, const BackupDestination& destination, RunTrigger trigger,
         bool confirmedMirror = false);
     // Enqueues every enabled destination of every enabled job.
