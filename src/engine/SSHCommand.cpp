@@ -7,6 +7,8 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
+
 #include <qcoro/qcorofuture.h>
 
 namespace mv::SSHCommand {

@@ -314,6 +314,9 @@ private Q_SLOTS:
         QTest::newRow("ends at the deadline")
             << "/bin/sh" << QStringList { "-c", "echo started; exec sleep 30" } << 300 << 128 + SIGTERM
             << "started\n";
+        QTest::newRow("grandchild of its own session holds the pipe past the deadline")
+            << "/bin/sh" << QStringList { "-c", "setsid sleep 8 & echo started; exec sleep 30" } << 300
+            << 128 + SIGTERM << "started\n";
         QTest::newRow("launch failure")
             << "/nonexistent/ssh" << QStringList() << 20000 << -1 << "No such file or directory";
     }
