@@ -1,6 +1,8 @@
 #include "coordination/BackupCoordinator.h"
 
 #include "coordination/FolderKey.h"
+#include "coordination/RunPhaseGroups.h"
+#include "engine/RsyncProcessController.h"
 #include "engine/RunControlling.h"
 #include "model/ConfigurationStore.h"
 
@@ -21,25 +23,6 @@ using namespace std::chrono_literals;
 // How long shutdown waits for stopped transfers: the controller kills a child that ignores SIGTERM after
 // 4 s, so this leaves room for that and for the last output to be read.
 constexpr auto transferStopBound = 8s;
-
-bool isLive(RunPhase phase)
-{
-    switch (phase) {
-    case RunPhase::queued:
-    case RunPhase::preparing:
-    case RunPhase::running:
-    case RunPhase::paused:
-    case RunPhase::cancelling:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isActive(RunPhase phase)
-{
-    return phase != RunPhase::queued && isLive(phase);
-}
 
 } // namespace
 
@@ -292,6 +275,10 @@ void BackupCoordinator::shutdown()
     }
     for (const auto& controller : std::as_const(m_controllers))
         controller->cancel();
+    if (m_restoreTicket)
+        m_restoreTicket->cancelled = true;
+    if (m_restoreController)
+        m_restoreController->cancel();
     m_queue.clear();
     waitForTransfersToEnd();
 }
@@ -300,13 +287,24 @@ void BackupCoordinator::shutdown()
 // stopped transfer has reported back (its controller kills a child that ignores SIGTERM), within a bound.
 void BackupCoordinator::waitForTransfersToEnd()
 {
-    if (m_controllers.isEmpty())
+    if (!transfersRunning())
         return;
     QEventLoop loop;
     QTimer::singleShot(transferStopBound, &loop, &QEventLoop::quit);
     m_stopWait = &loop;
     loop.exec();
     m_stopWait = nullptr;
+}
+
+bool BackupCoordinator::transfersRunning() const
+{
+    return !m_controllers.isEmpty() || m_restoreController;
+}
+
+void BackupCoordinator::noteTransferEnded()
+{
+    if (m_stopWait && !transfersRunning())
+        m_stopWait->quit();
 }
 
 } // namespace mv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "coordination/CoordinatorIssue.h"
+#include "coordination/RestoreProgressState.h"
 #include "model/ActiveRun.h"
 #include "model/BackupDestination.h"
 #include "model/BackupJob.h"
@@ -14,6 +15,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -29,8 +31,12 @@ class ConfigurationStore;
 class HistoryRepository;
 class NotificationService;
 class PreflightFailure;
+class RsyncProcessController;
 class RunControlling;
 struct AppSettings;
+struct RestoreItem;
+struct RestorePlan;
+struct RestoreRequest;
 struct RsyncEvent;
 struct RsyncOutcome;
 struct RunEnding;
@@ -44,6 +50,9 @@ struct RunPlan;
 // A run's phases: live = queued, preparing, running, paused, cancelling (listed in activeRuns, one per
 // key, and holding their folder against a second writer); active = the live ones except queued (counted
 // against the limit). `waiting` (for a retry, or after a run that could not start) is neither.
+//
+// Restores stand apart: at most one at a time, its items copied one after another by one rsync controller,
+// outside the queue, the limit and the one-writer rule.
 class BackupCoordinator : public QObject {
     Q_OBJECT
 public:
@@ -76,18 +85,35 @@ public:
     // Removes a queued run (the destination gets its previous result back) or stops a started one.
     void cancel(const QUuid& jobID, const QUuid& destinationID);
 
+    // The one restore in progress or just finished; none before the first and after clearRestore().
+    const std::optional<RestoreProgressState>& restore() const { return m_restore; }
+    // The controller of the running restore's rsync children, from the restore's first item to its ending.
+    std::shared_ptr<RsyncProcessController> restoreController() const { return m_restoreController; }
+
+    // The names a restore would write over. Empty when it can start at once, and also when it cannot be
+    // planned: starting it then raises the problem.
+    QCoro::Task<QStringList> restoreRequiredConfirmation(RestoreRequest request);
+    // Starts a restore, or raises an issue when one is already in progress or the request cannot be
+    // planned. The restore records itself in the history as "<job> restore".
+    void performRestore(const RestoreRequest& request);
+    // Stops the restore in progress: it turns `cancelling`, its current rsync child is told to stop, and no
+    // later item starts, so it ends `cancelled` whether it was preparing, copying or between two items.
+    void cancelRestore();
+    // Removes a finished restore from view; one in progress stays.
+    void clearRestore();
+
     // Stops everything at quit: every started run is abandoned where it stands (its history row stays
-    // running, to be marked interrupted at the next start), every rsync child is stopped and waited for
-    // (SIGTERM to its process group, SIGKILL if it stays), and the queue is emptied.
+    // running, to be marked interrupted at the next start), the restore is cancelled, every rsync child is
+    // stopped and waited for (SIGTERM to its process group, SIGKILL if it stays), and the queue is emptied.
     void shutdown();
 
     // Set by the application state: called at the end of every ending, with the run's key...
     std::function<void(const RunKey&)> onRunFinished;
-    // ...and right after it, once the ending's history row is written.
+    // ...and right after it, once the ending's history row is written; also at the end of every restore.
     std::function<void()> onRunRecorded;
 
 Q_SIGNALS:
-    // Runs or the issue changed.
+    // Runs, the restore or the issue changed.
     void changed();
 
 private:
@@ -130,6 +156,23 @@ private:
     void waitForTransfersToEnd();
 
     struct EventRelay;
+    // What cancelRestore() and shutdown() share with one restore's task.
+    struct RestoreTicket {
+        bool cancelled = false; // no further item starts
+    };
+    // The restore item whose rsync child reports progress, and the bytes of the items before it.
+    struct RestoreStep {
+        std::shared_ptr<RestoreTicket> ticket;
+        qint64 index = 0;
+        qint64 count = 0;
+        qint64 bytesBefore = 0;
+    };
+    struct RestoreRelay;
+    // Bytes and files copied by the restore's items so far.
+    struct RestoreTotals {
+        qint64 bytes = 0;
+        qint64 files = 0;
+    };
 
     // One run, attempt after attempt.
     QCoro::Task<> execute(QueuedRun item, RunKey key, std::shared_ptr<RunTicket> ticket);
@@ -159,6 +202,19 @@ private:
     void discardUnfinishedSnapshot(const RunPlan& plan);
     void scheduleRemoval(const RunKey& key);
 
+    // Restores.
+    QCoro::Task<> executeRestore(
+        RestorePlan plan, BackupRunRecord record, std::shared_ptr<RestoreTicket> ticket);
+    BackupRunRecord makeRestoreRecord(const RestorePlan& plan) const;
+    void showRestoreItem(qint64 index, const RestoreItem& item);
+    void handleRestoreEvent(const RsyncEvent& event, const RestoreStep& step);
+    void finishRestore(RunPhase phase, const QString& failure, BackupRunRecord record, RestoreTotals totals);
+
+    // Whether an rsync child may still be running: a run's transfer or the restore.
+    bool transfersRunning() const;
+    // Lets shutdown go on once the last stopped transfer has reported back.
+    void noteTransferEnded();
+
     ConfigurationStore& m_store;
     HistoryRepository& m_history;
     NotificationService& m_notifications;
@@ -173,6 +229,9 @@ private:
     QHash<RunKey, std::shared_ptr<ClockAlarm>> m_removals; // the 6 s hold of finished entries
     QSet<RunKey> m_offlineNotified;
     QHash<RunKey, QString> m_folders; // the folder key of each entry in m_runs
+    std::optional<RestoreProgressState> m_restore;
+    std::shared_ptr<RestoreTicket> m_restoreTicket; // of the latest restore
+    std::shared_ptr<RsyncProcessController> m_restoreController; // while the restore copies its items
     bool m_shutDown = false;
     QEventLoop* m_stopWait = nullptr; // quit when the last transfer stopped by shutdown has ended
 };

@@ -249,8 +249,7 @@ QCoro::Task<RsyncOutcome> BackupCoordinator::runPlan(RunPlan plan, RunKey key, Q
     if (!self)
         co_return outcome;
     m_controllers.remove(key);
-    if (m_stopWait && m_controllers.isEmpty())
-        m_stopWait->quit();
+    noteTransferEnded();
     co_return outcome;
 }
 

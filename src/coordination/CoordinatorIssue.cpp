@@ -32,4 +32,11 @@ CoordinatorIssue CoordinatorIssue::busy(const QString& otherJobName, const QStri
         QStringLiteral("arrow.triangle.2.circlepath"));
 }
 
+CoordinatorIssue CoordinatorIssue::restoreRunning()
+{
+    return make(QStringLiteral("A restore is already running"),
+        QStringLiteral("Wait for it to finish, then try again."), std::nullopt,
+        QStringLiteral("exclamationmark.triangle.fill"));
+}
+
 } // namespace mv

@@ -28,6 +28,8 @@ struct CoordinatorIssue {
     static CoordinatorIssue turnedOff(const QString& jobName);
     // A second writer to a folder another run is writing to.
     static CoordinatorIssue busy(const QString& otherJobName, const QString& otherDestinationPath);
+    // A restore asked for while another is in progress.
+    static CoordinatorIssue restoreRunning();
 
     bool operator==(const CoordinatorIssue&) const = default;
 };

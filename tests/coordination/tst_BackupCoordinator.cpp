@@ -1,15 +1,6 @@
-#include "coordination/BackupCoordinator.h"
-#include "coordination/NotificationService.h"
 #include "coordination/RunEnding.h"
-#include "model/AppPaths.h"
-#include "model/ConfigurationStore.h"
-#include "model/HistoryRepository.h"
+#include "support/CoordinatorHarness.h"
 #include "support/EnumCompare.h"
-#include "support/ManualClock.h"
-#include "support/NotificationServer.h"
-#include "support/PrivateBus.h"
-#include "support/ScriptedRsync.h"
-#include "support/TempDir.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,132 +16,11 @@ using mv::test::ManualClock;
 using mv::test::NotificationServer;
 using mv::test::ScriptedRsync;
 
-namespace {
-
-// Where a destination writes, as a test row names it.
-struct Place {
-    DestinationKind kind = DestinationKind::local;
-    QString path; // local: relative to the test's folder
-    QString host;
-    QString user;
-    qint64 port = 22;
-    QString driveFolder;
-};
-
-Place local(const QString& path)
-{
-    return { DestinationKind::local, path, {}, {}, 22, {} };
-}
-
-Place ssh(const QString& user, const QString& host, qint64 port, const QString& path)
-{
-    return { DestinationKind::ssh, path, host, user, port, {} };
-}
-
-Place drive(const QString& folder)
-{
-    return { DestinationKind::googleDrive, {}, {}, {}, 22, folder };
-}
-
-} // namespace
-
-Q_DECLARE_METATYPE(Place)
-
-// A coordinator with everything real around it: the configuration store and history in a temporary
-// support folder, a notification server on a bus of its own, rsync (or a scripted stand-in that
-// hands over to it) writing into temporary folders, and a clock the test moves by hand.
-class Harness {
-public:
-    mv::test::TempSupportDir support;
-    mv::test::TempDir files;
-    ManualClock clock;
-    ScriptedRsync rsync;
-    mv::test::PrivateBus bus;
-    NotificationServer server { bus };
-    ConfigurationStore store { clock };
-    HistoryRepository history { support.filePath("history.sqlite"), clock };
-    NotificationService notifications { bus.connection() };
-    BackupCoordinator coordinator { store, history, notifications, clock };
-    QList<RunKey> finished;
-    int recorded = 0;
-
-    Harness()
-    {
-        coordinator.onRunFinished = [this](const RunKey& key) { finished.append(key); };
-        coordinator.onRunRecorded = [this] { ++recorded; };
-        settings([this](AppSettings& s) {
-            s.rsyncPath = rsync.path();
-            s.retryAttempts = 0;
-        });
-        notifications.prepare();
-    }
-
-    void settings(const std::function<void(AppSettings&)>& change)
-    {
-        AppConfiguration config = store.config();
-        change(config.settings);
-        store.setConfig(config);
-    }
-
-    // A job `name` copying a small folder to `place`.
-    BackupJob addJob(const QString& name, const Place& place, BackupMode mode = BackupMode::incremental)
-    {
-        BackupJob job = BackupJob::create(clock.now());
-        job.name = name;
-        job.mode = mode;
-        job.source.path = files.mkdir("sources/" + name);
-        files.write("sources/" + name + "/a.txt", "alpha");
-        files.write("sources/" + name + "/b.txt", "beta");
-        BackupDestination destination = BackupDestination::create(clock.now());
-        destination.name = name + " SSD";
-        destination.kind = place.kind;
-        destination.path = place.path;
-        if (place.kind == DestinationKind::local) {
-            destination.path = files.filePath(place.path.trimmed());
-            if (place.path != place.path.trimmed()) // blanks around the whole path, as a person may type it
-                destination.path = "  " + destination.path + " ";
-        }
-        destination.host = place.host;
-        destination.user = place.user;
-        destination.port = place.port;
-        destination.googleFolderName = place.driveFolder;
-        job.destinations = { destination };
-        store.addJob(job);
-        return job;
-    }
-
-    RunKey enqueue(
-        const BackupJob& job, bool confirmedMirror = false, RunTrigger trigger = RunTrigger::manual)
-    {
-        coordinator.enqueue(job, job.destinations.first(), trigger, confirmedMirror);
-        return key(job);
-    }
-
-    static RunKey key(const BackupJob& job) { return { job.id, job.destinations.first().id }; }
-
-    // The raw name of the entry's phase, or "none" without an entry.
-    QString phase(const RunKey& key) const
-    {
-        const auto it = coordinator.runs().constFind(key);
-        return it == coordinator.runs().cend() ? QStringLiteral("none") : toString(it->progress.phase);
-    }
-    // The raw name of the destination's lastResult, or "none".
-    QString lastResult(const RunKey& key) const
-    {
-        const auto result = destination(key).lastResult;
-        return result ? toString(*result) : QStringLiteral("none");
-    }
-    QString message(const RunKey& key) const
-    {
-        return coordinator.runs().value(key).progress.message.value_or(QString());
-    }
-    BackupDestination destination(const RunKey& key) const
-    {
-        return store.job(key.jobID)->destinations.first();
-    }
-    std::vector<BackupRunRecord> rows() { return history.fetch(100, 0); }
-    QStringList logs() const { return QDir(AppPaths::logsDirectory()).entryList(QDir::Files, QDir::Name); }
-};
+using Harness = mv::test::CoordinatorHarness;
+using mv::test::drive;
+using mv::test::local;
+using mv::test::Place;
+using mv::test::ssh;
 
 class tst_BackupCoordinator : public QObject {
     Q_OBJECT
