@@ -45,7 +45,9 @@ RunEnding RunEnding::success(const RsyncOutcome& outcome, BackupRunRecord record
     takeCounters(record, outcome, std::max(outcome.stats.transferredBytes, outcome.stats.bytesSent));
     RunEnding result = ending(std::move(record), now, RunResult::success, summary, RunPhase::completed,
         summary.value_or(QStringLiteral("Backup complete")));
-    result.filesCompleted = outcome.stats.filesTransferred + outcome.stats.filesUpdated;
+    // rsync's transferred count already includes the updated files; adding them again would count each
+    // changed file twice.
+    result.filesCompleted = outcome.stats.filesTransferred;
     return result;
 }
 

@@ -446,6 +446,27 @@ private Q_SLOTS:
         }
     }
 
+    // rsync's transferred count already holds the updated files: a changed file counts once.
+    void successCountsEachCopiedFileOnce()
+    {
+        Harness h;
+        const BackupJob job = h.addJob("Docs", local("ssd"));
+        const RunKey key = h.enqueue(job);
+        QTRY_COMPARE(h.phase(key), "completed");
+        QCOMPARE(h.coordinator.runs()[key].progress.filesCompleted, 2);
+
+        h.clock.advance(std::chrono::seconds(7));
+        QFile changed(job.source.path + "/a.txt");
+        QVERIFY(changed.open(QIODevice::Append));
+        changed.write(" and more");
+        changed.close();
+        h.enqueue(job);
+        QTRY_COMPARE(h.recorded, 2);
+        QCOMPARE(h.phase(key), "completed");
+        QCOMPARE(h.rows().front().filesUpdated, 1);
+        QCOMPARE(h.coordinator.runs()[key].progress.filesCompleted, 1);
+    }
+
     // A notice for a success only when it copied more than 50,000,000 bytes or took more than 30 s.
     void successNotice_data()
     {
