@@ -197,13 +197,14 @@ RsyncProcessController::~RsyncProcessController() = default;
 
 QCoro::Task<RsyncOutcome> RsyncProcessController::run(RunPlan plan, QString logPath, EventHandler onEvent)
 {
-    // The worker holds the shared state, so the run ends cleanly even if this controller goes first.
-    std::shared_ptr<Shared> shared = d;
-    auto result = co_await QtConcurrent::run(&runPool(),
-        [shared, plan = std::move(plan), logPath = std::move(logPath),
+    // The worker holds the shared state, so the run ends cleanly even if this controller goes first. The
+    // future is made before the co_await: GCC 12 destroys temporaries of a co_await expression twice.
+    QFuture<std::expected<RsyncOutcome, RsyncRunError>> future = QtConcurrent::run(&runPool(),
+        [shared = d, plan = std::move(plan), logPath = std::move(logPath),
             onEvent = std::move(onEvent)]() mutable {
             return shared->run(plan, logPath, std::move(onEvent));
         });
+    auto result = co_await future;
     if (!result)
         throw result.error();
     co_return std::move(*result);
