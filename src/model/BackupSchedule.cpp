@@ -119,8 +119,8 @@ Timed topOfHour(const QDateTime& after, const ZoneClock& clock)
     return { clock.instant(hourStart).value_or(after).addSecs(secondsPerHour), secondsPerHour };
 }
 
-// Later days are counted from the stored time of day, not from a candidate that a skipped hour moved on,
-// so one spring night does not shift every later run by an hour.
+// The next day is counted from the stored time of day, not from a candidate that the hour skipped when
+// clocks go forward moved on: the day after that night runs at its own time again, not an hour late.
 Timed dailyTime(const QDateTime& after, const ZoneClock& clock, qint64 hour, qint64 minute)
 {
     const qint64 dayStart = floorDiv(clock.wallSeconds(after), secondsPerDay) * secondsPerDay;
@@ -133,6 +133,7 @@ Timed dailyTime(const QDateTime& after, const ZoneClock& clock, qint64 hour, qin
     return { nextDay.value_or(candidate.addSecs(secondsPerDay)), secondsPerDay };
 }
 
+// As for daily runs, the following week is counted from the stored time of day.
 Timed weeklyTime(const QDateTime& after, const ZoneClock& clock, qint64 weekday, qint64 hour, qint64 minute)
 {
     const qint64 dayStart = floorDiv(clock.wallSeconds(after), secondsPerDay) * secondsPerDay;

@@ -119,6 +119,9 @@ private Q_SLOTS:
         QTest::newRow("weekly: missing time")
             << schedule(ScheduleKind::weekly, 2, 30, 1) << berlin << at("2026-03-22T12:00:00+01:00")
             << at("2026-03-29T03:30:00+02:00");
+        QTest::newRow("weekly: the week after a missing time keeps the time")
+            << schedule(ScheduleKind::weekly, 2, 30, 1) << berlin << at("2026-03-29T04:00:00+02:00")
+            << at("2026-04-05T02:30:00+02:00");
 
         QTest::newRow("custom: keeps seconds")
             << schedule(ScheduleKind::custom, 2, 0, 2, 90) << ny << at("2026-06-10T10:07:30.250Z")
