@@ -62,7 +62,9 @@ Contents read(const QString& path)
     // Non-blocking, so a pipe left at the path cannot hang the launch.
     const Descriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) {
-        if (errno == ENOENT)
+        // A path through something that is not a folder cannot hold a file either: a support folder that
+        // could not be made leaves no document behind it to protect.
+        if (errno == ENOENT || errno == ENOTDIR)
             return {};
         return { Contents::State::unreadable, {}, systemError(errno) };
     }

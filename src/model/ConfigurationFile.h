@@ -20,8 +20,8 @@ struct Contents {
     QString problem;
 };
 
-// Reads the whole file at `path`. Only "no such file" counts as missing: a folder, a device or a file
-// without permission to read is unreadable.
+// Reads the whole file at `path`. Only "no such file" (or a path through a non-folder) counts as missing: a
+// folder, a device or a file without permission to read is unreadable.
 Contents read(const QString& path);
 
 // Keeps `bytes` in a new owner-only file "config.corrupt-<N>.json" in `folder`, N being `now` in whole Unix

@@ -166,6 +166,25 @@ private Q_SLOTS:
         QVERIFY(QDir(support.path()).entryList({ "config.corrupt-*" }).isEmpty());
     }
 
+    void supportFolderThatCannotBeMadeGivesDefaultsAndFailedSaves()
+    {
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        const QString blocked = support.write("not-a-folder", "x");
+        qputenv("MARROWVALE_SUPPORT_DIR", blocked.toUtf8());
+
+        ConfigurationStore store(clock);
+        QVERIFY(store.config() == AppConfiguration::create(clock.now()));
+        QVERIFY(!store.loadError());
+
+        store.addJob(sampleJob(clock.now()));
+        clock.advance(250ms);
+        QCOMPARE(store.loadError(),
+            "The configuration could not be saved: The folder “" + blocked
+                + "” could not be created: File exists.");
+        QCOMPARE(test::TempDir::read(blocked), QByteArray("x"));
+    }
+
     void damagedFileThatCannotBeCopiedIsNeverReplaced()
     {
         test::TempSupportDir support;
