@@ -3,7 +3,6 @@
 #include "model/IsoDate.h"
 
 #include <charconv>
-#include <chrono>
 
 namespace mv::HistoryCsv {
 
@@ -35,38 +34,6 @@ void appendNumber(QString& out, qint64 value)
     out += QLatin1StringView(digits, end - digits);
 }
 
-void appendTwoDigits(char* at, unsigned value)
-{
-    at[0] = char('0' + value / 10);
-    at[1] = char('0' + value % 10);
-}
-
-// The export writes two dates a row, and QDateTime's formatter would take most of its time: this writes
-// the same text as isoDateText (whole seconds, rounded down), which still handles years beyond 1 to 9999.
-void appendDate(QString& out, const QDateTime& date)
-{
-    using namespace std::chrono;
-    const sys_seconds seconds
-        = floor<std::chrono::seconds>(sys_time<milliseconds>(milliseconds(date.toMSecsSinceEpoch())));
-    const sys_days day = floor<days>(seconds);
-    const year_month_day ymd(day);
-    const int year = int(ymd.year());
-    if (year < 1 || year > 9999) {
-        out += isoDateText(date);
-        return;
-    }
-    const hh_mm_ss time(seconds - day);
-    char text[] = "0000-00-00T00:00:00Z";
-    appendTwoDigits(text, unsigned(year) / 100);
-    appendTwoDigits(text + 2, unsigned(year) % 100);
-    appendTwoDigits(text + 5, unsigned(ymd.month()));
-    appendTwoDigits(text + 8, unsigned(ymd.day()));
-    appendTwoDigits(text + 11, unsigned(time.hours().count()));
-    appendTwoDigits(text + 14, unsigned(time.minutes().count()));
-    appendTwoDigits(text + 17, unsigned(time.seconds().count()));
-    out += QLatin1StringView(text, sizeof text - 1);
-}
-
 } // namespace
 
 QString format(const std::vector<BackupRunRecord>& records)
@@ -84,10 +51,10 @@ QString format(const std::vector<BackupRunRecord>& records)
         out += u',';
         out += toString(r.result);
         out += u',';
-        appendDate(out, r.startedAt);
+        appendIsoDate(out, r.startedAt);
         out += u',';
         if (r.endedAt)
-            appendDate(out, *r.endedAt);
+            appendIsoDate(out, *r.endedAt);
         for (const qint64 count : { r.bytesTransferred, r.filesCopied, r.filesUpdated, r.filesDeleted }) {
             out += u',';
             appendNumber(out, count);

@@ -2,13 +2,52 @@
 
 #include <QRegularExpression>
 
+#include <chrono>
+
 namespace mv {
+
+namespace {
+
+void writeTwoDigits(char* at, unsigned value)
+{
+    at[0] = char('0' + value / 10);
+    at[1] = char('0' + value % 10);
+}
+
+} // namespace
 
 QString isoDateText(const QDateTime& date)
 {
-    const qint64 ms = date.toMSecsSinceEpoch();
-    const qint64 wholeSeconds = ms / 1000 - (ms % 1000 < 0 ? 1 : 0);
-    return QDateTime::fromSecsSinceEpoch(wholeSeconds, Qt::UTC).toString(Qt::ISODate);
+    QString text;
+    appendIsoDate(text, date);
+    return text;
+}
+
+// Exports and documents write many dates, and QDateTime's formatter would take most of their time: the
+// digits are written directly, and only years outside 1 to 9999 go through the formatter.
+void appendIsoDate(QString& out, const QDateTime& date)
+{
+    using namespace std::chrono;
+    const sys_seconds seconds
+        = floor<std::chrono::seconds>(sys_time<milliseconds>(milliseconds(date.toMSecsSinceEpoch())));
+    const sys_days day = floor<days>(seconds);
+    const year_month_day ymd(day);
+    const int year = int(ymd.year());
+    if (year < 1 || year > 9999) {
+        out += QDateTime::fromSecsSinceEpoch(seconds.time_since_epoch().count(), Qt::UTC)
+                   .toString(Qt::ISODate);
+        return;
+    }
+    const hh_mm_ss time(seconds - day);
+    char text[] = "0000-00-00T00:00:00Z";
+    writeTwoDigits(text, unsigned(year) / 100);
+    writeTwoDigits(text + 2, unsigned(year) % 100);
+    writeTwoDigits(text + 5, unsigned(ymd.month()));
+    writeTwoDigits(text + 8, unsigned(ymd.day()));
+    writeTwoDigits(text + 11, unsigned(time.hours().count()));
+    writeTwoDigits(text + 14, unsigned(time.minutes().count()));
+    writeTwoDigits(text + 17, unsigned(time.seconds().count()));
+    out += QLatin1StringView(text, sizeof text - 1);
 }
 
 std::optional<QDateTime> parseIsoDate(QStringView text)

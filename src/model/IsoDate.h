@@ -10,6 +10,8 @@ namespace mv {
 
 // Dates as stored files write them: ISO 8601 in UTC with whole seconds and "Z" (2026-12-09T08:21:00Z).
 QString isoDateText(const QDateTime& date);
+// The same text appended to `out`, for writers of many dates at once.
+void appendIsoDate(QString& out, const QDateTime& date);
 
 // Reads the stored form, and also fractional seconds and numeric offsets ("+01:00", "-0500") so a
 // hand-edited file still reads. Needs a full date, a time with seconds and a zone; answers UTC.
