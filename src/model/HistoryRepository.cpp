@@ -1,6 +1,7 @@
 #include "model/HistoryRepository.h"
 
 #include "model/AppPaths.h"
+#include "model/AtomicFile.h"
 #include "model/FileSystemError.h"
 #include "model/HistoryCsv.h"
 #include "model/HistorySql.h"
@@ -8,7 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <fcntl.h>
@@ -248,14 +248,7 @@ QString HistoryRepository::exportCSVFile()
     const QString name = QStringLiteral("Marrowvale-history-%1.csv")
                              .arg(m_clock.now().toLocalTime().toString(QStringLiteral("yyyy-MM-dd-HHmm")));
     const QString path = QDir(AppPaths::supportDirectory()).filePath(name);
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly)
-        && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        && file.write(exportCSV().toUtf8()) >= 0 && file.commit();
-    if (!written) {
-        throw FileSystemError(QStringLiteral("The history could not be exported to “%1”: %2.")
-                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
-    }
+    AtomicFile::write(path, exportCSV().toUtf8());
     return path;
 }
 
