@@ -1,5 +1,6 @@
 #include "model/HistoryRepository.h"
 
+#include "support/FileMode.h"
 #include "support/ManualClock.h"
 #include "support/TempDir.h"
 
@@ -8,7 +9,6 @@
 #include <QProcess>
 #include <QtTest>
 
-#include <sys/stat.h>
 #include <thread>
 
 using namespace mv;
@@ -47,12 +47,6 @@ QStringList jobNames(const std::vector<BackupRunRecord>& records)
     for (const auto& r : records)
         names << r.jobName;
     return names;
-}
-
-int modeBits(const QString& path)
-{
-    struct stat status { };
-    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
 }
 
 // Runs SQL through the sqlite3 shell, the way a person inspecting the file would.
@@ -166,7 +160,7 @@ void tst_HistoryRepository::newFileHasTheSchemaInWalMode()
                        "CREATE INDEX idx_runs_result ON runs(result);\n"));
     QCOMPARE(sqliteShell(path, QStringLiteral("PRAGMA journal_mode;")), QStringLiteral("wal\n"));
     // The file holds the user's paths.
-    QCOMPARE(modeBits(path), 0600);
+    QCOMPARE(test::permissionBits(path), 0600);
 }
 
 void tst_HistoryRepository::beginReplacesAndFinishCompletesOnlyTheEnd()
@@ -440,7 +434,7 @@ void tst_HistoryRepository::csvMatchesGoldenFile()
     QCOMPARE(QFileInfo(file).fileName(),
         QStringLiteral("Marrowvale-history-%1.csv").arg(now.toLocalTime().toString("yyyy-MM-dd-HHmm")));
     QCOMPARE(test::TempDir::read(file), golden);
-    QCOMPARE(modeBits(file), 0600);
+    QCOMPARE(test::permissionBits(file), 0600);
 }
 
 void tst_HistoryRepository::csvHoldsTheNewest10000Rows()
