@@ -23,6 +23,8 @@ private Q_SLOTS:
             << QByteArray("") << QByteArray("/data") << "/data/Marrowvale";
         QTest::newRow("default data folder")
             << QByteArray() << QByteArray() << home + "/.local/share/Marrowvale";
+        QTest::newRow("relative data folder is ignored")
+            << QByteArray() << QByteArray("relative/data") << home + "/.local/share/Marrowvale";
     }
 
     void supportDirectoryFollowsTheEnvironment()
