@@ -64,8 +64,10 @@ std::optional<QString> resolve(const QByteArray& data)
     const QJsonValue path = object.value("path");
     const auto device = readNumber(object.value("device"));
     const auto inode = readNumber(object.value("inode"));
+    // A NUL character would cut the path short when it is used, so the folder checked here would not be
+    // the one the path names.
     if (object.value("version") != QJsonValue(currentVersion) || !path.isString()
-        || !QDir::isAbsolutePath(path.toString()) || !device || !inode)
+        || !QDir::isAbsolutePath(path.toString()) || path.toString().contains(QChar(0)) || !device || !inode)
         return std::nullopt;
 
     const auto current = identityOf(path.toString());

@@ -74,6 +74,17 @@ private Q_SLOTS:
         edited.replace(QFile::encodeName(first), QFile::encodeName(second));
         QCOMPARE(Bookmark::resolve(edited), std::nullopt);
     }
+
+    // A NUL character would cut the path short wherever it is used: the part before it names the
+    // bookmarked folder, yet the whole text would come back as the folder's path.
+    void refusesAPathHoldingANulCharacter()
+    {
+        test::TempDir dir;
+        const QString folder = dir.mkdir("folder");
+        QByteArray edited = *Bookmark::create(folder);
+        edited.replace(QFile::encodeName(folder), QFile::encodeName(folder) + "\\u0000/elsewhere");
+        QCOMPARE(Bookmark::resolve(edited), std::nullopt);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_Bookmark)
