@@ -150,8 +150,12 @@ std::expected<RestorePlan, PreflightFailure> makePlan(
             QStringLiteral("externaldrive.badge.xmark")));
 
     RestorePlan plan { request, {}, *executable, PlanBuilder::childEnvironment() };
+    const QString rootAsGiven = normalizeKeepingName(request.rootPath);
     for (const QString& selected : request.items) {
-        const QString sourcePath = normalizeKeepingName(selected);
+        QString sourcePath = normalizeKeepingName(selected);
+        // The backup folder itself, also when the way to it ends in a link: it is restored, not the link.
+        if (sourcePath == rootAsGiven)
+            sourcePath = root;
         if (!isInside(sourcePath, root))
             return std::unexpected(failure(QStringLiteral("Restore item is outside the backup"),
                 selected + QStringLiteral(" is not inside ") + root + u'.'));

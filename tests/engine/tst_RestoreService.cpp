@@ -229,6 +229,14 @@ void tst_RestoreService::itemsAndTheirTargets()
     QCOMPARE(original.environment, PlanBuilder::childEnvironment());
     QCOMPARE(original.executable, QStringLiteral("/usr/bin/rsync"));
 
+    // A backup folder reached through a link is still the whole backup when chosen itself.
+    const QString link = setup.dir.filePath(QStringLiteral("latest"));
+    QVERIFY(QFile::link(setup.root, link));
+    RestoreRequest throughLink = setup.request({});
+    throughLink.rootPath = link;
+    throughLink.items = { link, link + QStringLiteral("/notes.txt") };
+    QCOMPARE(setup.plan(throughLink).items, original.items.first(2));
+
     const RestorePlan chosen = setup.plan(
         setup.request({ QStringLiteral("projects/app/src/main.c"), QStringLiteral("projects") }, false));
     QCOMPARE(chosen.items,
