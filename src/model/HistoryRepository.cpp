@@ -6,6 +6,7 @@
 #include "model/HistoryCsv.h"
 #include "model/HistorySql.h"
 #include "model/SqlStatement.h"
+#include "model/UuidText.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,15 +26,6 @@ namespace {
 constexpr int openFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
 constexpr int exportLimit = 10'000;
 
-std::optional<QUuid> uuidAt(const SqlStatement& row, int column)
-{
-    const QByteArrayView text = row.utf8(column);
-    const QUuid id = QUuid::fromString(QUtf8StringView(text.data(), text.size()));
-    if (id.isNull())
-        return std::nullopt;
-    return id;
-}
-
 // Raw strings are short ASCII names: widening the bytes on the stack spares an allocation per column,
 // which a 10,000-row export would otherwise make 30,000 times.
 template <typename E> E enumAt(const SqlStatement& row, int column, E fallback)
@@ -49,9 +41,9 @@ template <typename E> E enumAt(const SqlStatement& row, int column, E fallback)
 // The current row as a record, or none when one of its identifiers is missing or unreadable.
 std::optional<BackupRunRecord> record(const SqlStatement& row)
 {
-    const auto id = uuidAt(row, 0);
-    const auto jobID = uuidAt(row, 1);
-    const auto destinationID = uuidAt(row, 4);
+    const auto id = parseUuid(row.utf8(0));
+    const auto jobID = parseUuid(row.utf8(1));
+    const auto destinationID = parseUuid(row.utf8(4));
     if (!id || !jobID || !destinationID)
         return std::nullopt;
     BackupRunRecord r;

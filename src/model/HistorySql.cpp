@@ -1,5 +1,7 @@
 #include "model/HistorySql.h"
 
+#include "model/UuidText.h"
+
 namespace mv::HistorySql {
 
 namespace {
@@ -61,11 +63,6 @@ const std::array<const char*, 3> createIndexes = {
 };
 
 const char clear[] = "DELETE FROM runs";
-
-QString uuidText(const QUuid& id)
-{
-    return id.toString(QUuid::WithoutBraces).toUpper();
-}
 
 SqlQuery begin(const BackupRunRecord& r)
 {

@@ -26,7 +26,4 @@ extern const char clear[];
 SqlQuery deleteStartedBefore(double cutoffSeconds);
 SqlQuery markRunningInterrupted(double nowSeconds);
 
-// Identifiers are stored as upper-case UUID text.
-QString uuidText(const QUuid& id);
-
 } // namespace mv::HistorySql

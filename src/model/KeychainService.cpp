@@ -1,5 +1,6 @@
 #include "model/KeychainService.h"
 
+#include "model/UuidText.h"
 #include "platform/SecretStore.h"
 
 #include <QStringDecoder>
@@ -24,8 +25,8 @@ QString service()
 [[noreturn]] void answerAskpass()
 {
     const char* variable = std::getenv(askpassDestinationVariable);
-    const QUuid destination = variable ? QUuid::fromString(QLatin1StringView(variable)) : QUuid();
-    const auto secret = destination.isNull() ? std::nullopt : passphrase(destination);
+    const auto destination = variable ? parseUuid(variable) : std::nullopt;
+    const auto secret = destination ? passphrase(*destination) : std::nullopt;
     if (!secret)
         std::_Exit(1);
     const QByteArray answer = secret->toUtf8() + '\n';
@@ -49,7 +50,7 @@ void silenceStandardError()
 
 QString account(const QUuid& destinationID)
 {
-    return destinationID.toString(QUuid::WithoutBraces).toUpper();
+    return uuidText(destinationID);
 }
 
 std::optional<QString> passphrase(const QUuid& destinationID)

@@ -90,6 +90,10 @@ private Q_SLOTS:
             << main << QStringList { "--askpass" } << QString("") << 1 << QByteArray();
         QTest::newRow("variable not a UUID")
             << main << QStringList { "--askpass" } << QString("destination-1") << 1 << QByteArray();
+        QTest::newRow("variable holding more than a UUID")
+            << main << QStringList { "--askpass" } << stored + "-1" << 1 << QByteArray();
+        QTest::newRow("variable in braces")
+            << main << QStringList { "--askpass" } << "{" + stored + "}" << 1 << QByteArray();
         QTest::newRow("no item") << main << QStringList { "--askpass" }
                                  << m_missing.toString(QUuid::WithoutBraces).toUpper() << 1 << QByteArray();
         QTest::newRow("helper with ssh's prompt")
