@@ -169,6 +169,43 @@ private Q_SLOTS:
         QVERIFY(*read == fullDocument());
     }
 
+    // The raw strings are stored in config.json and the history, so every one is part of a file format.
+    void enumerationsKeepTheirStoredNamesAndOrder()
+    {
+        const auto names = [](auto cases) {
+            QStringList list;
+            for (const auto value : cases) {
+                list.append(toString(value));
+                if (enumFromString<std::remove_const_t<decltype(value)>>(list.last()) != value)
+                    list.last() += QStringLiteral("(does not read back)");
+            }
+            return list.join(QLatin1Char(' '));
+        };
+        QCOMPARE(names(allCases<BackupMode>()), "incremental mirror versioned");
+        QCOMPARE(names(allCases<DestinationKind>()), "local network ssh googleDrive");
+        QCOMPARE(
+            names(allCases<ScheduleKind>()), "manual everyFifteenMinutes hourly daily weekly custom onMount");
+        QCOMPARE(names(allCases<RunTrigger>()), "manual schedule onMount retry restore");
+        QCOMPARE(names(allCases<RunPhase>()),
+            "queued preparing running paused cancelling waiting completed failed cancelled");
+        QCOMPARE(names(allCases<RunResult>()), "running success failed cancelled interrupted missed skipped");
+        QCOMPARE(names(allCases<BuiltInExclusion>()),
+            "finderMetadata git nodeModules temporaryFiles trash caches");
+        QCOMPARE(names(allCases<AppearancePreference>()), "system light dark");
+
+        for (const char* text : { "Mirror", " mirror", "mirror ", "" })
+            QVERIFY2(!enumFromString<BackupMode>(QString::fromLatin1(text)), text);
+
+        QStringList patterns;
+        for (const BuiltInExclusion exclusion : allCases<BuiltInExclusion>())
+            patterns.append(pattern(exclusion));
+        QCOMPARE(
+            patterns.join(QLatin1Char(' ')), ".DS_Store .git/ node_modules/ *.tmp .Trash/ Library/Caches/");
+        QVERIFY((defaultBuiltInExclusions()
+            == BuiltInExclusionSet { BuiltInExclusion::finderMetadata, BuiltInExclusion::git,
+                BuiltInExclusion::nodeModules, BuiltInExclusion::temporaryFiles }));
+    }
+
     void reading_data()
     {
         QTest::addColumn<QByteArray>("json");
