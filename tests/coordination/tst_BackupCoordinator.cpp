@@ -235,6 +235,7 @@ private Q_SLOTS:
             s.retryDelaySeconds = 30;
         });
         h.rsync.setBehaviour("ssd", QStringLiteral("[ $n -le %1 ] && exit 23").arg(failures));
+        const qint64 start = h.clock.now().toSecsSinceEpoch();
         const RunKey key = h.enqueue(h.addJob("Docs", local("ssd")));
 
         for (int retry = 1; retry <= 2; ++retry) {
@@ -250,7 +251,13 @@ private Q_SLOTS:
         QTRY_COMPARE(h.phase(key), result == RunResult::success ? "completed" : "failed");
         QCOMPARE(h.rows().size(), size_t(1));
         QCOMPARE(h.rows().front().result, result);
-        QCOMPARE(h.logs().size(), 3);
+        // Each attempt's log is named by the run's key and the second its transfer started.
+        const QString prefix = key.jobID.toString(QUuid::WithoutBraces).toUpper() + '-'
+            + key.destinationID.toString(QUuid::WithoutBraces).toUpper() + '-';
+        QCOMPARE(h.logs(),
+            QStringList(
+                { prefix + QString::number(start) + ".log", prefix + QString::number(start + 30) + ".log",
+                    prefix + QString::number(start + 60) + ".log" }));
         QCOMPARE(h.finished.size(), 1);
     }
 
@@ -656,6 +663,50 @@ private Q_SLOTS:
         QVERIFY(!phases.mid(cancelling).contains(RunPhase::running));
     }
 
+    // A file name shows only with the next sample; a sample without file totals keeps the counters, and
+    // one whose remaining count exceeds its total counts nothing completed.
+    void progressOfATransfer()
+    {
+        Harness h;
+        const auto step = [](const QString& gate, const QString& line) {
+            return "printf '" + line + "'\nwhile [ ! -f \"$control/" + gate
+                + ".go\" ]; do sleep 0.02; done\n";
+        };
+        h.rsync.setBehaviour("ssd",
+            step("first", "XFER docs/a.txt\\n")
+                + step("second", "      1,000  50%%  1.00MB/s    0:00:04 (xfr#1, to-chk=5/8)\\r")
+                + step("third", "      2,000  75%%  2.00MB/s    0:00:02\\r")
+                + step("ssd", "      3,000  90%%  2.00MB/s    0:00:01 (xfr#2, to-chk=9/8)\\r"));
+        const RunKey key = h.enqueue(h.addJob("Docs", local("ssd")));
+        const auto progress = [&] { return h.coordinator.runs()[key].progress; };
+        QTRY_COMPARE(h.phase(key), "running");
+        QTest::qWait(200);
+        QCOMPARE(progress().currentFile, std::nullopt);
+        QCOMPARE(progress().fraction, std::nullopt);
+
+        h.rsync.release("first");
+        QTRY_COMPARE(progress().fraction, std::optional(0.5));
+        QCOMPARE(progress().currentFile, "docs/a.txt");
+        QCOMPARE(progress().message, std::nullopt);
+        QCOMPARE(progress().bytesTransferred, 1000);
+        QCOMPARE(progress().etaSeconds, std::optional(4.0));
+        QCOMPARE(progress().filesTotal, 8);
+        QCOMPARE(progress().filesCompleted, 3);
+
+        h.rsync.release("second");
+        QTRY_COMPARE(progress().fraction, std::optional(0.75));
+        QCOMPARE(progress().bytesTransferred, 2000);
+        QCOMPARE(progress().filesTotal, 8);
+        QCOMPARE(progress().filesCompleted, 3);
+
+        h.rsync.release("third");
+        QTRY_COMPARE(progress().fraction, std::optional(0.9));
+        QCOMPARE(progress().filesTotal, 8);
+        QCOMPARE(progress().filesCompleted, 0);
+        h.rsync.release("ssd");
+        QTRY_COMPARE(h.phase(key), "completed");
+    }
+
     // A retry whose wait ends while another run writes to its folder waits until that run has ended.
     void retryWaitsForAnotherWriter()
     {
@@ -740,6 +791,36 @@ private Q_SLOTS:
         } else {
             QCOMPARE(snapshots, QStringList { QFileInfo(kept).fileName() });
         }
+    }
+
+    // Old snapshots that cannot be pruned are kept and reported; the run itself stays a success.
+    void refusedPruneKeepsOldSnapshots()
+    {
+        Harness h;
+        BackupJob job = h.addJob("Docs", local("ssd"), BackupMode::versioned);
+        job.destinations[0].retention = 1;
+        h.files.mkdir("ssd/2026-01-01_000000");
+        h.files.write("ssd/.marrowVale-versions", "Marrowvale versioned snapshots\n");
+        // Without its marker the folder no longer counts as one whose snapshots may be removed.
+        h.rsync.setBehaviour("ssd",
+            "/usr/bin/rsync \"$@\" || exit; rm \"$(dirname \"$target\")/.marrowVale-versions\"; exit 0");
+        const RunKey key = h.enqueue(job);
+        QTRY_COMPARE(h.recorded, 1);
+
+        QCOMPARE(h.rows().front().result, RunResult::success);
+        QCOMPARE(h.lastResult(key), "success");
+        QCOMPARE(h.phase(key), "completed");
+        QCOMPARE(h.message(key), "Backup complete");
+        QCOMPARE(QDir(h.files.filePath("ssd")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2);
+        QVERIFY(h.coordinator.issue());
+        const CoordinatorIssue issue = *h.coordinator.issue();
+        QCOMPARE(issue.title, "Old snapshots were kept");
+        QCOMPARE(issue.message,
+            "Refusing to prune " + h.files.filePath("ssd")
+                + " because Marrowvale does not manage snapshots there.");
+        QCOMPARE(issue.recovery, "Nothing from the current backup was touched.");
+        QCOMPARE(issue.symbol, "clock.badge.exclamationmark");
+        QVERIFY(!issue.isTemporary);
     }
 
     // Quitting stops every transfer: a child that ignores SIGTERM is killed with its process group.
