@@ -19,6 +19,8 @@
 
 #include <qcoro/qcorofuture.h>
 
+#include <sys/statvfs.h>
+
 namespace mv::PreflightService {
 
 namespace {
@@ -103,10 +105,23 @@ std::expected<QString, PreflightFailure> checkRsync(const AppSettings& settings)
     return *executable;
 }
 
+// The free bytes of the volume holding `existingPath`. A volume reports none when it has none left, which
+// is the fullest case, not an unknown one; but one that reports no size at all (an unlimited tmpfs, some
+// FUSE and network file systems) says nothing about its space.
+std::optional<qint64> freeBytes(const VolumeInfo& volume, const QString& existingPath)
+{
+    if (volume.availableBytes)
+        return std::max<qint64>(0, *volume.availableBytes);
+    struct statvfs usage { };
+    if (::statvfs(QFile::encodeName(existingPath).constData(), &usage) != 0 || usage.f_blocks == 0)
+        return std::nullopt;
+    return 0;
+}
+
 std::optional<PreflightFailure> checkVolume(const BackupDestination& destination, const QString& path)
 {
-    const std::optional<VolumeInfo> volume
-        = VolumeInspector::volume(nearestExistingAncestor(path).value_or(path));
+    const QString existing = nearestExistingAncestor(path).value_or(path);
+    const std::optional<VolumeInfo> volume = VolumeInspector::volume(existing);
     if (!volume)
         return std::nullopt;
     const QString expectedVolume = destination.volumeIdentity.value_or(QString());
@@ -121,11 +136,10 @@ std::optional<PreflightFailure> checkVolume(const BackupDestination& destination
         return PreflightFailure(QStringLiteral("Destination is read only"),
             QStringLiteral("The volume at %1 is mounted read only.").arg(path), std::nullopt, true,
             QStringLiteral("lock.fill"));
-    // A volume reports no free bytes when it has none left: that is the fullest case, not an unknown one.
-    const qint64 freeBytes = std::max<qint64>(0, volume->availableBytes.value_or(0));
-    if (freeBytes < minimumFreeBytes)
+    const std::optional<qint64> available = freeBytes(*volume, existing);
+    if (available && *available < minimumFreeBytes)
         return PreflightFailure(QStringLiteral("Destination is nearly full"),
-            QStringLiteral("Only %1 is free at %2.").arg(Format::bytes(freeBytes), path),
+            QStringLiteral("Only %1 is free at %2.").arg(Format::bytes(*available), path),
             QStringLiteral("Free some space or choose another destination. Nothing was written."), true,
             QStringLiteral("externaldrive.badge.exclamationmark"));
     return std::nullopt;

@@ -265,6 +265,21 @@ private Q_SLOTS:
         QCOMPARE(contents(full), QStringList({ "filler" }));
     }
 
+    void aVolumeWithoutASizeIsNotFull()
+    {
+        if (!test::inPrivateMountNamespace())
+            QSKIP("needs a private mount namespace (root)");
+        const test::TempDir root;
+        root.write(QStringLiteral("source/notes.txt"), "kept");
+        // An unlimited tmpfs reports no blocks at all, like some FUSE and network file systems.
+        const QString unlimited = root.mkdir(QStringLiteral("unlimited"));
+        const test::Mount drive = test::Mount::tmpfs(unlimited, QStringLiteral("size=0"));
+        BackupDestination destination = BackupDestination::create(checkTime);
+        destination.path = unlimited + QStringLiteral("/backup");
+        QCOMPARE(outcome(check(jobWithSource(root.filePath(QStringLiteral("source"))), destination)), passed);
+        QCOMPARE(contents(unlimited), QStringList({ "backup" }));
+    }
+
     void mirrorCheckFollowsTheEffectiveMode()
     {
         const test::TempDir root;
