@@ -214,7 +214,7 @@ std::optional<PathValidationError> createTargetFolders(const RestoreItem& item)
     const QString base = item.baseFolder;
     if (base.isEmpty() || !QFileInfo(base).isDir())
         return PathValidationError(QStringLiteral("The folder %1 is not available.").arg(base),
-            QStringLiteral("Reconnect its drive or choose another folder. Nothing was restored."));
+            QStringLiteral("Reconnect its drive or choose another folder. Nothing was restored into it."));
     const QString receiving = item.receivingFolder();
     if (!isInside(receiving, base))
         return PathValidationError(QStringLiteral("%1 is not inside %2.").arg(receiving, base));
