@@ -62,11 +62,21 @@ void NotificationService::post(const QString& title, const QString& body, const 
 {
     if (!hasBus() || !m_authorized)
         return;
+    if (const auto pending = m_inFlight.find(identifier); pending != m_inFlight.end()) {
+        *pending = Notice { title, body };
+        return;
+    }
+    send(identifier, { title, body });
+}
+
+void NotificationService::send(const QString& identifier, const Notice& notice)
+{
     auto call
         = QDBusMessage::createMethodCall(serviceName, objectPath, interfaceName, QStringLiteral("Notify"));
     const QVariantMap hints { { QStringLiteral("suppress-sound"), true } };
-    call << QStringLiteral("Marrowvale") << m_shown.value(identifier, 0u) << QString() << title << body
-         << QStringList() << hints << -1;
+    call << QStringLiteral("Marrowvale") << m_shown.value(identifier, 0u) << QString() << notice.title
+         << notice.body << QStringList() << hints << -1;
+    m_inFlight.insert(identifier, std::nullopt);
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(
         watcher, &QDBusPendingCallWatcher::finished, this, [this, identifier](QDBusPendingCallWatcher* w) {
@@ -74,6 +84,8 @@ void NotificationService::post(const QString& title, const QString& body, const 
             if (!reply.isError())
                 m_shown.insert(identifier, reply.value());
             w->deleteLater();
+            if (const std::optional<Notice> repeat = m_inFlight.take(identifier))
+                send(identifier, *repeat);
         });
 }
 

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 namespace mv {
 
 // The one place that talks to the desktop's notification server (org.freedesktop.Notifications on the
@@ -45,13 +47,22 @@ private Q_SLOTS:
     void onNotificationClosed(uint id, uint reason);
 
 private:
+    struct Notice {
+        QString title;
+        QString body;
+    };
+
     bool hasBus() const { return m_bus.isConnected(); }
     void setAuthorized(bool authorized);
+    void send(const QString& identifier, const Notice& notice);
 
     QDBusConnection m_bus;
     bool m_authorized = false;
     // The server's id of each notice still shown, by our identifier, so a repeat replaces it.
     QHash<QString, uint> m_shown;
+    // A repeat posted while the server has not yet answered for its identifier waits for that answer,
+    // so that it can replace the notice instead of standing beside it. Only the latest repeat is kept.
+    QHash<QString, std::optional<Notice>> m_inFlight;
 };
 
 } // namespace mv

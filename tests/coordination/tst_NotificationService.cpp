@@ -120,6 +120,17 @@ private Q_SLOTS:
         service.post("Documents is waiting", "third", "offline-Documents-SSD");
         QTRY_COMPARE(server.notices().size(), 5);
         QCOMPARE(server.notices()[4].replacesId, 0u);
+
+        // Repeats posted before the server has answered the first still replace it; the latest is shown.
+        service.post("Photos is waiting", "first", "offline-Photos-NAS");
+        service.post("Photos is waiting", "second", "offline-Photos-NAS");
+        service.post("Photos is waiting", "third", "offline-Photos-NAS");
+        QTRY_COMPARE(server.notices().size(), 7);
+        QTest::qWait(100);
+        QCOMPARE(server.notices().size(), 7);
+        QCOMPARE(server.notices()[5].replacesId, 0u);
+        QCOMPARE(server.notices()[6].replacesId, server.notices()[5].id);
+        QCOMPARE(server.notices()[6].body, "third");
     }
 
     // No server answering means not authorised and nothing sent, until a server answers again.
