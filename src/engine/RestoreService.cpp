@@ -183,11 +183,13 @@ std::expected<RestorePlan, PreflightFailure> makePlan(
                 QStringLiteral(
                     "Choose a different restore location. Writing inside the backup would corrupt it."),
                 {}, false, QStringLiteral("arrow.uturn.backward.circle.badge.xmark")));
-        // An empty chosen folder would send every item to the top of the disk.
-        if (!request.useOriginalLocations
-            && (PathValidation::normalize(request.targetBase).isEmpty()
-                || (PathValidation::overlaps(item.targetPath, request.targetBase)
-                    && item.targetPath == request.targetBase)))
+        // Without a folder to go back to (an empty chosen folder, or a job with no source folder) the items
+        // would land at the top of the disk or in the program's working folder.
+        const QString destinationFolder
+            = request.useOriginalLocations ? request.sourcePath : request.targetBase;
+        if (PathValidation::normalize(destinationFolder).isEmpty()
+            || (!request.useOriginalLocations && PathValidation::overlaps(item.targetPath, request.targetBase)
+                && item.targetPath == request.targetBase))
             return std::unexpected(failure(QStringLiteral("Restore target is not valid"),
                 QStringLiteral("Choose a folder for the restored items.")));
         plan.items.append(item);

@@ -158,6 +158,11 @@ void tst_RestoreService::refusals_data()
         << "Restore target is not valid | Choose a folder for the restored items. | (no recovery) | lasting "
            "| "
             + warning;
+    QTest::newRow("original locations of a job without a source folder")
+        << "noSource"
+        << "Restore target is not valid | Choose a folder for the restored items. | (no recovery) | lasting "
+           "| "
+            + warning;
     QTest::newRow("no chosen folder") << "noChosen"
                                       << "Restore target is not valid | Choose a folder for the restored "
                                          "items. | (no recovery) | lasting | "
@@ -200,6 +205,9 @@ void tst_RestoreService::refusals()
         // The whole backup of a job whose folder has no name of its own.
         request = setup.request({ QString() }, false);
         request.sourcePath = QStringLiteral("/");
+    } else if (situation == u"noSource") {
+        request = setup.request({ QString(), QStringLiteral("notes.txt") });
+        request.sourcePath.clear();
     } else if (situation == u"noChosen") {
         request = setup.request({ QStringLiteral("notes.txt") }, false);
         request.targetBase = QStringLiteral("  ");
