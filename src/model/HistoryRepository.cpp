@@ -86,6 +86,13 @@ sqlite3* openFile(const QString& path, QString& reason)
     createOwnerOnlyFile(path);
     sqlite3* database = nullptr;
     int status = sqlite3_open_v2(QFile::encodeName(path).constData(), &database, openFlags, nullptr);
+    // SQLite falls back to reading a file it may not write, and every later write would then be lost
+    // without a word. It knows this on opening, before anything could be written beside the file.
+    if (status == SQLITE_OK && sqlite3_db_readonly(database, "main") == 1) {
+        reason = QStringLiteral("the file is read-only");
+        sqlite3_close(database);
+        return nullptr;
+    }
     if (status == SQLITE_OK) {
         sqlite3_busy_timeout(database, 2000);
         // Reading the schema checks the header and the first page and writes nothing.

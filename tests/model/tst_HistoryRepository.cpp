@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include <thread>
+#include <unistd.h>
 
 using namespace mv;
 using namespace std::chrono_literals;
@@ -469,6 +470,7 @@ void tst_HistoryRepository::unusablePathFallsBackToMemory_data()
     QTest::newRow("folder") << "folder";
     QTest::newRow("not a database") << "text";
     QTest::newRow("damaged database") << "damaged";
+    QTest::newRow("read-only file") << "read-only";
 }
 
 void tst_HistoryRepository::unusablePathFallsBackToMemory()
@@ -480,16 +482,30 @@ void tst_HistoryRepository::unusablePathFallsBackToMemory()
         dir.mkdir(QStringLiteral("history.sqlite"));
     } else if (kind == "text") {
         dir.write(QStringLiteral("history.sqlite"), "job,source\nPhotos,/home/ana\n");
-    } else {
+    } else if (kind == "damaged") {
         sqliteShell(path, QStringLiteral("CREATE TABLE t(a); INSERT INTO t VALUES (1);"));
         QByteArray bytes = test::TempDir::read(path);
         bytes.replace(100, 100, QByteArray(100, '\xff'));
         dir.write(QStringLiteral("history.sqlite"), bytes);
+    } else {
+        // SQLite opens a file it may not write read-only without a word: every run would then go unrecorded.
+        if (::geteuid() != 0)
+            QSKIP("opening the file as another user needs root");
+        {
+            HistoryRepository earlier(path, m_clock);
+        }
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
     }
     const QByteArray before = QFileInfo(path).isFile() ? test::TempDir::read(path) : QByteArray();
 
     {
+        if (kind == "read-only" && ::setresuid(65534, 65534, 0) != 0)
+            QFAIL("cannot become an ordinary user");
         HistoryRepository history(path, m_clock);
+        if (kind == "read-only" && ::setresuid(0, 0, 0) != 0)
+            qFatal("cannot become root again");
         QVERIFY(history.storageWarning().startsWith(
             QStringLiteral("The run history “%1” could not be opened: ").arg(path)));
         QVERIFY(history.storageWarning().endsWith(QStringLiteral(
