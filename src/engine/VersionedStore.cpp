@@ -39,12 +39,14 @@ void removeOrThrow(const QString& path, const QString& failurePrefix)
 std::optional<QDateTime> snapshotDate(const QString& path, const QTimeZone& zone)
 {
     const QString name = QFileInfo(QDir::cleanPath(path)).fileName();
-    const QString format
-        = name.size() >= 17 ? QStringLiteral("yyyy-MM-dd_HHmmss") : QStringLiteral("yyyy-MM-dd_HHmm");
-    const QDateTime parsed = QLocale::c().toDateTime(name, format);
-    if (!parsed.isValid())
+    // The day and the time are read apart, in no time zone, so that an hour the system's own zone skips
+    // still reads in `zone`.
+    const QDate date = QLocale::c().toDate(name.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QLocale::c().toTime(
+        name.mid(11), name.size() >= 17 ? QStringLiteral("HHmmss") : QStringLiteral("HHmm"));
+    if (name.mid(10, 1) != u"_" || !date.isValid() || !time.isValid())
         return std::nullopt;
-    const QDateTime local(parsed.date(), parsed.time(), zone);
+    const QDateTime local(date, time, zone);
     if (!local.isValid())
         return std::nullopt;
     return local.toUTC();

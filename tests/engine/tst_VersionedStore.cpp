@@ -106,6 +106,8 @@ void tst_VersionedStore::snapshotDate_data()
         << "/b/2026-06-01_050000/" << QByteArray("Asia/Tokyo") << utc(5, 31, 20, 0, 0);
     QTest::newRow("Berlin summer") << "2026-07-01_120000" << QByteArray("Europe/Berlin")
                                    << utc(7, 1, 10, 0, 0);
+    QTest::newRow("an hour the system's zone skips")
+        << "2026-03-29_023000" << QByteArray("UTC") << utc(3, 29, 2, 30, 0);
     QTest::newRow("not a stamp") << "/b/latest" << QByteArray("UTC") << QDateTime();
     QTest::newRow("five time digits") << "2026-12-10_14300" << QByteArray("UTC") << QDateTime();
     QTest::newRow("seven time digits") << "2026-12-10_1430050" << QByteArray("UTC") << QDateTime();
@@ -297,6 +299,8 @@ int main(int argc, char** argv)
 {
     // Before any thread exists, so the test can mount volumes of its own.
     test::enterPrivateMountNamespace();
+    // A system zone with summer time, whose skipped hour must not hide a snapshot read in another zone.
+    qputenv("TZ", "Europe/Berlin");
     QCoreApplication app(argc, argv);
     tst_VersionedStore test;
     return QTest::qExec(&test, argc, argv);
