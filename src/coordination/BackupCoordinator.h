@@ -184,8 +184,9 @@ private:
     QString logPath(const RunKey& key) const;
 
     // Endings.
-    void finishSuccess(const RsyncOutcome& outcome, const RunPlan& plan, const QueuedRun& item,
-        const RunKey& key, const BackupRunRecord& record);
+    // `pruneFailure`: why the snapshots beyond the retention were kept, when they were.
+    void finishSuccess(const RsyncOutcome& outcome, const std::optional<QString>& pruneFailure,
+        const QueuedRun& item, const RunKey& key, const BackupRunRecord& record);
     void finishFailure(const QString& message, const RsyncOutcome& outcome, const QueuedRun& item,
         const RunKey& key, const BackupRunRecord& record);
     void finishCancelled(const QueuedRun& item, const RunKey& key, const BackupRunRecord& record,
@@ -198,8 +199,6 @@ private:
     // callbacks, pump.
     void conclude(const QueuedRun& item, const RunKey& key, const RunEnding& ending,
         const std::function<void()>& notify);
-    void pruneSnapshots(const RunPlan& plan);
-    void discardUnfinishedSnapshot(const RunPlan& plan);
     void scheduleRemoval(const RunKey& key);
 
     // Restores.

@@ -4,16 +4,9 @@
 #include "coordination/RunEnding.h"
 #include "engine/PreflightFailure.h"
 #include "engine/RsyncOutcome.h"
-#include "engine/RunPlan.h"
-#include "engine/VersionedStore.h"
 #include "model/ConfigurationStore.h"
 #include "model/Format.h"
 #include "model/HistoryRepository.h"
-#include "model/PathValidationError.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QtDebug>
 
 // The endings of a run: each completes the history row, writes the destination's status, shows the final
 // phase for 6 s, raises its issue or posts its notice, tells the application state and pumps the queue.
@@ -28,11 +21,14 @@ constexpr auto finishedEntryHold = 6s;
 
 } // namespace
 
-void BackupCoordinator::finishSuccess(const RsyncOutcome& outcome, const RunPlan& plan, const QueuedRun& item,
-    const RunKey& key, const BackupRunRecord& record)
+void BackupCoordinator::finishSuccess(const RsyncOutcome& outcome, const std::optional<QString>& pruneFailure,
+    const QueuedRun& item, const RunKey& key, const BackupRunRecord& record)
 {
     const RunEnding ending = RunEnding::success(outcome, record, m_clock.now());
-    pruneSnapshots(plan);
+    if (pruneFailure)
+        setIssue(CoordinatorIssue::make(QStringLiteral("Old snapshots were kept"), *pruneFailure,
+            QStringLiteral("Nothing from the current backup was touched."),
+            QStringLiteral("clock.badge.exclamationmark")));
     m_offlineNotified.remove(key);
     conclude(item, key, ending, [&] {
         const qint64 bytes = ending.record.bytesTransferred;
@@ -123,30 +119,6 @@ void BackupCoordinator::conclude(
     if (onRunRecorded)
         onRunRecorded();
     pump();
-}
-
-// After a versioned success on a drive or share, snapshots beyond the destination's retention go.
-void BackupCoordinator::pruneSnapshots(const RunPlan& plan)
-{
-    if (plan.mode != BackupMode::versioned || plan.targetIsRemote || !plan.snapshotPath)
-        return;
-    try {
-        VersionedStore::prune(QFileInfo(*plan.snapshotPath).path(), plan.retention, plan.snapshotPath);
-    } catch (const PathValidationError& error) {
-        setIssue(CoordinatorIssue::make(QStringLiteral("Old snapshots were kept"), error.description(),
-            QStringLiteral("Nothing from the current backup was touched."),
-            QStringLiteral("clock.badge.exclamationmark")));
-    }
-}
-
-// A failed or cancelled versioned attempt leaves no partial copy that would count as a kept version.
-void BackupCoordinator::discardUnfinishedSnapshot(const RunPlan& plan)
-{
-    try {
-        VersionedStore::discardUnfinishedSnapshot(plan);
-    } catch (const PathValidationError& error) {
-        qWarning().noquote() << "An unfinished snapshot could not be removed:" << error.description();
-    }
 }
 
 // The entry of a finished run stays visible for 6 s, unless the key was queued again meanwhile.

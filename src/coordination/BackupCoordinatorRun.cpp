@@ -2,6 +2,7 @@
 
 #include "coordination/FolderKey.h"
 #include "coordination/RunEnding.h"
+#include "coordination/SnapshotCleanup.h"
 #include "engine/MirrorPreviewService.h"
 #include "engine/PreflightService.h"
 #include "engine/RsyncProcessController.h"
@@ -131,8 +132,12 @@ QCoro::Task<> BackupCoordinator::execute(QueuedRun item, RunKey key, std::shared
             }
         }
         if (ticket->cancelled) {
-            if (checked)
-                discardUnfinishedSnapshot(*checked);
+            if (checked) {
+                auto discarding = SnapshotCleanup::discardUnfinished(*checked);
+                co_await discarding;
+                if (!self || ticket->abandoned)
+                    co_return;
+            }
             finishCancelled(item, key, record, last);
             co_return;
         }
@@ -142,16 +147,24 @@ QCoro::Task<> BackupCoordinator::execute(QueuedRun item, RunKey key, std::shared
         const RsyncOutcome outcome = co_await transfer;
         if (!self || ticket->abandoned)
             co_return;
-        if (ticket->cancelled || outcome.cancelled) {
-            discardUnfinishedSnapshot(plan);
+        // The outcome is judged as the transfer returned; clearing up after it does not change it.
+        const bool cancelled = ticket->cancelled || outcome.cancelled;
+        if (!cancelled && (outcome.exitCode == 0 || outcome.exitCode == 24)) {
+            auto pruning = SnapshotCleanup::pruneAfterSuccess(plan);
+            const std::optional<QString> pruneFailure = co_await pruning;
+            if (!self || ticket->abandoned)
+                co_return;
+            finishSuccess(outcome, pruneFailure, item, key, record);
+            co_return;
+        }
+        auto discarding = SnapshotCleanup::discardUnfinished(plan);
+        co_await discarding;
+        if (!self || ticket->abandoned)
+            co_return;
+        if (cancelled) {
             finishCancelled(item, key, record, outcome);
             co_return;
         }
-        if (outcome.exitCode == 0 || outcome.exitCode == 24) {
-            finishSuccess(outcome, plan, item, key, record);
-            co_return;
-        }
-        discardUnfinishedSnapshot(plan);
         last = outcome;
         if (attempt >= maxRetries) {
             finishFailure(RunEnding::errorText(outcome), outcome, item, key, record);

@@ -1,0 +1,62 @@
+#include "coordination/SnapshotCleanup.h"
+
+#include "engine/VersionedStore.h"
+#include "model/PathValidationError.h"
+
+#include <QFileInfo>
+#include <QtConcurrent>
+#include <QtDebug>
+
+#include <qcoro/qcorofuture.h>
+
+// Every awaited future is made in a statement of its own and then awaited by name: GCC 12 mishandles
+// temporaries inside a co_await expression.
+
+namespace mv::SnapshotCleanup {
+
+namespace {
+
+// What a failed removal says; exceptions never leave the worker thread.
+template <typename Removal> std::optional<QString> failureOf(Removal removal)
+{
+    try {
+        removal();
+        return std::nullopt;
+    } catch (const PathValidationError& error) {
+        return error.description();
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    }
+}
+
+bool makesLocalSnapshots(const RunPlan& plan)
+{
+    return plan.mode == BackupMode::versioned && !plan.targetIsRemote && plan.snapshotPath;
+}
+
+} // namespace
+
+QCoro::Task<std::optional<QString>> pruneAfterSuccess(RunPlan plan)
+{
+    if (!makesLocalSnapshots(plan))
+        co_return std::nullopt;
+    auto pruning = QtConcurrent::run([plan] {
+        return failureOf([&plan] {
+            VersionedStore::prune(QFileInfo(*plan.snapshotPath).path(), plan.retention, plan.snapshotPath);
+        });
+    });
+    co_return co_await pruning;
+}
+
+QCoro::Task<> discardUnfinished(RunPlan plan)
+{
+    if (!makesLocalSnapshots(plan))
+        co_return;
+    auto discarding = QtConcurrent::run(
+        [plan] { return failureOf([&plan] { VersionedStore::discardUnfinishedSnapshot(plan); }); });
+    const std::optional<QString> failure = co_await discarding;
+    if (failure)
+        qWarning().noquote() << "An unfinished snapshot could not be removed:" << *failure;
+}
+
+} // namespace mv::SnapshotCleanup
