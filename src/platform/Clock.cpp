@@ -64,13 +64,16 @@ QCoro::Task<> Sleep::wait()
 {
     if (m_finished)
         co_return;
-    co_await qCoro(this, &Sleep::finished);
+    // Awaitables are named locals: GCC 12 mishandles temporaries inside a co_await expression.
+    auto finishedSignal = qCoro(this, &Sleep::finished);
+    co_await finishedSignal;
 }
 
 QCoro::Task<> sleepFor(Clock& clock, std::chrono::milliseconds delay)
 {
     Sleep sleep(clock, delay);
-    co_await sleep.wait();
+    QCoro::Task<> waiting = sleep.wait();
+    co_await waiting;
 }
 
 } // namespace mv
