@@ -58,9 +58,21 @@ std::optional<QString> list(int folder, const QByteArray& path, std::vector<Entr
     return error != 0 ? std::optional(failure(error, path)) : std::nullopt;
 }
 
+// Lets the owner remove entries from the folder open at `folder`: a copy keeps the modes of its source,
+// and read-only folders (a module cache, say) would otherwise stop every removal of it. The folder is
+// about to go, and the change goes through the open descriptor, never through a name or a link.
+void allowRemovingEntries(int folder)
+{
+    constexpr mode_t needed = S_IWUSR | S_IXUSR;
+    struct stat status { };
+    if (fstat(folder, &status) == 0 && (status.st_mode & needed) != needed && status.st_uid == geteuid())
+        fchmod(folder, (status.st_mode & 07777) | needed);
+}
+
 // Empties the folder open at `folder` (whose path is `path`, for messages); closes `folder`.
 std::optional<QString> empty(int folder, const QByteArray& path)
 {
+    allowRemovingEntries(folder);
     std::vector<Entry> entries;
     std::optional<QString> problem = list(folder, path, entries);
     for (const Entry& entry : entries) {

@@ -9,7 +9,8 @@ namespace mv::TreeRemover {
 // Removes `path` and, when it is a real folder, everything inside it. A symbolic link is never followed:
 // the link itself is removed, whether it is `path` or an entry below it. Answers nothing on success, or
 // what stopped the removal, such as "Permission denied (/backup/2026-12-10_120000/notes.txt)"; whatever
-// was removed before the failure stays removed.
+// was removed before the failure stays removed. A folder inside that its owner may not write to (a copy
+// keeps its source's mode) is opened up first, since it is going too.
 std::optional<QString> remove(const QString& path);
 
 } // namespace mv::TreeRemover

@@ -8,9 +8,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QtTest>
 
+#include <cstdio>
+
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace mv;
@@ -85,6 +90,7 @@ private Q_SLOTS:
     void pruneNeverRemovesTheSnapshotToKeep();
     void pruneDoesNotFollowSymbolicLinks();
     void pruneStopsAtTheFirstFailedRemoval();
+    void pruneRemovesReadOnlyFoldersOfTheirOwner();
     void failedAttemptLeavesNoSnapshotBehind();
     void discardTouchesOnlyAnUnfinishedSnapshot_data();
     void discardTouchesOnlyAnUnfinishedSnapshot();
@@ -239,6 +245,41 @@ void tst_VersionedStore::pruneStopsAtTheFirstFailedRemoval()
                 .arg(stuck));
     }
     QCOMPARE(destination.entries(), (QStringList { fiveNames[0], fiveNames[1], fiveNames[3], fiveNames[4] }));
+}
+
+void tst_VersionedStore::pruneRemovesReadOnlyFoldersOfTheirOwner()
+{
+    if (geteuid() != 0)
+        QSKIP("needs root to prune as another user");
+    constexpr uid_t owner = 65534;
+    Destination destination;
+    for (const QString& name : fiveNames)
+        destination.snapshot(name);
+    // rsync gives the copy of a read-only folder (a module cache, say) the same mode.
+    QVERIFY(QFile::setPermissions(destination.root + u'/' + fiveNames[0] + QStringLiteral("/docs"),
+        QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+            | QFile::ExeOther));
+    QCOMPARE(QProcess::execute(QStringLiteral("/bin/chown"),
+                 { QStringLiteral("-R"), QStringLiteral("%1:%1").arg(owner), destination.dir.path() }),
+        0);
+
+    // The owner prunes; root would not notice the folder's mode.
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(owner) != 0 || setuid(owner) != 0)
+            _exit(2);
+        try {
+            _exit(VersionedStore::prune(destination.root, 4, std::nullopt).size() == 1 ? 0 : 3);
+        } catch (const PathValidationError& error) {
+            std::fprintf(stderr, "%s\n", qPrintable(error.message));
+            _exit(1);
+        }
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(destination.entries(), fiveNames.mid(1));
 }
 
 void tst_VersionedStore::failedAttemptLeavesNoSnapshotBehind()
