@@ -12,6 +12,7 @@
 #include "model/EffectiveValues.h"
 #include "model/FileSystemError.h"
 #include "model/HistoryRepository.h"
+#include "model/UuidText.h"
 
 #include <QMetaObject>
 
@@ -53,11 +54,6 @@ PreflightFailure driveUnavailable()
     return { QStringLiteral("Google Drive is not available yet"),
         QStringLiteral("This version of Marrowvale cannot back up to Google Drive."),
         QStringLiteral("Nothing was uploaded."), false, QStringLiteral("cloud") };
-}
-
-QString upperUuid(const QUuid& id)
-{
-    return id.toString(QUuid::WithoutBraces).toUpper();
 }
 
 } // namespace
@@ -317,8 +313,8 @@ BackupRunRecord BackupCoordinator::makeRecord(const QueuedRun& item) const
 // "<JOB-ID>-<DESTINATION-ID>-<unix seconds>.log" in the Logs folder, named as each attempt's transfer starts.
 QString BackupCoordinator::logPath(const RunKey& key) const
 {
-    return AppPaths::logsDirectory() + u'/' + upperUuid(key.jobID) + u'-' + upperUuid(key.destinationID)
-        + u'-' + QString::number(m_clock.now().toSecsSinceEpoch()) + QStringLiteral(".log");
+    return AppPaths::logsDirectory() + u'/' + uuidText(key.jobID) + u'-' + uuidText(key.destinationID) + u'-'
+        + QString::number(m_clock.now().toSecsSinceEpoch()) + QStringLiteral(".log");
 }
 
 } // namespace mv

@@ -1,6 +1,7 @@
 #include "coordination/NotificationService.h"
 
 #include "model/Format.h"
+#include "model/UuidText.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -118,7 +119,7 @@ void NotificationService::missed(const QString& job, const QString& destination,
 
 QString NotificationService::freshIdentifier()
 {
-    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    return uuidText(QUuid::createUuid());
 }
 
 void NotificationService::onNotificationClosed(uint id, uint)

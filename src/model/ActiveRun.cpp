@@ -1,11 +1,12 @@
 #include "model/ActiveRun.h"
 
+#include "model/UuidText.h"
+
 namespace mv {
 
 QString ActiveRun::id() const
 {
-    return key.jobID.toString(QUuid::WithoutBraces).toUpper() + QLatin1Char('-')
-        + key.destinationID.toString(QUuid::WithoutBraces).toUpper();
+    return uuidText(key.jobID) + QLatin1Char('-') + uuidText(key.destinationID);
 }
 
 } // namespace mv

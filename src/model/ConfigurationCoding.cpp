@@ -2,6 +2,7 @@
 
 #include "model/IsoDate.h"
 #include "model/JsonObjectReader.h"
+#include "model/UuidText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -165,7 +166,7 @@ QJsonValue jsonValue(qint64 number)
 
 QJsonValue jsonValue(const QUuid& id)
 {
-    return id.toString(QUuid::WithoutBraces).toUpper();
+    return uuidText(id);
 }
 
 QJsonValue jsonValue(const QDateTime& date)
