@@ -1,10 +1,14 @@
 #include "engine/PlanBuilder.h"
 #include "engine/RsyncProcessController.h"
 #include "engine/RsyncRunError.h"
+#include "engine/SSHCommand.h"
 #include "model/AppSettings.h"
 #include "model/BackupJob.h"
+#include "model/KeychainService.h"
 #include "platform/Executables.h"
+#include "support/BuiltPrograms.h"
 #include "support/ExecutableScript.h"
+#include "support/SshServer.h"
 #include "support/TempDir.h"
 
 #include <QElapsedTimer>
@@ -103,6 +107,8 @@ QStringList logLines(const QString& path)
 class tst_RsyncProcessController : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { mv::test::useBuiltAskpass(); }
+
     void realRsyncCopiesWithEventsStatisticsAndAnOwnerOnlyLog()
     {
         mv::test::TempDir dir;
@@ -138,6 +144,34 @@ private Q_SLOTS:
 
         QVERIFY(!controller.cancel()); // nothing runs any more
         QVERIFY(!controller.pause());
+    }
+
+    void copiesOverSshIntoTheHomeFolderWithAStoredPassphrase()
+    {
+        mv::test::TempDir dir;
+        mv::BackupJob job = mv::BackupJob::create(QDateTime::currentDateTimeUtc());
+        job.source.path = dir.mkdir("source");
+        dir.write("source/note.txt", "over ssh");
+        mv::test::SshServer server;
+        const QString top = "marrowvale-test-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        const QString home = mv::test::SshServer::home();
+        const auto cleanUp = qScopeGuard([&] { QDir(home + '/' + top).removeRecursively(); });
+        QVERIFY(QDir().mkpath(home + '/' + top));
+        mv::BackupDestination destination = server.destination("~/" + top + "/docs");
+        destination.identityFile = server.addProtectedKey("correct horse");
+        QVERIFY(mv::KeychainService::savePassphrase("correct horse", destination.id));
+        const auto forget = qScopeGuard([&] { mv::KeychainService::deletePassphrase(destination.id); });
+
+        RunPlan plan = mv::PlanBuilder::build(job, destination, mv::AppSettings(), job.createdAt);
+        // As the pre-run checks add them for a destination with a stored passphrase.
+        plan.environment.insert(mv::SSHCommand::askpassEnvironment(destination.id));
+        RsyncProcessController controller;
+        Events events;
+        const RsyncOutcome outcome = runToEnd(controller, plan, dir.filePath("log"), events);
+        QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.errors.join('\n') + server.log()));
+        QCOMPARE(mv::test::TempDir::read(home + '/' + top + "/docs/note.txt"), QByteArray("over ssh"));
+        QVERIFY(!QFileInfo::exists(home + "/~")); // not a folder literally named "~"
+        QVERIFY(events.sawItem("note.txt"));
     }
 
     void childGetsThePlanAndTheAskpassEntriesOnly()
