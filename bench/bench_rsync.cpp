@@ -228,24 +228,20 @@ int main(int argc, char** argv)
         removeFolder(scratch.filePath("raw"));
         QDir().mkpath(scratch.filePath("controller"));
         QDir().mkpath(scratch.filePath("raw"));
-        const bool controllerFirst = round % 2 == 0;
-        Cost controller, raw;
-        if (controllerFirst) {
-            controller = runController(plan, logPath);
-            raw = runRaw(rawPlan);
-        } else {
-            raw = runRaw(rawPlan);
-            controller = runController(plan, logPath);
-        }
-        first.add(controller, raw);
-        if (controllerFirst) {
-            controller = runController(plan, logPath);
-            raw = runRaw(rawPlan);
-        } else {
-            raw = runRaw(rawPlan);
-            controller = runController(plan, logPath);
-        }
-        nothingToCopy.add(controller, raw);
+        // Alternating which side goes first; the second run of each pair has nothing to copy.
+        const auto pair = [&, controllerFirst = round % 2 == 0](Pair& into) {
+            Cost controller, raw;
+            if (controllerFirst) {
+                controller = runController(plan, logPath);
+                raw = runRaw(rawPlan);
+            } else {
+                raw = runRaw(rawPlan);
+                controller = runController(plan, logPath);
+            }
+            into.add(controller, raw);
+        };
+        pair(first);
+        pair(nothingToCopy);
     }
     first.print("first run");
     nothingToCopy.print("no-op run");
