@@ -270,21 +270,28 @@ std::optional<PreflightFailure> writeTest(const QString& folder)
 QCoro::Task<std::expected<RunPlan, PreflightFailure>> check(
     BackupJob job, BackupDestination destination, AppSettings settings, QDateTime now)
 {
-    CheckResult prepared = co_await QtConcurrent::run(prepare, job, destination, settings, now);
+    // Every awaited task is a named local: GCC 12 mishandles temporaries inside a co_await expression.
+    QFuture<CheckResult> preparing = QtConcurrent::run(prepare, job, destination, settings, now);
+    CheckResult prepared = co_await preparing;
     if (!prepared || destination.kind != DestinationKind::ssh)
         co_return prepared;
 
-    const SSHCommand::ProbeResult probe = co_await SSHCommand::probe(destination, sshProbeTimeout);
+    QCoro::Task<SSHCommand::ProbeResult> probing = SSHCommand::probe(destination, sshProbeTimeout);
+    const SSHCommand::ProbeResult probe = co_await probing;
     if (!probe.connected)
         co_return refuse(QStringLiteral("Cannot reach %1").arg(destination.name), probe.message,
             QStringLiteral("Check the host, the SSH key and that the host key is already in "
                            "known_hosts. Host key checking is never disabled."),
             true, QStringLiteral("network.slash"));
     if (!probe.folderExists) {
-        const SSHCommand::FolderCreation creation = co_await SSHCommand::createFolder(destination);
+        QCoro::Task<SSHCommand::FolderCreation> creating = SSHCommand::createFolder(destination);
+        const SSHCommand::FolderCreation creation = co_await creating;
         // "mkdir -p" also succeeds on a folder that exists but cannot be written: only a second probe tells.
-        const bool ready
-            = creation.created && (co_await SSHCommand::probe(destination, sshProbeTimeout)).writable;
+        bool ready = false;
+        if (creation.created) {
+            QCoro::Task<SSHCommand::ProbeResult> reprobing = SSHCommand::probe(destination, sshProbeTimeout);
+            ready = (co_await reprobing).writable;
+        }
         if (!ready)
             co_return refuse(QStringLiteral("Remote folder is not ready"),
                 creation.created || creation.output.isEmpty()
