@@ -181,6 +181,8 @@ struct Subprocess::State {
     // Reaps the child once its pidfd says it has exited. Called with `mutex` held.
     void reapLocked()
     {
+        // Should anything else in the process have reaped the child, its status is unknown: never 0.
+        exitStatus = -1;
         int status = 0;
         if (::waitpid(pid, &status, 0) == pid) {
             exitStatus = exitStatusFrom(status);

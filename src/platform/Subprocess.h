@@ -79,7 +79,8 @@ public:
     // SIGTERM only once continued: send SIGCONT first.
     bool terminate(std::chrono::milliseconds grace);
 
-    // Blocks until the child has exited and answers its exit status (128 + signal when killed).
+    // Blocks until the child has exited and answers its exit status (128 + signal when killed; -1 when
+    // something else reaped it).
     int wait();
     // The same for at most `timeout`; nothing while the child still runs.
     std::optional<int> waitFor(std::chrono::milliseconds timeout);
