@@ -27,6 +27,9 @@ using namespace std::chrono_literals;
 constexpr auto killDelay = 4000ms; // after SIGTERM, for a child that ignores it
 constexpr auto readerWait = 10s; // for the pipes to end once the child has exited
 constexpr int backgroundNiceness = 10;
+// rsync prints a line per file; reading them in batches spares both sides a wake-up per line, and a
+// progress line still reaches the caller within this delay.
+constexpr auto outputBatching = 20ms;
 
 // Each run blocks one thread for its whole length, so runs get a pool of their own and never starve the
 // short tasks of the global pool.
@@ -129,6 +132,7 @@ std::expected<RsyncOutcome, RsyncRunError> RsyncProcessController::Shared::run(
     spec.environment.insert(QStringLiteral("SSH_ASKPASS_REQUIRE"), QStringLiteral("force"));
     spec.output = SubprocessOutput::separate;
     spec.niceness = backgroundNiceness;
+    spec.readBatching = outputBatching;
     RunOutput output(logPath, std::move(onEvent));
     spec.onStdout = [&output](QByteArrayView chunk) { output.standardOutput(chunk); };
     spec.onStderr = [&output](QByteArrayView chunk) { output.standardError(chunk); };

@@ -132,6 +132,7 @@ struct Subprocess::State {
     FileDescriptor pidFd; // readable once the child has exited
     FileDescriptor wakeFd; // written by terminate() to wake the waiters
     FileDescriptor stopFd; // written by stopReading() to end the readers
+    std::chrono::milliseconds readBatching { 0 };
 
     mutable std::mutex mutex; // guards the fields below; held while signalling, so a reaped pid is never hit
     bool reaped = false;
@@ -169,6 +170,9 @@ struct Subprocess::State {
             if (count > 0) {
                 if (reader.onChunk)
                     reader.onChunk(QByteArrayView(buffer.data(), count));
+                if (static_cast<std::size_t>(count) < buffer.size() && readBatching.count() > 0
+                    && ::poll(&fds[1], 1, static_cast<int>(readBatching.count())) > 0)
+                    break; // stopped while waiting
             } else if (count == 0 || errno != EINTR) {
                 break;
             }
@@ -201,6 +205,7 @@ Subprocess::Subprocess(std::unique_ptr<State> state)
 std::expected<std::unique_ptr<Subprocess>, QString> Subprocess::start(SubprocessSpec spec)
 {
     auto state = std::make_unique<State>();
+    state->readBatching = spec.readBatching;
     SpawnSetup setup;
 
     posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);

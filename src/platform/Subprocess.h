@@ -35,6 +35,10 @@ struct SubprocessSpec {
     // Called on the reader threads, one per pipe, with each chunk as it is read (at most 65,536 bytes).
     std::function<void(QByteArrayView)> onStdout;
     std::function<void(QByteArrayView)> onStderr;
+
+    // After a read that emptied a pipe, wait this long before reading it again, so that a child printing
+    // many short lines is read in batches instead of waking a reader for each line.
+    std::chrono::milliseconds readBatching { 0 };
 };
 
 // What Subprocess::run collected from a child that ran to its end.

@@ -125,6 +125,28 @@ private Q_SLOTS:
         QCOMPARE(result.errorOutput, QByteArray("done\n"));
     }
 
+    void batchedReadingWakesOncePerBatchAndLosesNothing()
+    {
+        const auto chunksFor = [](std::chrono::milliseconds batching) {
+            auto spec = shell("i=0; while [ $i -lt 30 ]; do echo line$i; sleep 0.01; i=$((i+1)); done");
+            spec.readBatching = batching;
+            QByteArray output;
+            int chunks = 0;
+            spec.onStdout = [&](QByteArrayView chunk) {
+                output += chunk;
+                ++chunks;
+            };
+            auto child = Subprocess::start(spec);
+            if (!child || (*child)->wait() != 0 || !(*child)->waitForOutputEnd(5s))
+                qFatal("the child did not run");
+            if (!output.startsWith("line0\n") || !output.endsWith("line29\n") || output.count('\n') != 30)
+                qFatal("output lost: %s", output.constData());
+            return chunks;
+        };
+        QVERIFY(chunksFor(0ms) > 20);
+        QVERIFY(chunksFor(200ms) < 8);
+    }
+
     void startReportsWhyItFailed()
     {
         auto spec = shell("");
