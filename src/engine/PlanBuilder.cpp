@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -199,9 +200,10 @@ RunPlan build(const BackupJob& job, const BackupDestination& destination, const 
             const QString stamp = snapshotStamp(now);
             DirectoryTools::createDirectoryIfNeeded(folder);
             createMarkerIfMissing(folder);
-            DirectoryTools::createDirectoryIfNeeded(folder + u'/' + stamp);
-            linkBase = latestSnapshot(folder, stamp);
             plan.snapshotPath = plan.targetPath = folder + u'/' + stamp;
+            plan.createdSnapshotFolder = !QFileInfo(*plan.snapshotPath).isDir();
+            DirectoryTools::createDirectoryIfNeeded(*plan.snapshotPath);
+            linkBase = latestSnapshot(folder, stamp);
         }
     }
 

@@ -27,6 +27,9 @@ struct RunPlan {
                         // the remote path, without user and host)
     bool targetIsRemote = false;
     std::optional<QString> snapshotPath; // the new snapshot folder of a versioned run
+    // Whether building this plan made the snapshot folder: one already there (a run in the same second, a
+    // clock set back) may be a completed snapshot, which a failed attempt must never discard.
+    bool createdSnapshotFolder = false;
     qint64 retention = 1; // the destination's retention, at least 1
     DestinationKind destinationKind = DestinationKind::local;
     bool isSSH = false;

@@ -80,7 +80,8 @@ QStringList prune(const QString& root, qint64 retention, const std::optional<QSt
 
 std::optional<QString> discardUnfinishedSnapshot(const RunPlan& plan)
 {
-    if (plan.mode != BackupMode::versioned || plan.targetIsRemote || !plan.snapshotPath)
+    if (plan.mode != BackupMode::versioned || plan.targetIsRemote || !plan.snapshotPath
+        || !plan.createdSnapshotFolder)
         return std::nullopt;
     const QFileInfo given(QDir::cleanPath(*plan.snapshotPath));
     const QString folder = PathValidation::normalize(given.path());

@@ -29,10 +29,10 @@ QStringList prune(const QString& root, qint64 retention, const std::optional<QSt
 
 // Removes the snapshot folder of a versioned attempt on a local or network destination that did not
 // complete (failed, cancelled, or refused after its folder was made), so that a partial copy never
-// counts as a kept version. Only that folder is touched, only when it is a real folder with a snapshot
-// name inside a folder holding the marker, and never when it is the attempt's hard-link base. Answers
-// the removed path, or nothing when there was nothing to remove. Throws PathValidationError when the
-// removal fails.
+// counts as a kept version. Only that folder is touched, only when the attempt's plan created it, when it
+// is a real folder with a snapshot name inside a folder holding the marker, and never when it is the
+// attempt's hard-link base. Answers the removed path, or nothing when there was nothing to remove.
+// Throws PathValidationError when the removal fails.
 std::optional<QString> discardUnfinishedSnapshot(const RunPlan& plan);
 
 } // namespace VersionedStore

@@ -190,6 +190,7 @@ private Q_SLOTS:
         QCOMPARE(first.snapshotPath, firstSnapshot);
         QCOMPARE(first.targetPath, firstSnapshot);
         QVERIFY(QFileInfo(firstSnapshot).isDir());
+        QVERIFY(first.createdSnapshotFolder);
         QCOMPARE(mv::test::TempDir::read(setup.backup() + "/.marrowVale-versions"),
             QByteArray("Marrowvale versioned snapshots\n"));
         QCOMPARE(mv::test::TempDir::read(setup.backup() + "/.marrowVale-versions").size(), 31);
@@ -201,6 +202,8 @@ private Q_SLOTS:
         setup.dir.mkdir("backup/2026-12-10_000100");
         const RunPlan second = setup.build(QDateTime(QDate(2026, 12, 9), QTime(18, 31), Qt::UTC));
         QCOMPARE(second.snapshotPath, setup.backup() + "/2026-12-10_000100");
+        // The folder was there before (a run in the same second), so it is not this attempt's to discard.
+        QVERIFY(!second.createdSnapshotFolder);
         QCOMPARE(second.arguments,
             (basic()
                 + QStringList {

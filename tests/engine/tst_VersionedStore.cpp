@@ -69,6 +69,7 @@ RunPlan versionedPlan(const QString& snapshotPath, const std::optional<QString>&
     plan.mode = BackupMode::versioned;
     plan.snapshotPath = snapshotPath;
     plan.targetPath = snapshotPath;
+    plan.createdSnapshotFolder = true;
     plan.arguments = { QStringLiteral("--recursive"), QStringLiteral("--links"), QStringLiteral("--times") };
     if (linkBase)
         plan.arguments.append(QStringLiteral("--link-dest=") + *linkBase);
@@ -311,6 +312,7 @@ void tst_VersionedStore::discardTouchesOnlyAnUnfinishedSnapshot_data()
     QTest::newRow("not versioned") << "incremental";
     QTest::newRow("a link in the snapshot's place") << "symlink";
     QTest::newRow("not named like a snapshot") << "named";
+    QTest::newRow("made before this attempt") << "existing";
 }
 
 void tst_VersionedStore::discardTouchesOnlyAnUnfinishedSnapshot()
@@ -329,6 +331,8 @@ void tst_VersionedStore::discardTouchesOnlyAnUnfinishedSnapshot()
         plan.targetIsRemote = plan.isSSH = true;
     if (situation == u"incremental")
         plan.mode = BackupMode::incremental;
+    if (situation == u"existing")
+        plan.createdSnapshotFolder = false;
     const QStringList before = destination.entries();
 
     QCOMPARE(VersionedStore::discardUnfinishedSnapshot(plan), std::nullopt);
