@@ -76,30 +76,7 @@ QString parentFolder(const QString& path)
     return QFileInfo(QDir::cleanPath(path)).path();
 }
 
-// A name as it is on disk. rsync writes each byte it cannot print as a backslash, "#" and three octal
-// digits, and under LC_ALL=C that is every byte of a name that is not ASCII ("café" comes as
-// "caf\#303\#251").
-QString unescapedName(const QString& reported)
-{
-    if (!reported.contains(QLatin1String("\\#")))
-        return reported;
-    const QByteArray bytes = reported.toUtf8();
-    const auto isOctal = [&](qsizetype at) { return bytes[at] >= '0' && bytes[at] <= '7'; };
-    QByteArray name;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\\' && i + 4 < bytes.size() && bytes[i + 1] == '#' && isOctal(i + 2)
-            && isOctal(i + 3) && isOctal(i + 4)) {
-            name.append(
-                char(((bytes[i + 2] - '0') << 6) | ((bytes[i + 3] - '0') << 3) | (bytes[i + 4] - '0')));
-            i += 4;
-        } else {
-            name.append(bytes[i]);
-        }
-    }
-    return QFile::decodeName(name);
-}
-
-// Whether `name`, as the dry run reported it relative to `folder` (unescaped), would replace something
+// Whether `name`, as the dry run reported it relative to `folder`, would replace something
 // already there. A folder reported over a folder only has its attributes set.
 bool wouldReplace(const QString& folder, const QString& name)
 {
@@ -250,9 +227,8 @@ QCoro::Task<QStringList> scanConflicts(RestorePlan plan)
                 = event.transferredName ? event.transferredName : event.deletion;
             if (!reported)
                 return;
-            const QString name = unescapedName(*reported);
-            if (wouldReplace(receiving, name))
-                collector->append(name);
+            if (wouldReplace(receiving, *reported))
+                collector->append(*reported);
         };
         const QString logPath = LogPath::prepare(QStringLiteral("restore-preview-"));
         std::optional<QString> problem;

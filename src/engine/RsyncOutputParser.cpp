@@ -2,6 +2,7 @@
 
 #include "model/Redactor.h"
 
+#include <QFile>
 #include <QRegularExpression>
 
 #include <array>
@@ -130,17 +131,39 @@ std::optional<double> RsyncOutputParser::seconds(QStringView text)
     }
 }
 
+QString RsyncOutputParser::decodedName(QStringView reported)
+{
+    if (!reported.contains(u"\\#"))
+        return reported.toString();
+    const QByteArray bytes = reported.toUtf8();
+    const auto isDigitIn = [&](qsizetype at, char last) { return bytes[at] >= '0' && bytes[at] <= last; };
+    QByteArray name;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\\' && i + 4 < bytes.size() && bytes[i + 1] == '#' && isDigitIn(i + 2, '3')
+            && isDigitIn(i + 3, '7') && isDigitIn(i + 4, '7')) {
+            name.append(
+                char(((bytes[i + 2] - '0') << 6) | ((bytes[i + 3] - '0') << 3) | (bytes[i + 4] - '0')));
+            i += 4;
+        } else {
+            name.append(bytes[i]);
+        }
+    }
+    return QFile::decodeName(name);
+}
+
 std::optional<RsyncEvent> RsyncOutputParser::consume(const QString& rawLine)
 {
     const QString line = rawLine.trimmed();
     if (line.isEmpty())
         return std::nullopt;
+    // Names keep their blanks at either end: only what comes before the line's marker is dropped.
+    const QStringView untrimmed = QStringView(rawLine).sliced(rawLine.indexOf(line.front()));
 
     if (line.startsWith(u"XFER "))
-        return RsyncEvent { .transferredName = line.sliced(5).trimmed() };
+        return RsyncEvent { .transferredName = decodedName(untrimmed.sliced(5)) };
     if (auto event = progress(line))
         return event;
-    if (auto event = deletion(line))
+    if (auto event = deletion(untrimmed))
         return event;
     if (auto event = statisticsCount(line))
         return event;
@@ -180,16 +203,20 @@ std::optional<RsyncEvent> RsyncOutputParser::progress(const QString& line)
     return RsyncEvent { .sample = sample };
 }
 
-std::optional<RsyncEvent> RsyncOutputParser::deletion(QStringView line)
+std::optional<RsyncEvent> RsyncOutputParser::deletion(QStringView untrimmed)
 {
-    // Both markers are 9 characters long: "*deleting" (itemized) and "deleting " (plain).
-    if (!line.startsWith(u"*deleting") && !line.startsWith(u"deleting "))
+    // Both markers are 9 characters long: "*deleting" (itemized, padded to its column) and "deleting "
+    // (plain, followed by the name itself).
+    const bool itemized = untrimmed.startsWith(u"*deleting");
+    if (!itemized && !untrimmed.startsWith(u"deleting "))
         return std::nullopt;
-    const QStringView name = line.sliced(9).trimmed();
-    if (name.isEmpty())
+    QStringView name = untrimmed.sliced(9);
+    if (name.trimmed().isEmpty())
         return std::nullopt;
+    if (itemized)
+        name = name.sliced(name.indexOf(name.trimmed().front()));
     ++m_stats.filesDeleted;
-    return RsyncEvent { .deletion = name.toString(), .stats = m_stats };
+    return RsyncEvent { .deletion = decodedName(name), .stats = m_stats };
 }
 
 std::optional<RsyncEvent> RsyncOutputParser::statisticsCount(QStringView line)

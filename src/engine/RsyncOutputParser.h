@@ -28,10 +28,14 @@ public:
     static double multiplier(QStringView unit);
     // A time left such as "1:02" or "0:01:02" in seconds; none when no piece reads as a number.
     static std::optional<double> seconds(QStringView text);
+    // A name as it is on disk. rsync writes each byte it cannot print (under LC_ALL=C every byte outside
+    // ASCII) as a backslash, "#" and three octal digits, and a backslash that would read as the start of
+    // such an escape as "\#134"; everything else stands as it is. The names of events are decoded already.
+    static QString decodedName(QStringView reported);
 
 private:
     std::optional<RsyncEvent> progress(const QString& line);
-    std::optional<RsyncEvent> deletion(QStringView line);
+    std::optional<RsyncEvent> deletion(QStringView untrimmed);
     std::optional<RsyncEvent> statisticsCount(QStringView line);
     std::optional<RsyncEvent> statisticsFigure(QStringView line, QStringView key, qint64 RsyncStats::*field);
     RsyncEvent statisticsEvent() const;

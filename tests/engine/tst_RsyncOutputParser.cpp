@@ -183,6 +183,41 @@ private Q_SLOTS:
         QCOMPARE(parser.warnings().size(), 2);
     }
 
+    // Names come as they are on disk, whether transferred or deleted: rsync's escapes are undone once, and
+    // what only looks like an escape stays.
+    void namesAreDecoded_data()
+    {
+        QTest::addColumn<QString>("reported");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "Documents/report.pdf"
+                               << "Documents/report.pdf";
+        QTest::newRow("bytes outside ASCII") << R"(caf\#303\#251.txt)"
+                                             << "café.txt";
+        QTest::newRow("control byte") << R"(nl\#012x)"
+                                      << "nl\nx";
+        QTest::newRow("escaped backslash before digits") << R"(d\#134#123)"
+                                                         << R"(d\#123)";
+        QTest::newRow("literal backslash-hash") << R"(a\#b)"
+                                                << R"(a\#b)";
+        QTest::newRow("too few digits") << R"(e\#12)"
+                                        << R"(e\#12)";
+        QTest::newRow("not octal") << R"(f\#189)"
+                                   << R"(f\#189)";
+        QTest::newRow("lone backslashes") << R"(x\y\)"
+                                          << R"(x\y\)";
+        QTest::newRow("blanks at either end") << " lead and trail  "
+                                              << " lead and trail  ";
+    }
+    void namesAreDecoded()
+    {
+        QFETCH(QString, reported);
+        QFETCH(QString, name);
+        RsyncOutputParser parser;
+        QCOMPARE(parser.consume("XFER " + reported)->transferredName, std::optional(name));
+        QCOMPARE(parser.consume("deleting " + reported)->deletion, std::optional(name));
+        QCOMPARE(RsyncOutputParser::decodedName(reported), name);
+    }
+
     void onlyTheFirstTwentyErrorsAreKept()
     {
         RsyncOutputParser parser;

@@ -146,6 +146,41 @@ private Q_SLOTS:
         QVERIFY(!controller.pause());
     }
 
+    // rsync escapes names it cannot print under LC_ALL=C, and a backslash only where it would read as an
+    // escape; the names reported for copies and deletions are the names on disk all the same.
+    void realRsyncNamesArriveAsTheyAreOnDisk()
+    {
+        mv::test::TempDir dir;
+        const QStringList names { "café.txt", "a\\#b", "d\\#123", "nl\nx", "back\\", " lead", "trail " };
+        mv::BackupJob job = mv::BackupJob::create(QDateTime::currentDateTimeUtc());
+        job.source.path = dir.mkdir("source");
+        for (const QString& name : names)
+            dir.write("source/" + name, "x");
+        mv::BackupDestination destination = mv::BackupDestination::create(job.createdAt);
+        destination.path = dir.filePath("backup");
+        RsyncProcessController controller;
+        const auto namesOf = [&](const QString& log, std::optional<QString> RsyncEvent::*field) {
+            QStringList seen;
+            QCoro::waitFor(
+                controller.run(mv::PlanBuilder::build(job, destination, mv::AppSettings(), job.createdAt),
+                    log, [&](const RsyncEvent& event) {
+                        if (event.*field && *(event.*field) != "./")
+                            seen << *(event.*field);
+                    }));
+            seen.sort();
+            return seen;
+        };
+        QStringList sorted = names;
+        sorted.sort();
+
+        QCOMPARE(namesOf(dir.filePath("copy.log"), &RsyncEvent::transferredName), sorted);
+        QVERIFY(mv::test::TempDir::read(dir.filePath("copy.log")).contains("XFER caf\\#303\\#251.txt"));
+        for (const QString& name : names)
+            QVERIFY(QFile::remove(dir.filePath("source/" + name)));
+        job.mode = mv::BackupMode::mirror;
+        QCOMPARE(namesOf(dir.filePath("mirror.log"), &RsyncEvent::deletion), sorted);
+    }
+
     void copiesOverSshIntoTheHomeFolderWithAStoredPassphrase()
     {
         mv::test::TempDir dir;
