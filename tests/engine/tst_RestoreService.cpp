@@ -336,10 +336,10 @@ void tst_RestoreService::conflictScan_data()
         = QStringLiteral("The check for files that would be replaced could not be completed: ");
     QTest::newRow("nothing at the target") << "empty" << QStringList();
     QTest::newRow("only what would be replaced")
-        << "changed" << QStringList { "app/café.txt", "app/readme.md", "notes.txt" };
+        << "changed" << QStringList { "app/café.txt", R"(app/d\#303.txt)", "app/readme.md", "notes.txt" };
     QTest::newRow("a dry run ends with an rsync error")
         << "itemGone"
-        << QStringList { "app/café.txt", "app/readme.md", "notes.txt",
+        << QStringList { "app/café.txt", R"(app/d\#303.txt)", "app/readme.md", "notes.txt",
                incomplete
                    + "rsync: [sender] link_stat \"%1/deleted.txt\" failed: No such file or directory (2)" };
     QTest::newRow("rsync cannot start")
@@ -353,12 +353,16 @@ void tst_RestoreService::conflictScan()
     RestoreSetup setup;
     setup.write(QStringLiteral("deleted.txt"), "about to go\n");
     setup.write(QStringLiteral("projects/app/café.txt"), "a name rsync escapes\n");
+    // Looks like an escape, so rsync escapes its backslash: decoded twice, it would name another file.
+    setup.write(QStringLiteral(R"(projects/app/d\#303.txt)"), "a name that must stay as it is\n");
     RestorePlan plan = setup.plan(setup.request(
         { QStringLiteral("projects/app"), QStringLiteral("deleted.txt"), QStringLiteral("notes.txt") }));
     if (situation != u"empty") {
         // Files that differ, one that is identical, and a folder already there.
         setup.dir.write(QStringLiteral("home/Documents/projects/app/readme.md"), "edited since the backup\n");
         setup.dir.write(QStringLiteral("home/Documents/projects/app/café.txt"), "edited since the backup\n");
+        setup.dir.write(
+            QStringLiteral(R"(home/Documents/projects/app/d\#303.txt)"), "edited since the backup\n");
         setup.dir.write(QStringLiteral("home/Documents/notes.txt"), "edited since the backup\n");
         QCOMPARE(QProcess::execute(QStringLiteral("/bin/cp"),
                      { QStringLiteral("-p"), setup.root + QStringLiteral("/deleted.txt"), setup.source }),
