@@ -346,7 +346,16 @@ bool Subprocess::terminate(std::chrono::milliseconds grace)
 
 int Subprocess::wait()
 {
-    return *waitFor(std::chrono::milliseconds::max());
+    if (const std::optional<int> status = waitFor(std::chrono::milliseconds::max()))
+        return *status;
+    // Only a failing poll gets here: reap with a blocking wait rather than leave the child or guess its
+    // status. A pending kill cannot wait for its grace time any more.
+    std::lock_guard lock(d->mutex);
+    if (d->killAt)
+        ::kill(-d->pid, SIGKILL);
+    if (!d->reaped)
+        d->reapLocked();
+    return d->exitStatus;
 }
 
 std::optional<int> Subprocess::waitFor(std::chrono::milliseconds timeout)
