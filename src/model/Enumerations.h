@@ -22,17 +22,18 @@ enum class RunResult { running, success, failed, cancelled, interrupted, missed,
 enum class BuiltInExclusion { finderMetadata, git, nodeModules, temporaryFiles, trash, caches };
 enum class AppearancePreference { system, light, dark };
 
-template <typename E>
-struct EnumNames;
+template <typename E> struct EnumNames;
 
 // The model's enumerations, and nothing else: keeps toString below out of overload sets for other types
 // found by argument lookup (Qt Test's toString among them).
 template <typename E>
-concept ModelEnum = requires { EnumNames<E>::names; };
+concept ModelEnum = requires
+{
+    EnumNames<E>::names;
+};
 
 #define MV_ENUM_NAMES(Type, ...)                                                                             \
-    template <>                                                                                              \
-    struct EnumNames<Type> {                                                                                 \
+    template <> struct EnumNames<Type> {                                                                     \
         static constexpr std::array names { __VA_ARGS__ };                                                   \
     };
 
@@ -40,8 +41,8 @@ MV_ENUM_NAMES(BackupMode, "incremental", "mirror", "versioned")
 MV_ENUM_NAMES(DestinationKind, "local", "network", "ssh", "googleDrive")
 MV_ENUM_NAMES(ScheduleKind, "manual", "everyFifteenMinutes", "hourly", "daily", "weekly", "custom", "onMount")
 MV_ENUM_NAMES(RunTrigger, "manual", "schedule", "onMount", "retry", "restore")
-MV_ENUM_NAMES(RunPhase, "queued", "preparing", "running", "paused", "cancelling", "waiting", "completed", "failed",
-              "cancelled")
+MV_ENUM_NAMES(RunPhase, "queued", "preparing", "running", "paused", "cancelling", "waiting", "completed",
+    "failed", "cancelled")
 MV_ENUM_NAMES(RunResult, "running", "success", "failed", "cancelled", "interrupted", "missed", "skipped")
 MV_ENUM_NAMES(BuiltInExclusion, "finderMetadata", "git", "nodeModules", "temporaryFiles", "trash", "caches")
 MV_ENUM_NAMES(AppearancePreference, "system", "light", "dark")
@@ -49,15 +50,13 @@ MV_ENUM_NAMES(AppearancePreference, "system", "light", "dark")
 #undef MV_ENUM_NAMES
 
 // The raw string of a case: its name.
-template <ModelEnum E>
-QString toString(E value)
+template <ModelEnum E> QString toString(E value)
 {
     return QString::fromLatin1(EnumNames<E>::names[static_cast<std::size_t>(value)]);
 }
 
 // The case whose raw string equals `text` exactly (case-sensitive), or none.
-template <ModelEnum E>
-std::optional<E> enumFromString(QStringView text)
+template <ModelEnum E> std::optional<E> enumFromString(QStringView text)
 {
     const auto& names = EnumNames<E>::names;
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -68,8 +67,7 @@ std::optional<E> enumFromString(QStringView text)
 }
 
 // Every case in declaration order.
-template <ModelEnum E>
-constexpr auto allCases()
+template <ModelEnum E> constexpr auto allCases()
 {
     std::array<E, EnumNames<E>::names.size()> cases {};
     for (std::size_t i = 0; i < cases.size(); ++i)

@@ -28,8 +28,9 @@ public:
     virtual QDateTime now() const = 0;
 
     // Calls `fire` on the current thread's event loop once `delay` has passed.
-    [[nodiscard]] virtual std::shared_ptr<ClockAlarm> after(std::chrono::milliseconds delay,
-                                                             std::function<void()> fire) = 0;
+    [[nodiscard]] virtual std::shared_ptr<ClockAlarm> after(
+        std::chrono::milliseconds delay, std::function<void()> fire)
+        = 0;
 
     // The real clock: QDateTime::currentDateTimeUtc() and QTimer.
     static Clock& system();

@@ -1,5 +1,5 @@
-#include "support/ManualClock.h"
 #include "platform/Clock.h"
+#include "support/ManualClock.h"
 
 #include <QtTest>
 
@@ -21,9 +21,9 @@ private Q_SLOTS:
         clock.advance(999ms);
         QVERIFY(fired.isEmpty());
         clock.advance(1ms);
-        QCOMPARE(fired, QStringList{"early"});
+        QCOMPARE(fired, QStringList { "early" });
         clock.advance(5s);
-        QCOMPARE(fired, (QStringList{"early", "late"}));
+        QCOMPARE(fired, (QStringList { "early", "late" }));
         QCOMPARE(clock.now(), start.addMSecs(6000));
         QCOMPARE(clock.pendingAlarms(), 0);
     }

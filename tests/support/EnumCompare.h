@@ -9,9 +9,12 @@
 namespace QTest {
 
 template <typename E>
-    requires requires { mv::EnumNames<E>::names; }
+requires requires
+{
+    mv::EnumNames<E>::names;
+}
 inline bool qCompare(const E& actual, const E& expected, const char* actualText, const char* expectedText,
-                     const char* file, int line)
+    const char* file, int line)
 {
     return qCompare(mv::toString(actual), mv::toString(expected), actualText, expectedText, file, line);
 }

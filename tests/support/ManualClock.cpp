@@ -33,8 +33,8 @@ void ManualClock::advance(std::chrono::milliseconds by)
     for (;;) {
         QCoreApplication::processEvents();
         std::erase_if(m_entries, [](const auto& e) { return e->done; });
-        auto next = std::min_element(m_entries.begin(), m_entries.end(),
-                                     [](const auto& a, const auto& b) { return a->due < b->due; });
+        auto next = std::min_element(
+            m_entries.begin(), m_entries.end(), [](const auto& a, const auto& b) { return a->due < b->due; });
         if (next == m_entries.end() || (*next)->due > end)
             break;
         auto entry = *next;
