@@ -1,8 +1,8 @@
 #include "engine/RsyncSupport.h"
 
+#include "engine/PlanBuilder.h"
 #include "platform/Subprocess.h"
 
-#include <QProcessEnvironment>
 #include <QRegularExpression>
 
 namespace mv {
@@ -11,15 +11,6 @@ namespace {
 
 // A version banner is a few hundred bytes; anything past this is not read into memory.
 constexpr qsizetype versionOutputLimit = 64 * 1024;
-
-QMap<QString, QString> inheritedEnvironment()
-{
-    const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
-    QMap<QString, QString> environment;
-    for (const QString& name : system.keys())
-        environment.insert(name, system.value(name));
-    return environment;
-}
 
 } // namespace
 
@@ -33,7 +24,7 @@ std::optional<RsyncVersion> RsyncSupport::detect(const QString& executable, std:
     SubprocessSpec spec;
     spec.executable = executable;
     spec.arguments = { QStringLiteral("--version") };
-    spec.environment = inheritedEnvironment();
+    spec.environment = PlanBuilder::childEnvironment();
     spec.output = SubprocessOutput::merged;
     const auto result = Subprocess::run(std::move(spec), timeout, versionOutputLimit);
     if (!result || result->timedOut)

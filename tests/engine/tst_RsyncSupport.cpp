@@ -29,6 +29,9 @@ class TestRsyncSupport : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Set here only: a probe that sees it was handed the test's own environment.
+    void initTestCase() { qputenv("MV_PARENT_ONLY", "1"); }
+
     void readsTheVersion_data()
     {
         QTest::addColumn<QByteArray>("body");
@@ -48,6 +51,9 @@ private Q_SLOTS:
                                      << std::optional<RsyncVersion>();
         QTest::newRow("chatty after the version")
             << QByteArray("echo 'rsync  version 3.2.7'; head -c 3000000 /dev/zero")
+            << std::optional(RsyncVersion { 3, 2, 7 });
+        QTest::newRow("in the child environment")
+            << QByteArray("[ -z \"$MV_PARENT_ONLY\" ] && [ \"$LC_ALL\" = C ] && echo 'rsync  version 3.2.7'")
             << std::optional(RsyncVersion { 3, 2, 7 });
     }
     void readsTheVersion()
