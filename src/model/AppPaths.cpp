@@ -41,6 +41,11 @@ void makeOwnerOnlyFolder(const QString& path)
     throw FileSystemError(describe(folder, failure));
 }
 
+QString logsFolderIn(const QString& supportFolder)
+{
+    return supportFolder + QStringLiteral("/Logs");
+}
+
 } // namespace
 
 QString supportDirectory()
@@ -56,13 +61,18 @@ QString supportDirectory()
 
 QString logsDirectory()
 {
-    return supportDirectory() + QStringLiteral("/Logs");
+    return logsFolderIn(supportDirectory());
 }
 
 void ensureDirectories()
 {
-    makeOwnerOnlyFolder(supportDirectory());
-    makeOwnerOnlyFolder(logsDirectory());
+    ensureDirectories(supportDirectory());
+}
+
+void ensureDirectories(const QString& supportFolder)
+{
+    makeOwnerOnlyFolder(supportFolder);
+    makeOwnerOnlyFolder(logsFolderIn(supportFolder));
 }
 
 } // namespace mv::AppPaths

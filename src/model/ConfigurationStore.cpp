@@ -22,11 +22,6 @@ using namespace std::chrono_literals;
 
 constexpr auto saveDelay = 250ms;
 
-QString configurationPath()
-{
-    return QDir(AppPaths::supportDirectory()).filePath(QStringLiteral("config.json"));
-}
-
 QString notSavedNotice(const QString& what)
 {
     return what + QStringLiteral(" It was left as it is, and changes made now will not be saved.");
@@ -34,17 +29,23 @@ QString notSavedNotice(const QString& what)
 
 } // namespace
 
-ConfigurationStore::ConfigurationStore(Clock& clock, QObject* parent)
+ConfigurationStore::ConfigurationStore(const QString& supportFolder, Clock& clock, QObject* parent)
     : QObject(parent)
+    , m_supportFolder(supportFolder)
     , m_clock(clock)
 {
     load();
 }
 
+QString ConfigurationStore::configurationPath() const
+{
+    return QDir(m_supportFolder).filePath(QStringLiteral("config.json"));
+}
+
 void ConfigurationStore::load()
 {
     try {
-        AppPaths::ensureDirectories();
+        AppPaths::ensureDirectories(m_supportFolder);
     } catch (const FileSystemError&) {
         // Reading below then finds no file (defaults) or cannot read it (protected); both are handled there.
     }
@@ -69,8 +70,7 @@ void ConfigurationStore::load()
         m_config = std::move(*decoded);
         return;
     }
-    const auto copy
-        = ConfigurationFile::keepCorruptCopy(AppPaths::supportDirectory(), contents.bytes, m_clock.now());
+    const auto copy = ConfigurationFile::keepCorruptCopy(m_supportFolder, contents.bytes, m_clock.now());
     if (copy) {
         setLoadError(
             QStringLiteral("The saved configuration could not be read. A copy was kept at %1.").arg(*copy));
@@ -104,7 +104,7 @@ bool ConfigurationStore::saveNow()
     if (m_fileProtected)
         return false;
     try {
-        AppPaths::ensureDirectories();
+        AppPaths::ensureDirectories(m_supportFolder);
         AtomicFile::write(configurationPath(), ConfigurationCoding::encode(m_config));
         return true;
     } catch (const FileSystemError& error) {
@@ -203,10 +203,10 @@ void ConfigurationStore::updateDestination(
 
 QString ConfigurationStore::exportConfiguration() const
 {
-    AppPaths::ensureDirectories();
+    AppPaths::ensureDirectories(m_supportFolder);
     const QString stamp = isoDateText(m_clock.now()).replace(QLatin1Char(':'), QLatin1Char('-'));
     const QString path
-        = QDir(AppPaths::supportDirectory()).filePath(QStringLiteral("Marrowvale-config-%1.json").arg(stamp));
+        = QDir(m_supportFolder).filePath(QStringLiteral("Marrowvale-config-%1.json").arg(stamp));
     AtomicFile::write(path, ConfigurationCoding::encode(m_config));
     return path;
 }
@@ -215,7 +215,7 @@ void ConfigurationStore::seedDemoDataIfNeeded()
 {
     if (!DemoData::requested() || !m_config.jobs.isEmpty())
         return;
-    m_config.jobs = DemoData::makeJobs(m_clock.now().toUTC());
+    m_config.jobs = DemoData::makeJobs(m_supportFolder, m_clock.now().toUTC());
     m_config.settings.notifySuccess = true;
     m_seededDemo = true;
     Q_EMIT changed();

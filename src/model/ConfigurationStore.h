@@ -15,16 +15,20 @@ namespace mv {
 class HistoryRepository;
 
 // The one owner of the configuration document for the whole process. Loads config.json from the support
-// folder when created, applies edits to jobs and destinations and writes the document back, normally
-// 0.25 s after the last edit. Lives on the main thread; `changed` follows every change of the document or of
-// the error text.
+// folder its owner gives it when created, applies edits to jobs and destinations and writes the document
+// back, normally 0.25 s after the last edit. Lives on the main thread; `changed` follows every change of the
+// document or of the error text.
 //
 // The user's file is never destroyed: a file that cannot be decoded is copied aside before anything may
 // replace it, and a file that cannot be read (or copied) is never replaced while this process runs.
 class ConfigurationStore : public QObject {
     Q_OBJECT
 public:
-    explicit ConfigurationStore(Clock& clock = Clock::system(), QObject* parent = nullptr);
+    explicit ConfigurationStore(
+        const QString& supportFolder, Clock& clock = Clock::system(), QObject* parent = nullptr);
+
+    // The folder holding config.json and its exports.
+    const QString& supportFolder() const { return m_supportFolder; }
 
     const AppConfiguration& config() const { return m_config; }
     // Replaces the document. Whoever changes it this way sets updatedAt and calls scheduleSave() itself.
@@ -71,7 +75,9 @@ private:
     void setLoadError(const QString& message);
     // Stamps updatedAt, tells observers and schedules a save: the end of every edit.
     void finishEdit();
+    QString configurationPath() const;
 
+    const QString m_supportFolder;
     Clock& m_clock;
     AppConfiguration m_config;
     std::optional<QString> m_loadError;

@@ -1,6 +1,5 @@
 #include "model/DemoData.h"
 
-#include "model/AppPaths.h"
 #include "model/AtomicFile.h"
 #include "model/FileSystemError.h"
 #include "model/VolumeInspector.h"
@@ -24,9 +23,9 @@ const QString notMounted = QStringLiteral("The destination volume is not mounted
 
 using FileList = QList<std::pair<QString, QByteArray>>;
 
-QString demoPath(const QString& relative)
+QString demoPath(const QString& supportFolder, const QString& relative)
 {
-    return QDir(AppPaths::supportDirectory()).filePath(QStringLiteral("Demo/") + relative);
+    return QDir(supportFolder).filePath(QStringLiteral("Demo/") + relative);
 }
 
 // An empty file extended to its full length, so it reads as zeros without taking space on disk. An existing
@@ -41,9 +40,9 @@ void makeLargeFile(const QString& path)
     ::close(fd);
 }
 
-QString makeFolder(const QString& name, const FileList& files)
+QString makeFolder(const QString& supportFolder, const QString& name, const FileList& files)
 {
-    const QString folder = demoPath(QStringLiteral("Sources/") + name);
+    const QString folder = demoPath(supportFolder, QStringLiteral("Sources/") + name);
     QDir().mkpath(folder);
     for (const auto& [relative, text] : files) {
         const QString path = QDir(folder).filePath(relative);
@@ -115,29 +114,29 @@ bool requested()
     return qgetenv("MARROWVALE_DEMO") == "1";
 }
 
-QList<BackupJob> makeJobs(const QDateTime& now)
+QList<BackupJob> makeJobs(const QString& supportFolder, const QDateTime& now)
 {
-    QDir().mkpath(demoPath(QStringLiteral("Sources/Documents/Archive")));
-    makeLargeFile(demoPath(QStringLiteral("Sources/Documents/Archive/demo-video.bin")));
+    QDir().mkpath(demoPath(supportFolder, QStringLiteral("Sources/Documents/Archive")));
+    makeLargeFile(demoPath(supportFolder, QStringLiteral("Sources/Documents/Archive/demo-video.bin")));
 
-    const QString documents = makeFolder(QStringLiteral("Documents"),
+    const QString documents = makeFolder(supportFolder, QStringLiteral("Documents"),
         { { QStringLiteral("Notes.md"), "# Notes\nA small demo folder for Marrowvale." },
             { QStringLiteral("Letters/Offer letter.txt"), "Welcome aboard." },
             { QStringLiteral("Letters/Reference — Zoë.txt"), "Unicode names survive rsync." },
             { QStringLiteral("Receipts/2026/receipt 01.txt"), "Coffee, 4.50" },
             { QStringLiteral("Receipts/2026/receipt 02.txt"), "Lunch, 12.00" },
             { QStringLiteral("Holiday plan.txt"), "Book the ferry." } });
-    const QString projects = makeFolder(QStringLiteral("Projects"),
+    const QString projects = makeFolder(supportFolder, QStringLiteral("Projects"),
         { { QStringLiteral("Marrowvale/README.md"), "A native menu bar backup utility." },
             { QStringLiteral("Marrowvale/Sources/main.cpp"), "// demo" },
             { QStringLiteral("Marrowvale/.build/cache.bin"), QByteArray(4'096, 'x') },
             { QStringLiteral("Website/index.html"), "<!doctype html><title>Demo</title>" } });
-    const QString pictures = makeFolder(QStringLiteral("Pictures"),
+    const QString pictures = makeFolder(supportFolder, QStringLiteral("Pictures"),
         { { QStringLiteral("Camera/IMG_0001.txt"), "placeholder" },
             { QStringLiteral("Screenshots/Shot 1.txt"), "placeholder" } });
 
-    const QString ssd = demoPath(QStringLiteral("Backups/Backup SSD"));
-    const QString nas = demoPath(QStringLiteral("Backups/Home NAS"));
+    const QString ssd = demoPath(supportFolder, QStringLiteral("Backups/Backup SSD"));
+    const QString nas = demoPath(supportFolder, QStringLiteral("Backups/Home NAS"));
     const Status twelveMinutesAgo { 720, RunResult::success, true };
 
     BackupJob documentsJob = makeJob(QStringLiteral("Documents"), BackupMode::incremental, documents, now);

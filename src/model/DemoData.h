@@ -13,10 +13,10 @@ namespace mv::DemoData {
 // True when MARROWVALE_DEMO holds exactly "1".
 bool requested();
 
-// Lays out the demo under "<support>/Demo" (sample sources, a sparse 30 MiB file, two backup folders) and
-// answers the three demo jobs: "Documents", "Projects" and "Photo Library", the last on a share that is not
-// mounted. A folder or file that cannot be made is skipped; the jobs are answered all the same.
-QList<BackupJob> makeJobs(const QDateTime& now);
+// Lays out the demo under "<supportFolder>/Demo" (sample sources, a sparse 30 MiB file, two backup folders)
+// and answers the three demo jobs: "Documents", "Projects" and "Photo Library", the last on a share that is
+// not mounted. A folder or file that cannot be made is skipped; the jobs are answered all the same.
+QList<BackupJob> makeJobs(const QString& supportFolder, const QDateTime& now);
 
 // History rows matching the demo jobs' statuses, for the jobs and destinations standing at the positions the
 // demo uses; positions missing from `jobs` are skipped.

@@ -1,4 +1,3 @@
-#include "model/AppPaths.h"
 #include "model/ConfigurationCoding.h"
 #include "model/ConfigurationStore.h"
 #include "model/FileSystemError.h"
@@ -60,9 +59,9 @@ class tst_ConfigurationStore : public QObject {
 private Q_SLOTS:
     void missingFileGivesDefaultsAndWritesNothing()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
 
         QVERIFY(store.config() == AppConfiguration::create(clock.now()));
         QVERIFY(!store.loadError());
@@ -73,11 +72,11 @@ private Q_SLOTS:
 
     void savedDocumentReadsBackOwnerOnly()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         test::ManualClock clock;
         AppConfiguration written;
         {
-            ConfigurationStore store(clock);
+            ConfigurationStore store(support.path(), clock);
             store.addJob(sampleJob(clock.now()));
             QVERIFY(store.saveNow());
             written = store.config();
@@ -85,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(test::TempDir::read(support.filePath("config.json")), ConfigurationCoding::encode(written));
         QCOMPARE(test::permissionBits(support.filePath("config.json")), 0600);
         clock.advance(1h);
-        ConfigurationStore reopened(clock);
+        ConfigurationStore reopened(support.path(), clock);
         QVERIFY(reopened.config() == written);
         QVERIFY(!reopened.loadError());
     }
@@ -103,12 +102,12 @@ private Q_SLOTS:
     void damagedFileIsCopiedAsideAndNeverOverAnEarlierCopy()
     {
         QFETCH(QByteArray, damaged);
-        test::TempSupportDir support;
+        test::TempDir support;
         test::ManualClock clock;
         const QString config = support.write("config.json", damaged);
         const QString stamp = QString::number(clock.now().toSecsSinceEpoch());
 
-        ConfigurationStore first(clock);
+        ConfigurationStore first(support.path(), clock);
         const QString firstCopy = support.filePath("config.corrupt-" + stamp + ".json");
         QCOMPARE(first.loadError(),
             "The saved configuration could not be read. A copy was kept at " + firstCopy + ".");
@@ -119,7 +118,7 @@ private Q_SLOTS:
 
         // A second damaged load in the same second keeps both copies.
         support.write("config.json", "second damage");
-        ConfigurationStore second(clock);
+        ConfigurationStore second(support.path(), clock);
         const QString secondCopy = support.filePath("config.corrupt-" + stamp + "-2.json");
         QCOMPARE(second.loadError(),
             "The saved configuration could not be read. A copy was kept at " + secondCopy + ".");
@@ -143,7 +142,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, pipe);
         QFETCH(QString, reason);
-        test::TempSupportDir support;
+        test::TempDir support;
         test::ManualClock clock;
         const QString config = support.filePath("config.json");
         if (pipe)
@@ -151,7 +150,7 @@ private Q_SLOTS:
         else
             support.write("config.json/keep.txt", "not ours to remove");
 
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
         const QString message = "The saved configuration “" + config + "” could not be read: " + reason
             + ". It was left as it is, and changes made now will not be saved.";
         QCOMPARE(store.loadError(), message);
@@ -168,12 +167,11 @@ private Q_SLOTS:
 
     void supportFolderThatCannotBeMadeGivesDefaultsAndFailedSaves()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         test::ManualClock clock;
         const QString blocked = support.write("not-a-folder", "x");
-        qputenv("MARROWVALE_SUPPORT_DIR", blocked.toUtf8());
 
-        ConfigurationStore store(clock);
+        ConfigurationStore store(blocked, clock);
         QVERIFY(store.config() == AppConfiguration::create(clock.now()));
         QVERIFY(!store.loadError());
 
@@ -187,7 +185,7 @@ private Q_SLOTS:
 
     void damagedFileThatCannotBeCopiedIsNeverReplaced()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         test::ManualClock clock;
         const QString stamp = QString::number(clock.now().toSecsSinceEpoch());
         // Every name a copy could take in this second is already used by an earlier copy.
@@ -196,7 +194,7 @@ private Q_SLOTS:
             support.write(QStringLiteral("config.corrupt-%1-%2.json").arg(stamp).arg(n), "earlier");
         const QString config = support.write("config.json", "{ damaged");
 
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
         QVERIFY(store.loadError()->contains("no copy of it could be kept"));
         store.addJob(sampleJob(clock.now()));
         clock.advance(1s);
@@ -208,9 +206,9 @@ private Q_SLOTS:
 
     void burstOfEditsGivesOneDebouncedWrite()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
         const QString config = support.filePath("config.json");
 
         for (int i = 0; i < 10; ++i) {
@@ -231,9 +229,9 @@ private Q_SLOTS:
 
     void saveNowWritesAtOnceAndCancelsThePendingSave()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
         const QString config = support.filePath("config.json");
 
         store.addJob(sampleJob(clock.now()));
@@ -251,28 +249,29 @@ private Q_SLOTS:
 
     void failedSaveKeepsItsMessageAfterALaterSuccess()
     {
-        test::TempSupportDir support;
-        test::TempDir elsewhere;
+        test::TempDir parent;
         test::ManualClock clock;
-        ConfigurationStore store(clock);
-        const QString blocked = elsewhere.write("not-a-folder", "x");
+        const QString folder = parent.filePath("support");
+        ConfigurationStore store(folder, clock);
 
-        qputenv("MARROWVALE_SUPPORT_DIR", blocked.toUtf8());
+        // A file takes the folder's place, then goes away again.
+        QVERIFY(QDir(folder).removeRecursively());
+        parent.write("support", "x");
         QVERIFY(!store.saveNow());
-        const QString message = "The configuration could not be saved: The folder “" + blocked
+        const QString message = "The configuration could not be saved: The folder “" + folder
             + "” could not be created: File exists.";
         QCOMPARE(store.loadError(), message);
 
-        qputenv("MARROWVALE_SUPPORT_DIR", support.path().toUtf8());
+        QVERIFY(QFile::remove(folder));
         QVERIFY(store.saveNow());
         QCOMPARE(store.loadError(), message);
     }
 
     void jobEditsStampAndSave()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
         QSignalSpy changes(&store, &ConfigurationStore::changed);
         const BackupJob a = sampleJob(clock.now(), "A");
         const BackupJob b = sampleJob(clock.now(), "B");
@@ -312,9 +311,9 @@ private Q_SLOTS:
 
     void duplicateMakesAFreshCopy()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
         const BackupJob original = sampleJob(clock.now().addDays(-30));
         store.addJob(original);
         clock.advance(1h);
@@ -351,9 +350,9 @@ private Q_SLOTS:
 
     void updateDestinationChangesOnlyAnExistingDestination()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
         const BackupJob job = sampleJob(clock.now());
         store.addJob(job);
         QVERIFY(store.saveNow());
@@ -374,9 +373,9 @@ private Q_SLOTS:
 
     void exportWritesTheDocumentUnderATimeStampedName()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
         store.addJob(sampleJob(clock.now()));
 
         const QString path = store.exportConfiguration();
@@ -389,9 +388,11 @@ private Q_SLOTS:
         QCOMPARE(store.exportConfiguration(), path);
         QCOMPARE(test::TempDir::read(path), ConfigurationCoding::encode(store.config()));
 
-        test::TempDir elsewhere;
-        qputenv("MARROWVALE_SUPPORT_DIR", elsewhere.write("not-a-folder", "x").toUtf8());
+        // A file where the folder was.
+        QVERIFY(QDir(support.path()).removeRecursively());
+        QVERIFY(QFile(support.path()).open(QIODevice::WriteOnly));
         QVERIFY_THROWS_EXCEPTION(FileSystemError, store.exportConfiguration());
+        QVERIFY(QFile::remove(support.path()));
     }
 };
 

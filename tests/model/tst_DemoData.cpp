@@ -1,4 +1,3 @@
-#include "model/AppPaths.h"
 #include "model/ConfigurationCoding.h"
 #include "model/ConfigurationStore.h"
 #include "model/HistoryRepository.h"
@@ -36,10 +35,10 @@ class tst_DemoData : public QObject {
 private Q_SLOTS:
     void seedsFoldersFilesJobsAndTheirHistory()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         DemoEnvironment environment("1");
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
         AppConfiguration quiet = store.config();
         quiet.settings.notifySuccess = false;
         store.setConfig(quiet);
@@ -141,7 +140,7 @@ private Q_SLOTS:
         QCOMPARE(rows[2].errorSummary, "The destination volume is not mounted.");
 
         // The next launch finds an ordinary configuration: no seeding, and no made-up rows in a new history.
-        ConfigurationStore nextLaunch(clock);
+        ConfigurationStore nextLaunch(support.path(), clock);
         nextLaunch.seedDemoDataIfNeeded();
         QVERIFY(nextLaunch.config() == config);
         HistoryRepository emptyHistory(support.filePath("other.sqlite"), clock);
@@ -151,10 +150,10 @@ private Q_SLOTS:
 
     void seedingAgainRebuildsAndKeepsTheLargeFile()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         DemoEnvironment environment("1");
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
         store.seedDemoDataIfNeeded();
         const QUuid firstID = store.config().jobs[0].id;
         const QString video = demo(support, "Sources/Documents/Archive/demo-video.bin");
@@ -185,10 +184,10 @@ private Q_SLOTS:
     void seedsNothingUnlessDemoIsExactlyOne()
     {
         QFETCH(QByteArray, value);
-        test::TempSupportDir support;
+        test::TempDir support;
         DemoEnvironment environment(value);
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
 
         store.seedDemoDataIfNeeded();
 
@@ -199,10 +198,10 @@ private Q_SLOTS:
 
     void existingJobGetsNeitherDemoJobsNorDemoHistory()
     {
-        test::TempSupportDir support;
+        test::TempDir support;
         DemoEnvironment environment("1");
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(support.path(), clock);
         BackupJob mine = BackupJob::create(clock.now());
         mine.name = "Mine";
         mine.source = { "/home/ada", "ada", std::nullopt, std::nullopt };

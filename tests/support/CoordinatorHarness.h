@@ -45,7 +45,7 @@ public:
     ScriptedRsync rsync;
     PrivateBus bus;
     NotificationServer server { bus };
-    ConfigurationStore store { clock };
+    ConfigurationStore store { support.path(), clock };
     HistoryRepository history { support.filePath("history.sqlite"), clock };
     NotificationService notifications { bus.connection() };
     BackupCoordinator coordinator { store, history, notifications, clock };
