@@ -1,13 +1,10 @@
 #include "coordination/BackupCoordinator.h"
 
 #include "coordination/FolderKey.h"
+#include "coordination/RestoreCoordinator.h"
 #include "coordination/RunPhaseGroups.h"
-#include "engine/RsyncProcessController.h"
-#include "engine/RunControlling.h"
+#include "engine/Transfer.h"
 #include "model/ConfigurationStore.h"
-
-#include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -20,7 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// How long shutdown waits for stopped transfers: the controller kills a child that ignores SIGTERM after
+// How long shutdown waits for the runs it stopped: a transfer kills a child that ignores SIGTERM after
 // 4 s, so this leaves room for that and for the last output to be read.
 constexpr auto transferStopBound = 8s;
 
@@ -33,22 +30,48 @@ BackupCoordinator::BackupCoordinator(ConfigurationStore& store, HistoryRepositor
     , m_history(history)
     , m_notifications(notifications)
     , m_clock(clock)
+    , m_restores(new RestoreCoordinator(store, history, notifications, clock, this))
 {
+    connect(m_restores, &RestoreCoordinator::issueRaised, this, &BackupCoordinator::setIssue);
+    connect(m_restores, &RestoreCoordinator::restoreRecorded, this, &BackupCoordinator::noteEnded);
 }
 
 BackupCoordinator::~BackupCoordinator()
 {
-    shutdown();
-    for (const auto& alarm : std::as_const(m_removals))
-        alarm->cancel();
+    m_shutDown = true;
+    for (Run& run : m_runs) {
+        if (run.ticket) {
+            run.ticket->abandoned = true;
+            run.ticket->cancelled = true;
+            run.ticket->wake();
+        }
+        if (run.transfer)
+            run.transfer->cancel();
+        if (run.removal)
+            run.removal->cancel();
+    }
+}
+
+QList<ActiveRun> BackupCoordinator::runs() const
+{
+    QList<ActiveRun> entries;
+    for (const Run& run : m_runs)
+        entries.append(run.entry);
+    return entries;
+}
+
+std::optional<ActiveRun> BackupCoordinator::run(const RunKey& key) const
+{
+    const auto it = m_runs.constFind(key);
+    return it == m_runs.cend() ? std::nullopt : std::optional(it->entry);
 }
 
 QList<ActiveRun> BackupCoordinator::activeRuns() const
 {
     QList<ActiveRun> live;
-    for (const ActiveRun& run : m_runs) {
-        if (isLive(run.progress.phase))
-            live.append(run);
+    for (const Run& run : m_runs) {
+        if (isLive(run.entry.progress.phase))
+            live.append(run.entry);
     }
     std::stable_sort(live.begin(), live.end(),
         [](const ActiveRun& a, const ActiveRun& b) { return a.progress.startedAt < b.progress.startedAt; });
@@ -58,13 +81,13 @@ QList<ActiveRun> BackupCoordinator::activeRuns() const
 int BackupCoordinator::activeCount() const
 {
     return int(std::count_if(
-        m_runs.begin(), m_runs.end(), [](const ActiveRun& run) { return isActive(run.progress.phase); }));
+        m_runs.begin(), m_runs.end(), [](const Run& run) { return isActive(run.entry.progress.phase); }));
 }
 
 void BackupCoordinator::setIssue(std::optional<CoordinatorIssue> issue)
 {
     m_issue = std::move(issue);
-    Q_EMIT changed();
+    Q_EMIT issueChanged();
 }
 
 void BackupCoordinator::enqueue(
@@ -77,8 +100,8 @@ void BackupCoordinator::enqueue(
         return;
     }
     const RunKey key { job.id, destination.id };
-    const auto existing = m_runs.constFind(key);
-    if (existing != m_runs.cend() && isLive(existing->progress.phase))
+    const auto existing = m_runs.find(key);
+    if (existing != m_runs.end() && isLive(existing->entry.progress.phase))
         return;
     const QString folder = folderKey(destination);
     if (const auto other = liveWriter(folder, key, false)) {
@@ -86,13 +109,11 @@ void BackupCoordinator::enqueue(
         return;
     }
     // A run of this key waiting for its retry goes on now: one run, one transfer at a time per key.
-    if (const auto ticket = m_tickets.value(key); ticket && existing != m_runs.cend()) {
-        ticket->confirmedMirror = ticket->confirmedMirror || confirmedMirror;
-        ticket->wake();
+    if (existing != m_runs.end() && existing->ticket) {
+        existing->ticket->confirmedMirror = existing->ticket->confirmedMirror || confirmedMirror;
+        existing->ticket->wake();
         return;
     }
-    if (const auto removal = m_removals.take(key))
-        removal->cancel();
 
     QueuedRun item { job, destination, trigger, confirmedMirror, destination.lastResult };
     putEntry(item, RunPhase::queued, QStringLiteral("Waiting for a free slot"));
@@ -119,11 +140,11 @@ std::optional<ActiveRun> BackupCoordinator::liveWriter(
     const QString& folder, const RunKey& except, bool activeOnly) const
 {
     for (auto it = m_runs.cbegin(); it != m_runs.cend(); ++it) {
-        const RunPhase phase = it->progress.phase;
+        const RunPhase phase = it->entry.progress.phase;
         if (it.key() == except || !(activeOnly ? isActive(phase) : isLive(phase)))
             continue;
-        if (m_folders.value(it.key()) == folder)
-            return *it;
+        if (it->folder == folder)
+            return it->entry;
     }
     return std::nullopt;
 }
@@ -152,17 +173,17 @@ void BackupCoordinator::pump()
 // run can take the folder. Its entry turns `preparing` here, so the folder is busy again at once.
 void BackupCoordinator::resumeRetriesWaitingForFolders()
 {
-    QList<std::shared_ptr<RunTicket>> freed;
-    for (auto it = m_tickets.cbegin(); it != m_tickets.cend(); ++it) {
-        const auto& ticket = it.value();
-        if (!ticket->waitingForFolder || liveWriter(ticket->folder, it.key(), true))
-            continue;
-        ticket->waitingForFolder = false;
-        setProgress(it.key(), RunPhase::preparing, QStringLiteral("Checking folders"));
-        freed.append(ticket);
+    QList<RunKey> freed;
+    for (auto it = m_runs.cbegin(); it != m_runs.cend(); ++it) {
+        if (it->ticket && it->ticket->waitingForFolder && !liveWriter(it->folder, it.key(), true))
+            freed.append(it.key());
     }
-    for (const auto& ticket : freed)
+    for (const RunKey& key : freed) {
+        const auto ticket = m_runs.value(key).ticket;
+        ticket->waitingForFolder = false;
+        setProgress(key, RunPhase::preparing, QStringLiteral("Checking folders"));
         ticket->wake();
+    }
 }
 
 void BackupCoordinator::putEntry(const QueuedRun& item, RunPhase phase, const QString& message)
@@ -172,11 +193,24 @@ void BackupCoordinator::putEntry(const QueuedRun& item, RunPhase phase, const QS
     progress.phase = phase;
     progress.startedAt = m_clock.now();
     progress.message = message;
-    m_runs.insert(key,
-        ActiveRun { key, item.job.name, item.destination.name, item.job.source.path,
-            item.destination.displayPath(), progress });
-    m_folders.insert(key, folderKey(item.destination));
-    Q_EMIT changed();
+    const bool added = !m_runs.contains(key);
+    Run& run = m_runs[key];
+    if (run.removal)
+        run.removal->cancel();
+    run = Run {};
+    run.entry = ActiveRun { key, item.job.name, item.destination.name, item.job.source.path,
+        item.destination.displayPath(), progress };
+    run.folder = folderKey(item.destination);
+    if (added)
+        Q_EMIT runAdded(key);
+    else
+        Q_EMIT runChanged(key);
+}
+
+void BackupCoordinator::removeEntry(const RunKey& key)
+{
+    if (m_runs.remove(key))
+        Q_EMIT runRemoved(key);
 }
 
 void BackupCoordinator::setProgress(const RunKey& key, RunPhase phase, std::optional<QString> message)
@@ -184,9 +218,9 @@ void BackupCoordinator::setProgress(const RunKey& key, RunPhase phase, std::opti
     const auto it = m_runs.find(key);
     if (it == m_runs.end())
         return;
-    it->progress.phase = phase;
-    it->progress.message = std::move(message);
-    Q_EMIT changed();
+    it->entry.progress.phase = phase;
+    it->entry.progress.message = std::move(message);
+    Q_EMIT runChanged(key);
 }
 
 const AppSettings& BackupCoordinator::settings() const
@@ -206,38 +240,52 @@ void BackupCoordinator::togglePause(const QUuid& jobID, const QUuid& destination
     const auto it = m_runs.constFind(RunKey { jobID, destinationID });
     if (it == m_runs.cend())
         return;
-    if (it->progress.phase == RunPhase::running)
+    const RunPhase phase = it->entry.progress.phase;
+    if (phase == RunPhase::running || phase == RunPhase::preparing)
         pause(jobID, destinationID);
-    else if (it->progress.phase == RunPhase::paused)
+    else if (phase == RunPhase::paused)
         resume(jobID, destinationID);
 }
 
-// Only a running transfer is paused: a transfer being cancelled must stay free to end.
+// A running or preparing run is paused; one being cancelled must stay free to end. A pause before the
+// transfer has started is kept by the ticket and by the transfer, which starts stopped.
 void BackupCoordinator::pause(const QUuid& jobID, const QUuid& destinationID)
 {
     const RunKey key { jobID, destinationID };
-    if (const auto controller = controllerIn(key, RunPhase::running); controller && controller->pause())
-        setProgress(key, RunPhase::paused, QStringLiteral("Paused"));
+    const auto it = m_runs.find(key);
+    if (it == m_runs.end() || !it->ticket || it->ticket->paused)
+        return;
+    const RunPhase phase = it->entry.progress.phase;
+    if (phase != RunPhase::running && phase != RunPhase::preparing)
+        return;
+    if (it->transfer && !it->transfer->pause())
+        return;
+    it->ticket->paused = true;
+    setProgress(key, RunPhase::paused, QStringLiteral("Paused"));
 }
 
 void BackupCoordinator::resume(const QUuid& jobID, const QUuid& destinationID)
 {
     const RunKey key { jobID, destinationID };
-    if (const auto controller = controllerIn(key, RunPhase::paused); controller && controller->resume())
+    const auto it = m_runs.find(key);
+    if (it == m_runs.end() || !it->ticket || it->entry.progress.phase != RunPhase::paused)
+        return;
+    if (it->transfer && !it->transfer->resume())
+        return;
+    it->ticket->paused = false;
+    if (it->transferStarted)
         setProgress(key, RunPhase::running, std::nullopt);
-}
-
-std::shared_ptr<RunControlling> BackupCoordinator::controllerIn(const RunKey& key, RunPhase phase) const
-{
-    const auto it = m_runs.constFind(key);
-    return it != m_runs.cend() && it->progress.phase == phase ? m_controllers.value(key) : nullptr;
+    else
+        setProgress(key, RunPhase::preparing, QStringLiteral("Checking folders"));
 }
 
 void BackupCoordinator::cancel(const QUuid& jobID, const QUuid& destinationID)
 {
     const RunKey key { jobID, destinationID };
-    const auto entry = m_runs.constFind(key);
-    if (entry != m_runs.cend() && entry->progress.phase == RunPhase::queued) {
+    const auto it = m_runs.find(key);
+    if (it == m_runs.end())
+        return;
+    if (it->entry.progress.phase == RunPhase::queued) {
         const auto sameKey = [&](const QueuedRun& queued) {
             return queued.job.id == jobID && queued.destination.id == destinationID;
         };
@@ -245,66 +293,70 @@ void BackupCoordinator::cancel(const QUuid& jobID, const QUuid& destinationID)
         const std::optional<RunResult> previous
             = first != m_queue.cend() ? first->previousResult : std::nullopt;
         m_queue.removeIf(sameKey);
-        m_runs.remove(key);
-        m_folders.remove(key);
+        removeEntry(key);
         m_store.updateDestination(
             jobID, destinationID, [previous](BackupDestination& d) { d.lastResult = previous; });
-        Q_EMIT changed();
         return;
     }
     // Only a started run has something to stop; the entry of a run that already ended stays as it is.
-    const auto ticket = m_tickets.value(key);
+    const auto ticket = it->ticket;
     if (!ticket)
         return;
     ticket->cancelled = true;
+    const auto transfer = it->transfer;
     setProgress(key, RunPhase::cancelling, QStringLiteral("Stopping safely"));
-    if (const auto controller = m_controllers.value(key))
-        controller->cancel();
+    if (transfer)
+        transfer->cancel();
     ticket->wake();
 }
 
-void BackupCoordinator::shutdown()
+QCoro::Task<> BackupCoordinator::shutdown()
 {
-    if (m_shutDown)
-        return;
-    m_shutDown = true;
-    for (const auto& ticket : std::as_const(m_tickets)) {
-        ticket->abandoned = true;
-        ticket->cancelled = true;
-        ticket->wake();
+    const QPointer<BackupCoordinator> self(this);
+    if (!m_shutDown) {
+        // Queued runs are dropped first, so no ending below can start one.
+        for (const QueuedRun& queued : std::as_const(m_queue))
+            cancel(queued.job.id, queued.destination.id);
+        m_shutDown = true;
+        for (const RunKey& key : m_runs.keys()) {
+            if (m_runs.value(key).ticket)
+                cancel(key.jobID, key.destinationID);
+        }
+        m_restores->shutDown();
+        m_restores->cancelRestore();
     }
-    for (const auto& controller : std::as_const(m_controllers))
-        controller->cancel();
-    if (m_restoreTicket)
-        m_restoreTicket->cancelled = true;
-    if (m_restoreController)
-        m_restoreController->cancel();
-    m_queue.clear();
-    waitForTransfersToEnd();
+    if (anythingRunning()) {
+        Sleep bound(m_clock, transferStopBound);
+        m_shutdownWaits.append(&bound);
+        auto waiting = bound.wait();
+        co_await waiting;
+        if (!self)
+            co_return;
+        m_shutdownWaits.removeAll(&bound);
+    }
+    // What has not ended within the bound stops where it stands; its row is marked at the next start.
+    for (Run& run : m_runs) {
+        if (run.ticket)
+            run.ticket->abandoned = true;
+    }
 }
 
-// The process may end right after shutdown, and a child left behind would go on writing: wait until every
-// stopped transfer has reported back (its controller kills a child that ignores SIGTERM), within a bound.
-void BackupCoordinator::waitForTransfersToEnd()
+bool BackupCoordinator::anythingRunning() const
 {
-    if (!transfersRunning())
+    return m_restores->isRunning()
+        || std::any_of(m_runs.cbegin(), m_runs.cend(), [](const Run& run) { return bool(run.ticket); });
+}
+
+void BackupCoordinator::noteEnded()
+{
+    if (m_shutdownWaits.isEmpty() || anythingRunning())
         return;
-    QEventLoop loop;
-    QTimer::singleShot(transferStopBound, &loop, &QEventLoop::quit);
-    m_stopWait = &loop;
-    loop.exec();
-    m_stopWait = nullptr;
-}
-
-bool BackupCoordinator::transfersRunning() const
-{
-    return !m_controllers.isEmpty() || m_restoreController;
-}
-
-void BackupCoordinator::noteTransferEnded()
-{
-    if (m_stopWait && !transfersRunning())
-        m_stopWait->quit();
+    // A copy: each wake resumes its shutdown, which takes its wait off the list.
+    const QList<QPointer<Sleep>> waits = m_shutdownWaits;
+    for (const auto& wait : waits) {
+        if (wait)
+            wait->wake();
+    }
 }
 
 } // namespace mv

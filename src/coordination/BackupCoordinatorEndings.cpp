@@ -8,6 +8,8 @@
 #include "model/Format.h"
 #include "model/HistoryRepository.h"
 
+#include <QMetaObject>
+
 // The endings of a run: each completes the history row, writes the destination's status, shows the final
 // phase for 6 s, raises its issue or posts its notice, tells the application state and pumps the queue.
 
@@ -89,7 +91,6 @@ void BackupCoordinator::finishWaitingDeletions(
 void BackupCoordinator::conclude(
     const QueuedRun& item, const RunKey& key, const RunEnding& ending, const std::function<void()>& notify)
 {
-    m_tickets.remove(key);
     m_history.finish(ending.record);
     const QDateTime endedAt = ending.record.endedAt.value_or(m_clock.now());
     m_store.updateDestination(item.job.id, item.destination.id, [&](BackupDestination& destination) {
@@ -100,7 +101,8 @@ void BackupCoordinator::conclude(
         destination.lastError = ending.lastError;
     });
     if (const auto it = m_runs.find(key); it != m_runs.end()) {
-        RunProgress& progress = it->progress;
+        it->ticket.reset();
+        RunProgress& progress = it->entry.progress;
         progress.phase = ending.phase;
         progress.message = ending.message;
         if (ending.succeeded()) {
@@ -108,43 +110,46 @@ void BackupCoordinator::conclude(
             progress.bytesTransferred = ending.record.bytesTransferred;
             progress.filesCompleted = ending.filesCompleted;
         }
+        Q_EMIT runChanged(key);
     }
     if (ending.issue)
-        m_issue = ending.issue;
-    Q_EMIT changed();
+        setIssue(ending.issue);
     notify();
     scheduleRemoval(key);
-    if (onRunFinished)
-        onRunFinished(key);
-    if (onRunRecorded)
-        onRunRecorded();
+    Q_EMIT runFinished(key);
+    Q_EMIT runRecorded(key);
     pump();
+    noteEnded();
 }
 
 // The entry of a finished run stays visible for 6 s, unless the key was queued again meanwhile.
 void BackupCoordinator::scheduleRemoval(const RunKey& key)
 {
-    if (const auto previous = m_removals.take(key))
-        previous->cancel();
-    m_removals.insert(key, m_clock.after(finishedEntryHold, [self = QPointer<BackupCoordinator>(this), key] {
+    const auto it = m_runs.find(key);
+    if (it == m_runs.end())
+        return;
+    if (it->removal)
+        it->removal->cancel();
+    it->removal = m_clock.after(finishedEntryHold, [self = QPointer<BackupCoordinator>(this), key] {
         if (!self)
             return;
-        const auto it = self->m_runs.constFind(key);
-        if (it == self->m_runs.cend())
+        const auto run = self->m_runs.find(key);
+        if (run == self->m_runs.end())
             return;
-        switch (it->progress.phase) {
+        switch (run->entry.progress.phase) {
         case RunPhase::waiting:
         case RunPhase::completed:
         case RunPhase::failed:
         case RunPhase::cancelled:
-            self->m_runs.remove(key);
-            self->m_folders.remove(key);
-            Q_EMIT self->changed();
+            // The alarm is the caller: it is let go of once this call has returned.
+            QMetaObject::invokeMethod(
+                self, [fired = std::move(run->removal)] {}, Qt::QueuedConnection);
+            self->removeEntry(key);
             break;
         default:
             break;
         }
-    }));
+    });
 }
 
 } // namespace mv

@@ -1,20 +1,17 @@
 #include "coordination/BackupCoordinator.h"
 
-#include "coordination/FolderKey.h"
 #include "coordination/RunEnding.h"
+#include "coordination/RunPhaseGroups.h"
 #include "coordination/SnapshotCleanup.h"
 #include "engine/MirrorPreviewService.h"
 #include "engine/PreflightService.h"
-#include "engine/RsyncProcessController.h"
-#include "engine/RsyncRunError.h"
+#include "engine/RsyncTransfer.h"
 #include "model/AppPaths.h"
 #include "model/ConfigurationStore.h"
 #include "model/EffectiveValues.h"
 #include "model/FileSystemError.h"
 #include "model/HistoryRepository.h"
 #include "model/UuidText.h"
-
-#include <QMetaObject>
 
 #include <algorithm>
 #include <chrono>
@@ -30,16 +27,6 @@ namespace {
 
 // A timer holds at most about 24 days, so longer retry delays are waited in steps of a day.
 constexpr qint64 longestStepSeconds = 86'400;
-
-// The outcome of an attempt whose transfer could not start.
-RsyncOutcome unstartedOutcome(const QString& description, const QString& logPath)
-{
-    RsyncOutcome outcome;
-    outcome.exitCode = -1;
-    outcome.errors = { description };
-    outcome.logPath = logPath;
-    return outcome;
-}
 
 PreflightFailure mirrorPreviewFailed()
 {
@@ -58,27 +45,13 @@ PreflightFailure driveUnavailable()
 
 } // namespace
 
-// Hands one transfer's events from the reading threads to the main thread, in the order they came.
-struct BackupCoordinator::EventRelay {
-    QPointer<BackupCoordinator> coordinator;
-    RunKey key;
-
-    void operator()(const RsyncEvent& event) const
-    {
-        if (BackupCoordinator* target = coordinator.data())
-            QMetaObject::invokeMethod(
-                target, [target, key = key, event] { target->handle(event, key); }, Qt::QueuedConnection);
-    }
-};
-
 void BackupCoordinator::begin(QueuedRun item)
 {
     const RunKey key { item.job.id, item.destination.id };
     putEntry(item, RunPhase::preparing, QStringLiteral("Checking folders"));
     auto ticket = std::make_shared<RunTicket>();
-    ticket->folder = folderKey(item.destination);
     ticket->confirmedMirror = item.confirmedMirror;
-    m_tickets.insert(key, ticket);
+    m_runs[key].ticket = ticket;
     // The task runs on by itself; the ticket is how the controls reach it.
     execute(std::move(item), key, std::move(ticket));
 }
@@ -102,7 +75,8 @@ QCoro::Task<> BackupCoordinator::execute(QueuedRun item, RunKey key, std::shared
             finishCancelled(item, key, record, last);
             co_return;
         }
-        setProgress(key, RunPhase::preparing, QStringLiteral("Checking folders"));
+        if (!ticket->paused)
+            setProgress(key, RunPhase::preparing, QStringLiteral("Checking folders"));
         auto checking = PreflightService::check(item.job, item.destination, settings(), m_clock.now());
         const auto checked = co_await checking;
         if (!self || ticket->abandoned)
@@ -139,7 +113,7 @@ QCoro::Task<> BackupCoordinator::execute(QueuedRun item, RunKey key, std::shared
         }
         const RunPlan& plan = *checked;
 
-        auto transfer = runPlan(plan, key, logPath(key));
+        auto transfer = runPlan(plan, key, ticket);
         const RsyncOutcome outcome = co_await transfer;
         if (!self || ticket->abandoned)
             co_return;
@@ -203,7 +177,7 @@ QCoro::Task<> BackupCoordinator::waitBeforeRetry(qint64 delaySeconds, std::share
 QCoro::Task<> BackupCoordinator::waitForFolder(RunKey key, std::shared_ptr<RunTicket> ticket)
 {
     const QPointer<BackupCoordinator> self(this);
-    while (const auto other = liveWriter(ticket->folder, key, true)) {
+    while (const auto other = liveWriter(m_runs.value(key).folder, key, true)) {
         setProgress(key, RunPhase::waiting,
             other->jobName + QStringLiteral(" is already writing to ") + other->destinationPath
                 + QStringLiteral("."));
@@ -220,78 +194,79 @@ QCoro::Task<> BackupCoordinator::waitForFolder(RunKey key, std::shared_ptr<RunTi
     }
 }
 
-QCoro::Task<RsyncOutcome> BackupCoordinator::runPlan(RunPlan plan, RunKey key, QString logPath)
+QCoro::Task<RsyncOutcome> BackupCoordinator::runPlan(
+    RunPlan plan, RunKey key, std::shared_ptr<RunTicket> ticket)
 {
     const QPointer<BackupCoordinator> self(this);
-    auto controller = std::make_shared<RsyncProcessController>();
-    m_controllers.insert(key, controller);
     try {
         AppPaths::ensureDirectories();
     } catch (const FileSystemError&) {
         // The log then cannot be written; the transfer does not depend on it.
     }
-    m_pendingFiles.remove(key);
+    const auto transfer = std::make_shared<RsyncTransfer>(std::move(plan), logPath(key), m_clock);
+    // A pause that came while preparing holds the transfer from its start.
+    if (ticket->paused)
+        transfer->pause();
     if (const auto it = m_runs.find(key); it != m_runs.end()) {
-        it->progress.phase = RunPhase::running;
-        it->progress.startedAt = m_clock.now();
-        it->progress.message.reset();
-        it->progress.fraction.reset();
-        it->progress.currentFile.reset();
-        Q_EMIT changed();
+        it->transfer = transfer;
+        it->transferStarted = false;
+        it->pendingFile.reset();
+        RunProgress& progress = it->entry.progress;
+        progress.startedAt = m_clock.now();
+        progress.fraction.reset();
+        progress.currentFile.reset();
+        Q_EMIT runChanged(key);
     }
 
-    // Events arrive on the controller's reading threads; each is handed to the main thread in order. The
-    // handler itself is one plain pointer to a relay that lives here until the run has returned, so it owns
-    // nothing however the controller copies, moves or destroys it.
-    const EventRelay relay { self, key };
-    const EventRelay* relayPointer = &relay;
-    RsyncOutcome outcome;
-    try {
-        auto running = controller->run(
-            plan, logPath, [relayPointer](const RsyncEvent& event) { (*relayPointer)(event); });
-        outcome = co_await running;
-    } catch (const RsyncRunError& error) {
-        outcome = unstartedOutcome(error.description(), logPath);
-    } catch (const std::exception& error) {
-        outcome = unstartedOutcome(QString::fromUtf8(error.what()), logPath);
-    }
+    // The relay lives until the transfer has returned and is closed before its last news is lost.
+    const auto relay
+        = TransferRelay::create(this, [this, key](const TransferRelay::News& news) { handle(key, news); });
+    auto running = transfer->run(*relay);
+    const RsyncOutcome outcome = co_await running;
     if (!self)
         co_return outcome;
-    m_controllers.remove(key);
-    noteTransferEnded();
+    relay->close();
+    if (const auto it = m_runs.find(key); it != m_runs.end() && it->transfer == transfer)
+        it->transfer.reset();
     co_return outcome;
 }
 
-// A progress sample updates the figures of a transfer in progress. It never changes the phase: a paused
-// or cancelling run stays so until resume() or its ending, whatever samples were still on their way.
-void BackupCoordinator::handle(const RsyncEvent& event, const RunKey& key)
+// The start turns a preparing run `running`. A progress sample updates the figures of a transfer in
+// progress and never changes the phase: a paused or cancelling run stays so until resume() or its
+// ending, whatever samples were still on their way.
+void BackupCoordinator::handle(const RunKey& key, const TransferRelay::News& news)
 {
-    if (event.transferredName) {
-        m_pendingFiles.insert(key, *event.transferredName);
-        return;
-    }
     const auto it = m_runs.find(key);
-    if (it == m_runs.end() || !event.sample)
+    if (it == m_runs.end() || !it->transfer)
         return;
-    RunProgress& progress = it->progress;
-    if (progress.phase != RunPhase::running && progress.phase != RunPhase::paused
-        && progress.phase != RunPhase::cancelling)
-        return;
-    const RsyncSample& sample = *event.sample;
-    progress.fraction = sample.percent;
-    progress.bytesTransferred = sample.bytesTransferred;
-    progress.bytesPerSecond = sample.bytesPerSecond;
-    progress.etaSeconds = sample.etaSeconds;
-    if (sample.total && sample.remaining && *sample.remaining >= 0) {
-        progress.filesTotal = *sample.total;
-        progress.filesCompleted = std::max<qint64>(*sample.total - *sample.remaining, 0);
-    }
-    if (const auto pending = m_pendingFiles.constFind(key); pending != m_pendingFiles.cend()) {
-        progress.currentFile = *pending;
-        if (progress.phase == RunPhase::running)
+    RunProgress& progress = it->entry.progress;
+    if (news.started) {
+        it->transferStarted = true;
+        if (progress.phase == RunPhase::preparing) {
+            progress.phase = RunPhase::running;
             progress.message.reset();
+        }
     }
-    Q_EMIT changed();
+    if (news.name)
+        it->pendingFile = news.name;
+    if (news.sample && isActive(progress.phase) && progress.phase != RunPhase::preparing) {
+        const RsyncSample& sample = *news.sample;
+        progress.fraction = sample.percent;
+        progress.bytesTransferred = sample.bytesTransferred;
+        progress.bytesPerSecond = sample.bytesPerSecond;
+        progress.etaSeconds = sample.etaSeconds;
+        if (sample.total && sample.remaining && *sample.remaining >= 0) {
+            progress.filesTotal = *sample.total;
+            progress.filesCompleted = std::max<qint64>(*sample.total - *sample.remaining, 0);
+        }
+        if (it->pendingFile) {
+            progress.currentFile = it->pendingFile;
+            if (progress.phase == RunPhase::running)
+                progress.message.reset();
+        }
+    }
+    if (news.started || news.sample)
+        Q_EMIT runChanged(key);
 }
 
 BackupRunRecord BackupCoordinator::makeRecord(const QueuedRun& item) const

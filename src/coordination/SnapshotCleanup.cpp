@@ -2,6 +2,7 @@
 
 #include "engine/VersionedStore.h"
 #include "model/PathValidationError.h"
+#include "platform/WorkerPool.h"
 
 #include <QFileInfo>
 #include <QtConcurrent>
@@ -40,7 +41,7 @@ QCoro::Task<std::optional<QString>> pruneAfterSuccess(RunPlan plan)
 {
     if (!makesLocalSnapshots(plan))
         co_return std::nullopt;
-    auto pruning = QtConcurrent::run([plan] {
+    auto pruning = QtConcurrent::run(&WorkerPool::instance(), [plan] {
         return failureOf([&plan] {
             VersionedStore::prune(QFileInfo(*plan.snapshotPath).path(), plan.retention, plan.snapshotPath);
         });
@@ -52,7 +53,7 @@ QCoro::Task<> discardUnfinished(RunPlan plan)
 {
     if (!makesLocalSnapshots(plan))
         co_return;
-    auto discarding = QtConcurrent::run(
+    auto discarding = QtConcurrent::run(&WorkerPool::instance(),
         [plan] { return failureOf([&plan] { VersionedStore::discardUnfinishedSnapshot(plan); }); });
     const std::optional<QString> failure = co_await discarding;
     if (failure)

@@ -41,17 +41,16 @@ QCoro::Task<std::expected<MirrorPreview, PreflightFailure>> preview(RunPlan plan
         if (event.deletion)
             collector->append(*event.deletion);
     };
-    try {
-        // Made before the co_await: GCC 12 destroys temporaries of a co_await expression twice.
-        QCoro::Task<RsyncOutcome> running = controller.run(dryRun(std::move(plan)), logPath, onEvent);
-        const RsyncOutcome outcome = co_await std::move(running);
-        if (outcome.exitCode != 0)
-            co_return std::unexpected(failure(
-                outcome.errors.value(0, QStringLiteral("rsync exited with code %1.").arg(outcome.exitCode)),
-                QStringLiteral("Nothing was deleted. Check the destination and try again.")));
-    } catch (const RsyncRunError& error) {
-        co_return std::unexpected(failure(error.description(), QStringLiteral("Nothing was deleted.")));
-    }
+    // Made before the co_await: GCC 12 destroys temporaries of a co_await expression twice.
+    auto running = controller.tryRun(dryRun(std::move(plan)), logPath, onEvent);
+    const auto outcome = co_await running;
+    if (!outcome)
+        co_return std::unexpected(
+            failure(outcome.error().description(), QStringLiteral("Nothing was deleted.")));
+    if (outcome->exitCode != 0)
+        co_return std::unexpected(failure(
+            outcome->errors.value(0, QStringLiteral("rsync exited with code %1.").arg(outcome->exitCode)),
+            QStringLiteral("Nothing was deleted. Check the destination and try again.")));
     QFile::remove(logPath);
     co_return MirrorPreview { collector->deletions(), collector->total() };
 }

@@ -11,6 +11,7 @@
 #include "model/PathValidation.h"
 #include "model/VolumeInspector.h"
 #include "platform/Bookmark.h"
+#include "platform/WorkerPool.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -271,7 +272,8 @@ QCoro::Task<std::expected<RunPlan, PreflightFailure>> check(
     BackupJob job, BackupDestination destination, AppSettings settings, QDateTime now)
 {
     // Every awaited task is a named local: GCC 12 mishandles temporaries inside a co_await expression.
-    QFuture<CheckResult> preparing = QtConcurrent::run(prepare, job, destination, settings, now);
+    QFuture<CheckResult> preparing
+        = QtConcurrent::run(&WorkerPool::instance(), prepare, job, destination, settings, now);
     CheckResult prepared = co_await preparing;
     if (!prepared || destination.kind != DestinationKind::ssh)
         co_return prepared;

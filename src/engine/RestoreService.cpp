@@ -232,16 +232,14 @@ QCoro::Task<QStringList> scanConflicts(RestorePlan plan)
         };
         const QString logPath = LogPath::prepare(QStringLiteral("restore-preview-"));
         std::optional<QString> problem;
-        try {
-            // Made before the co_await: GCC 12 destroys temporaries of a co_await expression twice.
-            QCoro::Task<RsyncOutcome> running = controller.run(dryRunPlan(plan, item), logPath, onEvent);
-            const RsyncOutcome outcome = co_await std::move(running);
-            if (outcome.exitCode != 0 && outcome.exitCode != 24)
-                problem = outcome.errors.value(
-                    0, QStringLiteral("rsync exited with code %1.").arg(outcome.exitCode));
-        } catch (const RsyncRunError& error) {
-            problem = error.description();
-        }
+        // Made before the co_await: GCC 12 destroys temporaries of a co_await expression twice.
+        auto running = controller.tryRun(dryRunPlan(plan, item), logPath, onEvent);
+        const auto outcome = co_await running;
+        if (!outcome)
+            problem = outcome.error().description();
+        else if (outcome->exitCode != 0 && outcome->exitCode != 24)
+            problem = outcome->errors.value(
+                0, QStringLiteral("rsync exited with code %1.").arg(outcome->exitCode));
         names += collector->deletions();
         QFile::remove(logPath);
         if (problem && !incomplete)

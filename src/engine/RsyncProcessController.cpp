@@ -24,7 +24,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto killDelay = 4000ms; // after SIGTERM, for a child that ignores it
 constexpr auto readerWait = 10s; // for the pipes to end once the child has exited
 constexpr int backgroundNiceness = 10;
 // rsync prints a line per file; reading them in batches spares both sides a wake-up per line, and a
@@ -101,13 +100,14 @@ private:
 } // namespace
 
 struct RsyncProcessController::Shared {
-    std::mutex lock; // guards the three fields below; never held while signalling
+    std::mutex lock; // guards the fields below; held while signalling only at the launch
     std::shared_ptr<Subprocess> process; // the child of the current run
     bool cancelled = false;
-    bool paused = false;
+    bool paused = false; // the child is stopped, or the first child is to be stopped as it starts
+    bool ended = false; // a run has ended: a pause without a child no longer waits for one
 
     std::expected<RsyncOutcome, RsyncRunError> run(
-        const RunPlan& plan, const QString& logPath, EventHandler onEvent);
+        const RunPlan& plan, const QString& logPath, EventHandler onEvent, const StartedHandler& onStarted);
 
     // Under `lock`: the running child, or nothing.
     std::shared_ptr<Subprocess> runningProcessLocked() const
@@ -117,7 +117,7 @@ struct RsyncProcessController::Shared {
 };
 
 std::expected<RsyncOutcome, RsyncRunError> RsyncProcessController::Shared::run(
-    const RunPlan& plan, const QString& logPath, EventHandler onEvent)
+    const RunPlan& plan, const QString& logPath, EventHandler onEvent, const StartedHandler& onStarted)
 {
     if (!PlanBuilder::isExecutableFile(plan.executable))
         return std::unexpected(RsyncRunError::notExecutable(plan.executable));
@@ -140,10 +140,9 @@ std::expected<RsyncOutcome, RsyncRunError> RsyncProcessController::Shared::run(
     RsyncOutcome outcome;
     std::shared_ptr<Subprocess> child;
     {
-        // Launched under the lock, so a cancel either comes before (and the child never starts) or finds
-        // the child stored.
+        // Launched under the lock, so a cancel or a pause either comes before (a cancelled child never
+        // starts, a paused one is stopped before it has done anything) or finds the child stored.
         std::lock_guard guard(lock);
-        paused = false;
         if (!cancelled) {
             auto started = Subprocess::start(std::move(spec));
             if (!started) {
@@ -151,8 +150,12 @@ std::expected<RsyncOutcome, RsyncRunError> RsyncProcessController::Shared::run(
                 return std::unexpected(RsyncRunError::launchFailed(started.error()));
             }
             process = child = std::move(*started);
+            if (paused)
+                child->signal(SIGSTOP);
         }
     }
+    if (child && onStarted)
+        onStarted();
 
     if (child) {
         outcome.exitCode = child->wait();
@@ -167,7 +170,9 @@ std::expected<RsyncOutcome, RsyncRunError> RsyncProcessController::Shared::run(
     {
         std::lock_guard guard(lock);
         outcome.cancelled = cancelled;
-        wasPaused = paused;
+        wasPaused = paused && child;
+        paused = false;
+        ended = true;
         process.reset();
     }
 
@@ -192,23 +197,31 @@ std::expected<RsyncOutcome, RsyncRunError> RsyncProcessController::Shared::run(
     return outcome;
 }
 
-RsyncProcessController::RsyncProcessController()
+RsyncProcessController::RsyncProcessController(Clock& clock)
     : d(std::make_shared<Shared>())
+    , m_clock(clock)
 {
 }
 
 RsyncProcessController::~RsyncProcessController() = default;
 
-QCoro::Task<RsyncOutcome> RsyncProcessController::run(RunPlan plan, QString logPath, EventHandler onEvent)
+QCoro::Task<std::expected<RsyncOutcome, RsyncRunError>> RsyncProcessController::tryRun(
+    RunPlan plan, QString logPath, EventHandler onEvent, StartedHandler onStarted)
 {
     // The worker holds the shared state, so the run ends cleanly even if this controller goes first. The
     // future is made before the co_await: GCC 12 destroys temporaries of a co_await expression twice.
     QFuture<std::expected<RsyncOutcome, RsyncRunError>> future = QtConcurrent::run(&runPool(),
-        [shared = d, plan = std::move(plan), logPath = std::move(logPath),
-            onEvent = std::move(onEvent)]() mutable {
-            return shared->run(plan, logPath, std::move(onEvent));
+        [shared = d, plan = std::move(plan), logPath = std::move(logPath), onEvent = std::move(onEvent),
+            onStarted = std::move(onStarted)]() mutable {
+            return shared->run(plan, logPath, std::move(onEvent), onStarted);
         });
-    auto result = co_await future;
+    co_return co_await future;
+}
+
+QCoro::Task<RsyncOutcome> RsyncProcessController::run(RunPlan plan, QString logPath, EventHandler onEvent)
+{
+    auto running = tryRun(std::move(plan), std::move(logPath), std::move(onEvent));
+    auto result = co_await running;
     if (!result)
         throw result.error();
     co_return std::move(*result);
@@ -219,12 +232,15 @@ bool RsyncProcessController::pause()
     std::shared_ptr<Subprocess> child;
     {
         std::lock_guard guard(d->lock);
-        child = d->runningProcessLocked();
-        if (!child || d->paused)
+        if (d->paused || d->cancelled)
             return false;
+        child = d->runningProcessLocked();
+        if (!child && (d->process || d->ended))
+            return false; // the child has exited, or a run has ended
         d->paused = true;
     }
-    return child->signal(SIGSTOP);
+    // Before the child exists the pause waits for it.
+    return !child || child->signal(SIGSTOP);
 }
 
 bool RsyncProcessController::resume()
@@ -232,12 +248,14 @@ bool RsyncProcessController::resume()
     std::shared_ptr<Subprocess> child;
     {
         std::lock_guard guard(d->lock);
-        child = d->runningProcessLocked();
-        if (!child || !d->paused)
+        if (!d->paused)
             return false;
+        child = d->runningProcessLocked();
+        if (!child && d->process)
+            return false; // the child has exited
         d->paused = false;
     }
-    return child->signal(SIGCONT);
+    return !child || child->signal(SIGCONT);
 }
 
 bool RsyncProcessController::cancel()
@@ -255,7 +273,12 @@ bool RsyncProcessController::cancel()
     // A stopped child acts on SIGTERM only once continued.
     if (wasPaused)
         child->signal(SIGCONT);
-    child->terminate(killDelay);
+    if (!child->signal(SIGTERM))
+        return false;
+    m_killAlarm = m_clock.after(killDelay, [weak = std::weak_ptr<Subprocess>(child)] {
+        if (const auto stubborn = weak.lock())
+            stubborn->signal(SIGKILL);
+    });
     return true;
 }
 

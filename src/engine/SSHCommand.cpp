@@ -5,6 +5,8 @@
 #include "platform/Executables.h"
 #include "platform/Subprocess.h"
 
+#include "platform/WorkerPool.h"
+
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -116,8 +118,8 @@ QCoro::Task<ProcessResult> runProcess(QString executable, QStringList arguments,
     std::chrono::milliseconds timeout, QMap<QString, QString> extraEnvironment)
 {
     // Awaited by name: GCC 12 mishandles temporaries inside a co_await expression.
-    QFuture<ProcessResult> running
-        = QtConcurrent::run(runBlocking, executable, arguments, timeout, extraEnvironment);
+    QFuture<ProcessResult> running = QtConcurrent::run(
+        &WorkerPool::instance(), runBlocking, executable, arguments, timeout, extraEnvironment);
     co_return co_await running;
 }
 
@@ -130,7 +132,8 @@ QCoro::Task<ProbeResult> probe(BackupDestination destination, std::chrono::milli
     const QString quoted = quotedRemotePath(path);
     const QString command
         = QStringLiteral("test -d %1 && test -w %1 && echo %2").arg(quoted, QLatin1String(successMarker));
-    QFuture<ProcessResult> running = QtConcurrent::run(runSsh, destination, command, timeout);
+    QFuture<ProcessResult> running
+        = QtConcurrent::run(&WorkerPool::instance(), runSsh, destination, command, timeout);
     const ProcessResult result = co_await running;
     if (succeeded(result))
         co_return ProbeResult { true, true, true, QStringLiteral("Connected. The folder is writable.") };
@@ -158,7 +161,8 @@ QCoro::Task<FolderCreation> createFolder(BackupDestination destination)
 
     const QString command
         = QStringLiteral("mkdir -p %1 && echo %2").arg(quotedRemotePath(path), QLatin1String(successMarker));
-    QFuture<ProcessResult> running = QtConcurrent::run(runSsh, destination, command, folderCreationTimeout);
+    QFuture<ProcessResult> running
+        = QtConcurrent::run(&WorkerPool::instance(), runSsh, destination, command, folderCreationTimeout);
     const ProcessResult result = co_await running;
     co_return FolderCreation { succeeded(result), result.output.trimmed() };
 }

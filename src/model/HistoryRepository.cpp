@@ -176,11 +176,13 @@ void HistoryRepository::run(const SqlQuery& query)
 void HistoryRepository::begin(const BackupRunRecord& record)
 {
     run(HistorySql::begin(record));
+    Q_EMIT rowAdded(record.id);
 }
 
 void HistoryRepository::finish(const BackupRunRecord& record)
 {
     run(HistorySql::finish(record));
+    Q_EMIT rowChanged(record.id);
 }
 
 std::vector<BackupRunRecord> HistoryRepository::fetch(
@@ -216,19 +218,25 @@ HistoryStats HistoryRepository::stats()
 void HistoryRepository::deleteRun(const QUuid& id)
 {
     run(HistorySql::deleteRun(id));
+    Q_EMIT rowRemoved(id);
 }
 
 void HistoryRepository::clear()
 {
-    const std::lock_guard lock(m_queue);
-    if (m_database)
-        sqlite3_exec(m_database, HistorySql::clear, nullptr, nullptr, nullptr);
+    {
+        const std::lock_guard lock(m_queue);
+        if (m_database)
+            sqlite3_exec(m_database, HistorySql::clear, nullptr, nullptr, nullptr);
+    }
+    Q_EMIT rowsRemoved();
 }
 
 void HistoryRepository::deleteOlderThan(int days)
 {
-    if (days > 0)
-        run(HistorySql::deleteStartedBefore(toEpochSeconds(m_clock.now()) - double(days) * 86'400.0));
+    if (days <= 0)
+        return;
+    run(HistorySql::deleteStartedBefore(toEpochSeconds(m_clock.now()) - double(days) * 86'400.0));
+    Q_EMIT rowsRemoved();
 }
 
 void HistoryRepository::markOrphanedRunsInterrupted()

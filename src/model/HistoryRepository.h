@@ -60,6 +60,13 @@ public:
     // and what that means.
     QString storageWarning() const { return m_storageWarning; }
 
+Q_SIGNALS:
+    // Emitted on the thread that made the change, after it was written.
+    void rowAdded(const QUuid& id); // begin()
+    void rowChanged(const QUuid& id); // finish()
+    void rowRemoved(const QUuid& id); // deleteRun()
+    void rowsRemoved(); // clear() and deleteOlderThan(): any number of rows
+
 private:
     void createSchema();
     // Runs a statement that returns no rows.

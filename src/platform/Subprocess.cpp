@@ -171,8 +171,8 @@ struct Subprocess::State {
                 if (reader.onChunk)
                     reader.onChunk(QByteArrayView(buffer.data(), count));
                 if (static_cast<std::size_t>(count) < buffer.size() && readBatching.count() > 0
-                    && ::poll(&fds[1], 1, static_cast<int>(readBatching.count())) > 0)
-                    break; // stopped while waiting
+                    && batchingWaitWasStopped())
+                    break;
             } else if (count == 0 || errno != EINTR) {
                 break;
             }
@@ -180,6 +180,14 @@ struct Subprocess::State {
         std::lock_guard lock(readersMutex);
         ++finishedReaders;
         readersDone.notify_all();
+    }
+
+    // Waits `readBatching` before the next read, less once the child has exited (nothing more is coming
+    // then but what is in the pipe). True when stopReading() was called meanwhile.
+    bool batchingWaitWasStopped() const
+    {
+        pollfd fds[2] = { { stopFd.get(), POLLIN, 0 }, { pidFd.get(), POLLIN, 0 } };
+        return ::poll(fds, 2, static_cast<int>(readBatching.count())) > 0 && fds[0].revents != 0;
     }
 
     // Reaps the child once its pidfd says it has exited. Called with `mutex` held.

@@ -353,17 +353,30 @@ void tst_HistoryRepository::statsCountOnlyTheirResults()
     QCOMPARE(history.stats(), expected);
 }
 
+// Every change is announced, so a view can follow the history without reading it again on a timer.
 void tst_HistoryRepository::deleteAndClear()
 {
     HistoryRepository history(m_support.filePath(QStringLiteral("delete.sqlite")), m_clock);
+    QSignalSpy added(&history, &HistoryRepository::rowAdded);
+    QSignalSpy changed(&history, &HistoryRepository::rowChanged);
+    QSignalSpy removed(&history, &HistoryRepository::rowRemoved);
+    QSignalSpy cleared(&history, &HistoryRepository::rowsRemoved);
     for (int i = 0; i < 3; ++i)
         history.begin(run(i, QString::number(i), now.addSecs(i)));
+    history.finish(run(2, "2", now.addSecs(2)));
+    QCOMPARE(added.size(), 3);
+    QCOMPARE(added.at(1).at(0).toUuid(), uuid(1));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.at(0).at(0).toUuid(), uuid(2));
 
     history.deleteRun(uuid(1));
     history.deleteRun(uuid(42));
     QCOMPARE(jobNames(history.fetch(10, 0)), (QStringList { "2", "0" }));
+    QCOMPARE(removed.size(), 2);
+    QCOMPARE(removed.at(0).at(0).toUuid(), uuid(1));
     history.clear();
     QCOMPARE(history.fetch(10, 0).size(), 0u);
+    QCOMPARE(cleared.size(), 1);
 }
 
 void tst_HistoryRepository::deleteOlderThan_data()

@@ -1,8 +1,10 @@
 #include "CoordinatorHarness.h"
 
 #include "model/AppPaths.h"
+#include "support/IntegrationTimeout.h"
 
 #include <QDir>
+#include <QTest>
 
 namespace mv::test {
 
@@ -23,8 +25,10 @@ Place drive(const QString& folder)
 
 CoordinatorHarness::CoordinatorHarness()
 {
-    coordinator.onRunFinished = [this](const RunKey& key) { finished.append(key); };
-    coordinator.onRunRecorded = [this] { ++recorded; };
+    QObject::connect(
+        &coordinator, &BackupCoordinator::runFinished, [this](const RunKey& key) { finished.append(key); });
+    QObject::connect(&coordinator, &BackupCoordinator::runRecorded, [this] { ++recorded; });
+    QObject::connect(&restores, &RestoreCoordinator::restoreRecorded, [this] { ++recorded; });
     settings([this](AppSettings& s) {
         s.rsyncPath = rsync.path();
         s.retryAttempts = 0;
@@ -73,8 +77,14 @@ RunKey CoordinatorHarness::enqueue(const BackupJob& job, bool confirmedMirror, R
 
 QString CoordinatorHarness::phase(const RunKey& key) const
 {
-    const auto it = coordinator.runs().constFind(key);
-    return it == coordinator.runs().cend() ? QStringLiteral("none") : toString(it->progress.phase);
+    const auto run = coordinator.run(key);
+    return run ? toString(run->progress.phase) : QStringLiteral("none");
+}
+
+RunProgress CoordinatorHarness::progress(const RunKey& key) const
+{
+    const auto run = coordinator.run(key);
+    return run ? run->progress : RunProgress {};
 }
 
 QString CoordinatorHarness::lastResult(const RunKey& key) const
@@ -85,12 +95,23 @@ QString CoordinatorHarness::lastResult(const RunKey& key) const
 
 QString CoordinatorHarness::message(const RunKey& key) const
 {
-    return coordinator.runs().value(key).progress.message.value_or(QString());
+    return progress(key).message.value_or(QString());
 }
 
 BackupDestination CoordinatorHarness::destination(const RunKey& key) const
 {
     return store.job(key.jobID)->destinations.first();
+}
+
+bool CoordinatorHarness::shutDown()
+{
+    bool done = false;
+    [](BackupCoordinator& coordinator, bool& done) -> QCoro::Task<> {
+        auto stopping = coordinator.shutdown();
+        co_await stopping;
+        done = true;
+    }(coordinator, done);
+    return QTest::qWaitFor([&done] { return done; }, int(integrationTimeout.count()));
 }
 
 QStringList CoordinatorHarness::logs() const

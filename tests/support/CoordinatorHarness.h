@@ -2,8 +2,10 @@
 
 #include "coordination/BackupCoordinator.h"
 #include "coordination/NotificationService.h"
+#include "coordination/RestoreCoordinator.h"
 #include "model/ConfigurationStore.h"
 #include "model/HistoryRepository.h"
+#include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 #include "support/NotificationServer.h"
 #include "support/PrivateBus.h"
@@ -49,8 +51,9 @@ public:
     HistoryRepository history { support.filePath("history.sqlite"), clock };
     NotificationService notifications { bus.connection() };
     BackupCoordinator coordinator { store, history, notifications, clock };
+    RestoreCoordinator& restores = coordinator.restores();
     QList<RunKey> finished;
-    int recorded = 0;
+    int recorded = 0; // runs and restores whose history row was completed
 
     CoordinatorHarness();
 
@@ -66,12 +69,17 @@ public:
 
     // The raw name of the entry's phase, or "none" without an entry.
     QString phase(const RunKey& key) const;
+    RunProgress progress(const RunKey& key) const;
     // The raw name of the destination's lastResult, or "none".
     QString lastResult(const RunKey& key) const;
     QString message(const RunKey& key) const;
     BackupDestination destination(const RunKey& key) const;
     std::vector<BackupRunRecord> rows() { return history.fetch(100, 0); }
     QStringList logs() const;
+
+    // Awaits the coordinator's shutdown from the event loop the test spins, as the program does; false
+    // when it did not end within the integration timeout.
+    bool shutDown();
 };
 
 } // namespace mv::test

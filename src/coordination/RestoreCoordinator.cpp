@@ -1,11 +1,10 @@
-#include "coordination/BackupCoordinator.h"
+#include "coordination/RestoreCoordinator.h"
 
 #include "coordination/NotificationService.h"
 #include "coordination/RunPhaseGroups.h"
 #include "engine/LogPath.h"
 #include "engine/RestoreService.h"
-#include "engine/RsyncProcessController.h"
-#include "engine/RsyncRunError.h"
+#include "engine/RsyncTransfer.h"
 #include "model/ConfigurationStore.h"
 #include "model/HistoryRepository.h"
 
@@ -13,12 +12,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
-#include <atomic>
 
-// Restores: one at a time, planned by RestoreService, recorded in the history, their items copied one
-// after another by a single rsync controller, with the progress of the whole restore published for the
-// views and a notice when it succeeds.
-//
 // Every awaited task is made in a statement of its own and then awaited by name: GCC 12 mishandles
 // temporaries inside a co_await expression.
 
@@ -51,28 +45,27 @@ QString itemFailure(const RsyncOutcome& outcome)
 
 } // namespace
 
-// Hands one item's events from the reading threads to the main thread, in the order they came, and counts
-// the files and links the item wrote: a restore asks rsync for no statistics, so the names it reports are
-// the count (folders, reported with a trailing "/", are not counted).
-struct BackupCoordinator::RestoreRelay {
-    QPointer<BackupCoordinator> coordinator;
-    RestoreStep step;
-    mutable std::atomic<qint64> written { 0 };
-
-    void operator()(const RsyncEvent& event) const
-    {
-        if (event.transferredName && !event.transferredName->endsWith(u'/'))
-            ++written;
-        if (BackupCoordinator* target = coordinator.data())
-            QMetaObject::invokeMethod(
-                target, [target, step = step, event] { target->handleRestoreEvent(event, step); },
-                Qt::QueuedConnection);
-    }
-};
-
-QCoro::Task<QStringList> BackupCoordinator::restoreRequiredConfirmation(RestoreRequest request)
+RestoreCoordinator::RestoreCoordinator(ConfigurationStore& store, HistoryRepository& history,
+    NotificationService& notifications, Clock& clock, QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_history(history)
+    , m_notifications(notifications)
+    , m_clock(clock)
 {
-    const auto plan = RestoreService::makePlan(request, settings());
+}
+
+RestoreCoordinator::~RestoreCoordinator()
+{
+    if (m_ticket)
+        m_ticket->cancelled = true;
+    if (m_transfer)
+        m_transfer->cancel();
+}
+
+QCoro::Task<QStringList> RestoreCoordinator::restoreRequiredConfirmation(RestoreRequest request)
+{
+    const auto plan = RestoreService::makePlan(request, m_store.config().settings);
     // A request that cannot be planned raises its problem when the restore is started.
     if (!plan)
         co_return QStringList {};
@@ -80,20 +73,20 @@ QCoro::Task<QStringList> BackupCoordinator::restoreRequiredConfirmation(RestoreR
     co_return co_await scanning;
 }
 
-void BackupCoordinator::performRestore(const RestoreRequest& request)
+void RestoreCoordinator::performRestore(const RestoreRequest& request)
 {
     if (m_shutDown)
         return;
     if (m_restore && isLive(m_restore->phase)) {
-        setIssue(CoordinatorIssue::restoreRunning());
+        Q_EMIT issueRaised(CoordinatorIssue::restoreRunning());
         return;
     }
-    const auto plan = RestoreService::makePlan(request, settings());
+    const auto plan = RestoreService::makePlan(request, m_store.config().settings);
     if (!plan) {
-        setIssue(CoordinatorIssue::from(plan.error()));
+        Q_EMIT issueRaised(CoordinatorIssue::from(plan.error()));
         return;
     }
-    const BackupRunRecord record = makeRestoreRecord(*plan);
+    const BackupRunRecord record = makeRecord(*plan);
     m_history.begin(record);
 
     RestoreProgressState state;
@@ -104,105 +97,93 @@ void BackupCoordinator::performRestore(const RestoreRequest& request)
     state.progress.phase = RunPhase::preparing;
     state.progress.startedAt = m_clock.now();
     m_restore = state;
-    auto ticket = std::make_shared<RestoreTicket>();
-    m_restoreTicket = ticket;
-    Q_EMIT changed();
+    auto ticket = std::make_shared<Ticket>();
+    m_ticket = ticket;
+    Q_EMIT restoreChanged();
 
     // The items are copied from the event loop, after the caller has seen the restore preparing.
     QMetaObject::invokeMethod(
         this,
         [this, plan = *plan, record, ticket] {
             // The task runs on by itself; the ticket is how cancelRestore() reaches it.
-            executeRestore(plan, record, ticket);
+            execute(plan, record, ticket);
         },
         Qt::QueuedConnection);
 }
 
-void BackupCoordinator::cancelRestore()
+void RestoreCoordinator::cancelRestore()
 {
-    if (!m_restore || !m_restoreTicket || !isLive(m_restore->phase))
+    if (!m_restore || !m_ticket || !isLive(m_restore->phase))
         return;
-    m_restoreTicket->cancelled = true;
+    m_ticket->cancelled = true;
     m_restore->phase = RunPhase::cancelling;
     m_restore->progress.phase = RunPhase::cancelling;
-    Q_EMIT changed();
-    if (m_restoreController)
-        m_restoreController->cancel();
+    Q_EMIT restoreChanged();
+    if (m_transfer)
+        m_transfer->cancel();
 }
 
-void BackupCoordinator::clearRestore()
+void RestoreCoordinator::clearRestore()
 {
     if (!m_restore || isLive(m_restore->phase))
         return;
     m_restore.reset();
-    Q_EMIT changed();
+    Q_EMIT restoreChanged();
 }
 
-QCoro::Task<> BackupCoordinator::executeRestore(
-    RestorePlan plan, BackupRunRecord record, std::shared_ptr<RestoreTicket> ticket)
+QCoro::Task<> RestoreCoordinator::execute(
+    RestorePlan plan, BackupRunRecord record, std::shared_ptr<Ticket> ticket)
 {
-    const QPointer<BackupCoordinator> self(this);
-    // One controller serves every item in turn; once cancelled, any item it is asked to run ends at once.
-    const auto controller = std::make_shared<RsyncProcessController>();
-    m_restoreController = controller;
-    RestoreTotals totals;
+    const QPointer<RestoreCoordinator> self(this);
+    Totals totals;
     const qint64 count = plan.items.size();
     for (qint64 index = 0; index < count; ++index) {
         const RestoreItem& item = plan.items.at(index);
         if (!ticket->cancelled)
-            showRestoreItem(index, item);
+            showItem(index, item);
         // Tested after showing the item too, so a stop pressed as the item appears starts nothing.
         if (ticket->cancelled) {
-            finishRestore(RunPhase::cancelled, {}, record, totals);
+            finish(RunPhase::cancelled, {}, record, totals);
             co_return;
         }
         // The folders an item several levels deep goes into may not exist yet in a chosen folder.
         if (const auto problem = RestoreService::createTargetFolders(item)) {
-            finishRestore(RunPhase::failed, problem->description(), record, totals);
+            finish(RunPhase::failed, problem->description(), record, totals);
             co_return;
         }
 
-        // The handler is one plain pointer to a relay that lives here until the item's run has returned, so
-        // it owns nothing however the controller copies, moves or destroys it.
-        const RestoreRelay relay { self, RestoreStep { ticket, index, count, totals.bytes } };
-        const RestoreRelay* relayPointer = &relay;
-        RsyncOutcome outcome;
-        std::optional<QString> unstarted;
-        try {
-            auto running = controller->run(itemRunPlan(plan, item, record),
-                LogPath::prepare(QStringLiteral("restore-")),
-                [relayPointer](const RsyncEvent& event) { (*relayPointer)(event); });
-            outcome = co_await running;
-        } catch (const RsyncRunError& error) {
-            unstarted = error.description();
-        } catch (const std::exception& error) {
-            unstarted = QString::fromUtf8(error.what());
-        }
+        const auto transfer = std::make_shared<RsyncTransfer>(
+            itemRunPlan(plan, item, record), LogPath::prepare(QStringLiteral("restore-")), m_clock);
+        m_transfer = transfer;
+        const Step step { ticket, index, count, totals.bytes };
+        // The relay lives until the item's transfer has returned and is closed before its last news is lost.
+        const auto relay = TransferRelay::create(
+            this, [this, step](const TransferRelay::News& news) { handle(news, step); });
+        auto running = transfer->run(*relay);
+        const RsyncOutcome outcome = co_await running;
         if (!self)
             co_return;
-        if (unstarted) {
-            finishRestore(RunPhase::failed, *unstarted, record, totals);
-            co_return;
-        }
+        relay->close();
+        // A restore asks rsync for no statistics, so the names it reports are the count.
         totals.bytes += outcome.stats.transferredBytes;
-        totals.files += relay.written;
+        totals.files += relay->filesWritten();
         // The record keeps the log of the last item that ran.
         record.logPath = outcome.logPath;
         record.logTruncated = outcome.logTruncated;
         if (outcome.cancelled || ticket->cancelled) {
-            finishRestore(RunPhase::cancelled, {}, record, totals);
+            finish(RunPhase::cancelled, {}, record, totals);
             co_return;
         }
         // 24: some source files vanished while copying; what was there is restored.
         if (outcome.exitCode != 0 && outcome.exitCode != 24) {
-            finishRestore(RunPhase::failed, itemFailure(outcome), record, totals);
+            finish(RunPhase::failed, itemFailure(outcome), record, totals);
             co_return;
         }
     }
-    finishRestore(RunPhase::completed, {}, record, totals);
+    finish(RunPhase::completed, {}, record, totals);
 }
 
-BackupRunRecord BackupCoordinator::makeRestoreRecord(const RestorePlan& plan) const
+BackupRunRecord RestoreCoordinator::makeRecord(const RestorePlan& plan) const
 {
     const RestoreRequest& request = plan.request;
     BackupRunRecord record;
@@ -219,25 +200,27 @@ BackupRunRecord BackupCoordinator::makeRestoreRecord(const RestorePlan& plan) co
     return record;
 }
 
-void BackupCoordinator::showRestoreItem(qint64 index, const RestoreItem& item)
+void RestoreCoordinator::showItem(qint64 index, const RestoreItem& item)
 {
     if (!m_restore)
         return;
     m_restore->itemIndex = index;
     m_restore->phase = RunPhase::running;
     m_restore->message = QStringLiteral("Restoring ") + QFileInfo(item.sourcePath).fileName();
-    Q_EMIT changed();
+    Q_EMIT restoreChanged();
 }
 
 // Every item weighs the same in the fraction, whatever its size. Events of a restore that has ended or
 // been replaced change nothing, and a sample never turns a cancelling restore back into running.
-void BackupCoordinator::handleRestoreEvent(const RsyncEvent& event, const RestoreStep& step)
+void RestoreCoordinator::handle(const TransferRelay::News& news, const Step& step)
 {
-    if (!m_restore || step.ticket != m_restoreTicket || !isLive(m_restore->phase))
+    if (!m_restore || step.ticket != m_ticket || !isLive(m_restore->phase))
         return;
     RunProgress& progress = m_restore->progress;
-    if (event.sample) {
-        const RsyncSample& sample = *event.sample;
+    if (news.name)
+        progress.currentFile = *news.name;
+    if (news.sample) {
+        const RsyncSample& sample = *news.sample;
         progress.phase = m_restore->phase;
         progress.fraction = (sample.percent + double(step.index)) / double(std::max<qint64>(step.count, 1));
         progress.bytesTransferred = step.bytesBefore + sample.bytesTransferred;
@@ -247,18 +230,15 @@ void BackupCoordinator::handleRestoreEvent(const RsyncEvent& event, const Restor
             progress.filesTotal = *sample.total;
             progress.filesCompleted = std::max<qint64>(*sample.total - *sample.remaining, 0);
         }
-    } else if (event.transferredName) {
-        progress.currentFile = *event.transferredName;
-    } else {
-        return;
     }
-    Q_EMIT changed();
+    if (news.name || news.sample)
+        Q_EMIT restoreChanged();
 }
 
-void BackupCoordinator::finishRestore(
-    RunPhase phase, const QString& failure, BackupRunRecord record, RestoreTotals totals)
+void RestoreCoordinator::finish(RunPhase phase, const QString& failure, BackupRunRecord record, Totals totals)
 {
-    m_restoreController.reset();
+    m_transfer.reset();
+    m_ticket.reset();
     record.endedAt = m_clock.now();
     record.bytesTransferred = totals.bytes;
     record.filesCopied = totals.files;
@@ -286,13 +266,11 @@ void BackupCoordinator::finishRestore(
         if (phase == RunPhase::completed)
             m_restore->progress.fraction = 1.0;
         m_restore->message = message;
-        Q_EMIT changed();
+        Q_EMIT restoreChanged();
     }
-    if (phase == RunPhase::completed && settings().notifySuccess)
+    if (phase == RunPhase::completed && m_store.config().settings.notifySuccess)
         m_notifications.restore(record.destinationPath, totals.files);
-    if (onRunRecorded)
-        onRunRecorded();
-    noteTransferEnded();
+    Q_EMIT restoreRecorded();
 }
 
 } // namespace mv
