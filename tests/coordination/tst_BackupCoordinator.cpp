@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -516,9 +517,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("notice");
         QTest::newRow("50,000,000 bytes") << qint64(50'000'000) << true << "";
         QTest::newRow("50,000,001 bytes")
-            << qint64(50'000'001) << true << "Docs is backed up|50 MB copied to Docs SSD in 0s.";
+            << qint64(50'000'001) << true << "Docs is backed up|50 MB copied to Docs SSD in <time>.";
         QTest::newRow("1,000,000,000 bytes")
-            << qint64(1'000'000'000) << true << "Docs is backed up|1 GB copied to Docs SSD in 0s.";
+            << qint64(1'000'000'000) << true << "Docs is backed up|1 GB copied to Docs SSD in <time>.";
         QTest::newRow("switched off") << qint64(50'000'001) << false << "";
     }
     void successNotice()
@@ -539,7 +540,9 @@ private Q_SLOTS:
             QVERIFY(h.server.notices().isEmpty());
         } else {
             MV_TRY_COMPARE(h.server.notices().size(), 1);
-            QCOMPARE(h.server.notices()[0].title + "|" + h.server.notices()[0].body, notice);
+            // The time is the stand-in's own, longer on a busy machine.
+            const QString received = h.server.notices()[0].title + "|" + h.server.notices()[0].body;
+            QCOMPARE(QString(received).replace(QRegularExpression(" in \\d+s\\.$"), " in <time>."), notice);
         }
     }
     void successNoticeDuration_data()
