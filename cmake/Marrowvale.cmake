@@ -1,12 +1,12 @@
 # One static library per subsystem folder: every .cpp in the folder belongs to it, so adding a type is
-# adding its two files.
+# adding its two files. PUBLIC names what the folder's headers expose, PRIVATE what only its sources use.
 function(mv_add_library name dir)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "PUBLIC;PRIVATE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp"
        "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h")
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
 endfunction()
 
 # A Qt Test executable tests/<subsystem>/<name>.cpp registered with CTest under a label

@@ -1,12 +1,12 @@
 #include "coordination/SnapshotCleanup.h"
 
+#include "coordination/CoordinationLog.h"
 #include "engine/VersionedStore.h"
 #include "model/PathValidationError.h"
 #include "platform/WorkerPool.h"
 
 #include <QFileInfo>
 #include <QtConcurrent>
-#include <QtDebug>
 
 #include <qcoro/qcorofuture.h>
 
@@ -57,7 +57,7 @@ QCoro::Task<> discardUnfinished(RunPlan plan)
         [plan] { return failureOf([&plan] { VersionedStore::discardUnfinishedSnapshot(plan); }); });
     const std::optional<QString> failure = co_await discarding;
     if (failure)
-        qWarning().noquote() << "An unfinished snapshot could not be removed:" << *failure;
+        qCWarning(coordinationLog).noquote() << "An unfinished snapshot could not be removed:" << *failure;
 }
 
 } // namespace mv::SnapshotCleanup

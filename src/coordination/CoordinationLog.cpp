@@ -1,0 +1,7 @@
+#include "coordination/CoordinationLog.h"
+
+namespace mv {
+
+Q_LOGGING_CATEGORY(coordinationLog, "marrowvale.coordination")
+
+} // namespace mv

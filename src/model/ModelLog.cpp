@@ -1,0 +1,7 @@
+#include "model/ModelLog.h"
+
+namespace mv {
+
+Q_LOGGING_CATEGORY(modelLog, "marrowvale.model")
+
+} // namespace mv
