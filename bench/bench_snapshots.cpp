@@ -106,8 +106,8 @@ void benchPrune()
     QTemporaryDir base;
     const QString destination = base.filePath(QStringLiteral("destination"));
     writeFiles(destination + QStringLiteral("/2026-12-10_090000"), snapshotFiles, QStringLiteral("f"));
-    QFile marker(destination + u'/' + PlanBuilder::markerFileName);
-    if (!marker.open(QIODevice::WriteOnly) || marker.write(PlanBuilder::markerContent) < 0)
+    QFile marker(destination + u'/' + VersionedStore::markerFileName);
+    if (!marker.open(QIODevice::WriteOnly) || marker.write(VersionedStore::markerContent) < 0)
         qFatal("cannot write the marker");
     marker.close();
     std::vector<double> ours;

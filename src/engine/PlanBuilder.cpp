@@ -1,6 +1,7 @@
 #include "engine/PlanBuilder.h"
 
 #include "engine/SSHCommand.h"
+#include "engine/VersionedStore.h"
 #include "model/AppSettings.h"
 #include "model/BackupDestination.h"
 #include "model/BackupJob.h"
@@ -9,16 +10,13 @@
 #include "model/KeychainService.h"
 #include "model/PathValidation.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,18 +37,6 @@ void throwIf(const std::optional<PathValidationError>& error)
 {
     if (error)
         throw *error;
-}
-
-// Creates the marker unless something (even a dangling link) is already there; a failure only means the
-// folder's snapshots will never be pruned.
-void createMarkerIfMissing(const QString& folder)
-{
-    const QByteArray path = QFile::encodeName(folder + u'/' + QLatin1String(markerFileName));
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return;
-    [[maybe_unused]] const ssize_t written = ::write(fd, markerContent, sizeof markerContent - 1);
-    ::close(fd);
 }
 
 // rsync splits "-e" at blanks: a word holding a blank or a quote is single-quoted, its quotes doubled.
@@ -80,14 +66,6 @@ QString targetRemotePath(const QString& path)
     if (path.startsWith(QLatin1String("~/")))
         return path.sliced(2);
     return path;
-}
-
-QStringList snapshotNames(const QString& root, QDir::Filters filters)
-{
-    QStringList names = QDir(root).entryList(filters | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    names.removeIf([](const QString& name) { return !isSnapshotName(name); });
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 } // namespace
@@ -136,37 +114,6 @@ QString sshCommand(const BackupDestination& destination, bool usesStoredPassphra
     return words.join(u' ');
 }
 
-QString snapshotStamp(const QDateTime& time)
-{
-    return QLocale::c().toString(time.toLocalTime(), QStringLiteral("yyyy-MM-dd_HHmmss"));
-}
-
-bool isSnapshotName(const QString& name)
-{
-    static const QRegularExpression pattern(QStringLiteral(R"(\A[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{4,6}\z)"));
-    return pattern.match(name).hasMatch();
-}
-
-std::optional<QString> latestSnapshot(const QString& root, const std::optional<QString>& excluding)
-{
-    // Real folders only: a link named like a snapshot must not become the hard-link base.
-    QStringList names = snapshotNames(root, QDir::Dirs | QDir::NoSymLinks);
-    if (excluding)
-        names.removeAll(*excluding);
-    if (names.isEmpty())
-        return std::nullopt;
-    return root + u'/' + names.last();
-}
-
-QStringList snapshots(const QString& root)
-{
-    QStringList paths;
-    const QStringList names = snapshotNames(root, QDir::AllEntries);
-    for (auto it = names.crbegin(); it != names.crend(); ++it)
-        paths.append(root + u'/' + *it);
-    return paths;
-}
-
 RunPlan build(const BackupJob& job, const BackupDestination& destination, const AppSettings& settings,
     const QDateTime& now, const std::optional<QString>& sourcePathOverride,
     const std::optional<QString>& destinationPathOverride)
@@ -191,19 +138,19 @@ RunPlan build(const BackupJob& job, const BackupDestination& destination, const 
         plan.targetPath = PathValidation::normalizeRemotePath(folderPath);
         throwIf(PathValidation::validateRemotePath(plan.targetPath));
         if (versioned)
-            plan.snapshotPath = plan.targetPath = plan.targetPath + u'/' + snapshotStamp(now);
+            plan.snapshotPath = plan.targetPath = plan.targetPath + u'/' + VersionedStore::snapshotStamp(now);
     } else {
         const QString folder = PathValidation::normalize(folderPath);
         throwIf(PathValidation::validateLocalDestination(plan.sourcePath, folder));
         plan.targetPath = folder;
         if (versioned) {
-            const QString stamp = snapshotStamp(now);
+            const QString stamp = VersionedStore::snapshotStamp(now);
             DirectoryTools::createDirectoryIfNeeded(folder);
-            createMarkerIfMissing(folder);
+            VersionedStore::createMarkerIfMissing(folder);
             plan.snapshotPath = plan.targetPath = folder + u'/' + stamp;
             plan.createdSnapshotFolder = !QFileInfo(*plan.snapshotPath).isDir();
             DirectoryTools::createDirectoryIfNeeded(*plan.snapshotPath);
-            linkBase = latestSnapshot(folder, stamp);
+            linkBase = VersionedStore::latestSnapshot(folder, stamp);
         }
     }
 

@@ -16,13 +16,9 @@ struct AppSettings;
 struct BackupDestination;
 struct BackupJob;
 
-// Turns a job, one of its local, network or SSH destinations, the settings and the time into a RunPlan, and
-// names versioned snapshots. No state.
+// Turns a job, one of its local, network or SSH destinations, the settings and the time into a RunPlan. No
+// state.
 namespace PlanBuilder {
-
-// The file in a versioned destination folder that says its snapshots are ours, and its exact content.
-inline constexpr char markerFileName[] = ".marrowVale-versions";
-inline constexpr char markerContent[] = "Marrowvale versioned snapshots\n";
 
 // The environment every rsync child starts from (plans of backups, previews and restores).
 QMap<QString, QString> childEnvironment();
@@ -45,19 +41,6 @@ RunPlan build(const BackupJob& job, const BackupDestination& destination, const 
 // The remote-shell command for rsync's "-e": ssh with strict host keys, time-outs and keep-alives, each
 // word quoted as rsync splits it. With a stored passphrase ssh may ask the askpass program once.
 QString sshCommand(const BackupDestination& destination, bool usesStoredPassphrase = false);
-
-// The snapshot folder name for a time, in the system's time zone: "yyyy-MM-dd_HHmmss".
-QString snapshotStamp(const QDateTime& time);
-
-// Whether a folder name reads as a snapshot (the seconds may be left out).
-bool isSnapshotName(const QString& name);
-
-// root + "/" + the newest snapshot folder in `root` other than `excluding`; none when there is none or
-// the folder cannot be read.
-std::optional<QString> latestSnapshot(const QString& root, const std::optional<QString>& excluding);
-
-// root + "/" + every entry of `root` named like a snapshot (folders or not), newest first.
-QStringList snapshots(const QString& root);
 
 } // namespace PlanBuilder
 

@@ -1,6 +1,5 @@
 #include "engine/VersionedStore.h"
 
-#include "engine/PlanBuilder.h"
 #include "engine/RunPlan.h"
 #include "engine/TreeRemover.h"
 #include "model/PathValidation.h"
@@ -9,15 +8,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 
+#include <algorithm>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace mv::VersionedStore {
 namespace {
 
 bool holdsMarker(const QString& folder)
 {
-    return !folder.isEmpty() && QFileInfo::exists(folder + u'/' + PlanBuilder::markerFileName);
+    return !folder.isEmpty() && QFileInfo::exists(folder + u'/' + QLatin1String(markerFileName));
 }
 
 // A snapshot-named entry that is a folder itself, not a link to one.
@@ -25,7 +29,15 @@ bool isSnapshotFolder(const QString& path)
 {
     struct stat status { };
     return lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode)
-        && PlanBuilder::isSnapshotName(QFileInfo(path).fileName());
+        && isSnapshotName(QFileInfo(path).fileName());
+}
+
+QStringList snapshotNames(const QString& root, QDir::Filters filters)
+{
+    QStringList names = QDir(root).entryList(filters | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.removeIf([](const QString& name) { return !isSnapshotName(name); });
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void removeOrThrow(const QString& path, const QString& failurePrefix)
@@ -35,6 +47,47 @@ void removeOrThrow(const QString& path, const QString& failurePrefix)
 }
 
 } // namespace
+
+void createMarkerIfMissing(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(folder + u'/' + QLatin1String(markerFileName));
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    [[maybe_unused]] const ssize_t written = ::write(fd, markerContent, sizeof markerContent - 1);
+    ::close(fd);
+}
+
+QString snapshotStamp(const QDateTime& time)
+{
+    return QLocale::c().toString(time.toLocalTime(), QStringLiteral("yyyy-MM-dd_HHmmss"));
+}
+
+bool isSnapshotName(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral(R"(\A[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{4,6}\z)"));
+    return pattern.match(name).hasMatch();
+}
+
+std::optional<QString> latestSnapshot(const QString& root, const std::optional<QString>& excluding)
+{
+    // Real folders only: a link named like a snapshot must not become the hard-link base.
+    QStringList names = snapshotNames(root, QDir::Dirs | QDir::NoSymLinks);
+    if (excluding)
+        names.removeAll(*excluding);
+    if (names.isEmpty())
+        return std::nullopt;
+    return root + u'/' + names.last();
+}
+
+QStringList snapshots(const QString& root)
+{
+    QStringList paths;
+    const QStringList names = snapshotNames(root, QDir::AllEntries);
+    for (auto it = names.crbegin(); it != names.crend(); ++it)
+        paths.append(root + u'/' + *it);
+    return paths;
+}
 
 std::optional<QDateTime> snapshotDate(const QString& path, const QTimeZone& zone)
 {
@@ -59,14 +112,14 @@ QStringList prune(const QString& root, qint64 retention, const std::optional<QSt
         throw PathValidationError(
             QStringLiteral("Refusing to prune %1 because Marrowvale does not manage snapshots there.")
                 .arg(root));
-    const QStringList snapshots = PlanBuilder::snapshots(folder);
-    if (retention <= 0 || snapshots.size() <= retention)
+    const QStringList existing = snapshots(folder);
+    if (retention <= 0 || existing.size() <= retention)
         return {};
 
     const std::optional<QString> kept
         = keeping ? std::optional(PathValidation::normalize(*keeping)) : std::nullopt;
     QStringList removed;
-    for (const QString& candidate : snapshots.mid(retention)) {
+    for (const QString& candidate : existing.mid(retention)) {
         if (kept && PathValidation::normalize(candidate) == *kept)
             continue;
         // The candidate itself, never what a link in its place points at.

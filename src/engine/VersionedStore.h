@@ -11,10 +11,32 @@ namespace mv {
 
 struct RunPlan;
 
-// Dated snapshot folders of versioned destinations: reading their dates, pruning old ones after a
-// successful run, and discarding the one folder an attempt left unfinished. Nothing is ever removed from a
-// folder that does not hold the snapshot marker, and symbolic links are never followed.
+// Dated snapshot folders of versioned destinations: their names, the marker that says a folder's snapshots
+// are ours, pruning old ones after a successful run, and discarding the one folder an attempt left
+// unfinished. Nothing is ever removed from a folder that does not hold the marker, and symbolic links are
+// never followed.
 namespace VersionedStore {
+
+// The file in a versioned destination folder that says its snapshots are ours, and its exact content.
+inline constexpr char markerFileName[] = ".marrowVale-versions";
+inline constexpr char markerContent[] = "Marrowvale versioned snapshots\n";
+
+// Creates the marker in `folder` unless something (even a dangling link) is already there; a failure only
+// means the folder's snapshots will never be pruned.
+void createMarkerIfMissing(const QString& folder);
+
+// The snapshot folder name for a time, in the system's time zone: "yyyy-MM-dd_HHmmss".
+QString snapshotStamp(const QDateTime& time);
+
+// Whether a folder name reads as a snapshot (the seconds may be left out).
+bool isSnapshotName(const QString& name);
+
+// root + "/" + the newest snapshot folder in `root` other than `excluding`; none when there is none or
+// the folder cannot be read.
+std::optional<QString> latestSnapshot(const QString& root, const std::optional<QString>& excluding);
+
+// root + "/" + every entry of `root` named like a snapshot (folders or not), newest first.
+QStringList snapshots(const QString& root);
 
 // The moment a snapshot folder's name stands for, read as a time in `zone` ("2026-12-10_143005" or the
 // minute form "2026-12-10_1430"); nothing for any other name.

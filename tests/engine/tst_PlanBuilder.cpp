@@ -1,4 +1,5 @@
 #include "engine/PlanBuilder.h"
+#include "engine/VersionedStore.h"
 #include "model/AppSettings.h"
 #include "model/BackupJob.h"
 #include "model/KeychainService.h"
@@ -17,6 +18,7 @@ using mv::BackupMode;
 using mv::DestinationKind;
 using mv::RunPlan;
 namespace PlanBuilder = mv::PlanBuilder;
+namespace VersionedStore = mv::VersionedStore;
 
 namespace {
 
@@ -209,12 +211,12 @@ private Q_SLOTS:
                 + QStringList {
                     "--link-dest=" + firstSnapshot, setup.source() + "/", *second.snapshotPath }));
 
-        QCOMPARE(PlanBuilder::snapshots(setup.backup()),
+        QCOMPARE(VersionedStore::snapshots(setup.backup()),
             (QStringList { setup.backup() + "/2026-12-10_000100", setup.backup() + "/2026-12-09_235900",
                 setup.backup() + "/2026-12-09_2359", firstSnapshot }));
-        QCOMPARE(
-            PlanBuilder::latestSnapshot(setup.backup(), std::nullopt), setup.backup() + "/2026-12-10_000100");
-        QCOMPARE(PlanBuilder::latestSnapshot(setup.dir.filePath("missing"), std::nullopt), std::nullopt);
+        QCOMPARE(VersionedStore::latestSnapshot(setup.backup(), std::nullopt),
+            setup.backup() + "/2026-12-10_000100");
+        QCOMPARE(VersionedStore::latestSnapshot(setup.dir.filePath("missing"), std::nullopt), std::nullopt);
     }
 
     void markerIsNeverWrittenThroughALink()
@@ -226,24 +228,6 @@ private Q_SLOTS:
         QVERIFY(QFile::link(elsewhere, setup.backup() + "/.marrowVale-versions"));
         setup.build();
         QVERIFY(!QFileInfo::exists(elsewhere));
-    }
-
-    void snapshotNames_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("isSnapshot");
-        QTest::newRow("seconds") << "2026-12-09_135100" << true;
-        QTest::newRow("minutes") << "2026-12-09_1351" << true;
-        QTest::newRow("five digits") << "2026-12-09_13510" << true;
-        QTest::newRow("trailing line feed") << "2026-12-09_1351\n" << false;
-        QTest::newRow("non-ASCII digits") << QString::fromUtf8("2026-12-09_١٣٥١") << false;
-        QTest::newRow("suffix") << "2026-12-09_1351.old" << false;
-    }
-    void snapshotNames()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, isSnapshot);
-        QCOMPARE(PlanBuilder::isSnapshotName(name), isSnapshot);
     }
 
     void sshArgumentVectors_data()

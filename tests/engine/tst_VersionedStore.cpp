@@ -1,4 +1,3 @@
-#include "engine/PlanBuilder.h"
 #include "engine/RunPlan.h"
 #include "engine/VersionedStore.h"
 #include "model/PathValidationError.h"
@@ -31,7 +30,8 @@ struct Destination {
     explicit Destination(bool marked = true)
     {
         if (marked)
-            dir.write(QStringLiteral("backup/") + PlanBuilder::markerFileName, PlanBuilder::markerContent);
+            dir.write(
+                QStringLiteral("backup/") + VersionedStore::markerFileName, VersionedStore::markerContent);
     }
 
     QString snapshot(const QString& name) const
@@ -53,7 +53,7 @@ struct Destination {
     {
         QStringList names
             = QDir(root).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-        names.removeAll(QString::fromLatin1(PlanBuilder::markerFileName));
+        names.removeAll(QString::fromLatin1(VersionedStore::markerFileName));
         names.removeAll(QStringLiteral("shared.txt"));
         return names;
     }
@@ -83,6 +83,24 @@ class tst_VersionedStore : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void snapshotNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("isSnapshot");
+        QTest::newRow("seconds") << "2026-12-09_135100" << true;
+        QTest::newRow("minutes") << "2026-12-09_1351" << true;
+        QTest::newRow("five digits") << "2026-12-09_13510" << true;
+        QTest::newRow("trailing line feed") << "2026-12-09_1351\n" << false;
+        QTest::newRow("non-ASCII digits") << QString::fromUtf8("2026-12-09_١٣٥١") << false;
+        QTest::newRow("suffix") << "2026-12-09_1351.old" << false;
+    }
+    void snapshotNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, isSnapshot);
+        QCOMPARE(VersionedStore::isSnapshotName(name), isSnapshot);
+    }
+
     void snapshotDate_data();
     void snapshotDate();
     void pruneRefusesFolderWithoutMarker();
