@@ -11,7 +11,7 @@ namespace mv::KeychainService {
 // destination's identifier in upper case as the account.
 inline constexpr char serviceName[] = "com.marrowVale.ssh-passphrase";
 
-// The environment variable naming the destination whose passphrase the askpass mode prints.
+// The environment variable naming the destination whose passphrase the program's askpass mode prints.
 inline constexpr char askpassDestinationVariable[] = "MARROWVALE_ASKPASS_DESTINATION";
 
 QString account(const QUuid& destinationID);
@@ -25,10 +25,5 @@ bool savePassphrase(const QString& passphrase, const QUuid& destinationID);
 
 // Removes the destination's item; true when the keyring answered (whether or not there was one).
 bool deletePassphrase(const QUuid& destinationID);
-
-// Called first thing by the program's entry. Returns false at once unless an argument is exactly
-// "--askpass"; then it prints the passphrase of the destination in MARROWVALE_ASKPASS_DESTINATION followed by
-// a line feed and ends the process with status 0, or ends it with status 1 and prints nothing.
-bool handleAskpassIfRequested(int argc, const char* const* argv);
 
 } // namespace mv::KeychainService
