@@ -4,9 +4,7 @@
 #include "model/AtomicFile.h"
 #include "model/ConfigurationCoding.h"
 #include "model/ConfigurationFile.h"
-#include "model/DemoData.h"
 #include "model/FileSystemError.h"
-#include "model/HistoryRepository.h"
 #include "model/IsoDate.h"
 
 #include <QDir>
@@ -209,26 +207,6 @@ QString ConfigurationStore::exportConfiguration() const
         = QDir(m_supportFolder).filePath(QStringLiteral("Marrowvale-config-%1.json").arg(stamp));
     AtomicFile::write(path, ConfigurationCoding::encode(m_config));
     return path;
-}
-
-void ConfigurationStore::seedDemoDataIfNeeded()
-{
-    if (!DemoData::requested() || !m_config.jobs.isEmpty())
-        return;
-    m_config.jobs = DemoData::makeJobs(m_supportFolder, m_clock.now().toUTC());
-    m_config.settings.notifySuccess = true;
-    m_seededDemo = true;
-    Q_EMIT changed();
-    saveNow();
-}
-
-void ConfigurationStore::seedDemoHistoryIfNeeded(HistoryRepository& history)
-{
-    if (!m_seededDemo || !DemoData::requested() || m_config.jobs.isEmpty() || history.stats().totalRuns != 0)
-        return;
-    m_seededDemo = false;
-    for (const BackupRunRecord& record : DemoData::historyRecords(m_config.jobs, m_clock.now()))
-        history.begin(record);
 }
 
 } // namespace mv

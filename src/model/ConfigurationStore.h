@@ -12,8 +12,6 @@
 
 namespace mv {
 
-class HistoryRepository;
-
 // The one owner of the configuration document for the whole process. Loads config.json from the support
 // folder its owner gives it when created, applies edits to jobs and destinations and writes the document
 // back, normally 0.25 s after the last edit. Lives on the main thread; `changed` follows every change of the
@@ -60,13 +58,6 @@ public:
     // Throws FileSystemError.
     QString exportConfiguration() const;
 
-    // Demo mode, when MARROWVALE_DEMO is exactly "1": an empty configuration gets three sample jobs with
-    // their folders under "<support>/Demo", notices of successes on, and is saved at once.
-    void seedDemoDataIfNeeded();
-    // Writes the demo jobs' history rows into an empty history, only after seedDemoDataIfNeeded() seeded the
-    // demo in this launch: a real user's history never receives made-up runs.
-    void seedDemoHistoryIfNeeded(HistoryRepository& history);
-
 Q_SIGNALS:
     void changed();
 
@@ -84,7 +75,6 @@ private:
     std::shared_ptr<ClockAlarm> m_pendingSave;
     // Set when config.json exists but could not be read or kept aside: it is then never replaced.
     bool m_fileProtected = false;
-    bool m_seededDemo = false;
 };
 
 } // namespace mv

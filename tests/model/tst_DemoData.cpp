@@ -1,5 +1,6 @@
 #include "model/ConfigurationCoding.h"
 #include "model/ConfigurationStore.h"
+#include "model/DemoSeeder.h"
 #include "model/HistoryRepository.h"
 #include "support/ManualClock.h"
 #include "support/TempDir.h"
@@ -39,12 +40,13 @@ private Q_SLOTS:
         DemoEnvironment environment("1");
         test::ManualClock clock;
         ConfigurationStore store(support.path(), clock);
+        DemoSeeder seeder(store, clock);
         AppConfiguration quiet = store.config();
         quiet.settings.notifySuccess = false;
         store.setConfig(quiet);
         clock.advance(1h);
 
-        store.seedDemoDataIfNeeded();
+        seeder.seedConfigurationIfNeeded();
 
         const QList<std::pair<QString, QByteArray>> files {
             { "Documents/Notes.md", "# Notes\nA small demo folder for Marrowvale." },
@@ -117,8 +119,8 @@ private Q_SLOTS:
         QCOMPARE(share.lastError, "The destination volume is not mounted.");
 
         HistoryRepository history(support.filePath("history.sqlite"), clock);
-        store.seedDemoHistoryIfNeeded(history);
-        store.seedDemoHistoryIfNeeded(history);
+        seeder.seedHistoryIfNeeded(history);
+        seeder.seedHistoryIfNeeded(history);
         const auto rows = history.fetch(10, 0);
         QCOMPARE(rows.size(), size_t(3));
         const BackupRunRecord& newest = rows[0];
@@ -141,10 +143,11 @@ private Q_SLOTS:
 
         // The next launch finds an ordinary configuration: no seeding, and no made-up rows in a new history.
         ConfigurationStore nextLaunch(support.path(), clock);
-        nextLaunch.seedDemoDataIfNeeded();
+        DemoSeeder nextSeeder(nextLaunch, clock);
+        nextSeeder.seedConfigurationIfNeeded();
         QVERIFY(nextLaunch.config() == config);
         HistoryRepository emptyHistory(support.filePath("other.sqlite"), clock);
-        nextLaunch.seedDemoHistoryIfNeeded(emptyHistory);
+        nextSeeder.seedHistoryIfNeeded(emptyHistory);
         QCOMPARE(emptyHistory.stats().totalRuns, 0);
     }
 
@@ -154,7 +157,8 @@ private Q_SLOTS:
         DemoEnvironment environment("1");
         test::ManualClock clock;
         ConfigurationStore store(support.path(), clock);
-        store.seedDemoDataIfNeeded();
+        DemoSeeder seeder(store, clock);
+        seeder.seedConfigurationIfNeeded();
         const QUuid firstID = store.config().jobs[0].id;
         const QString video = demo(support, "Sources/Documents/Archive/demo-video.bin");
         support.write("Demo/Sources/Documents/Archive/demo-video.bin", "the user's own bytes");
@@ -163,7 +167,7 @@ private Q_SLOTS:
         const QList<BackupJob> seeded = store.config().jobs;
         for (const BackupJob& job : seeded)
             store.deleteJob(job.id);
-        store.seedDemoDataIfNeeded();
+        seeder.seedConfigurationIfNeeded();
 
         QCOMPARE(store.config().jobs.size(), 3);
         QVERIFY(store.config().jobs[0].id != firstID);
@@ -188,8 +192,9 @@ private Q_SLOTS:
         DemoEnvironment environment(value);
         test::ManualClock clock;
         ConfigurationStore store(support.path(), clock);
+        DemoSeeder seeder(store, clock);
 
-        store.seedDemoDataIfNeeded();
+        seeder.seedConfigurationIfNeeded();
 
         QVERIFY(store.config().jobs.isEmpty());
         QVERIFY(!QFileInfo::exists(support.filePath("Demo")));
@@ -202,15 +207,16 @@ private Q_SLOTS:
         DemoEnvironment environment("1");
         test::ManualClock clock;
         ConfigurationStore store(support.path(), clock);
+        DemoSeeder seeder(store, clock);
         BackupJob mine = BackupJob::create(clock.now());
         mine.name = "Mine";
         mine.source = { "/home/ada", "ada", std::nullopt, std::nullopt };
         mine.destinations = { BackupDestination::create(clock.now()) };
         store.addJob(mine);
 
-        store.seedDemoDataIfNeeded();
+        seeder.seedConfigurationIfNeeded();
         HistoryRepository history(support.filePath("history.sqlite"), clock);
-        store.seedDemoHistoryIfNeeded(history);
+        seeder.seedHistoryIfNeeded(history);
 
         QCOMPARE(store.config().jobs.size(), 1);
         QVERIFY(!QFileInfo::exists(support.filePath("Demo")));
