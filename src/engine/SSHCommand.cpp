@@ -69,6 +69,13 @@ bool succeeded(const ProcessResult& result)
     });
 }
 
+// ssh's output as text for the user: ssh ends its own lines with CRLF, and no carriage return belongs in a
+// message.
+QString messageText(const ProcessResult& result)
+{
+    return QString(result.output).remove(u'\r').trimmed();
+}
+
 } // namespace
 
 QStringList authenticationOptions(bool usesStoredPassphrase)
@@ -138,7 +145,7 @@ QCoro::Task<ProbeResult> probe(BackupDestination destination, std::chrono::milli
     if (succeeded(result))
         co_return ProbeResult { true, true, true, QStringLiteral("Connected. The folder is writable.") };
 
-    const QString output = result.output.trimmed();
+    const QString output = messageText(result);
     if (result.exitStatus == 255)
         co_return ProbeResult { false, false, false,
             QStringLiteral("Could not connect. Check the host, the key and that the host key "
@@ -164,7 +171,7 @@ QCoro::Task<FolderCreation> createFolder(BackupDestination destination)
     QFuture<ProcessResult> running
         = QtConcurrent::run(&WorkerPool::instance(), runSsh, destination, command, folderCreationTimeout);
     const ProcessResult result = co_await running;
-    co_return FolderCreation { succeeded(result), result.output.trimmed() };
+    co_return FolderCreation { succeeded(result), messageText(result) };
 }
 
 } // namespace mv::SSHCommand

@@ -27,14 +27,14 @@ struct ProbeResult {
     bool connected = false; // ssh reached the server and the remote shell ran the test
     bool folderExists = false; // the folder exists and is writable
     bool writable = false; // the same test passed
-    QString message; // for the user; on failure followed by a line feed and ssh's trimmed output
+    QString message; // for the user; on failure followed by a line feed and ssh's trimmed output (no CR)
 
     bool operator==(const ProbeResult&) const = default;
 };
 
 struct FolderCreation {
     bool created = false; // the folder exists now
-    QString output; // ssh's trimmed output
+    QString output; // ssh's trimmed output, without carriage returns
 
     bool operator==(const FolderCreation&) const = default;
 };

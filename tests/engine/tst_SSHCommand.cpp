@@ -165,6 +165,9 @@ private Q_SLOTS:
         QVERIFY2(result.message.startsWith(unreachableText), qPrintable(result.message));
         QVERIFY2(result.message.endsWith(QStringLiteral("Host key verification failed.")),
             qPrintable(result.message));
+        // ssh ends its lines with CRLF; a message keeps none of the carriage returns.
+        QVERIFY2(
+            result.message.contains(u'\n') && !result.message.contains(u'\r'), qPrintable(result.message));
         // Other tests may be adding their own servers meanwhile: only this server's line matters.
         QVERIFY(!knownHosts().contains(QStringLiteral("[127.0.0.1]:%1 ").arg(server.port()).toUtf8()));
     }
