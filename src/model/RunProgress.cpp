@@ -1,6 +1,7 @@
 #include "model/RunProgress.h"
 
-#include <algorithm>
+#include "model/Format.h"
+
 #include <cmath>
 
 namespace mv {
@@ -9,8 +10,7 @@ QString RunProgress::fractionText() const
 {
     if (!fraction || std::isnan(*fraction))
         return QStringLiteral("\u2014");
-    const double percent = *fraction <= 0 ? 0.0 : std::round(std::min(*fraction, 1.0) * 100);
-    return QString::number(percent, 'f', 0) + QLatin1Char('%');
+    return Format::percent(*fraction);
 }
 
 } // namespace mv
