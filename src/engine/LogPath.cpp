@@ -2,6 +2,7 @@
 
 #include "model/AppPaths.h"
 #include "model/FileSystemError.h"
+#include "model/UuidText.h"
 
 #include <QUuid>
 
@@ -14,8 +15,7 @@ QString prepare(const QString& prefix)
     } catch (const FileSystemError&) {
         // The log writer then finds no folder and writes nothing; the run itself does not need it.
     }
-    return AppPaths::logsDirectory() + u'/' + prefix
-        + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".log");
+    return AppPaths::logsDirectory() + u'/' + prefix + uuidText(QUuid::createUuid()) + QStringLiteral(".log");
 }
 
 } // namespace mv::LogPath

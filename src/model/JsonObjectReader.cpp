@@ -1,8 +1,7 @@
 #include "model/JsonObjectReader.h"
 
 #include "model/IsoDate.h"
-
-#include <QRegularExpression>
+#include "model/UuidText.h"
 
 namespace mv::detail {
 
@@ -47,12 +46,10 @@ qint64 readJson(const QJsonValue& value, const QString& path, std::type_identity
 
 QUuid readJson(const QJsonValue& value, const QString& path, std::type_identity<QUuid>)
 {
-    static const QRegularExpression form(
-        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
-    const QString text = value.isString() ? value.toString() : QString();
-    if (!form.match(text).hasMatch())
+    const std::optional<QUuid> id = value.isString() ? readUuid(value.toString().toUtf8()) : std::nullopt;
+    if (!id)
         failJson(path, QStringLiteral("expected a UUID"));
-    return QUuid::fromString(text);
+    return *id;
 }
 
 QDateTime readJson(const QJsonValue& value, const QString& path, std::type_identity<QDateTime>)

@@ -11,7 +11,7 @@ QString uuidText(const QUuid& id)
     return id.toString(QUuid::WithoutBraces).toUpper();
 }
 
-std::optional<QUuid> parseUuid(QByteArrayView text)
+std::optional<QUuid> readUuid(QByteArrayView text)
 {
     if (text.size() != 36)
         return std::nullopt;
@@ -20,8 +20,13 @@ std::optional<QUuid> parseUuid(QByteArrayView text)
         if (hyphenPlace ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i])))
             return std::nullopt;
     }
-    const QUuid id = QUuid::fromString(QLatin1StringView(text.data(), text.size()));
-    if (id.isNull())
+    return QUuid::fromString(QLatin1StringView(text.data(), text.size()));
+}
+
+std::optional<QUuid> parseUuid(QByteArrayView text)
+{
+    const std::optional<QUuid> id = readUuid(text);
+    if (!id || id->isNull())
         return std::nullopt;
     return id;
 }

@@ -12,7 +12,10 @@ namespace mv {
 QString uuidText(const QUuid& id);
 
 // Reads the canonical form (36 characters, either letter case) and nothing else: QUuid alone would also
-// take braces and ignore whatever follows the identifier. The nil identifier reads as none.
+// take braces and ignore whatever follows the identifier. The nil identifier reads as itself.
+std::optional<QUuid> readUuid(QByteArrayView text);
+
+// The same, with the nil identifier read as none.
 std::optional<QUuid> parseUuid(QByteArrayView text);
 
 } // namespace mv
