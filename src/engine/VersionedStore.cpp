@@ -3,6 +3,7 @@
 #include "engine/RunPlan.h"
 #include "engine/TreeRemover.h"
 #include "model/PathValidation.h"
+#include "platform/FileDescriptor.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,11 +52,11 @@ void removeOrThrow(const QString& path, const QString& failurePrefix)
 void createMarkerIfMissing(const QString& folder)
 {
     const QByteArray path = QFile::encodeName(folder + u'/' + QLatin1String(markerFileName));
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0)
+    const FileDescriptor marker(
+        ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (marker.get() < 0)
         return;
-    [[maybe_unused]] const ssize_t written = ::write(fd, markerContent, sizeof markerContent - 1);
-    ::close(fd);
+    [[maybe_unused]] const ssize_t written = ::write(marker.get(), markerContent, sizeof markerContent - 1);
 }
 
 QString snapshotStamp(const QDateTime& time)

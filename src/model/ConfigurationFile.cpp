@@ -1,5 +1,7 @@
 #include "model/ConfigurationFile.h"
 
+#include "platform/FileDescriptor.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -17,26 +19,6 @@ QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
 }
-
-// Closes the descriptor when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 bool writeAll(int fd, const QByteArray& bytes)
 {
@@ -60,7 +42,7 @@ bool writeAll(int fd, const QByteArray& bytes)
 Contents read(const QString& path)
 {
     // Non-blocking, so a pipe left at the path cannot hang the launch.
-    const Descriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) {
         // A path through something that is not a folder cannot hold a file either: a support folder that
         // could not be made leaves no document behind it to protect.
@@ -100,7 +82,7 @@ std::expected<QString, QString> keepCorruptCopy(
         const QString path
             = QDir(folder).filePath(QStringLiteral("config.corrupt-%1%2.json").arg(stamp, suffix));
         const QByteArray name = QFile::encodeName(path);
-        const Descriptor copy(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        const FileDescriptor copy(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (copy.get() < 0) {
             if (errno == EEXIST)
                 continue;

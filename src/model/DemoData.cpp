@@ -3,6 +3,7 @@
 #include "model/AtomicFile.h"
 #include "model/FileSystemError.h"
 #include "model/VolumeInspector.h"
+#include "platform/FileDescriptor.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,12 +33,12 @@ QString demoPath(const QString& supportFolder, const QString& relative)
 // file is kept as it is.
 void makeLargeFile(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
+    const FileDescriptor file(
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (file.get() < 0)
         return;
     // A file left shorter is still a demo file; nothing is reported.
-    [[maybe_unused]] const int extended = ::ftruncate(fd, largeFileBytes);
-    ::close(fd);
+    [[maybe_unused]] const int extended = ::ftruncate(file.get(), largeFileBytes);
 }
 
 QString makeFolder(const QString& supportFolder, const QString& name, const FileList& files)

@@ -1,5 +1,7 @@
 #include "platform/Subprocess.h"
 
+#include "platform/FileDescriptor.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -29,36 +31,6 @@ constexpr std::size_t readChunk = 65536;
 // How long run() waits for the pipes to end once the child has exited; only a grandchild that keeps a
 // pipe open makes it wait this long.
 constexpr std::chrono::milliseconds outputGrace(2000);
-
-class FileDescriptor {
-public:
-    FileDescriptor() = default;
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    FileDescriptor(FileDescriptor&& other) noexcept
-        : m_fd(std::exchange(other.m_fd, -1))
-    {
-    }
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept
-    {
-        reset(std::exchange(other.m_fd, -1));
-        return *this;
-    }
-    ~FileDescriptor() { reset(); }
-
-    int get() const { return m_fd; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 struct Pipe {
     FileDescriptor readEnd;
