@@ -38,11 +38,6 @@ RunPlan itemRunPlan(const RestorePlan& plan, const RestoreItem& item, const Back
     return run;
 }
 
-QString itemFailure(const RsyncOutcome& outcome)
-{
-    return outcome.errors.value(0, QStringLiteral("rsync exited with code %1.").arg(outcome.exitCode));
-}
-
 } // namespace
 
 RestoreCoordinator::RestoreCoordinator(ConfigurationStore& store, HistoryRepository& history,
@@ -176,7 +171,7 @@ QCoro::Task<> RestoreCoordinator::execute(
         }
         // 24: some source files vanished while copying; what was there is restored.
         if (outcome.exitCode != 0 && outcome.exitCode != 24) {
-            finish(RunPhase::failed, itemFailure(outcome), record, totals);
+            finish(RunPhase::failed, outcome.firstError(), record, totals);
             co_return;
         }
     }

@@ -126,8 +126,7 @@ QString RunEnding::errorText(const RsyncOutcome& outcome)
     case 24:
         return QStringLiteral("Some source files changed while copying.");
     default:
-        return QStringLiteral("rsync exited with code ") + QString::number(outcome.exitCode)
-            + QStringLiteral(".");
+        return outcome.exitCodeText();
     }
 }
 

@@ -48,8 +48,7 @@ QCoro::Task<std::expected<MirrorPreview, PreflightFailure>> preview(RunPlan plan
         co_return std::unexpected(
             failure(outcome.error().description(), QStringLiteral("Nothing was deleted.")));
     if (outcome->exitCode != 0)
-        co_return std::unexpected(failure(
-            outcome->errors.value(0, QStringLiteral("rsync exited with code %1.").arg(outcome->exitCode)),
+        co_return std::unexpected(failure(outcome->firstError(),
             QStringLiteral("Nothing was deleted. Check the destination and try again.")));
     QFile::remove(logPath);
     co_return MirrorPreview { collector->deletions(), collector->total() };

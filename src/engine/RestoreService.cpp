@@ -238,8 +238,7 @@ QCoro::Task<QStringList> scanConflicts(RestorePlan plan)
         if (!outcome)
             problem = outcome.error().description();
         else if (outcome->exitCode != 0 && outcome->exitCode != 24)
-            problem = outcome->errors.value(
-                0, QStringLiteral("rsync exited with code %1.").arg(outcome->exitCode));
+            problem = outcome->firstError();
         names += collector->deletions();
         QFile::remove(logPath);
         if (problem && !incomplete)

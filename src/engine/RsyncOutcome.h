@@ -21,6 +21,11 @@ struct RsyncOutcome {
     bool logTruncated = false; // the log reached its cap and later lines were dropped
     double duration = 0; // seconds from just before the launch to the end
 
+    // "rsync exited with code 23."
+    QString exitCodeText() const;
+    // The first error line, or exitCodeText() when rsync printed none.
+    QString firstError() const;
+
     bool operator==(const RsyncOutcome&) const = default;
 };
 
