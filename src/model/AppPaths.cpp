@@ -15,10 +15,10 @@ namespace mv::AppPaths {
 
 namespace {
 
-QString describe(const QString& path, int error)
+FileSystemError describe(const QString& path, int error)
 {
-    return QStringLiteral("The folder “%1” could not be created: %2.")
-        .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(error)));
+    return FileSystemError::folderNotCreated(
+        QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(error)));
 }
 
 // Makes `path` and the folders above it. Only the last one is made owner-only: the folders above may be
@@ -32,13 +32,13 @@ void makeOwnerOnlyFolder(const QString& path)
     if (!parent.empty())
         std::filesystem::create_directories(parent, error);
     if (error)
-        throw FileSystemError(describe(QFile::decodeName(parent.c_str()), error.value()));
+        throw describe(QFile::decodeName(parent.c_str()), error.value());
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) == 0)
         return;
     const int failure = errno;
     if (failure == EEXIST && QFileInfo(folder).isDir())
         return;
-    throw FileSystemError(describe(folder, failure));
+    throw describe(folder, failure);
 }
 
 QString logsFolderIn(const QString& supportFolder)

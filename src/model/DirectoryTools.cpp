@@ -41,8 +41,7 @@ void createDirectoryIfNeeded(const QString& path)
     std::error_code error;
     std::filesystem::create_directories(QFile::encodeName(path).toStdString(), error);
     if (error)
-        throw FileSystemError(QStringLiteral("The folder “%1” could not be created: %2.")
-                                  .arg(path, QString::fromLocal8Bit(error.message())));
+        throw FileSystemError::folderNotCreated(path, QString::fromLocal8Bit(error.message()));
 }
 
 bool containsIncludedItem(const QString& path, const QStringList& patterns)

@@ -15,6 +15,12 @@ public:
     {
     }
 
+    // "The folder “<path>” could not be created: <reason>."
+    static FileSystemError folderNotCreated(const QString& path, const QString& reason)
+    {
+        return FileSystemError(QStringLiteral("The folder “%1” could not be created: %2.").arg(path, reason));
+    }
+
     const QString& description() const { return m_description; }
 
 private:
