@@ -15,8 +15,7 @@ namespace {
 
 PreflightFailure failure(const QString& message, const QString& recovery)
 {
-    return PreflightFailure { QStringLiteral("Mirror preview failed"), message, recovery, false,
-        QStringLiteral("exclamationmark.triangle.fill") };
+    return PreflightFailure(QStringLiteral("Mirror preview failed"), message, recovery);
 }
 
 // The plan as a dry run that itemizes what it would change, before its source and target.

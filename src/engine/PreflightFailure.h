@@ -13,8 +13,11 @@ namespace mv {
 // it. Returned by the pre-run checks and the planners; may also be thrown.
 class PreflightFailure : public std::exception {
 public:
-    PreflightFailure(
-        QString title, QString message, std::optional<QString> recovery, bool isTemporary, QString symbol);
+    // The symbol of a failure that names none of its own.
+    static constexpr char warningSymbol[] = "exclamationmark.triangle.fill";
+
+    PreflightFailure(QString title, QString message, std::optional<QString> recovery = std::nullopt,
+        bool isTemporary = false, QString symbol = QString::fromLatin1(warningSymbol));
 
     QString title;
     QString message;

@@ -22,14 +22,6 @@
 namespace mv::RestoreService {
 namespace {
 
-const QString warningSymbol = QStringLiteral("exclamationmark.triangle.fill");
-
-PreflightFailure failure(const QString& title, const QString& message, std::optional<QString> recovery = {},
-    bool isTemporary = false, const QString& symbol = warningSymbol)
-{
-    return PreflightFailure { title, message, std::move(recovery), isTemporary, symbol };
-}
-
 bool isInside(const QString& path, const QString& folder)
 {
     return path == folder || path.startsWith(folder.endsWith(u'/') ? folder : folder + u'/');
@@ -111,17 +103,17 @@ std::expected<RestorePlan, PreflightFailure> makePlan(
     const RestoreRequest& request, const AppSettings& settings)
 {
     if (request.items.isEmpty())
-        return std::unexpected(failure(
+        return std::unexpected(PreflightFailure(
             QStringLiteral("Nothing selected"), QStringLiteral("Choose a file or folder from the backup.")));
     const std::optional<QString> executable = PlanBuilder::resolveRsyncExecutable(settings);
     if (!executable)
-        return std::unexpected(failure(QStringLiteral("rsync not found"),
+        return std::unexpected(PreflightFailure(QStringLiteral("rsync not found"),
             QStringLiteral("Marrowvale needs rsync to restore files."),
             QStringLiteral(
                 "Install rsync with your package manager, or choose an executable in Settings → Advanced.")));
     const QString root = PathValidation::normalize(request.rootPath);
     if (root.isEmpty() || !QFileInfo::exists(root))
-        return std::unexpected(failure(QStringLiteral("The backup folder is unavailable"),
+        return std::unexpected(PreflightFailure(QStringLiteral("The backup folder is unavailable"),
             request.rootPath + QStringLiteral(" is not mounted or was moved."),
             QStringLiteral("Reconnect the destination, then try again."), true,
             QStringLiteral("externaldrive.badge.xmark")));
@@ -134,7 +126,7 @@ std::expected<RestorePlan, PreflightFailure> makePlan(
         if (sourcePath == rootAsGiven)
             sourcePath = root;
         if (!isInside(sourcePath, root))
-            return std::unexpected(failure(QStringLiteral("Restore item is outside the backup"),
+            return std::unexpected(PreflightFailure(QStringLiteral("Restore item is outside the backup"),
                 selected + QStringLiteral(" is not inside ") + root + u'.'));
         const bool isRoot = sourcePath == root;
         const QString relativeName
@@ -152,11 +144,11 @@ std::expected<RestorePlan, PreflightFailure> makePlan(
 
         const std::optional<mode_t> kind = entryKind(sourcePath);
         if (!kind)
-            return std::unexpected(failure(QStringLiteral("A selected item has moved"),
+            return std::unexpected(PreflightFailure(QStringLiteral("A selected item has moved"),
                 sourcePath + QStringLiteral(" is no longer there."), {}, true));
         item.isDirectory = *kind == S_IFDIR;
         if (isInside(item.targetPath, root))
-            return std::unexpected(failure(QStringLiteral("Restore target is inside the backup"),
+            return std::unexpected(PreflightFailure(QStringLiteral("Restore target is inside the backup"),
                 QStringLiteral(
                     "Choose a different restore location. Writing inside the backup would corrupt it."),
                 {}, false, QStringLiteral("arrow.uturn.backward.circle.badge.xmark")));
@@ -167,7 +159,7 @@ std::expected<RestorePlan, PreflightFailure> makePlan(
         if (PathValidation::normalize(destinationFolder).isEmpty()
             || (!request.useOriginalLocations && PathValidation::overlaps(item.targetPath, request.targetBase)
                 && item.targetPath == request.targetBase))
-            return std::unexpected(failure(QStringLiteral("Restore target is not valid"),
+            return std::unexpected(PreflightFailure(QStringLiteral("Restore target is not valid"),
                 QStringLiteral("Choose a folder for the restored items.")));
         plan.items.append(item);
     }
