@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -31,6 +33,47 @@ qint64 truncatedToInt64(double value)
     if (value <= -limit)
         return std::numeric_limits<qint64>::min();
     return static_cast<qint64>(value);
+}
+
+// Counts come from text a child printed, so sums and differences of them are held at the limits instead of
+// overflowing.
+qint64 saturatingAdd(qint64 a, qint64 b)
+{
+    qint64 sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum))
+        return sum;
+    return b > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
+}
+
+qint64 saturatingSubtract(qint64 a, qint64 b)
+{
+    qint64 difference = 0;
+    if (!__builtin_sub_overflow(a, b, &difference))
+        return difference;
+    return b < 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// A decimal number with digit-group commas, such as 1,234.5, read without copying the line; 0 when the
+// text is not one (more than one point, or no digit at all).
+double groupedNumber(QStringView text)
+{
+    char digits[64];
+    qsizetype length = 0;
+    for (const QChar c : text) {
+        if (c == u',')
+            continue;
+        if ((!isAsciiDigit(c) && c != u'.') || length == qsizetype(sizeof digits))
+            return 0;
+        digits[length++] = char(c.unicode());
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(digits, digits + length, value, std::chars_format::fixed);
+    return error == std::errc() && end == digits + length ? value : 0;
 }
 
 double numberOrZero(QStringView text)
@@ -80,6 +123,14 @@ std::optional<qint64> figure(QStringView text)
     return truncatedToInt64(numberOrZero(digits) * RsyncOutputParser::multiplier(unit));
 }
 
+// Whether a trimmed line may be a progress line, judged without parsing it: those begin with the byte count.
+// Warnings are never taken for one, whatever they begin with.
+bool mayBeProgress(QStringView line)
+{
+    return !line.isEmpty() && (isAsciiDigit(line.front()) || line.front() == u'.' || line.front() == u',')
+        && line.contains(u'%') && !line.contains(u"warning:");
+}
+
 struct CountKey {
     QStringView key;
     qint64 RsyncStats::*field;
@@ -96,30 +147,43 @@ const std::array<CountKey, 4> countKeys { {
 
 double RsyncOutputParser::multiplier(QStringView unit)
 {
-    const QString upper = unit.toString().toUpper();
-    if (upper == u"K")
+    if (unit.size() != 1)
+        return 1;
+    switch (unit.front().unicode()) {
+    case u'K':
+    case u'k':
         return 1e3;
-    if (upper == u"M")
+    case u'M':
+    case u'm':
         return 1e6;
-    if (upper == u"G")
+    case u'G':
+    case u'g':
         return 1e9;
-    if (upper == u"T")
+    case u'T':
+    case u't':
         return 1e12;
-    if (upper == u"P")
+    case u'P':
+    case u'p':
         return 1e15;
-    return 1;
+    default:
+        return 1;
+    }
 }
 
 std::optional<double> RsyncOutputParser::seconds(QStringView text)
 {
-    QList<double> numbers;
-    for (QStringView piece : text.split(u':', Qt::SkipEmptyParts)) {
+    std::array<double, 3> numbers {};
+    qsizetype count = 0;
+    for (const QStringView piece : text.tokenize(u':', Qt::SkipEmptyParts)) {
         bool ok = false;
         const double value = piece.toDouble(&ok);
-        if (ok)
-            numbers.append(value);
+        if (!ok)
+            continue;
+        if (count < qsizetype(numbers.size()))
+            numbers[count] = value;
+        ++count;
     }
-    switch (numbers.size()) {
+    switch (count) {
     case 0:
         return std::nullopt;
     case 2:
@@ -151,18 +215,25 @@ QString RsyncOutputParser::decodedName(QStringView reported)
     return QFile::decodeName(name);
 }
 
-std::optional<RsyncEvent> RsyncOutputParser::consume(const QString& rawLine)
+std::optional<RsyncEvent> RsyncOutputParser::consume(const QString& line)
 {
-    const QString line = rawLine.trimmed();
+    return consume(QStringView(line));
+}
+
+std::optional<RsyncEvent> RsyncOutputParser::consume(QStringView rawLine)
+{
+    const QStringView line = rawLine.trimmed();
     if (line.isEmpty())
         return std::nullopt;
     // Names keep their blanks at either end: only what comes before the line's marker is dropped.
-    const QStringView untrimmed = QStringView(rawLine).sliced(rawLine.indexOf(line.front()));
+    const QStringView untrimmed = rawLine.sliced(line.data() - rawLine.data());
 
     if (line.startsWith(u"XFER "))
         return RsyncEvent { .transferredName = decodedName(untrimmed.sliced(5)) };
-    if (auto event = progress(line))
-        return event;
+    if (mayBeProgress(line)) {
+        if (auto event = progress(line))
+            return event;
+    }
     if (auto event = deletion(untrimmed))
         return event;
     if (auto event = statisticsCount(line))
@@ -172,10 +243,9 @@ std::optional<RsyncEvent> RsyncOutputParser::consume(const QString& rawLine)
     if (auto event = statisticsFigure(line, u"Total bytes sent:", &RsyncStats::bytesSent))
         return event;
 
-    const bool isError
-        = line.startsWith(u"rsync:") || line.startsWith(u"rsync error:") || line.startsWith(u"ssh:");
+    const bool isError = line.startsWith(u"rsync:") || line.startsWith(u"rsync error:") || isSSHReason(line);
     if (isError || line.startsWith(u"WARNING:") || line.contains(u"warning:")) {
-        const QString message = Redactor::redact(line);
+        const QString message = Redactor::redact(line.toString());
         QStringList& kept = isError ? m_errors : m_warnings;
         if (kept.size() < keptLineLimit)
             kept.append(message);
@@ -184,14 +254,47 @@ std::optional<RsyncEvent> RsyncOutputParser::consume(const QString& rawLine)
     return std::nullopt;
 }
 
-std::optional<RsyncEvent> RsyncOutputParser::progress(const QString& line)
+QList<RsyncEvent> RsyncOutputParser::consumeLines(const QStringList& lines)
+{
+    // The last line that parses as progress; the ones before it are replaced by it and need no parsing.
+    qsizetype lastProgress = -1;
+    std::optional<RsyncEvent> lastSample;
+    for (qsizetype i = lines.size() - 1; i >= 0 && !lastSample; --i) {
+        const QStringView line = QStringView(lines[i]).trimmed();
+        if (mayBeProgress(line) && (lastSample = progress(line)))
+            lastProgress = i;
+    }
+    QList<RsyncEvent> events;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i == lastProgress) {
+            events.append(*lastSample);
+            continue;
+        }
+        if (i < lastProgress && mayBeProgress(QStringView(lines[i]).trimmed()))
+            continue;
+        if (std::optional<RsyncEvent> event = consume(QStringView(lines[i])))
+            events.append(std::move(*event));
+    }
+    return events;
+}
+
+bool RsyncOutputParser::isSSHReason(QStringView line)
+{
+    static constexpr std::array<QStringView, 6> starts { u"ssh:", u"Timeout, server ",
+        u"Connection closed by ", u"Connection reset by ", u"Connection to ",
+        u"kex_exchange_identification:" };
+    return std::any_of(
+        starts.begin(), starts.end(), [&](QStringView start) { return line.startsWith(start); });
+}
+
+std::optional<RsyncEvent> RsyncOutputParser::progress(QStringView line)
 {
     const QRegularExpressionMatch match = progressRegex().match(line);
     if (!match.hasMatch())
         return std::nullopt;
     RsyncSample sample;
-    sample.bytesTransferred = truncatedToInt64(
-        numberOrZero(withoutCommas(match.capturedView(1))) * multiplier(match.capturedView(2)));
+    sample.bytesTransferred
+        = truncatedToInt64(groupedNumber(match.capturedView(1)) * multiplier(match.capturedView(2)));
     const double percent = numberOrZero(match.capturedView(3));
     sample.percent = percent <= 0 ? 0 : std::min(percent, 100.0) / 100;
     sample.bytesPerSecond = numberOrZero(match.capturedView(4)) * multiplier(match.capturedView(5));
@@ -215,7 +318,7 @@ std::optional<RsyncEvent> RsyncOutputParser::deletion(QStringView untrimmed)
         return std::nullopt;
     if (itemized)
         name = name.sliced(name.indexOf(name.trimmed().front()));
-    ++m_stats.filesDeleted;
+    m_stats.filesDeleted = saturatingAdd(m_stats.filesDeleted, 1);
     return RsyncEvent { .deletion = decodedName(name), .stats = m_stats };
 }
 
@@ -229,7 +332,8 @@ std::optional<RsyncEvent> RsyncOutputParser::statisticsCount(QStringView line)
             continue;
         m_stats.*key.field = *value;
         m_sawStatistics = true;
-        m_stats.filesUpdated = std::max<qint64>(0, m_stats.filesTransferred - m_stats.filesCreated);
+        m_stats.filesUpdated
+            = std::max<qint64>(0, saturatingSubtract(m_stats.filesTransferred, m_stats.filesCreated));
         return statisticsEvent();
     }
     return std::nullopt;

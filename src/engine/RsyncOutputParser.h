@@ -2,6 +2,7 @@
 
 #include "engine/RsyncEvent.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -18,6 +19,10 @@ public:
     static constexpr qsizetype keptLineLimit = 20;
 
     std::optional<RsyncEvent> consume(const QString& line);
+    std::optional<RsyncEvent> consume(QStringView line);
+    // The events of lines read together, in order. Each progress line replaces the one before it, so only
+    // the last one of the batch is parsed and gives an event; every other line is read as by consume().
+    QList<RsyncEvent> consumeLines(const QStringList& lines);
 
     const RsyncStats& stats() const { return m_stats; }
     const QStringList& errors() const { return m_errors; }
@@ -32,9 +37,13 @@ public:
     // ASCII) as a backslash, "#" and three octal digits, and a backslash that would read as the start of
     // such an escape as "\#134"; everything else stands as it is. The names of events are decoded already.
     static QString decodedName(QStringView reported);
+    // Whether the line is ssh's own account of a failed connection ("Timeout, server … not responding.",
+    // "Connection closed by …"). rsync then reports only what it saw, such as a broken pipe, so these lines
+    // are kept as errors too.
+    static bool isSSHReason(QStringView line);
 
 private:
-    std::optional<RsyncEvent> progress(const QString& line);
+    std::optional<RsyncEvent> progress(QStringView line);
     std::optional<RsyncEvent> deletion(QStringView untrimmed);
     std::optional<RsyncEvent> statisticsCount(QStringView line);
     std::optional<RsyncEvent> statisticsFigure(QStringView line, QStringView key, qint64 RsyncStats::*field);

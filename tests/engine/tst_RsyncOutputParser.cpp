@@ -230,6 +230,69 @@ private Q_SLOTS:
         QCOMPARE(parser.errors().last(), QStringLiteral("rsync error: number 20"));
     }
 
+    // Counts come from text; sums and differences of extreme ones are held at the limits of 64 bits.
+    void countsSaturate_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<qint64>("filesUpdated");
+        QTest::addColumn<qint64>("filesDeleted");
+        constexpr qint64 most = std::numeric_limits<qint64>::max();
+        QTest::newRow("created count at the negative limit")
+            << QStringList { "Number of created files: -9223372036854775808",
+                   "Number of regular files transferred: 9223372036854775807" }
+            << most << qint64(0);
+        QTest::newRow("negative created count") << QStringList { "Number of created files: -5",
+            "Number of regular files transferred: 9,223,372,036,854,775,807" }
+                                                << most << qint64(0);
+        QTest::newRow("transferred count at the negative limit") << QStringList {
+            "Number of regular files transferred: -9223372036854775808", "Number of created files: 1"
+        } << qint64(0) << qint64(0);
+        QTest::newRow("deletion after the largest deleted count") << QStringList {
+            "Number of deleted files: 9223372036854775807", "deleting old.txt", "*deleting   older.txt"
+        } << qint64(0) << most;
+    }
+    void countsSaturate()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(qint64, filesUpdated);
+        QFETCH(qint64, filesDeleted);
+        RsyncOutputParser parser;
+        for (const QString& line : lines)
+            parser.consume(line);
+        QCOMPARE(parser.stats().filesUpdated, filesUpdated);
+        QCOMPARE(parser.stats().filesDeleted, filesDeleted);
+    }
+
+    // Lines read together give the events they give one by one, except that of the progress lines only the
+    // last that reads as one counts.
+    void linesReadTogetherKeepOnlyTheLastProgress()
+    {
+        const QStringList lines { "  10 1% 1.00kB/s 0:00:09", "XFER a.txt",
+            "20 2% 2.00kB/s 0:00:08 (xfr#1, to-chk=8/10)", "deleting b.txt",
+            "3 looks like 4% progress but is not", "rsync: [sender] send_files failed",
+            "7 files: warning: 5% left", "Number of files: 10" };
+        RsyncOutputParser single;
+        QList<RsyncEvent> expected;
+        for (const QString& line : lines) {
+            if (auto event = single.consume(line); event && (!event->sample || line.startsWith("20 ")))
+                expected << *event;
+        }
+        RsyncOutputParser together;
+        const QList<RsyncEvent> events = together.consumeLines(lines);
+        QCOMPARE(events.size(), expected.size());
+        for (qsizetype i = 0; i < events.size(); ++i) {
+            QCOMPARE(events[i].sample, expected[i].sample);
+            QCOMPARE(events[i].transferredName, expected[i].transferredName);
+            QCOMPARE(events[i].deletion, expected[i].deletion);
+            QCOMPARE(events[i].stats, expected[i].stats);
+            QCOMPARE(events[i].message, expected[i].message);
+        }
+        QCOMPARE(together.stats(), single.stats());
+        QCOMPARE(together.errors(), single.errors());
+        QCOMPARE(together.warnings(), single.warnings());
+        QCOMPARE(together.stats().transferredBytes, 20);
+    }
+
     void unitsAndTimes()
     {
         QCOMPARE(RsyncOutputParser::multiplier(u"k"), 1e3);
