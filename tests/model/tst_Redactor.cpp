@@ -51,6 +51,27 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QCOMPARE(mv::Redactor::redact(line), expected);
     }
+
+    // Whatever the line, the value after a secret keyword or after "Bearer" is gone, also when one rule
+    // would take a keyword for the secret.
+    void noSecretSurvives_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("quoted key with a Bearer value") << R"({"token": Bearer hunter2})";
+        QTest::newRow("Bearer twice") << "Authorization: Bearer Bearer hunter2";
+        QTest::newRow("Bearer inside a word") << "tBearer hunter2";
+        QTest::newRow("carriage return after equals") << "password=\rhunter2";
+        QTest::newRow("value is another keyword") << "password: token: hunter2";
+        QTest::newRow("keywords joined") << "secretoken=hunter2";
+        QTest::newRow("quoted key with a keyword value")
+            << R"({"secret": "password=x", "token": secret=hunter2})";
+    }
+    void noSecretSurvives()
+    {
+        QFETCH(QString, line);
+        const QString redacted = mv::Redactor::redact(line);
+        QVERIFY2(!redacted.contains(QStringLiteral("hunter2")), qPrintable(redacted));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_Redactor)
