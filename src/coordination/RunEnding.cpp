@@ -2,6 +2,7 @@
 
 #include "engine/PreflightFailure.h"
 #include "engine/RsyncOutcome.h"
+#include "engine/RsyncOutputParser.h"
 #include "model/Format.h"
 
 #include <algorithm>
@@ -9,6 +10,22 @@
 namespace mv {
 
 namespace {
+
+// When the connection failed, rsync says only what it saw ("Broken pipe", "connection unexpectedly
+// closed"); ssh's own line says why ("Timeout, server … not responding.").
+QString leadingError(const QStringList& errors)
+{
+    const QString& first = errors.first();
+    const bool connectionLost = first.contains(u"Broken pipe", Qt::CaseInsensitive)
+        || first.contains(u"connection unexpectedly closed", Qt::CaseInsensitive);
+    if (connectionLost) {
+        for (const QString& error : errors) {
+            if (RsyncOutputParser::isSSHReason(error))
+                return error.trimmed();
+        }
+    }
+    return first.trimmed();
+}
 
 const QString changedWhileCopying
     = QStringLiteral("Some source files changed while copying. They will be picked up next time.");
@@ -109,7 +126,7 @@ bool RunEnding::deservesSuccessNotice(double durationSeconds, qint64 bytes)
 QString RunEnding::errorText(const RsyncOutcome& outcome)
 {
     if (!outcome.errors.isEmpty())
-        return outcome.errors.first();
+        return leadingError(outcome.errors);
     switch (outcome.exitCode) {
     case 5:
         return QStringLiteral("rsync could not start the remote program (rsync code 5).");
