@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <chrono>
 
 namespace mv {
@@ -24,24 +25,22 @@ QString isoDateText(const QDateTime& date)
 }
 
 // Exports and documents write many dates, and QDateTime's formatter would take most of their time: the
-// digits are written directly, and only years outside 1 to 9999 go through the formatter.
+// digits are written directly. A date outside the years 1 to 9999 has no such text, and is written as the
+// nearest end of that range, so everything written reads back.
 void appendIsoDate(QString& out, const QDateTime& date)
 {
     using namespace std::chrono;
-    const sys_seconds seconds
-        = floor<std::chrono::seconds>(sys_time<milliseconds>(milliseconds(date.toMSecsSinceEpoch())));
+    const sys_seconds seconds = std::clamp(
+        floor<std::chrono::seconds>(sys_time<milliseconds>(milliseconds(date.toMSecsSinceEpoch()))),
+        sys_seconds(sys_days(year(1) / January / 1)),
+        sys_seconds(sys_days(year(9999) / December / 31)) + hours(23) + minutes(59)
+            + std::chrono::seconds(59));
     const sys_days day = floor<days>(seconds);
     const year_month_day ymd(day);
-    const int year = int(ymd.year());
-    if (year < 1 || year > 9999) {
-        out += QDateTime::fromSecsSinceEpoch(seconds.time_since_epoch().count(), Qt::UTC)
-                   .toString(Qt::ISODate);
-        return;
-    }
     const hh_mm_ss time(seconds - day);
     char text[] = "0000-00-00T00:00:00Z";
-    writeTwoDigits(text, unsigned(year) / 100);
-    writeTwoDigits(text + 2, unsigned(year) % 100);
+    writeTwoDigits(text, unsigned(int(ymd.year())) / 100);
+    writeTwoDigits(text + 2, unsigned(int(ymd.year())) % 100);
     writeTwoDigits(text + 5, unsigned(ymd.month()));
     writeTwoDigits(text + 8, unsigned(ymd.day()));
     writeTwoDigits(text + 11, unsigned(time.hours().count()));
@@ -72,7 +71,12 @@ std::optional<QDateTime> parseIsoDate(QStringView text)
             return std::nullopt;
         offsetSeconds = (hours * 3600 + minutes * 60) * (match.capturedView(9) == u'-' ? -1 : 1);
     }
-    return QDateTime(date, time, Qt::UTC).addSecs(-offsetSeconds);
+    // An offset may move a date at either end of the years 1 to 9999 out of them, where no text could
+    // write it back.
+    const QDateTime utc = QDateTime(date, time, Qt::UTC).addSecs(-offsetSeconds);
+    if (utc.date().year() < 1 || utc.date().year() > 9999)
+        return std::nullopt;
+    return utc;
 }
 
 } // namespace mv

@@ -286,6 +286,11 @@ private Q_SLOTS:
         QTest::newRow("bad UUID") << withJob(R"("id": "6a1f0c6e-3b7d-4f0e-9a55")") << none << "jobs[0].id";
         QTest::newRow("date without time")
             << QByteArray(R"({"updatedAt": "2026-12-09"})") << none << "updatedAt";
+        // No text could write these back: the next save would lose them, and the launch after it every job.
+        QTest::newRow("offset moves the date before year 1")
+            << QByteArray(R"({"updatedAt": "0001-01-01T00:00:00+01:00"})") << none << "updatedAt";
+        QTest::newRow("offset moves the date past year 9999")
+            << withJob(R"("createdAt": "9999-12-31T23:30:00-01:00")") << none << "jobs[0].createdAt";
         QTest::newRow("one bad setting") << QByteArray(R"({"settings": {"maxConcurrentJobs": "2"}})") << none
                                          << "settings.maxConcurrentJobs";
         QTest::newRow("jobs not an array")
@@ -332,6 +337,23 @@ private Q_SLOTS:
         QVERIFY(!written.contains("modeOverride"));
         QVERIFY(written.contains(R"("createdAt": "2026-12-09T07:21:00Z")"));
         QVERIFY(written.contains(R"("path": "\/home\/ana")"));
+    }
+
+    // What the writer writes, the reader reads as it was: dates at the ends of the years 1 to 9999, and a
+    // date beyond them that did not come from a document, written as the nearest end.
+    void datesAtTheEndsOfTheRangeReadBack()
+    {
+        AppConfiguration document = withDefaultDestination();
+        document.updatedAt = at("0001-01-01T00:00:00Z");
+        document.jobs[0].createdAt = at("9999-12-31T23:59:59Z");
+        document.jobs[0].destinations[0].nextRun = QDateTime(QDate(-40, 3, 1), QTime(0, 0), Qt::UTC);
+        document.jobs[0].destinations[0].lastSuccess = QDateTime(QDate(12000, 1, 1), QTime(0, 0), Qt::UTC);
+        const auto read = ConfigurationCoding::decode(ConfigurationCoding::encode(document), readingTime);
+        QVERIFY2(read, qPrintable(failure(read)));
+        QCOMPARE(read->updatedAt, document.updatedAt);
+        QCOMPARE(read->jobs[0].createdAt, document.jobs[0].createdAt);
+        QCOMPARE(read->jobs[0].destinations[0].nextRun, at("0001-01-01T00:00:00Z"));
+        QCOMPARE(read->jobs[0].destinations[0].lastSuccess, at("9999-12-31T23:59:59Z"));
     }
 
     void unsetDatesAreLeftOutSoTheDocumentStillReads()
