@@ -24,6 +24,16 @@ namespace mv::PlanBuilder {
 
 namespace {
 
+// rsync reads an --exclude value that starts with "+ ", "- " or "!" as a filter rule: "+ *" would include
+// everything and "!" clear the list, and a mirror would then delete what the user excluded. Such a pattern
+// gets the exclude rule's own prefix, after which rsync takes the rest literally.
+QString exclusionArgument(const QString& pattern)
+{
+    const bool readAsRule
+        = pattern.startsWith(u"+ ") || pattern.startsWith(u"- ") || pattern.startsWith(u'!');
+    return (readAsRule ? QStringLiteral("--exclude=- ") : QStringLiteral("--exclude=")) + pattern;
+}
+
 const std::array<QLatin1String, 3> rsyncCandidates { QLatin1String("/usr/local/bin/rsync"),
     QLatin1String("/usr/bin/rsync"), QLatin1String("/bin/rsync") };
 
@@ -175,7 +185,7 @@ RunPlan build(const BackupJob& job, const BackupDestination& destination, const 
         arguments << QStringLiteral("--bwlimit=") + QString::number(*bandwidth);
     for (const QString& pattern : options.exclusionPatterns()) {
         if (!pattern.isEmpty())
-            arguments << QStringLiteral("--exclude=") + pattern;
+            arguments << exclusionArgument(pattern);
     }
     if (plan.isSSH) {
         throwIf(PathValidation::validateSSHUser(destination.user));

@@ -125,6 +125,13 @@ private Q_SLOTS:
             << basic()
                 + QStringList { "--exclude=.DS_Store", "--exclude=.git/", "--exclude=Library/Caches/",
                       "--exclude= b ", "--exclude=a", "--exclude=a" };
+        QTest::newRow("patterns rsync would read as rules stay literal")
+            << "mirror" << false << false << false << -1 << -1 << QStringList()
+            << QStringList { "+ *", "- x", "!", "!keep", "+x", "-x", " + y" }
+            << basic()
+                + QStringList { "--delete", "--delete-delay", "--exclude=- + *", "--exclude=- - x",
+                      "--exclude=- !", "--exclude=- !keep", "--exclude=+x", "--exclude=-x",
+                      "--exclude= + y" };
     }
     void localArgumentVectors()
     {
@@ -159,6 +166,35 @@ private Q_SLOTS:
         QCOMPARE(plan.environment,
             (QMap<QString, QString> { { "LC_ALL", "C" }, { "LANG", "C" },
                 { "PATH", "/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin" } }));
+    }
+
+    // A mirror keeps an excluded file at the destination. Were "!" or "+ *" read as rules, the exclusion
+    // would be cleared or overridden, and rsync would delete the file.
+    void mirrorKeepsAnExcludedFileWhateverElseIsExcluded_data()
+    {
+        QTest::addColumn<QStringList>("custom");
+        QTest::newRow("a pattern that clears the list") << QStringList { "notes.txt", "!" };
+        QTest::newRow("a pattern that includes everything") << QStringList { "+ *", "notes.txt" };
+        QTest::newRow("a pattern that excludes by rule") << QStringList { "- other", "notes.txt" };
+    }
+    void mirrorKeepsAnExcludedFileWhateverElseIsExcluded()
+    {
+        QFETCH(QStringList, custom);
+        Setup setup;
+        setup.job.mode = BackupMode::mirror;
+        setup.job.options.customExclusions = custom;
+        setup.dir.write("source/kept.txt", "copied");
+        setup.dir.mkdir("backup");
+        setup.dir.write("backup/notes.txt", "excluded, never deleted");
+        const RunPlan plan = setup.build();
+
+        QProcess rsync;
+        rsync.setProcessChannelMode(QProcess::ForwardedChannels);
+        rsync.start(plan.executable, plan.arguments);
+        QVERIFY(rsync.waitForFinished(60'000));
+        QCOMPARE(rsync.exitCode(), 0);
+        QCOMPARE(mv::test::TempDir::read(setup.backup() + "/kept.txt"), "copied");
+        QCOMPARE(mv::test::TempDir::read(setup.backup() + "/notes.txt"), "excluded, never deleted");
     }
 
     void planCopiesTheDestinationAndRaisesRetention()
