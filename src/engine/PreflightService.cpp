@@ -203,6 +203,16 @@ CheckResult prepare(const BackupJob& job, const BackupDestination& destination, 
 {
     QStringList startedAccess;
     const QString sourcePath = resolve(job.source.bookmark, job.source.path, startedAccess);
+    // Whatever stands at the stored path now (an empty mount point, another drive) would be mirrored, and
+    // everything it lacks deleted at the destination.
+    if (job.source.bookmark && startedAccess.isEmpty()
+        && effectiveMode(job, destination) == BackupMode::mirror)
+        return refuse(QStringLiteral("Source folder changed"),
+            QStringLiteral("%1 is not the folder that was chosen for this backup: another folder or drive is "
+                           "there now. Mirror would delete files at the destination, so nothing was changed.")
+                .arg(job.source.path),
+            QStringLiteral("Reconnect the drive, or choose the source folder again in the job editor."), true,
+            QStringLiteral("folder.badge.questionmark"));
     if (std::optional<PreflightFailure> failure = checkSource(job, destination, sourcePath))
         return std::unexpected(std::move(*failure));
     const std::expected<QString, PreflightFailure> executable = checkRsync(settings);

@@ -320,6 +320,47 @@ private Q_SLOTS:
         QCOMPARE(plan->scopedURLs, QStringList({ source }));
     }
 
+    // Another folder now at the source's stored path, with a stray file in it (a bare mount point, say): a
+    // mirror from it would delete the whole destination, so a mirror refuses; the other modes only add and
+    // fall back to the stored path.
+    void replacedSourceRefusesOnlyAMirror_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("mirror") << "mirror";
+        QTest::newRow("incremental") << "incremental";
+        QTest::newRow("versioned") << "versioned";
+    }
+    void replacedSourceRefusesOnlyAMirror()
+    {
+        QFETCH(QString, mode);
+        const test::TempDir root;
+        const QString source = root.mkdir(QStringLiteral("source"));
+        root.write(QStringLiteral("source/notes.txt"), "chosen");
+        BackupJob job = jobWithSource(source);
+        job.mode = *enumFromString<BackupMode>(mode);
+        job.source.bookmark = Bookmark::create(source);
+        QVERIFY(QDir(root.path()).rename(QStringLiteral("source"), QStringLiteral("unmounted")));
+        root.write(QStringLiteral("source/stray.txt"), "another folder");
+        BackupDestination destination = BackupDestination::create(checkTime);
+        destination.path = root.filePath(QStringLiteral("backup"));
+        root.write(QStringLiteral("backup/notes.txt"), "copied before");
+
+        const CheckResult plan = check(job, destination);
+        if (mode != "mirror") {
+            QCOMPARE(outcome(plan), passed);
+            QCOMPARE(plan->sourcePath, source);
+            return;
+        }
+        QCOMPARE(outcome(plan),
+            refusal("Source folder changed",
+                source
+                    + " is not the folder that was chosen for this backup: another folder or drive is there "
+                      "now. Mirror would delete files at the destination, so nothing was changed.",
+                "Reconnect the drive, or choose the source folder again in the job editor.", true,
+                "folder.badge.questionmark"));
+        QCOMPARE(contents(root.filePath(QStringLiteral("backup"))), QStringList({ "notes.txt" }));
+    }
+
     void findsTheNearestExistingAncestor_data()
     {
         QTest::addColumn<QString>("relative");
