@@ -7,9 +7,12 @@
 #include "model/HistorySql.h"
 #include "model/SqlStatement.h"
 #include "model/UuidText.h"
+#include "platform/WorkerPool.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <fcntl.h>
@@ -79,11 +82,20 @@ void createOwnerOnlyFile(const QString& path)
         ::close(fd);
 }
 
+// SQLite itself takes a file of 1 to 511 bytes for a database to start afresh; only an empty file is one.
+constexpr qint64 smallestDatabase = 512;
+
 // Opens the file at `path` if it holds a usable database (or nothing yet). A file that is not a database,
-// or a damaged one, is refused before anything could be written to it. `reason` says why it was refused.
+// or one whose first page is damaged, is refused before anything could be written to it. `reason` says why
+// it was refused.
 sqlite3* openFile(const QString& path, QString& reason)
 {
     createOwnerOnlyFile(path);
+    const QFileInfo file(path);
+    if (file.isFile() && file.size() > 0 && file.size() < smallestDatabase) {
+        reason = QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB));
+        return nullptr;
+    }
     sqlite3* database = nullptr;
     int status = sqlite3_open_v2(QFile::encodeName(path).constData(), &database, openFlags, nullptr);
     // SQLite falls back to reading a file it may not write, and every later write would then be lost
@@ -104,6 +116,16 @@ sqlite3* openFile(const QString& path, QString& reason)
     reason = QString::fromUtf8(database ? sqlite3_errmsg(database) : sqlite3_errstr(status));
     sqlite3_close(database);
     return nullptr;
+}
+
+// Whether every page of the file reads as SQLite wrote it. A file another process holds locked cannot be
+// checked now and counts as sound; anything wrong then shows in the statement that finds it.
+bool passesQuickCheck(sqlite3* database)
+{
+    SqlStatement check(database, { "PRAGMA quick_check", {} });
+    if (check.next())
+        return check.utf8(0) == "ok";
+    return !check.foundDamage();
 }
 
 sqlite3* openInMemory()
@@ -128,6 +150,7 @@ void logToSystem(const QString& message)
 HistoryRepository::HistoryRepository(const QString& path, Clock& clock, QObject* parent)
     : QObject(parent)
     , m_clock(clock)
+    , m_path(path)
 {
     try {
         AppPaths::ensureDirectories();
@@ -137,27 +160,30 @@ HistoryRepository::HistoryRepository(const QString& path, Clock& clock, QObject*
     QString reason;
     m_database = openFile(path, reason);
     if (!m_database) {
-        m_database = openInMemory();
-        const QString problem = QStringLiteral("The run history “%1” could not be opened: %2.")
-                                    .arg(QDir::toNativeSeparators(path), reason);
-        m_storageWarning = m_database
-            ? problem
-                + QStringLiteral(
-                    " Nothing was written to it; runs are recorded in memory until Marrowvale quits.")
-            : problem + QStringLiteral(" Runs are not recorded until Marrowvale restarts.");
-        logToSystem(m_storageWarning);
-    }
-    if (!m_database)
+        moveToMemory(reason);
         return;
-    sqlite3_exec(m_database, "PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
-    sqlite3_exec(m_database, "PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
-    createSchema();
-    markOrphanedRunsInterrupted();
+    }
+    // Reading every page of a large history takes a while; the program need not wait for it to start.
+    m_check = QtConcurrent::run(
+        &WorkerPool::instance(), [this, now = toEpochSeconds(m_clock.now())] { return prepareFile(now); });
 }
 
 HistoryRepository::~HistoryRepository()
 {
+    if (m_check)
+        m_check->waitForFinished();
     sqlite3_close(m_database);
+}
+
+std::optional<QString> HistoryRepository::prepareFile(double nowSeconds)
+{
+    if (!passesQuickCheck(m_database))
+        return QString::fromUtf8(sqlite3_errstr(SQLITE_CORRUPT));
+    sqlite3_exec(m_database, "PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
+    sqlite3_exec(m_database, "PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+    createSchema();
+    SqlStatement(m_database, HistorySql::markRunningInterrupted(nowSeconds)).run();
+    return std::nullopt;
 }
 
 void HistoryRepository::createSchema()
@@ -167,10 +193,58 @@ void HistoryRepository::createSchema()
         sqlite3_exec(m_database, index, nullptr, nullptr, nullptr);
 }
 
+void HistoryRepository::awaitCheck()
+{
+    if (!m_check)
+        return;
+    const std::optional<QString> problem = m_check->result();
+    m_check.reset();
+    if (problem)
+        moveToMemory(*problem);
+}
+
+// The file is left as it is from here on: closed before anything more could be written to it.
+void HistoryRepository::moveToMemory(const QString& reason)
+{
+    sqlite3_close(m_database);
+    m_database = openInMemory();
+    const QString problem = QStringLiteral("The run history “%1” could not be opened: %2.")
+                                .arg(QDir::toNativeSeparators(m_path), reason);
+    m_storageWarning = m_database
+        ? problem
+            + QStringLiteral(
+                " Nothing was written to it; runs are recorded in memory until Marrowvale quits.")
+        : problem + QStringLiteral(" Runs are not recorded until Marrowvale restarts.");
+    logToSystem(m_storageWarning);
+    if (m_database)
+        createSchema();
+}
+
+void HistoryRepository::withStatement(const SqlQuery& query, const std::function<void(SqlStatement&)>& use)
+{
+    awaitCheck();
+    {
+        SqlStatement statement(m_database, query);
+        use(statement);
+        if (!statement.foundDamage())
+            return;
+    }
+    moveToMemory(QString::fromUtf8(sqlite3_errstr(SQLITE_CORRUPT)));
+    SqlStatement statement(m_database, query);
+    use(statement);
+}
+
 void HistoryRepository::run(const SqlQuery& query)
 {
     const std::lock_guard lock(m_queue);
-    SqlStatement(m_database, query).run();
+    withStatement(query, [](SqlStatement& statement) { statement.run(); });
+}
+
+QString HistoryRepository::storageWarning()
+{
+    const std::lock_guard lock(m_queue);
+    awaitCheck();
+    return m_storageWarning;
 }
 
 void HistoryRepository::begin(const BackupRunRecord& record)
@@ -189,29 +263,33 @@ std::vector<BackupRunRecord> HistoryRepository::fetch(
     int limit, int offset, const QString& query, std::optional<RunResult> result, std::optional<QUuid> jobID)
 {
     std::vector<BackupRunRecord> records;
-    records.reserve(std::clamp(limit, 0, exportLimit));
     const std::lock_guard lock(m_queue);
-    SqlStatement statement(m_database, HistorySql::fetch(limit, offset, query, result, jobID));
-    while (statement.next()) {
-        if (auto r = record(statement))
-            records.push_back(std::move(*r));
-    }
+    withStatement(HistorySql::fetch(limit, offset, query, result, jobID), [&](SqlStatement& statement) {
+        records.clear();
+        records.reserve(std::clamp(limit, 0, exportLimit));
+        while (statement.next()) {
+            if (auto r = record(statement))
+                records.push_back(std::move(*r));
+        }
+    });
     return records;
 }
 
 HistoryStats HistoryRepository::stats()
 {
-    const std::lock_guard lock(m_queue);
-    SqlStatement statement(m_database, HistorySql::stats());
     HistoryStats stats;
-    if (!statement.next())
-        return stats;
-    stats.totalRuns = statement.int64(0);
-    stats.successRuns = statement.int64(1);
-    stats.failedRuns = statement.int64(2);
-    stats.totalBytes = statement.int64(3);
-    if (!statement.isNull(4))
-        stats.lastSuccess = fromEpochSeconds(statement.real(4));
+    const std::lock_guard lock(m_queue);
+    withStatement(HistorySql::stats(), [&](SqlStatement& statement) {
+        stats = {};
+        if (!statement.next())
+            return;
+        stats.totalRuns = statement.int64(0);
+        stats.successRuns = statement.int64(1);
+        stats.failedRuns = statement.int64(2);
+        stats.totalBytes = statement.int64(3);
+        if (!statement.isNull(4))
+            stats.lastSuccess = fromEpochSeconds(statement.real(4));
+    });
     return stats;
 }
 
@@ -223,11 +301,7 @@ void HistoryRepository::deleteRun(const QUuid& id)
 
 void HistoryRepository::clear()
 {
-    {
-        const std::lock_guard lock(m_queue);
-        if (m_database)
-            sqlite3_exec(m_database, HistorySql::clear, nullptr, nullptr, nullptr);
-    }
+    run({ HistorySql::clear, {} });
     Q_EMIT rowsRemoved();
 }
 

@@ -4,10 +4,12 @@
 #include "model/HistoryStats.h"
 #include "platform/Clock.h"
 
+#include <QFuture>
 #include <QObject>
 #include <QString>
 #include <QUuid>
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -17,19 +19,22 @@ struct sqlite3;
 namespace mv {
 
 struct SqlQuery;
+class SqlStatement;
 
 // The run history in a SQLite file: one row per backup, restore or missed schedule. Every operation may be
 // called from any thread; statements run one at a time under the repository's lock, and each caller waits
 // for its own. Failures are not reported: a statement that cannot run leaves the history as it was, and
-// queries then answer empty results.
+// queries then answer empty results. A file found damaged, at the start or by any later statement, is left
+// as it is from then on, and the history moves to memory.
 class HistoryRepository : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QString storageWarning READ storageWarning CONSTANT)
+    Q_PROPERTY(QString storageWarning READ storageWarning)
 
 public:
-    // Opens or creates the database at `path`. When the file cannot be used (also when it is not a database,
-    // which is then left untouched) the history lives in memory for this process and storageWarning() says
-    // so. Rows left running by an earlier process are marked interrupted.
+    // Opens or creates the database at `path`. When the file cannot be used (also when it is not a database
+    // or is damaged, and is then left untouched) the history lives in memory for this process and
+    // storageWarning() says so. The whole file is checked on a worker thread; the first statement waits for
+    // that check. Rows left running by an earlier process are marked interrupted.
     explicit HistoryRepository(
         const QString& path, Clock& clock = Clock::system(), QObject* parent = nullptr);
     ~HistoryRepository() override;
@@ -58,7 +63,7 @@ public:
 
     // Empty while the history is kept in its file; otherwise a sentence for the user saying why it is not
     // and what that means.
-    QString storageWarning() const { return m_storageWarning; }
+    QString storageWarning();
 
 Q_SIGNALS:
     // Emitted on the thread that made the change, after it was written.
@@ -68,13 +73,24 @@ Q_SIGNALS:
     void rowsRemoved(); // clear() and deleteOlderThan(): any number of rows
 
 private:
+    // On the worker, before any statement: checks the whole file and prepares it for use, closing the rows
+    // left running before `nowSeconds`. Answers why the file cannot be used, or nothing.
+    std::optional<QString> prepareFile(double nowSeconds);
     void createSchema();
+    // The rest, under the lock.
+    void awaitCheck();
+    void moveToMemory(const QString& reason);
+    // Runs `use` on the prepared `query`. Should the statement find the file damaged, the history moves to
+    // memory and `use` runs once more there.
+    void withStatement(const SqlQuery& query, const std::function<void(SqlStatement&)>& use);
     // Runs a statement that returns no rows.
     void run(const SqlQuery& query);
 
     Clock& m_clock;
+    QString m_path;
     std::mutex m_queue;
     sqlite3* m_database = nullptr;
+    std::optional<QFuture<std::optional<QString>>> m_check; // until its verdict is applied
     QString m_storageWarning;
 };
 

@@ -28,8 +28,9 @@ SqlStatement::SqlStatement(sqlite3* database, const SqlQuery& query)
 {
     if (!database)
         return;
-    if (sqlite3_prepare_v2(database, query.sql.constData(), int(query.sql.size()), &m_statement, nullptr)
-        != SQLITE_OK) {
+    m_status
+        = sqlite3_prepare_v2(database, query.sql.constData(), int(query.sql.size()), &m_statement, nullptr);
+    if (m_status != SQLITE_OK) {
         sqlite3_finalize(m_statement);
         m_statement = nullptr;
         return;
@@ -45,12 +46,21 @@ SqlStatement::~SqlStatement()
 
 bool SqlStatement::next()
 {
-    return m_statement && sqlite3_step(m_statement) == SQLITE_ROW;
+    if (!m_statement)
+        return false;
+    m_status = sqlite3_step(m_statement);
+    return m_status == SQLITE_ROW;
 }
 
 void SqlStatement::run()
 {
     while (next()) { }
+}
+
+bool SqlStatement::foundDamage() const
+{
+    const int primary = m_status & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
 bool SqlStatement::isNull(int column) const

@@ -37,6 +37,8 @@ public:
     bool next();
     // Steps a statement that returns no rows; its result is not reported.
     void run();
+    // Whether preparing or a step found the file damaged or not a database at all.
+    bool foundDamage() const;
 
     bool isNull(int column) const;
     qint64 int64(int column) const;
@@ -48,6 +50,7 @@ public:
 
 private:
     sqlite3_stmt* m_statement = nullptr;
+    int m_status = 0; // SQLite's result of preparing or of the last step
 };
 
 // Dates are stored as seconds since 1970 in UTC, with the fraction kept.

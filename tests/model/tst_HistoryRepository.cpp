@@ -121,6 +121,8 @@ private Q_SLOTS:
     void csvHoldsTheNewest10000Rows();
     void unusablePathFallsBackToMemory_data();
     void unusablePathFallsBackToMemory();
+    void damagedFileIsLeftAsItIs_data();
+    void damagedFileIsLeftAsItIs();
     void callsFromManyThreads();
 
 private:
@@ -484,6 +486,9 @@ void tst_HistoryRepository::unusablePathFallsBackToMemory_data()
     QTest::newRow("not a database") << "text";
     QTest::newRow("damaged database") << "damaged";
     QTest::newRow("read-only file") << "read-only";
+    // SQLite would take these for a new database and write over them.
+    QTest::newRow("one byte") << "one byte";
+    QTest::newRow("511 bytes with the header") << "511 bytes";
 }
 
 void tst_HistoryRepository::unusablePathFallsBackToMemory()
@@ -500,6 +505,11 @@ void tst_HistoryRepository::unusablePathFallsBackToMemory()
         QByteArray bytes = test::TempDir::read(path);
         bytes.replace(100, 100, QByteArray(100, '\xff'));
         dir.write(QStringLiteral("history.sqlite"), bytes);
+    } else if (kind == "one byte") {
+        dir.write(QStringLiteral("history.sqlite"), "x");
+    } else if (kind == "511 bytes") {
+        dir.write(
+            QStringLiteral("history.sqlite"), QByteArray("SQLite format 3\0", 16) + QByteArray(495, '\0'));
     } else {
         // SQLite opens a file it may not write read-only without a word: every run would then go unrecorded.
         if (::geteuid() != 0)
@@ -532,6 +542,60 @@ void tst_HistoryRepository::unusablePathFallsBackToMemory()
     QCOMPARE(QFileInfo(path).isDir(), kind == "folder");
     if (kind != "folder")
         QCOMPARE(test::TempDir::read(path), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+        QStringList { "history.sqlite" });
+}
+
+// A history whose damage is past its first page: found at the start by the check of every page, or only by
+// a later statement (an index that no longer matches its table passes that check). Either way the file is
+// left byte for byte as it was, and runs go on being recorded in memory.
+void tst_HistoryRepository::damagedFileIsLeftAsItIs_data()
+{
+    QTest::addColumn<bool>("foundAtStart");
+    QTest::newRow("a damaged page") << true;
+    QTest::newRow("an index that does not match its table") << false;
+}
+
+void tst_HistoryRepository::damagedFileIsLeftAsItIs()
+{
+    QFETCH(bool, foundAtStart);
+    const test::TempDir dir;
+    const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+    {
+        HistoryRepository history(path, m_clock);
+        for (int i = 0; i < 500; ++i)
+            history.begin(run(i, QStringLiteral("run %1").arg(i), now.addSecs(i)));
+    }
+    if (foundAtStart) {
+        constexpr qsizetype pageSize = 4096;
+        QByteArray bytes = test::TempDir::read(path);
+        QVERIFY(bytes.size() > 4 * pageSize);
+        bytes.replace(bytes.size() - pageSize, pageSize, QByteArray(pageSize, '\xff'));
+        dir.write(QStringLiteral("history.sqlite"), bytes);
+    } else {
+        sqliteShell(path,
+            QStringLiteral("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql='CREATE INDEX "
+                           "idx_runs_result ON runs(job_name)' WHERE name='idx_runs_result';"));
+    }
+    const QByteArray before = test::TempDir::read(path);
+
+    {
+        HistoryRepository history(path, m_clock);
+        if (!foundAtStart) {
+            QVERIFY(history.storageWarning().isEmpty());
+            QCOMPARE(history.stats().totalRuns, 500);
+            history.deleteRun(uuid(7));
+        }
+        QCOMPARE(history.storageWarning(),
+            QStringLiteral("The run history “%1” could not be opened: database disk image is malformed. "
+                           "Nothing was written to it; runs are recorded in memory until Marrowvale quits.")
+                .arg(path));
+        history.begin(run(900, QStringLiteral("kept in memory"), now, RunResult::running));
+        history.finish(run(900, QStringLiteral("kept in memory"), now, RunResult::success));
+        QCOMPARE(history.fetch(10, 0), std::vector { run(900, QStringLiteral("kept in memory"), now) });
+        QCOMPARE(history.stats().totalRuns, 1);
+    }
+    QCOMPARE(test::TempDir::read(path), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
         QStringList { "history.sqlite" });
 }
