@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QPointer>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -19,6 +20,20 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto saveDelay = 250ms;
+
+// A save killed before it finished leaves its temporary beside the document (where the file system offers
+// no unnamed temporaries): the document's name, a point and six letters. Nothing else removes them, and
+// each holds a whole document.
+void removeStaleTemporaries(const QString& folder)
+{
+    static const QRegularExpression temporary(
+        QStringLiteral(R"(^(config|Marrowvale-config-.+)\.json\.[A-Za-z]{6}$)"));
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        if (temporary.match(name).hasMatch())
+            QFile::remove(dir.filePath(name));
+    }
+}
 
 QString notSavedNotice(const QString& what)
 {
@@ -47,6 +62,7 @@ void ConfigurationStore::load()
     } catch (const FileSystemError&) {
         // Reading below then finds no file (defaults) or cannot read it (protected); both are handled there.
     }
+    removeStaleTemporaries(m_supportFolder);
     m_config = AppConfiguration::create(m_clock.now());
 
     const QString path = configurationPath();

@@ -89,6 +89,38 @@ private Q_SLOTS:
         QVERIFY(!reopened.loadError());
     }
 
+    // Saves killed before they finished left their temporaries; loading removes those of the store's own
+    // documents and nothing else.
+    void loadRemovesStaleTemporariesOfItsDocuments()
+    {
+        test::TempSupportDir support;
+        test::ManualClock clock;
+        const QByteArray document = ConfigurationCoding::encode(AppConfiguration::create(clock.now()));
+        support.write("config.json", document);
+        const QByteArray partial = document.left(40);
+        for (const char* stale : { "config.json.aBcDeF", "config.json.QWERTY",
+                 "Marrowvale-config-2026-12-09T08-21-00Z.json.xyzXYZ" })
+            support.write(stale, partial);
+        QStringList kept { "Logs", "config.json", "config.json.bak", "config.json.abc12d",
+            "config.json.abcde", "config.json.linkTo", "folder.json.abcdef", "history.sqlite",
+            "link.json.abcdef", "other.json.abcdef" };
+        for (const char* other : { "config.json.bak", "config.json.abc12d", "config.json.abcde",
+                 "history.sqlite", "other.json.abcdef" })
+            support.write(other, partial);
+        support.mkdir("folder.json.abcdef");
+        QVERIFY(QFile::link(support.filePath("config.json"), support.filePath("link.json.abcdef")));
+        QVERIFY(QFile::link(support.filePath("config.json"), support.filePath("config.json.linkTo")));
+
+        ConfigurationStore store(support.path(), clock);
+        QVERIFY(!store.loadError());
+        QStringList left
+            = QDir(support.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        left.sort();
+        kept.sort();
+        QCOMPARE(left, kept);
+    }
+
     void damagedFileIsCopiedAsideAndNeverOverAnEarlierCopy_data()
     {
         QTest::addColumn<QByteArray>("damaged");
