@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace mv::TreeRemover {
@@ -58,6 +59,25 @@ std::optional<QString> list(int folder, const QByteArray& path, std::vector<Entr
     return error != 0 ? std::optional(failure(error, path)) : std::nullopt;
 }
 
+// Which mount a folder belongs to. A bind mount of a folder of the same file system has the same device
+// number, so the mount's own id is compared where the kernel gives it.
+struct Mount {
+    dev_t device = 0;
+    std::optional<quint64> id;
+    bool operator==(const Mount&) const = default;
+};
+
+std::optional<Mount> mountOf(int folder)
+{
+    struct statx status { };
+    if (statx(folder, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_MNT_ID, &status) != 0)
+        return std::nullopt;
+    Mount mount { makedev(status.stx_dev_major, status.stx_dev_minor), std::nullopt };
+    if (status.stx_mask & STATX_MNT_ID)
+        mount.id = status.stx_mnt_id;
+    return mount;
+}
+
 // Lets the owner remove entries from the folder open at `folder`: a copy keeps the modes of its source,
 // and read-only folders (a module cache, say) would otherwise stop every removal of it. The folder is
 // about to go, and the change goes through the open descriptor, never through a name or a link.
@@ -69,8 +89,9 @@ void allowRemovingEntries(int folder)
         fchmod(folder, (status.st_mode & 07777) | needed);
 }
 
-// Empties the folder open at `folder` (whose path is `path`, for messages); closes `folder`.
-std::optional<QString> empty(int folder, const QByteArray& path)
+// Empties the folder open at `folder` (whose path is `path`, for messages); closes `folder`. Never leaves
+// `mount`: a folder inside on which something else is mounted is left as it is, and the removal stops there.
+std::optional<QString> empty(int folder, const QByteArray& path, const Mount& mount)
 {
     allowRemovingEntries(folder);
     std::vector<Entry> entries;
@@ -86,7 +107,13 @@ std::optional<QString> empty(int folder, const QByteArray& path)
                 problem = failure(errno, entryPath);
                 break;
             }
-            problem = empty(child, entryPath);
+            if (mountOf(child) != mount) {
+                close(child);
+                problem = QStringLiteral("Another file system is mounted there and was left as it is (%1)")
+                              .arg(QFile::decodeName(entryPath));
+                break;
+            }
+            problem = empty(child, entryPath, mount);
             if (!problem && unlinkat(folder, entry.name.constData(), AT_REMOVEDIR) != 0)
                 problem = failure(errno, entryPath);
         } else if (unlinkat(folder, entry.name.constData(), 0) != 0) {
@@ -113,7 +140,13 @@ std::optional<QString> remove(const QString& path)
     const int folder = open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0)
         return failure(errno, encoded);
-    if (auto problem = empty(folder, encoded))
+    const std::optional<Mount> mount = mountOf(folder);
+    if (!mount) {
+        const int error = errno;
+        close(folder);
+        return failure(error, encoded);
+    }
+    if (auto problem = empty(folder, encoded, *mount))
         return problem;
     if (rmdir(encoded.constData()) != 0)
         return failure(errno, encoded);

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <cstdio>
+#include <optional>
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -109,6 +110,8 @@ private Q_SLOTS:
     void pruneNeverRemovesTheSnapshotToKeep();
     void pruneDoesNotFollowSymbolicLinks();
     void pruneStopsAtTheFirstFailedRemoval();
+    void pruneNeverEntersAnotherFileSystem_data();
+    void pruneNeverEntersAnotherFileSystem();
     void pruneRemovesReadOnlyFoldersOfTheirOwner();
     void failedAttemptLeavesNoSnapshotBehind();
     void discardTouchesOnlyAnUnfinishedSnapshot_data();
@@ -264,6 +267,50 @@ void tst_VersionedStore::pruneStopsAtTheFirstFailedRemoval()
                 .arg(stuck));
     }
     QCOMPARE(destination.entries(), (QStringList { fiveNames[0], fiveNames[1], fiveNames[3], fiveNames[4] }));
+}
+
+void tst_VersionedStore::pruneNeverEntersAnotherFileSystem_data()
+{
+    QTest::addColumn<bool>("bind");
+    QTest::newRow("an outside folder bound into the snapshot") << true;
+    QTest::newRow("a volume mounted in the snapshot") << false;
+}
+
+// Whatever is mounted inside an old snapshot is not the snapshot's: it is left whole, the removal reports
+// that it could not finish, and the snapshot stays.
+void tst_VersionedStore::pruneNeverEntersAnotherFileSystem()
+{
+    QFETCH(bool, bind);
+    if (!test::inPrivateMountNamespace())
+        QSKIP("needs a private mount namespace (root)");
+    Destination destination;
+    test::TempDir outside;
+    const QString precious = outside.write(QStringLiteral("elsewhere/precious.txt"), "not ours\n");
+    destination.snapshot(QStringLiteral("2026-12-05_090000"));
+    const QString old = destination.snapshot(QStringLiteral("2026-12-03_090000"));
+    const QString point = destination.dir.mkdir(QStringLiteral("backup/2026-12-03_090000/docs/mounted"));
+    std::optional<test::Mount> mount;
+    if (bind) {
+        mount.emplace(test::Mount::bind(outside.filePath(QStringLiteral("elsewhere")), point));
+    } else {
+        mount.emplace(test::Mount::tmpfs(point));
+        destination.dir.write(QStringLiteral("backup/2026-12-03_090000/docs/mounted/on-the-volume.txt"), "x");
+    }
+    try {
+        VersionedStore::prune(destination.root, 1, std::nullopt);
+        QFAIL("an unfinished removal must be reported");
+    } catch (const PathValidationError& error) {
+        QCOMPARE(error.message,
+            QStringLiteral("An old snapshot could not be removed: Another file system is mounted there and "
+                           "was left as it is (%1)")
+                .arg(point));
+    }
+    QCOMPARE(destination.entries(),
+        (QStringList { QStringLiteral("2026-12-03_090000"), QStringLiteral("2026-12-05_090000") }));
+    if (bind)
+        QCOMPARE(test::TempDir::read(precious), QByteArray("not ours\n"));
+    else
+        QVERIFY(QFile::exists(point + QStringLiteral("/on-the-volume.txt")));
 }
 
 void tst_VersionedStore::pruneRemovesReadOnlyFoldersOfTheirOwner()
