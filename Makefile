@@ -1,10 +1,12 @@
 # Thin wrapper around CMake and CTest. `make test` is what CI runs.
 BUILD_TEST    := build/test
 BUILD_RELEASE := build/release
+BUILD_FUZZ    := build/fuzz
+FUZZ_SECONDS  ?= 60
 JOBS          ?= $(shell nproc)
 CMAKE_COMMON  := -G Ninja -Wno-dev
 
-.PHONY: deps test run bench format configure-test configure-release
+.PHONY: deps test run bench fuzz format configure-test configure-release
 
 deps:
 	@bash scripts/install-deps
@@ -31,6 +33,14 @@ run: configure-release
 bench: configure-release
 	@cmake --build $(BUILD_RELEASE) -j $(JOBS)
 	@bash scripts/run-benchmarks $(BUILD_RELEASE)
+
+# Runs each libFuzzer target for FUZZ_SECONDS with the sanitizers; not part of `make test`.
+fuzz:
+	@bash scripts/install-deps fuzz
+	@CC=clang-16 CXX=clang++-16 cmake -S . -B $(BUILD_FUZZ) $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DMV_TESTS=OFF -DMV_FUZZ=ON >/dev/null
+	@cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	@bash scripts/run-fuzzers $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i

@@ -32,18 +32,14 @@ std::optional<MountEntry> mountHolding(const QByteArray& path, dev_t device)
         return std::nullopt;
     std::optional<MountEntry> best;
     std::pair<bool, qsizetype> bestRank { false, -1 };
-    // Fields: id, parent id, major:minor, root, mount point, options, optional fields..., "-", type, ...
     for (const QByteArray& line : table.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        const qsizetype separator = fields.indexOf("-");
-        const QList<QByteArray> numbers = fields.value(2).split(':');
-        if (separator < 6 || separator + 1 >= fields.size() || numbers.size() != 2)
+        const std::optional<detail::MountInfoLine> parsed = detail::parseMountInfoLine(line);
+        if (!parsed)
             continue;
-        const QByteArray mountPoint = detail::unescapeMountField(fields[4]);
+        const QByteArray& mountPoint = parsed->mountPoint;
         if (mountPoint != "/" && path != mountPoint && !path.startsWith(mountPoint + '/'))
             continue;
-        const MountEntry entry { QFile::decodeName(mountPoint), QString::fromUtf8(fields[separator + 1]),
-            numbers[0].toUInt(), numbers[1].toUInt() };
+        const MountEntry entry { QFile::decodeName(mountPoint), parsed->type, parsed->major, parsed->minor };
         const std::pair rank { makedev(entry.major, entry.minor) == device, mountPoint.size() };
         if (rank >= bestRank) {
             bestRank = rank;
@@ -93,6 +89,18 @@ std::optional<qint64> availableBytes(const struct statvfs& status)
 } // namespace
 
 namespace detail {
+std::optional<MountInfoLine> parseMountInfoLine(const QByteArray& line)
+{
+    // Fields: id, parent id, major:minor, root, mount point, options, optional fields..., "-", type, ...
+    const QList<QByteArray> fields = line.split(' ');
+    const qsizetype separator = fields.indexOf("-");
+    const QList<QByteArray> numbers = fields.value(2).split(':');
+    if (separator < 6 || separator + 1 >= fields.size() || numbers.size() != 2)
+        return std::nullopt;
+    return MountInfoLine { unescapeMountField(fields[4]), QString::fromUtf8(fields[separator + 1]),
+        numbers[0].toUInt(), numbers[1].toUInt() };
+}
+
 QByteArray unescapeDiskLinkName(const QByteArray& name)
 {
     QByteArray decoded;

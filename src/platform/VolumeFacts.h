@@ -26,6 +26,15 @@ struct VolumeFacts {
 std::optional<VolumeFacts> volumeFacts(const QString& path);
 
 namespace detail {
+// What one line of /proc/self/mountinfo says about a mount.
+struct MountInfoLine {
+    QByteArray mountPoint; // decoded
+    QString type;
+    unsigned major = 0;
+    unsigned minor = 0;
+};
+// None for a line that does not have the fields of a mount.
+std::optional<MountInfoLine> parseMountInfoLine(const QByteArray& line);
 // One path field of /proc/self/mountinfo with its "\040"-style octal escapes decoded.
 QByteArray unescapeMountField(const QByteArray& field);
 // A /dev/disk/by-label or by-uuid link name with udev's "\x20"-style escapes decoded.
