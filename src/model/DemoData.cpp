@@ -3,6 +3,7 @@
 #include "model/AtomicFile.h"
 #include "model/FileSystemError.h"
 #include "model/VolumeInspector.h"
+#include "platform/EnvironmentSwitch.h"
 #include "platform/FileDescriptor.h"
 
 #include <QDir>
@@ -112,7 +113,7 @@ struct HistoryEntry {
 
 bool requested()
 {
-    return qgetenv("MARROWVALE_DEMO") == "1";
+    return environmentSwitch("MARROWVALE_DEMO");
 }
 
 QList<BackupJob> makeJobs(const QString& supportFolder, const QDateTime& now)

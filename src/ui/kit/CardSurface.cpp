@@ -1,0 +1,64 @@
+#include "ui/kit/CardSurface.h"
+
+#include "ui/kit/ContinuousShape.h"
+#include "ui/kit/KitAccessibility.h"
+
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace mv {
+
+CardSurface::CardSurface(qreal radius, bool highlighted, std::optional<PaletteColor> tint, QWidget* parent)
+    : QWidget(parent)
+    , m_radius(radius)
+    , m_highlighted(highlighted)
+    , m_tint(std::move(tint))
+{
+    installKitAccessibility();
+}
+
+void CardSurface::setHighlighted(bool highlighted)
+{
+    m_highlighted = highlighted;
+    update();
+}
+
+void CardSurface::setTint(std::optional<PaletteColor> tint)
+{
+    m_tint = std::move(tint);
+    update();
+}
+
+QColor CardSurface::fillColor() const
+{
+    if (m_tint)
+        return m_tint->resolve(this);
+    return (m_highlighted ? Palette::cardRaised : Palette::card).resolve(this);
+}
+
+QColor CardSurface::borderColor() const
+{
+    return (m_highlighted ? Palette::hairlineStrong : Palette::hairline).resolve(this);
+}
+
+void CardSurface::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fillColor());
+    painter.drawPath(continuousRoundedRect(rect(), m_radius));
+    strokeInside(painter, rect(), m_radius, borderColor());
+}
+
+CardSurface* cardSurface(QWidget* content, qreal radius, bool highlighted, std::optional<PaletteColor> tint)
+{
+    auto* card = new CardSurface(radius, highlighted, std::move(tint), content->parentWidget());
+    auto* layout = new QVBoxLayout(card);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(content);
+    return card;
+}
+
+} // namespace mv

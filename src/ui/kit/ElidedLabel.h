@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ui/kit/Palette.h"
+
+#include <QWidget>
+
+namespace mv {
+
+// One line of text that is cut where it does not fit, at its end or in its middle. It asks for the width of
+// the whole text but accepts less, and tells accessibility the whole text.
+class ElidedLabel : public QWidget {
+    Q_OBJECT
+public:
+    ElidedLabel(const QString& text, const QFont& font, PaletteColor color,
+        Qt::TextElideMode mode = Qt::ElideRight, QWidget* parent = nullptr);
+
+    QString text() const { return m_text; }
+    void setText(const QString& text);
+    void setColor(PaletteColor color);
+    // The text as it is shown in the current width.
+    QString elidedText() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_text;
+    PaletteColor m_color;
+    Qt::TextElideMode m_mode;
+};
+
+} // namespace mv

@@ -1,0 +1,74 @@
+#include "ui/kit/KitButton.h"
+
+#include "ui/kit/KitAccessibility.h"
+#include "ui/kit/Motion.h"
+
+#include <QKeyEvent>
+
+namespace mv {
+
+KitButton::KitButton(std::function<void()> action, bool hoverMotion, QWidget* parent)
+    : QAbstractButton(parent)
+    , m_action(std::move(action))
+    , m_hoverMotion(hoverMotion)
+    , m_pressStyle(this)
+{
+    installKitAccessibility();
+    setAttribute(Qt::WA_Hover);
+    setFocusPolicy(Qt::TabFocus);
+    Motion::apply(m_hoverAnimation, Motion::quick());
+    connect(&m_hoverAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_hoverProgress = value.toReal();
+        update();
+    });
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (acceptsClicks() && m_action)
+            m_action();
+    });
+}
+
+bool KitButton::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::HoverEnter:
+    case QEvent::Enter:
+        setHovering(true);
+        break;
+    case QEvent::HoverLeave:
+    case QEvent::Leave:
+    case QEvent::Hide:
+        setHovering(false);
+        break;
+    default:
+        break;
+    }
+    return QAbstractButton::event(event);
+}
+
+void KitButton::keyPressEvent(QKeyEvent* event)
+{
+    if (!acceptsClicks()) {
+        event->ignore();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void KitButton::setHovering(bool hovering)
+{
+    if (hovering == m_hovering)
+        return;
+    m_hovering = hovering;
+    const qreal target = hovering ? 1 : 0;
+    m_hoverAnimation.stop();
+    if (!m_hoverMotion) {
+        m_hoverProgress = target;
+        update();
+        return;
+    }
+    m_hoverAnimation.setStartValue(m_hoverProgress);
+    m_hoverAnimation.setEndValue(target);
+    m_hoverAnimation.start();
+}
+
+} // namespace mv

@@ -1,0 +1,23 @@
+#include "ui/kit/TypeScale.h"
+
+#include <QStringList>
+
+namespace mv {
+
+QFont kitFont(int pixelSize, QFont::Weight weight)
+{
+    QFont font;
+    font.setFamilies({ QStringLiteral("Inter"), QStringLiteral("sans-serif") });
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    return font;
+}
+
+QFont tracked(QFont font, qreal spacing)
+{
+    font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+    return font;
+}
+
+} // namespace mv
