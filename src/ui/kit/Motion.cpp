@@ -26,6 +26,9 @@ double springSettlingSeconds()
 // The position of an underdamped spring released at 0 towards 1, over its settling time.
 qreal springCurve(qreal progress)
 {
+    // What is left of the swing at the settling time is below what anyone sees: the curve ends on its target.
+    if (progress >= 1)
+        return 1;
     const double t = progress * springSettlingSeconds();
     const double omega = springOmega();
     const double dampedOmega = omega * std::sqrt(1 - springDamping * springDamping);

@@ -33,6 +33,8 @@ SettingsSection::SettingsSection(
     for (QWidget* widget : content)
         addContent(widget);
     stack->addWidget(m_card);
+    // Given more height than it needs, the section keeps its spacing and leaves the rest below it.
+    stack->addStretch(1);
 }
 
 void SettingsSection::addContent(QWidget* widget)
