@@ -1,0 +1,200 @@
+#include "coordination/DestinationMonitor.h"
+
+#include "model/ConfigurationStore.h"
+#include "platform/WorkerPool.h"
+
+#include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <optional>
+#include <vector>
+
+namespace mv {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto pollInterval = 30s;
+
+bool isJudgedFromFileSystem(DestinationKind kind)
+{
+    return kind == DestinationKind::local || kind == DestinationKind::network;
+}
+
+// An SSH destination is never examined: its first entry comes from its last result and stays.
+Availability sshAvailability(const BackupDestination& destination)
+{
+    if (destination.lastResult == RunResult::failed && destination.lastError)
+        return Availability::unknown();
+    return Availability::online();
+}
+
+} // namespace
+
+// One refresh: the jobs as they were when it began and, per destination in visiting order, the answer of its
+// check once it came.
+struct DestinationMonitor::Pass {
+    QList<BackupJob> jobs;
+    std::vector<std::optional<Availability>> results;
+    qsizetype outstanding = 0;
+    std::shared_ptr<ClockAlarm> deadline;
+    bool dispatching = false;
+    bool finished = false;
+};
+
+DestinationMonitor::DestinationMonitor(ConfigurationStore& store, Clock& clock, Judge judge, QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_clock(clock)
+    , m_judge(std::move(judge))
+{
+}
+
+void DestinationMonitor::start()
+{
+    armTimer();
+    refresh();
+}
+
+void DestinationMonitor::armTimer()
+{
+    if (m_timer)
+        m_timer->cancel();
+    m_timer = m_clock.after(pollInterval, [self = QPointer<DestinationMonitor>(this)] {
+        if (!self)
+            return;
+        self->armTimer();
+        self->refresh();
+    });
+}
+
+void DestinationMonitor::refresh()
+{
+    // Two passes at once could apply their answers out of order; the later request runs after this one.
+    if (m_pass) {
+        m_refreshAgain = true;
+        return;
+    }
+    beginPass();
+}
+
+void DestinationMonitor::beginPass()
+{
+    auto pass = std::make_shared<Pass>();
+    pass->jobs = m_store.config().jobs;
+    m_pass = pass;
+    struct Check {
+        size_t index;
+        DestinationRef key;
+        BackupDestination destination;
+    };
+    std::vector<Check> checks;
+    size_t slot = 0;
+    for (const BackupJob& job : pass->jobs) {
+        for (const BackupDestination& destination : job.destinations) {
+            const size_t index = slot++;
+            const DestinationRef key { job.id, destination.id };
+            // A check still hanging on a dead mount holds a worker; starting another would hold one more.
+            if (isJudgedFromFileSystem(destination.kind) && !m_checking.contains(key))
+                checks.push_back({ index, key, destination });
+        }
+    }
+    pass->results.resize(slot);
+    pass->outstanding = qsizetype(checks.size());
+    // An answer may come back before the last check is started; the pass finishes only after that.
+    pass->dispatching = true;
+    for (const Check& check : checks) {
+        m_checking.insert(check.key);
+        QFuture<Availability> judging
+            = QtConcurrent::run(&WorkerPool::instance(), m_judge, check.destination);
+        judging.then(this, [this, pass, index = check.index, key = check.key](const Availability& result) {
+            m_checking.remove(key);
+            answer(pass, index, result);
+        });
+    }
+    pass->dispatching = false;
+    const QPointer<DestinationMonitor> self(this);
+    if (pass->outstanding == 0) {
+        // Answers are always applied after refresh() returned, whether or not any check had to wait.
+        QMetaObject::invokeMethod(
+            this, [this, pass] { finishPass(pass); }, Qt::QueuedConnection);
+        return;
+    }
+    pass->deadline = m_clock.after(checkBound, [self, pass] {
+        if (self)
+            self->finishPass(pass);
+    });
+}
+
+void DestinationMonitor::answer(const std::shared_ptr<Pass>& pass, size_t index, const Availability& result)
+{
+    // An answer that comes after the bound is already stale: the next refresh checks again.
+    if (pass->finished)
+        return;
+    pass->results[index] = result;
+    if (--pass->outstanding == 0 && !pass->dispatching)
+        finishPass(pass);
+}
+
+void DestinationMonitor::finishPass(const std::shared_ptr<Pass>& pass)
+{
+    if (pass->finished)
+        return;
+    pass->finished = true;
+    if (pass->deadline)
+        pass->deadline->cancel();
+    size_t slot = 0;
+    for (const BackupJob& job : pass->jobs) {
+        for (const BackupDestination& destination : job.destinations) {
+            const std::optional<Availability>& result = pass->results[slot++];
+            const DestinationRef key { job.id, destination.id };
+            switch (destination.kind) {
+            case DestinationKind::googleDrive:
+                break;
+            case DestinationKind::ssh:
+                if (!m_availability.contains(key))
+                    store(key, sshAvailability(destination));
+                break;
+            case DestinationKind::local:
+            case DestinationKind::network:
+                if (result)
+                    apply(job, destination, *result);
+                break;
+            }
+        }
+    }
+    m_pass.reset();
+    Q_EMIT changed();
+    Q_EMIT refreshed();
+    if (m_refreshAgain) {
+        m_refreshAgain = false;
+        beginPass();
+    }
+}
+
+void DestinationMonitor::apply(
+    const BackupJob& job, const BackupDestination& destination, const Availability& next)
+{
+    const DestinationRef key { job.id, destination.id };
+    const Availability previous = m_availability.value(key, Availability::unknown());
+    store(key, next);
+    if (next.state == Availability::State::online && previous.isOffline()) {
+        if (onBecameAvailable)
+            onBecameAvailable(job.id, destination.id);
+    } else if (next.isOffline() && next != previous) {
+        if (onWentOffline)
+            onWentOffline(job, destination, next.reason);
+    }
+}
+
+void DestinationMonitor::store(const DestinationRef& key, const Availability& value)
+{
+    const auto existing = m_availability.constFind(key);
+    if (existing != m_availability.constEnd() && *existing == value)
+        return;
+    m_availability.insert(key, value);
+    Q_EMIT changed();
+}
+
+} // namespace mv
