@@ -4,8 +4,8 @@
 #include "platform/WorkerPool.h"
 
 #include <QPointer>
-#include <QtConcurrent/QtConcurrentRun>
 
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -39,8 +39,14 @@ struct DestinationMonitor::Pass {
     std::vector<std::optional<Availability>> results;
     qsizetype outstanding = 0;
     std::shared_ptr<ClockAlarm> deadline;
-    bool dispatching = false;
     bool finished = false;
+};
+
+// How a worker hands its answer to the monitor: only while the monitor exists, and never while it is being
+// destroyed, since the lock is held from the check of the pointer until the answer is posted.
+struct DestinationMonitor::Mailbox {
+    std::mutex mutex;
+    DestinationMonitor* monitor = nullptr;
 };
 
 DestinationMonitor::DestinationMonitor(ConfigurationStore& store, Clock& clock, Judge judge, QObject* parent)
@@ -48,7 +54,20 @@ DestinationMonitor::DestinationMonitor(ConfigurationStore& store, Clock& clock, 
     , m_store(store)
     , m_clock(clock)
     , m_judge(std::move(judge))
+    , m_mailbox(std::make_shared<Mailbox>())
 {
+    m_mailbox->monitor = this;
+}
+
+DestinationMonitor::~DestinationMonitor()
+{
+    {
+        const std::lock_guard lock(m_mailbox->mutex);
+        m_mailbox->monitor = nullptr;
+    }
+    // A worker may hold the pass longer than this: its timer must die here, on its own thread.
+    if (m_pass)
+        m_pass->deadline.reset();
 }
 
 void DestinationMonitor::start()
@@ -102,29 +121,33 @@ void DestinationMonitor::beginPass()
     }
     pass->results.resize(slot);
     pass->outstanding = qsizetype(checks.size());
-    // An answer may come back before the last check is started; the pass finishes only after that.
-    pass->dispatching = true;
     for (const Check& check : checks) {
         m_checking.insert(check.key);
-        QFuture<Availability> judging
-            = QtConcurrent::run(&WorkerPool::instance(), m_judge, check.destination);
-        judging.then(this, [this, pass, index = check.index, key = check.key](const Availability& result) {
-            m_checking.remove(key);
-            answer(pass, index, result);
+        WorkerPool::instance().start([judge = m_judge, check, pass, mailbox = m_mailbox] {
+            const Availability result = judge(check.destination);
+            const std::lock_guard lock(mailbox->mutex);
+            if (DestinationMonitor* monitor = mailbox->monitor)
+                QMetaObject::invokeMethod(
+                    monitor,
+                    [monitor, pass, index = check.index, key = check.key, result] {
+                        monitor->m_checking.remove(key);
+                        monitor->answer(pass, index, result);
+                    },
+                    Qt::QueuedConnection);
         });
     }
-    pass->dispatching = false;
-    const QPointer<DestinationMonitor> self(this);
     if (pass->outstanding == 0) {
         // Answers are always applied after refresh() returned, whether or not any check had to wait.
         QMetaObject::invokeMethod(
             this, [this, pass] { finishPass(pass); }, Qt::QueuedConnection);
         return;
     }
-    pass->deadline = m_clock.after(checkBound, [self, pass] {
-        if (self)
-            self->finishPass(pass);
-    });
+    pass->deadline = m_clock.after(
+        checkBound, [self = QPointer<DestinationMonitor>(this), weakPass = std::weak_ptr<Pass>(pass)] {
+            const std::shared_ptr<Pass> running = weakPass.lock();
+            if (self && running)
+                self->finishPass(running);
+        });
 }
 
 void DestinationMonitor::answer(const std::shared_ptr<Pass>& pass, size_t index, const Availability& result)
@@ -133,7 +156,7 @@ void DestinationMonitor::answer(const std::shared_ptr<Pass>& pass, size_t index,
     if (pass->finished)
         return;
     pass->results[index] = result;
-    if (--pass->outstanding == 0 && !pass->dispatching)
+    if (--pass->outstanding == 0)
         finishPass(pass);
 }
 
@@ -142,8 +165,10 @@ void DestinationMonitor::finishPass(const std::shared_ptr<Pass>& pass)
     if (pass->finished)
         return;
     pass->finished = true;
-    if (pass->deadline)
+    if (pass->deadline) {
         pass->deadline->cancel();
+        pass->deadline.reset();
+    }
     size_t slot = 0;
     for (const BackupJob& job : pass->jobs) {
         for (const BackupDestination& destination : job.destinations) {

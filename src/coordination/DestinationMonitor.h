@@ -36,6 +36,7 @@ public:
     // `judge` answers for one drive or share destination on a worker thread.
     explicit DestinationMonitor(ConfigurationStore& store, Clock& clock = Clock::system(),
         Judge judge = judgeDestination, QObject* parent = nullptr);
+    ~DestinationMonitor() override;
 
     // Entries are added and replaced, never removed: a deleted destination keeps its last one. Google Drive
     // destinations have none.
@@ -60,6 +61,7 @@ Q_SIGNALS:
 
 private:
     struct Pass;
+    struct Mailbox;
 
     void armTimer();
     void beginPass();
@@ -73,6 +75,7 @@ private:
     Judge m_judge;
     QHash<DestinationRef, Availability> m_availability;
     std::shared_ptr<ClockAlarm> m_timer;
+    std::shared_ptr<Mailbox> m_mailbox;
     std::shared_ptr<Pass> m_pass;
     bool m_refreshAgain = false;
     // Destinations whose check is still running on a worker, perhaps from an earlier refresh.

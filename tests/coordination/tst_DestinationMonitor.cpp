@@ -55,7 +55,7 @@ void attach(DestinationMonitor& monitor, const ConfigurationStore& store, QStrin
 class tst_DestinationMonitor : public QObject {
     Q_OBJECT
 
-    std::optional<test::TempSupportDir> m_support;
+    std::optional<test::TempDir> m_support;
 
     // Refreshes and waits until the judgements are applied.
     static bool refreshed(DestinationMonitor& monitor)
@@ -106,7 +106,7 @@ private Q_SLOTS:
         BackupJob off = job("Off", { share });
         off.isEnabled = false;
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(m_support->path(), clock);
         store.addJob(documents);
         store.addJob(off);
         DestinationMonitor monitor(store, clock);
@@ -163,7 +163,7 @@ private Q_SLOTS:
         const BackupJob remote = job("Remote", { failed, fine, failedWithoutError, drive });
         const BackupJob deleted = job("Deleted", { gone });
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(m_support->path(), clock);
         store.addJob(remote);
         store.addJob(deleted);
         DestinationMonitor monitor(store, clock);
@@ -206,7 +206,7 @@ private Q_SLOTS:
         const BackupDestination disk = destination("Disk", DestinationKind::local, root.mkdir("disk/Docs"));
         const BackupJob documents = job("Documents", { stuck, disk });
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(m_support->path(), clock);
         store.addJob(documents);
 
         std::atomic<bool> hang = false;
@@ -252,11 +252,37 @@ private Q_SLOTS:
         QCOMPARE(entry(monitor, documents, stuck), missing);
     }
 
+    // The program may quit while a check still hangs: its answer, when it comes, reaches no one.
+    void destroyedWhileACheckHangs()
+    {
+        test::TempDir root;
+        test::ManualClock clock;
+        ConfigurationStore store(m_support->path(), clock);
+        store.addJob(job("Documents", { destination("Stuck", DestinationKind::network, root.path()) }));
+        QSemaphore started;
+        QSemaphore release;
+        QSemaphore answered;
+        {
+            DestinationMonitor monitor(store, clock, [&](const BackupDestination& d) {
+                started.release();
+                release.acquire();
+                const Availability result = judgeDestination(d);
+                answered.release();
+                return result;
+            });
+            monitor.refresh();
+            QVERIFY(started.tryAcquire(1, 20000));
+        }
+        release.release();
+        QVERIFY(answered.tryAcquire(1, 20000));
+        QCoreApplication::processEvents();
+    }
+
     // Each start refreshes at once and leaves one timer, which refreshes every 30 seconds.
     void startTwiceKeepsOneTimer()
     {
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(m_support->path(), clock);
         store.addJob(job("Documents", { destination("Disk", DestinationKind::local, "/") }));
         clock.advance(1s);
         DestinationMonitor monitor(store, clock);

@@ -5,7 +5,6 @@
 #include "support/ManualClock.h"
 #include "support/TempDir.h"
 
-#include <QDir>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -77,12 +76,11 @@ struct Calls {
 class tst_SchedulerService : public QObject {
     Q_OBJECT
 
-    std::optional<test::TempSupportDir> m_support;
+    std::optional<test::TempDir> m_support;
 
-    static AppConfiguration savedConfiguration()
+    AppConfiguration savedConfiguration() const
     {
-        const QByteArray bytes = test::TempDir::read(
-            QDir(qEnvironmentVariable("MARROWVALE_SUPPORT_DIR")).filePath("config.json"));
+        const QByteArray bytes = test::TempDir::read(m_support->filePath("config.json"));
         return ConfigurationCoding::decode(bytes, QDateTime::currentDateTimeUtc()).value();
     }
 
@@ -124,7 +122,7 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         const QDateTime now = at("2026-12-09T08:21:00Z");
         test::ManualClock clock(now);
-        ConfigurationStore store(clock);
+        ConfigurationStore store(m_support->path(), clock);
         std::optional<QDateTime> nextRun;
         if (lateness)
             nextRun = now.addSecs(-*lateness);
@@ -183,7 +181,7 @@ private Q_SLOTS:
         QFETCH(bool, runs);
         const QDateTime now = at("2026-12-09T08:21:00Z");
         test::ManualClock clock(now);
-        ConfigurationStore store(clock);
+        ConfigurationStore store(m_support->path(), clock);
         const QDateTime old = now.addDays(-30);
         BackupDestination disk = destinationWith("Disk", scheduleOf(ownKind), old, now);
         disk.isEnabled = destinationEnabled;
@@ -218,7 +216,7 @@ private Q_SLOTS:
     void withoutJobsNothingHappens()
     {
         test::ManualClock clock;
-        ConfigurationStore store(clock);
+        ConfigurationStore store(m_support->path(), clock);
         SchedulerService scheduler(store, clock);
         int stateChanges = 0;
         scheduler.onStateChanged = [&] { ++stateChanges; };
@@ -232,7 +230,7 @@ private Q_SLOTS:
     {
         const QDateTime now = at("2026-12-09T08:21:00Z");
         test::ManualClock clock(now);
-        ConfigurationStore store(clock);
+        ConfigurationStore store(m_support->path(), clock);
         const BackupSchedule quarter = scheduleOf(ScheduleKind::everyFifteenMinutes);
         const BackupDestination a1 = destinationWith("A1", quarter, now, now);
         const BackupDestination a2 = destinationWith("A2", quarter, now, now);
@@ -269,7 +267,7 @@ private Q_SLOTS:
     {
         const QDateTime now = at("2026-12-09T08:21:00Z");
         test::ManualClock clock(now);
-        ConfigurationStore store(clock);
+        ConfigurationStore store(m_support->path(), clock);
         BackupDestination hourly = destinationWith("Hourly", scheduleOf(ScheduleKind::hourly), {}, now);
         hourly.isEnabled = false; // rescheduling looks at neither switch
         const BackupDestination manual
@@ -297,7 +295,7 @@ private Q_SLOTS:
     {
         const QDateTime now = at("2026-12-09T08:21:00Z");
         test::ManualClock clock(now);
-        ConfigurationStore store(clock);
+        ConfigurationStore store(m_support->path(), clock);
         const BackupDestination disk = destinationWith("Disk", scheduleOf(ScheduleKind::hourly), {}, now);
         const BackupJob job = jobWith("Documents", { disk }, now);
         store.addJob(job);
@@ -357,7 +355,7 @@ private Q_SLOTS:
         QFETCH(int, hours);
         QFETCH(QList<QDateTime>, runs);
         test::ManualClock clock(from);
-        ConfigurationStore store(clock);
+        ConfigurationStore store(m_support->path(), clock);
         store.addJob(jobWith("Documents", { destinationWith("Disk", schedule, {}, from) }, from));
         SchedulerService scheduler(store, clock);
         QList<QDateTime> seen;

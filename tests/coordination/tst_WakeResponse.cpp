@@ -16,7 +16,7 @@ using namespace mv;
 class tst_WakeResponse : public QObject {
     Q_OBJECT
 
-    std::optional<test::TempSupportDir> m_support;
+    std::optional<test::TempDir> m_support;
 
 private Q_SLOTS:
     void init() { m_support.emplace(); }
@@ -41,7 +41,7 @@ private Q_SLOTS:
 
         test::ManualClock clock;
         const QDateTime evening = clock.now();
-        ConfigurationStore store(clock);
+        ConfigurationStore store(m_support->path(), clock);
         BackupJob job = BackupJob::create(evening);
         BackupDestination disk = BackupDestination::create(evening);
         disk.name = "Disk";
