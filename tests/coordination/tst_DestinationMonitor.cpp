@@ -231,7 +231,7 @@ private Q_SLOTS:
         QSignalSpy done(&monitor, &DestinationMonitor::refreshed);
         monitor.refresh();
         monitor.refresh(); // asked for again meanwhile: runs after this one
-        QTRY_COMPARE(stuckChecks.load(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(stuckChecks.load(), 2, 20000);
         QCOMPARE(done.count(), 0);
         clock.advance(DestinationMonitor::checkBound);
         QVERIFY(done.count() >= 1); // the refresh asked for meanwhile may be done too: it waits for no one
@@ -239,7 +239,7 @@ private Q_SLOTS:
         QCOMPARE(entry(monitor, documents, stuck), Availability::online());
 
         // The second refresh does not wait for the destination still hanging, nor start another check of it.
-        QTRY_COMPARE(done.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 20000);
         QCOMPARE(stuckChecks.load(), 2);
         QCOMPARE(entry(monitor, documents, stuck), Availability::online());
 
@@ -288,14 +288,14 @@ private Q_SLOTS:
         DestinationMonitor monitor(store, clock);
         QSignalSpy done(&monitor, &DestinationMonitor::refreshed);
         monitor.start();
-        QTRY_COMPARE(done.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
         monitor.start();
-        QTRY_COMPARE(done.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 20000);
         QCOMPARE(clock.pendingAlarms(), 1);
         clock.advance(29s);
         QCOMPARE(done.count(), 2);
         clock.advance(1s);
-        QTRY_COMPARE(done.count(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 3, 20000);
     }
 };
 

@@ -64,13 +64,13 @@ private Q_SLOTS:
         monitor.onBecameAvailable = [&](const QUuid&, const QUuid&) { events << "available"; };
         QSignalSpy refreshed(&monitor, &DestinationMonitor::refreshed);
         monitor.refresh();
-        QVERIFY(refreshed.wait());
+        QVERIFY(refreshed.wait(20000));
         QCOMPARE(monitor.availability().value({ job.id, drive.id }),
             Availability::offline("Drive is not available."));
 
         WakeWatcher watcher(bus.connection(), clock);
         respondToWake(watcher, scheduler, monitor, clock);
-        QTRY_COMPARE(watcher.logindPresent(), logind);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.logindPresent(), logind, 20000);
 
         // Asleep for ten hours while the drive was plugged in.
         root.mkdir("drive");
@@ -83,7 +83,7 @@ private Q_SLOTS:
         } else {
             clock.advance(WakeWatcher::checkInterval);
         }
-        QTRY_COMPARE(events, (QStringList { "missed Disk", "available" }));
+        QTRY_COMPARE_WITH_TIMEOUT(events, (QStringList { "missed Disk", "available" }), 20000);
         QCOMPARE(store.config().jobs[0].destinations[0].nextRun,
             std::optional(evening.addSecs(10 * 3600 + 39 * 60)));
     }

@@ -35,17 +35,17 @@ private Q_SLOTS:
         test::ManualClock clock;
         WakeWatcher watcher(bus.connection(), clock);
         QSignalSpy woke(&watcher, &WakeWatcher::woke);
-        QTRY_VERIFY(watcher.logindPresent());
+        QTRY_VERIFY_WITH_TIMEOUT(watcher.logindPresent(), 20000);
 
         clock.set(clock.now().addSecs(3600));
         clock.advance(WakeWatcher::checkInterval);
         sendPrepareForSleep(logind, true);
         sendPrepareForSleep(logind, false);
-        QTRY_COMPARE(woke.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(woke.count(), 1, 20000);
 
         // Gone from the bus, logind can no longer tell: the wall clock takes over.
         QVERIFY(logind.unregisterService("org.freedesktop.login1"));
-        QTRY_VERIFY(!watcher.logindPresent());
+        QTRY_VERIFY_WITH_TIMEOUT(!watcher.logindPresent(), 20000);
         clock.set(clock.now().addSecs(3600));
         clock.advance(WakeWatcher::checkInterval);
         QCOMPARE(woke.count(), 2);
