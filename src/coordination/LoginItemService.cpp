@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <filesystem>
+#include <system_error>
+
 namespace mv::LoginItemService {
 
 namespace {
@@ -25,8 +28,12 @@ std::optional<QString> registerProgram()
 {
     const QString path = AutostartEntry::path();
     const QString folder = QFileInfo(path).path();
-    if (!QDir().mkpath(folder))
-        return QStringLiteral("The folder “%1” could not be created.").arg(QDir::toNativeSeparators(folder));
+    std::error_code failure;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), failure);
+    if (failure)
+        return FileSystemError::folderNotCreated(
+            QDir::toNativeSeparators(folder), QString::fromLocal8Bit(failure.message()))
+            .description();
     try {
         AtomicFile::write(path, AutostartEntry::compose(program()));
     } catch (const FileSystemError& error) {
