@@ -70,32 +70,44 @@ std::optional<Result> bounded(std::function<Result(GCancellable*)> call, std::ch
 
 } // namespace
 
-std::optional<QByteArray> lookup(
-    const QString& service, const QString& account, std::chrono::milliseconds timeout)
+Lookup find(const QString& service, const QString& account, std::chrono::milliseconds timeout)
 {
-    auto found = bounded<std::optional<QByteArray>>(
+    auto found = bounded<Lookup>(
         [service = service.toUtf8(), account = account.toUtf8()](GCancellable* cancellable) {
-            std::optional<QByteArray> secret;
+            Lookup lookup;
             GHashTable* attributes = secret_attributes_build(
                 schema(), "service", service.constData(), "account", account.constData(), nullptr);
+            GError* error = nullptr;
             // Without SECRET_SEARCH_UNLOCK a locked item comes back without its secret instead of raising an
-            // unlock prompt: a locked keyring reads as no item.
+            // unlock prompt: it is there, but cannot be read now.
             GList* items = secret_service_search_sync(
-                nullptr, schema(), attributes, SECRET_SEARCH_LOAD_SECRETS, cancellable, nullptr);
-            for (GList* item = items; item && !secret; item = item->next) {
+                nullptr, schema(), attributes, SECRET_SEARCH_LOAD_SECRETS, cancellable, &error);
+            if (error == nullptr && items == nullptr)
+                lookup.outcome = LookupOutcome::notFound;
+            for (GList* item = items; item && lookup.outcome != LookupOutcome::found; item = item->next) {
                 if (SecretValue* value = secret_item_get_secret(SECRET_ITEM(item->data))) {
                     gsize length = 0;
                     const gchar* bytes = secret_value_get(value, &length);
-                    secret = QByteArray(bytes, qsizetype(length));
+                    lookup = { LookupOutcome::found, QByteArray(bytes, qsizetype(length)) };
                     secret_value_unref(value);
                 }
             }
+            g_clear_error(&error);
             g_list_free_full(items, g_object_unref);
             g_hash_table_unref(attributes);
-            return secret;
+            return lookup;
         },
         timeout);
-    return found.value_or(std::nullopt);
+    return found.value_or(Lookup {});
+}
+
+std::optional<QByteArray> lookup(
+    const QString& service, const QString& account, std::chrono::milliseconds timeout)
+{
+    Lookup found = find(service, account, timeout);
+    if (found.outcome != LookupOutcome::found)
+        return std::nullopt;
+    return std::move(found.secret);
 }
 
 bool store(const QString& service, const QString& account, const QByteArray& secret,
@@ -118,19 +130,26 @@ bool store(const QString& service, const QString& account, const QByteArray& sec
     return stored.value_or(false);
 }
 
-bool remove(const QString& service, const QString& account, std::chrono::milliseconds timeout)
+RemoveOutcome erase(const QString& service, const QString& account, std::chrono::milliseconds timeout)
 {
-    auto answered = bounded<bool>(
+    auto answered = bounded<RemoveOutcome>(
         [service = service.toUtf8(), account = account.toUtf8()](GCancellable* cancellable) {
             GError* error = nullptr;
-            secret_password_clear_sync(schema(), cancellable, &error, "service", service.constData(),
-                "account", account.constData(), nullptr);
-            const bool ok = error == nullptr;
+            const gboolean removed = secret_password_clear_sync(schema(), cancellable, &error, "service",
+                service.constData(), "account", account.constData(), nullptr);
+            const RemoveOutcome outcome = error != nullptr ? RemoveOutcome::failed
+                : removed                                  ? RemoveOutcome::removed
+                                                           : RemoveOutcome::nothingToRemove;
             g_clear_error(&error);
-            return ok;
+            return outcome;
         },
         timeout);
-    return answered.value_or(false);
+    return answered.value_or(RemoveOutcome::failed);
+}
+
+bool remove(const QString& service, const QString& account, std::chrono::milliseconds timeout)
+{
+    return erase(service, account, timeout) != RemoveOutcome::failed;
 }
 
 } // namespace mv::SecretStore

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <exception>
+
+namespace mv {
+
+// Why a Google sign-in, a token request or a client import failed, with the text shown in the settings view.
+class GoogleAuthError : public std::exception {
+public:
+    enum class Kind {
+        browserDenied,
+        tokenExchange,
+        server,
+        notConfigured,
+        notConnected,
+        invalidClientFile,
+        stateMismatch,
+        keyring, // the keyring refused to store a credential; the payload is the whole text
+    };
+
+    explicit GoogleAuthError(Kind kind, QString payload = {});
+
+    static GoogleAuthError browserDenied(const QString& text)
+    {
+        return GoogleAuthError(Kind::browserDenied, text);
+    }
+    static GoogleAuthError tokenExchange(const QString& text)
+    {
+        return GoogleAuthError(Kind::tokenExchange, text);
+    }
+    static GoogleAuthError server(const QString& text) { return GoogleAuthError(Kind::server, text); }
+
+    Kind kind() const { return m_kind; }
+    const QString& payload() const { return m_payload; }
+    QString description() const;
+    const char* what() const noexcept override { return m_what.constData(); }
+
+private:
+    Kind m_kind;
+    QString m_payload;
+    QByteArray m_what;
+};
+
+// Google could not be reached, or the connection broke before a whole answer arrived. The text never holds a
+// URL, a header or a token.
+class GoogleTransportError : public std::exception {
+public:
+    explicit GoogleTransportError(QString description);
+    const QString& description() const { return m_description; }
+    const char* what() const noexcept override { return m_what.constData(); }
+
+private:
+    QString m_description;
+    QByteArray m_what;
+};
+
+// A document (Google's answer, a client file) that is not of the expected form: which value and why.
+class GoogleDecodingError : public std::exception {
+public:
+    explicit GoogleDecodingError(QString description);
+    const QString& description() const { return m_description; }
+    const char* what() const noexcept override { return m_what.constData(); }
+
+private:
+    QString m_description;
+    QByteArray m_what;
+};
+
+} // namespace mv
