@@ -216,6 +216,8 @@ class Handler(BaseHTTPRequestHandler):
         self.send(response, cut=rule.get("cut") if rule else None, reset=bool(rule and rule.get("reset")))
 
     def send(self, response, cut=None, reset=False):
+        if response.status in (204, 304):
+            response.body = b""
         self.send_response(response.status)
         headers = {"Content-Length": str(len(response.body))}
         headers.update(response.headers)
