@@ -7,7 +7,6 @@
 #include "model/BackupJob.h"
 #include "model/DirectoryTools.h"
 #include "model/EffectiveValues.h"
-#include "model/KeychainService.h"
 #include "model/PathValidation.h"
 
 #include <QFile>
@@ -126,7 +125,7 @@ QString sshCommand(const BackupDestination& destination, bool usesStoredPassphra
 
 RunPlan build(const BackupJob& job, const BackupDestination& destination, const AppSettings& settings,
     const QDateTime& now, const std::optional<QString>& sourcePathOverride,
-    const std::optional<QString>& destinationPathOverride)
+    const std::optional<QString>& destinationPathOverride, bool usesStoredPassphrase)
 {
     RunPlan plan;
     plan.sourcePath = PathValidation::normalize(sourcePathOverride.value_or(job.source.path));
@@ -192,9 +191,8 @@ RunPlan build(const BackupJob& job, const BackupDestination& destination, const 
         throwIf(PathValidation::validateSSHHost(destination.host));
         if (destination.port < 1 || destination.port > 65535)
             throw PathValidationError(QStringLiteral("The port must be between 1 and 65535."));
-        // Looked up here, off the main thread: the pre-run checks build plans on the thread pool.
-        const bool storedPassphrase = KeychainService::passphrase(destination.id).has_value();
-        arguments << QStringLiteral("-e") << sshCommand(destination, storedPassphrase);
+        plan.usesStoredPassphrase = usesStoredPassphrase;
+        arguments << QStringLiteral("-e") << sshCommand(destination, usesStoredPassphrase);
     } else {
         DirectoryTools::createDirectoryIfNeeded(plan.targetPath);
     }

@@ -34,9 +34,10 @@ std::optional<QString> resolveRsyncExecutable(const AppSettings& settings);
 // A versioned run on a local or network destination creates the destination folder, the marker and the
 // snapshot folder. Throws PathValidationError for unusable input, DirectoryCreationError when a folder
 // cannot be made.
+// `usesStoredPassphrase`: the keyring holds the SSH key's passphrase (looked up once by the caller).
 RunPlan build(const BackupJob& job, const BackupDestination& destination, const AppSettings& settings,
     const QDateTime& now, const std::optional<QString>& sourcePathOverride = std::nullopt,
-    const std::optional<QString>& destinationPathOverride = std::nullopt);
+    const std::optional<QString>& destinationPathOverride = std::nullopt, bool usesStoredPassphrase = false);
 
 // The remote-shell command for rsync's "-e": ssh with strict host keys, time-outs and keep-alives, each
 // word quoted as rsync splits it. With a stored passphrase ssh may ask the askpass program once.

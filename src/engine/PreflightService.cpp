@@ -15,7 +15,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <qcoro/qcorofuture.h>
@@ -90,7 +89,7 @@ std::expected<QString, PreflightFailure> checkRsync(const AppSettings& settings)
             QStringLiteral("Install it with your package manager, or choose an executable in "
                            "Settings → Advanced."),
             false, QStringLiteral("terminal"));
-    const std::optional<RsyncVersion> version = RsyncSupport::detect(*executable);
+    const std::optional<RsyncVersion> version = RsyncSupport::detectCached(*executable);
     if (!version)
         return refuse(QStringLiteral("rsync did not respond"),
             *executable + QStringLiteral(" could not be started."),
@@ -183,10 +182,12 @@ std::optional<PreflightFailure> checkFolder(
 }
 
 CheckResult buildPlan(const BackupJob& job, const BackupDestination& destination, const AppSettings& settings,
-    const QDateTime& now, const QString& sourcePath, const std::optional<QString>& destinationPath)
+    const QDateTime& now, const QString& sourcePath, const std::optional<QString>& destinationPath,
+    bool usesStoredPassphrase)
 {
     try {
-        return PlanBuilder::build(job, destination, settings, now, sourcePath, destinationPath);
+        return PlanBuilder::build(
+            job, destination, settings, now, sourcePath, destinationPath, usesStoredPassphrase);
     } catch (const PathValidationError& error) {
         return std::unexpected(cannotRun(error));
     } catch (const FileSystemError& error) {
@@ -236,12 +237,17 @@ CheckResult prepare(const BackupJob& job, const BackupDestination& destination, 
             return std::unexpected(std::move(*failure));
     }
 
-    CheckResult plan = buildPlan(job, destination, settings, now, sourcePath, destinationPath);
+    // The keyring is asked once for the attempt, here off the main thread; the plan's ssh options, its
+    // askpass variables and the server checks all follow this answer.
+    const bool usesStoredPassphrase
+        = destination.kind == DestinationKind::ssh && KeychainService::passphrase(destination.id).has_value();
+    CheckResult plan
+        = buildPlan(job, destination, settings, now, sourcePath, destinationPath, usesStoredPassphrase);
     if (!plan)
         return plan;
     plan->scopedURLs = startedAccess;
     // The plan's ssh asks the askpass program for a stored passphrase, which must find the keyring.
-    if (destination.kind == DestinationKind::ssh && KeychainService::passphrase(destination.id))
+    if (usesStoredPassphrase)
         plan->environment.insert(SSHCommand::askpassEnvironment(destination.id));
     return plan;
 }
@@ -265,9 +271,15 @@ std::optional<QString> nearestExistingAncestor(const QString& path)
 std::optional<PreflightFailure> writeTest(const QString& folder)
 {
     const QString path = folder + u'/' + QLatin1String(writeTestFileName);
-    QSaveFile file(path);
+    // Written and removed at once: whether the folder takes a file is the question, not whether the disk
+    // keeps it, so nothing waits for the data to reach the disk. A leftover of an earlier test goes first.
+    QFile::remove(path);
+    QFile file(path);
     const QByteArray probe = "probe";
-    if (file.open(QIODevice::WriteOnly) && file.write(probe) == probe.size() && file.commit()) {
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::NewOnly)
+        && file.write(probe) == probe.size() && file.flush();
+    file.close();
+    if (written) {
         QFile::remove(path);
         return std::nullopt;
     }
@@ -288,7 +300,8 @@ QCoro::Task<std::expected<RunPlan, PreflightFailure>> check(
     if (!prepared || destination.kind != DestinationKind::ssh)
         co_return prepared;
 
-    QCoro::Task<SSHCommand::ProbeResult> probing = SSHCommand::probe(destination, sshProbeTimeout);
+    QCoro::Task<SSHCommand::ProbeResult> probing
+        = SSHCommand::probe(destination, sshProbeTimeout, prepared->usesStoredPassphrase);
     const SSHCommand::ProbeResult probe = co_await probing;
     if (!probe.connected)
         co_return refuse(QStringLiteral("Cannot reach %1").arg(destination.name), probe.message,
@@ -296,12 +309,14 @@ QCoro::Task<std::expected<RunPlan, PreflightFailure>> check(
                            "known_hosts. Host key checking is never disabled."),
             true, QStringLiteral("network.slash"));
     if (!probe.folderExists) {
-        QCoro::Task<SSHCommand::FolderCreation> creating = SSHCommand::createFolder(destination);
+        QCoro::Task<SSHCommand::FolderCreation> creating
+            = SSHCommand::createFolder(destination, prepared->usesStoredPassphrase);
         const SSHCommand::FolderCreation creation = co_await creating;
         // "mkdir -p" also succeeds on a folder that exists but cannot be written: only a second probe tells.
         bool ready = false;
         if (creation.created) {
-            QCoro::Task<SSHCommand::ProbeResult> reprobing = SSHCommand::probe(destination, sshProbeTimeout);
+            QCoro::Task<SSHCommand::ProbeResult> reprobing
+                = SSHCommand::probe(destination, sshProbeTimeout, prepared->usesStoredPassphrase);
             ready = (co_await reprobing).writable;
         }
         if (!ready)

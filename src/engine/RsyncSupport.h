@@ -30,6 +30,11 @@ inline constexpr std::chrono::milliseconds versionTimeout { 10000 };
 std::optional<RsyncVersion> detect(
     const QString& executable, std::chrono::milliseconds timeout = versionTimeout);
 
+// detect(), answered from memory for an executable whose file keeps its identity, size and modification
+// time since it last named a version: every run's checks would otherwise start a child for it. Callable
+// from any thread.
+std::optional<RsyncVersion> detectCached(const QString& executable);
+
 } // namespace RsyncSupport
 
 } // namespace mv

@@ -37,6 +37,9 @@ struct RunPlan {
     QString sshUser;
     qint64 sshPort = 22;
     QString sshIdentity;
+    // An SSH run whose key passphrase is in the keyring, looked up once for the attempt: the ssh options,
+    // the askpass variables and the server checks all follow this one answer.
+    bool usesStoredPassphrase = false;
     QStringList scopedURLs; // folders whose access was started for this run (filled by the pre-run checks)
     bool sourceChangedWhileCopying = false;
 

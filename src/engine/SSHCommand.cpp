@@ -38,11 +38,14 @@ ProcessResult runBlocking(const QString& executable, const QStringList& argument
     return { result->exitStatus, QString::fromUtf8(result->output) };
 }
 
-// Looks the passphrase up on this (worker) thread: a keyring that is slow to answer delays only this run.
-ProcessResult runSsh(
-    const BackupDestination& destination, const QString& remoteCommand, std::chrono::milliseconds timeout)
+// A passphrase the caller did not look up is looked up on this (worker) thread: a keyring that is slow to
+// answer delays only this run.
+ProcessResult runSsh(const BackupDestination& destination, const QString& remoteCommand,
+    std::chrono::milliseconds timeout, std::optional<bool> usesStoredPassphrase)
 {
-    const bool storedPassphrase = KeychainService::passphrase(destination.id).has_value();
+    const bool storedPassphrase = usesStoredPassphrase
+        ? *usesStoredPassphrase
+        : KeychainService::passphrase(destination.id).has_value();
     return runBlocking(sshExecutable, baseArguments(destination, storedPassphrase) << remoteCommand, timeout,
         storedPassphrase ? askpassEnvironment(destination.id) : QMap<QString, QString>());
 }
@@ -130,7 +133,8 @@ QCoro::Task<ProcessResult> runProcess(QString executable, QStringList arguments,
     co_return co_await running;
 }
 
-QCoro::Task<ProbeResult> probe(BackupDestination destination, std::chrono::milliseconds timeout)
+QCoro::Task<ProbeResult> probe(BackupDestination destination, std::chrono::milliseconds timeout,
+    std::optional<bool> usesStoredPassphrase)
 {
     const QString path = PathValidation::normalizeRemotePath(destination.path);
     if (PathValidation::validateRemotePath(path) || !hasValidLogin(destination))
@@ -139,8 +143,8 @@ QCoro::Task<ProbeResult> probe(BackupDestination destination, std::chrono::milli
     const QString quoted = quotedRemotePath(path);
     const QString command
         = QStringLiteral("test -d %1 && test -w %1 && echo %2").arg(quoted, QLatin1String(successMarker));
-    QFuture<ProcessResult> running
-        = QtConcurrent::run(&WorkerPool::instance(), runSsh, destination, command, timeout);
+    QFuture<ProcessResult> running = QtConcurrent::run(
+        &WorkerPool::instance(), runSsh, destination, command, timeout, usesStoredPassphrase);
     const ProcessResult result = co_await running;
     if (succeeded(result))
         co_return ProbeResult { true, true, true, QStringLiteral("Connected. The folder is writable.") };
@@ -157,7 +161,8 @@ QCoro::Task<ProbeResult> probe(BackupDestination destination, std::chrono::milli
             + output };
 }
 
-QCoro::Task<FolderCreation> createFolder(BackupDestination destination)
+QCoro::Task<FolderCreation> createFolder(
+    BackupDestination destination, std::optional<bool> usesStoredPassphrase)
 {
     const QString path = PathValidation::normalizeRemotePath(destination.path);
     if (PathValidation::validateRemotePath(path))
@@ -168,8 +173,8 @@ QCoro::Task<FolderCreation> createFolder(BackupDestination destination)
 
     const QString command
         = QStringLiteral("mkdir -p %1 && echo %2").arg(quotedRemotePath(path), QLatin1String(successMarker));
-    QFuture<ProcessResult> running
-        = QtConcurrent::run(&WorkerPool::instance(), runSsh, destination, command, folderCreationTimeout);
+    QFuture<ProcessResult> running = QtConcurrent::run(
+        &WorkerPool::instance(), runSsh, destination, command, folderCreationTimeout, usesStoredPassphrase);
     const ProcessResult result = co_await running;
     co_return FolderCreation { succeeded(result), messageText(result) };
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <optional>
 
 #include <qcoro/qcorotask.h>
 
@@ -46,11 +47,16 @@ struct ProcessResult {
     bool operator==(const ProcessResult&) const = default;
 };
 
+// `usesStoredPassphrase` below: whether the keyring holds the key's passphrase, as the caller looked it up;
+// none: looked up here, on the worker thread.
+
 // Tests the destination's folder over ssh, giving up after `timeout`. Runs on a worker thread.
-QCoro::Task<ProbeResult> probe(BackupDestination destination, std::chrono::milliseconds timeout);
+QCoro::Task<ProbeResult> probe(BackupDestination destination, std::chrono::milliseconds timeout,
+    std::optional<bool> usesStoredPassphrase = std::nullopt);
 
 // Creates the destination's folder (and the folders above it) over ssh. Runs on a worker thread.
-QCoro::Task<FolderCreation> createFolder(BackupDestination destination);
+QCoro::Task<FolderCreation> createFolder(
+    BackupDestination destination, std::optional<bool> usesStoredPassphrase = std::nullopt);
 
 // The ssh options shared by probe and createFolder, ending with user@host. With a stored passphrase ssh may
 // ask the askpass program for it once; host keys are checked strictly either way.

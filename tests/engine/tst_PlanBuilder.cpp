@@ -2,7 +2,6 @@
 #include "engine/VersionedStore.h"
 #include "model/AppSettings.h"
 #include "model/BackupJob.h"
-#include "model/KeychainService.h"
 #include "model/PathValidationError.h"
 #include "support/EnumCompare.h"
 #include "support/ExecutableScript.h"
@@ -333,13 +332,14 @@ private Q_SLOTS:
         QVERIFY(!plan.arguments.join(' ').contains("--link-dest"));
     }
 
+    // The plan follows the caller's one keyring answer; it never asks the keyring itself.
     void storedPassphraseLetsSshAskOnce()
     {
         Setup setup;
         setup.destination = sshDestination();
-        QVERIFY(mv::KeychainService::savePassphrase("correct horse", setup.destination.id));
-        const RunPlan plan = setup.build();
-        mv::KeychainService::deletePassphrase(setup.destination.id);
+        const RunPlan plan = PlanBuilder::build(
+            setup.job, setup.destination, setup.settings, now, std::nullopt, std::nullopt, true);
+        QVERIFY(plan.usesStoredPassphrase);
         QCOMPARE(plan.arguments.at(plan.arguments.indexOf("-e") + 1),
             "/usr/bin/ssh -o BatchMode=no -o NumberOfPasswordPrompts=1 -o PreferredAuthentications=publickey "
             "-o StrictHostKeyChecking=yes -o ConnectTimeout=15 -o ServerAliveInterval=15 "

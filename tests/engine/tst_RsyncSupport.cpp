@@ -64,6 +64,26 @@ private Q_SLOTS:
         QCOMPARE(RsyncSupport::detect(script(dir, body)), expected);
     }
 
+    // The cached probe starts a child only for an executable it has not seen answer in its present form.
+    void cachedProbeRunsOncePerFile()
+    {
+        const test::TempDir dir;
+        const QString counted = "echo x >> '" + dir.filePath("probes") + "'; echo 'rsync  version 3.2.";
+        const QString rsync = script(dir, (counted + "7'").toUtf8());
+        const auto probes = [&] { return test::TempDir::read(dir.filePath("probes")).count('\n'); };
+        QCOMPARE(RsyncSupport::detectCached(rsync), std::optional(RsyncVersion { 3, 2, 7 }));
+        QCOMPARE(RsyncSupport::detectCached(rsync), std::optional(RsyncVersion { 3, 2, 7 }));
+        QCOMPARE(probes(), 1);
+
+        QFile::remove(rsync);
+        script(dir, (counted + "12'").toUtf8()); // another file, another size
+        QCOMPARE(RsyncSupport::detectCached(rsync), std::optional(RsyncVersion { 3, 2, 12 }));
+        QCOMPARE(probes(), 2);
+
+        QFile::remove(rsync);
+        QCOMPARE(RsyncSupport::detectCached(rsync), std::optional<RsyncVersion>());
+    }
+
     void realRsyncIsRecentEnough()
     {
         const std::optional<RsyncVersion> version = RsyncSupport::detect(QStringLiteral("/usr/bin/rsync"));
