@@ -197,8 +197,9 @@ private Q_SLOTS:
         QVERIFY(mv::KeychainService::savePassphrase("correct horse", destination.id));
         const auto forget = qScopeGuard([&] { mv::KeychainService::deletePassphrase(destination.id); });
 
-        RunPlan plan = mv::PlanBuilder::build(job, destination, mv::AppSettings(), job.createdAt);
-        // As the pre-run checks add them for a destination with a stored passphrase.
+        // As the pre-run checks build it for a destination with a stored passphrase.
+        RunPlan plan = mv::PlanBuilder::build(
+            job, destination, mv::AppSettings(), job.createdAt, std::nullopt, std::nullopt, true);
         plan.environment.insert(mv::SSHCommand::askpassEnvironment(destination.id));
         RsyncProcessController controller;
         Events events;
