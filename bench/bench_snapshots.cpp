@@ -88,7 +88,7 @@ void prunePair(const QString& base, std::vector<double>& ours, std::vector<doubl
     run(QStringLiteral("/bin/cp"), { QStringLiteral("-al"), source, old });
     run(QStringLiteral("/bin/cp"), { QStringLiteral("-al"), source, copy });
     const auto prune = [&] {
-        if (VersionedStore::prune(destination, 1, source) != QStringList { old })
+        if (VersionedStore::prune(destination, 1, source).value_or(QStringList {}) != QStringList { old })
             qFatal("prune did not remove the old snapshot");
     };
     const auto remove = [&] { run(QStringLiteral("/bin/rm"), { QStringLiteral("-rf"), copy }); };

@@ -41,10 +41,10 @@ QCoro::Task<std::optional<QString>> pruneAfterSuccess(RunPlan plan)
 {
     if (!makesLocalSnapshots(plan))
         co_return std::nullopt;
-    auto pruning = QtConcurrent::run(&WorkerPool::instance(), [plan] {
-        return failureOf([&plan] {
-            VersionedStore::prune(QFileInfo(*plan.snapshotPath).path(), plan.retention, plan.snapshotPath);
-        });
+    auto pruning = QtConcurrent::run(&WorkerPool::instance(), [plan]() -> std::optional<QString> {
+        const auto pruned
+            = VersionedStore::prune(QFileInfo(*plan.snapshotPath).path(), plan.retention, plan.snapshotPath);
+        return pruned ? std::nullopt : std::optional(pruned.error());
     });
     co_return co_await pruning;
 }

@@ -106,16 +106,17 @@ std::optional<QDateTime> snapshotDate(const QString& path, const QTimeZone& zone
     return local.toUTC();
 }
 
-QStringList prune(const QString& root, qint64 retention, const std::optional<QString>& keeping)
+std::expected<QStringList, QString> prune(
+    const QString& root, qint64 retention, const std::optional<QString>& keeping)
 {
     const QString folder = PathValidation::normalize(root);
     if (!holdsMarker(folder))
-        throw PathValidationError(
+        return std::unexpected(
             QStringLiteral("Refusing to prune %1 because Marrowvale does not manage snapshots there.")
                 .arg(root));
     const QStringList existing = snapshots(folder);
     if (retention <= 0 || existing.size() <= retention)
-        return {};
+        return QStringList {};
 
     const std::optional<QString> kept
         = keeping ? std::optional(PathValidation::normalize(*keeping)) : std::nullopt;
@@ -126,7 +127,8 @@ QStringList prune(const QString& root, qint64 retention, const std::optional<QSt
         // The candidate itself, never what a link in its place points at.
         if (!isSnapshotFolder(candidate))
             continue;
-        removeOrThrow(candidate, QStringLiteral("An old snapshot could not be removed: "));
+        if (const std::optional<QString> problem = TreeRemover::remove(candidate))
+            return std::unexpected(QStringLiteral("An old snapshot could not be removed: ") + *problem);
         removed.append(candidate);
     }
     return removed;

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTimeZone>
 
+#include <expected>
 #include <optional>
 
 namespace mv {
@@ -45,9 +46,10 @@ std::optional<QDateTime> snapshotDate(
 
 // Removes the snapshots of `root` beyond the newest `retention`, newest of the old ones first, and
 // answers the removed paths. A candidate that is a symbolic link or not a folder is skipped, as is the
-// one equal to `keeping`. Throws PathValidationError when `root` holds no marker (nothing is removed)
-// or when a removal fails (those removed before stay removed).
-QStringList prune(const QString& root, qint64 retention, const std::optional<QString>& keeping);
+// one equal to `keeping`. Answers why it stopped when `root` holds no marker (nothing is removed) or a
+// removal failed (those removed before stay removed).
+std::expected<QStringList, QString> prune(
+    const QString& root, qint64 retention, const std::optional<QString>& keeping);
 
 // Removes the snapshot folder of a versioned attempt on a local or network destination that did not
 // complete (failed, cancelled, or refused after its folder was made), so that a partial copy never

@@ -298,11 +298,10 @@ private Q_SLOTS:
             banner += "This server is monitored. Unauthorised access is prohibited and will be prosecuted.\n";
         const test::SshServer server({ .trustHostKey = true, .banner = banner });
         const test::TempDir remote;
-        QElapsedTimer timer;
-        timer.start();
+        // A probe stalled on the banner would reach its deadline and be killed, never answer writable; how
+        // long it took depends on the machine.
         const SSHCommand::ProbeResult result = probe(server.destination(remote.path()));
         QVERIFY2(result.writable, qPrintable(result.message.right(300)));
-        QVERIFY2(timer.elapsed() < 10000, "the probe waited for its deadline");
     }
 
     void runProcessBoundsChildren_data()
