@@ -1,5 +1,6 @@
 #include "ScriptedRsync.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 namespace mv::test {
@@ -8,6 +9,7 @@ namespace {
 
 const char script[] = R"script(#!/bin/bash
 control='%1'
+test=%2
 if [ "$1" = "--version" ]; then
     echo "rsync  version 3.5.0  protocol version 32"
     exit 0
@@ -30,7 +32,8 @@ ScriptedRsync::ScriptedRsync()
 {
     QFile out(m_path);
     if (out.open(QIODevice::WriteOnly))
-        out.write(QString::fromLatin1(script).arg(m_dir.path()).toUtf8());
+        out.write(
+            QString::fromLatin1(script).arg(m_dir.path()).arg(QCoreApplication::applicationPid()).toUtf8());
     out.close();
     out.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -44,7 +47,10 @@ void ScriptedRsync::setBehaviour(const QString& folder, const QString& bash) con
 
 QString ScriptedRsync::holdUntilReleased()
 {
-    return QStringLiteral("while [ ! -f \"$control/$folder.go\" ]; do sleep 0.02; done");
+    // Also ends once the test that set it is gone (killed at its time-out, say), so no stand-in is left
+    // waiting forever.
+    return QStringLiteral(
+        "while [ ! -f \"$control/$folder.go\" ]; do kill -0 $test 2>/dev/null || exit 1; sleep 0.02; done");
 }
 
 void ScriptedRsync::release(const QString& folder) const
