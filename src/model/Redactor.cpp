@@ -82,6 +82,21 @@ std::vector<Found> keywordsIn(QStringView line)
     return found;
 }
 
+// The expressions find nothing at all in text that is not valid UTF-16, so a lone surrogate anywhere on a
+// line would keep every secret on it. Such a code unit becomes U+FFFD, as a decoder would have made it.
+QString withoutLoneSurrogates(const QString& line)
+{
+    QString result = line;
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        const QChar unit = result.at(i);
+        if (unit.isHighSurrogate() && i + 1 < result.size() && result.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (unit.isSurrogate())
+            result[i] = QChar::ReplacementCharacter;
+    }
+    return result;
+}
+
 } // namespace
 
 // Each keyword is masked on its own, from the last to the first. A value may itself be a keyword
@@ -94,7 +109,7 @@ QString redact(const QString& line)
     if (found.empty())
         return line;
     std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.at > b.at; });
-    QString result = line;
+    QString result = withoutLoneSurrogates(line);
     for (const Found& keyword : found) {
         for (const Rule& rule : rules()) {
             if (rule.kind != keyword.kind)

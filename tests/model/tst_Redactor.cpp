@@ -65,6 +65,10 @@ private Q_SLOTS:
         QTest::newRow("keywords joined") << "secretoken=hunter2";
         QTest::newRow("quoted key with a keyword value")
             << R"({"secret": "password=x", "token": secret=hunter2})";
+        // A lone surrogate is not valid UTF-16; expressions find nothing in such a line.
+        QTest::newRow("lone surrogate before")
+            << QString(QChar(0xD800)) + QStringLiteral(" password=hunter2");
+        QTest::newRow("lone surrogate after") << QStringLiteral("Bearer hunter2 ") + QChar(0xDC00);
     }
     void noSecretSurvives()
     {
