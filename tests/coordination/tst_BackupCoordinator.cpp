@@ -479,7 +479,7 @@ private Q_SLOTS:
         if (setup.contains("mirror") && result != RunResult::success)
             QVERIFY(QFileInfo::exists(h.files.filePath("ssd/old-1.txt")));
         if (notice.isEmpty()) {
-            QTest::qWait(100);
+            QVERIFY(h.server.settle(h.bus.connection()));
             QVERIFY(h.server.notices().isEmpty());
         } else {
             MV_TRY_COMPARE(h.server.notices().size(), 1);
@@ -536,7 +536,7 @@ private Q_SLOTS:
         MV_TRY_COMPARE(h.phase(key), "completed");
         QCOMPARE(h.rows().front().bytesTransferred, bytes);
         if (notice.isEmpty()) {
-            QTest::qWait(100);
+            QVERIFY(h.server.settle(h.bus.connection()));
             QVERIFY(h.server.notices().isEmpty());
         } else {
             MV_TRY_COMPARE(h.server.notices().size(), 1);
@@ -572,7 +572,7 @@ private Q_SLOTS:
         MV_TRY_COMPARE(h.recorded, 1);
         h.enqueue(job);
         MV_TRY_COMPARE(h.recorded, 2);
-        QTest::qWait(100);
+        QVERIFY(h.server.settle(h.bus.connection()));
         QCOMPARE(h.server.notices().size(), 1);
         QCOMPARE(h.server.notices()[0].title, QStringLiteral("Docs is waiting"));
 
@@ -797,7 +797,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("behaviour");
         QTest::addColumn<RunResult>("result");
         QTest::newRow("failed") << "/usr/bin/rsync \"$@\"; exit 23" << RunResult::failed;
-        QTest::newRow("cancelled") << "/usr/bin/rsync \"$@\"; " + ScriptedRsync::holdUntilReleased()
+        QTest::newRow("cancelled") << "/usr/bin/rsync \"$@\"; " + ScriptedRsync::markReached("copied") + "; "
+                + ScriptedRsync::holdUntilReleased()
                                    << RunResult::cancelled;
         QTest::newRow("changed while copying") << "/usr/bin/rsync \"$@\"; exit 24" << RunResult::success;
     }
@@ -813,8 +814,7 @@ private Q_SLOTS:
         h.rsync.setBehaviour("ssd", behaviour);
         const RunKey key = h.enqueue(job);
         if (result == RunResult::cancelled) {
-            MV_TRY_COMPARE(h.rsync.attempts("ssd"), 1);
-            QTest::qWait(300); // the copy itself is done; the stand-in holds
+            MV_TRY_VERIFY(h.rsync.hasReached("ssd", "copied")); // the copy is done; the stand-in holds
             h.coordinator.cancel(key.jobID, key.destinationID);
         }
         MV_TRY_COMPARE(h.recorded, 1);

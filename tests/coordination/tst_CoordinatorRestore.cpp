@@ -353,7 +353,7 @@ private Q_SLOTS:
         QCOMPARE(h.rows().front().filesCopied, alreadyThere ? 0 : 3);
         QCOMPARE(backup.restored("sources/Docs/one/1.txt", alreadyThere ? "mine" : "alpha"), true);
         if (notice.isEmpty()) {
-            QTest::qWait(100);
+            QVERIFY(h.server.settle(h.bus.connection()));
             QVERIFY(h.server.notices().isEmpty());
         } else {
             MV_TRY_COMPARE(h.server.notices().size(), 1);

@@ -126,7 +126,7 @@ private Q_SLOTS:
         service.post("Photos is waiting", "second", "offline-Photos-NAS");
         service.post("Photos is waiting", "third", "offline-Photos-NAS");
         QTRY_COMPARE(server.notices().size(), 7);
-        QTest::qWait(100);
+        QVERIFY(server.settle(bus.connection()));
         QCOMPARE(server.notices().size(), 7);
         QCOMPARE(server.notices()[5].replacesId, 0u);
         QCOMPARE(server.notices()[6].replacesId, server.notices()[5].id);
@@ -151,7 +151,7 @@ private Q_SLOTS:
         service.post("t", "b", "x");
         service.failure("Documents", "SSD", "m");
         service.restore("/tmp", 3);
-        QTest::qWait(100);
+        QVERIFY(server.settle(bus.connection()));
         QVERIFY(server.notices().isEmpty());
 
         prepareAuthorized(service);

@@ -1,14 +1,20 @@
 #include "NotificationServer.h"
 
+#include "IntegrationTimeout.h"
 #include "PrivateBus.h"
 
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QUuid>
+
+#include <algorithm>
 
 namespace mv::test {
 
 namespace {
 const QString serviceName = QStringLiteral("org.freedesktop.Notifications");
 const QString objectPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString settleMarker = QStringLiteral("settle-marker");
 } // namespace
 
 NotificationServer::NotificationServer(const PrivateBus& bus)
@@ -30,6 +36,22 @@ NotificationServer::~NotificationServer()
 void NotificationServer::close(uint id)
 {
     Q_EMIT NotificationClosed(id, 2);
+}
+
+bool NotificationServer::settle(const QDBusConnection& sender)
+{
+    auto call
+        = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, QStringLiteral("Notify"));
+    call << settleMarker << 0u << QString() << QString() << QString() << QStringList() << QVariantMap() << -1;
+    QDBusConnection(sender).asyncCall(call);
+    const auto arrived = [this] {
+        return std::any_of(m_notices.cbegin(), m_notices.cend(),
+            [](const ReceivedNotice& notice) { return notice.appName == settleMarker; });
+    };
+    if (!QTest::qWaitFor(arrived, int(integrationTimeout.count())))
+        return false;
+    m_notices.removeIf([](const ReceivedNotice& notice) { return notice.appName == settleMarker; });
+    return true;
 }
 
 QString NotificationServer::GetServerInformation(QString& vendor, QString& version, QString& specVersion)

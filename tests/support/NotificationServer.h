@@ -35,6 +35,10 @@ public:
     const QList<ReceivedNotice>& notices() const { return m_notices; }
     // Closes a notice as a user would, telling clients with NotificationClosed.
     void close(uint id);
+    // Sends a marker through `sender` and waits until it arrives. A bus keeps one connection's calls in
+    // order, so once it is here every notice `sender` sent before it is in notices(): how a test shows
+    // that nothing was sent without sleeping. The marker itself is not kept.
+    bool settle(const QDBusConnection& sender);
 
 public Q_SLOTS:
     QString GetServerInformation(QString& vendor, QString& version, QString& specVersion);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 namespace mv::test {
 
@@ -57,6 +58,16 @@ void ScriptedRsync::release(const QString& folder) const
 {
     QFile out(file(folder + QStringLiteral(".go")));
     out.open(QIODevice::WriteOnly);
+}
+
+QString ScriptedRsync::markReached(const QString& name)
+{
+    return QStringLiteral("touch \"$control/$folder.%1\"").arg(name);
+}
+
+bool ScriptedRsync::hasReached(const QString& folder, const QString& name) const
+{
+    return QFileInfo::exists(file(folder + u'.' + name));
 }
 
 int ScriptedRsync::attempts(const QString& folder) const

@@ -22,6 +22,9 @@ public:
     // A behaviour that waits until release(folder).
     static QString holdUntilReleased();
     void release(const QString& folder) const;
+    // A behaviour step that notes the attempt got this far, for hasReached(folder, name).
+    static QString markReached(const QString& name);
+    bool hasReached(const QString& folder, const QString& name) const;
 
     int attempts(const QString& folder) const;
     // The pid of the latest attempt's script, or 0.
