@@ -75,18 +75,19 @@ public:
     RunLogSink::Result finishLog() { return m_log.finish(); }
 
 private:
+    // A chunk's lines are logged and parsed together: of its progress lines only the last is parsed.
     void handle(const QStringList& lines)
     {
-        for (const QString& line : lines) {
-            std::optional<RsyncEvent> event;
-            {
-                std::lock_guard lock(m_lineLock);
+        QList<RsyncEvent> events;
+        {
+            std::lock_guard lock(m_lineLock);
+            for (const QString& line : lines)
                 m_log.append(line);
-                event = m_parser.consume(line);
-            }
-            if (event && m_onEvent)
-                m_onEvent(*event);
+            events = m_parser.consumeLines(lines);
         }
+        if (m_onEvent)
+            for (const RsyncEvent& event : events)
+                m_onEvent(event);
     }
 
     std::mutex m_lineLock;
