@@ -28,6 +28,9 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr std::size_t readChunk = 65536;
+// A batching reader lets the pipe fill between reads: at the default 64 KiB a child printing a few MB/s
+// would block on a full pipe while the reader waits. 1 MiB is what an unprivileged process may ask for.
+constexpr std::size_t batchedReadChunk = 1 << 20;
 // How long run() waits for the pipes to end once the child has exited; only a grandchild that keeps a
 // pipe open makes it wait this long.
 constexpr std::chrono::milliseconds outputGrace(2000);
@@ -128,7 +131,7 @@ struct Subprocess::State {
 
     void readLoop(Reader& reader)
     {
-        std::vector<char> buffer(readChunk);
+        std::vector<char> buffer(readBatching.count() > 0 ? batchedReadChunk : readChunk);
         pollfd fds[2] = { { reader.fd.get(), POLLIN, 0 }, { stopFd.get(), POLLIN, 0 } };
         for (;;) {
             if (::poll(fds, 2, -1) < 0) {
@@ -194,6 +197,8 @@ std::expected<std::unique_ptr<Subprocess>, QString> Subprocess::start(Subprocess
         auto pipe = makePipe();
         if (!pipe)
             return pipe.error();
+        if (state->readBatching.count() > 0) // best effort: a smaller pipe only means more wake-ups
+            ::fcntl(pipe->readEnd.get(), F_SETPIPE_SZ, int(batchedReadChunk));
         pipes.push_back(std::move(*pipe));
         state->readers.push_back({ {}, std::move(onChunk), {} });
         return std::nullopt;
