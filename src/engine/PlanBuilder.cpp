@@ -1,5 +1,6 @@
 #include "engine/PlanBuilder.h"
 
+#include "engine/RsyncOutputParser.h"
 #include "engine/SSHCommand.h"
 #include "engine/VersionedStore.h"
 #include "model/AppSettings.h"
@@ -37,10 +38,9 @@ const std::array<QLatin1String, 3> rsyncCandidates { QLatin1String("/usr/local/b
     QLatin1String("/usr/bin/rsync"), QLatin1String("/bin/rsync") };
 
 // The options every transfer passes, after the metadata options.
-const QStringList fixedArguments { QStringLiteral("--human-readable"), QStringLiteral("--outbuf=L"),
+const QStringList fixedArguments { RsyncOutputParser::humanReadableOption, QStringLiteral("--outbuf=L"),
     QStringLiteral("--stats"), QStringLiteral("--partial"), QStringLiteral("--partial-dir=.rsync-partial"),
-    QStringLiteral("--protect-args"), QStringLiteral("--info=progress2,name0"),
-    QStringLiteral("--out-format=XFER %n") };
+    QStringLiteral("--protect-args"), RsyncOutputParser::progressOption, RsyncOutputParser::nameLineOption };
 
 void throwIf(const std::optional<PathValidationError>& error)
 {
@@ -111,14 +111,10 @@ std::optional<QString> resolveRsyncExecutable(const AppSettings& settings)
 QString sshCommand(const BackupDestination& destination, bool usesStoredPassphrase)
 {
     QStringList words { QStringLiteral("/usr/bin/ssh") };
-    words << SSHCommand::authenticationOptions(usesStoredPassphrase) << QStringLiteral("-o")
-          << QStringLiteral("StrictHostKeyChecking=yes") << QStringLiteral("-o")
-          << QStringLiteral("ConnectTimeout=15") << QStringLiteral("-o")
-          << QStringLiteral("ServerAliveInterval=15") << QStringLiteral("-o")
-          << QStringLiteral("ServerAliveCountMax=4") << QStringLiteral("-p")
-          << QString::number(destination.port);
-    if (!destination.identityFile.isEmpty())
-        words << QStringLiteral("-i") << destination.identityFile;
+    constexpr int transferConnectTimeout = 15;
+    words << SSHCommand::connectionOptions(usesStoredPassphrase, transferConnectTimeout)
+          << QStringLiteral("-o") << QStringLiteral("ServerAliveInterval=15") << QStringLiteral("-o")
+          << QStringLiteral("ServerAliveCountMax=4") << SSHCommand::endpointOptions(destination);
     std::transform(words.begin(), words.end(), words.begin(), quotedForRsync);
     return words.join(u' ');
 }

@@ -147,8 +147,7 @@ std::optional<PreflightFailure> checkVolume(const BackupDestination& destination
 
 PreflightFailure cannotRun(const PathValidationError& error)
 {
-    return PreflightFailure(QStringLiteral("This backup cannot run"), error.message, error.recovery, false,
-        QStringLiteral("exclamationmark.triangle.fill"));
+    return PreflightFailure(QStringLiteral("This backup cannot run"), error.message, error.recovery);
 }
 
 // Creates a missing destination folder only inside a folder that exists, so a drive that is not mounted is

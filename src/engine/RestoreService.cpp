@@ -3,6 +3,7 @@
 #include "engine/LogPath.h"
 #include "engine/PlanBuilder.h"
 #include "engine/PreviewCollector.h"
+#include "engine/RsyncOutputParser.h"
 #include "engine/RsyncProcessController.h"
 #include "engine/RsyncRunError.h"
 #include "engine/RunPlan.h"
@@ -169,9 +170,9 @@ std::expected<RestorePlan, PreflightFailure> makePlan(
 QStringList arguments(const RestoreItem& item, bool overwriteExisting)
 {
     QStringList result { QStringLiteral("--recursive"), QStringLiteral("--times"), QStringLiteral("--perms"),
-        QStringLiteral("--links"), QStringLiteral("--xattrs"), QStringLiteral("--human-readable"),
-        QStringLiteral("--partial"), QStringLiteral("--protect-args"),
-        QStringLiteral("--info=progress2,name0"), QStringLiteral("--out-format=XFER %n") };
+        QStringLiteral("--links"), QStringLiteral("--xattrs"), RsyncOutputParser::humanReadableOption,
+        QStringLiteral("--partial"), QStringLiteral("--protect-args"), RsyncOutputParser::progressOption,
+        RsyncOutputParser::nameLineOption };
     if (!overwriteExisting)
         result.append(QStringLiteral("--ignore-existing"));
     // A trailing "/" on the source copies a folder's contents instead of the folder under its own name.

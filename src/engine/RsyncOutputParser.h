@@ -17,6 +17,10 @@ namespace mv {
 class RsyncOutputParser {
 public:
     static constexpr qsizetype keptLineLimit = 20;
+    // The options that make rsync print what this parser reads; every transfer it reads passes them.
+    static inline const QString humanReadableOption = QStringLiteral("--human-readable");
+    static inline const QString progressOption = QStringLiteral("--info=progress2,name0");
+    static inline const QString nameLineOption = QStringLiteral("--out-format=XFER %n");
 
     std::optional<RsyncEvent> consume(const QString& line);
     std::optional<RsyncEvent> consume(QStringView line);

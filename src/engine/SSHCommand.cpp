@@ -81,13 +81,26 @@ QString messageText(const ProcessResult& result)
 
 } // namespace
 
-QStringList authenticationOptions(bool usesStoredPassphrase)
+QStringList connectionOptions(bool usesStoredPassphrase, int connectTimeoutSeconds)
 {
-    if (!usesStoredPassphrase)
-        return { QStringLiteral("-o"), QStringLiteral("BatchMode=yes") };
-    return { QStringLiteral("-o"), QStringLiteral("BatchMode=no"), QStringLiteral("-o"),
-        QStringLiteral("NumberOfPasswordPrompts=1"), QStringLiteral("-o"),
-        QStringLiteral("PreferredAuthentications=publickey") };
+    QStringList options;
+    if (usesStoredPassphrase)
+        options << QStringLiteral("-o") << QStringLiteral("BatchMode=no") << QStringLiteral("-o")
+                << QStringLiteral("NumberOfPasswordPrompts=1") << QStringLiteral("-o")
+                << QStringLiteral("PreferredAuthentications=publickey");
+    else
+        options << QStringLiteral("-o") << QStringLiteral("BatchMode=yes");
+    options << QStringLiteral("-o") << QStringLiteral("StrictHostKeyChecking=yes") << QStringLiteral("-o")
+            << QStringLiteral("ConnectTimeout=%1").arg(connectTimeoutSeconds);
+    return options;
+}
+
+QStringList endpointOptions(const BackupDestination& destination)
+{
+    QStringList options { QStringLiteral("-p"), QString::number(destination.port) };
+    if (!destination.identityFile.isEmpty())
+        options << QStringLiteral("-i") << destination.identityFile;
+    return options;
 }
 
 QMap<QString, QString> askpassEnvironment(const QUuid& destinationID)
@@ -103,14 +116,9 @@ QMap<QString, QString> askpassEnvironment(const QUuid& destinationID)
 
 QStringList baseArguments(const BackupDestination& destination, bool usesStoredPassphrase)
 {
-    QStringList arguments = authenticationOptions(usesStoredPassphrase);
-    arguments << QStringLiteral("-o") << QStringLiteral("StrictHostKeyChecking=yes") << QStringLiteral("-o")
-              << QStringLiteral("ConnectTimeout=10") << QStringLiteral("-p")
-              << QString::number(destination.port);
-    if (!destination.identityFile.isEmpty())
-        arguments << QStringLiteral("-i") << destination.identityFile;
-    arguments << destination.user + u'@' + destination.host;
-    return arguments;
+    constexpr int probeConnectTimeout = 10;
+    return connectionOptions(usesStoredPassphrase, probeConnectTimeout)
+        << endpointOptions(destination) << destination.user + u'@' + destination.host;
 }
 
 QString quotedRemotePath(const QString& path)

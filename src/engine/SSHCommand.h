@@ -62,9 +62,12 @@ QCoro::Task<FolderCreation> createFolder(
 // ask the askpass program for it once; host keys are checked strictly either way.
 QStringList baseArguments(const BackupDestination& destination, bool usesStoredPassphrase = false);
 
-// How ssh authenticates: never asking anyone, or (with a stored passphrase) asking the askpass program once
-// for the key's passphrase and offering nothing but public keys.
-QStringList authenticationOptions(bool usesStoredPassphrase);
+// How ssh authenticates and connects: never asking anyone, or (with a stored passphrase) asking the askpass
+// program once for the key's passphrase and offering nothing but public keys; only known host keys; giving
+// up on a connection after `connectTimeoutSeconds`.
+QStringList connectionOptions(bool usesStoredPassphrase, int connectTimeoutSeconds);
+// The destination's port and, when it names one, its identity file.
+QStringList endpointOptions(const BackupDestination& destination);
 
 // What the askpass program needs to answer for a destination with a stored passphrase: the destination,
 // and the way to the session bus and its keyring (ssh hands its own environment on to the askpass program,
