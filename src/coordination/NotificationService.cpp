@@ -6,8 +6,6 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QLocale>
-#include <QRegularExpression>
 #include <QUuid>
 #include <QVariantMap>
 
@@ -18,17 +16,6 @@ namespace {
 const QString serviceName = QStringLiteral("org.freedesktop.Notifications");
 const QString objectPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString interfaceName = QStringLiteral("org.freedesktop.Notifications");
-
-// A locale's medium date: its long date without the weekday, with abbreviated month names
-// ("Dec 9, 2026" in English, "9. Dez. 2026" in German).
-QString mediumDate(const QLocale& locale, QDate date)
-{
-    QString pattern = locale.dateFormat(QLocale::LongFormat);
-    static const QRegularExpression weekday(QStringLiteral("d{4}[^dMy']*"));
-    pattern.remove(weekday);
-    pattern.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
-    return locale.toString(date, pattern.trimmed());
-}
 
 } // namespace
 
@@ -107,10 +94,7 @@ void NotificationService::restore(const QString& destination, qint64 files)
 
 void NotificationService::missed(const QString& job, const QString& destination, const QDateTime& date)
 {
-    const QLocale locale;
-    const QDateTime local = date.toLocalTime();
-    const QString when = mediumDate(locale, local.date()) + QLatin1Char(' ')
-        + locale.toString(local.time(), QLocale::ShortFormat);
+    const QString when = Format::mediumDateTime(date);
     post(QStringLiteral("A scheduled backup was missed"),
         job + QStringLiteral(" to ") + destination + QStringLiteral(" was due ") + when
             + QStringLiteral(". Marrowvale will run it at the next opportunity."),

@@ -1,6 +1,7 @@
 #include "model/Format.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <cmath>
 #include <limits>
@@ -114,6 +115,17 @@ QString decimal(double value, int decimals)
     return text;
 }
 
+// A locale's medium date: its long date without the weekday, with abbreviated month names
+// ("Dec 9, 2026" in English, "9. Dez. 2026" in German).
+QString mediumDate(const QLocale& locale, QDate date)
+{
+    QString pattern = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression weekday(QStringLiteral("d{4}[^dMy']*"));
+    pattern.remove(weekday);
+    pattern.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
+    return locale.toString(date, pattern.trimmed());
+}
+
 } // namespace
 
 QString grouped(qint64 value)
@@ -200,6 +212,14 @@ QString bytes(qint64 count)
     if (count < 1'000'000'000)
         return decimal(double(count) / 1e6, 1) + QStringLiteral(" MB");
     return decimal(double(count) / 1e9, 2) + QStringLiteral(" GB");
+}
+
+QString mediumDateTime(const QDateTime& date)
+{
+    const QLocale locale;
+    const QDateTime local = date.toLocalTime();
+    return mediumDate(locale, local.date()) + QLatin1Char(' ')
+        + locale.toString(local.time(), QLocale::ShortFormat);
 }
 
 } // namespace mv::Format

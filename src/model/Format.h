@@ -21,6 +21,9 @@ QString eta(std::optional<double> seconds);
 // Elapsed time: "59s", "1m 1s", "2h 0m".
 QString duration(double seconds);
 
+// A moment in the user's locale, its medium date and short time, in local time ("Dec 9, 2026 14:05").
+QString mediumDateTime(const QDateTime& date);
+
 // A heading for lists grouped by day: "Today", "Yesterday", "Wednesday 9 December" within the current year,
 // the full date with its year otherwise.
 QString dayHeader(const QDateTime& date, const QDateTime& now = QDateTime::currentDateTimeUtc());

@@ -1,0 +1,270 @@
+#include "coordination/AppState.h"
+
+#include "coordination/WakeResponse.h"
+#include "model/ConfigurationStore.h"
+#include "model/DemoSeeder.h"
+#include "model/EffectiveValues.h"
+#include "model/Format.h"
+#include "model/LogMaintenance.h"
+#include "platform/WorkerPool.h"
+
+#include <QDir>
+#include <QMetaMethod>
+#include <QPointer>
+
+namespace mv {
+
+namespace {
+
+const QString historyFileName = QStringLiteral("history.sqlite");
+
+} // namespace
+
+AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment, QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_clock(environment.clock)
+    , m_history(QDir(store.supportFolder()).filePath(historyFileName), environment.clock)
+    , m_notifications(environment.sessionBus)
+    , m_googleCredentials(environment.secrets)
+    , m_googleAuth(store, m_googleCredentials, m_network, environment.urlOpener, environment.googleEndpoints,
+          environment.clock, environment.log)
+    , m_coordinator(store, m_history, m_notifications, environment.clock)
+    , m_monitor(store, environment.clock)
+    , m_scheduler(store, environment.clock)
+    , m_wakeWatcher(environment.systemBus, environment.clock)
+{
+    if (environment.demo)
+        environment.demo->seedHistoryIfNeeded(m_history);
+
+    connect(&m_store, &ConfigurationStore::changed, this, &AppState::changed);
+    connect(&m_coordinator, &BackupCoordinator::runAdded, this, &AppState::changed);
+    connect(&m_coordinator, &BackupCoordinator::runChanged, this, &AppState::changed);
+    connect(&m_coordinator, &BackupCoordinator::runRemoved, this, &AppState::changed);
+    connect(&m_coordinator, &BackupCoordinator::issueChanged, this, &AppState::changed);
+    connect(&m_monitor, &DestinationMonitor::changed, this, &AppState::changed);
+    connect(&m_googleAuth, &GoogleAuthManager::changed, this, &AppState::changed);
+
+    installCallbacks();
+    respondToWake(m_wakeWatcher, m_scheduler, m_monitor, m_clock);
+    applyMaintenance();
+}
+
+AppState::~AppState() = default;
+
+void AppState::installCallbacks()
+{
+    // The services live inside this object, so a callback can never outlive it.
+    connect(&m_coordinator, &BackupCoordinator::runFinished, this, [this](const RunKey& key) {
+        m_scheduler.reschedule(key.jobID, key.destinationID, m_clock.now());
+        refreshHistory();
+    });
+    connect(&m_coordinator, &BackupCoordinator::runRecorded, this, [this] { refreshHistory(); });
+
+    m_scheduler.onRunDue = [this](const QUuid& jobID, const QUuid& destinationID, RunTrigger trigger) {
+        const std::optional<BackupJob> job = m_store.job(jobID);
+        if (!job)
+            return;
+        for (const BackupDestination& destination : job->destinations) {
+            if (destination.id == destinationID) {
+                m_coordinator.enqueue(*job, destination, trigger, false);
+                return;
+            }
+        }
+    };
+    m_scheduler.onMissed = [this](const BackupJob& job, const BackupDestination& destination,
+                               const QDateTime& due) { recordMissed(job, destination, due); };
+
+    m_monitor.onBecameAvailable = [this](const QUuid& jobID, const QUuid& destinationID) {
+        const std::optional<BackupJob> job = m_store.job(jobID);
+        if (!job || !job->isEnabled)
+            return;
+        const auto destination = std::find_if(job->destinations.cbegin(), job->destinations.cend(),
+            [&](const BackupDestination& candidate) { return candidate.id == destinationID; });
+        if (destination == job->destinations.cend() || !destination->isEnabled
+            || effectiveSchedule(*job, *destination).kind != ScheduleKind::onMount)
+            return;
+        m_coordinator.enqueue(*job, *destination, RunTrigger::onMount, false);
+    };
+    m_monitor.onWentOffline
+        = [this](const BackupJob& job, const BackupDestination& destination, const QString& reason) {
+              if (!m_store.config().settings.notifyOffline)
+                  return;
+              m_notifications.post(job.name + QStringLiteral(" is waiting"), reason,
+                  QStringLiteral("offline-") + job.name + u'-' + destination.name);
+          };
+}
+
+// What a previous process left running is over: its rows and its destinations read interrupted, and the
+// configuration is written at once so a second crash cannot bring "running" back.
+void AppState::applyMaintenance()
+{
+    m_history.markOrphanedRunsInterrupted();
+    for (const BackupJob& job : m_store.config().jobs) {
+        for (const BackupDestination& destination : job.destinations) {
+            if (destination.lastResult == RunResult::running)
+                m_store.updateDestination(job.id, destination.id,
+                    [](BackupDestination& changed) { changed.lastResult = RunResult::interrupted; });
+        }
+    }
+    m_store.saveNow();
+}
+
+void AppState::start()
+{
+    if (std::exchange(m_started, true))
+        return;
+    m_notifications.prepare();
+    refreshHistory();
+    // Deleting by age can take seconds on a long history: off the main thread, then the lists reload.
+    const int days = int(m_store.config().settings.historyRetentionDays);
+    QPointer<AppState> self(this);
+    HistoryRepository* history = &m_history;
+    Clock* clock = &m_clock;
+    WorkerPool::instance().start([self, history, clock, days] {
+        history->deleteOlderThan(days);
+        // One setting bounds both the run records and their log files.
+        LogMaintenance::prune(days, *clock);
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self] {
+                if (self)
+                    self->refreshHistory();
+            },
+            Qt::QueuedConnection);
+    });
+    m_scheduler.start();
+    m_monitor.start();
+}
+
+void AppState::refreshHistory()
+{
+    const quint64 generation = ++m_historyGeneration;
+    QPointer<AppState> self(this);
+    HistoryRepository* history = &m_history;
+    WorkerPool::instance().start([self, history, generation] {
+        HistoryStats stats = history->stats();
+        std::vector<BackupRunRecord> runs = history->fetch(recentRunLimit, 0);
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, generation, stats = std::move(stats), runs = std::move(runs)]() mutable {
+                // A slower, older load never replaces a newer one.
+                if (!self || generation != self->m_historyGeneration)
+                    return;
+                self->m_historyStats = stats;
+                self->m_recentRuns = std::move(runs);
+                Q_EMIT self->historyChanged();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void AppState::recordMissed(const BackupJob& job, const BackupDestination& destination, const QDateTime& date)
+{
+    BackupRunRecord record;
+    record.id = QUuid::createUuid();
+    record.jobID = job.id;
+    record.jobName = job.name;
+    record.sourcePath = job.source.path;
+    record.destinationID = destination.id;
+    record.destinationName = destination.name;
+    record.destinationPath = destination.displayPath();
+    record.mode = effectiveMode(job, destination);
+    record.trigger = RunTrigger::schedule;
+    record.startedAt = date;
+    record.endedAt = m_clock.now();
+    record.result = RunResult::missed;
+    record.errorSummary = QStringLiteral("The scheduled run at ") + Format::mediumDateTime(date)
+        + QStringLiteral(" was missed while the computer was asleep or Marrowvale was not running.");
+    m_history.begin(record);
+    if (m_store.config().settings.notifyMissed)
+        m_notifications.missed(job.name, destination.name, date);
+    refreshHistory();
+}
+
+void AppState::setBanner(std::optional<QString> banner)
+{
+    if (banner == m_banner)
+        return;
+    m_banner = std::move(banner);
+    Q_EMIT bannerChanged();
+}
+
+void AppState::setPendingDeletion(std::optional<BackupJob> job)
+{
+    if (job == m_pendingDeletion)
+        return;
+    m_pendingDeletion = std::move(job);
+    Q_EMIT pendingDeletionChanged();
+}
+
+void AppState::requestNavigation(const NavigationRequest& request)
+{
+    if (isSignalConnected(QMetaMethod::fromSignal(&AppState::navigationRequested)))
+        Q_EMIT navigationRequested(request);
+    else
+        m_pendingNavigation.append(request);
+}
+
+QList<NavigationRequest> AppState::takePendingNavigation()
+{
+    return std::exchange(m_pendingNavigation, {});
+}
+
+GoogleAccountState AppState::googleAccountState() const
+{
+    return { m_googleAuth.isConfigured(),
+        m_googleAuth.account().has_value()
+            && m_googleCredentials.cachedValue(QString(GoogleCredentialStore::refreshToken)).has_value() };
+}
+
+template <typename Read> auto AppState::derive(Read read) const
+{
+    const QList<ActiveRun> runs = m_coordinator.runs();
+    const QList<ActiveRun> active = m_coordinator.activeRuns();
+    return read(StatusDerivations({ m_store.config().jobs, runs, active, m_monitor.availability(),
+        googleAccountState(), m_historyStats, m_clock.now() }));
+}
+
+AggregateStatus AppState::aggregateStatus() const
+{
+    return derive([](const StatusDerivations& d) { return d.aggregateStatus(); });
+}
+
+DestinationDisplayStatus AppState::destinationStatus(
+    const BackupJob& job, const BackupDestination& destination) const
+{
+    return derive([&](const StatusDerivations& d) { return d.destinationStatus(job, destination); });
+}
+
+DestinationDisplayStatus AppState::jobStatus(const BackupJob& job) const
+{
+    return derive([&](const StatusDerivations& d) { return d.jobStatus(job); });
+}
+
+int AppState::activeJobCount() const
+{
+    return derive([](const StatusDerivations& d) { return d.activeJobCount(); });
+}
+
+int AppState::enabledJobCount() const
+{
+    return derive([](const StatusDerivations& d) { return d.enabledJobCount(); });
+}
+
+std::optional<QDateTime> AppState::lastSuccessfulBackup() const
+{
+    return derive([](const StatusDerivations& d) { return d.lastSuccessfulBackup(); });
+}
+
+qint64 AppState::totalTransferred() const
+{
+    return derive([](const StatusDerivations& d) { return d.totalTransferred(); });
+}
+
+QList<JobDestination> AppState::allDestinations() const
+{
+    return derive([](const StatusDerivations& d) { return d.allDestinations(); });
+}
+
+} // namespace mv

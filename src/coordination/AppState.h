@@ -1,0 +1,134 @@
+#pragma once
+
+#include "coordination/AppEnvironment.h"
+#include "coordination/BackupCoordinator.h"
+#include "coordination/DestinationMonitor.h"
+#include "coordination/MirrorPrompt.h"
+#include "coordination/NavigationRequest.h"
+#include "coordination/NotificationService.h"
+#include "coordination/SchedulerService.h"
+#include "coordination/StatusDerivations.h"
+#include "google/GoogleAuthManager.h"
+#include "google/GoogleCredentialStore.h"
+#include "model/BackupRunRecord.h"
+#include "model/HistoryRepository.h"
+#include "model/HistoryStats.h"
+#include "platform/WakeWatcher.h"
+
+#include <QNetworkAccessManager>
+#include <QObject>
+
+#include <expected>
+#include <optional>
+#include <vector>
+
+#include <qcoro/qcorotask.h>
+
+namespace mv {
+
+class ConfigurationStore;
+
+// The one object the views read. It owns the long-lived services (the history, notifications, the Google
+// account, the run coordinator, the destination monitor and the scheduler), wires their callbacks to each
+// other, repairs what a previous process left running, turns the user's requests into runs and derives
+// every status the views show. Lives on the main thread; each piece of state announces its own change.
+class AppState : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int recentRunLimit = 120;
+
+    // Builds every service and repairs the previous process's leftovers; the configuration is saved
+    // before this returns.
+    AppState(ConfigurationStore& store, const AppEnvironment& environment, QObject* parent = nullptr);
+    ~AppState() override;
+
+    ConfigurationStore& store() { return m_store; }
+    HistoryRepository& history() { return m_history; }
+    NotificationService& notifications() { return m_notifications; }
+    GoogleAuthManager& googleAuth() { return m_googleAuth; }
+    BackupCoordinator& coordinator() { return m_coordinator; }
+    DestinationMonitor& monitor() { return m_monitor; }
+    SchedulerService& scheduler() { return m_scheduler; }
+
+    // Starts the background work, once: notifications, history, pruning by age, the scheduler, the monitor.
+    void start();
+    // Reloads the totals and the newest runs off the main thread; historyChanged() when they arrive.
+    void refreshHistory();
+    // Records a scheduled run that did not happen.
+    void recordMissed(const BackupJob& job, const BackupDestination& destination, const QDateTime& date);
+
+    const HistoryStats& historyStats() const { return m_historyStats; }
+    const std::vector<BackupRunRecord>& recentRuns() const { return m_recentRuns; }
+
+    const std::optional<QString>& banner() const { return m_banner; }
+    void setBanner(std::optional<QString> banner);
+    const std::optional<BackupJob>& pendingDeletion() const { return m_pendingDeletion; }
+    void setPendingDeletion(std::optional<BackupJob> job);
+
+    // Run requests. A mirror destination's manual run is previewed first; when it would delete anything,
+    // mirrorPrompt() asks the user, and confirmMirrorRun() starts it.
+    QCoro::Task<> runJob(BackupJob job);
+    QCoro::Task<> requestRun(BackupJob job, BackupDestination destination);
+    void confirmMirrorRun();
+    const std::optional<MirrorPrompt>& mirrorPrompt() const { return m_mirrorPrompt; }
+    void setMirrorPrompt(std::optional<MirrorPrompt> prompt);
+    bool mirrorCheckInProgress() const { return m_mirrorCheckInProgress; }
+
+    // The statuses, computed at each call from the configuration, the runs, the monitor and the account.
+    AggregateStatus aggregateStatus() const;
+    DestinationDisplayStatus destinationStatus(
+        const BackupJob& job, const BackupDestination& destination) const;
+    DestinationDisplayStatus jobStatus(const BackupJob& job) const;
+    int activeJobCount() const;
+    int enabledJobCount() const;
+    std::optional<QDateTime> lastSuccessfulBackup() const;
+    qint64 totalTransferred() const;
+    QList<JobDestination> allDestinations() const;
+
+    // Navigation asked for by a view. Kept until a view takes it when nobody listens yet.
+    void requestNavigation(const NavigationRequest& request);
+    QList<NavigationRequest> takePendingNavigation();
+
+Q_SIGNALS:
+    // Something any view may show changed: the configuration, a run, the monitor or the Google account.
+    void changed();
+    void historyChanged();
+    void bannerChanged();
+    void mirrorPromptChanged();
+    void mirrorCheckInProgressChanged();
+    void pendingDeletionChanged();
+    void navigationRequested(const NavigationRequest& request);
+
+private:
+    void installCallbacks();
+    void applyMaintenance();
+    void setMirrorCheckInProgress(bool inProgress);
+    QCoro::Task<std::expected<MirrorPreview, CoordinatorIssue>> mirrorConfirmation(
+        BackupJob job, BackupDestination destination);
+    GoogleAccountState googleAccountState() const;
+    template <typename Read> auto derive(Read read) const;
+
+    ConfigurationStore& m_store;
+    Clock& m_clock;
+    HistoryRepository m_history;
+    NotificationService m_notifications;
+    GoogleCredentialStore m_googleCredentials;
+    QNetworkAccessManager m_network;
+    GoogleAuthManager m_googleAuth;
+    BackupCoordinator m_coordinator;
+    DestinationMonitor m_monitor;
+    SchedulerService m_scheduler;
+    WakeWatcher m_wakeWatcher;
+
+    HistoryStats m_historyStats;
+    std::vector<BackupRunRecord> m_recentRuns;
+    quint64 m_historyGeneration = 0; // only the newest load is applied
+    std::optional<QString> m_banner;
+    std::optional<MirrorPrompt> m_mirrorPrompt;
+    bool m_mirrorCheckInProgress = false;
+    std::optional<BackupJob> m_pendingDeletion;
+    QList<NavigationRequest> m_pendingNavigation;
+    bool m_started = false;
+};
+
+} // namespace mv

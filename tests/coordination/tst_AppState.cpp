@@ -1,0 +1,291 @@
+#include "coordination/AppState.h"
+#include "model/ConfigurationStore.h"
+#include "model/EffectiveValues.h"
+#include "model/Format.h"
+#include "model/VolumeInspector.h"
+#include "support/CountingSecretBackend.h"
+#include "support/EnumCompare.h"
+#include "support/ExecutableScript.h"
+#include "support/FakeBrowser.h"
+#include "support/IntegrationTimeout.h"
+#include "support/Mount.h"
+#include "support/NotificationServer.h"
+#include "support/PrivateBus.h"
+#include "support/RecordingSystemLog.h"
+#include "support/TempDir.h"
+
+#include <QtTest>
+
+#include <qcoro/qcorotask.h>
+
+using namespace mv;
+using test::TempDir;
+
+namespace {
+
+// A state hub as the program builds it, in a temporary support folder, with a notification server and
+// the wake watcher on a private bus, a keyring stand-in and real rsync.
+struct Hub {
+    test::TempSupportDir support;
+    TempDir files;
+    test::PrivateBus bus;
+    test::NotificationServer server { bus };
+    test::CountingSecretBackend secrets;
+    test::FakeBrowser browser;
+    test::RecordingSystemLog log;
+    ConfigurationStore store { support.path() };
+    std::optional<AppState> state;
+
+    // Jobs are added before the hub is built, as a configuration on disk would hold them.
+    void build()
+    {
+        state.emplace(store,
+            AppEnvironment { Clock::system(), bus.connection(), bus.connection(), secrets, browser, log,
+                GoogleEndpoints::at(QUrl(QStringLiteral("http://127.0.0.1:9"))) });
+    }
+
+    BackupJob addJob(const QString& name, const QList<std::pair<QString, BackupMode>>& destinations)
+    {
+        BackupJob job = BackupJob::create(QDateTime::currentDateTimeUtc());
+        job.name = name;
+        job.source.path = files.mkdir("source/" + name);
+        files.write("source/" + name + "/a.txt", "alpha");
+        for (const auto& [folder, mode] : destinations) {
+            BackupDestination destination = BackupDestination::create(QDateTime::currentDateTimeUtc());
+            destination.name = folder;
+            destination.path = files.mkdir(folder);
+            destination.modeOverride = mode;
+            job.destinations.append(destination);
+        }
+        store.addJob(job);
+        return job;
+    }
+
+    std::vector<BackupRunRecord> rows() { return state->history().fetch(100, 0); }
+};
+
+// The rsync path of the settings: real rsync, except that dry runs fail as a broken destination would.
+QString failingDryRun(const TempDir& dir)
+{
+    return test::executableScript(dir, "rsync",
+        "#!/bin/sh\nfor a in \"$@\"; do [ \"$a\" = --dry-run ] && { echo 'rsync: change_dir failed' >&2; "
+        "exit 23; }; "
+        "done\nexec /usr/bin/rsync \"$@\"\n");
+}
+
+} // namespace
+
+class tst_AppState : public QObject {
+    Q_OBJECT
+
+    bool m_canMount = false;
+
+private Q_SLOTS:
+    // Before any thread exists: a thread made earlier would stay in the old mount namespace.
+    void initTestCase() { m_canMount = test::enterPrivateMountNamespace(); }
+
+    // A process that ended during a run: at the next launch its history row and its destination read
+    // interrupted, and config.json says so before start() is called.
+    void startRepairsWhatAPreviousProcessLeft()
+    {
+        Hub hub;
+        BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        hub.store.updateDestination(
+            job.id, job.destinations[0].id, [](BackupDestination& d) { d.lastResult = RunResult::running; });
+        QVERIFY(hub.store.saveNow());
+        {
+            HistoryRepository previous(QDir(hub.support.path()).filePath("history.sqlite"));
+            BackupRunRecord record;
+            record.id = QUuid::createUuid();
+            record.jobID = job.id;
+            record.destinationID = job.destinations[0].id;
+            record.startedAt = QDateTime::currentDateTimeUtc();
+            record.result = RunResult::running;
+            previous.begin(record);
+        }
+
+        hub.build();
+        QVERIFY(TempDir::read(QDir(hub.support.path()).filePath("config.json")).contains("\"interrupted\""));
+        QCOMPARE(hub.store.job(job.id)->destinations[0].lastResult, std::optional(RunResult::interrupted));
+        QCOMPARE(hub.rows().front().result, RunResult::interrupted);
+    }
+
+    // Two destinations of one job run one after the other, each recorded and each rescheduled.
+    void runJobEnqueuesEveryEnabledDestination()
+    {
+        Hub hub;
+        const BackupJob job = hub.addJob("Docs",
+            { { "ssd", BackupMode::incremental }, { "nas", BackupMode::incremental },
+                { "off", BackupMode::incremental } });
+        hub.store.updateDestination(
+            job.id, job.destinations[2].id, [](BackupDestination& d) { d.isEnabled = false; });
+        hub.build();
+        QSignalSpy history(&*hub.state, &AppState::historyChanged);
+        hub.state->start();
+        QCoro::waitFor(hub.state->runJob(*hub.store.job(job.id)));
+        MV_TRY_COMPARE(hub.rows().size(), size_t(2));
+        MV_TRY_VERIFY(std::ranges::all_of(
+            hub.rows(), [](const BackupRunRecord& r) { return r.result == RunResult::success; }));
+        QVERIFY(QFileInfo::exists(hub.files.filePath("ssd/a.txt")));
+        QVERIFY(QFileInfo::exists(hub.files.filePath("nas/a.txt")));
+        MV_TRY_COMPARE(hub.state->historyStats().successRuns, 2);
+        QCOMPARE(hub.state->recentRuns().size(), size_t(2));
+    }
+
+    // A manual mirror run that would delete asks first, once however often it is asked for; confirming it
+    // runs it without a second preview; a preview with nothing to delete runs at once.
+    void mirrorRunsAskBeforeDeleting()
+    {
+        Hub hub;
+        const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
+        hub.files.write("ssd/stray.txt", "old");
+        hub.build();
+        QSignalSpy checking(&*hub.state, &AppState::mirrorCheckInProgressChanged);
+
+        auto first = hub.state->requestRun(job, job.destinations[0]);
+        QVERIFY(hub.state->mirrorCheckInProgress());
+        QCoro::waitFor(hub.state->requestRun(job, job.destinations[0])); // dropped while checking
+        QCoro::waitFor(std::move(first));
+        QCOMPARE(checking.size(), 2);
+        QVERIFY(!hub.state->mirrorCheckInProgress());
+        QVERIFY(hub.state->mirrorPrompt());
+        QCOMPARE(hub.state->mirrorPrompt()->preview.totalDeletions, 1);
+        QCOMPARE(hub.state->mirrorPrompt()->preview.deletions, QStringList { "stray.txt" });
+        QVERIFY(hub.state->coordinator().runs().isEmpty());
+
+        hub.state->confirmMirrorRun();
+        QVERIFY(!hub.state->mirrorPrompt());
+        MV_TRY_COMPARE(hub.rows().size(), size_t(1));
+        MV_TRY_COMPARE(hub.rows().front().result, RunResult::success);
+        QVERIFY(!QFileInfo::exists(hub.files.filePath("ssd/stray.txt")));
+
+        hub.state->confirmMirrorRun(); // no prompt: nothing
+        QCoro::waitFor(hub.state->requestRun(job, job.destinations[0]));
+        QVERIFY(!hub.state->mirrorPrompt());
+        MV_TRY_COMPARE(hub.rows().size(), size_t(2));
+    }
+
+    // A preview still running when the hub goes away (at quit) ends quietly, touching nothing of it.
+    void previewOutlivingTheHubEndsQuietly()
+    {
+        Hub hub;
+        const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
+        hub.build();
+        auto request = hub.state->requestRun(job, job.destinations[0]);
+        QVERIFY(hub.state->mirrorCheckInProgress());
+        hub.state.reset();
+        QCoro::waitFor(std::move(request));
+    }
+
+    // A dry run that fails is a problem the user must look at: an issue that does not pass by itself, and
+    // no run.
+    void failingPreviewBecomesALastingIssue()
+    {
+        Hub hub;
+        const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
+        AppConfiguration config = hub.store.config();
+        config.settings.rsyncPath = failingDryRun(hub.files);
+        hub.store.setConfig(config);
+        hub.build();
+        QCoro::waitFor(hub.state->requestRun(job, job.destinations[0]));
+        QVERIFY(!hub.state->mirrorCheckInProgress());
+        QVERIFY(!hub.state->mirrorPrompt());
+        QVERIFY(hub.state->coordinator().issue());
+        QCOMPARE(hub.state->coordinator().issue()->isTemporary, false);
+        QVERIFY(hub.state->coordinator().runs().isEmpty());
+    }
+
+    // A scheduled run that did not happen is recorded whatever the notices say, in the words of this
+    // platform.
+    void missedRunIsRecorded()
+    {
+        Hub hub;
+        const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        AppConfiguration config = hub.store.config();
+        config.settings.notifyMissed = false;
+        hub.store.setConfig(config);
+        hub.build();
+        const QDateTime due = QDateTime::currentDateTimeUtc().addSecs(-3600);
+        hub.state->recordMissed(job, job.destinations[0], due);
+        MV_TRY_COMPARE(hub.state->recentRuns().size(), size_t(1));
+        const BackupRunRecord& row = hub.state->recentRuns().front();
+        QCOMPARE(row.result, RunResult::missed);
+        QCOMPARE(row.trigger, RunTrigger::schedule);
+        QCOMPARE(row.startedAt, due);
+        QCOMPARE(*row.errorSummary,
+            "The scheduled run at " + Format::mediumDateTime(due)
+                + " was missed while the computer was asleep or Marrowvale was not running.");
+        QVERIFY(hub.server.settle(hub.bus.connection()));
+        QVERIFY(hub.server.notices().isEmpty());
+    }
+
+    // A drive that comes back starts its on-mount destination once; going away is announced as waiting.
+    void mountedDriveRunsItsOnMountDestination()
+    {
+        if (!m_canMount)
+            QSKIP("mounting needs root");
+        Hub hub;
+        auto drive = test::Mount::tmpfs(hub.files.mkdir("drive"), "size=16m"); // above the free-space floor
+        const QString mountPoint = hub.files.mkdir("mnt/backup");
+        std::optional<test::Mount> plugged;
+        plugged.emplace(test::Mount::bind(drive.target(), mountPoint));
+        const auto identity = VolumeInspector::volume(mountPoint);
+        QVERIFY(identity);
+        plugged.reset();
+
+        BackupJob job = hub.addJob("Docs", { { "unused", BackupMode::incremental } });
+        BackupDestination& destination = job.destinations[0];
+        destination.path = mountPoint + "/";
+        destination.volumeIdentity = identity->identity;
+        destination.schedule.kind = ScheduleKind::onMount;
+        hub.store.replaceJob(job);
+        hub.build();
+        hub.state->notifications().prepare(); // the monitor is refreshed by hand, not started
+        MV_TRY_VERIFY(hub.state->notifications().authorized());
+        DestinationMonitor& monitor = hub.state->monitor();
+        const auto refreshed = [&monitor] {
+            QSignalSpy done(&monitor, &DestinationMonitor::refreshed);
+            monitor.refresh();
+            return done.wait(int(test::integrationTimeout.count()));
+        };
+
+        QVERIFY(refreshed());
+        MV_TRY_COMPARE(hub.server.notices().size(), 1);
+        QCOMPARE(hub.server.notices()[0].title, "Docs is waiting");
+
+        plugged.emplace(test::Mount::bind(drive.target(), mountPoint));
+        QVERIFY(refreshed());
+        MV_TRY_VERIFY(!hub.rows().empty() && hub.rows().front().endedAt);
+        QCOMPARE(hub.rows().size(), size_t(1));
+        QVERIFY2(hub.rows().front().result == RunResult::success,
+            qPrintable(hub.rows().front().errorSummary.value_or(QString())));
+        QCOMPARE(hub.rows().front().trigger, RunTrigger::onMount);
+        QVERIFY(refreshed());
+        QCOMPARE(hub.rows().size(), size_t(1));
+    }
+
+    // Navigation asked for before any view listens is kept until one takes it; with a listener it arrives
+    // each time, even for the same place twice.
+    void navigationRequestsAreNeverLost()
+    {
+        Hub hub;
+        hub.build();
+        const NavigationRequest dashboard { NavigationRequest::Target::dashboard, std::nullopt };
+        const NavigationRequest job { NavigationRequest::Target::job, QUuid::createUuid() };
+        hub.state->requestNavigation(dashboard);
+        hub.state->requestNavigation(job);
+        QCOMPARE(hub.state->takePendingNavigation(), (QList<NavigationRequest> { dashboard, job }));
+        QVERIFY(hub.state->takePendingNavigation().isEmpty());
+
+        QList<NavigationRequest> heard;
+        connect(&*hub.state, &AppState::navigationRequested, this,
+            [&heard](const NavigationRequest& request) { heard.append(request); });
+        hub.state->requestNavigation(job);
+        hub.state->requestNavigation(job);
+        QCOMPARE(heard.size(), 2);
+        QVERIFY(hub.state->takePendingNavigation().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_AppState)
+#include "tst_AppState.moc"
