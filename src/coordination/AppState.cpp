@@ -24,6 +24,7 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     : QObject(parent)
     , m_store(store)
     , m_clock(environment.clock)
+    , m_fileManager(environment.fileManager)
     , m_history(QDir(store.supportFolder()).filePath(historyFileName), environment.clock)
     , m_notifications(environment.sessionBus)
     , m_googleCredentials(environment.secrets)
@@ -115,6 +116,7 @@ void AppState::start()
     if (std::exchange(m_started, true))
         return;
     m_notifications.prepare();
+    applyAppearance();
     refreshHistory();
     // Deleting by age can take seconds on a long history: off the main thread, then the lists reload.
     const int days = int(m_store.config().settings.historyRetentionDays);

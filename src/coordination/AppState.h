@@ -13,6 +13,7 @@
 #include "model/BackupRunRecord.h"
 #include "model/HistoryRepository.h"
 #include "model/HistoryStats.h"
+#include "platform/FileManager.h"
 #include "platform/WakeWatcher.h"
 
 #include <QNetworkAccessManager>
@@ -85,6 +86,20 @@ public:
     qint64 totalTransferred() const;
     QList<JobDestination> allDestinations() const;
 
+    // Job operations. A deletion stops the job's runs and removes its passphrases; its history stays.
+    void deleteJob(const BackupJob& job);
+    void toggleJob(const BackupJob& job);
+    void duplicateJob(const BackupJob& job);
+    // Writes the export into the support folder and shows it in the file manager; a failure sets the banner.
+    void exportHistory();
+    void exportConfiguration();
+    void setAppearance(AppearancePreference preference);
+    // Tells the views the stored appearance (appearanceChanged()); they paint with it.
+    void applyAppearance();
+    void setLaunchAtLogin(bool enabled);
+    // Follows a login item added or removed outside the program.
+    void refreshLoginItemState();
+
     // Navigation asked for by a view. Kept until a view takes it when nobody listens yet.
     void requestNavigation(const NavigationRequest& request);
     QList<NavigationRequest> takePendingNavigation();
@@ -98,6 +113,7 @@ Q_SIGNALS:
     void mirrorCheckInProgressChanged();
     void pendingDeletionChanged();
     void navigationRequested(const NavigationRequest& request);
+    void appearanceChanged(AppearancePreference preference);
 
 private:
     void installCallbacks();
@@ -106,10 +122,14 @@ private:
     QCoro::Task<std::expected<MirrorPreview, CoordinatorIssue>> mirrorConfirmation(
         BackupJob job, BackupDestination destination);
     GoogleAccountState googleAccountState() const;
+    void scheduleNextRuns(const BackupJob& job);
+    void changeSettings(const std::function<void(AppSettings&)>& change);
+    void exportFile(const std::function<QString()>& write, const QString& failurePrefix);
     template <typename Read> auto derive(Read read) const;
 
     ConfigurationStore& m_store;
     Clock& m_clock;
+    FileManager& m_fileManager;
     HistoryRepository m_history;
     NotificationService m_notifications;
     GoogleCredentialStore m_googleCredentials;

@@ -2,16 +2,20 @@
 #include "model/ConfigurationStore.h"
 #include "model/EffectiveValues.h"
 #include "model/Format.h"
+#include "model/KeychainService.h"
 #include "model/VolumeInspector.h"
+#include "platform/AutostartEntry.h"
 #include "support/CountingSecretBackend.h"
 #include "support/EnumCompare.h"
 #include "support/ExecutableScript.h"
 #include "support/FakeBrowser.h"
+#include "support/FileManagerServer.h"
 #include "support/IntegrationTimeout.h"
 #include "support/Mount.h"
 #include "support/NotificationServer.h"
 #include "support/PrivateBus.h"
 #include "support/RecordingSystemLog.h"
+#include "support/ScriptedRsync.h"
 #include "support/TempDir.h"
 
 #include <QtTest>
@@ -30,6 +34,8 @@ struct Hub {
     TempDir files;
     test::PrivateBus bus;
     test::NotificationServer server { bus };
+    test::FileManagerServer fileManagerServer { bus };
+    DesktopFileManager fileManager { bus.connection() };
     test::CountingSecretBackend secrets;
     test::FakeBrowser browser;
     test::RecordingSystemLog log;
@@ -40,8 +46,8 @@ struct Hub {
     void build()
     {
         state.emplace(store,
-            AppEnvironment { Clock::system(), bus.connection(), bus.connection(), secrets, browser, log,
-                GoogleEndpoints::at(QUrl(QStringLiteral("http://127.0.0.1:9"))) });
+            AppEnvironment { Clock::system(), bus.connection(), bus.connection(), secrets, browser,
+                fileManager, log, GoogleEndpoints::at(QUrl(QStringLiteral("http://127.0.0.1:9"))) });
     }
 
     BackupJob addJob(const QString& name, const QList<std::pair<QString, BackupMode>>& destinations)
@@ -62,6 +68,13 @@ struct Hub {
     }
 
     std::vector<BackupRunRecord> rows() { return state->history().fetch(100, 0); }
+
+    void settings(const std::function<void(AppSettings&)>& change)
+    {
+        AppConfiguration config = store.config();
+        change(config.settings);
+        store.setConfig(config);
+    }
 };
 
 // The rsync path of the settings: real rsync, except that dry runs fail as a broken destination would.
@@ -262,6 +275,134 @@ private Q_SLOTS:
         QCOMPARE(hub.rows().front().trigger, RunTrigger::onMount);
         QVERIFY(refreshed());
         QCOMPARE(hub.rows().size(), size_t(1));
+    }
+
+    // Deleting a job whose run is copying stops the run and removes the job and its passphrases; its
+    // history stays.
+    void deleteJobStopsItsRunAndKeepsItsHistory()
+    {
+        Hub hub;
+        test::ScriptedRsync rsync;
+        rsync.setBehaviour("ssd", test::ScriptedRsync::holdUntilReleased());
+        hub.settings([&](AppSettings& s) { s.rsyncPath = rsync.path(); });
+        const BackupJob job
+            = hub.addJob("Docs", { { "ssd", BackupMode::incremental }, { "nas", BackupMode::incremental } });
+        for (const BackupDestination& destination : job.destinations)
+            QVERIFY(KeychainService::savePassphrase("secret", destination.id));
+        hub.build();
+        hub.state->recordMissed(job, job.destinations[1], QDateTime::currentDateTimeUtc().addDays(-1));
+        hub.state->coordinator().enqueue(job, job.destinations[0], RunTrigger::manual);
+        MV_TRY_VERIFY(rsync.pid("ssd") != 0);
+
+        hub.state->deleteJob(job);
+        QVERIFY(!hub.store.job(job.id));
+        MV_TRY_VERIFY(std::ranges::any_of(
+            hub.rows(), [](const BackupRunRecord& r) { return r.result == RunResult::cancelled; }));
+        QCOMPARE(hub.rows().size(), size_t(2)); // the missed run and the stopped one
+        for (const BackupDestination& destination : job.destinations)
+            QCOMPARE(KeychainService::passphrase(destination.id), std::nullopt);
+        MV_TRY_COMPARE(hub.state->recentRuns().size(), size_t(2));
+    }
+
+    // Turning a job off changes only that; turning it on makes its scheduled destinations due from now. A
+    // copy starts with no results, due from now as well.
+    void toggleAndDuplicateScheduleFromNow()
+    {
+        Hub hub;
+        BackupJob job = hub.addJob(
+            "Photos", { { "ssd", BackupMode::incremental }, { "nas", BackupMode::incremental } });
+        job.destinations[0].schedule.kind = ScheduleKind::hourly;
+        job.destinations[0].lastResult = RunResult::success;
+        job.destinations[1].schedule.kind = ScheduleKind::manual;
+        const QDateTime kept = QDateTime::currentDateTimeUtc().addDays(3);
+        job.destinations[1].nextRun = kept;
+        job.destinations[0].nextRun = kept;
+        hub.store.replaceJob(job);
+        hub.build();
+        const auto isNextFullHour = [](const std::optional<QDateTime>& next) {
+            const QDateTime now = QDateTime::currentDateTime();
+            return next && *next > now && next->toLocalTime().time().minute() == 0
+                && next->toLocalTime().time().second() == 0 && *next <= now.addSecs(3600);
+        };
+
+        hub.state->toggleJob(job);
+        BackupJob off = *hub.store.job(job.id);
+        QVERIFY(!off.isEnabled);
+        QCOMPARE(off.destinations[0].nextRun, std::optional(kept));
+
+        hub.state->toggleJob(off);
+        const BackupJob on = *hub.store.job(job.id);
+        QVERIFY(on.isEnabled);
+        QVERIFY(isNextFullHour(on.destinations[0].nextRun));
+        QCOMPARE(on.destinations[1].nextRun, std::optional(kept));
+
+        hub.state->duplicateJob(on);
+        hub.state->duplicateJob(on);
+        const QList<BackupJob>& jobs = hub.store.config().jobs;
+        QCOMPARE(jobs.size(), 3);
+        for (const BackupJob& copy : jobs.mid(1)) {
+            QCOMPARE(copy.name, "Photos Copy");
+            QCOMPARE(copy.destinations[0].lastResult, std::nullopt);
+            QVERIFY(isNextFullHour(copy.destinations[0].nextRun));
+            QCOMPARE(copy.destinations[1].nextRun, std::nullopt);
+            QCOMPARE(hub.state->destinationStatus(copy, copy.destinations[1]).text, "Not run yet");
+        }
+    }
+
+    // Exports land in the support folder and are shown in the file manager; one that cannot be written
+    // says so in the banner.
+    void exportsAreShownOrExplained()
+    {
+        Hub hub;
+        hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        hub.build();
+        hub.state->exportConfiguration();
+        hub.state->exportHistory();
+        MV_TRY_COMPARE(hub.fileManagerServer.shown().size(), 2);
+        for (const QString& shown : hub.fileManagerServer.shown()) {
+            const QString path = QUrl(shown).toLocalFile();
+            QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(hub.support.path()).absoluteFilePath());
+            QVERIFY(QFileInfo(path).size() > 0);
+        }
+        QCOMPARE(hub.state->banner(), std::nullopt);
+
+        if (!m_canMount)
+            QSKIP("a read-only support folder needs a mount");
+        const auto readOnly = test::Mount::tmpfs(hub.support.path(), "ro,size=1m");
+        hub.state->exportHistory();
+        QVERIFY(
+            hub.state->banner() && hub.state->banner()->startsWith("The history could not be exported: "));
+        hub.state->exportConfiguration();
+        QVERIFY(hub.state->banner()->startsWith("The configuration could not be exported: "));
+        QCOMPARE(hub.fileManagerServer.shown().size(), 2);
+    }
+
+    // The appearance is stored and handed to the views; the login item setting follows the autostart entry,
+    // also when the entry is removed outside the program.
+    void appearanceAndLoginItem()
+    {
+        Hub hub;
+        hub.build();
+        QSignalSpy appearance(&*hub.state, &AppState::appearanceChanged);
+        hub.state->setAppearance(AppearancePreference::dark);
+        hub.state->setAppearance(AppearancePreference::system);
+        QCOMPARE(appearance.size(), 2);
+        QCOMPARE(appearance[1][0].value<AppearancePreference>(), AppearancePreference::system);
+        QCOMPARE(hub.store.config().settings.appearance, AppearancePreference::system);
+        QVERIFY(hub.store.hasPendingSave());
+
+        hub.state->setLaunchAtLogin(true);
+        QVERIFY(QFileInfo::exists(AutostartEntry::path()));
+        QVERIFY(hub.store.config().settings.launchAtLogin);
+        QCOMPARE(hub.state->banner(), std::nullopt);
+        QVERIFY(hub.store.saveNow());
+
+        hub.state->refreshLoginItemState(); // nothing changed: no save
+        QVERIFY(!hub.store.hasPendingSave());
+        QVERIFY(QFile::remove(AutostartEntry::path()));
+        hub.state->refreshLoginItemState();
+        QVERIFY(!hub.store.config().settings.launchAtLogin);
+        QVERIFY(hub.store.hasPendingSave());
     }
 
     // Navigation asked for before any view listens is kept until one takes it; with a listener it arrives
