@@ -1,0 +1,158 @@
+// The state hub's launch: building AppState and start() on a configuration of 100 jobs with 5 destinations
+// each and a history of 100,000 runs, until its first history load has arrived, then one read of every
+// status derivation; beside reading the same config.json and history with the store and the repository
+// alone (the totals and the newest 120 runs). Prints the medians of several rounds and their ratio, and
+// whether each derivation read stayed under 1 ms.
+
+#include "coordination/AppState.h"
+#include "google/SecretBackend.h"
+#include "google/UrlOpener.h"
+#include "model/ConfigurationStore.h"
+#include "platform/FileManager.h"
+#include "platform/SystemLog.h"
+#include "support/HistoryFixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace mv;
+
+namespace {
+
+constexpr int jobCount = 100;
+constexpr int destinationsPerJob = 5;
+constexpr int historyRows = 100'000;
+constexpr int rounds = 7;
+constexpr double readBudgetMs = 1.0;
+
+// No keyring: the launch reads no Google secret until an account is used.
+class NoSecrets final : public SecretBackend {
+public:
+    Lookup lookup(const QString&) override { return {}; }
+    bool store(const QString&, const QString&) override { return false; }
+    bool remove(const QString&) override { return false; }
+};
+
+double median(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+double elapsedMs(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void prepare(const QString& support)
+{
+    ConfigurationStore store(support);
+    AppConfiguration config = store.config();
+    config.settings.historyRetentionDays = 3650; // the launch's pruning finds nothing to delete
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (int j = 0; j < jobCount; ++j) {
+        BackupJob job = BackupJob::create(now);
+        job.name = QStringLiteral("Job %1").arg(j);
+        job.source.path = QDir(support).filePath(QStringLiteral("source-%1").arg(j));
+        for (int d = 0; d < destinationsPerJob; ++d) {
+            BackupDestination destination = BackupDestination::create(now);
+            destination.name = QStringLiteral("Disk %1").arg(d);
+            destination.path = QDir(support).filePath(QStringLiteral("disk-%1/job-%2").arg(d).arg(j));
+            destination.lastResult = RunResult::success;
+            destination.lastSuccess = now.addSecs(-3600 * d);
+            destination.schedule.kind = ScheduleKind::daily;
+            job.destinations.append(destination);
+        }
+        config.jobs.append(job);
+    }
+    store.setConfig(config);
+    if (!store.saveNow())
+        qFatal("cannot write the configuration");
+    const QString history = QDir(support).filePath(QStringLiteral("history.sqlite"));
+    {
+        HistoryRepository schema(history);
+    }
+    bench::populateHistory(history, historyRows, now, 100);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir support;
+    qputenv("MARROWVALE_SUPPORT_DIR", QFile::encodeName(support.path()));
+    prepare(support.path());
+
+    NoSecrets secrets;
+    XdgOpenUrlOpener opener;
+    DesktopFileManager fileManager(QDBusConnection::sessionBus());
+    std::vector<double> program, baseline;
+    std::vector<std::vector<double>> reads(8);
+    for (int round = 0; round < rounds; ++round) {
+        baseline.push_back(elapsedMs([&] {
+            ConfigurationStore store(support.path());
+            HistoryRepository history(QDir(support.path()).filePath(QStringLiteral("history.sqlite")));
+            const HistoryStats stats = history.stats();
+            const auto runs = history.fetch(AppState::recentRunLimit, 0);
+            if (store.config().jobs.size() != jobCount || runs.size() != AppState::recentRunLimit
+                || stats.totalRuns == 0)
+                qFatal("the baseline read the wrong data");
+        }));
+
+        std::optional<ConfigurationStore> store;
+        std::optional<AppState> state;
+        program.push_back(elapsedMs([&] {
+            store.emplace(support.path());
+            state.emplace(*store,
+                AppEnvironment { Clock::system(), QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
+                    secrets, opener, fileManager, SystemLog::system(), GoogleEndpoints::google() });
+            QEventLoop loaded;
+            QObject::connect(&*state, &AppState::historyChanged, &loaded, &QEventLoop::quit);
+            QTimer::singleShot(60'000, &loaded, [] { qFatal("the history never arrived"); });
+            state->start();
+            loaded.exec();
+        }));
+        const BackupJob job = store->config().jobs.at(7);
+        const std::vector<std::function<void()>> each {
+            [&] { state->aggregateStatus(); },
+            [&] { state->destinationStatus(job, job.destinations.at(2)); },
+            [&] { state->jobStatus(job); },
+            [&] { state->activeJobCount(); },
+            [&] { state->enabledJobCount(); },
+            [&] { state->lastSuccessfulBackup(); },
+            [&] { state->totalTransferred(); },
+            [&] { state->allDestinations(); },
+        };
+        for (std::size_t i = 0; i < each.size(); ++i)
+            reads[i].push_back(elapsedMs(each[i]));
+    }
+
+    const double programMs = median(program);
+    const double baselineMs = median(baseline);
+    std::printf("%d jobs x %d destinations, %d history rows, median of %d rounds\n", jobCount,
+        destinationsPerJob, historyRows, rounds);
+    std::printf("  AppState built and started, history loaded  %8.2f ms\n", programMs);
+    std::printf("  store and repository alone                  %8.2f ms   ratio %.2f\n", baselineMs,
+        programMs / baselineMs);
+    static const char* names[] = { "aggregateStatus", "destinationStatus", "jobStatus", "activeJobCount",
+        "enabledJobCount", "lastSuccessfulBackup", "totalTransferred", "allDestinations" };
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        const double ms = median(reads[i]);
+        std::printf(
+            "  read %-22s %8.4f ms  %s\n", names[i], ms, ms < readBudgetMs ? "under 1 ms" : "OVER 1 ms");
+    }
+    return 0;
+}
