@@ -5,18 +5,13 @@
 #include "model/KeychainService.h"
 #include "model/VolumeInspector.h"
 #include "platform/AutostartEntry.h"
-#include "support/CountingSecretBackend.h"
 #include "support/EnumCompare.h"
 #include "support/ExecutableScript.h"
-#include "support/FakeBrowser.h"
-#include "support/FileManagerServer.h"
 #include "support/IntegrationTimeout.h"
 #include "support/Mount.h"
-#include "support/NotificationServer.h"
-#include "support/PrivateBus.h"
-#include "support/RecordingSystemLog.h"
 #include "support/ScriptedRsync.h"
 #include "support/TempDir.h"
+#include "support/state/AppStateHarness.h"
 
 #include <QtTest>
 
@@ -26,56 +21,6 @@ using namespace mv;
 using test::TempDir;
 
 namespace {
-
-// A state hub as the program builds it, in a temporary support folder, with a notification server and
-// the wake watcher on a private bus, a keyring stand-in and real rsync.
-struct Hub {
-    test::TempSupportDir support;
-    TempDir files;
-    test::PrivateBus bus;
-    test::NotificationServer server { bus };
-    test::FileManagerServer fileManagerServer { bus };
-    DesktopFileManager fileManager { bus.connection() };
-    test::CountingSecretBackend secrets;
-    test::FakeBrowser browser;
-    test::RecordingSystemLog log;
-    ConfigurationStore store { support.path() };
-    std::optional<AppState> state;
-
-    // Jobs are added before the hub is built, as a configuration on disk would hold them.
-    void build()
-    {
-        state.emplace(store,
-            AppEnvironment { Clock::system(), bus.connection(), bus.connection(), secrets, browser,
-                fileManager, log, GoogleEndpoints::at(QUrl(QStringLiteral("http://127.0.0.1:9"))) });
-    }
-
-    BackupJob addJob(const QString& name, const QList<std::pair<QString, BackupMode>>& destinations)
-    {
-        BackupJob job = BackupJob::create(QDateTime::currentDateTimeUtc());
-        job.name = name;
-        job.source.path = files.mkdir("source/" + name);
-        files.write("source/" + name + "/a.txt", "alpha");
-        for (const auto& [folder, mode] : destinations) {
-            BackupDestination destination = BackupDestination::create(QDateTime::currentDateTimeUtc());
-            destination.name = folder;
-            destination.path = files.mkdir(folder);
-            destination.modeOverride = mode;
-            job.destinations.append(destination);
-        }
-        store.addJob(job);
-        return job;
-    }
-
-    std::vector<BackupRunRecord> rows() { return state->history().fetch(100, 0); }
-
-    void settings(const std::function<void(AppSettings&)>& change)
-    {
-        AppConfiguration config = store.config();
-        change(config.settings);
-        store.setConfig(config);
-    }
-};
 
 // The rsync path of the settings: real rsync, except that dry runs fail as a broken destination would.
 QString failingDryRun(const TempDir& dir)
@@ -101,7 +46,7 @@ private Q_SLOTS:
     // interrupted, and config.json says so before start() is called.
     void startRepairsWhatAPreviousProcessLeft()
     {
-        Hub hub;
+        test::AppStateHarness hub;
         BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.store.updateDestination(
             job.id, job.destinations[0].id, [](BackupDestination& d) { d.lastResult = RunResult::running; });
@@ -126,7 +71,7 @@ private Q_SLOTS:
     // Two destinations of one job run one after the other, each recorded and each rescheduled.
     void runJobEnqueuesEveryEnabledDestination()
     {
-        Hub hub;
+        test::AppStateHarness hub;
         const BackupJob job = hub.addJob("Docs",
             { { "ssd", BackupMode::incremental }, { "nas", BackupMode::incremental },
                 { "off", BackupMode::incremental } });
@@ -149,7 +94,7 @@ private Q_SLOTS:
     // runs it without a second preview; a preview with nothing to delete runs at once.
     void mirrorRunsAskBeforeDeleting()
     {
-        Hub hub;
+        test::AppStateHarness hub;
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
         hub.files.write("ssd/stray.txt", "old");
         hub.build();
@@ -181,7 +126,7 @@ private Q_SLOTS:
     // A preview still running when the hub goes away (at quit) ends quietly, touching nothing of it.
     void previewOutlivingTheHubEndsQuietly()
     {
-        Hub hub;
+        test::AppStateHarness hub;
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
         hub.build();
         auto request = hub.state->requestRun(job, job.destinations[0]);
@@ -194,7 +139,7 @@ private Q_SLOTS:
     // no run.
     void failingPreviewBecomesALastingIssue()
     {
-        Hub hub;
+        test::AppStateHarness hub;
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
         AppConfiguration config = hub.store.config();
         config.settings.rsyncPath = failingDryRun(hub.files);
@@ -212,7 +157,7 @@ private Q_SLOTS:
     // platform.
     void missedRunIsRecorded()
     {
-        Hub hub;
+        test::AppStateHarness hub;
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         AppConfiguration config = hub.store.config();
         config.settings.notifyMissed = false;
@@ -237,7 +182,7 @@ private Q_SLOTS:
     {
         if (!m_canMount)
             QSKIP("mounting needs root");
-        Hub hub;
+        test::AppStateHarness hub;
         auto drive = test::Mount::tmpfs(hub.files.mkdir("drive"), "size=16m"); // above the free-space floor
         const QString mountPoint = hub.files.mkdir("mnt/backup");
         std::optional<test::Mount> plugged;
@@ -281,7 +226,7 @@ private Q_SLOTS:
     // history stays.
     void deleteJobStopsItsRunAndKeepsItsHistory()
     {
-        Hub hub;
+        test::AppStateHarness hub;
         test::ScriptedRsync rsync;
         rsync.setBehaviour("ssd", test::ScriptedRsync::holdUntilReleased());
         hub.settings([&](AppSettings& s) { s.rsyncPath = rsync.path(); });
@@ -308,7 +253,7 @@ private Q_SLOTS:
     // copy starts with no results, due from now as well.
     void toggleAndDuplicateScheduleFromNow()
     {
-        Hub hub;
+        test::AppStateHarness hub;
         BackupJob job = hub.addJob(
             "Photos", { { "ssd", BackupMode::incremental }, { "nas", BackupMode::incremental } });
         job.destinations[0].schedule.kind = ScheduleKind::hourly;
@@ -353,7 +298,7 @@ private Q_SLOTS:
     // says so in the banner.
     void exportsAreShownOrExplained()
     {
-        Hub hub;
+        test::AppStateHarness hub;
         hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.build();
         hub.state->exportConfiguration();
@@ -381,7 +326,7 @@ private Q_SLOTS:
     // also when the entry is removed outside the program.
     void appearanceAndLoginItem()
     {
-        Hub hub;
+        test::AppStateHarness hub;
         hub.build();
         QSignalSpy appearance(&*hub.state, &AppState::appearanceChanged);
         hub.state->setAppearance(AppearancePreference::dark);
@@ -409,7 +354,7 @@ private Q_SLOTS:
     // each time, even for the same place twice.
     void navigationRequestsAreNeverLost()
     {
-        Hub hub;
+        test::AppStateHarness hub;
         hub.build();
         const NavigationRequest dashboard { NavigationRequest::Target::dashboard, std::nullopt };
         const NavigationRequest job { NavigationRequest::Target::job, QUuid::createUuid() };

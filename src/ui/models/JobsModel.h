@@ -1,0 +1,36 @@
+#pragma once
+
+#include "coordination/DestinationDisplayStatus.h"
+#include "model/BackupJob.h"
+#include "ui/models/CoalescedCall.h"
+#include "ui/models/IdentityListModel.h"
+
+namespace mv {
+
+class AppState;
+
+struct JobRow {
+    BackupJob job;
+    DestinationDisplayStatus status;
+    bool operator==(const JobRow&) const = default;
+};
+
+// The configuration's jobs in their order, each with its status (the roles of StatusRoles); follows the
+// state hub, a burst of changes applied once.
+class JobsModel final : public IdentityListModel<JobRow> {
+    Q_OBJECT
+public:
+    explicit JobsModel(AppState& state, QObject* parent = nullptr);
+
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+private:
+    QString identity(const JobRow& row) const override;
+    void refresh();
+
+    AppState& m_state;
+    CoalescedCall m_refresh;
+};
+
+} // namespace mv

@@ -1,0 +1,152 @@
+#include "model/ConfigurationStore.h"
+#include "model/HistoryRepository.h"
+#include "support/IntegrationTimeout.h"
+#include "support/ScriptedRsync.h"
+#include "support/state/AppStateHarness.h"
+#include "ui/models/ActiveRunsModel.h"
+#include "ui/models/DestinationsModel.h"
+#include "ui/models/HistoryModel.h"
+#include "ui/models/JobsModel.h"
+#include "ui/models/StatusRoles.h"
+
+#include <QAbstractItemModelTester>
+#include <QElapsedTimer>
+#include <QtTest>
+
+using namespace mv;
+
+namespace {
+
+QStringList names(const QAbstractItemModel& model)
+{
+    QStringList list;
+    for (int row = 0; row < model.rowCount(); ++row)
+        list << model.index(row, 0).data().toString();
+    return list;
+}
+
+BackupRunRecord record(int minute)
+{
+    BackupRunRecord made;
+    made.id = QUuid::createUuid();
+    made.jobID = QUuid::createUuid();
+    made.destinationID = QUuid::createUuid();
+    made.jobName = QStringLiteral("Run %1").arg(minute);
+    made.startedAt = QDateTime(QDate(2026, 12, 1), QTime(0, 0), Qt::UTC).addSecs(60 * minute);
+    made.endedAt = made.startedAt.addSecs(30);
+    made.result = RunResult::success;
+    return made;
+}
+
+} // namespace
+
+class tst_ViewModels : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Jobs follow the configuration by identity: a row that stays keeps its index, a burst of edits is
+    // applied once, and each row carries its job's status.
+    void jobsFollowTheConfigurationByIdentity()
+    {
+        test::AppStateHarness hub;
+        const BackupJob docs = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        const BackupJob photos = hub.addJob("Photos", { { "nas", BackupMode::incremental } });
+        hub.build();
+        JobsModel model(*hub.state);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(names(model), (QStringList { "Docs", "Photos" }));
+        QCOMPARE(model.index(0).data(StatusRoles::StatusTextRole), "Not run yet");
+        QPersistentModelIndex photosRow(model.index(1));
+
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        BackupJob renamed = docs;
+        for (int i = 1; i <= 5; ++i) {
+            renamed.name = QStringLiteral("Docs %1").arg(i);
+            hub.store.replaceJob(renamed);
+        }
+        QVERIFY(changed.wait(int(test::integrationTimeout.count())));
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(names(model), (QStringList { "Docs 5", "Photos" }));
+
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        hub.store.deleteJob(docs.id);
+        QVERIFY(removed.wait(int(test::integrationTimeout.count())));
+        QCOMPARE(photosRow.row(), 0);
+        QCOMPARE(photosRow.data(StatusRoles::IdRole).toUuid(), photos.id);
+
+        DestinationsModel destinations(*hub.state);
+        QAbstractItemModelTester destinationTester(
+            &destinations, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(names(destinations), QStringList { "nas" });
+        QCOMPARE(destinations.index(0).data(DestinationsModel::JobNameRole), "Photos");
+        QSignalSpy destinationChanged(&destinations, &QAbstractItemModel::dataChanged);
+        hub.state->toggleJob(photos);
+        QVERIFY(destinationChanged.wait(int(test::integrationTimeout.count())));
+        QCOMPARE(destinations.index(0).data(StatusRoles::StatusTextRole), "Off");
+        QCOMPARE(destinations.index(0).data(StatusRoles::EnabledRole), false);
+    }
+
+    // A running copy's progress reaches the model no more often than every 100 ms, however often the
+    // coordinator reports it; the run's row appears and ends with its phase.
+    void activeRunsCoalesceProgress()
+    {
+        test::AppStateHarness hub;
+        test::ScriptedRsync rsync;
+        rsync.setBehaviour("ssd",
+            "i=0; while [ $i -lt 400 ]; do printf '      %d  50%%  1.00MB/s    0:00:01 (xfr#1, "
+            "to-chk=1/2)\\r' "
+            "$i; i=$((i+1)); sleep 0.005; done");
+        hub.settings([&](AppSettings& s) { s.rsyncPath = rsync.path(); });
+        const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        hub.build();
+        ActiveRunsModel model(hub.state->coordinator());
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy reported(&hub.state->coordinator(), &BackupCoordinator::runChanged);
+        QSignalSpy shown(&model, &QAbstractItemModel::dataChanged);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        hub.state->coordinator().enqueue(job, job.destinations[0], RunTrigger::manual);
+        MV_TRY_COMPARE(model.rowCount(), 1);
+        MV_TRY_COMPARE(model.index(0).data(ActiveRunsModel::PhaseRole).toInt(), int(RunPhase::completed));
+        QVERIFY(shown.size() >= 1);
+        QVERIFY(shown.size() <= reported.size());
+        QVERIFY2(shown.size() <= elapsed.elapsed() / ActiveRunsModel::progressInterval.count() + 2,
+            qPrintable(QStringLiteral("%1 updates in %2 ms").arg(shown.size()).arg(elapsed.elapsed())));
+    }
+
+    // The history comes a page at a time; a run written meanwhile appears on top and the rows read so far
+    // keep their identity.
+    void historyPagesAndFollowsNewRuns()
+    {
+        test::TempDir dir;
+        HistoryRepository history(dir.filePath("history.sqlite"));
+        for (int minute = 0; minute < 250; ++minute)
+            history.begin(record(minute));
+        HistoryModel model(history);
+        QCOMPARE(model.rowCount(), HistoryModel::pageSize);
+        QCOMPARE(model.index(0).data().toString(), "Run 249");
+        QVERIFY(model.canFetchMore({}));
+        model.fetchMore({});
+        model.fetchMore({});
+        QCOMPARE(model.rowCount(), 250);
+        QVERIFY(!model.canFetchMore({}));
+        // Made only now: the tester fetches whatever it can.
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QPersistentModelIndex middle(model.index(149));
+
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        history.begin(record(300));
+        QVERIFY(inserted.wait(int(test::integrationTimeout.count())));
+        QCOMPARE(model.rowCount(), 250);
+        QCOMPARE(model.index(0).data().toString(), "Run 300");
+        QCOMPARE(middle.row(), 150);
+        QCOMPARE(middle.data().toString(), "Run 100");
+        QVERIFY(model.canFetchMore({}));
+        model.fetchMore({});
+        QCOMPARE(model.rowCount(), 251);
+        QCOMPARE(model.index(250).data().toString(), "Run 0");
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ViewModels)
+#include "tst_ViewModels.moc"
