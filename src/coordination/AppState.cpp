@@ -163,17 +163,7 @@ void AppState::refreshHistory()
 
 void AppState::recordMissed(const BackupJob& job, const BackupDestination& destination, const QDateTime& date)
 {
-    BackupRunRecord record;
-    record.id = QUuid::createUuid();
-    record.jobID = job.id;
-    record.jobName = job.name;
-    record.sourcePath = job.source.path;
-    record.destinationID = destination.id;
-    record.destinationName = destination.name;
-    record.destinationPath = destination.displayPath();
-    record.mode = effectiveMode(job, destination);
-    record.trigger = RunTrigger::schedule;
-    record.startedAt = date;
+    BackupRunRecord record = BackupRunRecord::of(job, destination, RunTrigger::schedule, date);
     record.endedAt = m_clock.now();
     record.result = RunResult::missed;
     record.errorSummary = QStringLiteral("The scheduled run at ") + Format::mediumDateTime(date)

@@ -271,18 +271,7 @@ void BackupCoordinator::handle(const RunKey& key, const TransferRelay::News& new
 
 BackupRunRecord BackupCoordinator::makeRecord(const QueuedRun& item) const
 {
-    BackupRunRecord record;
-    record.id = QUuid::createUuid();
-    record.jobID = item.job.id;
-    record.jobName = item.job.name;
-    record.sourcePath = item.job.source.path;
-    record.destinationID = item.destination.id;
-    record.destinationName = item.destination.name;
-    record.destinationPath = item.destination.displayPath();
-    record.mode = effectiveMode(item.job, item.destination);
-    record.trigger = item.trigger;
-    record.startedAt = m_clock.now();
-    return record;
+    return BackupRunRecord::of(item.job, item.destination, item.trigger, m_clock.now());
 }
 
 // "<JOB-ID>-<DESTINATION-ID>-<unix seconds>.log" in the Logs folder, named as each attempt's transfer starts.

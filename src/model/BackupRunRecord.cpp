@@ -1,5 +1,9 @@
 #include "model/BackupRunRecord.h"
 
+#include "model/BackupDestination.h"
+#include "model/BackupJob.h"
+#include "model/EffectiveValues.h"
+
 #include <utility>
 
 namespace mv {
@@ -25,6 +29,23 @@ size_t qHash(const BackupRunRecord& r, size_t seed)
     seed = hashOptional(r.errorSummary, seed);
     seed = hashOptional(r.logPath, seed);
     return qHash(r.logTruncated, seed);
+}
+
+BackupRunRecord BackupRunRecord::of(const BackupJob& job, const BackupDestination& destination,
+    RunTrigger trigger, const QDateTime& startedAt)
+{
+    BackupRunRecord record;
+    record.id = QUuid::createUuid();
+    record.jobID = job.id;
+    record.jobName = job.name;
+    record.sourcePath = job.source.path;
+    record.destinationID = destination.id;
+    record.destinationName = destination.name;
+    record.destinationPath = destination.displayPath();
+    record.mode = effectiveMode(job, destination);
+    record.trigger = trigger;
+    record.startedAt = startedAt;
+    return record;
 }
 
 } // namespace mv

@@ -11,6 +11,9 @@
 
 namespace mv {
 
+struct BackupDestination;
+struct BackupJob;
+
 // One run as the history keeps it: written when a backup, restore or missed schedule starts, completed when
 // it ends.
 struct BackupRunRecord {
@@ -33,6 +36,11 @@ struct BackupRunRecord {
     std::optional<QString> errorSummary;
     std::optional<QString> logPath;
     bool logTruncated = false;
+
+    // A new record of a run of `destination` of `job`: a fresh id, the names and paths as shown, the mode
+    // the destination runs in; still running.
+    static BackupRunRecord of(const BackupJob& job, const BackupDestination& destination, RunTrigger trigger,
+        const QDateTime& startedAt);
 
     friend bool operator==(const BackupRunRecord&, const BackupRunRecord&) = default;
 };
