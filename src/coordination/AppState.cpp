@@ -25,18 +25,19 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     , m_store(store)
     , m_clock(environment.clock)
     , m_fileManager(environment.fileManager)
-    , m_history(QDir(store.supportFolder()).filePath(historyFileName), environment.clock)
+    , m_history(std::make_shared<HistoryRepository>(
+          QDir(store.supportFolder()).filePath(historyFileName), environment.clock))
     , m_notifications(environment.sessionBus)
     , m_googleCredentials(environment.secrets)
     , m_googleAuth(store, m_googleCredentials, m_network, environment.urlOpener, environment.googleEndpoints,
           environment.clock, environment.log)
-    , m_coordinator(store, m_history, m_notifications, environment.clock)
+    , m_coordinator(store, *m_history, m_notifications, environment.clock)
     , m_monitor(store, environment.clock)
     , m_scheduler(store, environment.clock)
     , m_wakeWatcher(environment.systemBus, environment.clock)
 {
     if (environment.demo)
-        environment.demo->seedHistoryIfNeeded(m_history);
+        environment.demo->seedHistoryIfNeeded(*m_history);
 
     connect(&m_store, &ConfigurationStore::changed, this, &AppState::changed);
     connect(&m_coordinator, &BackupCoordinator::runAdded, this, &AppState::changed);
@@ -100,7 +101,7 @@ void AppState::installCallbacks()
 // configuration is written at once so a second crash cannot bring "running" back.
 void AppState::applyMaintenance()
 {
-    m_history.markOrphanedRunsInterrupted();
+    m_history->markOrphanedRunsInterrupted();
     for (const BackupJob& job : m_store.config().jobs) {
         for (const BackupDestination& destination : job.destinations) {
             if (destination.lastResult == RunResult::running)
@@ -121,7 +122,7 @@ void AppState::start()
     // Deleting by age can take seconds on a long history: off the main thread, then the lists reload.
     const int days = int(m_store.config().settings.historyRetentionDays);
     QPointer<AppState> self(this);
-    HistoryRepository* history = &m_history;
+    std::shared_ptr<HistoryRepository> history = m_history;
     Clock* clock = &m_clock;
     WorkerPool::instance().start([self, history, clock, days] {
         history->deleteOlderThan(days);
@@ -143,7 +144,7 @@ void AppState::refreshHistory()
 {
     const quint64 generation = ++m_historyGeneration;
     QPointer<AppState> self(this);
-    HistoryRepository* history = &m_history;
+    std::shared_ptr<HistoryRepository> history = m_history;
     WorkerPool::instance().start([self, history, generation] {
         HistoryStats stats = history->stats();
         std::vector<BackupRunRecord> runs = history->fetch(recentRunLimit, 0);
@@ -168,7 +169,7 @@ void AppState::recordMissed(const BackupJob& job, const BackupDestination& desti
     record.result = RunResult::missed;
     record.errorSummary = QStringLiteral("The scheduled run at ") + Format::mediumDateTime(date)
         + QStringLiteral(" was missed while the computer was asleep or Marrowvale was not running.");
-    m_history.begin(record);
+    m_history->begin(record);
     if (m_store.config().settings.notifyMissed)
         m_notifications.missed(job.name, destination.name, date);
     refreshHistory();

@@ -20,6 +20,7 @@
 #include <QObject>
 
 #include <expected>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -44,7 +45,7 @@ public:
     ~AppState() override;
 
     ConfigurationStore& store() { return m_store; }
-    HistoryRepository& history() { return m_history; }
+    HistoryRepository& history() { return *m_history; }
     NotificationService& notifications() { return m_notifications; }
     GoogleAuthManager& googleAuth() { return m_googleAuth; }
     BackupCoordinator& coordinator() { return m_coordinator; }
@@ -130,7 +131,8 @@ private:
     ConfigurationStore& m_store;
     Clock& m_clock;
     FileManager& m_fileManager;
-    HistoryRepository m_history;
+    // Shared with the history work on workers, which may still be running when this object goes.
+    std::shared_ptr<HistoryRepository> m_history;
     NotificationService m_notifications;
     GoogleCredentialStore m_googleCredentials;
     QNetworkAccessManager m_network;

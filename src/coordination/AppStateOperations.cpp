@@ -60,7 +60,7 @@ void AppState::scheduleNextRuns(const BackupJob& job)
 void AppState::exportHistory()
 {
     exportFile(
-        [this] { return m_history.exportCSVFile(); }, QStringLiteral("The history could not be exported: "));
+        [this] { return m_history->exportCSVFile(); }, QStringLiteral("The history could not be exported: "));
 }
 
 void AppState::exportConfiguration()

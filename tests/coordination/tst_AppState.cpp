@@ -5,6 +5,7 @@
 #include "model/KeychainService.h"
 #include "model/VolumeInspector.h"
 #include "platform/AutostartEntry.h"
+#include "platform/WorkerPool.h"
 #include "support/EnumCompare.h"
 #include "support/ExecutableScript.h"
 #include "support/IntegrationTimeout.h"
@@ -123,16 +124,19 @@ private Q_SLOTS:
         MV_TRY_COMPARE(hub.rows().size(), size_t(2));
     }
 
-    // A preview still running when the hub goes away (at quit) ends quietly, touching nothing of it.
-    void previewOutlivingTheHubEndsQuietly()
+    // Work still running when the hub goes away (at quit), a preview and the history's loads and pruning,
+    // ends quietly, touching nothing of it.
+    void workOutlivingTheHubEndsQuietly()
     {
         test::AppStateHarness hub;
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
         hub.build();
+        hub.state->start();
         auto request = hub.state->requestRun(job, job.destinations[0]);
         QVERIFY(hub.state->mirrorCheckInProgress());
         hub.state.reset();
         QCoro::waitFor(std::move(request));
+        WorkerPool::instance().waitForDone();
     }
 
     // A dry run that fails is a problem the user must look at: an issue that does not pass by itself, and
