@@ -182,18 +182,10 @@ std::vector<BackupRunRecord> historyRecords(const QList<BackupJob>& jobs, const 
             continue;
         const BackupJob& job = jobs[entry.job];
         const BackupDestination& destination = job.destinations[entry.destination];
-        BackupRunRecord record;
-        record.id = QUuid::createUuid();
-        record.jobID = job.id;
-        record.jobName = job.name;
-        record.sourcePath = job.source.path;
-        record.destinationID = destination.id;
-        record.destinationName = destination.name;
-        record.destinationPath = destination.path;
-        record.mode = job.mode;
-        record.trigger = RunTrigger::manual;
-        record.endedAt = now.addSecs(entry.endOffsetSeconds).toUTC();
-        record.startedAt = record.endedAt->addSecs(-62);
+        const QDateTime endedAt = now.addSecs(entry.endOffsetSeconds).toUTC();
+        BackupRunRecord record
+            = BackupRunRecord::of(job, destination, RunTrigger::manual, endedAt.addSecs(-62));
+        record.endedAt = endedAt;
         record.result = entry.result;
         record.bytesTransferred = entry.bytes;
         record.filesCopied = entry.filesCopied;
