@@ -32,12 +32,15 @@ void ManualClock::advance(std::chrono::milliseconds by)
     const QDateTime end = m_now.addMSecs(by.count());
     for (;;) {
         QCoreApplication::processEvents();
-        std::erase_if(m_entries, [](const auto& e) { return e->done; });
-        auto next = std::min_element(
-            m_entries.begin(), m_entries.end(), [](const auto& a, const auto& b) { return a->due < b->due; });
-        if (next == m_entries.end() || (*next)->due > end)
+        std::erase_if(m_entries, [](const auto& e) {
+            const auto entry = e.lock();
+            return !entry || entry->done;
+        });
+        auto next = std::min_element(m_entries.begin(), m_entries.end(),
+            [](const auto& a, const auto& b) { return a.lock()->due < b.lock()->due; });
+        if (next == m_entries.end() || next->lock()->due > end)
             break;
-        auto entry = *next;
+        const std::shared_ptr<Entry> entry = next->lock();
         m_now = std::max(m_now, entry->due);
         entry->done = true;
         entry->fire();
@@ -48,7 +51,10 @@ void ManualClock::advance(std::chrono::milliseconds by)
 
 int ManualClock::pendingAlarms() const
 {
-    return int(std::count_if(m_entries.begin(), m_entries.end(), [](const auto& e) { return !e->done; }));
+    return int(std::count_if(m_entries.begin(), m_entries.end(), [](const auto& e) {
+        const auto entry = e.lock();
+        return entry && !entry->done;
+    }));
 }
 
 } // namespace mv::test

@@ -23,7 +23,8 @@ public:
 private:
     struct Entry;
     QDateTime m_now;
-    std::vector<std::shared_ptr<Entry>> m_entries;
+    // Held weakly, as the real clock's timers are: an alarm whose last handle is gone never fires.
+    std::vector<std::weak_ptr<Entry>> m_entries;
 };
 
 } // namespace mv::test
