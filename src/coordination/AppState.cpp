@@ -8,6 +8,7 @@
 #include "model/LogMaintenance.h"
 #include "platform/WorkerPool.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QMetaMethod>
 #include <QPointer>
@@ -129,7 +130,7 @@ void AppState::start()
         // One setting bounds both the run records and their log files.
         LogMaintenance::prune(days, *clock);
         QMetaObject::invokeMethod(
-            self.data(),
+            QCoreApplication::instance(),
             [self] {
                 if (self)
                     self->refreshHistory();
@@ -140,6 +141,8 @@ void AppState::start()
     m_monitor.start();
 }
 
+// The results come back through the application object, which outlives this one: whether this object is
+// still there is asked on the main thread, never from a worker.
 void AppState::refreshHistory()
 {
     const quint64 generation = ++m_historyGeneration;
@@ -149,7 +152,7 @@ void AppState::refreshHistory()
         HistoryStats stats = history->stats();
         std::vector<BackupRunRecord> runs = history->fetch(recentRunLimit, 0);
         QMetaObject::invokeMethod(
-            self.data(),
+            QCoreApplication::instance(),
             [self, generation, stats = std::move(stats), runs = std::move(runs)]() mutable {
                 // A slower, older load never replaces a newer one.
                 if (!self || generation != self->m_historyGeneration)
