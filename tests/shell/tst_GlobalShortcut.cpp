@@ -1,0 +1,75 @@
+#include "shell/GlobalShortcut.h"
+#include "support/IntegrationTimeout.h"
+#include "support/ui/XvfbDisplay.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QWidget>
+#include <QtTest>
+
+using namespace mv;
+
+namespace {
+
+// Presses keys as a person would, through the X server's test extension.
+void press(const QString& keys)
+{
+    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), { QStringLiteral("key"), keys }), 0);
+}
+
+} // namespace
+
+class tst_GlobalShortcut : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Ctrl+Alt+Super+B reaches the program while another is active; with Shift it is another key, and
+    // while one of our windows is active it is that window's. Each "nothing" is shown by a later press
+    // that does arrive, alone: the server delivers in order.
+    void actsOnlyFromElsewhere()
+    {
+        GlobalShortcut shortcut;
+        QVERIFY(shortcut.install());
+        QSignalSpy activated(&shortcut, &GlobalShortcut::activated);
+
+        press(QStringLiteral("ctrl+alt+super+b"));
+        QVERIFY(activated.wait(int(test::integrationTimeout.count())));
+        QCOMPARE(activated.size(), 1);
+
+        press(QStringLiteral("shift+ctrl+alt+super+b"));
+        press(QStringLiteral("ctrl+alt+super+b"));
+        QVERIFY(activated.wait(int(test::integrationTimeout.count())));
+        QCOMPARE(activated.size(), 2);
+
+        QWidget window;
+        window.resize(200, 100);
+        window.show();
+        window.activateWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::applicationState(), Qt::ApplicationActive,
+            int(test::integrationTimeout.count()));
+        press(QStringLiteral("ctrl+alt+super+b"));
+        window.hide();
+        QTRY_VERIFY_WITH_TIMEOUT(QGuiApplication::applicationState() != Qt::ApplicationActive,
+            int(test::integrationTimeout.count()));
+        press(QStringLiteral("ctrl+alt+super+b"));
+        QVERIFY(activated.wait(int(test::integrationTimeout.count())));
+        QCOMPARE(activated.size(), 3);
+
+        shortcut.remove();
+        QVERIFY(!shortcut.isInstalled());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    mv::test::XvfbDisplay display;
+    if (!display.start()) {
+        std::fprintf(stderr, "tst_GlobalShortcut: Xvfb could not be started\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    tst_GlobalShortcut test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_GlobalShortcut.moc"
