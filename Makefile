@@ -6,7 +6,7 @@ FUZZ_SECONDS  ?= 60
 JOBS          ?= $(shell nproc)
 CMAKE_COMMON  := -G Ninja -Wno-dev
 
-.PHONY: deps test run bench fuzz format configure-test configure-release
+.PHONY: deps test run install bench fuzz format configure-test configure-release
 
 deps:
 	@bash scripts/install-deps
@@ -29,6 +29,12 @@ run: configure-release
 	else \
 	  echo "Marrowvale has no program entry yet: only its libraries and tests are built (see README.md)."; \
 	fi
+
+# Installs the program, the askpass helper, the desktop entry and the icon under PREFIX (default /usr/local).
+PREFIX ?= /usr/local
+install: configure-release
+	@cmake --build $(BUILD_RELEASE) -j $(JOBS)
+	@cmake --install $(BUILD_RELEASE) --prefix $(PREFIX)
 
 bench: configure-release
 	@cmake --build $(BUILD_RELEASE) -j $(JOBS)

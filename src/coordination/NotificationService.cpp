@@ -61,7 +61,9 @@ void NotificationService::send(const QString& identifier, const Notice& notice)
 {
     auto call
         = QDBusMessage::createMethodCall(serviceName, objectPath, interfaceName, QStringLiteral("Notify"));
-    const QVariantMap hints { { QStringLiteral("suppress-sound"), true } };
+    // The desktop entry the program installs, so the desktop shows the notice under its name and icon.
+    const QVariantMap hints { { QStringLiteral("suppress-sound"), true },
+        { QStringLiteral("desktop-entry"), QStringLiteral("marrowvale") } };
     call << QStringLiteral("Marrowvale") << m_shown.value(identifier, 0u) << QString() << notice.title
          << notice.body << QStringList() << hints << -1;
     m_inFlight.insert(identifier, std::nullopt);

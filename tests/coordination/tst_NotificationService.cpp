@@ -89,6 +89,7 @@ private Q_SLOTS:
         QCOMPARE(received.appName, QStringLiteral("Marrowvale"));
         QCOMPARE(received.replacesId, 0u);
         QCOMPARE(received.hints.value("suppress-sound").toBool(), true);
+        QCOMPARE(received.hints.value("desktop-entry").toString(), "marrowvale");
         QCOMPARE(received.expireTimeout, -1);
     }
 
