@@ -1,0 +1,89 @@
+#include "model/ConfigurationStore.h"
+#include "shell/TrayShell.h"
+#include "support/IntegrationTimeout.h"
+#include "support/ScriptedRsync.h"
+#include "support/state/AppStateHarness.h"
+#include "support/ui/UiTestMain.h"
+
+#include <QtTest>
+
+using namespace mv;
+
+namespace {
+
+// The panel and dashboard as the tray asks for them.
+struct Windows final : PanelPresenter, DashboardPresenter {
+    bool panelVisible = false;
+    QList<DashboardSection> opened;
+
+    bool isPanelVisible() const override { return panelVisible; }
+    void showPanel(std::optional<QPoint>) override { panelVisible = true; }
+    void hidePanel() override { panelVisible = false; }
+    void openDashboard(DashboardSection section) override { opened.append(section); }
+};
+
+} // namespace
+
+class tst_TrayShell : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The tooltip follows a real run from the menu's "Run All Jobs" to its end; "Pause All" is offered
+    // only while it runs.
+    void followsARunFromTheMenu()
+    {
+        test::AppStateHarness hub;
+        test::ScriptedRsync rsync;
+        rsync.setBehaviour("ssd", "/usr/bin/rsync \"$@\"; " + test::ScriptedRsync::holdUntilReleased());
+        hub.settings([&](AppSettings& s) { s.rsyncPath = rsync.path(); });
+        hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        hub.build();
+        Windows windows;
+        TrayShell shell(*hub.state, windows, windows);
+        QCOMPARE(shell.trayIcon().toolTip(), "Marrowvale \u2014 Ready to back up");
+        QVERIFY(!shell.trayIcon().icon().isNull());
+
+        QMenu& menu = *shell.trayIcon().contextMenu();
+        Q_EMIT menu.aboutToShow();
+        QVERIFY(shell.actions().runAll.isEnabled());
+        QVERIFY(!shell.actions().pauseAll.isEnabled());
+        shell.actions().runAll.trigger();
+        MV_TRY_VERIFY(shell.trayIcon().toolTip().startsWith("Marrowvale \u2014 Backing up Docs"));
+        Q_EMIT menu.aboutToShow();
+        QVERIFY(shell.actions().pauseAll.isEnabled());
+
+        rsync.release("ssd");
+        MV_TRY_COMPARE(shell.trayIcon().toolTip(), "Marrowvale \u2014 Everything is up to date");
+    }
+
+    // A left click toggles the panel; the dashboard and settings open on their sections; with the icon
+    // hidden the panel goes and stays away.
+    void clicksAndSettings()
+    {
+        test::AppStateHarness hub;
+        hub.build();
+        Windows windows;
+        TrayShell shell(*hub.state, windows, windows);
+        Q_EMIT shell.trayIcon().activated(QSystemTrayIcon::Trigger);
+        QVERIFY(windows.panelVisible);
+        Q_EMIT shell.trayIcon().activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!windows.panelVisible);
+
+        shell.actions().openDashboard.trigger();
+        shell.actions().openSettings.trigger();
+        QCOMPARE(windows.opened,
+            (QList<DashboardSection> { DashboardSection::overview, DashboardSection::settings }));
+
+        shell.togglePanel();
+        QVERIFY(windows.panelVisible);
+        hub.settings([](AppSettings& s) { s.showMenuBarIcon = false; });
+        Q_EMIT hub.store.changed();
+        QVERIFY(!windows.panelVisible);
+        QVERIFY(!shell.trayIcon().isVisible());
+        shell.togglePanel();
+        QVERIFY(!windows.panelVisible);
+    }
+};
+
+MV_UI_TEST_MAIN(tst_TrayShell)
+#include "tst_TrayShell.moc"
