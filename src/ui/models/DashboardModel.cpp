@@ -35,4 +35,22 @@ void DashboardModel::setActivityQuery(const QString& query)
     assign(m_activityQuery, query);
 }
 
+void DashboardModel::requestJob(const QUuid& jobID)
+{
+    setSelectedJobID(jobID);
+    setSection(DashboardSection::jobs);
+}
+
+void DashboardModel::requestNewJob()
+{
+    setPresentNewJob(true);
+    setSection(DashboardSection::jobs);
+}
+
+void DashboardModel::requestActivity(std::optional<QUuid> jobID)
+{
+    setActivityJobID(jobID);
+    setSection(DashboardSection::activity);
+}
+
 } // namespace mv

@@ -12,7 +12,8 @@ namespace mv {
 
 // The dashboard's navigation state, made once by the program: the section shown, the job whose editor is
 // asked for, a request for the new-job editor, and the job filter and search text the activity section takes
-// when it appears. Views change it through the setters and follow `changed`.
+// when it appears. The shell asks through the request functions, which also name the section to show; views
+// follow `changed`.
 class DashboardModel : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +29,11 @@ public:
     void setActivityJobID(std::optional<QUuid> jobID);
     const QString& activityQuery() const { return m_activityQuery; }
     void setActivityQuery(const QString& query);
+
+    // The shell's requests: open this job's editor, the new-job editor, or this job's activity (none: all).
+    void requestJob(const QUuid& jobID);
+    void requestNewJob();
+    void requestActivity(std::optional<QUuid> jobID);
 
 Q_SIGNALS:
     void changed();
