@@ -48,6 +48,7 @@ public:
     HistoryRepository& history() { return *m_history; }
     NotificationService& notifications() { return m_notifications; }
     GoogleAuthManager& googleAuth() { return m_googleAuth; }
+    GoogleCredentialStore& googleCredentials() { return m_googleCredentials; }
     BackupCoordinator& coordinator() { return m_coordinator; }
     DestinationMonitor& monitor() { return m_monitor; }
     SchedulerService& scheduler() { return m_scheduler; }

@@ -27,7 +27,8 @@ TrayShell::TrayShell(
             m_menu, m_actions, { m_state.enabledJobCount(), !m_state.coordinator().activeRuns().isEmpty() });
     });
     connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger)
+        // A quick second click arrives as a double click: it toggles again, as every click does.
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
             togglePanel(
                 m_tray.geometry().isValid() ? std::optional(m_tray.geometry().center()) : QCursor::pos());
     });
@@ -52,8 +53,9 @@ TrayShell::TrayShell(
         });
     });
     connect(&m_state.store(), &ConfigurationStore::changed, this, &TrayShell::applySettings);
-    applySettings();
+    // The icon first: a tray shows nothing for an item made visible without one.
     updateStatusItem();
+    applySettings();
 }
 
 void TrayShell::updateStatusItem()

@@ -1,0 +1,221 @@
+#include "shell/AppDelegate.h"
+
+#include "coordination/AppState.h"
+#include "model/ConfigurationStore.h"
+#include "shell/QuitRequest.h"
+#include "shell/TrayShell.h"
+#include "ui/kit/Appearance.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QPointer>
+
+#include <qcoro/qcorosignal.h>
+
+namespace mv {
+
+namespace {
+
+QCoro::Task<bool> askWithMessageBox(QuitQuestion question)
+{
+    QPointer<QMessageBox> box = new QMessageBox(
+        QMessageBox::Warning, QStringLiteral("Marrowvale"), question.message, QMessageBox::NoButton);
+    box->setInformativeText(question.informativeText);
+    QPushButton* quit = box->addButton(question.quitButton, QMessageBox::AcceptRole);
+    box->addButton(question.keepButton, QMessageBox::RejectRole);
+    box->setDefaultButton(quit);
+    box->open();
+    box->raise();
+    box->activateWindow();
+    co_await qCoro(box.get(), &QMessageBox::finished);
+    if (!box)
+        co_return false;
+    const bool answer = box->clickedButton() == static_cast<QAbstractButton*>(quit);
+    box->deleteLater();
+    co_return answer;
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(ConfigurationStore& store, const AppEnvironment& environment, ShellViews views,
+    LaunchSwitches switches, QObject* parent)
+    : QObject(parent)
+    , confirmQuit(askWithMessageBox)
+    , m_store(store)
+    , m_environment(environment)
+    , m_views(std::move(views))
+    , m_switches(switches)
+{
+}
+
+AppDelegate::~AppDelegate() = default;
+
+QCoro::Task<> AppDelegate::launch()
+{
+    QPointer<AppDelegate> self(this);
+    m_appState = std::make_unique<AppState>(m_store, m_environment);
+    // The views ask for the Google account from their first paint.
+    co_await m_appState->googleAuth().load();
+    if (!self)
+        co_return;
+
+    connect(m_appState.get(), &AppState::navigationRequested, this, &AppDelegate::navigate);
+    m_panel = m_views.makePanel(*m_appState);
+    m_dashboard = m_views.makeDashboard(*m_appState, m_ui, [this] { m_panel->hidePanel(); });
+    m_statusItem = std::make_unique<TrayShell>(*m_appState, *m_panel, *m_dashboard, m_environment.clock);
+    connect(&m_statusItem->actions().quit, &QAction::triggered, this, [this] { requestQuit(); });
+    connect(&m_statusItem->actions().checkForUpdates, &QAction::triggered, &m_updates,
+        &UpdateController::checkForUpdates);
+    connect(m_appState.get(), &AppState::appearanceChanged, this, &applyAppearancePreference);
+    m_appState->applyAppearance();
+    for (const NavigationRequest& request : m_appState->takePendingNavigation())
+        navigate(request);
+
+    m_appState->start();
+    m_appState->refreshLoginItemState();
+    scheduleLaunchActions();
+    // Without a tray the dashboard is the only way in.
+    if (!m_views.trayAvailable())
+        openDashboard(DashboardSection::overview);
+}
+
+void AppDelegate::scheduleLaunchActions()
+{
+    const AppConfiguration& config = m_store.config();
+    if (config.jobs.isEmpty() || m_switches.showPanel)
+        after(firstRunPanelDelay, [this] {
+            if (!std::exchange(m_didShowFirstRunPanel, true))
+                m_panel->showPanel(std::nullopt);
+        });
+    if (config.settings.openDashboardAtLogin)
+        after(dashboardAtLoginDelay, [this] { openDashboard(DashboardSection::overview); });
+    if (m_switches.debugDashboard)
+        after(debugDashboardDelay, [this] {
+            if (m_switches.debugEditor) {
+                const QList<BackupJob>& jobs = m_store.config().jobs;
+                m_ui.setSelectedJobID(jobs.isEmpty() ? std::nullopt : std::optional(jobs.first().id));
+            }
+            openDashboard(m_switches.debugSection);
+        });
+    // Imported in the background; a client found later simply shows up in the settings.
+    m_appState->googleAuth().loadClientAutomatically();
+    if (m_switches.googleSignIn)
+        after(googleSignInDelay, [this] { googleSignIn(); });
+    if (m_switches.debugRun)
+        after(debugRunDelay, [this] { debugRun(); });
+    if (m_switches.debugShowPanelAfter)
+        after(*m_switches.debugShowPanelAfter, [this] { m_panel->showPanel(std::nullopt); });
+}
+
+void AppDelegate::after(std::chrono::milliseconds delay, std::function<void()> action)
+{
+    // The alarms are this object's: they never fire after it is gone.
+    m_delayedActions.push_back(m_environment.clock.after(delay, std::move(action)));
+}
+
+QCoro::Task<> AppDelegate::debugRun()
+{
+    const QList<BackupJob>& jobs = m_store.config().jobs;
+    if (!jobs.isEmpty())
+        co_await m_appState->runJob(jobs.first());
+}
+
+QCoro::Task<> AppDelegate::googleSignIn()
+{
+    QPointer<AppDelegate> self(this);
+    co_await m_appState->googleAuth().connect();
+    if (!self || !m_switches.googleAutoRun || !m_appState->googleAuth().account())
+        co_return;
+    const std::optional<QString> refreshToken
+        = co_await m_appState->googleCredentials().read(QStringLiteral("refresh-token"));
+    if (!self || !refreshToken || m_store.config().jobs.isEmpty())
+        co_return;
+    const BackupJob job = m_store.config().jobs.first();
+    co_await sleepFor(m_environment.clock, googleAutoRunPause);
+    if (self)
+        co_await m_appState->runJob(job);
+}
+
+void AppDelegate::navigate(const NavigationRequest& request)
+{
+    switch (request.target) {
+    case NavigationRequest::Target::dashboard:
+        openDashboard(DashboardSection::overview);
+        break;
+    case NavigationRequest::Target::settings:
+        openDashboard(DashboardSection::settings);
+        break;
+    case NavigationRequest::Target::job:
+        if (request.jobID)
+            m_ui.requestJob(*request.jobID);
+        openDashboard(DashboardSection::jobs);
+        break;
+    case NavigationRequest::Target::newJob:
+        m_ui.requestNewJob();
+        openDashboard(DashboardSection::jobs);
+        break;
+    case NavigationRequest::Target::activity:
+        m_ui.requestActivity(request.jobID);
+        openDashboard(DashboardSection::activity);
+        break;
+    case NavigationRequest::Target::quit:
+        requestQuit();
+        break;
+    }
+}
+
+void AppDelegate::openDashboard(DashboardSection section)
+{
+    if (m_dashboard)
+        m_dashboard->openDashboard(section);
+}
+
+bool AppDelegate::isStatusItemHidden() const
+{
+    return !m_store.config().settings.showMenuBarIcon || !m_views.trayAvailable();
+}
+
+void AppDelegate::reopen()
+{
+    if (!m_panel)
+        return;
+    if (isStatusItemHidden())
+        openDashboard(DashboardSection::overview);
+    else
+        m_panel->showPanel(std::nullopt);
+}
+
+QCoro::Task<> AppDelegate::requestQuit()
+{
+    QPointer<AppDelegate> self(this);
+    if (m_askingToQuit || m_terminating)
+        co_return;
+    if (!m_appState) {
+        Q_EMIT finished();
+        co_return;
+    }
+    m_askingToQuit = true;
+    const bool quit = co_await mv::requestQuit(*m_appState, confirmQuit);
+    if (!self)
+        co_return;
+    m_askingToQuit = false;
+    if (quit)
+        Q_EMIT finished();
+}
+
+QCoro::Task<> AppDelegate::terminate()
+{
+    QPointer<AppDelegate> self(this);
+    if (std::exchange(m_terminating, true))
+        co_return;
+    if (!m_appState) {
+        Q_EMIT finished();
+        co_return;
+    }
+    // Not asked: the session is ending. An open quit question is answered by this.
+    co_await mv::requestQuit(*m_appState, [](QuitQuestion) -> QCoro::Task<bool> { co_return true; });
+    if (self)
+        Q_EMIT finished();
+}
+
+} // namespace mv

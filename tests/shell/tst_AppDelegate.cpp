@@ -1,0 +1,252 @@
+#include "shell/AppDelegate.h"
+#include "shell/QuitRequest.h"
+#include "shell/TrayShell.h"
+#include "support/EnumCompare.h"
+#include "support/IntegrationTimeout.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedRsync.h"
+#include "support/state/AppStateHarness.h"
+#include "support/ui/UiTestMain.h"
+
+#include <QtTest>
+
+using namespace mv;
+using namespace std::chrono_literals;
+
+namespace {
+
+// What the program's windows were asked to do, each stamped with the clock's milliseconds since launch.
+struct Windows final : PanelPresenter, DashboardPresenter {
+    test::ManualClock& clock;
+    QDateTime launchedAt = clock.now();
+    QStringList events;
+    bool panelVisible = false;
+
+    explicit Windows(test::ManualClock& clock)
+        : clock(clock)
+    {
+    }
+    QString at() const { return QString::number(launchedAt.msecsTo(clock.now())); }
+    bool isPanelVisible() const override { return panelVisible; }
+    void showPanel(std::optional<QPoint>) override
+    {
+        panelVisible = true;
+        events.append(at() + " panel");
+    }
+    void hidePanel() override { panelVisible = false; }
+    void openDashboard(DashboardSection section) override
+    {
+        events.append(at() + " dashboard " + sectionName(section));
+    }
+};
+
+// A delegate on a real state hub, with a hand-moved clock and recorded windows.
+struct Launch {
+    test::AppStateHarness hub;
+    test::ManualClock clock;
+    Windows windows { clock };
+    bool trayAvailable = true;
+    std::optional<AppDelegate> delegate;
+
+    void start(const LaunchSwitches& switches)
+    {
+        ShellViews views {
+            [this](AppState&) { return std::make_unique<Forward>(windows); },
+            [this](AppState&, DashboardModel&, std::function<void()>) {
+                return std::make_unique<Forward>(windows);
+            },
+            [this] { return trayAvailable; },
+        };
+        delegate.emplace(hub.store,
+            AppEnvironment { clock, hub.bus.connection(), hub.bus.connection(), hub.secrets, hub.browser,
+                hub.fileManager, hub.log, GoogleEndpoints::at(QUrl(QStringLiteral("http://127.0.0.1:9"))) },
+            std::move(views), switches);
+        delegate->launch();
+        QTRY_VERIFY(delegate->statusItem());
+        windows.launchedAt = clock.now();
+    }
+    // Lets every delayed action that falls due in the first four seconds fire.
+    void runFourSeconds()
+    {
+        for (int step = 0; step < 40; ++step)
+            clock.advance(100ms);
+    }
+
+    // The delegate owns what the factories make; these pass the calls on to the recorder.
+    struct Forward final : PanelPresenter, DashboardPresenter {
+        Windows& to;
+        explicit Forward(Windows& to)
+            : to(to)
+        {
+        }
+        bool isPanelVisible() const override { return to.isPanelVisible(); }
+        void showPanel(std::optional<QPoint> anchor) override { to.showPanel(anchor); }
+        void hidePanel() override { to.hidePanel(); }
+        void openDashboard(DashboardSection section) override { to.openDashboard(section); }
+    };
+};
+
+QCoro::Task<bool> answer(bool quit)
+{
+    co_return quit;
+}
+
+} // namespace
+
+class tst_AppDelegate : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void delayedLaunchActions_data()
+    {
+        QTest::addColumn<int>("jobs");
+        QTest::addColumn<bool>("dashboardAtLogin");
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::addColumn<LaunchSwitches>("switches");
+        QTest::addColumn<QStringList>("events");
+
+        const LaunchSwitches none;
+        LaunchSwitches showPanel;
+        showPanel.showPanel = true;
+        LaunchSwitches destinations;
+        destinations.debugDashboard = true;
+        destinations.debugSection = DashboardSection::destinations;
+        LaunchSwitches editor;
+        editor.debugDashboard = true;
+        editor.debugEditor = true;
+        editor.debugSection = DashboardSection::jobs;
+        LaunchSwitches panelAfterThree;
+        panelAfterThree.debugShowPanelAfter = 3s;
+
+        QTest::newRow("first run: the panel once")
+            << 0 << false << true << none << QStringList { "500 panel" };
+        QTest::newRow("jobs: nothing") << 1 << false << true << none << QStringList {};
+        QTest::newRow("jobs, asked for the panel")
+            << 1 << false << true << showPanel << QStringList { "500 panel" };
+        QTest::newRow("first run asked for the panel: still once")
+            << 0 << false << true << showPanel << QStringList { "500 panel" };
+        QTest::newRow("dashboard at login")
+            << 0 << true << true << none << QStringList { "500 panel", "800 dashboard overview" };
+        QTest::newRow("debug dashboard section")
+            << 1 << false << true << destinations << QStringList { "1000 dashboard destinations" };
+        QTest::newRow("debug editor")
+            << 1 << false << true << editor << QStringList { "1000 dashboard jobs" };
+        QTest::newRow("debug panel after 3 s")
+            << 1 << false << true << panelAfterThree << QStringList { "3000 panel" };
+        QTest::newRow("no tray: the dashboard at once")
+            << 1 << false << false << none << QStringList { "0 dashboard overview" };
+    }
+
+    void delayedLaunchActions()
+    {
+        QFETCH(int, jobs);
+        QFETCH(bool, dashboardAtLogin);
+        QFETCH(bool, trayAvailable);
+        QFETCH(LaunchSwitches, switches);
+        QFETCH(QStringList, events);
+
+        Launch launch;
+        std::optional<BackupJob> first;
+        for (int i = 0; i < jobs; ++i)
+            first
+                = launch.hub.addJob(QStringLiteral("Job %1").arg(i), { { "ssd", BackupMode::incremental } });
+        launch.hub.settings([&](AppSettings& s) { s.openDashboardAtLogin = dashboardAtLogin; });
+        launch.trayAvailable = trayAvailable;
+        launch.start(switches);
+        launch.runFourSeconds();
+        QCOMPARE(launch.windows.events, events);
+        if (switches.debugEditor)
+            QCOMPARE(launch.delegate->ui().selectedJobID(), first->id);
+    }
+
+    // A second start shows the panel, or the dashboard while the icon is hidden.
+    void reopen()
+    {
+        Launch launch;
+        launch.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        launch.start({});
+        launch.delegate->reopen();
+        launch.hub.settings([](AppSettings& s) { s.showMenuBarIcon = false; });
+        launch.delegate->reopen();
+        QCOMPARE(launch.windows.events, (QStringList { "0 panel", "0 dashboard overview" }));
+    }
+
+    // The views' requests reach the dashboard's model and section.
+    void navigation()
+    {
+        Launch launch;
+        const BackupJob docs = launch.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        launch.start({});
+        AppState& state = *launch.delegate->appState();
+        state.requestNavigation({ NavigationRequest::Target::job, docs.id });
+        QCOMPARE(launch.delegate->ui().selectedJobID(), docs.id);
+        state.requestNavigation({ NavigationRequest::Target::newJob, {} });
+        QVERIFY(launch.delegate->ui().presentNewJob());
+        state.requestNavigation({ NavigationRequest::Target::activity, docs.id });
+        QCOMPARE(launch.delegate->ui().activityJobID(), docs.id);
+        state.requestNavigation({ NavigationRequest::Target::dashboard, {} });
+        QCOMPARE(launch.windows.events,
+            (QStringList {
+                "0 dashboard jobs", "0 dashboard jobs", "0 dashboard activity", "0 dashboard overview" }));
+
+        QSignalSpy finished(&*launch.delegate, &AppDelegate::finished);
+        state.requestNavigation({ NavigationRequest::Target::quit, {} });
+        QTRY_COMPARE(finished.size(), 1);
+    }
+
+    // "Keep Backing Up" leaves the run going; the system's request to end stops it without asking and
+    // records it as cancelled.
+    void quitAndTerminateDuringARun()
+    {
+        Launch launch;
+        test::ScriptedRsync rsync;
+        rsync.setBehaviour("ssd",
+            test::ScriptedRsync::markReached("started") + "; " + test::ScriptedRsync::holdUntilReleased());
+        launch.hub.settings([&](AppSettings& s) { s.rsyncPath = rsync.path(); });
+        const BackupJob docs = launch.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        launch.start({});
+        QList<QuitQuestion> asked;
+        launch.delegate->confirmQuit = [&](QuitQuestion question) {
+            asked.append(question);
+            return answer(false);
+        };
+        QSignalSpy finished(&*launch.delegate, &AppDelegate::finished);
+        AppState& state = *launch.delegate->appState();
+        state.runJob(docs);
+        MV_TRY_VERIFY(rsync.hasReached("ssd", "started"));
+
+        launch.delegate->statusItem()->actions().quit.trigger();
+        QTRY_COMPARE(asked.size(), 1);
+        QCOMPARE(asked.first().message, "Quit while a backup is running?");
+        QCOMPARE(state.coordinator().activeRuns().size(), 1);
+        QCOMPARE(finished.size(), 0);
+
+        launch.delegate->terminate();
+        MV_TRY_COMPARE(finished.size(), 1);
+        QCOMPARE(asked.size(), 1);
+        const std::vector<BackupRunRecord> rows = state.history().fetch(10, 0);
+        QCOMPARE(rows.size(), 1u);
+        QCOMPARE(rows.front().result, RunResult::cancelled);
+    }
+
+    // The debug run starts the first job two seconds in, and it finishes with real rsync.
+    void debugRunRunsTheFirstJob()
+    {
+        Launch launch;
+        launch.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        LaunchSwitches switches;
+        switches.debugRun = true;
+        launch.start(switches);
+        AppState& state = *launch.delegate->appState();
+        launch.clock.advance(1900ms);
+        QVERIFY(state.coordinator().activeRuns().isEmpty());
+        launch.clock.advance(100ms);
+        MV_TRY_VERIFY(!state.history().fetch(10, 0).empty()
+            && state.history().fetch(10, 0).front().result == RunResult::success);
+    }
+};
+
+Q_DECLARE_METATYPE(LaunchSwitches)
+
+MV_UI_TEST_MAIN(tst_AppDelegate)
+#include "tst_AppDelegate.moc"
