@@ -1,12 +1,82 @@
 #include "app/AskpassMode.h"
+#include "app/StandInViews.h"
+#include "coordination/AppEnvironment.h"
+#include "google/SecretBackend.h"
+#include "google/UrlOpener.h"
+#include "model/AppPaths.h"
+#include "model/ConfigurationStore.h"
+#include "model/DemoData.h"
+#include "model/DemoSeeder.h"
+#include "platform/FileManager.h"
+#include "platform/SystemLog.h"
+#include "platform/TerminationSignals.h"
+#include "shell/AppDelegate.h"
+#include "shell/SingleInstance.h"
+
+#include <QApplication>
+#include <QDBusConnection>
 
 #include <cstdio>
+#include <optional>
+
+using namespace mv;
 
 int main(int argc, char** argv)
 {
     // ssh runs this program to ask for a key's passphrase: answer before anything else exists.
-    mv::AskpassMode::handleIfRequested(argc, argv);
+    AskpassMode::handleIfRequested(argc, argv);
 
-    std::puts("Marrowvale: the user interface is not built yet.");
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Marrowvale"));
+    QApplication::setOrganizationName(QStringLiteral("Marrowvale"));
+    QApplication::setDesktopFileName(QStringLiteral("marrowvale"));
+    // Closing the dashboard leaves the program in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QString supportFolder = AppPaths::supportDirectory();
+    try {
+        AppPaths::ensureDirectories(supportFolder);
+    } catch (...) {
+        // Saving says what is wrong with the folder, where the person can see it.
+    }
+    SingleInstance instance(supportFolder);
+    if (!instance.acquire()) {
+        if (instance.askToReopen())
+            return 0;
+        std::fputs("Marrowvale is already running, but did not answer a request to show itself.\n", stderr);
+        return 1;
+    }
+
+    ConfigurationStore store(supportFolder);
+    std::optional<DemoSeeder> demo;
+    if (DemoData::requested()) {
+        demo.emplace(store);
+        demo->seedConfigurationIfNeeded();
+    }
+    KeyringSecretBackend secrets;
+    XdgOpenUrlOpener urlOpener;
+    DesktopFileManager fileManager(QDBusConnection::sessionBus());
+    SystemLog& log = SystemLog::system();
+    const AppEnvironment environment { Clock::system(), QDBusConnection::sessionBus(),
+        QDBusConnection::systemBus(), secrets, urlOpener, fileManager, log,
+        GoogleEndpoints::fromEnvironment(log), demo ? &*demo : nullptr };
+
+    AppDelegate* delegatePointer = nullptr;
+    ShellViews views {
+        [](AppState& state) { return std::make_unique<StandInPanel>(state); },
+        [&delegatePointer](AppState& state, DashboardModel&, std::function<void()> hidePanel) {
+            return std::make_unique<StandInDashboard>(
+                state, std::move(hidePanel), [&delegatePointer] { delegatePointer->requestQuit(); });
+        },
+    };
+    AppDelegate delegate(store, environment, std::move(views), LaunchSwitches::fromEnvironment());
+    delegatePointer = &delegate;
+    QObject::connect(&delegate, &AppDelegate::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate, &AppDelegate::reopen);
+    TerminationSignals termination;
+    QObject::connect(
+        &termination, &TerminationSignals::received, &delegate, [&delegate] { delegate.terminate(); });
+
+    delegate.launch();
+    return QApplication::exec();
 }

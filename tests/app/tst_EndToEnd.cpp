@@ -1,0 +1,219 @@
+#include "model/DemoData.h"
+#include "support/BuiltPrograms.h"
+#include "support/IntegrationTimeout.h"
+#include "support/TempDir.h"
+#include "support/ui/Screenshots.h"
+#include "support/ui/XvfbDisplay.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QScreen>
+#include <QWidget>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace mv;
+
+namespace {
+
+const int patience = int(test::integrationTimeout.count());
+
+// xdotool's answer: its exit status and the lines it printed.
+struct Answer {
+    int status = -1;
+    QStringList lines;
+};
+
+Answer xdotool(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), arguments);
+    process.waitForFinished(patience);
+    return { process.exitCode(),
+        QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts) };
+}
+
+// Where the program's tray icon is on screen: its one small visible window (the panel is the large one).
+QRect iconGeometry()
+{
+    QList<QRect> icons;
+    for (const QString& window : xdotool({ "search", "--onlyvisible", "--classname", "marrowvale" }).lines) {
+        QMap<QString, int> at;
+        for (const QString& line : xdotool({ "getwindowgeometry", "--shell", window }).lines)
+            at.insert(line.section(u'=', 0, 0), line.section(u'=', 1).toInt());
+        const QRect geometry(at["X"], at["Y"], at["WIDTH"], at["HEIGHT"]);
+        if (!geometry.isEmpty() && geometry.width() <= 64 && geometry.height() <= 64)
+            icons.append(geometry);
+    }
+    return icons.size() == 1 ? icons.first() : QRect();
+}
+
+bool panelVisible()
+{
+    return xdotool({ "search", "--onlyvisible", "--name", "^Marrowvale Panel$" }).status == 0;
+}
+
+// A person's key presses and clicks, through the X server's test extension.
+void press(const QString& keys)
+{
+    QCOMPARE(xdotool({ "key", keys }).status, 0);
+}
+
+// A window of another program, as the test is to the program under test, that counts the keys it gets.
+class OtherWindow : public QWidget {
+public:
+    int keys = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent*) override { ++keys; }
+};
+
+// A started helper process that is ended with the test.
+struct Started {
+    QProcess process;
+    ~Started()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+};
+
+} // namespace
+
+class tst_EndToEnd : public QObject {
+    Q_OBJECT
+
+private:
+    test::TempDir m_home;
+    Started m_openbox;
+    Started m_trayer;
+
+    QProcessEnvironment programEnvironment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* variable : { "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME" })
+            environment.insert(variable, m_home.path());
+        environment.insert("MARROWVALE_SUPPORT_DIR", m_home.path() + "/support");
+        environment.insert("MARROWVALE_DEMO", "1");
+        environment.insert("MARROWVALE_DEBUG_RUN", "1");
+        environment.insert("MARROWVALE_REDUCE_MOTION", "1");
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        return environment;
+    }
+
+    int documentsSuccesses() const
+    {
+        QProcess sqlite;
+        sqlite.start(QStringLiteral("sqlite3"),
+            { "-readonly", m_home.path() + "/support/history.sqlite",
+                "SELECT count(*) FROM runs WHERE job_name = 'Documents' AND result = 'success'" });
+        sqlite.waitForFinished(patience);
+        return sqlite.exitCode() == 0 ? sqlite.readAllStandardOutput().trimmed().toInt() : -1;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_openbox.process.start(QStringLiteral("openbox"), { "--sm-disable" });
+        QVERIFY(m_openbox.process.waitForStarted(patience));
+        m_trayer.process.start(QStringLiteral("trayer"),
+            { "--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "32",
+                "--SetDockType", "true", "--transparent", "false", "--tint", "0x404040" });
+        QVERIFY(m_trayer.process.waitForStarted(patience));
+        QTRY_VERIFY_WITH_TIMEOUT(xdotool({ "search", "--classname", "trayer" }).status == 0, patience);
+    }
+
+    // The real program in a real session: its icon in the tray, a click and the global shortcut toggle the
+    // panel, a second start shows the first's panel, the demo's debug run backs up "Documents", and the
+    // system's request to end closes it calmly.
+    void aDayWithTheProgram()
+    {
+        int seeded = 0;
+        for (const BackupRunRecord& record : DemoData::historyRecords(
+                 DemoData::makeJobs(m_home.path() + "/layout", QDateTime::currentDateTimeUtc()),
+                 QDateTime::currentDateTimeUtc()))
+            seeded += record.jobName == "Documents" && record.result == RunResult::success;
+
+        Started program;
+        program.process.setProcessEnvironment(programEnvironment());
+        program.process.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.process.start(test::builtProgram("marrowvale"));
+        QVERIFY(program.process.waitForStarted(patience));
+
+        // The icon is in the tray once it sits in the tray's strip at the bottom of the screen.
+        QRect icon;
+        QTRY_VERIFY_WITH_TIMEOUT((icon = iconGeometry()).center().y()
+                > QGuiApplication::primaryScreen()->geometry().height() * 3 / 4,
+            patience);
+        const QPoint centre = icon.center();
+
+        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        QVERIFY(screen.save(test::screenshotFolder() + QStringLiteral("/end-to-end-tray.png")));
+        // The glyph is drawn: the icon's square is not one flat colour.
+        const QImage iconImage = screen.copy(icon);
+        QSet<QRgb> colours;
+        for (int y = 0; y < iconImage.height(); ++y)
+            for (int x = 0; x < iconImage.width(); ++x)
+                colours.insert(iconImage.pixel(x, y));
+        QVERIFY(colours.size() > 2);
+
+        auto click = [&] {
+            QCOMPARE(xdotool({ "mousemove", QString::number(centre.x()), QString::number(centre.y()), "click",
+                                 "1" })
+                         .status,
+                0);
+        };
+        click();
+        QTRY_VERIFY_WITH_TIMEOUT(panelVisible(), patience);
+        click();
+        QTRY_VERIFY_WITH_TIMEOUT(!panelVisible(), patience);
+
+        OtherWindow other;
+        other.setWindowTitle(QStringLiteral("Another program"));
+        other.resize(300, 200);
+        other.show();
+        QTRY_VERIFY_WITH_TIMEOUT(other.isActiveWindow(), patience);
+        // With Shift it is another key: it stays with the active window, and the panel stays away.
+        press(QStringLiteral("shift+ctrl+alt+super+b"));
+        press(QStringLiteral("x"));
+        QTRY_COMPARE_WITH_TIMEOUT(other.keys, 1, patience);
+        QVERIFY(!panelVisible());
+        press(QStringLiteral("ctrl+alt+super+b"));
+        QTRY_VERIFY_WITH_TIMEOUT(panelVisible(), patience);
+        click();
+        QTRY_VERIFY_WITH_TIMEOUT(!panelVisible(), patience);
+
+        QProcess second;
+        second.setProcessEnvironment(programEnvironment());
+        second.start(test::builtProgram("marrowvale"));
+        QVERIFY(second.waitForFinished(patience));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(panelVisible(), patience);
+
+        QTRY_COMPARE_WITH_TIMEOUT(documentsSuccesses(), seeded + 1, patience);
+
+        ::kill(pid_t(program.process.processId()), SIGTERM);
+        QVERIFY(program.process.waitForFinished(patience));
+        QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.process.exitCode(), 0);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    mv::test::XvfbDisplay display;
+    if (!display.start()) {
+        std::fprintf(stderr, "tst_EndToEnd: Xvfb could not be started\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    tst_EndToEnd test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_EndToEnd.moc"
