@@ -40,7 +40,6 @@ struct Column {
         window.setFixedWidth(420);
         layout->setContentsMargins(14, 12, 14, 18);
         layout->setSpacing(14);
-        layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
     }
 
     template <typename Widget> Widget* add(Widget* widget)
@@ -53,6 +52,13 @@ struct Column {
     {
         window.show();
         return QTest::qWaitForWindowExposed(&window);
+    }
+
+    // Fits the window's height to the cards it holds now and writes its light and dark pictures.
+    bool shoot(const QString& name)
+    {
+        window.adjustSize();
+        return test::saveLightAndDark(window, name);
     }
 };
 
@@ -178,7 +184,7 @@ private Q_SLOTS:
         column.add(new ActivityRow(*hub.state, newest, true));
         column.add(new ActivityRow(*hub.state, hub.state->recentRuns().at(1), false));
         QVERIFY(column.show());
-        QVERIFY(test::saveLightAndDark(column.window, "cards-demo-idle"));
+        QVERIFY(column.shoot("cards-demo-idle"));
 
         QTRY_COMPARE(strip->jobsCell()->value(), "3");
         QCOMPARE(strip->lastBackupCell()->caption(), "LAST BACKUP");
@@ -242,7 +248,7 @@ private Q_SLOTS:
         const ActiveRun run = sampleRun(phase);
         auto* card = column.add(new ActiveRunCard(*hub.state, run));
         QVERIFY(column.show());
-        QVERIFY(test::saveLightAndDark(column.window, "active-run-" + toString(phase)));
+        QVERIFY(column.shoot("active-run-" + toString(phase)));
 
         QStringList shown;
         for (MVButton* button : { card->pauseButton(), card->cancelButton() }) {
@@ -290,13 +296,13 @@ private Q_SLOTS:
         QVERIFY(jobCard->runButton()->isBusy());
         QVERIFY(!jobCard->runButton()->symbol());
         QCOMPARE(card->pauseButton()->title(), "Pause");
-        QVERIFY(test::saveLightAndDark(column.window, "cards-run-running"));
+        QVERIFY(column.shoot("cards-run-running"));
 
         QTest::mouseClick(card->pauseButton(), Qt::LeftButton);
         MV_TRY_COMPARE(card->statusChip()->text(), "Paused");
         QCOMPARE(card->pauseButton()->title(), "Resume");
         QCOMPARE(jobCard->runButton()->title(), "Running");
-        QVERIFY(test::saveLightAndDark(column.window, "cards-run-paused"));
+        QVERIFY(column.shoot("cards-run-paused"));
 
         QTest::mouseClick(card->pauseButton(), Qt::LeftButton);
         MV_TRY_COMPARE(card->statusChip()->text(), "Running");
@@ -347,7 +353,7 @@ private Q_SLOTS:
         QCOMPARE(menuTexts(*menu).at(4), "Enable");
         QVERIFY(menu->actions().at(1)->isEnabled());
         menu->close();
-        QVERIFY(test::saveLightAndDark(column.window, "job-card-off"));
+        QVERIFY(column.shoot("job-card-off"));
 
         // Deleting asks first: the card hands the job to the panel, whose confirmation deletes it.
         QSignalSpy deletion(&*hub.state, &AppState::pendingDeletionChanged);
@@ -373,7 +379,7 @@ private Q_SLOTS:
         auto* card = column.add(new JobCard(*hub.state, job.id));
         auto* empty = column.add(new JobCard(*hub.state, bare.id));
         QVERIFY(column.show());
-        QVERIFY(test::saveLightAndDark(column.window, "job-card-three-destinations"));
+        QVERIFY(column.shoot("job-card-three-destinations"));
 
         QCOMPARE(card->destinationRows().size(), 2);
         QVERIFY(card->moreButton()->isVisible());
@@ -387,10 +393,18 @@ private Q_SLOTS:
         QTest::mouseClick(card->moreButton(), Qt::LeftButton);
         QCOMPARE(card->destinationRows().size(), 3);
         QVERIFY(!card->moreButton()->isVisible());
+        QEnterEvent enter(QPointF(20, 20), QPointF(20, 20), card->mapToGlobal(QPointF(20, 20)));
+        QApplication::sendEvent(card, &enter);
+        QVERIFY(card->isHighlighted());
+        // A change of the job refreshes the card in place: hover and revealed rows stay.
         hub.state->toggleJob(job);
         QTRY_COMPARE(card->statusChip()->text(), hub.state->jobStatus(*hub.store.job(job.id)).text);
         QCOMPARE(card->destinationRows().size(), 3);
         QVERIFY(!card->moreButton()->isVisible());
+        QVERIFY(card->isHighlighted());
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(card, &leave);
+        QVERIFY(!card->isHighlighted());
 
         QCOMPARE(empty->destinationRows().size(), 0);
         QVERIFY(!empty->moreButton()->isVisible());
