@@ -6,6 +6,7 @@
 #include "shell/DestinationStatusRow.h"
 #include "shell/FolderTile.h"
 #include "shell/JobCard.h"
+#include "shell/ProgressMetricsView.h"
 #include "shell/StatCell.h"
 #include "shell/SummaryStrip.h"
 #include "support/IntegrationTimeout.h"
@@ -218,6 +219,35 @@ private Q_SLOTS:
         for (const StatCell* cell : cells)
             shown << cell->caption() << cell->value();
         QCOMPARE(shown, (QStringList { "LAST BACKUP", "Never", "JOBS", "0", "TRANSFERRED", "Zero bytes" }));
+    }
+
+    // The metrics line as shown: three parts (speed, dot, amount) until a time left is known.
+    void metricsLineParts_data()
+    {
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<std::optional<double>>("eta");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("nothing known")
+            << 0.0 << std::optional<double>() << QStringList { "—", "·", "Building file list" };
+        QTest::newRow("speed and time left")
+            << 2'000.0 << std::optional(90.0)
+            << QStringList { "2 KB/s", "·", "Building file list", "·", "1m left" };
+    }
+    void metricsLineParts()
+    {
+        QFETCH(double, speed);
+        QFETCH(std::optional<double>, eta);
+        QFETCH(QStringList, texts);
+        RunProgress progress;
+        progress.bytesPerSecond = speed;
+        progress.etaSeconds = eta;
+        Column column;
+        auto* line = column.add(new ProgressMetricsView(progress, false));
+        QVERIFY(column.show());
+        QCOMPARE(test::visibleTexts(*line), texts);
+        progress.etaSeconds.reset();
+        line->setProgress(progress);
+        QCOMPARE(test::visibleTexts(*line).size(), 3);
     }
 
     // Each phase as the card draws it: chip, buttons, bar and detail line. The panel only shows live
