@@ -52,6 +52,8 @@ public:
     BackupCoordinator& coordinator() { return m_coordinator; }
     DestinationMonitor& monitor() { return m_monitor; }
     SchedulerService& scheduler() { return m_scheduler; }
+    // The clock every status and relative time is read against.
+    Clock& clock() const { return m_clock; }
 
     // Starts the background work, once: notifications, history, pruning by age, the scheduler, the monitor.
     void start();

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "model/BackupJob.h"
+
+#include <QWidget>
+
+namespace mv {
+
+class AppState;
+class ElidedLabel;
+class StatusDot;
+class SymbolImage;
+
+// One destination of a job on one line: a status dot, the symbol of the destination's kind, its name and
+// its status as the state hub words it, with the status's detail (or the location) as tooltip. The job
+// card that holds it refreshes it.
+class DestinationStatusRow : public QWidget {
+    Q_OBJECT
+public:
+    DestinationStatusRow(
+        AppState& app, const BackupJob& job, const BackupDestination& destination, QWidget* parent = nullptr);
+
+    // Shows the destination as it now stands; the destination keeps its identity (its id).
+    void refresh(const BackupJob& job, const BackupDestination& destination);
+
+    QString statusText() const;
+    StatusDot* dot() const { return m_dot; }
+
+private:
+    AppState& m_app;
+    StatusDot* m_dot;
+    SymbolImage* m_kind;
+    ElidedLabel* m_name;
+    ElidedLabel* m_status;
+};
+
+} // namespace mv

@@ -1,0 +1,486 @@
+#include "model/ConfigurationStore.h"
+#include "model/DemoData.h"
+#include "shell/AccentTextButton.h"
+#include "shell/ActiveRunCard.h"
+#include "shell/ActivityRow.h"
+#include "shell/DestinationStatusRow.h"
+#include "shell/FolderTile.h"
+#include "shell/JobCard.h"
+#include "shell/ProgressMetricsView.h"
+#include "shell/StatCell.h"
+#include "shell/SummaryStrip.h"
+#include "support/IntegrationTimeout.h"
+#include "support/state/AppStateHarness.h"
+#include "support/ui/Screenshots.h"
+#include "support/ui/UiTestMain.h"
+#include "support/ui/VisibleTexts.h"
+#include "ui/kit/MVButton.h"
+#include "ui/kit/ProgressBarView.h"
+#include "ui/kit/StatusChip.h"
+#include "ui/kit/StatusDot.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include <map>
+
+using namespace mv;
+
+namespace {
+
+// The panel's list column: 420 px wide, on the window's background.
+struct Column {
+    QWidget window;
+    QVBoxLayout* layout = new QVBoxLayout(&window);
+
+    Column()
+    {
+        window.setAutoFillBackground(true);
+        window.setFixedWidth(420);
+        layout->setContentsMargins(14, 12, 14, 18);
+        layout->setSpacing(14);
+    }
+
+    template <typename Widget> Widget* add(Widget* widget)
+    {
+        layout->addWidget(widget);
+        return widget;
+    }
+
+    bool show()
+    {
+        window.show();
+        return QTest::qWaitForWindowExposed(&window);
+    }
+
+    // Fits the window's height to the cards it holds now and writes its light and dark pictures.
+    bool shoot(const QString& name)
+    {
+        window.adjustSize();
+        return test::saveLightAndDark(window, name);
+    }
+};
+
+// One card per live run, made and removed by key as the panel's list does.
+struct ActiveCards {
+    AppState& app;
+    Column& column;
+    std::map<RunKey, QPointer<ActiveRunCard>> cards;
+
+    ActiveCards(AppState& state, Column& host)
+        : app(state)
+        , column(host)
+    {
+        BackupCoordinator& coordinator = app.coordinator();
+        const auto follow = [this](const RunKey&) { sync(); };
+        QObject::connect(&coordinator, &BackupCoordinator::runAdded, &column.window, follow);
+        QObject::connect(&coordinator, &BackupCoordinator::runChanged, &column.window, follow);
+        QObject::connect(&coordinator, &BackupCoordinator::runRemoved, &column.window, follow);
+    }
+
+    void sync()
+    {
+        std::map<RunKey, QPointer<ActiveRunCard>> next;
+        for (const ActiveRun& run : app.coordinator().activeRuns()) {
+            auto found = cards.find(run.key);
+            next[run.key]
+                = found != cards.end() ? found->second.data() : column.add(new ActiveRunCard(app, run));
+            if (found != cards.end())
+                cards.erase(found);
+        }
+        for (auto& [key, card] : cards)
+            delete card;
+        cards = std::move(next);
+    }
+
+    ActiveRunCard* only() const { return cards.size() == 1 ? cards.begin()->second.data() : nullptr; }
+};
+
+QStringList menuTexts(const QMenu& menu)
+{
+    QStringList texts;
+    for (const QAction* action : menu.actions())
+        texts << (action->isSeparator() ? QStringLiteral("—") : action->text());
+    return texts;
+}
+
+// Opens the card's context menu as a right click does and answers the menu on screen.
+QMenu* openContextMenu(JobCard& card)
+{
+    const QPoint inside(40, 20);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, inside, card.mapToGlobal(inside));
+    QApplication::sendEvent(&card, &event);
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+ActiveRun sampleRun(RunPhase phase)
+{
+    ActiveRun run;
+    run.key = { QUuid::createUuid(), QUuid::createUuid() };
+    run.jobName = QStringLiteral("Photos");
+    run.destinationName = QStringLiteral("Backup Disk");
+    run.sourcePath = QStringLiteral("/home/ada/Pictures/");
+    RunProgress& progress = run.progress;
+    progress.phase = phase;
+    progress.startedAt = QDateTime::currentDateTimeUtc().addSecs(-150);
+    switch (phase) {
+    case RunPhase::queued:
+        progress.message = QStringLiteral("Waiting for a free slot");
+        break;
+    case RunPhase::preparing:
+        progress.message = QStringLiteral("Checking the destination");
+        break;
+    case RunPhase::running:
+    case RunPhase::paused:
+    case RunPhase::cancelling:
+        progress.fraction = 0.4;
+        progress.bytesTransferred = 482'000'000;
+        progress.bytesPerSecond = phase == RunPhase::running ? 1'200'000 : 0;
+        progress.filesCompleted = 1'234;
+        progress.filesTotal = 3'085;
+        progress.etaSeconds = phase == RunPhase::running ? std::optional(130.0) : std::nullopt;
+        progress.currentFile = QStringLiteral("2026/Summer in the mountains/IMG_4821.heic");
+        progress.message
+            = phase == RunPhase::paused ? QStringLiteral("Paused") : QStringLiteral("Stopping safely");
+        if (phase == RunPhase::cancelling)
+            progress.currentFile.reset();
+        break;
+    default:
+        progress.fraction = phase == RunPhase::completed ? std::optional(1.0) : std::nullopt;
+        progress.message = phase == RunPhase::failed ? QStringLiteral("The destination is full") : QString();
+        break;
+    }
+    return run;
+}
+
+} // namespace
+
+class tst_PanelCards : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The demo's jobs at rest: the summary's figures, each job's status chip and destinations, a failed
+    // job's tile in the danger colour, and the newest runs as activity rows.
+    void demoAtRest()
+    {
+        test::AppStateHarness hub;
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const QList<BackupJob> jobs = DemoData::makeJobs(hub.support.path(), now);
+        for (const BackupJob& job : jobs)
+            hub.store.addJob(job);
+        hub.build();
+        for (const BackupRunRecord& record : DemoData::historyRecords(jobs, now))
+            hub.state->history().begin(record);
+        hub.state->refreshHistory();
+        MV_TRY_VERIFY(!hub.state->recentRuns().empty());
+
+        Column column;
+        auto* strip = column.add(new SummaryStrip(*hub.state));
+        QList<JobCard*> cards;
+        for (const BackupJob& job : jobs)
+            cards << column.add(new JobCard(*hub.state, job.id));
+        const BackupRunRecord newest = hub.state->recentRuns().front();
+        column.add(new ActivityRow(*hub.state, newest, true));
+        column.add(new ActivityRow(*hub.state, hub.state->recentRuns().at(1), false));
+        QVERIFY(column.show());
+        QVERIFY(column.shoot("cards-demo-idle"));
+
+        QTRY_COMPARE(strip->jobsCell()->value(), "3");
+        QCOMPARE(strip->lastBackupCell()->caption(), "LAST BACKUP");
+        QVERIFY(strip->lastBackupCell()->value() != "Never");
+        QVERIFY(strip->transferredCell()->value() != "Zero bytes");
+        for (JobCard* card : cards) {
+            const BackupJob job = *hub.store.job(card->jobID());
+            const DestinationDisplayStatus status = hub.state->jobStatus(job);
+            QCOMPARE(card->statusChip()->text(), status.text);
+            QCOMPARE(card->accessibleName(), job.name + " backup, " + status.text);
+            QCOMPARE(card->destinationRows().size(), std::min<int>(job.destinations.size(), 2));
+            QCOMPARE(card->runButton()->title(), "Run Now");
+        }
+        // The demo's photo library failed last time: its tile turns to the danger colour.
+        QCOMPARE(cards.at(2)->statusChip()->text(), "Failed");
+        QCOMPARE(cards.at(2)->folderTile()->tint(), Palette::danger);
+        QCOMPARE(cards.at(0)->folderTile()->tint(), Palette::accent);
+        const QStringList texts = test::visibleTexts(column.window);
+        QVERIFY(texts.contains(newest.jobName));
+        QVERIFY(texts.contains("\u2192"));
+    }
+
+    // An empty configuration: no successful backup, no job, nothing moved.
+    void summaryOfNothing()
+    {
+        test::AppStateHarness hub;
+        hub.build();
+        SummaryStrip strip(*hub.state);
+        const QList<StatCell*> cells { strip.lastBackupCell(), strip.jobsCell(), strip.transferredCell() };
+        QStringList shown;
+        for (const StatCell* cell : cells)
+            shown << cell->caption() << cell->value();
+        QCOMPARE(shown, (QStringList { "LAST BACKUP", "Never", "JOBS", "0", "TRANSFERRED", "Zero bytes" }));
+    }
+
+    // The metrics line as shown: three parts (speed, dot, amount) until a time left is known.
+    void metricsLineParts_data()
+    {
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<std::optional<double>>("eta");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("nothing known")
+            << 0.0 << std::optional<double>() << QStringList { "—", "·", "Building file list" };
+        QTest::newRow("speed and time left")
+            << 2'000.0 << std::optional(90.0)
+            << QStringList { "2 KB/s", "·", "Building file list", "·", "1m left" };
+    }
+    void metricsLineParts()
+    {
+        QFETCH(double, speed);
+        QFETCH(std::optional<double>, eta);
+        QFETCH(QStringList, texts);
+        RunProgress progress;
+        progress.bytesPerSecond = speed;
+        progress.etaSeconds = eta;
+        Column column;
+        auto* line = column.add(new ProgressMetricsView(progress, false));
+        QVERIFY(column.show());
+        QCOMPARE(test::visibleTexts(*line), texts);
+        progress.etaSeconds.reset();
+        line->setProgress(progress);
+        QCOMPARE(test::visibleTexts(*line).size(), 3);
+    }
+
+    // Each phase as the card draws it: chip, buttons, bar and detail line. The panel only shows live
+    // phases, but the card renders every one.
+    void activeCardPhases_data()
+    {
+        QTest::addColumn<RunPhase>("phase");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<bool>("indeterminate");
+        QTest::newRow("queued") << RunPhase::queued << QStringList { "Cancel" } << true;
+        QTest::newRow("preparing") << RunPhase::preparing << QStringList { "Cancel" } << true;
+        QTest::newRow("running") << RunPhase::running << QStringList { "Pause", "Cancel" } << false;
+        QTest::newRow("paused") << RunPhase::paused << QStringList { "Resume", "Cancel" } << false;
+        QTest::newRow("cancelling") << RunPhase::cancelling << QStringList { "Cancel" } << false;
+        QTest::newRow("waiting") << RunPhase::waiting << QStringList {} << true;
+        QTest::newRow("completed") << RunPhase::completed << QStringList {} << false;
+        QTest::newRow("failed") << RunPhase::failed << QStringList {} << true;
+        QTest::newRow("cancelled") << RunPhase::cancelled << QStringList {} << true;
+    }
+    void activeCardPhases()
+    {
+        QFETCH(RunPhase, phase);
+        QFETCH(QStringList, buttons);
+        QFETCH(bool, indeterminate);
+        test::AppStateHarness hub;
+        hub.build();
+        Column column;
+        const ActiveRun run = sampleRun(phase);
+        auto* card = column.add(new ActiveRunCard(*hub.state, run));
+        QVERIFY(column.show());
+        QVERIFY(column.shoot("active-run-" + toString(phase)));
+
+        QStringList shown;
+        for (MVButton* button : { card->pauseButton(), card->cancelButton() }) {
+            if (button->isVisible())
+                shown << button->title();
+        }
+        QCOMPARE(shown, buttons);
+        QCOMPARE(!card->progressBar()->fraction().has_value(), indeterminate);
+        const QStringList texts = test::visibleTexts(*card);
+        const QStringList heading { "Photos", card->statusChip()->text(), "Pictures", "Backup Disk" };
+        QVERIFY2(texts.mid(0, 4) == heading, qPrintable(texts.join(" | ")));
+        if (phase == RunPhase::running) {
+            QVERIFY(card->statusChip()->dot()->isPulsing());
+            QVERIFY2(texts.contains("40%") && texts.contains("1.2 MB/s")
+                    && texts.contains("1,234 of 3,085 files") && texts.contains("2m left")
+                    && texts.contains("2026/Summer in the mountains/IMG_4821.heic"),
+                qPrintable(texts.join(" | ")));
+        }
+        if (phase == RunPhase::paused)
+            QVERIFY(texts.contains("Paused") && texts.contains("\u2014")
+                && !card->statusChip()->dot()->isPulsing());
+        if (phase == RunPhase::queued)
+            QVERIFY(texts.contains("Waiting for a free slot") && texts.contains("Building file list"));
+    }
+
+    // A real run, slowed by the job's bandwidth limit, from the job card's "Run Now" through Pause,
+    // Resume and Cancel until its active card is gone.
+    void runPauseResumeCancel()
+    {
+        test::AppStateHarness hub;
+        BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        hub.files.write("source/Docs/big.bin", QByteArray(1'000'000, 'x'));
+        job.options.bandwidthLimitKBps = 1;
+        hub.store.replaceJob(job);
+        hub.build();
+        Column column;
+        auto* jobCard = column.add(new JobCard(*hub.state, job.id));
+        ActiveCards active(*hub.state, column);
+        QVERIFY(column.show());
+
+        QTest::mouseClick(jobCard->runButton(), Qt::LeftButton);
+        MV_TRY_VERIFY(active.only() && active.only()->statusChip()->text() == "Running");
+        ActiveRunCard* card = active.only();
+        QTRY_COMPARE(jobCard->runButton()->title(), "Running");
+        QVERIFY(jobCard->runButton()->isBusy());
+        QVERIFY(!jobCard->runButton()->symbol());
+        QCOMPARE(card->pauseButton()->title(), "Pause");
+        QVERIFY(column.shoot("cards-run-running"));
+
+        QTest::mouseClick(card->pauseButton(), Qt::LeftButton);
+        MV_TRY_COMPARE(card->statusChip()->text(), "Paused");
+        QCOMPARE(card->pauseButton()->title(), "Resume");
+        QCOMPARE(jobCard->runButton()->title(), "Running");
+        QVERIFY(column.shoot("cards-run-paused"));
+
+        QTest::mouseClick(card->pauseButton(), Qt::LeftButton);
+        MV_TRY_COMPARE(card->statusChip()->text(), "Running");
+        QCOMPARE(card->pauseButton()->title(), "Pause");
+
+        QTest::mouseClick(card->cancelButton(), Qt::LeftButton);
+        MV_TRY_VERIFY(active.cards.empty());
+        MV_TRY_COMPARE(jobCard->runButton()->title(), "Run Now");
+        MV_TRY_VERIFY(!hub.rows().empty() && hub.rows().front().result == RunResult::cancelled);
+    }
+
+    // The context menu in its order, each entry acting through the state hub; a left click opens the
+    // job in the dashboard.
+    void contextMenuActions()
+    {
+        test::AppStateHarness hub;
+        const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        hub.build();
+        Column column;
+        auto* card = column.add(new JobCard(*hub.state, job.id));
+        QVERIFY(column.show());
+        QSignalSpy navigation(&*hub.state, &AppState::navigationRequested);
+
+        QTest::mouseClick(card, Qt::LeftButton, {}, QPoint(card->width() / 2, 12));
+        QCOMPARE(navigation.size(), 1);
+        QCOMPARE(navigation.at(0).at(0).value<NavigationRequest>(),
+            (NavigationRequest { NavigationRequest::Target::job, job.id }));
+
+        QMenu* menu = openContextMenu(*card);
+        QVERIFY(menu);
+        QCOMPARE(menuTexts(*menu),
+            (QStringList {
+                "Open in Dashboard", "Run Now", "—", "Duplicate", "Disable", "—", "Delete\u2026" }));
+        menu->actions().at(3)->trigger();
+        menu->close();
+        QStringList names;
+        for (const BackupJob& stored : hub.store.config().jobs)
+            names << stored.name;
+        QCOMPARE(names, (QStringList { "Docs", "Docs Copy" }));
+
+        QVERIFY(card->runButton()->isEnabled());
+        card->toggleAction().trigger();
+        QVERIFY(!hub.store.job(job.id)->isEnabled);
+        QTRY_VERIFY(!card->runButton()->isEnabled());
+        QCOMPARE(card->runButton()->title(), "Run Now");
+        menu = openContextMenu(*card);
+        QVERIFY(menu);
+        QCOMPARE(menuTexts(*menu).at(4), "Enable");
+        QVERIFY(menu->actions().at(1)->isEnabled());
+        menu->close();
+        QVERIFY(column.shoot("job-card-off"));
+
+        // Deleting asks first: the card hands the job to the panel, whose confirmation deletes it.
+        QSignalSpy deletion(&*hub.state, &AppState::pendingDeletionChanged);
+        card->deleteAction().trigger();
+        QCOMPARE(deletion.size(), 1);
+        QCOMPARE(hub.state->pendingDeletion()->id, job.id);
+        QVERIFY(hub.store.job(job.id));
+        hub.state->deleteJob(*hub.state->pendingDeletion());
+        QVERIFY(!hub.store.job(job.id));
+        QCOMPARE(hub.store.config().jobs.size(), 1);
+    }
+
+    // Three destinations: two rows and "+1 more"; once pressed, every row stays for the card's life.
+    void hiddenDestinations()
+    {
+        test::AppStateHarness hub;
+        const BackupJob job = hub.addJob("Docs",
+            { { "ssd", BackupMode::incremental }, { "nas", BackupMode::mirror },
+                { "usb", BackupMode::versioned } });
+        const BackupJob bare = hub.addJob("Empty", {});
+        hub.build();
+        Column column;
+        auto* card = column.add(new JobCard(*hub.state, job.id));
+        auto* empty = column.add(new JobCard(*hub.state, bare.id));
+        QVERIFY(column.show());
+        QVERIFY(column.shoot("job-card-three-destinations"));
+
+        QCOMPARE(card->destinationRows().size(), 2);
+        QVERIFY(card->moreButton()->isVisible());
+        QCOMPARE(card->moreButton()->text(), "+1 more");
+        QVERIFY(test::visibleTexts(*card).contains("+1 more"));
+        const DestinationDisplayStatus first = hub.state->destinationStatus(job, job.destinations.at(0));
+        QCOMPARE(card->destinationRows().at(0)->toolTip(),
+            first.detail.value_or(job.destinations.at(0).displayPath()));
+        QCOMPARE(card->destinationRows().at(0)->accessibleName(), "ssd, " + first.text);
+
+        QTest::mouseClick(card->moreButton(), Qt::LeftButton);
+        QCOMPARE(card->destinationRows().size(), 3);
+        QVERIFY(!card->moreButton()->isVisible());
+        QEnterEvent enter(QPointF(20, 20), QPointF(20, 20), card->mapToGlobal(QPointF(20, 20)));
+        QApplication::sendEvent(card, &enter);
+        QVERIFY(card->isHighlighted());
+        // A change of the job refreshes the card in place: hover and revealed rows stay.
+        hub.state->toggleJob(job);
+        QTRY_COMPARE(card->statusChip()->text(), hub.state->jobStatus(*hub.store.job(job.id)).text);
+        QCOMPARE(card->destinationRows().size(), 3);
+        QVERIFY(!card->moreButton()->isVisible());
+        QVERIFY(card->isHighlighted());
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(card, &leave);
+        QVERIFY(!card->isHighlighted());
+
+        QCOMPARE(empty->destinationRows().size(), 0);
+        QVERIFY(!empty->moreButton()->isVisible());
+        QCOMPARE(empty->statusChip()->text(), "No destination");
+    }
+
+    // The activity row names the job and the destination, or the destination alone, and shows an error
+    // only for a run that did not succeed.
+    void activityRows_data()
+    {
+        QTest::addColumn<RunResult>("result");
+        QTest::addColumn<bool>("showJob");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<bool>("error");
+        QTest::newRow("failed, with the job")
+            << RunResult::failed << true << QStringList { "Docs", "\u2192", "ssd" } << true;
+        QTest::newRow("success, destination alone")
+            << RunResult::success << false << QStringList { "ssd" } << false;
+    }
+    void activityRows()
+    {
+        QFETCH(RunResult, result);
+        QFETCH(bool, showJob);
+        QFETCH(QStringList, names);
+        QFETCH(bool, error);
+        test::AppStateHarness hub;
+        hub.build();
+        BackupRunRecord record;
+        record.id = QUuid::createUuid();
+        record.jobName = "Docs";
+        record.destinationName = "ssd";
+        record.result = result;
+        record.startedAt = hub.state->clock().now().addSecs(-600);
+        record.endedAt = record.startedAt.addSecs(60);
+        record.errorSummary = "The destination is full";
+        Column column;
+        auto* row = column.add(new ActivityRow(*hub.state, record, showJob));
+        QVERIFY(column.show());
+        const QStringList texts = test::visibleTexts(*row);
+        for (const QString& name : names)
+            QVERIFY2(texts.contains(name), qPrintable(texts.join(" | ")));
+        QCOMPARE(texts.contains("The destination is full"), error);
+        QVERIFY(texts.contains("9 min. ago"));
+        QCOMPARE(texts.size(), names.size() + (error ? 2 : 1));
+    }
+};
+
+MV_UI_TEST_MAIN(tst_PanelCards)
+#include "tst_PanelCards.moc"
