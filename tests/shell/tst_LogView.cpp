@@ -128,6 +128,26 @@ private Q_SLOTS:
         }
     }
 
+    void exportName_data()
+    {
+        QTest::addColumn<QString>("jobName");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("blank") << "Photo Library"
+                               << "Marrowvale-Photo-Library.log";
+        // Only blanks change: nothing is trimmed, and other characters stay as they are.
+        QTest::newRow("edges") << " Photo  Library "
+                               << "Marrowvale--Photo--Library-.log";
+        QTest::newRow("others") << "Ärger_(2)\tB"
+                                << "Marrowvale-Ärger_(2)\tB.log";
+    }
+
+    void exportName()
+    {
+        QFETCH(QString, jobName);
+        QFETCH(QString, fileName);
+        QCOMPARE(LogView::exportName(jobName), fileName);
+    }
+
     // A log cut at 2,000,000 bytes warns between the header and the box, and shows the whole file.
     void truncatedLog()
     {
