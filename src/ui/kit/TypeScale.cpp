@@ -1,5 +1,6 @@
 #include "ui/kit/TypeScale.h"
 
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace mv {
@@ -11,6 +12,13 @@ QFont kitFont(int pixelSize, QFont::Weight weight)
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     font.setWeight(weight);
+    return font;
+}
+
+QFont monospacedFont(int pixelSize)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(pixelSize);
     return font;
 }
 

@@ -9,6 +9,9 @@ namespace mv {
 // and 16.
 QFont kitFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 
+// The system's fixed-width font at a pixel size, for logs and paths shown as they are.
+QFont monospacedFont(int pixelSize);
+
 // Letter spacing in pixels on top of a kit font (section captions).
 QFont tracked(QFont font, qreal spacing);
 

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "model/BackupRunRecord.h"
+
+#include <QDialog>
+
+class QPlainTextEdit;
+
+namespace mv {
+
+class AppState;
+class Prompts;
+
+// The saved text log of one run: the job, the destination and the start, a warning when the log was cut
+// short, the whole text in a selectable monospaced box, and "Copy Log", "Export…" and "Reveal". What is
+// shown, copied and exported is the log with its secrets masked. The text is read again each time the view
+// comes on screen; it never follows a log that grows.
+class LogView : public QDialog {
+    Q_OBJECT
+public:
+    LogView(BackupRunRecord record, AppState& app, Prompts& prompts, QWidget* parent = nullptr);
+
+    const BackupRunRecord& record() const { return m_record; }
+    // The masked log text; empty until a log was read.
+    const QString& text() const { return m_text; }
+    // "Marrowvale-" + the job's name with every blank a hyphen + ".log".
+    static QString exportName(const QString& jobName);
+
+    void copyLog();
+    void exportLog();
+    void reveal();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* makeHeader();
+    void load();
+
+    BackupRunRecord m_record;
+    AppState& m_app;
+    Prompts& m_prompts;
+    QString m_text;
+    QPlainTextEdit* m_box = nullptr;
+};
+
+} // namespace mv

@@ -1,0 +1,55 @@
+#include "ui/kit/Prompts.h"
+
+#include "google/UrlOpener.h"
+#include "platform/FileManager.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QStandardPaths>
+
+namespace mv {
+
+DesktopPrompts::DesktopPrompts(
+    FileManager& fileManager, UrlOpener& urlOpener, QFileDialog::Options dialogOptions)
+    : m_fileManager(fileManager)
+    , m_urlOpener(urlOpener)
+    , m_dialogOptions(dialogOptions)
+{
+}
+
+void DesktopPrompts::askSavePath(
+    QWidget* parent, const SavePanelRequest& request, std::function<void(const QString& path)> chosen)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    auto* dialog = new QFileDialog(parent, QString(), folder, request.nameFilter);
+    dialog->setOptions(m_dialogOptions);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(request.defaultSuffix);
+    dialog->selectFile(QDir(folder).filePath(request.suggestedName));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(
+        dialog, &QFileDialog::fileSelected, dialog, [chosen = std::move(chosen)](const QString& path) {
+            if (!path.isEmpty())
+                chosen(path);
+        });
+    dialog->open();
+}
+
+void DesktopPrompts::copyText(const QString& text)
+{
+    QApplication::clipboard()->setText(text);
+}
+
+void DesktopPrompts::reveal(const QString& path)
+{
+    m_fileManager.reveal(path);
+}
+
+bool DesktopPrompts::openUrl(const QUrl& url)
+{
+    return m_urlOpener.open(url);
+}
+
+} // namespace mv
