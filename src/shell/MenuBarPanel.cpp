@@ -5,6 +5,7 @@
 #include "shell/ActiveRunsSection.h"
 #include "shell/Hairline.h"
 #include "shell/JobsSection.h"
+#include "shell/ListFade.h"
 #include "shell/PanelEntries.h"
 #include "shell/PanelFooter.h"
 #include "shell/PanelHeader.h"
@@ -14,7 +15,6 @@
 #include "ui/models/ActiveRunsModel.h"
 #include "ui/models/JobsModel.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -36,19 +36,6 @@ void follow(QAbstractItemModel* model, CoalescedCall& refresh)
     QObject::connect(model, &QAbstractItemModel::rowsMoved, model, request);
     QObject::connect(model, &QAbstractItemModel::dataChanged, model, request);
     QObject::connect(model, &QAbstractItemModel::modelReset, model, request);
-}
-
-// The list fades out over its lowest 14 %.
-void fadeBottom(QWidget* widget)
-{
-    QLinearGradient fade(0, 0, 0, 1);
-    fade.setCoordinateMode(QGradient::ObjectMode);
-    fade.setColorAt(0, Qt::black);
-    fade.setColorAt(0.86, Qt::black);
-    fade.setColorAt(1, Qt::transparent);
-    auto* effect = new QGraphicsOpacityEffect(widget);
-    effect->setOpacityMask(fade);
-    widget->setGraphicsEffect(effect);
 }
 
 QList<ActiveRun> liveRunsOldestFirst(const QList<ActiveRun>& runs)
@@ -100,7 +87,7 @@ MenuBarPanel::MenuBarPanel(AppState& state, qreal cornerRadius, QWidget* parent)
     stack->addWidget(m_summary);
     stack->addWidget(m_active);
     stack->addWidget(m_jobs);
-    stack->addStretch();
+    stack->addStretch(1);
     m_scroll->setWidget(content);
     // The card's backdrop shows through the list.
     content->setAutoFillBackground(false);
@@ -109,7 +96,8 @@ MenuBarPanel::MenuBarPanel(AppState& state, qreal cornerRadius, QWidget* parent)
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->viewport()->setAutoFillBackground(false);
-    fadeBottom(m_scroll);
+    // The lowest 14 % of the visible list fade out; without a backdrop there is nothing to fade into.
+    new ListFade(m_scroll, 0.14, [this] { return m_backdrop ? m_backdrop() : QColor(Qt::transparent); });
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

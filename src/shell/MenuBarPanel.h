@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 #include <optional>
 
 class QScrollArea;
@@ -42,6 +44,9 @@ public:
     // The delete confirmation on screen, if any.
     QMessageBox* deleteConfirmation() const { return m_confirmation; }
 
+    // The colour of the card behind the content, which the list fades into at its bottom.
+    void setBackdrop(std::function<QColor()> backdrop) { m_backdrop = std::move(backdrop); }
+
     // Draws a pending change now.
     void flush() { m_refresh.flush(); }
 
@@ -65,6 +70,7 @@ private:
     ActiveRunsSection* m_active;
     JobsSection* m_jobs;
     PanelFooter* m_footer;
+    std::function<QColor()> m_backdrop;
     std::optional<BackupJob> m_jobToDelete;
     QPointer<QMessageBox> m_confirmation;
     CoalescedCall m_refresh;

@@ -14,6 +14,16 @@ PanelBackground::PanelBackground(qreal cornerRadius, QWidget* parent)
 {
 }
 
+QColor PanelBackground::backdropColor() const
+{
+    const QColor under = materialColor();
+    const QColor over = Palette::panelTint.resolve(this);
+    const qreal alpha = over.alphaF();
+    const auto channel = [alpha](qreal top, qreal bottom) { return top * alpha + bottom * (1 - alpha); };
+    return QColor::fromRgbF(float(channel(over.redF(), under.redF())),
+        float(channel(over.greenF(), under.greenF())), float(channel(over.blueF(), under.blueF())));
+}
+
 void PanelBackground::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

@@ -11,6 +11,9 @@ class PanelBackground : public VisualEffectView {
 public:
     explicit PanelBackground(qreal cornerRadius, QWidget* parent = nullptr);
 
+    // The tint over the material: the colour the card shows.
+    QColor backdropColor() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -72,6 +72,7 @@ PanelRootView::PanelRootView(AppState& state, QWidget* parent)
     for (QWidget* layer : { static_cast<QWidget*>(m_background), static_cast<QWidget*>(m_panel) })
         layer->setGeometry(cardRect());
     (new CardBorder(this))->setGeometry(cardRect());
+    m_panel->setBackdrop([this] { return m_background->backdropColor(); });
 }
 
 QRect PanelRootView::cardRect() const

@@ -37,6 +37,9 @@ const QColor patternB(0, 200, 90);
 // The root drawn over a loud checkerboard, so that what is see-through shows.
 QImage overPattern(QWidget& root)
 {
+    // Laid out as the event loop would before the next paint.
+    for (int pass = 0; pass < 4; ++pass)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QImage image(root.size(), QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
     for (int y = 0; y < image.height(); y += 12) {
@@ -111,6 +114,10 @@ private Q_SLOTS:
         const QImage light = overPattern(root);
         QCOMPARE(light.pixelColor(3, 3), patternB);
         QVERIFY(light.pixelColor(226, 300) != patternA && light.pixelColor(226, 300) != patternB);
+        // The shadow darkens the margin under the card.
+        const QColor belowCard = light.pixelColor(228, 640);
+        QVERIFY2(belowCard.lightness() < std::min(patternA.lightness(), patternB.lightness()) - 10,
+            qPrintable(belowCard.name()));
         QVERIFY(saveOverPattern(root, "panel-first-run"));
     }
 
