@@ -1,0 +1,41 @@
+#pragma once
+
+#include "model/ActiveRun.h"
+#include "shell/IdentityWidgetList.h"
+
+#include <QWidget>
+
+namespace mv {
+
+class AppState;
+class PlainButton;
+class SectionHeader;
+class TextLabel;
+
+// The panel's runs in progress, oldest first: a header with their number and one entry per run. Beyond two
+// runs only the first two are listed, with a button that lists them all from then on.
+class ActiveRunsSection : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int cap = 2;
+
+    ActiveRunsSection(AppState& state, QWidget* parent = nullptr);
+
+    // Shows `runs` (the live runs, oldest start first).
+    void setRuns(const QList<ActiveRun>& runs);
+    bool showsAllRuns() const { return m_showAll; }
+
+    const IdentityWidgetList<ActiveRun>& list() const { return m_list; }
+    PlainButton* showMoreButton() const { return m_showMore; }
+
+private:
+    SectionHeader* m_header;
+    IdentityWidgetList<ActiveRun> m_list;
+    PlainButton* m_showMore;
+    TextLabel* m_showMoreText;
+    QList<ActiveRun> m_runs;
+    // Once asked for, every run is listed for as long as the panel lives.
+    bool m_showAll = false;
+};
+
+} // namespace mv

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <functional>
+
+namespace mv {
+
+// One entry of a list as a widget, and how that widget takes a newer value of the same entry.
+template <typename Row> struct EntryWidget {
+    QWidget* widget = nullptr;
+    std::function<void(const Row&)> update;
+};
+
+// A vertical list of one widget per row, kept by the row's identity: a widget whose identity stays keeps
+// its state (hover, expansion, an animation) and is given the new value; one whose identity is gone is
+// deleted; new ones are made by the list's factory.
+template <typename Row> class IdentityWidgetList {
+public:
+    using Identity = std::function<QString(const Row&)>;
+    using Factory = std::function<EntryWidget<Row>(const Row&, QWidget* parent)>;
+
+    IdentityWidgetList(Identity identity, Factory factory, int spacing, QWidget* parent)
+        : m_identity(std::move(identity))
+        , m_factory(std::move(factory))
+        , m_container(new QWidget(parent))
+        , m_layout(new QVBoxLayout(m_container))
+    {
+        m_layout->setContentsMargins(0, 0, 0, 0);
+        m_layout->setSpacing(spacing);
+    }
+
+    QWidget* widget() const { return m_container; }
+    int count() const { return int(m_order.size()); }
+    // The widget shown for `identity`, if any.
+    QWidget* entry(const QString& identity) const { return m_entries.value(identity).widget; }
+    // The widgets in the order shown.
+    QList<QWidget*> entries() const
+    {
+        QList<QWidget*> widgets;
+        for (const QString& id : m_order)
+            widgets.append(m_entries.value(id).widget);
+        return widgets;
+    }
+
+    void setRows(const QList<Row>& rows)
+    {
+        QHash<QString, EntryWidget<Row>> next;
+        QStringList order;
+        for (const Row& row : rows) {
+            const QString id = m_identity(row);
+            if (next.contains(id))
+                continue;
+            EntryWidget<Row> entry = m_entries.take(id);
+            if (entry.widget) {
+                entry.update(row);
+            } else {
+                entry = m_factory(row, m_container);
+            }
+            next.insert(id, entry);
+            order.append(id);
+        }
+        // What is left is gone. Deleted later: the change may come from inside one of these widgets.
+        for (const EntryWidget<Row>& gone : std::as_const(m_entries)) {
+            gone.widget->hide();
+            m_layout->removeWidget(gone.widget);
+            gone.widget->deleteLater();
+        }
+        for (qsizetype i = 0; i < order.size(); ++i) {
+            QWidget* widget = next.value(order[i]).widget;
+            if (m_layout->indexOf(widget) != i) {
+                m_layout->removeWidget(widget);
+                m_layout->insertWidget(int(i), widget);
+            }
+            widget->show();
+        }
+        m_entries = std::move(next);
+        m_order = std::move(order);
+    }
+
+private:
+    Identity m_identity;
+    Factory m_factory;
+    QWidget* m_container;
+    QVBoxLayout* m_layout;
+    QHash<QString, EntryWidget<Row>> m_entries;
+    QStringList m_order;
+};
+
+} // namespace mv

@@ -1,0 +1,36 @@
+#include "shell/JobsSection.h"
+
+#include "coordination/AppState.h"
+#include "model/UuidText.h"
+#include "shell/PanelEntries.h"
+#include "ui/kit/SectionHeader.h"
+
+#include <QVBoxLayout>
+
+namespace mv {
+
+JobsSection::JobsSection(AppState& state, QWidget* parent)
+    : QWidget(parent)
+    , m_header(new SectionHeader(
+          QStringLiteral("Backup jobs"), 0, QStringLiteral("plus"), std::nullopt,
+          [&state] {
+              state.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
+          },
+          this))
+    , m_list([](const JobRow& row) { return uuidText(row.job.id); },
+          [&state](const JobRow& row, QWidget* host) { return makeJobEntry(state, row, host); }, 8, this)
+{
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(8);
+    column->addWidget(m_header);
+    column->addWidget(m_list.widget());
+}
+
+void JobsSection::setJobs(const QList<JobRow>& jobs)
+{
+    m_header->setCount(jobs.size());
+    m_list.setRows(jobs);
+}
+
+} // namespace mv

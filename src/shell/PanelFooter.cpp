@@ -1,0 +1,96 @@
+#include "shell/PanelFooter.h"
+
+#include "coordination/AppState.h"
+#include "model/UuidText.h"
+#include "shell/Hairline.h"
+#include "shell/PanelEntries.h"
+#include "shell/PlainButton.h"
+#include "ui/kit/IconButton.h"
+#include "ui/kit/MVButton.h"
+#include "ui/kit/SymbolImage.h"
+
+#include <QBoxLayout>
+
+namespace mv {
+
+namespace {
+
+using Target = NavigationRequest::Target;
+
+} // namespace
+
+PanelFooter::PanelFooter(AppState& state, QWidget* parent)
+    : QWidget(parent)
+    , m_state(state)
+    , m_lastRunButton(new PlainButton([this] {
+        if (m_lastRun)
+            m_state.requestNavigation({ Target::activity, m_lastRun->jobID });
+    }))
+    , m_lastRunRow([](const BackupRunRecord& record) { return uuidText(record.id); },
+          [&state](
+              const BackupRunRecord& record, QWidget* host) { return makeLastRunEntry(state, record, host); },
+          0, nullptr)
+    , m_lastRunRule(new Hairline)
+    , m_add(new MVButton(QStringLiteral("Add Backup"), QStringLiteral("plus"), MVButtonKind::primary, true,
+          false,
+          [this] {
+              m_state.requestNavigation({ Target::newJob, std::nullopt });
+          }))
+    , m_dashboard(new IconButton(QStringLiteral("rectangle.grid.2x2"),
+          QStringLiteral("Open Dashboard (Ctrl+D)"), false, std::nullopt, 24,
+          [this] {
+              m_state.requestNavigation({ Target::dashboard, std::nullopt });
+          }))
+    , m_activity(new IconButton(QStringLiteral("clock.arrow.circlepath"), QStringLiteral("Activity (Ctrl+L)"),
+          false, std::nullopt, 24,
+          [this] {
+              m_state.requestNavigation({ Target::activity, std::nullopt });
+          }))
+    , m_quit(new IconButton(QStringLiteral("power"), QStringLiteral("Quit Marrowvale"), false,
+          Palette::labelSecondary, 24, [this] {
+              m_state.requestNavigation({ Target::quit, std::nullopt });
+          }))
+{
+    auto* face = new QWidget;
+    auto* faceRow = new QHBoxLayout(face);
+    faceRow->setContentsMargins(14, 0, 14, 0);
+    faceRow->setSpacing(6);
+    faceRow->addWidget(m_lastRunRow.widget(), 1);
+    faceRow->addWidget(
+        new SymbolImage(QStringLiteral("chevron.right"), 11, SymbolWeight::semibold, Palette::labelTertiary));
+    m_lastRunButton->setContent(face);
+    m_lastRunButton->setFixedHeight(26);
+    m_lastRunButton->setToolTip(QStringLiteral("Open activity"));
+    m_lastRunButton->setAccessibleName(QStringLiteral("Open activity"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(14, 0, 14, 0);
+    buttons->setSpacing(4);
+    buttons->addWidget(m_add);
+    buttons->addStretch();
+    buttons->addSpacing(4);
+    buttons->addWidget(m_dashboard);
+    buttons->addWidget(m_activity);
+    buttons->addWidget(m_quit);
+    auto* buttonRow = new QWidget;
+    buttonRow->setFixedHeight(48);
+    buttonRow->setLayout(buttons);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_lastRunButton);
+    column->addWidget(m_lastRunRule);
+    column->addWidget(buttonRow);
+    setLastRun(std::nullopt);
+}
+
+void PanelFooter::setLastRun(const std::optional<BackupRunRecord>& record)
+{
+    m_lastRun = record;
+    m_lastRunRow.setRows(record ? QList { *record } : QList<BackupRunRecord> {});
+    m_lastRunButton->setVisible(record.has_value());
+    m_lastRunRule->setVisible(record.has_value());
+}
+
+} // namespace mv

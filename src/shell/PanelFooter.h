@@ -1,0 +1,46 @@
+#pragma once
+
+#include "model/BackupRunRecord.h"
+#include "shell/IdentityWidgetList.h"
+
+#include <QWidget>
+
+#include <optional>
+
+namespace mv {
+
+class AppState;
+class Hairline;
+class IconButton;
+class MVButton;
+class PlainButton;
+
+// The panel's bottom: the last run as a row that opens its job's activity (only when there is one), and
+// the buttons that add a job, open the dashboard or its activity, and quit.
+class PanelFooter : public QWidget {
+    Q_OBJECT
+public:
+    explicit PanelFooter(AppState& state, QWidget* parent = nullptr);
+
+    // The run that started last, or none.
+    void setLastRun(const std::optional<BackupRunRecord>& record);
+
+    PlainButton* lastRunButton() const { return m_lastRunButton; }
+    MVButton* addButton() const { return m_add; }
+    IconButton* dashboardButton() const { return m_dashboard; }
+    IconButton* activityButton() const { return m_activity; }
+    IconButton* quitButton() const { return m_quit; }
+
+private:
+    AppState& m_state;
+    std::optional<BackupRunRecord> m_lastRun;
+    PlainButton* m_lastRunButton;
+    IdentityWidgetList<BackupRunRecord> m_lastRunRow;
+    Hairline* m_lastRunRule;
+    MVButton* m_add;
+    IconButton* m_dashboard;
+    IconButton* m_activity;
+    IconButton* m_quit;
+};
+
+} // namespace mv

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QWidget>
+
+namespace mv {
+
+class AppState;
+class ElidedLabel;
+class IconButton;
+class SmallSpinner;
+
+// The panel's top row: the mark, the product name with a spinner while a mirror run is being checked, the
+// overall status as a coloured headline whose tooltip says what to do, and the settings button.
+class PanelHeader : public QWidget {
+    Q_OBJECT
+public:
+    explicit PanelHeader(AppState& state, QWidget* parent = nullptr);
+
+    // Reads the overall status and the checking flag again.
+    void refresh();
+
+    ElidedLabel* headline() const { return m_headline; }
+    SmallSpinner* spinner() const { return m_spinner; }
+    IconButton* settingsButton() const { return m_settings; }
+
+private:
+    AppState& m_state;
+    SmallSpinner* m_spinner;
+    ElidedLabel* m_headline;
+    IconButton* m_settings;
+};
+
+} // namespace mv

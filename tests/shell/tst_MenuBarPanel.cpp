@@ -1,0 +1,295 @@
+#include "model/DemoSeeder.h"
+#include "shell/ActiveRunsSection.h"
+#include "shell/JobsSection.h"
+#include "shell/MenuBarPanel.h"
+#include "shell/PanelFooter.h"
+#include "shell/PanelHeader.h"
+#include "shell/PanelRootView.h"
+#include "shell/PlainButton.h"
+#include "support/IntegrationTimeout.h"
+#include "support/ScriptedRsync.h"
+#include "support/state/AppStateHarness.h"
+#include "support/ui/Screenshots.h"
+#include "support/ui/UiTestMain.h"
+#include "support/ui/VisibleTexts.h"
+#include "ui/kit/Appearance.h"
+#include "ui/kit/CountCapsule.h"
+#include "ui/kit/ElidedLabel.h"
+#include "ui/kit/EmptyStateView.h"
+#include "ui/kit/IconButton.h"
+#include "ui/kit/MVButton.h"
+#include "ui/kit/SectionHeader.h"
+
+#include <QDir>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScrollArea>
+#include <QtTest>
+
+using namespace mv;
+using Target = NavigationRequest::Target;
+
+namespace {
+
+const QColor patternA(255, 0, 200);
+const QColor patternB(0, 200, 90);
+
+// The root drawn over a loud checkerboard, so that what is see-through shows.
+QImage overPattern(QWidget& root)
+{
+    // Laid out as the event loop would before the next paint.
+    for (int pass = 0; pass < 4; ++pass)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QImage image(root.size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    for (int y = 0; y < image.height(); y += 12) {
+        for (int x = 0; x < image.width(); x += 12)
+            painter.fillRect(x, y, 12, 12, ((x + y) / 12) % 2 ? patternA : patternB);
+    }
+    root.render(&painter, {}, {}, QWidget::DrawChildren);
+    return image;
+}
+
+bool saveOverPattern(QWidget& root, const QString& name)
+{
+    bool saved = true;
+    for (const auto appearance : { Appearance::light, Appearance::dark }) {
+        forceAppearance(&root, appearance);
+        const QString file = name + (appearance == Appearance::light ? "-light.png" : "-dark.png");
+        saved = overPattern(root).save(QDir(test::screenshotFolder()).filePath(file)) && saved;
+    }
+    return saved;
+}
+
+ActiveRun run(const QString& name, int startedMinute)
+{
+    ActiveRun run;
+    run.key = { QUuid::createUuid(), QUuid::createUuid() };
+    run.jobName = name;
+    run.destinationName = "ssd";
+    run.progress.phase = RunPhase::running;
+    run.progress.startedAt = QDateTime(QDate(2026, 12, 9), QTime(8, startedMinute), Qt::UTC);
+    return run;
+}
+
+// The navigation requests the panel's buttons make.
+struct Requests {
+    QList<NavigationRequest> made;
+    explicit Requests(AppState& state)
+    {
+        QObject::connect(&state, &AppState::navigationRequested, &state,
+            [this](const NavigationRequest& request) { made.append(request); });
+    }
+};
+
+} // namespace
+
+class tst_MenuBarPanel : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The first start: the window is 452 × 652 with the 420 × 620 card in its middle and a see-through
+    // margin; the content invites to add a job and the footer has no last run.
+    void firstRun()
+    {
+        test::AppStateHarness hub;
+        hub.build();
+        PanelRootView root(*hub.state);
+        root.show();
+        MenuBarPanel& panel = root.panel();
+        QCOMPARE(root.size(), QSize(452, 652));
+        QCOMPARE(panel.geometry(), QRect(16, 16, 420, 620));
+
+        QVERIFY(panel.emptyState()->isVisible());
+        QVERIFY(!panel.list()->isVisible());
+        QVERIFY(!panel.footer()->lastRunButton()->isVisible());
+        QCOMPARE(test::visibleTexts(root),
+            (QStringList { "Marrowvale", "Nothing is backed up yet", "Nothing is backed up yet",
+                "Choose a folder and a destination. Marrowvale copies changes and never deletes anything "
+                "unless you ask it to.",
+                "Add Backup", "Add Backup" }));
+        QCOMPARE(panel.header()->headline()->toolTip(), "Add a folder to protect it.");
+        QCOMPARE(panel.footer()->dashboardButton()->toolTip(), "Open Dashboard (Ctrl+D)");
+
+        const QImage light = overPattern(root);
+        QCOMPARE(light.pixelColor(3, 3), patternB);
+        QVERIFY(light.pixelColor(226, 300) != patternA && light.pixelColor(226, 300) != patternB);
+        // The shadow darkens the margin under the card.
+        const QColor belowCard = light.pixelColor(228, 640);
+        QVERIFY2(belowCard.lightness() < std::min(patternA.lightness(), patternB.lightness()) - 10,
+            qPrintable(belowCard.name()));
+        QVERIFY(saveOverPattern(root, "panel-first-run"));
+    }
+
+    // The demo's jobs and history: three job entries, the last run in the footer, and every button asks
+    // for its place in the dashboard.
+    void demoData()
+    {
+        test::AppStateHarness hub;
+        DemoSeeder seeder(hub.store);
+        qputenv("MARROWVALE_DEMO", "1");
+        seeder.seedConfigurationIfNeeded();
+        QCOMPARE(hub.store.config().jobs.size(), 3);
+        hub.build();
+        seeder.seedHistoryIfNeeded(hub.state->history());
+        qunsetenv("MARROWVALE_DEMO");
+        QVERIFY(!hub.rows().empty());
+        hub.state->refreshHistory();
+        MV_TRY_VERIFY(!hub.state->recentRuns().empty());
+        PanelRootView root(*hub.state);
+        root.show();
+        MenuBarPanel& panel = root.panel();
+        panel.flush();
+
+        QVERIFY(panel.list()->isVisible());
+        QVERIFY(!panel.emptyState()->isVisible());
+        QCOMPARE(panel.jobsSection()->list().count(), 3);
+        QCOMPARE(panel.jobsSection()->header()->caption(), "BACKUP JOBS");
+        QVERIFY(panel.footer()->lastRunButton()->isVisible());
+        QVERIFY(saveOverPattern(root, "panel-demo"));
+
+        Requests requests(*hub.state);
+        const BackupRunRecord last = hub.state->recentRuns().front();
+        QTest::mouseClick(panel.footer()->lastRunButton(), Qt::LeftButton);
+        panel.footer()->addButton()->click();
+        panel.jobsSection()->header()->actionButton()->click();
+        panel.footer()->dashboardButton()->click();
+        panel.footer()->activityButton()->click();
+        panel.header()->settingsButton()->click();
+        panel.footer()->quitButton()->click();
+        QCOMPARE(requests.made,
+            (QList<NavigationRequest> { { Target::activity, last.jobID }, { Target::newJob, std::nullopt },
+                { Target::newJob, std::nullopt }, { Target::dashboard, std::nullopt },
+                { Target::activity, std::nullopt }, { Target::settings, std::nullopt },
+                { Target::quit, std::nullopt } }));
+    }
+
+    // A real run shows in the active section while it runs and leaves it when it ends, though the
+    // coordinator keeps the finished entry a little longer.
+    void aRunComesAndGoes()
+    {
+        test::AppStateHarness hub;
+        test::ScriptedRsync rsync;
+        rsync.setBehaviour("ssd", "/usr/bin/rsync \"$@\"; " + test::ScriptedRsync::holdUntilReleased());
+        hub.settings([&](AppSettings& s) { s.rsyncPath = rsync.path(); });
+        const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        hub.build();
+        PanelRootView root(*hub.state);
+        root.show();
+        MenuBarPanel& panel = root.panel();
+        QVERIFY(!panel.activeSection()->isVisible());
+
+        hub.state->runJob(job);
+        MV_TRY_VERIFY(panel.activeSection()->isVisible());
+        QCOMPARE(panel.activeSection()->list().count(), 1);
+        MV_TRY_VERIFY(panel.header()->headline()->text().startsWith("Backing up Docs"));
+        QCOMPARE(
+            panel.header()->headline()->toolTip(), "You can close this panel. The backup keeps running.");
+        QVERIFY(saveOverPattern(root, "panel-running"));
+
+        rsync.release("ssd");
+        MV_TRY_VERIFY(!panel.activeSection()->isVisible());
+        QVERIFY(!hub.state->coordinator().runs().isEmpty());
+        MV_TRY_VERIFY(panel.footer()->lastRunButton()->isVisible());
+    }
+
+    // Two runs are both listed; five list the two oldest and a button for the other three, which lists
+    // every run from then on.
+    void activeRunsAreCapped()
+    {
+        test::AppStateHarness hub;
+        hub.build();
+        ActiveRunsSection section(*hub.state);
+        section.show();
+        const QList<ActiveRun> two { run("A", 1), run("B", 2) };
+        section.setRuns(two);
+        QCOMPARE(section.list().count(), 2);
+        QVERIFY(!section.showMoreButton()->isVisible());
+
+        QList<ActiveRun> five = two + QList { run("C", 3), run("D", 4), run("E", 5) };
+        section.setRuns(five);
+        QCOMPARE(section.list().count(), 2);
+        QCOMPARE(test::visibleTexts(section).first(), "ACTIVE BACKUP");
+        QCOMPARE(section.findChild<SectionHeader*>()->countCapsule()->count(), 5);
+        QVERIFY(section.showMoreButton()->isVisible());
+        QCOMPARE(test::visibleTexts(*section.showMoreButton()), QStringList { "Show 3 more runs" });
+
+        QTest::mouseClick(section.showMoreButton(), Qt::LeftButton);
+        QCOMPARE(section.list().count(), 5);
+        QVERIFY(!section.showMoreButton()->isVisible());
+        section.setRuns({});
+        section.setRuns({ run("F", 6), run("G", 7), run("H", 8) });
+        QCOMPARE(section.list().count(), 3);
+        QVERIFY(!section.showMoreButton()->isVisible());
+    }
+
+    // An entry whose identity stays keeps its widget and takes the new value; a gone one is deleted; the
+    // order follows the rows.
+    void entriesAreKeptByIdentity()
+    {
+        test::AppStateHarness hub;
+        hub.build();
+        JobsSection section(*hub.state);
+        section.show();
+        QList<JobRow> rows;
+        for (const QString name : { "Photos", "Music", "Mail" }) {
+            BackupJob job = BackupJob::create(QDateTime::currentDateTimeUtc());
+            job.name = name;
+            rows.append({ job, {} });
+        }
+        section.setJobs(rows);
+        const QList<QWidget*> before = section.list().entries();
+        QCOMPARE(before.size(), 3);
+        const QPointer<QWidget> gone = before[2];
+
+        rows[1].job.name = "Songs";
+        section.setJobs({ rows[1], rows[0] });
+        QCOMPARE(section.list().entries(), (QList { before[1], before[0] }));
+        QVERIFY(test::visibleTexts(*before[1]).contains("Songs"));
+        QVERIFY(!gone->isVisible());
+        QTRY_VERIFY(gone.isNull());
+        QVERIFY(before[0]->y() > before[1]->y());
+    }
+
+    // A deletion request is taken once and confirmed: Cancel keeps the job, "Delete Backup" removes it and
+    // the panel shows its first-run content again.
+    void deletionIsConfirmed()
+    {
+        test::AppStateHarness hub;
+        const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        hub.build();
+        PanelRootView root(*hub.state);
+        root.show();
+        MenuBarPanel& panel = root.panel();
+
+        for (const QString answer : { "Cancel", "Delete Backup" }) {
+            hub.state->setPendingDeletion(job);
+            QVERIFY(!hub.state->pendingDeletion());
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QCOMPARE(box->text(), "Delete \u201cDocs\u201d?");
+            QCOMPARE(box->informativeText(),
+                "The job and its schedule are removed. Files already at the destination are not deleted.");
+            QStringList titles;
+            QAbstractButton* chosen = nullptr;
+            for (QAbstractButton* button : box->buttons()) {
+                titles.append(button->text());
+                if (button->text() == answer)
+                    chosen = button;
+            }
+            QCOMPARE(titles.size(), 2);
+            QVERIFY(titles.contains("Delete Backup") && titles.contains("Cancel"));
+            QVERIFY(chosen);
+            chosen->click();
+            QTRY_VERIFY(!panel.deleteConfirmation());
+            if (answer == QLatin1String("Cancel"))
+                QCOMPARE(hub.store.config().jobs.size(), 1);
+        }
+        QVERIFY(hub.store.config().jobs.isEmpty());
+        QTRY_VERIFY(panel.emptyState()->isVisible());
+        QCOMPARE(panel.jobsSection()->list().count(), 0);
+    }
+};
+
+MV_UI_TEST_MAIN(tst_MenuBarPanel)
+#include "tst_MenuBarPanel.moc"
