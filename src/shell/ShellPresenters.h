@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/models/DashboardSection.h"
+#include "ui/models/DashboardPresenter.h"
 
 #include <QPoint>
 
@@ -16,13 +16,6 @@ public:
     // Shows the panel under `anchor` (the tray icon's position on screen), or where it was last when none.
     virtual void showPanel(std::optional<QPoint> anchor) = 0;
     virtual void hidePanel() = 0;
-};
-
-// The dashboard window as the tray sees it.
-class DashboardPresenter {
-public:
-    virtual ~DashboardPresenter() = default;
-    virtual void openDashboard(DashboardSection section) = 0;
 };
 
 } // namespace mv
