@@ -17,7 +17,7 @@ HairlineDivider::HairlineDivider(int indent, QWidget* parent)
 void HairlineDivider::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(QRectF(m_indent, 0.5, width() - m_indent, 0.5), Palette::hairline.resolve(this));
+    painter.fillRect(QRect(m_indent, 0, width() - m_indent, 1), Palette::hairline.resolve(this));
 }
 
 } // namespace mv

@@ -4,7 +4,7 @@
 
 namespace mv {
 
-// The half-pixel line between rows of a card, starting `indent` from the leading edge.
+// The hairline between rows of a card, starting `indent` from the leading edge.
 class HairlineDivider : public QWidget {
     Q_OBJECT
 public:

@@ -135,9 +135,12 @@ private Q_SLOTS:
     // The demo's jobs and history: the newest six runs, newest first, each opening its log.
     void demoData()
     {
+        qputenv("MARROWVALE_DEMO", "1");
+        const auto demoOff = qScopeGuard([] { qunsetenv("MARROWVALE_DEMO"); });
         Overview o;
         DemoSeeder seeder(o.hub.store, o.clock);
         seeder.seedConfigurationIfNeeded();
+        QCOMPARE(o.hub.store.config().jobs.size(), 3);
         o.build();
         seeder.seedHistoryIfNeeded(o.hub.state->history());
         // Older runs of the first job, so that there are more than six to choose from.
