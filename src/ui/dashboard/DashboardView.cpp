@@ -130,6 +130,8 @@ void DashboardView::showSection(DashboardSection section)
     }
     m_sectionView = placed(view, section);
     m_content->addWidget(m_sectionView, 1);
+    // Shown now rather than at the next turn of the event loop, so the page never shows without it.
+    m_sectionView->show();
 
     m_header->showSection(section);
     const bool offersRunAll = section == DashboardSection::overview || section == DashboardSection::jobs;
@@ -207,11 +209,12 @@ void DashboardView::deleteJob(const BackupJob& job)
     QPushButton* remove = box->addButton(QStringLiteral("Delete Backup"), QMessageBox::DestructiveRole);
     box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    connect(remove, &QPushButton::clicked, this, [this] {
-        if (m_deleteTarget)
+    // The box ends before a button's own handlers run, so the answer is read when it has ended.
+    connect(box, &QMessageBox::finished, this, [this, box, remove] {
+        if (box->clickedButton() == remove && m_deleteTarget)
             m_app.deleteJob(*m_deleteTarget);
+        m_deleteTarget.reset();
     });
-    connect(box, &QMessageBox::finished, this, [this] { m_deleteTarget.reset(); });
     m_deleteConfirmation = box;
     box->open();
 }

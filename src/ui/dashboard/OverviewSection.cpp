@@ -177,6 +177,7 @@ void OverviewSection::refreshJobs()
         m_jobsContent = card;
     }
     m_jobsColumn->insertWidget(1, m_jobsContent);
+    m_jobsContent->show();
 }
 
 void OverviewSection::refreshRecentRuns()
@@ -193,6 +194,7 @@ void OverviewSection::refreshRecentRuns()
     else
         m_activityContent = new ActivityListCard(shown, true, m_callbacks.showLog, m_clock.now(), this);
     m_activityColumn->insertWidget(1, m_activityContent);
+    m_activityContent->show();
 }
 
 void OverviewSection::runJob(const BackupJob& job)
