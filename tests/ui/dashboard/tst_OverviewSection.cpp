@@ -16,6 +16,7 @@
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/RecentRunRow.h"
 #include "ui/dashboard/SummaryMetricCard.h"
+#include "ui/dashboard/SymbolBadge.h"
 #include "ui/kit/CountCapsule.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/SectionHeader.h"
@@ -56,6 +57,17 @@ BackupJob jobWithLastResult(test::AppStateHarness& hub, const QString& name, std
     job.destinations[0].lastAttempt = QDateTime::currentDateTimeUtc();
     hub.store.replaceJob(job);
     return job;
+}
+
+// Whether the card's badge, just inside its left edge, is painted in `tint` at 0.12 over the card.
+bool badgeShows(SummaryMetricCard& card, const PaletteColor& tint)
+{
+    const QImage picture = card.grab().toImage();
+    const QRect badge = card.findChild<SymbolBadge*>()->geometry();
+    const QColor window = card.window()->palette().color(QPalette::Window);
+    const QColor surface = test::composite(card.fillColor(), window);
+    const QColor expected = test::composite(tint.opacity(0.12).resolve(&card), surface);
+    return test::closeColours(picture.pixelColor(badge.left() + 2, badge.center().y()), expected, 3);
 }
 
 } // namespace
@@ -123,6 +135,7 @@ private Q_SLOTS:
         o.build();
         QCOMPARE(o.metric(3).value(), "1");
         QCOMPARE(o.metric(3).tint(), Palette::warning);
+        QVERIFY(badgeShows(o.metric(3), Palette::warning));
         QCOMPARE(o.view->sidebar()->statusText(), "Needs attention");
 
         BackupJob photos = o.hub.store.config().jobs.at(1);
@@ -130,6 +143,7 @@ private Q_SLOTS:
         o.hub.store.replaceJob(photos);
         QTRY_COMPARE(o.metric(3).value(), "0");
         QCOMPARE(o.metric(3).tint(), Palette::success);
+        QVERIFY(badgeShows(o.metric(3), Palette::success));
     }
 
     // The demo's jobs and history: the newest six runs, newest first, each opening its log.
