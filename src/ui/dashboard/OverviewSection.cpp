@@ -15,7 +15,6 @@
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/DashboardTexts.h"
 #include "ui/models/SectionDerivations.h"
 
 #include <QHBoxLayout>
@@ -140,22 +139,16 @@ void OverviewSection::refreshJobs()
 {
     const QList<BackupJob>& jobs = m_app.store().config().jobs;
     const QDateTime now = m_clock.now();
-    QStringList shown;
-    std::vector<std::pair<DestinationDisplayStatus, QString>> rows;
-    for (const BackupJob& job : jobs) {
-        const DestinationDisplayStatus status = m_app.jobStatus(job);
-        const QString lastActivity = Format::relative(job.lastActivity(), now);
-        rows.emplace_back(status, lastActivity);
-        shown.append(job.id.toString() + job.name + jobSummary(job) + status.text
-            + QString::number(int(status.color)) + QString::number(status.pulsing) + lastActivity);
-    }
+    std::vector<ShownJob> shown;
+    for (const BackupJob& job : jobs)
+        shown.push_back({ job, m_app.jobStatus(job), Format::relative(job.lastActivity(), now) });
     m_jobsHeader->setCount(jobs.size());
     if (m_jobsContent && shown == m_jobsShown)
         return;
     m_jobsShown = shown;
     delete m_jobsContent;
 
-    if (jobs.isEmpty()) {
+    if (shown.empty()) {
         auto* empty = new EmptyStateView(QStringLiteral("tray"), QStringLiteral("No backup jobs yet"),
             QStringLiteral("Add a folder and choose where its copies should live."),
             QStringLiteral("Add Backup"), [this] {
@@ -167,11 +160,11 @@ void OverviewSection::refreshJobs()
         auto* list = new QVBoxLayout(card);
         list->setContentsMargins(0, 0, 0, 0);
         list->setSpacing(0);
-        for (qsizetype i = 0; i < jobs.size(); ++i) {
+        for (std::size_t i = 0; i < shown.size(); ++i) {
             list->addWidget(new OverviewJobRow(
-                jobs[i], rows[std::size_t(i)].first, rows[std::size_t(i)].second, m_callbacks.openEditor,
+                shown[i].job, shown[i].status, shown[i].lastActivity, m_callbacks.openEditor,
                 [this](const BackupJob& job) { runJob(job); }, card));
-            if (i + 1 < jobs.size())
+            if (i + 1 < shown.size())
                 list->addWidget(new HairlineDivider(44, card));
         }
         m_jobsContent = card;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "coordination/DestinationDisplayStatus.h"
 #include "model/BackupJob.h"
 #include "model/BackupRunRecord.h"
 #include "ui/models/CoalescedCall.h"
@@ -60,8 +61,14 @@ private:
     QVBoxLayout* m_activityColumn;
     QWidget* m_jobsContent = nullptr;
     QWidget* m_activityContent = nullptr;
-    // What the lists were last built from, so an unchanged list keeps its rows.
-    QStringList m_jobsShown;
+    // What the lists were last built from, so an unchanged list keeps its rows (and their pulse and hover).
+    struct ShownJob {
+        BackupJob job;
+        DestinationDisplayStatus status;
+        QString lastActivity;
+        bool operator==(const ShownJob&) const = default;
+    };
+    std::vector<ShownJob> m_jobsShown;
     std::vector<BackupRunRecord> m_runsShown;
     CoalescedCall m_refresh;
 };
