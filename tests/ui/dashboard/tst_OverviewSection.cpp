@@ -13,12 +13,15 @@
 #include "ui/dashboard/DashboardHeader.h"
 #include "ui/dashboard/DashboardSidebar.h"
 #include "ui/dashboard/DashboardView.h"
+#include "ui/dashboard/OverviewJobRow.h"
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/RecentRunRow.h"
 #include "ui/dashboard/SummaryMetricCard.h"
 #include "ui/dashboard/SymbolBadge.h"
 #include "ui/kit/CountCapsule.h"
+#include "ui/kit/EmptyStateView.h"
 #include "ui/kit/IconButton.h"
+#include "ui/kit/MVButton.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/StatusChip.h"
 #include "ui/kit/StatusDot.h"
@@ -124,6 +127,38 @@ private Q_SLOTS:
         QVERIFY(texts.contains("2 destinations \u00B7 Incremental"));
         QVERIFY(texts.contains("1 active job"));
         QVERIFY(texts.contains("3 destinations"));
+    }
+
+    // A press on a job row opens that job; the headers' arrows ask for the dashboard and for all activity;
+    // the empty state's "Add Backup" asks for a new job.
+    void rowsAndLinks()
+    {
+        Overview o;
+        o.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        o.build();
+        QList<NavigationRequest> asked;
+        connect(&*o.hub.state, &AppState::navigationRequested, this,
+            [&](const NavigationRequest& request) { asked.append(request); });
+
+        auto* row = o.section().findChild<OverviewJobRow*>();
+        QVERIFY(row);
+        QCOMPARE(row->runButton()->help(), "Run Docs");
+        QTest::mouseClick(row, Qt::LeftButton, {}, QPoint(60, row->height() / 2));
+        QVERIFY(o.view->editor() && !o.view->editor()->isNew);
+        QCOMPARE(o.view->editor()->job.name, "Docs");
+
+        QTest::mouseClick(o.section().jobsHeader()->actionButton(), Qt::LeftButton);
+        QTest::mouseClick(o.section().activityHeader()->actionButton(), Qt::LeftButton);
+        QCOMPARE(o.section().jobsHeader()->actionButton()->help(), "Open Backup Jobs");
+        QCOMPARE(o.section().activityHeader()->actionButton()->help(), "Open Activity");
+        QCOMPARE(asked,
+            (QList<NavigationRequest> { { NavigationRequest::Target::dashboard, std::nullopt },
+                { NavigationRequest::Target::activity, std::nullopt } }));
+
+        o.hub.store.deleteJob(o.hub.store.config().jobs.first().id);
+        QTRY_VERIFY(o.section().findChild<EmptyStateView*>());
+        QTest::mouseClick(o.section().findChild<EmptyStateView*>()->actionButton(), Qt::LeftButton);
+        QCOMPARE(asked.last().target, NavigationRequest::Target::newJob);
     }
 
     // "Jobs with warnings" counts failed, offline and needs-review jobs and turns to the warning colour.
