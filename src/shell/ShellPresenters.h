@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/models/DashboardSection.h"
+#include "ui/models/DashboardPresenter.h"
 
 #include <QPoint>
 
@@ -20,13 +20,6 @@ public:
     virtual void hidePanel() = 0;
     // Another window takes over (the dashboard opens): hides the panel, also when it is still opening.
     virtual void dismissPanel() { hidePanel(); }
-};
-
-// The dashboard window as the tray sees it.
-class DashboardPresenter {
-public:
-    virtual ~DashboardPresenter() = default;
-    virtual void openDashboard(DashboardSection section) = 0;
 };
 
 } // namespace mv

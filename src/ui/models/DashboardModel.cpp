@@ -2,17 +2,19 @@
 
 namespace mv {
 
-template <typename T> void DashboardModel::assign(T& field, T value)
+template <typename T> bool DashboardModel::assign(T& field, T value)
 {
     if (field == value)
-        return;
+        return false;
     field = std::move(value);
     Q_EMIT changed();
+    return true;
 }
 
 void DashboardModel::setSection(DashboardSection section)
 {
-    assign(m_section, section);
+    if (assign(m_section, section))
+        Q_EMIT sectionChanged(section);
 }
 
 void DashboardModel::setSelectedJobID(std::optional<QUuid> jobID)
@@ -38,18 +40,21 @@ void DashboardModel::setActivityQuery(const QString& query)
 void DashboardModel::requestJob(const QUuid& jobID)
 {
     setSelectedJobID(jobID);
+    Q_EMIT jobRequested(jobID);
     setSection(DashboardSection::jobs);
 }
 
 void DashboardModel::requestNewJob()
 {
     setPresentNewJob(true);
+    Q_EMIT newJobRequested();
     setSection(DashboardSection::jobs);
 }
 
 void DashboardModel::requestActivity(std::optional<QUuid> jobID)
 {
     setActivityJobID(jobID);
+    Q_EMIT activityRequested(jobID);
     setSection(DashboardSection::activity);
 }
 

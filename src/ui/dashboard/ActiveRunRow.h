@@ -1,0 +1,42 @@
+#pragma once
+
+#include "model/ActiveRun.h"
+
+#include <QWidget>
+
+namespace mv {
+
+class BackupCoordinator;
+class ElidedLabel;
+class IconButton;
+class ProgressBarView;
+class StatusChip;
+class TextLabel;
+
+// One live run on the overview's active-runs card: job → destination with its phase chip and percentage, the
+// bar, the figures, and Pause or Resume (only while running or paused) and Cancel.
+class ActiveRunRow : public QWidget {
+    Q_OBJECT
+public:
+    ActiveRunRow(BackupCoordinator& coordinator, const ActiveRun& run, QWidget* parent = nullptr);
+    void setRun(const ActiveRun& run);
+
+    StatusChip* chip() const { return m_chip; }
+    IconButton* pauseButton() const { return m_pause; }
+    IconButton* cancelButton() const { return m_cancel; }
+    ProgressBarView* bar() const { return m_bar; }
+
+private:
+    BackupCoordinator& m_coordinator;
+    RunKey m_key;
+    ElidedLabel* m_job;
+    ElidedLabel* m_destination;
+    StatusChip* m_chip;
+    TextLabel* m_percent;
+    ProgressBarView* m_bar;
+    TextLabel* m_metrics;
+    IconButton* m_pause;
+    IconButton* m_cancel;
+};
+
+} // namespace mv

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ui/models/DashboardSection.h"
+
+#include <QHash>
+#include <QWidget>
+
+namespace mv {
+
+class AppState;
+class Clock;
+class DashboardModel;
+class SidebarRow;
+class StatusDot;
+class TextLabel;
+
+// The dashboard's left column: the program's mark and name, the sections in their groups, and a footer with
+// the overall status and the last successful backup. Picking a row shows its section; a section shown from
+// elsewhere moves the highlight.
+class DashboardSidebar : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int width = 208;
+
+    DashboardSidebar(AppState& app, DashboardModel& ui, Clock& clock, QWidget* parent = nullptr);
+    // Reads the overall status and the last success again.
+    void refresh();
+
+    SidebarRow* row(DashboardSection section) const { return m_rows.value(section); }
+    StatusDot* statusDot() const { return m_dot; }
+    QString statusText() const;
+    QString lastBackupText() const;
+
+private:
+    void select(DashboardSection section);
+
+    AppState& m_app;
+    Clock& m_clock;
+    QHash<DashboardSection, SidebarRow*> m_rows;
+    StatusDot* m_dot;
+    TextLabel* m_status;
+    TextLabel* m_lastBackup;
+};
+
+} // namespace mv

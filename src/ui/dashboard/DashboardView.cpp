@@ -1,0 +1,228 @@
+#include "ui/dashboard/DashboardView.h"
+
+#include "coordination/AppState.h"
+#include "model/ConfigurationStore.h"
+#include "platform/Clock.h"
+#include "ui/dashboard/DashboardHeader.h"
+#include "ui/dashboard/DashboardSidebar.h"
+#include "ui/dashboard/HairlineDivider.h"
+#include "ui/dashboard/OverviewSection.h"
+#include "ui/dashboard/SectionPlaceholder.h"
+#include "ui/kit/Palette.h"
+#include "ui/models/DashboardModel.h"
+
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace mv {
+
+namespace {
+
+// The one-pixel line between the sidebar and the content.
+class VerticalHairline : public QWidget {
+public:
+    explicit VerticalHairline(QWidget* parent)
+        : QWidget(parent)
+    {
+        setFixedWidth(1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter(this).fillRect(rect(), Palette::hairline.resolve(this));
+    }
+};
+
+bool scrolls(DashboardSection section)
+{
+    return section != DashboardSection::activity && section != DashboardSection::settings;
+}
+
+// A section in its place: in a scroll view with its margins, or directly with the fixed sections' margins.
+QWidget* placed(QWidget* view, DashboardSection section)
+{
+    if (!scrolls(section)) {
+        auto* host = new QWidget;
+        auto* layout = new QVBoxLayout(host);
+        layout->setContentsMargins(24, 16, 24, 18);
+        layout->addWidget(view);
+        return host;
+    }
+    auto* inner = new QWidget;
+    auto* layout = new QVBoxLayout(inner);
+    layout->setContentsMargins(24, 20, 24, 28);
+    layout->addWidget(view);
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll->setWidget(inner);
+    scroll->viewport()->setAutoFillBackground(false);
+    inner->setAutoFillBackground(false);
+    return scroll;
+}
+
+} // namespace
+
+DashboardView::DashboardView(AppState& app, DashboardModel& ui, Clock& clock, QWidget* parent)
+    : QWidget(parent)
+    , m_app(app)
+    , m_ui(ui)
+    , m_clock(clock)
+    , m_runAll(QStringLiteral("Run All"))
+    , m_addBackup(QStringLiteral("Add Backup"))
+    , m_sidebar(new DashboardSidebar(app, ui, clock, this))
+    , m_header(new DashboardHeader(app, ui, m_runAll, m_addBackup, this))
+    , m_content(new QVBoxLayout)
+    , m_refresh(this, [this] { refresh(); })
+{
+    m_runAll.setObjectName(QStringLiteral("dashboardRunAll"));
+    m_runAll.setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+    m_runAll.setShortcutContext(Qt::WindowShortcut);
+    connect(&m_runAll, &QAction::triggered, this, [this] { m_app.coordinator().runAll(RunTrigger::manual); });
+    m_addBackup.setObjectName(QStringLiteral("dashboardAddBackup"));
+    m_addBackup.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_addBackup.setShortcutContext(Qt::WindowShortcut);
+    connect(&m_addBackup, &QAction::triggered, this, [this] { presentNewJob(); });
+    addAction(&m_runAll);
+    addAction(&m_addBackup);
+
+    m_content->setContentsMargins(0, 0, 0, 0);
+    m_content->setSpacing(0);
+    m_content->addWidget(m_header);
+    m_content->addWidget(new HairlineDivider(0, this));
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(m_sidebar);
+    row->addWidget(new VerticalHairline(this));
+    row->addLayout(m_content, 1);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+
+    connect(&ui, &DashboardModel::sectionChanged, this, &DashboardView::showSection);
+    connect(&ui, &DashboardModel::jobRequested, this, &DashboardView::takeJobRequest);
+    connect(&ui, &DashboardModel::newJobRequested, this, &DashboardView::takeNewJobRequest);
+    connect(&app, &AppState::changed, this, [this] { m_refresh.request(); });
+    connect(&app, &AppState::historyChanged, this, [this] { m_refresh.request(); });
+    showSection(ui.section());
+}
+
+void DashboardView::showSection(DashboardSection section)
+{
+    // Each section starts afresh; the sheets and the confirmation stay as they are.
+    delete m_sectionView;
+    QWidget* view = nullptr;
+    if (section == DashboardSection::overview) {
+        view = new OverviewSection(m_app, m_clock,
+            { [this](const BackupJob& job) { openEditor(job); },
+                [this](const BackupRunRecord& record) { showLog(record); },
+                [this](const BackupJob& job) { deleteJob(job); } });
+    } else {
+        view = new SectionPlaceholder(section);
+    }
+    m_sectionView = placed(view, section);
+    m_content->addWidget(m_sectionView, 1);
+    // Shown now rather than at the next turn of the event loop, so the page never shows without it.
+    m_sectionView->show();
+
+    m_header->showSection(section);
+    const bool offersRunAll = section == DashboardSection::overview || section == DashboardSection::jobs;
+    m_runAll.setEnabled(offersRunAll);
+    m_addBackup.setEnabled(offersRunAll || section == DashboardSection::destinations);
+    if (section == DashboardSection::jobs)
+        takeJobRequest();
+}
+
+void DashboardView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_app.store().config().jobs.isEmpty())
+        m_ui.setSection(DashboardSection::overview);
+    m_app.refreshLoginItemState();
+    takeJobRequest();
+    takeNewJobRequest();
+    refresh();
+}
+
+void DashboardView::takeJobRequest()
+{
+    const std::optional<QUuid> requested = m_ui.selectedJobID();
+    if (!requested)
+        return;
+    // A job that is gone opens nothing; the request stays, as the model's rule says.
+    const std::optional<BackupJob> job = m_app.store().job(*requested);
+    if (!job)
+        return;
+    m_ui.setSelectedJobID(std::nullopt);
+    openEditorContext(JobEditorContext::existing(*job));
+}
+
+void DashboardView::takeNewJobRequest()
+{
+    if (!m_ui.presentNewJob())
+        return;
+    m_ui.setPresentNewJob(false);
+    presentNewJob();
+}
+
+void DashboardView::presentNewJob()
+{
+    openEditorContext(JobEditorContext::newJob(m_app.store().config().settings, m_clock.now()));
+}
+
+void DashboardView::openEditor(const BackupJob& job)
+{
+    openEditorContext(JobEditorContext::existing(job));
+}
+
+void DashboardView::openEditorContext(JobEditorContext context)
+{
+    m_editor = std::move(context);
+    Q_EMIT editorOpened(*m_editor);
+}
+
+void DashboardView::showLog(const BackupRunRecord& record)
+{
+    m_logRecord = record;
+    Q_EMIT logRequested(record);
+}
+
+void DashboardView::deleteJob(const BackupJob& job)
+{
+    m_deleteTarget = job;
+    if (m_deleteConfirmation)
+        m_deleteConfirmation->close();
+    auto* box = new QMessageBox(QMessageBox::Warning,
+        QStringLiteral("Delete \u201C") + job.name + QStringLiteral("\u201D?"),
+        QStringLiteral("Delete \u201C") + job.name + QStringLiteral("\u201D?"), QMessageBox::NoButton,
+        window());
+    box->setInformativeText(QStringLiteral(
+        "The job and its schedule are removed. Files already at the destination are not deleted."));
+    QPushButton* remove = box->addButton(QStringLiteral("Delete Backup"), QMessageBox::DestructiveRole);
+    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // The box ends before a button's own handlers run, so the answer is read when it has ended.
+    connect(box, &QMessageBox::finished, this, [this, box, remove] {
+        if (box->clickedButton() == remove && m_deleteTarget)
+            m_app.deleteJob(*m_deleteTarget);
+        m_deleteTarget.reset();
+    });
+    m_deleteConfirmation = box;
+    box->open();
+}
+
+void DashboardView::refresh()
+{
+    m_sidebar->refresh();
+    m_header->refresh();
+}
+
+} // namespace mv

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QWidget>
+
+namespace mv {
+
+// The hairline between rows of a card, starting `indent` from the leading edge.
+class HairlineDivider : public QWidget {
+    Q_OBJECT
+public:
+    explicit HairlineDivider(int indent, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int m_indent;
+};
+
+} // namespace mv

@@ -1,0 +1,77 @@
+#include "ui/dashboard/HealthCard.h"
+
+#include "coordination/AppState.h"
+#include "ui/dashboard/SymbolBadge.h"
+#include "ui/kit/MVButton.h"
+#include "ui/kit/TextLabel.h"
+#include "ui/kit/TypeScale.h"
+#include "ui/models/HealthPresentation.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace mv {
+
+HealthCard::HealthCard(AppState& app, QWidget* parent)
+    : CardSurface(10, false, std::nullopt, parent)
+    , m_app(app)
+    , m_badge(new SymbolBadge(SymbolBadge::Shape::circle, 72, 40, SymbolWeight::medium, this))
+    , m_title(new TextLabel({}, kitFont(20, QFont::DemiBold), Palette::label, this))
+    , m_hint(new TextLabel({}, kitFont(15), Palette::labelSecondary, this))
+    , m_facts(new QHBoxLayout)
+    , m_runAll(new MVButton(
+          QStringLiteral("Run All"), QStringLiteral("play.fill"), MVButtonKind::primary, true, false,
+          [&app] { app.coordinator().runAll(RunTrigger::manual); }, this))
+    , m_pauseAll(new MVButton(
+          QStringLiteral("Pause All"), QStringLiteral("pause.fill"), MVButtonKind::secondary, true, false,
+          [&app] { app.coordinator().pauseAll(); }, this))
+{
+    m_title->setWordWrap(true);
+    m_hint->setWordWrap(true);
+    m_facts->setSpacing(14);
+    m_facts->setContentsMargins(0, 2, 0, 0);
+
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(5);
+    texts->addWidget(m_title);
+    texts->addWidget(m_hint);
+    texts->addLayout(m_facts);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(8);
+    buttons->addWidget(m_runAll, 0, Qt::AlignRight);
+    buttons->addWidget(m_pauseAll, 0, Qt::AlignRight);
+    buttons->addStretch(1);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(18, 18, 18, 18);
+    row->setSpacing(20);
+    row->addWidget(m_badge, 0, Qt::AlignVCenter);
+    row->addLayout(texts, 1);
+    row->addLayout(buttons);
+    refresh();
+}
+
+void HealthCard::refresh()
+{
+    const AggregateStatus status = m_app.aggregateStatus();
+    const HealthAppearance look = healthAppearance(status);
+    m_badge->setSymbol(look.symbol, look.color, look.pulsing);
+    m_title->setText(look.title);
+    m_hint->setText(look.hint);
+
+    while (QLayoutItem* item = m_facts->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    const auto facts = healthFacts(
+        m_app.enabledJobCount(), int(m_app.allDestinations().size()), m_app.historyStats().failedRuns);
+    for (const HealthFact& fact : facts)
+        m_facts->addWidget(new TextLabel(fact.text, kitFont(13, QFont::Medium), fact.color, this));
+    m_facts->addStretch(1);
+
+    m_pauseAll->setVisible(!m_app.coordinator().activeRuns().isEmpty());
+    setAccessibleName(look.title);
+}
+
+} // namespace mv

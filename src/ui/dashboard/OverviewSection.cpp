@@ -1,0 +1,199 @@
+#include "ui/dashboard/OverviewSection.h"
+
+#include "coordination/AppState.h"
+#include "model/ConfigurationStore.h"
+#include "model/Format.h"
+#include "platform/Clock.h"
+#include "ui/dashboard/ActiveRunsOverviewCard.h"
+#include "ui/dashboard/ActivityListCard.h"
+#include "ui/dashboard/HairlineDivider.h"
+#include "ui/dashboard/HealthCard.h"
+#include "ui/dashboard/OverviewJobRow.h"
+#include "ui/dashboard/SummaryMetricCard.h"
+#include "ui/kit/EmptyStateView.h"
+#include "ui/kit/SectionHeader.h"
+#include "ui/kit/SymbolImage.h"
+#include "ui/kit/TextLabel.h"
+#include "ui/kit/TypeScale.h"
+#include "ui/models/SectionDerivations.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace mv {
+
+namespace {
+
+enum Metric { lastSuccess, transferred, recordedRuns, warnings };
+
+PaletteColor warningTint(int count)
+{
+    return count >= 1 ? Palette::warning : Palette::success;
+}
+
+// The clock over "No runs recorded yet", on a card.
+QWidget* noRunsCard(QWidget* parent)
+{
+    auto* card = new CardSurface(10, false, std::nullopt, parent);
+    auto* stack = new QVBoxLayout(card);
+    stack->setContentsMargins(0, 28, 0, 28);
+    stack->setSpacing(8);
+    stack->addWidget(
+        new SymbolImage(QStringLiteral("clock"), 24, SymbolWeight::light, Palette::labelTertiary, card), 0,
+        Qt::AlignHCenter);
+    stack->addWidget(
+        new TextLabel(QStringLiteral("No runs recorded yet"), kitFont(15), Palette::labelSecondary, card), 0,
+        Qt::AlignHCenter);
+    return card;
+}
+
+} // namespace
+
+OverviewSection::OverviewSection(AppState& app, Clock& clock, SectionCallbacks callbacks, QWidget* parent)
+    : QWidget(parent)
+    , m_app(app)
+    , m_clock(clock)
+    , m_callbacks(std::move(callbacks))
+    , m_health(new HealthCard(app, this))
+    , m_activeRuns(new ActiveRunsOverviewCard(app.coordinator(), this))
+    , m_jobsHeader(new SectionHeader(
+          QStringLiteral("Jobs"), 0, QStringLiteral("arrow.up.right"), QStringLiteral("Open Backup Jobs"),
+          [&app] {
+              app.requestNavigation({ NavigationRequest::Target::dashboard, std::nullopt });
+          },
+          this))
+    , m_activityHeader(new SectionHeader(
+          QStringLiteral("Recent activity"), std::nullopt, QStringLiteral("arrow.up.right"),
+          QStringLiteral("Open Activity"),
+          [&app] {
+              app.requestNavigation({ NavigationRequest::Target::activity, std::nullopt });
+          },
+          this))
+    , m_jobsColumn(new QVBoxLayout)
+    , m_activityColumn(new QVBoxLayout)
+    , m_refresh(this, [this] { refresh(); })
+{
+    m_metrics = {
+        new SummaryMetricCard(QStringLiteral("Last successful backup"), {}, QStringLiteral("checkmark.seal"),
+            Palette::success, this),
+        new SummaryMetricCard(QStringLiteral("Data transferred"), {}, QStringLiteral("arrow.up.arrow.down"),
+            Palette::accent, this),
+        new SummaryMetricCard(QStringLiteral("Recorded runs"), {}, QStringLiteral("clock.arrow.circlepath"),
+            Palette::offline, this),
+        new SummaryMetricCard(QStringLiteral("Jobs with warnings"), {},
+            QStringLiteral("exclamationmark.triangle"), Palette::success, this),
+    };
+    auto* metricsRow = new QHBoxLayout;
+    metricsRow->setSpacing(12);
+    for (SummaryMetricCard* card : std::as_const(m_metrics))
+        metricsRow->addWidget(card, 1);
+
+    m_jobsColumn->setSpacing(10);
+    m_jobsColumn->addWidget(m_jobsHeader);
+    m_activityColumn->setSpacing(10);
+    m_activityColumn->addWidget(m_activityHeader);
+    auto* lowerRow = new QHBoxLayout;
+    lowerRow->setSpacing(16);
+    lowerRow->addLayout(m_jobsColumn, 1);
+    lowerRow->addLayout(m_activityColumn, 1);
+    m_jobsColumn->addStretch(1);
+    m_activityColumn->addStretch(1);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(16);
+    page->addWidget(m_health);
+    page->addWidget(m_activeRuns);
+    page->addLayout(metricsRow);
+    page->addLayout(lowerRow);
+    page->addStretch(1);
+
+    connect(&app, &AppState::changed, this, [this] { m_refresh.request(); });
+    connect(&app, &AppState::historyChanged, this, [this] { m_refresh.request(); });
+    BackupCoordinator& coordinator = app.coordinator();
+    connect(&coordinator, &BackupCoordinator::runAdded, this, [this] { m_refresh.request(); });
+    connect(&coordinator, &BackupCoordinator::runChanged, this, [this] { m_refresh.request(); });
+    connect(&coordinator, &BackupCoordinator::runRemoved, this, [this] { m_refresh.request(); });
+    refresh();
+}
+
+void OverviewSection::refresh()
+{
+    m_health->refresh();
+    m_activeRuns->refresh();
+    m_activeRuns->setVisible(!m_app.coordinator().activeRuns().isEmpty());
+
+    const HistoryStats& stats = m_app.historyStats();
+    const int warningJobs = warningCount(m_app);
+    m_metrics[lastSuccess]->setValue(
+        Format::relative(m_app.lastSuccessfulBackup(), m_clock.now()), Palette::success);
+    m_metrics[transferred]->setValue(Format::bytes(stats.totalBytes), Palette::accent);
+    m_metrics[recordedRuns]->setValue(Format::grouped(stats.totalRuns), Palette::offline);
+    m_metrics[warnings]->setValue(QString::number(warningJobs), warningTint(warningJobs));
+
+    refreshJobs();
+    refreshRecentRuns();
+}
+
+void OverviewSection::refreshJobs()
+{
+    const QList<BackupJob>& jobs = m_app.store().config().jobs;
+    const QDateTime now = m_clock.now();
+    std::vector<ShownJob> shown;
+    for (const BackupJob& job : jobs)
+        shown.push_back({ job, m_app.jobStatus(job), Format::relative(job.lastActivity(), now) });
+    m_jobsHeader->setCount(jobs.size());
+    if (m_jobsContent && shown == m_jobsShown)
+        return;
+    m_jobsShown = shown;
+    delete m_jobsContent;
+
+    if (shown.empty()) {
+        auto* empty = new EmptyStateView(QStringLiteral("tray"), QStringLiteral("No backup jobs yet"),
+            QStringLiteral("Add a folder and choose where its copies should live."),
+            QStringLiteral("Add Backup"), [this] {
+                m_app.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
+            });
+        m_jobsContent = cardSurface(empty, 10);
+    } else {
+        auto* card = new CardSurface(10, false, std::nullopt);
+        auto* list = new QVBoxLayout(card);
+        list->setContentsMargins(0, 0, 0, 0);
+        list->setSpacing(0);
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            list->addWidget(new OverviewJobRow(
+                shown[i].job, shown[i].status, shown[i].lastActivity, m_callbacks.openEditor,
+                [this](const BackupJob& job) { runJob(job); }, card));
+            if (i + 1 < shown.size())
+                list->addWidget(new HairlineDivider(44, card));
+        }
+        m_jobsContent = card;
+    }
+    m_jobsColumn->insertWidget(1, m_jobsContent);
+    m_jobsContent->show();
+}
+
+void OverviewSection::refreshRecentRuns()
+{
+    const std::vector<BackupRunRecord>& recent = m_app.recentRuns();
+    std::vector<BackupRunRecord> shown(
+        recent.begin(), recent.begin() + std::min<std::ptrdiff_t>(recentRunsShown, std::ssize(recent)));
+    if (m_activityContent && shown == m_runsShown)
+        return;
+    m_runsShown = shown;
+    delete m_activityContent;
+    if (shown.empty())
+        m_activityContent = noRunsCard(this);
+    else
+        m_activityContent = new ActivityListCard(shown, true, m_callbacks.showLog, m_clock.now(), this);
+    m_activityColumn->insertWidget(1, m_activityContent);
+    m_activityContent->show();
+}
+
+void OverviewSection::runJob(const BackupJob& job)
+{
+    // The run goes on by itself; its progress reaches the page through the coordinator.
+    QCoro::Task<> started = m_app.runJob(job);
+}
+
+} // namespace mv

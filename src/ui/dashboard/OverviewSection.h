@@ -1,0 +1,76 @@
+#pragma once
+
+#include "coordination/DestinationDisplayStatus.h"
+#include "model/BackupJob.h"
+#include "model/BackupRunRecord.h"
+#include "ui/models/CoalescedCall.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QVBoxLayout;
+
+namespace mv {
+
+class ActiveRunsOverviewCard;
+class AppState;
+class Clock;
+class HealthCard;
+class SectionHeader;
+class SummaryMetricCard;
+
+// What the dashboard hands a section: open a job's editor, show a run's log, ask to delete a job.
+struct SectionCallbacks {
+    std::function<void(const BackupJob&)> openEditor;
+    std::function<void(const BackupRunRecord&)> showLog;
+    std::function<void(const BackupJob&)> deleteJob;
+};
+
+// The dashboard's first page: the overall health, the live runs, four summary figures, the jobs and the most
+// recent runs. It follows the state hub; a burst of changes is one refresh.
+class OverviewSection : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int recentRunsShown = 6;
+
+    OverviewSection(AppState& app, Clock& clock, SectionCallbacks callbacks, QWidget* parent = nullptr);
+    // Reads the state again now.
+    void refresh();
+
+    HealthCard* healthCard() const { return m_health; }
+    ActiveRunsOverviewCard* activeRunsCard() const { return m_activeRuns; }
+    QList<SummaryMetricCard*> metricCards() const { return m_metrics; }
+    SectionHeader* jobsHeader() const { return m_jobsHeader; }
+    SectionHeader* activityHeader() const { return m_activityHeader; }
+
+private:
+    void refreshJobs();
+    void refreshRecentRuns();
+    void runJob(const BackupJob& job);
+
+    AppState& m_app;
+    Clock& m_clock;
+    SectionCallbacks m_callbacks;
+    HealthCard* m_health;
+    ActiveRunsOverviewCard* m_activeRuns;
+    QList<SummaryMetricCard*> m_metrics;
+    SectionHeader* m_jobsHeader;
+    SectionHeader* m_activityHeader;
+    QVBoxLayout* m_jobsColumn;
+    QVBoxLayout* m_activityColumn;
+    QWidget* m_jobsContent = nullptr;
+    QWidget* m_activityContent = nullptr;
+    // What the lists were last built from, so an unchanged list keeps its rows (and their pulse and hover).
+    struct ShownJob {
+        BackupJob job;
+        DestinationDisplayStatus status;
+        QString lastActivity;
+        bool operator==(const ShownJob&) const = default;
+    };
+    std::vector<ShownJob> m_jobsShown;
+    std::vector<BackupRunRecord> m_runsShown;
+    CoalescedCall m_refresh;
+};
+
+} // namespace mv

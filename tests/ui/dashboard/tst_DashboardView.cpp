@@ -1,0 +1,141 @@
+#include "model/ConfigurationStore.h"
+#include "support/ManualClock.h"
+#include "support/state/AppStateHarness.h"
+#include "support/ui/Screenshots.h"
+#include "support/ui/UiTestMain.h"
+#include "ui/dashboard/DashboardHeader.h"
+#include "ui/dashboard/DashboardSidebar.h"
+#include "ui/dashboard/DashboardView.h"
+#include "ui/dashboard/SidebarRow.h"
+#include "ui/kit/IconButton.h"
+#include "ui/models/DashboardModel.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace mv;
+
+Q_DECLARE_METATYPE(mv::DashboardSection)
+
+namespace {
+
+struct View {
+    test::AppStateHarness hub;
+    test::ManualClock clock;
+    DashboardModel model;
+    std::optional<DashboardView> view;
+
+    void build()
+    {
+        hub.build();
+        view.emplace(*hub.state, model, clock);
+        view->resize(1040, 700);
+        view->show();
+    }
+};
+
+// Presses the button titled `title` of the open confirmation.
+void answer(const QString& title)
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    QVERIFY(box);
+    for (QAbstractButton* button : box->buttons()) {
+        if (button->text() == title) {
+            button->click();
+            return;
+        }
+    }
+    QFAIL(qPrintable("no button " + title));
+}
+
+} // namespace
+
+class tst_DashboardView : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void headerBySection_data()
+    {
+        QTest::addColumn<DashboardSection>("section");
+        QTest::addColumn<QString>("subtitle");
+        QTest::addColumn<QStringList>("buttons");
+        using enum DashboardSection;
+        QTest::newRow("jobs") << jobs << "Each destination has its own schedule, status and retry policy."
+                              << QStringList { "Run All", "Add Backup", "Support" };
+        QTest::newRow("destinations") << destinations << "Every place your files are copied to."
+                                      << QStringList { "Add Backup", "Support" };
+        QTest::newRow("activity") << activity << "0 recorded runs \u00B7 Zero bytes transferred"
+                                  << QStringList { "Export CSV", "Support" };
+        QTest::newRow("restore")
+            << restore << "Copy files back from any existing backup. Nothing is overwritten silently."
+            << QStringList { "Support" };
+        QTest::newRow("support") << support << "Setup help, diagnostics and fixes for common problems."
+                                 << QStringList {};
+        QTest::newRow("settings") << settings << "Marrowvale is showing in the taskbar"
+                                  << QStringList { "Support" };
+    }
+
+    // Each section's title, line and buttons; the sidebar follows the section and picks it. The sections
+    // still to come show their placeholder.
+    void headerBySection()
+    {
+        QFETCH(DashboardSection, section);
+        QFETCH(QString, subtitle);
+        QFETCH(QStringList, buttons);
+        View v;
+        v.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        v.hub.settings([](AppSettings& s) { s.showMenuBarIcon = false; });
+        v.build();
+        QTest::mouseClick(v.view->sidebar()->row(section), Qt::LeftButton);
+        QCOMPARE(v.model.section(), section);
+        QCOMPARE(v.view->header()->title(), sectionTitle(section));
+        QCOMPARE(v.view->header()->subtitle(), subtitle);
+        QCOMPARE(v.view->header()->shownButtons(), buttons);
+
+        v.model.setSection(DashboardSection::overview);
+        QVERIFY(v.view->sidebar()->row(DashboardSection::overview)->isChecked());
+        QVERIFY(!v.view->sidebar()->row(section)->isChecked());
+        if (section == DashboardSection::settings) {
+            v.model.setSection(section);
+            QVERIFY(test::saveLightAndDark(*v.view, "dashboard-placeholder-settings"));
+        }
+    }
+
+    // The help button goes to Support.
+    void helpOpensSupport()
+    {
+        View v;
+        v.build();
+        for (IconButton* button : v.view->header()->findChildren<IconButton*>()) {
+            if (button->help() == "Support")
+                QTest::mouseClick(button, Qt::LeftButton);
+        }
+        QCOMPARE(v.model.section(), DashboardSection::support);
+    }
+
+    // Deleting a job asks first: Cancel keeps it, "Delete Backup" removes it.
+    void deleteAsksFirst()
+    {
+        View v;
+        const BackupJob docs = v.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        v.build();
+        v.view->deleteJob(docs);
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QCOMPARE(box->text(), "Delete \u201CDocs\u201D?");
+        QCOMPARE(box->informativeText(),
+            "The job and its schedule are removed. Files already at the destination are not deleted.");
+        answer("Cancel");
+        QTRY_VERIFY(!v.view->deleteTarget());
+        QCOMPARE(v.hub.store.config().jobs.size(), 1);
+
+        v.view->deleteJob(docs);
+        answer("Delete Backup");
+        QTRY_VERIFY(v.hub.store.config().jobs.isEmpty());
+        QVERIFY(!v.view->deleteTarget());
+    }
+};
+
+MV_UI_TEST_MAIN(tst_DashboardView)
+#include "tst_DashboardView.moc"

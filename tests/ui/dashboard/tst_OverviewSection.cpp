@@ -1,0 +1,288 @@
+#include "model/ConfigurationStore.h"
+#include "model/DemoSeeder.h"
+#include "support/IntegrationTimeout.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedRsync.h"
+#include "support/state/AppStateHarness.h"
+#include "support/ui/Screenshots.h"
+#include "support/ui/UiTestMain.h"
+#include "support/ui/VisibleTexts.h"
+#include "ui/dashboard/ActiveRunRow.h"
+#include "ui/dashboard/ActiveRunsOverviewCard.h"
+#include "ui/dashboard/ActivityListCard.h"
+#include "ui/dashboard/DashboardHeader.h"
+#include "ui/dashboard/DashboardSidebar.h"
+#include "ui/dashboard/DashboardView.h"
+#include "ui/dashboard/OverviewJobRow.h"
+#include "ui/dashboard/OverviewSection.h"
+#include "ui/dashboard/RecentRunRow.h"
+#include "ui/dashboard/SummaryMetricCard.h"
+#include "ui/dashboard/SymbolBadge.h"
+#include "ui/kit/CountCapsule.h"
+#include "ui/kit/EmptyStateView.h"
+#include "ui/kit/IconButton.h"
+#include "ui/kit/MVButton.h"
+#include "ui/kit/SectionHeader.h"
+#include "ui/kit/StatusChip.h"
+#include "ui/kit/StatusDot.h"
+#include "ui/models/DashboardModel.h"
+
+#include <QtTest>
+
+using namespace mv;
+
+namespace {
+
+// The dashboard's content as the window holds it, at the window's default size, on a state hub.
+struct Overview {
+    test::AppStateHarness hub;
+    test::ManualClock clock;
+    DashboardModel model;
+    std::optional<DashboardView> view;
+
+    void build()
+    {
+        hub.build();
+        view.emplace(*hub.state, model, clock);
+        view->resize(1040, 700);
+        view->show();
+    }
+
+    OverviewSection& section() { return *view->sectionView()->findChild<OverviewSection*>(); }
+    SummaryMetricCard& metric(int index) { return *section().metricCards().at(index); }
+    QStringList texts() { return test::visibleTexts(*view); }
+};
+
+BackupJob jobWithLastResult(test::AppStateHarness& hub, const QString& name, std::optional<RunResult> result)
+{
+    BackupJob job = hub.addJob(name, { { name + "-ssd", BackupMode::incremental } });
+    job.destinations[0].lastResult = result;
+    job.destinations[0].lastAttempt = QDateTime::currentDateTimeUtc();
+    hub.store.replaceJob(job);
+    return job;
+}
+
+// Whether the card's badge, just inside its left edge, is painted in `tint` at 0.12 over the card.
+bool badgeShows(SummaryMetricCard& card, const PaletteColor& tint)
+{
+    const QImage picture = card.grab().toImage();
+    const QRect badge = card.findChild<SymbolBadge*>()->geometry();
+    const QColor window = card.window()->palette().color(QPalette::Window);
+    const QColor surface = test::composite(card.fillColor(), window);
+    const QColor expected = test::composite(tint.opacity(0.12).resolve(&card), surface);
+    return test::closeColours(picture.pixelColor(badge.left() + 2, badge.center().y()), expected, 3);
+}
+
+} // namespace
+
+class tst_OverviewSection : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // With nothing configured: the footer, the subtitle, the empty job list and runs, a green zero.
+    void noJobs()
+    {
+        Overview o;
+        o.build();
+        QCOMPARE(o.view->sidebar()->statusText(), "No jobs");
+        QCOMPARE(o.view->sidebar()->lastBackupText(), "No successful backup yet");
+        QCOMPARE(o.view->sidebar()->statusDot()->color(), Palette::idle);
+        QVERIFY(!o.view->sidebar()->statusDot()->isPulsing());
+        QCOMPARE(o.view->header()->title(), "Overview");
+        QCOMPARE(o.view->header()->subtitle(), "0 active jobs \u00B7 0 total \u00B7 0 destinations");
+        QCOMPARE(o.view->header()->shownButtons(), (QStringList { "Run All", "Add Backup", "Support" }));
+
+        QVERIFY(o.section().activeRunsCard()->isHidden());
+        QCOMPARE(o.section().jobsHeader()->countCapsule()->count(), 0);
+        QCOMPARE(o.metric(3).label(), "Jobs with warnings");
+        QCOMPARE(o.metric(3).value(), "0");
+        QCOMPARE(o.metric(3).tint(), Palette::success);
+        QCOMPARE(o.metric(0).value(), "Never");
+        const QStringList texts = o.texts();
+        for (const QString& expected :
+            QStringList { "Nothing is backed up yet", "Add a folder to protect it.", "0 active jobs",
+                "0 destinations", "No backup jobs yet", "Add Backup", "No runs recorded yet" })
+            QVERIFY2(texts.contains(expected), qPrintable(expected + " in " + texts.join(" | ")));
+        QVERIFY(!texts.contains("Pause All"));
+        QVERIFY(test::saveLightAndDark(*o.view, "dashboard-overview-empty"));
+    }
+
+    // One enabled job with one destination and a disabled one with two: one active job of two, three
+    // destinations; the disabled job is still listed.
+    void mixedConfiguration()
+    {
+        Overview o;
+        o.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        BackupJob off
+            = o.hub.addJob("Archive", { { "nas", BackupMode::mirror }, { "usb", BackupMode::mirror } });
+        off.isEnabled = false;
+        o.hub.store.replaceJob(off);
+        o.build();
+        QCOMPARE(o.view->header()->subtitle(), "1 active job \u00B7 2 total \u00B7 3 destinations");
+        QCOMPARE(o.section().jobsHeader()->countCapsule()->count(), 2);
+        const QStringList texts = o.texts();
+        QVERIFY(texts.contains("Docs"));
+        QVERIFY(texts.contains("Archive"));
+        QVERIFY(texts.contains("1 destination \u00B7 Incremental"));
+        QVERIFY(texts.contains("2 destinations \u00B7 Incremental"));
+        QVERIFY(texts.contains("1 active job"));
+        QVERIFY(texts.contains("3 destinations"));
+    }
+
+    // A press on a job row opens that job; the headers' arrows ask for the dashboard and for all activity;
+    // the empty state's "Add Backup" asks for a new job.
+    void rowsAndLinks()
+    {
+        Overview o;
+        o.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        o.build();
+        QList<NavigationRequest> asked;
+        connect(&*o.hub.state, &AppState::navigationRequested, this,
+            [&](const NavigationRequest& request) { asked.append(request); });
+
+        auto* row = o.section().findChild<OverviewJobRow*>();
+        QVERIFY(row);
+        QCOMPARE(row->runButton()->help(), "Run Docs");
+        QTest::mouseClick(row, Qt::LeftButton, {}, QPoint(60, row->height() / 2));
+        QVERIFY(o.view->editor() && !o.view->editor()->isNew);
+        QCOMPARE(o.view->editor()->job.name, "Docs");
+
+        QTest::mouseClick(o.section().jobsHeader()->actionButton(), Qt::LeftButton);
+        QTest::mouseClick(o.section().activityHeader()->actionButton(), Qt::LeftButton);
+        QCOMPARE(o.section().jobsHeader()->actionButton()->help(), "Open Backup Jobs");
+        QCOMPARE(o.section().activityHeader()->actionButton()->help(), "Open Activity");
+        QCOMPARE(asked,
+            (QList<NavigationRequest> { { NavigationRequest::Target::dashboard, std::nullopt },
+                { NavigationRequest::Target::activity, std::nullopt } }));
+
+        o.hub.store.deleteJob(o.hub.store.config().jobs.first().id);
+        QTRY_VERIFY(o.section().findChild<EmptyStateView*>());
+        QTest::mouseClick(o.section().findChild<EmptyStateView*>()->actionButton(), Qt::LeftButton);
+        QCOMPARE(asked.last().target, NavigationRequest::Target::newJob);
+    }
+
+    // "Jobs with warnings" counts failed, offline and needs-review jobs and turns to the warning colour.
+    void jobsWithWarnings()
+    {
+        Overview o;
+        jobWithLastResult(o.hub, "Docs", RunResult::success);
+        jobWithLastResult(o.hub, "Photos", RunResult::failed);
+        o.build();
+        QCOMPARE(o.metric(3).value(), "1");
+        QCOMPARE(o.metric(3).tint(), Palette::warning);
+        QVERIFY(badgeShows(o.metric(3), Palette::warning));
+        QCOMPARE(o.view->sidebar()->statusText(), "Needs attention");
+
+        BackupJob photos = o.hub.store.config().jobs.at(1);
+        photos.destinations[0].lastResult = RunResult::success;
+        o.hub.store.replaceJob(photos);
+        QTRY_COMPARE(o.metric(3).value(), "0");
+        QCOMPARE(o.metric(3).tint(), Palette::success);
+        QVERIFY(badgeShows(o.metric(3), Palette::success));
+    }
+
+    // The demo's jobs and history: the newest six runs, newest first, each opening its log.
+    void demoData()
+    {
+        qputenv("MARROWVALE_DEMO", "1");
+        const auto demoOff = qScopeGuard([] { qunsetenv("MARROWVALE_DEMO"); });
+        Overview o;
+        DemoSeeder seeder(o.hub.store, o.clock);
+        seeder.seedConfigurationIfNeeded();
+        QCOMPARE(o.hub.store.config().jobs.size(), 3);
+        o.build();
+        seeder.seedHistoryIfNeeded(o.hub.state->history());
+        // Older runs of the first job, so that there are more than six to choose from.
+        const BackupJob documents = o.hub.store.config().jobs.first();
+        for (int day = 4; day < 10; ++day) {
+            const QDateTime started = o.clock.now().addDays(-day);
+            BackupRunRecord record = BackupRunRecord::of(
+                documents, documents.destinations.first(), RunTrigger::schedule, started);
+            o.hub.state->history().begin(record);
+            record.endedAt = started.addSecs(40);
+            record.result = day == 5 ? RunResult::cancelled : RunResult::success;
+            o.hub.state->history().finish(record);
+        }
+        o.hub.state->refreshHistory();
+        MV_TRY_COMPARE(o.hub.state->recentRuns().size(), 9u);
+        QTRY_VERIFY(o.section().findChild<ActivityListCard*>());
+
+        const auto* card = o.section().findChild<ActivityListCard*>();
+        const std::vector<BackupRunRecord>& recent = o.hub.state->recentRuns();
+        QCOMPARE(card->rows().size(), 6);
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(card->rows()[i]->record().id, recent[std::size_t(i)].id);
+        QSignalSpy logs(&*o.view, &DashboardView::logRequested);
+        QTest::mouseClick(card->rows()[2], Qt::LeftButton);
+        QCOMPARE(logs.count(), 1);
+        QCOMPARE(o.view->logRecord()->id, recent[2].id);
+        QCOMPARE(o.metric(2).value(), QString::number(o.hub.state->historyStats().totalRuns));
+        QVERIFY(test::saveLightAndDark(*o.view, "dashboard-overview-demo"));
+    }
+
+    // A real run, held in rsync: listed as running, paused and resumed from its row, cancelled from its row,
+    // and the card goes when the run has ended.
+    void activeRunControls()
+    {
+        Overview o;
+        test::ScriptedRsync rsync;
+        rsync.setBehaviour("ssd", test::ScriptedRsync::holdUntilReleased());
+        o.hub.settings([&](AppSettings& s) { s.rsyncPath = rsync.path(); });
+        o.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        o.build();
+        o.hub.state->coordinator().runAll(RunTrigger::manual);
+
+        ActiveRunsOverviewCard& card = *o.section().activeRunsCard();
+        MV_TRY_VERIFY(
+            card.isVisible() && card.rows().size() == 1 && card.rows()[0]->chip()->text() == "Running");
+        ActiveRunRow& row = *card.rows()[0];
+        QCOMPARE(card.header()->countCapsule()->count(), 1);
+        QVERIFY(row.chip()->dot()->isPulsing());
+        QCOMPARE(row.pauseButton()->help(), "Pause");
+        QVERIFY(o.texts().contains("Pause All"));
+        QVERIFY(test::saveLightAndDark(*o.view, "dashboard-overview-running"));
+
+        QTest::mouseClick(row.pauseButton(), Qt::LeftButton);
+        MV_TRY_COMPARE(row.chip()->text(), "Paused");
+        QCOMPARE(row.pauseButton()->symbol(), "play.fill");
+        QCOMPARE(row.pauseButton()->help(), "Resume");
+        QCOMPARE(o.view->sidebar()->statusText(), "Paused");
+
+        QTest::mouseClick(row.cancelButton(), Qt::LeftButton);
+        MV_TRY_VERIFY(card.isHidden());
+        QVERIFY(o.hub.state->coordinator().activeRuns().isEmpty());
+    }
+
+    // Five live runs: the header counts five, three rows are listed with two dividers between them.
+    void fiveRunsShowThree()
+    {
+        Overview o;
+        test::ScriptedRsync rsync;
+        o.hub.settings([&](AppSettings& s) {
+            s.rsyncPath = rsync.path();
+            s.maxConcurrentJobs = 1;
+        });
+        for (int i = 1; i <= 5; ++i) {
+            const QString folder = QStringLiteral("ssd%1").arg(i);
+            rsync.setBehaviour(folder, test::ScriptedRsync::holdUntilReleased());
+            o.hub.addJob(QStringLiteral("Job %1").arg(i), { { folder, BackupMode::incremental } });
+        }
+        o.build();
+        o.hub.state->coordinator().runAll(RunTrigger::manual);
+
+        ActiveRunsOverviewCard& card = *o.section().activeRunsCard();
+        MV_TRY_COMPARE(card.header()->countCapsule()->count(), 5);
+        QTRY_COMPARE(card.rows().size(), 3);
+        QCOMPARE(card.findChildren<ActiveRunRow*>().size(), 3);
+        QCOMPARE(card.rows()[1]->chip()->text(), "Queued");
+        QVERIFY(card.rows()[1]->pauseButton()->isHidden());
+        QVERIFY(!card.rows()[1]->cancelButton()->isHidden());
+
+        for (int i = 1; i <= 5; ++i)
+            rsync.release(QStringLiteral("ssd%1").arg(i));
+        MV_TRY_VERIFY(card.isHidden());
+    }
+};
+
+MV_UI_TEST_MAIN(tst_OverviewSection)
+#include "tst_OverviewSection.moc"
