@@ -1,5 +1,5 @@
 #include "app/AskpassMode.h"
-#include "app/StandInViews.h"
+#include "app/ProgramViews.h"
 #include "coordination/AppEnvironment.h"
 #include "google/SecretBackend.h"
 #include "google/UrlOpener.h"
@@ -61,16 +61,9 @@ int main(int argc, char** argv)
         QDBusConnection::systemBus(), secrets, urlOpener, fileManager, log,
         GoogleEndpoints::fromEnvironment(log), demo ? &*demo : nullptr };
 
-    AppDelegate* delegatePointer = nullptr;
-    ShellViews views {
-        [](AppState& state) { return std::make_unique<StandInPanel>(state); },
-        [&delegatePointer](AppState& state, DashboardModel&, std::function<void()> hidePanel) {
-            return std::make_unique<StandInDashboard>(
-                state, std::move(hidePanel), [&delegatePointer] { delegatePointer->requestQuit(); });
-        },
-    };
-    AppDelegate delegate(store, environment, std::move(views), LaunchSwitches::fromEnvironment());
-    delegatePointer = &delegate;
+    ProgramViews views(fileManager, urlOpener);
+    AppDelegate delegate(store, environment, {}, LaunchSwitches::fromEnvironment());
+    delegate.setViews(views.factories(delegate));
     QObject::connect(&delegate, &AppDelegate::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate, &AppDelegate::reopen);
     TerminationSignals termination;

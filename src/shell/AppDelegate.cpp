@@ -7,8 +7,8 @@
 #include "ui/kit/Appearance.h"
 
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 
 #include <qcoro/qcorosignal.h>
 
@@ -50,6 +50,12 @@ AppDelegate::AppDelegate(ConfigurationStore& store, const AppEnvironment& enviro
 
 AppDelegate::~AppDelegate() = default;
 
+void AppDelegate::setViews(ShellViews views)
+{
+    Q_ASSERT(!m_appState);
+    m_views = std::move(views);
+}
+
 QCoro::Task<> AppDelegate::launch()
 {
     QPointer<AppDelegate> self(this);
@@ -61,7 +67,7 @@ QCoro::Task<> AppDelegate::launch()
 
     connect(m_appState.get(), &AppState::navigationRequested, this, &AppDelegate::navigate);
     m_panel = m_views.makePanel(*m_appState);
-    m_dashboard = m_views.makeDashboard(*m_appState, m_ui, [this] { m_panel->hidePanel(); });
+    m_dashboard = m_views.makeDashboard(*m_appState, m_ui, [this] { m_panel->dismissPanel(); });
     m_statusItem = std::make_unique<TrayShell>(*m_appState, *m_panel, *m_dashboard, m_environment.clock);
     connect(&m_statusItem->actions().quit, &QAction::triggered, this, [this] { requestQuit(); });
     connect(&m_statusItem->actions().checkForUpdates, &QAction::triggered, &m_updates,

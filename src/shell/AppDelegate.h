@@ -52,6 +52,8 @@ public:
         LaunchSwitches switches, QObject* parent = nullptr);
     ~AppDelegate() override;
 
+    // Replaces the window factories before launch, for factories that need the delegate itself.
+    void setViews(ShellViews views);
     // The launch sequence; the tray icon is up when it returns.
     QCoro::Task<> launch();
 

@@ -114,6 +114,7 @@ void DashboardWindow::makeDashboardWindow()
     m_desiredFrame = frame;
     m_window = window;
     window->installEventFilter(this);
+    Q_EMIT windowMade();
 }
 
 void DashboardWindow::saveDashboardFrame()

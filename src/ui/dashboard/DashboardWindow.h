@@ -52,6 +52,10 @@ public:
     // Whether the frame is held now.
     bool isEnforcing() const;
 
+Q_SIGNALS:
+    // The window was made, at the first opening.
+    void windowMade();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

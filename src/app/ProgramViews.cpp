@@ -1,0 +1,53 @@
+#include "app/ProgramViews.h"
+
+#include "coordination/AppState.h"
+#include "model/ConfigurationStore.h"
+#include "shell/AlertPresenter.h"
+#include "shell/LogView.h"
+#include "shell/PanelController.h"
+#include "shell/PanelRootView.h"
+#include "shell/TrayShell.h"
+#include "ui/dashboard/DashboardView.h"
+#include "ui/dashboard/DashboardWindow.h"
+
+namespace mv {
+
+ProgramViews::ProgramViews(FileManager& fileManager, UrlOpener& urlOpener)
+    : m_prompts(fileManager, urlOpener)
+{
+}
+
+ShellViews ProgramViews::factories(AppDelegate& delegate)
+{
+    ShellViews views;
+    views.makePanel = [this, &delegate](AppState& state) {
+        auto panel = std::make_unique<PanelController>(state);
+        panel->anchorProvider = [&delegate]() -> std::optional<QRect> {
+            TrayShell* tray = delegate.statusItem();
+            if (!tray || !tray->trayIcon().geometry().isValid())
+                return std::nullopt;
+            return tray->trayIcon().geometry();
+        };
+        panel->isStatusItemHidden = [&state] { return !state.store().config().settings.showMenuBarIcon; };
+        m_alerts = new AlertPresenter(state, panel.get());
+        m_alerts->addHost(&panel->root());
+        return panel;
+    };
+    views.makeDashboard = [this](AppState& state, DashboardModel& ui, std::function<void()> hidePanel) {
+        auto dashboard = std::make_unique<DashboardWindow>(state, ui, Clock::system(), std::move(hidePanel));
+        DashboardWindow* window = dashboard.get();
+        QObject::connect(window, &DashboardWindow::windowMade, window, [this, window, &state] {
+            m_alerts->addHost(window->window());
+            QObject::connect(window->view(), &DashboardView::logRequested, window->window(),
+                [this, window, &state](const BackupRunRecord& record) {
+                    auto* log = new LogView(record, state, m_prompts, window->window());
+                    log->setAttribute(Qt::WA_DeleteOnClose);
+                    log->open();
+                });
+        });
+        return dashboard;
+    };
+    return views;
+}
+
+} // namespace mv
