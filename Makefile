@@ -24,11 +24,7 @@ test: configure-test
 
 run: configure-release
 	@cmake --build $(BUILD_RELEASE) -j $(JOBS)
-	@if [ -x $(BUILD_RELEASE)/src/app/marrowvale ]; then \
-	  exec $(BUILD_RELEASE)/src/app/marrowvale; \
-	else \
-	  echo "Marrowvale has no program entry yet: only its libraries and tests are built (see README.md)."; \
-	fi
+	@exec $(BUILD_RELEASE)/src/app/marrowvale
 
 # Installs the program, the askpass helper, the desktop entry and the icon under PREFIX (default /usr/local).
 PREFIX ?= /usr/local
