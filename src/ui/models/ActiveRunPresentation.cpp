@@ -1,5 +1,7 @@
 #include "ui/models/ActiveRunPresentation.h"
 
+#include "coordination/RunPhaseGroups.h"
+
 #include "model/Format.h"
 
 #include <algorithm>
@@ -43,16 +45,8 @@ std::optional<PauseButton> pauseButton(RunPhase phase)
 
 bool offersCancel(RunPhase phase)
 {
-    switch (phase) {
-    case RunPhase::queued:
-    case RunPhase::preparing:
-    case RunPhase::running:
-    case RunPhase::paused:
-    case RunPhase::cancelling:
-        return true;
-    default:
-        return false;
-    }
+    // Every run that is still live can be cancelled.
+    return isLive(phase);
 }
 
 QString sourceName(const QString& path)
