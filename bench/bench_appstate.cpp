@@ -10,7 +10,7 @@
 #include "model/ConfigurationStore.h"
 #include "platform/FileManager.h"
 #include "platform/SystemLog.h"
-#include "support/HistoryFixture.h"
+#include "support/SupportFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -56,37 +56,6 @@ double elapsedMs(const std::function<void()>& work)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-void prepare(const QString& support)
-{
-    ConfigurationStore store(support);
-    AppConfiguration config = store.config();
-    config.settings.historyRetentionDays = 3650; // the launch's pruning finds nothing to delete
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (int j = 0; j < jobCount; ++j) {
-        BackupJob job = BackupJob::create(now);
-        job.name = QStringLiteral("Job %1").arg(j);
-        job.source.path = QDir(support).filePath(QStringLiteral("source-%1").arg(j));
-        for (int d = 0; d < destinationsPerJob; ++d) {
-            BackupDestination destination = BackupDestination::create(now);
-            destination.name = QStringLiteral("Disk %1").arg(d);
-            destination.path = QDir(support).filePath(QStringLiteral("disk-%1/job-%2").arg(d).arg(j));
-            destination.lastResult = RunResult::success;
-            destination.lastSuccess = now.addSecs(-3600 * d);
-            destination.schedule.kind = ScheduleKind::daily;
-            job.destinations.append(destination);
-        }
-        config.jobs.append(job);
-    }
-    store.setConfig(config);
-    if (!store.saveNow())
-        qFatal("cannot write the configuration");
-    const QString history = QDir(support).filePath(QStringLiteral("history.sqlite"));
-    {
-        HistoryRepository schema(history);
-    }
-    bench::populateHistory(history, historyRows, now, 100);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -94,7 +63,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir support;
     qputenv("MARROWVALE_SUPPORT_DIR", QFile::encodeName(support.path()));
-    prepare(support.path());
+    bench::prepareSupportFolder(support.path(), jobCount, destinationsPerJob, historyRows);
 
     NoSecrets secrets;
     XdgOpenUrlOpener opener;

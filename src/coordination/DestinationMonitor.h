@@ -41,6 +41,8 @@ public:
     // Entries are added and replaced, never removed: a deleted destination keeps its last one. Google Drive
     // destinations have none.
     const QHash<DestinationRef, Availability>& availability() const { return m_availability; }
+    // Whether a check of that destination is under way (or hanging) and its answer not yet taken.
+    bool isChecking(const DestinationRef& key) const { return m_checking.contains(key); }
 
     // Refreshes now and every 30 seconds from now on; a second call replaces the timer.
     void start();

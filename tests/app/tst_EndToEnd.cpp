@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 
 using namespace mv;
@@ -30,42 +31,60 @@ Answer xdotool(const QStringList& arguments)
 {
     QProcess process;
     process.start(QStringLiteral("xdotool"), arguments);
-    process.waitForFinished(patience);
+    // A query about a window that goes away meanwhile may never answer: ask again rather than wait.
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
     return { process.exitCode(),
         QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts) };
 }
 
-// Where the program's tray icon is on screen: its one small visible window (the panel is the large one).
+// The rectangles of the program's visible windows: the tray icon, the panel, the dashboard.
+QList<QRect> visibleWindows()
+{
+    QList<QRect> windows;
+    for (const QString& window : xdotool({ "search", "--onlyvisible", "--classname", "marrowvale" }).lines) {
+        QMap<QString, int> at;
+        for (const QString& line : xdotool({ "getwindowgeometry", "--shell", window }).lines)
+            at.insert(line.section(u'=', 0, 0), line.section(u'=', 1).toInt());
+        windows.append(QRect(at["X"], at["Y"], at["WIDTH"], at["HEIGHT"]));
+    }
+    return windows;
+}
+
+// The tray icon: the program's one small visible window.
 QRect iconGeometry()
 {
     QList<QRect> icons;
-    for (const QString& window : xdotool({ "search", "--onlyvisible", "--classname", "marrowvale" }).lines) {
-        QMap<QString, int> at;
-        for (const QString& line : xdotool({ "getwindowgeometry", "--shell", window }).lines)
-            at.insert(line.section(u'=', 0, 0), line.section(u'=', 1).toInt());
-        const QRect geometry(at["X"], at["Y"], at["WIDTH"], at["HEIGHT"]);
-        if (!geometry.isEmpty() && geometry.width() <= 64 && geometry.height() <= 64)
-            icons.append(geometry);
-    }
+    for (const QRect& window : visibleWindows())
+        if (!window.isEmpty() && window.width() <= 64 && window.height() <= 64)
+            icons.append(window);
     return icons.size() == 1 ? icons.first() : QRect();
 }
 
-// The panel: the program's visible window of the panel root's size, or nothing.
+// The panel: the visible window of the panel root's width, or nothing.
 QRect panelGeometry()
 {
-    for (const QString& window : xdotool({ "search", "--onlyvisible", "--classname", "marrowvale" }).lines) {
-        QMap<QString, int> at;
-        for (const QString& line : xdotool({ "getwindowgeometry", "--shell", window }).lines)
-            at.insert(line.section(u'=', 0, 0), line.section(u'=', 1).toInt());
-        if (at["WIDTH"] == 452)
-            return QRect(at["X"], at["Y"], at["WIDTH"], at["HEIGHT"]);
-    }
+    for (const QRect& window : visibleWindows())
+        if (window.width() == 452)
+            return window;
     return {};
 }
 
 bool panelVisible()
 {
     return panelGeometry().isValid();
+}
+
+// The dashboard: a visible window at least as wide as the dashboard's smallest size (the panel's window
+// carries the same title).
+bool dashboardVisible()
+{
+    const QList<QRect> windows = visibleWindows();
+    return std::any_of(
+        windows.begin(), windows.end(), [](const QRect& window) { return window.width() >= 880; });
 }
 
 // Waits until the panel stands still where it opened: its slide in has ended, so it answers to a person.
@@ -81,11 +100,6 @@ bool panelSettles()
         QTest::qWait(50);
     }
     return false;
-}
-
-bool dashboardVisible()
-{
-    return xdotool({ "search", "--onlyvisible", "--name", "^Marrowvale$" }).status == 0;
 }
 
 // A person's key presses and clicks, through the X server's test extension.

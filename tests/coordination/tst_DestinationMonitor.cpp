@@ -232,6 +232,8 @@ private Q_SLOTS:
         monitor.refresh();
         monitor.refresh(); // asked for again meanwhile: runs after this one
         QTRY_COMPARE_WITH_TIMEOUT(stuckChecks.load(), 2, 20000);
+        // The disk's answer is in before the bound passes; only the stuck one is still out.
+        QTRY_VERIFY_WITH_TIMEOUT(!monitor.isChecking({ documents.id, disk.id }), 20000);
         QCOMPARE(done.count(), 0);
         clock.advance(DestinationMonitor::checkBound);
         QVERIFY(done.count() >= 1); // the refresh asked for meanwhile may be done too: it waits for no one
