@@ -242,12 +242,14 @@ void PanelController::applicationStateChanged(Qt::ApplicationState state)
 
 bool PanelController::isReopenOfDismissal(std::optional<QPoint> anchor) const
 {
-    if (!m_lastFocusDismissal)
+    // Only a click on the tray icon (which brings its position) can be the click that hid the panel; the
+    // shortcut and a second start always open it.
+    if (!m_lastFocusDismissal || !anchor)
         return false;
     const qint64 elapsed = m_lastFocusDismissal->at.msecsTo(m_clock.now());
     if (elapsed < 0 || elapsed > reopenGuardTime.count())
         return false;
-    const QPoint offset = anchor.value_or(QCursor::pos()) - m_lastFocusDismissal->where;
+    const QPoint offset = *anchor - m_lastFocusDismissal->where;
     return std::hypot(offset.x(), offset.y()) < reopenGuardDistance;
 }
 
