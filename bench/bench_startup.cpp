@@ -26,11 +26,15 @@ constexpr int idleSeconds = 60;
 
 QProcessEnvironment displayEnvironment;
 
-bool xdotoolFinds(const QString& className)
+// Whether a window of that class exists (and, with `visible`, is shown).
+bool xdotoolFinds(const QString& className, bool visible = true)
 {
     QProcess xdotool;
     xdotool.setProcessEnvironment(displayEnvironment);
-    xdotool.start(QStringLiteral("xdotool"), { "search", "--onlyvisible", "--classname", className });
+    QStringList arguments { "search", "--classname", className };
+    if (visible)
+        arguments.insert(1, QStringLiteral("--onlyvisible"));
+    xdotool.start(QStringLiteral("xdotool"), arguments);
     xdotool.waitForFinished();
     return xdotool.exitCode() == 0;
 }
@@ -109,7 +113,7 @@ int main(int argc, char** argv)
     trayer.setProcessEnvironment(displayEnvironment);
     trayer.start(
         QStringLiteral("trayer"), { "--edge", "bottom", "--align", "right", "--widthtype", "request" });
-    while (!xdotoolFinds(QStringLiteral("trayer")))
+    while (!xdotoolFinds(QStringLiteral("trayer"), false))
         QThread::msleep(10);
 
     QDir().mkpath(home.path() + "/support");
