@@ -87,17 +87,20 @@ bool dashboardVisible()
         windows.begin(), windows.end(), [](const QRect& window) { return window.width() >= 880; });
 }
 
-// Waits until the panel stands still where it opened: its slide in has ended, so it answers to a person.
+// Waits until the panel stands still where it opened (the same place over several reads in a row): its slide
+// in has ended, so it answers to a person.
 bool panelSettles()
 {
     QDeadlineTimer deadline(patience);
     QRect previous;
+    int stillReads = 0;
     while (!deadline.hasExpired()) {
         const QRect now = panelGeometry();
-        if (now.isValid() && now == previous)
+        stillReads = now.isValid() && now == previous ? stillReads + 1 : 0;
+        if (stillReads == 5)
             return true;
         previous = now;
-        QTest::qWait(50);
+        QCoreApplication::processEvents();
     }
     return false;
 }
