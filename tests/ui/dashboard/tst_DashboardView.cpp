@@ -6,6 +6,7 @@
 #include "ui/dashboard/DashboardHeader.h"
 #include "ui/dashboard/DashboardSidebar.h"
 #include "ui/dashboard/DashboardView.h"
+#include "ui/dashboard/DashboardViewHarness.h"
 #include "ui/dashboard/SidebarRow.h"
 #include "ui/kit/IconButton.h"
 #include "ui/models/DashboardModel.h"
@@ -20,20 +21,7 @@ Q_DECLARE_METATYPE(mv::DashboardSection)
 
 namespace {
 
-struct View {
-    test::AppStateHarness hub;
-    test::ManualClock clock;
-    DashboardModel model;
-    std::optional<DashboardView> view;
-
-    void build()
-    {
-        hub.build();
-        view.emplace(*hub.state, model, clock);
-        view->resize(1040, 700);
-        view->show();
-    }
-};
+using View = test::DashboardViewHarness;
 
 // Presses the button titled `title` of the open confirmation.
 void answer(const QString& title)

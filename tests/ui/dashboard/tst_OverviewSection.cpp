@@ -13,6 +13,7 @@
 #include "ui/dashboard/DashboardHeader.h"
 #include "ui/dashboard/DashboardSidebar.h"
 #include "ui/dashboard/DashboardView.h"
+#include "ui/dashboard/DashboardViewHarness.h"
 #include "ui/dashboard/OverviewJobRow.h"
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/RecentRunRow.h"
@@ -33,21 +34,8 @@ using namespace mv;
 
 namespace {
 
-// The dashboard's content as the window holds it, at the window's default size, on a state hub.
-struct Overview {
-    test::AppStateHarness hub;
-    test::ManualClock clock;
-    DashboardModel model;
-    std::optional<DashboardView> view;
-
-    void build()
-    {
-        hub.build();
-        view.emplace(*hub.state, model, clock);
-        view->resize(1040, 700);
-        view->show();
-    }
-
+// The overview as the dashboard shows it, with the parts the tests read.
+struct Overview : test::DashboardViewHarness {
     OverviewSection& section() { return *view->sectionView()->findChild<OverviewSection*>(); }
     SummaryMetricCard& metric(int index) { return *section().metricCards().at(index); }
     QStringList texts() { return test::visibleTexts(*view); }
