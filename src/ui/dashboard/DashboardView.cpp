@@ -119,16 +119,7 @@ void DashboardView::showSection(DashboardSection section)
 {
     // Each section starts afresh; the sheets and the confirmation stay as they are.
     delete m_sectionView;
-    QWidget* view = nullptr;
-    if (section == DashboardSection::overview) {
-        view = new OverviewSection(m_app, m_clock,
-            { [this](const BackupJob& job) { openEditor(job); },
-                [this](const BackupRunRecord& record) { showLog(record); },
-                [this](const BackupJob& job) { deleteJob(job); } });
-    } else {
-        view = new SectionPlaceholder(section);
-    }
-    m_sectionView = placed(view, section);
+    m_sectionView = placed(makeSectionView(section), section);
     m_content->addWidget(m_sectionView, 1);
     // Shown now rather than at the next turn of the event loop, so the page never shows without it.
     m_sectionView->show();
@@ -139,6 +130,37 @@ void DashboardView::showSection(DashboardSection section)
     m_addBackup.setEnabled(offersRunAll || section == DashboardSection::destinations);
     if (section == DashboardSection::jobs)
         takeJobRequest();
+}
+
+// One case a section, each on its own lines, so a section's view is added without touching the others.
+QWidget* DashboardView::makeSectionView(DashboardSection section)
+{
+    switch (section) {
+    case DashboardSection::overview:
+        return new OverviewSection(m_app, m_clock,
+            { [this](const BackupJob& job) { openEditor(job); },
+                [this](const BackupRunRecord& record) { showLog(record); },
+                [this](const BackupJob& job) { deleteJob(job); } });
+
+    case DashboardSection::jobs:
+        return new SectionPlaceholder(section);
+
+    case DashboardSection::destinations:
+        return new SectionPlaceholder(section);
+
+    case DashboardSection::activity:
+        return new SectionPlaceholder(section);
+
+    case DashboardSection::restore:
+        return new SectionPlaceholder(section);
+
+    case DashboardSection::support:
+        return new SectionPlaceholder(section);
+
+    case DashboardSection::settings:
+        return new SectionPlaceholder(section);
+    }
+    return new SectionPlaceholder(section);
 }
 
 void DashboardView::showEvent(QShowEvent* event)

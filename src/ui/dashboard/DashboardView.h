@@ -63,6 +63,7 @@ protected:
 
 private:
     void showSection(DashboardSection section);
+    QWidget* makeSectionView(DashboardSection section);
     void takeJobRequest();
     void takeNewJobRequest();
     void openEditorContext(JobEditorContext context);
