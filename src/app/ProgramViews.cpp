@@ -34,7 +34,8 @@ ShellViews ProgramViews::factories(AppDelegate& delegate)
         return panel;
     };
     views.makeDashboard = [this](AppState& state, DashboardModel& ui, std::function<void()> hidePanel) {
-        auto dashboard = std::make_unique<DashboardWindow>(state, ui, Clock::system(), std::move(hidePanel));
+        auto dashboard
+            = std::make_unique<DashboardWindow>(state, ui, Clock::system(), m_prompts, std::move(hidePanel));
         DashboardWindow* window = dashboard.get();
         QObject::connect(window, &DashboardWindow::windowMade, window, [this, window, &state] {
             m_alerts->addHost(window->window());

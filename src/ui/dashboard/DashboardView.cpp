@@ -70,11 +70,13 @@ QWidget* placed(QWidget* view, DashboardSection section)
 
 } // namespace
 
-DashboardView::DashboardView(AppState& app, DashboardModel& ui, Clock& clock, QWidget* parent)
+DashboardView::DashboardView(
+    AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts, QWidget* parent)
     : QWidget(parent)
     , m_app(app)
     , m_ui(ui)
     , m_clock(clock)
+    , m_prompts(prompts)
     , m_runAll(QStringLiteral("Run All"))
     , m_addBackup(QStringLiteral("Add Backup"))
     , m_sidebar(new DashboardSidebar(app, ui, clock, this))

@@ -21,6 +21,7 @@ class AppState;
 class Clock;
 class DashboardHeader;
 class DashboardModel;
+class Prompts;
 class DashboardSidebar;
 
 // The dashboard window's content: the sidebar, the header of the section shown and the section itself. It
@@ -31,7 +32,8 @@ class DashboardSidebar;
 class DashboardView : public QWidget {
     Q_OBJECT
 public:
-    DashboardView(AppState& app, DashboardModel& ui, Clock& clock, QWidget* parent = nullptr);
+    DashboardView(
+        AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts, QWidget* parent = nullptr);
 
     // Opens the editor on a new job without changing the section (the header's "Add Backup", Ctrl+N).
     void presentNewJob();
@@ -72,6 +74,7 @@ private:
     AppState& m_app;
     DashboardModel& m_ui;
     Clock& m_clock;
+    Prompts& m_prompts;
     QAction m_runAll;
     QAction m_addBackup;
     DashboardSidebar* m_sidebar;

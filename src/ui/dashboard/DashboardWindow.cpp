@@ -33,12 +33,13 @@ std::optional<QRect> availableArea(const QScreen* screen)
 
 } // namespace
 
-DashboardWindow::DashboardWindow(
-    AppState& app, DashboardModel& ui, Clock& clock, std::function<void()> hidePanel, QObject* parent)
+DashboardWindow::DashboardWindow(AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts,
+    std::function<void()> hidePanel, QObject* parent)
     : QObject(parent)
     , m_app(app)
     , m_ui(ui)
     , m_clock(clock)
+    , m_prompts(prompts)
     , m_hidePanel(std::move(hidePanel))
 {
     connect(qApp, &QCoreApplication::aboutToQuit, this, &DashboardWindow::saveDashboardFrame);
@@ -98,7 +99,7 @@ void DashboardWindow::makeDashboardWindow()
     window->setObjectName(QStringLiteral("dashboardWindow"));
     window->setMinimumSize(DashboardFrame::minimumSize);
     window->resize(DashboardFrame::defaultSize);
-    m_view = new DashboardView(m_app, m_ui, m_clock, window);
+    m_view = new DashboardView(m_app, m_ui, m_clock, m_prompts, window);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);

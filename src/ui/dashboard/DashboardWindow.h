@@ -21,6 +21,7 @@ class Clock;
 class ClockAlarm;
 class DashboardModel;
 class DashboardView;
+class Prompts;
 
 // The dashboard window: made on its first opening and kept until the program ends (closing only hides it).
 // It restores its frame from the settings within sane limits, holds it fixed for 6 s after every opening so
@@ -33,9 +34,9 @@ public:
     static constexpr std::chrono::milliseconds fadeInDelay { 420 };
 
     // `hidePanel` is called first thing on every opening. `clock` gives "now" for the hold and the texts,
-    // and the delays.
-    DashboardWindow(AppState& app, DashboardModel& ui, Clock& clock, std::function<void()> hidePanel,
-        QObject* parent = nullptr);
+    // and the delays; `prompts` the sections' panels, clipboard and file manager.
+    DashboardWindow(AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts,
+        std::function<void()> hidePanel, QObject* parent = nullptr);
     ~DashboardWindow() override;
 
     // Shows the dashboard on `section`, making the window the first time.
@@ -67,6 +68,7 @@ private:
     AppState& m_app;
     DashboardModel& m_ui;
     Clock& m_clock;
+    Prompts& m_prompts;
     std::function<void()> m_hidePanel;
     QPointer<QWidget> m_window;
     DashboardView* m_view = nullptr;

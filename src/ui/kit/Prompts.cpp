@@ -37,6 +37,26 @@ void DesktopPrompts::askSavePath(
     dialog->open();
 }
 
+void DesktopPrompts::askOpenPath(
+    QWidget* parent, const OpenPanelRequest& request, std::function<void(const QString& path)> chosen)
+{
+    const bool folder = request.choose == OpenPanelRequest::Choose::folder;
+    const QString start = request.startFolder.isEmpty() ? QDir::homePath() : request.startFolder;
+    auto* dialog = new QFileDialog(parent, request.title, start, folder ? QString() : request.nameFilter);
+    dialog->setOptions(m_dialogOptions | (folder ? QFileDialog::ShowDirsOnly : QFileDialog::Options()));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(folder ? QFileDialog::Directory : QFileDialog::ExistingFile);
+    if (!request.prompt.isEmpty())
+        dialog->setLabelText(QFileDialog::Accept, request.prompt);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(
+        dialog, &QFileDialog::fileSelected, dialog, [chosen = std::move(chosen)](const QString& path) {
+            if (!path.isEmpty())
+                chosen(path);
+        });
+    dialog->open();
+}
+
 void DesktopPrompts::copyText(const QString& text)
 {
     QApplication::clipboard()->setText(text);

@@ -23,8 +23,21 @@ struct SavePanelRequest {
     bool operator==(const SavePanelRequest&) const = default;
 };
 
-// The desktop around the views: the save panel, the clipboard, the file manager and the browser. Views ask
-// through this seam so that tests can answer a save panel with a path and read what was copied, shown or
+// What an open panel asks for: a folder or an existing file, its title and prompt, where it starts, and the
+// kinds of file it lists (files only).
+struct OpenPanelRequest {
+    enum class Choose { folder, file };
+    Choose choose = Choose::folder;
+    QString title;
+    QString prompt;
+    QString startFolder;
+    QString nameFilter;
+
+    bool operator==(const OpenPanelRequest&) const = default;
+};
+
+// The desktop around the views: the save and open panels, the clipboard, the file manager and the browser.
+// Views ask through this seam so that tests can answer a panel with a path and read what was copied, shown or
 // opened.
 class Prompts {
 public:
@@ -34,6 +47,11 @@ public:
     // person confirms one, and is never called when the panel is cancelled.
     virtual void askSavePath(
         QWidget* parent, const SavePanelRequest& request, std::function<void(const QString& path)> chosen)
+        = 0;
+    // Asks for a folder or a file to open, window-modal over `parent`, without blocking: `chosen` gets the
+    // path once the person confirms one, and is never called when the panel is cancelled.
+    virtual void askOpenPath(
+        QWidget* parent, const OpenPanelRequest& request, std::function<void(const QString& path)> chosen)
         = 0;
     // Replaces the clipboard's contents with `text` as plain text.
     virtual void copyText(const QString& text) = 0;
@@ -50,6 +68,8 @@ public:
     DesktopPrompts(FileManager& fileManager, UrlOpener& urlOpener, QFileDialog::Options dialogOptions = {});
 
     void askSavePath(QWidget* parent, const SavePanelRequest& request,
+        std::function<void(const QString& path)> chosen) override;
+    void askOpenPath(QWidget* parent, const OpenPanelRequest& request,
         std::function<void(const QString& path)> chosen) override;
     void copyText(const QString& text) override;
     void reveal(const QString& path) override;

@@ -10,4 +10,12 @@ void RecordingPrompts::askSavePath(
         chosen(savePath);
 }
 
+void RecordingPrompts::askOpenPath(
+    QWidget*, const OpenPanelRequest& request, std::function<void(const QString& path)> chosen)
+{
+    openRequests << request;
+    if (!openPath.isEmpty())
+        chosen(openPath);
+}
+
 } // namespace mv::test

@@ -2,6 +2,7 @@
 
 #include "support/ManualClock.h"
 #include "support/state/AppStateHarness.h"
+#include "support/ui/RecordingPrompts.h"
 #include "ui/dashboard/DashboardView.h"
 #include "ui/models/DashboardModel.h"
 
@@ -14,13 +15,14 @@ namespace mv::test {
 struct DashboardViewHarness {
     AppStateHarness hub;
     ManualClock clock;
+    RecordingPrompts prompts;
     DashboardModel model;
     std::optional<DashboardView> view;
 
     void build()
     {
         hub.build();
-        view.emplace(*hub.state, model, clock);
+        view.emplace(*hub.state, model, clock, prompts);
         view->resize(1040, 700);
         view->show();
     }

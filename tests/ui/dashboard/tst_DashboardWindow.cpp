@@ -2,6 +2,7 @@
 #include "support/EnumCompare.h"
 #include "support/ManualClock.h"
 #include "support/state/AppStateHarness.h"
+#include "support/ui/RecordingPrompts.h"
 #include "support/ui/UiTestMain.h"
 #include "ui/dashboard/DashboardView.h"
 #include "ui/dashboard/DashboardWindow.h"
@@ -29,6 +30,7 @@ QSettings settings()
 struct Dashboard {
     test::AppStateHarness hub;
     test::ManualClock clock;
+    test::RecordingPrompts prompts;
     DashboardModel model;
     int panelHides = 0;
     std::optional<DashboardWindow> dashboard;
@@ -39,7 +41,7 @@ struct Dashboard {
         if (jobs)
             jobs(hub);
         hub.build();
-        dashboard.emplace(*hub.state, model, clock, [this] { ++panelHides; });
+        dashboard.emplace(*hub.state, model, clock, prompts, [this] { ++panelHides; });
     }
 
     // Opens the dashboard and lets its fade-in run to the end.
