@@ -42,8 +42,11 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
 
     connect(&m_store, &ConfigurationStore::changed, this, &AppState::changed);
     connect(&m_coordinator, &BackupCoordinator::runAdded, this, &AppState::changed);
-    connect(&m_coordinator, &BackupCoordinator::runChanged, this, &AppState::changed);
-    connect(&m_coordinator, &BackupCoordinator::runRemoved, this, &AppState::changed);
+    connect(&m_coordinator, &BackupCoordinator::runChanged, this, &AppState::takeRunChange);
+    connect(&m_coordinator, &BackupCoordinator::runRemoved, this, [this](const RunKey& key) {
+        m_runStates.remove(key);
+        Q_EMIT changed();
+    });
     connect(&m_coordinator, &BackupCoordinator::issueChanged, this, &AppState::changed);
     connect(&m_monitor, &DestinationMonitor::changed, this, &AppState::changed);
     connect(&m_googleAuth, &GoogleAuthManager::changed, this, &AppState::changed);
@@ -261,6 +264,20 @@ qint64 AppState::totalTransferred() const
 QList<JobDestination> AppState::allDestinations() const
 {
     return derive([](const StatusDerivations& d) { return d.allDestinations(); });
+}
+
+void AppState::takeRunChange(const RunKey& key)
+{
+    Q_EMIT runFiguresChanged();
+    const std::optional<ActiveRun> run = m_coordinator.run(key);
+    if (!run)
+        return;
+    std::pair<RunPhase, std::optional<QString>> state { run->progress.phase, run->progress.message };
+    const auto known = m_runStates.find(key);
+    if (known != m_runStates.end() && *known == state)
+        return;
+    m_runStates.insert(key, std::move(state));
+    Q_EMIT changed();
 }
 
 } // namespace mv

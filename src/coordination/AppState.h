@@ -16,6 +16,7 @@
 #include "platform/FileManager.h"
 #include "platform/WakeWatcher.h"
 
+#include <QHash>
 #include <QNetworkAccessManager>
 #include <QObject>
 
@@ -109,8 +110,12 @@ public:
     QList<NavigationRequest> takePendingNavigation();
 
 Q_SIGNALS:
-    // Something any view may show changed: the configuration, a run, the monitor or the Google account.
+    // Something any view may show changed: the configuration, a run's coming, going, phase or message, the
+    // monitor or the Google account. A run's figures alone (bytes, speed, fraction, file) change about ten
+    // times a second a run; they come with runFiguresChanged() only, so that views showing no figures are not
+    // redrawn for them.
     void changed();
+    void runFiguresChanged();
     void historyChanged();
     void bannerChanged();
     void mirrorPromptChanged();
@@ -129,6 +134,7 @@ private:
     void scheduleNextRuns(const BackupJob& job);
     void changeSettings(const std::function<void(AppSettings&)>& change);
     void exportFile(const std::function<QString()>& write, const QString& failurePrefix);
+    void takeRunChange(const RunKey& key);
     template <typename Read> auto derive(Read read) const;
 
     ConfigurationStore& m_store;
@@ -154,6 +160,8 @@ private:
     std::optional<BackupJob> m_pendingDeletion;
     QList<NavigationRequest> m_pendingNavigation;
     bool m_started = false;
+    // Each live run's phase and message as last announced with changed().
+    QHash<RunKey, std::pair<RunPhase, std::optional<QString>>> m_runStates;
 };
 
 } // namespace mv

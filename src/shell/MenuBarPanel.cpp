@@ -73,6 +73,7 @@ MenuBarPanel::MenuBarPanel(AppState& state, qreal cornerRadius, QWidget* parent)
     , m_jobs(new JobsSection(state))
     , m_footer(new PanelFooter(state))
     , m_refresh(this, [this] { refresh(); })
+    , m_runsRefresh(this, [this] { refreshRuns(); })
 {
     auto* emptyColumn = new QVBoxLayout(m_emptyPage);
     emptyColumn->setContentsMargins(20, 0, 20, 0);
@@ -110,7 +111,9 @@ MenuBarPanel::MenuBarPanel(AppState& state, qreal cornerRadius, QWidget* parent)
     column->addWidget(m_footer);
 
     follow(m_jobsModel, m_refresh);
-    follow(m_runsModel, m_refresh);
+    // The runs' figures redraw only what shows them; a run's coming, going or phase is a change of the
+    // state, which redraws everything.
+    follow(m_runsModel, m_runsRefresh);
     const auto request = [this] { m_refresh.request(); };
     connect(&m_state, &AppState::changed, this, request);
     connect(&m_state, &AppState::historyChanged, this, request);
@@ -123,16 +126,21 @@ MenuBarPanel::~MenuBarPanel() = default;
 
 void MenuBarPanel::refresh()
 {
-    m_header->refresh();
+    refreshRuns();
     const QList<JobRow>& jobs = m_jobsModel->rows();
     m_emptyPage->setVisible(jobs.isEmpty());
     m_scroll->setVisible(!jobs.isEmpty());
-    const QList<ActiveRun> runs = liveRunsOldestFirst(m_runsModel->rows());
-    m_active->setVisible(!runs.isEmpty());
-    m_active->setRuns(runs);
     m_jobs->setJobs(jobs);
     const std::vector<BackupRunRecord>& recent = m_state.recentRuns();
     m_footer->setLastRun(recent.empty() ? std::nullopt : std::optional(recent.front()));
+}
+
+void MenuBarPanel::refreshRuns()
+{
+    m_header->refresh();
+    const QList<ActiveRun> runs = liveRunsOldestFirst(m_runsModel->rows());
+    m_active->setVisible(!runs.isEmpty());
+    m_active->setRuns(runs);
 }
 
 void MenuBarPanel::takeDeletionRequest()

@@ -48,13 +48,19 @@ public:
     void setBackdrop(std::function<QColor()> backdrop) { m_backdrop = std::move(backdrop); }
 
     // Draws a pending change now.
-    void flush() { m_refresh.flush(); }
+    void flush()
+    {
+        m_refresh.flush();
+        m_runsRefresh.flush();
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void refresh();
+    // The parts that show runs' figures: the headline and the active runs.
+    void refreshRuns();
     void takeDeletionRequest();
     void confirmDeletion();
 
@@ -74,6 +80,7 @@ private:
     std::optional<BackupJob> m_jobToDelete;
     QPointer<QMessageBox> m_confirmation;
     CoalescedCall m_refresh;
+    CoalescedCall m_runsRefresh;
 };
 
 } // namespace mv

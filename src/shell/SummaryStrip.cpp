@@ -39,6 +39,8 @@ SummaryStrip::SummaryStrip(AppState& app, QWidget* parent)
 
     // A burst of run and history changes reads the figures once.
     connect(&m_app, &AppState::changed, this, [this] { m_refresh.request(); });
+    // The bytes moved include the running transfers'.
+    connect(&m_app, &AppState::runFiguresChanged, this, [this] { m_refresh.request(); });
     connect(&m_app, &AppState::historyChanged, this, [this] { m_refresh.request(); });
     refresh();
 }

@@ -44,14 +44,17 @@ TrayShell::TrayShell(
 
     m_icon.onTick = [this] { updateStatusItem(); };
     // A burst of changes redraws once, after the change itself has been stored.
-    connect(&m_state, &AppState::changed, this, [this] {
+    // The tooltip shows the runs' progress, so their figures count too.
+    const auto queueUpdate = [this] {
         if (std::exchange(m_updateQueued, true))
             return;
         QTimer::singleShot(0, this, [this] {
             m_updateQueued = false;
             updateStatusItem();
         });
-    });
+    };
+    connect(&m_state, &AppState::changed, this, queueUpdate);
+    connect(&m_state, &AppState::runFiguresChanged, this, queueUpdate);
     connect(&m_state.store(), &ConfigurationStore::changed, this, &TrayShell::applySettings);
     // The icon first: a tray shows nothing for an item made visible without one.
     updateStatusItem();
