@@ -6,6 +6,8 @@
 #include "shell/PanelHeader.h"
 #include "shell/PanelRootView.h"
 #include "shell/PlainButton.h"
+#include "shell/SmallSpinner.h"
+#include "support/ExecutableScript.h"
 #include "support/IntegrationTimeout.h"
 #include "support/ScriptedRsync.h"
 #include "support/state/AppStateHarness.h"
@@ -277,6 +279,8 @@ private Q_SLOTS:
             }
             QCOMPARE(titles.size(), 2);
             QVERIFY(titles.contains("Delete Backup") && titles.contains("Cancel"));
+            if (answer == QLatin1String("Cancel"))
+                QVERIFY(test::saveLightAndDark(*box, "panel-delete-confirmation"));
             QVERIFY(chosen);
             chosen->click();
             QTRY_VERIFY(!panel.deleteConfirmation());
@@ -286,6 +290,35 @@ private Q_SLOTS:
         QVERIFY(hub.store.config().jobs.isEmpty());
         QTRY_VERIFY(panel.emptyState()->isVisible());
         QCOMPARE(panel.jobsSection()->list().count(), 0);
+    }
+
+    // While a manual mirror run's preview is worked out, the header's spinner turns beside the name; it
+    // goes when the preview has answered.
+    void mirrorCheckShowsTheSpinner()
+    {
+        test::AppStateHarness hub;
+        const BackupJob job = hub.addJob("Docs", { { "mirror", BackupMode::mirror } });
+        // An rsync whose dry run waits for the test's word, so the check stays in progress until then.
+        const QString go = hub.files.filePath("go");
+        const QString rsync = test::executableScript(hub.files, "held-rsync",
+            "if [ \"$1\" = --version ]; then echo 'rsync  version 3.2.7  protocol version 31'; exit 0; fi\n"
+            "while [ ! -e '"
+                + go.toUtf8() + "' ]; do sleep 0.05; done\nexec rsync \"$@\"\n");
+        hub.settings([&](AppSettings& settings) { settings.rsyncPath = rsync; });
+        hub.build();
+        PanelRootView root(*hub.state);
+        root.show();
+        PanelHeader& header = *root.panel().header();
+        QVERIFY(!header.spinner()->isVisible());
+
+        hub.state->requestRun(job, job.destinations.first());
+        MV_TRY_VERIFY(hub.state->mirrorCheckInProgress());
+        QTRY_VERIFY(header.spinner()->isVisible());
+        QVERIFY(saveOverPattern(root, "panel-mirror-check"));
+
+        QFile(go).open(QIODevice::WriteOnly);
+        MV_TRY_VERIFY(!hub.state->mirrorCheckInProgress());
+        QTRY_VERIFY(!header.spinner()->isVisible());
     }
 };
 
