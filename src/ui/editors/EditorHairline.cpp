@@ -17,7 +17,7 @@ EditorHairline::EditorHairline(int indent, QWidget* parent)
 void EditorHairline::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(QRectF(m_indent, 0.5, width() - m_indent, 0.5), Palette::hairline.resolve(this));
+    painter.fillRect(QRect(m_indent, 0, width() - m_indent, 1), Palette::hairline.resolve(this));
 }
 
 } // namespace mv

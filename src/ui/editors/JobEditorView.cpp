@@ -146,6 +146,8 @@ QWidget* JobEditorView::makeFooter()
         0, Qt::AlignVCenter);
     m_error = new TextLabel({}, kitFont(13), Palette::danger, m_errorRow);
     m_error->setWordWrap(true);
+    m_error->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_errorRow->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_error->setMaximumHeight(QFontMetrics(m_error->font()).lineSpacing() * 2 + 2);
     errorLine->addWidget(m_error, 1);
     m_hint = new ElidedLabel(QStringLiteral("Destinations follow the job schedule unless they set their own. "

@@ -23,7 +23,7 @@ void MiniSwitch::paintEvent(QPaintEvent*)
     const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const qreal radius = track.height() / 2;
     painter.setPen(Qt::NoPen);
-    painter.setBrush((isChecked() ? Palette::accent : Palette::hairlineStrong).resolve(this));
+    painter.setBrush((isChecked() ? Palette::accent : Palette::labelTertiary.opacity(0.5)).resolve(this));
     painter.drawRoundedRect(track, radius, radius);
     const qreal knob = track.height() - 3;
     const qreal x = isChecked() ? track.right() - 1.5 - knob : track.left() + 1.5;

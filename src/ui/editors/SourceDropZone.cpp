@@ -22,7 +22,9 @@ SourceDropZone::SourceDropZone(std::function<void()> choose, QWidget* parent)
     column->setContentsMargins(0, 24, 0, 24);
     column->setSpacing(7);
     column->addWidget(m_symbol, 0, Qt::AlignHCenter);
-    column->addWidget(m_title, 0, Qt::AlignHCenter);
+    // Centred across the whole zone, so the longer drop-target title never needs a new layout pass.
+    m_title->setAlignment(Qt::AlignCenter);
+    column->addWidget(m_title);
     column->addWidget(new TextLabel(QStringLiteral("or choose a folder with the button below"), kitFont(12),
                           Palette::labelTertiary, this),
         0, Qt::AlignHCenter);

@@ -252,6 +252,7 @@ private Q_SLOTS:
         QVERIFY(view.isVisible());
         QVERIFY(!h.hub.store.hasPendingSave());
         QCOMPARE(h.configBytes(), before);
+        QTRY_VERIFY(!view.model().sizeLoading());
         QVERIFY(test::saveLightAndDark(view, "job-editor-error-" + screen));
 
         // Choosing the source again clears the message.
@@ -331,6 +332,8 @@ private Q_SLOTS:
             (QStringList { "USB Stick", "Versioned", "Off", usb.path, "Monday at 02:00" }));
         QVERIFY(test::saveLightAndDark(view, "job-editor-editing"));
         auto* scroll = view.findChild<QScrollArea*>();
+        scroll->ensureWidgetVisible(view.destinationsSection(), 0, 0);
+        QVERIFY(test::saveLightAndDark(view, "job-editor-editing-destinations"));
         scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
         QVERIFY(test::saveLightAndDark(view, "job-editor-editing-end"));
 
