@@ -25,6 +25,7 @@
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollArea>
 #include <QVBoxLayout>
