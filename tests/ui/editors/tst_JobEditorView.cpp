@@ -347,6 +347,12 @@ private Q_SLOTS:
         QVERIFY(!h.sheets.context->isNew);
         h.sheets.onCancel();
         QTRY_VERIFY(!view.destinationSheet());
+        // A sheet closed without an answer (Escape) counts as Cancel.
+        QTest::mouseClick(view.destinationsSection()->rows()[0]->editButton(), Qt::LeftButton);
+        QVERIFY(view.model().destinationEditor());
+        view.destinationSheet()->reject();
+        QVERIFY(!view.model().destinationEditor());
+        QCOMPARE(view.model().draft().destinations.size(), 2);
         QTest::mouseClick(view.destinationsSection()->rows()[0]->removeButton(), Qt::LeftButton);
         QTRY_COMPARE(view.destinationsSection()->rows().size(), 1);
         QTest::mouseClick(view.destinationsSection()->rows()[0]->removeButton(), Qt::LeftButton);
