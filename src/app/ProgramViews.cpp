@@ -9,6 +9,11 @@
 #include "shell/TrayShell.h"
 #include "ui/dashboard/DashboardView.h"
 #include "ui/dashboard/DashboardWindow.h"
+#include "ui/editors/JobEditorView.h"
+
+#include <QPointer>
+
+#include <memory>
 
 namespace mv {
 
@@ -44,6 +49,20 @@ ShellViews ProgramViews::factories(AppDelegate& delegate)
                     auto* log = new LogView(record, state, m_prompts, window->window());
                     log->setAttribute(Qt::WA_DeleteOnClose);
                     log->open();
+                });
+            auto shownEditor = std::make_shared<QPointer<JobEditorView>>();
+            QObject::connect(window->view(), &DashboardView::editorOpened, window->window(),
+                [this, window, &state, shownEditor](const JobEditorContext& context) {
+                    // A new opening takes the place of a sheet still on screen, whose draft is discarded.
+                    if (*shownEditor) {
+                        (*shownEditor)->disconnect(window->view());
+                        (*shownEditor)->close();
+                    }
+                    auto* editor = new JobEditorView(context, state, m_prompts, window->window());
+                    editor->setAttribute(Qt::WA_DeleteOnClose);
+                    QObject::connect(editor, &QDialog::finished, window->view(), &DashboardView::closeEditor);
+                    *shownEditor = editor;
+                    editor->open();
                 });
         });
         return dashboard;
