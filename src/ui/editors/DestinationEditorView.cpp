@@ -7,6 +7,7 @@
 #include "ui/editors/DestinationModeSection.h"
 #include "ui/editors/DestinationScheduleSection.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/MVTextField.h"
 #include "ui/kit/Palette.h"
 #include "ui/kit/Prompts.h"
 #include "ui/kit/SymbolImage.h"
@@ -19,9 +20,9 @@
 #include <QDir>
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QScrollArea>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace mv {
@@ -82,12 +83,8 @@ DestinationEditorView::DestinationEditorView(DestinationEditorContext context, Q
     body->addWidget(new DestinationHairline(this));
     body->addWidget(makeFooter());
 
-    for (const auto key : { Qt::Key_Return, Qt::Key_Enter }) {
-        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, [this] {
-            if (m_model->canSave())
-                save();
-        });
-    }
+    // The name is what most sheets are opened to change first.
+    m_location->nameField()->setFocus();
     connect(m_model, &DestinationEditorModel::changed, this, &DestinationEditorView::refresh);
     connect(m_model, &DestinationEditorModel::saved, this, [this](const BackupDestination& destination) {
         m_onSave(destination);
@@ -189,6 +186,18 @@ void DestinationEditorView::chooseIdentity()
         if (view && !path.isEmpty())
             view->m_model->edit([&](DestinationEditorState& state) { state.identityFile = path; });
     });
+}
+
+// Return and Enter press the primary button, as the dialog's default action; fields pass them on.
+void DestinationEditorView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (m_model->canSave())
+            save();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void DestinationEditorView::save()

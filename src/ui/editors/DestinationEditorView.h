@@ -56,6 +56,9 @@ public:
     void save();
     void cancel();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QWidget* makeHeader();
     QWidget* makeFooter();

@@ -30,7 +30,8 @@ DestinationKindPicker::DestinationKindPicker(DestinationEditorModel& model, QWid
     for (const DestinationKind kind : allCases<DestinationKind>()) {
         auto* segment = new QPushButton(DestinationEditorTexts::kindTitle(kind), this);
         segment->setCheckable(true);
-        segment->setFont(kitFont(13));
+        // Not a default button of the dialog: Return belongs to the sheet's primary button.
+        segment->setAutoDefault(false);
         m_group->addButton(segment, int(kind));
         segments->addWidget(segment, 1);
     }
@@ -54,6 +55,9 @@ void DestinationKindPicker::refresh()
 {
     const DestinationKind kind = m_model.state().kind;
     m_group->button(int(kind))->setChecked(true);
+    // The chosen segment reads heavier: a pressed look alone is faint in the dark appearance.
+    for (QAbstractButton* segment : m_group->buttons())
+        segment->setFont(kitFont(13, segment->isChecked() ? QFont::DemiBold : QFont::Normal));
     m_help->setText(DestinationEditorTexts::kindHelp(kind));
 }
 

@@ -23,6 +23,7 @@
 #include "ui/kit/MVButton.h"
 #include "ui/kit/MVTextField.h"
 #include "ui/kit/SettingsRow.h"
+#include "ui/kit/SymbolImage.h"
 #include "ui/kit/TagChip.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/models/DestinationEditorModel.h"
@@ -136,7 +137,10 @@ private Q_SLOTS:
         sheet.open(newDestination(kind, name), isNew);
         QCOMPARE(sheet.view->size(), QSize(620, 620));
         const QStringList texts = test::visibleTexts(*sheet.view);
-        QCOMPARE(texts.mid(0, 2), header);
+        // The title reads first; its subtitle under it comes after the switch beside the title.
+        QCOMPARE(texts.first(), header.first());
+        QVERIFY2(texts.indexOf(header.last()) > 0 && texts.indexOf(header.last()) < texts.indexOf("Type"),
+            qPrintable(texts.join(" | ")));
         QVERIFY(texts.contains("Enabled"));
         QCOMPARE(sheet.view->primaryButton()->title(), primary);
         QCOMPARE(sheet.view->footerMessage(), hint);
@@ -144,8 +148,8 @@ private Q_SLOTS:
         QVERIFY(sheet.view->enabledSwitch()->isChecked());
     }
 
-    // Local: the chosen folder fills the path and replaces a default name; "Add" hands the destination back
-    // and closes the sheet.
+    // Local: the chosen folder fills the path and replaces a default name; Return ("Add") hands the
+    // destination back and closes the sheet.
     void localFlow()
     {
         Sheet sheet;
@@ -169,7 +173,7 @@ private Q_SLOTS:
         QCOMPARE(sheet.view->locationSection()->nameField()->text(), "Photos");
         QVERIFY(test::visibleTexts(*sheet.view).contains("Photos"));
 
-        sheet.clickPrimary();
+        QTest::keyClick(sheet.view->locationSection()->nameField()->lineEdit(), Qt::Key_Return);
         QCOMPARE(sheet.saved.size(), 1);
         QCOMPARE(sheet.saved.first().path, folder);
         QCOMPARE(sheet.saved.first().name, "Photos");
@@ -259,6 +263,11 @@ private Q_SLOTS:
         sheet.open(destination);
         QVERIFY(!sheet.ssh().saveKeyButton()->isEnabled());
         sheet.type(sheet.ssh().passphraseField(), QStringLiteral("typed only"));
+        // Return belongs to the primary button alone, which an untested server leaves disabled.
+        QTest::keyClick(sheet.ssh().passphraseField()->lineEdit(), Qt::Key_Return);
+        QCOMPARE(sheet.state().kind, DestinationKind::ssh);
+        QVERIFY(sheet.saved.isEmpty());
+        QVERIFY(sheet.view->isVisible());
         QCOMPARE(sheet.ssh().passphraseField()->lineEdit()->echoMode(), QLineEdit::Password);
         QVERIFY(sheet.ssh().saveKeyButton()->isEnabled());
         QTest::mouseClick(sheet.view->cancelButton(), Qt::LeftButton);
@@ -486,6 +495,7 @@ private Q_SLOTS:
                                      "key is in known_hosts.\nHost key verification failed.");
             });
         }
+        QCoreApplication::sendPostedEvents(); // lay out what the last changes showed and hid
         QVERIFY(test::saveLightAndDark(*sheet.view, "destination-editor-" + toString(kind)));
     }
 };
