@@ -86,9 +86,12 @@ DestinationEditorView::DestinationEditorView(DestinationEditorContext context, Q
     // The name is what most sheets are opened to change first.
     m_location->nameField()->setFocus();
     connect(m_model, &DestinationEditorModel::changed, this, &DestinationEditorView::refresh);
+    // The job editor may close the sheet from its own functions; the sheet is not touched once it is gone.
     connect(m_model, &DestinationEditorModel::saved, this, [this](const BackupDestination& destination) {
+        const QPointer<DestinationEditorView> self(this);
         m_onSave(destination);
-        accept();
+        if (self)
+            accept();
     });
     refresh();
 }
@@ -207,8 +210,10 @@ void DestinationEditorView::save()
 
 void DestinationEditorView::cancel()
 {
+    const QPointer<DestinationEditorView> self(this);
     m_onCancel();
-    reject();
+    if (self)
+        reject();
 }
 
 void DestinationEditorView::refresh()
