@@ -1,0 +1,48 @@
+#include "ui/editors/DestinationFieldColumn.h"
+
+#include "ui/kit/MVTextField.h"
+#include "ui/kit/Palette.h"
+#include "ui/kit/TextLabel.h"
+#include "ui/kit/TypeScale.h"
+
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace mv {
+
+DestinationFieldColumn::DestinationFieldColumn(const QString& label, QWidget* control, QWidget* parent)
+    : QWidget(parent)
+    , m_control(control)
+{
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(3);
+    column->addWidget(new TextLabel(label, kitFont(12, QFont::Medium), Palette::labelSecondary, this));
+    column->addWidget(control);
+}
+
+DestinationFieldColumn* DestinationFieldColumn::labeledField(
+    const QString& label, const QString& text, const QString& placeholder, QWidget* parent)
+{
+    return new DestinationFieldColumn(label, new MVTextField(placeholder, text, std::nullopt), parent);
+}
+
+MVTextField* DestinationFieldColumn::textField() const
+{
+    return qobject_cast<MVTextField*>(m_control);
+}
+
+TextLabel* destinationSectionTitle(const QString& text, QWidget* parent)
+{
+    return new TextLabel(text, kitFont(12, QFont::DemiBold), Palette::labelSecondary, parent);
+}
+
+void showFieldText(MVTextField& field, const QString& text)
+{
+    if (field.text() == text)
+        return;
+    const QSignalBlocker quiet(&field);
+    field.setText(text);
+}
+
+} // namespace mv

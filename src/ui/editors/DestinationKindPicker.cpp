@@ -1,0 +1,64 @@
+#include "ui/editors/DestinationKindPicker.h"
+
+#include "ui/editors/DestinationFieldColumn.h"
+#include "ui/kit/Palette.h"
+#include "ui/kit/TextLabel.h"
+#include "ui/kit/TypeScale.h"
+#include "ui/models/DestinationEditorModel.h"
+#include "ui/models/DestinationEditorTexts.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace mv {
+
+DestinationKindPicker::DestinationKindPicker(DestinationEditorModel& model, QWidget* parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_group(new QButtonGroup(this))
+    , m_help(new TextLabel(QString(), kitFont(12), Palette::labelTertiary, this))
+{
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(6);
+    column->addWidget(destinationSectionTitle(QStringLiteral("Type"), this));
+
+    auto* segments = new QHBoxLayout;
+    segments->setSpacing(0);
+    for (const DestinationKind kind : allCases<DestinationKind>()) {
+        auto* segment = new QPushButton(DestinationEditorTexts::kindTitle(kind), this);
+        segment->setCheckable(true);
+        // Not a default button of the dialog: Return belongs to the sheet's primary button.
+        segment->setAutoDefault(false);
+        m_group->addButton(segment, int(kind));
+        segments->addWidget(segment, 1);
+    }
+    column->addLayout(segments);
+    column->addWidget(m_help);
+    connect(m_group, &QButtonGroup::idClicked, this, [this](int id) {
+        m_model.edit([id](DestinationEditorState& state) { state.changeKind(DestinationKind(id)); });
+    });
+    refresh();
+}
+
+QList<QPushButton*> DestinationKindPicker::segments() const
+{
+    QList<QPushButton*> buttons;
+    for (const DestinationKind kind : allCases<DestinationKind>())
+        buttons.append(qobject_cast<QPushButton*>(m_group->button(int(kind))));
+    return buttons;
+}
+
+void DestinationKindPicker::refresh()
+{
+    const DestinationKind kind = m_model.state().kind;
+    m_group->button(int(kind))->setChecked(true);
+    // The chosen segment reads heavier: a pressed look alone is faint in the dark appearance.
+    for (QAbstractButton* segment : m_group->buttons())
+        segment->setFont(kitFont(13, segment->isChecked() ? QFont::DemiBold : QFont::Normal));
+    m_help->setText(DestinationEditorTexts::kindHelp(kind));
+}
+
+} // namespace mv

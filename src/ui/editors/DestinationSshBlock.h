@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+namespace mv {
+
+class DestinationEditorModel;
+class MVButton;
+class MVTextField;
+class TextLabel;
+
+// The SSH server's fields (server, user, port, remote folder, key, passphrase with "Save Key") and the
+// connection test row: "Test Connection", "Create Folder" after a failed test, and the outcome.
+class DestinationSshBlock : public QWidget {
+    Q_OBJECT
+public:
+    DestinationSshBlock(
+        DestinationEditorModel& model, std::function<void()> chooseIdentity, QWidget* parent = nullptr);
+
+    MVTextField* hostField() const { return m_host; }
+    MVTextField* userField() const { return m_user; }
+    MVTextField* portField() const { return m_port; }
+    MVTextField* remoteFolderField() const { return m_path; }
+    MVTextField* identityField() const { return m_identity; }
+    MVTextField* passphraseField() const { return m_passphrase; }
+    MVButton* chooseIdentityButton() const { return m_chooseIdentity; }
+    MVButton* saveKeyButton() const { return m_saveKey; }
+    MVButton* testButton() const { return m_test; }
+    MVButton* createFolderButton() const { return m_createFolder; }
+    TextLabel* testMessageLabel() const { return m_message; }
+    void refresh();
+
+private:
+    QWidget* makeTestRow();
+    void portEdited(const QString& text);
+
+    DestinationEditorModel& m_model;
+    MVTextField* m_host;
+    MVTextField* m_user;
+    MVTextField* m_port;
+    MVTextField* m_path;
+    MVTextField* m_identity;
+    MVTextField* m_passphrase;
+    MVButton* m_chooseIdentity;
+    MVButton* m_saveKey;
+    MVButton* m_test = nullptr;
+    MVButton* m_createFolder = nullptr;
+    TextLabel* m_message = nullptr;
+};
+
+} // namespace mv
