@@ -11,6 +11,7 @@
 #include "ui/models/RestoreTexts.h"
 
 #include <QFuture>
+#include <QFutureWatcher>
 #include <QPointer>
 #include <QPromise>
 
@@ -173,9 +174,13 @@ void RestoreSectionModel::loadEntries()
         promise->addResult(BackupFolderListing::read(folder));
         promise->finish();
     });
-    // The continuation runs on this object's thread, and not at all once it is gone.
-    future.then(
-        this, [this, generation](const BackupFolderListing& listing) { deliver(generation, listing); });
+    // The watcher belongs to this object: the answer arrives on its thread, and never once it is gone.
+    auto* watcher = new QFutureWatcher<BackupFolderListing>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
+        deliver(generation, watcher->result());
+        watcher->deleteLater();
+    });
+    watcher->setFuture(future);
 }
 
 void RestoreSectionModel::deliver(quint64 generation, const BackupFolderListing& listing)

@@ -1,3 +1,4 @@
+#include "coordination/RestoreCoordinator.h"
 #include "model/ConfigurationStore.h"
 #include "platform/WorkerPool.h"
 #include "support/EnumCompare.h"
