@@ -42,7 +42,9 @@ struct RowGeometry {
 
         int right = row.right() - 10;
         if (!dateText.isEmpty()) {
-            date = QRect(right - dateWidth, row.top(), dateWidth, row.height());
+            // The column is 120 px, wider when the locale's date needs it.
+            const int width = std::max(dateWidth, QFontMetrics(detailFont).horizontalAdvance(dateText) + 2);
+            date = QRect(right - width, row.top(), width, row.height());
             right = date.left() - 10;
         }
         if (!sizeText.isEmpty()) {

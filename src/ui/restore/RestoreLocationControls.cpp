@@ -50,9 +50,9 @@ RestoreLocationControls::RestoreLocationControls(
     auto* row = new QHBoxLayout;
     row->setSpacing(10);
     row->addWidget(segments);
-    row->addWidget(m_folder, 1);
+    row->addWidget(m_folder);
     row->addWidget(m_choose);
-    row->addStretch();
+    row->addStretch(1);
     m_explanation->setWordWrap(true);
 
     auto* stack = new QVBoxLayout(this);

@@ -47,7 +47,17 @@ struct Restore : test::DashboardViewHarness {
         build();
         waitForListing();
     }
-    void waitForListing() { MV_TRY_VERIFY(!state().isLoading()); }
+    // Waits for the listing, then lets the layouts take the cards shown or hidden on its arrival.
+    void waitForListing()
+    {
+        MV_TRY_VERIFY(!state().isLoading());
+        settle();
+    }
+    static void settle()
+    {
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+    }
     // Ticks the row named `name` with a click on its name.
     void tick(const QString& name)
     {
@@ -134,6 +144,7 @@ private Q_SLOTS:
         QCOMPARE(r.picker().note(), "Snapshots are read only. Choose the date you want to go back to.");
         QCOMPARE(r.browser().rows()->entry(0).name, "june.txt");
         r.tick("june.txt");
+        Restore::settle();
         QVERIFY(test::saveLightAndDark(*r.view, "restore-versioned"));
 
         r.choose(r.picker().snapshotPicker(), 1);
@@ -202,7 +213,8 @@ private Q_SLOTS:
             QCOMPARE(r.prompts.opened.first().host(), "drive.google.com");
         }
         if (!noteTitle.isEmpty())
-            QVERIFY(test::saveLightAndDark(*r.view, "restore-note-" + toString(kind)));
+            Restore::settle();
+        QVERIFY(test::saveLightAndDark(*r.view, "restore-note-" + toString(kind)));
     }
 
     // The rows: a folder's chevron opens it, a click on its name ticks it; the cap shows its note, which a
@@ -242,6 +254,7 @@ private Q_SLOTS:
         QVERIFY(!r.browser().showsTruncationNote());
         QCOMPARE(r.browser().pathBarNames(), QStringList { "Reports" });
         QCOMPARE(r.browser().selectionSummary(), "2 items selected");
+        Restore::settle();
         QVERIFY(test::saveLightAndDark(*r.view, "restore-browser"));
 
         click(r.browser().parentButton());
@@ -278,7 +291,8 @@ private Q_SLOTS:
         QCOMPARE(sheet.listedNames(), QStringList { "a.txt" });
         QVERIFY(!r.state().scanning());
         if (answer == ConflictAnswer::replace)
-            QVERIFY(test::saveLightAndDark(sheet, "restore-conflict-sheet"));
+            Restore::settle();
+        QVERIFY(test::saveLightAndDark(sheet, "restore-conflict-sheet"));
         click(sheet.button(answer));
         MV_TRY_COMPARE(r.phase(), "completed");
         QCOMPARE(test::TempDir::read(job.source.path + "/a.txt"), after);
@@ -289,7 +303,8 @@ private Q_SLOTS:
         QVERIFY(r.card().cancelButton()->isHidden());
         QCOMPARE(r.browser().selectionSummary(), "1 item selected");
         if (answer == ConflictAnswer::replace)
-            QVERIFY(test::saveLightAndDark(*r.view, "restore-completed"));
+            Restore::settle();
+        QVERIFY(test::saveLightAndDark(*r.view, "restore-completed"));
         MV_TRY_VERIFY(!r.hub.rows().empty());
         QCOMPARE(r.hub.rows().front().jobName, "Docs restore");
         click(r.card().doneButton());
@@ -332,6 +347,7 @@ private Q_SLOTS:
         QVERIFY(alert);
         QCOMPARE(alert->text(), "Restore cannot start");
         QCOMPARE(alert->informativeText(), "Choose a folder for the restored items.");
+        Restore::settle();
         QVERIFY(test::saveLightAndDark(*r.view, "restore-another-folder"));
         alert->button(QMessageBox::Ok)->click();
         QCOMPARE(r.state().errorMessage(), std::nullopt);
@@ -419,7 +435,8 @@ private Q_SLOTS:
         QVERIFY(!r.card().doneButton()->isHidden());
         QVERIFY(r.card().cancelButton()->isHidden());
         if (atItem > 0)
-            QVERIFY(test::saveLightAndDark(*r.view, "restore-cancelled"));
+            Restore::settle();
+        QVERIFY(test::saveLightAndDark(*r.view, "restore-cancelled"));
     }
 };
 
