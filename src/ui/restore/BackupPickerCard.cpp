@@ -38,13 +38,19 @@ QWidget* pickerColumn(const QString& caption, QComboBox* picker, int width, QWid
     return column;
 }
 
-// Fills a pop-up with (title, id) items and selects `chosen`, or nothing when it is not among them.
+// Fills a pop-up with (title, id) items and selects `chosen`, or nothing when it is not among them. Items
+// that have not changed are kept, so an open pop-up is not rebuilt under the pointer.
 void fill(QComboBox* picker, const QList<std::pair<QString, QString>>& items, const QString& chosen)
 {
     const QSignalBlocker quiet(picker);
-    picker->clear();
-    for (const auto& [title, value] : items)
-        picker->addItem(title, value);
+    bool same = picker->count() == items.size();
+    for (int i = 0; same && i < picker->count(); ++i)
+        same = picker->itemText(i) == items[i].first && picker->itemData(i).toString() == items[i].second;
+    if (!same) {
+        picker->clear();
+        for (const auto& [title, value] : items)
+            picker->addItem(title, value);
+    }
     picker->setCurrentIndex(picker->findData(chosen));
 }
 

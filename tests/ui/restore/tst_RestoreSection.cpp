@@ -265,6 +265,42 @@ private Q_SLOTS:
         QCOMPARE(r.browser().pathBarNames(), QStringList {});
     }
 
+    // The sheet lists the first 50 names and counts them all; closing it any other way cancels.
+    void conflictSheetList()
+    {
+        ConflictPrompt prompt { QUuid::createUuid(), {}, {} };
+        for (int i = 0; i < 60; ++i)
+            prompt.conflicts << QStringLiteral("folder/file%1.txt").arg(i);
+        ConflictSheet sheet(prompt);
+        QCOMPARE(sheet.countLine(), "60 changes found at the restore location");
+        QCOMPARE(sheet.listedNames(), prompt.conflicts.mid(0, 50));
+        QCOMPARE(sheet.width(), 520);
+        QSignalSpy answered(&sheet, &ConflictSheet::answered);
+        sheet.show();
+        QTest::keyClick(&sheet, Qt::Key_Escape);
+        QCOMPARE(answered.size(), 1);
+        QCOMPARE(answered.at(0).at(0).value<ConflictAnswer>(), ConflictAnswer::cancel);
+    }
+
+    // Leaving the section and coming back starts again from the defaults.
+    void freshOnReturn()
+    {
+        Restore r;
+        const BackupJob job = r.hub.addJob(
+            "Docs", { { "ssd", BackupMode::incremental }, { "usb", BackupMode::incremental } });
+        r.hub.files.write("usb/a.txt", "a");
+        r.buildAndList();
+        r.choose(r.picker().destinationPicker(), 2);
+        r.waitForListing();
+        r.tick("a.txt");
+        QCOMPARE(r.state().destinationID(), job.destinations[1].id);
+        r.model.setSection(DashboardSection::overview);
+        r.model.setSection(DashboardSection::restore);
+        r.waitForListing();
+        QCOMPARE(r.state().destinationID(), job.destinations[0].id);
+        QVERIFY(r.state().selected().isEmpty());
+    }
+
     // A file changed at its original place since the backup: the check asks; Keep Existing keeps the local
     // bytes, Replace brings back the backup's. The card ends "Copied" until Done; the history names it.
     void conflictReview_data()
