@@ -10,6 +10,7 @@
 #include "ui/dashboard/SectionPlaceholder.h"
 #include "ui/kit/Palette.h"
 #include "ui/models/DashboardModel.h"
+#include "ui/restore/RestoreSection.h"
 
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -154,7 +155,7 @@ QWidget* DashboardView::makeSectionView(DashboardSection section)
         return new SectionPlaceholder(section);
 
     case DashboardSection::restore:
-        return new SectionPlaceholder(section);
+        return new RestoreSection(m_app, m_prompts);
 
     case DashboardSection::support:
         return new SectionPlaceholder(section);
