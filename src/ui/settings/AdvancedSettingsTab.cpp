@@ -77,6 +77,8 @@ void AdvancedSettingsTab::showRsyncVersion(const std::optional<QString>& version
     delete holder->layout()->replaceWidget(m_versionChip, chip);
     delete m_versionChip;
     m_versionChip = chip;
+    // A child made after its parent was shown stays hidden until it is shown itself.
+    chip->show();
 }
 
 void AdvancedSettingsTab::chooseRsync()

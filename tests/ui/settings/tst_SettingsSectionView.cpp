@@ -414,6 +414,7 @@ private Q_SLOTS:
         AdvancedSettingsTab& tab = *page.view->advancedTab();
         page.view->tabWidget()->setCurrentIndex(4);
         QTRY_COMPARE_WITH_TIMEOUT(tab.versionChip()->text(), installedRsyncVersion(), generous);
+        QVERIFY(tab.versionChip()->isVisible());
         QCOMPARE(tab.rsyncRow()->detailLabel()->text(), "/usr/bin/rsync");
 
         page.prompts.openPath = page.hub.files.write("rsync", "not a program");
@@ -445,6 +446,8 @@ private Q_SLOTS:
         QVERIFY(loaded.wait(generous));
         QCOMPARE(page.view->rsyncVersion(), std::nullopt);
         QCOMPARE(tab.versionChip()->text(), "Not detected");
+        QVERIFY(tab.versionChip()->isVisible());
+        QVERIFY(test::saveLightAndDark(*page.view, "settings-advanced-not-detected"));
     }
 
     void exportAndReveal()
