@@ -383,7 +383,11 @@ private Q_SLOTS:
         QCOMPARE(tab.accountRow()->detailLabel()->text(), "Not signed in");
 
         click(tab.signInButton());
+        // The sign-in is under way as soon as it is asked for.
+        QVERIFY(test::visibleTexts(tab).contains("Waiting for Google…"));
+        QVERIFY(!tab.signInButton()->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(tab.signOutButton()->isVisible(), generous);
+        QVERIFY(!test::visibleTexts(tab).contains("Waiting for Google…"));
         QCOMPARE(tab.accountRow()->detailLabel()->text(), "person@example.com");
         QVERIFY(test::visibleTexts(tab).contains("Connected"));
         QVERIFY(!tab.signInButton()->isVisible());
