@@ -56,6 +56,7 @@ bool NotificationServer::settle(const QDBusConnection& sender)
 
 QString NotificationServer::GetServerInformation(QString& vendor, QString& version, QString& specVersion)
 {
+    ++m_informationRequests;
     vendor = QStringLiteral("Marrowvale tests");
     version = QStringLiteral("1.0");
     specVersion = QStringLiteral("1.2");

@@ -33,6 +33,8 @@ public:
 
     bool isRegistered() const { return m_registered; }
     const QList<ReceivedNotice>& notices() const { return m_notices; }
+    // How often a client asked who the server is (how a client asks for permission to notify).
+    int informationRequests() const { return m_informationRequests; }
     // Closes a notice as a user would, telling clients with NotificationClosed.
     void close(uint id);
     // Sends a marker through `sender` and waits until it arrives. A bus keeps one connection's calls in
@@ -55,6 +57,7 @@ private:
     QDBusConnection m_bus;
     bool m_registered = false;
     uint m_nextId = 1;
+    int m_informationRequests = 0;
     QList<ReceivedNotice> m_notices;
 };
 

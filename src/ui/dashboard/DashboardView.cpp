@@ -11,6 +11,7 @@
 #include "ui/kit/Palette.h"
 #include "ui/models/DashboardModel.h"
 #include "ui/restore/RestoreSection.h"
+#include "ui/settings/SettingsSectionView.h"
 
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -161,7 +162,7 @@ QWidget* DashboardView::makeSectionView(DashboardSection section)
         return new SectionPlaceholder(section);
 
     case DashboardSection::settings:
-        return new SectionPlaceholder(section);
+        return new SettingsSectionView(m_app, m_prompts);
     }
     return new SectionPlaceholder(section);
 }

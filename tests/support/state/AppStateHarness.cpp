@@ -6,7 +6,7 @@ void AppStateHarness::build()
 {
     state.emplace(store,
         AppEnvironment { Clock::system(), bus.connection(), bus.connection(), secrets, browser, fileManager,
-            log, GoogleEndpoints::at(QUrl(QStringLiteral("http://127.0.0.1:9"))) });
+            log, endpoints });
 }
 
 BackupJob AppStateHarness::addJob(

@@ -29,6 +29,8 @@ struct AppStateHarness {
     FakeBrowser browser;
     RecordingSystemLog log;
     ConfigurationStore store { support.path() };
+    // Where Google sign-in goes; set before build() (a fake Google server's address).
+    GoogleEndpoints endpoints = GoogleEndpoints::at(QUrl(QStringLiteral("http://127.0.0.1:9")));
     std::optional<AppState> state;
 
     // Jobs are added before the hub is built, as a configuration on disk would hold them.

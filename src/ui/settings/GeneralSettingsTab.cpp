@@ -1,0 +1,115 @@
+#include "ui/settings/GeneralSettingsTab.h"
+
+#include "coordination/AppState.h"
+#include "coordination/LoginItemService.h"
+#include "model/ConfigurationStore.h"
+#include "ui/kit/SettingsRow.h"
+#include "ui/kit/TextLabel.h"
+#include "ui/kit/TypeScale.h"
+#include "ui/models/SettingBinding.h"
+#include "ui/models/SettingsTexts.h"
+#include "ui/settings/SettingSwitch.h"
+
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSysInfo>
+#include <QVBoxLayout>
+
+namespace mv {
+
+namespace {
+
+SettingSwitch* boundSwitch(AppState& app, const QString& name, bool AppSettings::*field, QWidget* parent)
+{
+    auto* toggle = new SettingSwitch(name, parent);
+    QObject::connect(toggle, &QAbstractButton::toggled, parent,
+        [&app, field](bool on) { SettingBinding<bool>(app.store(), app.clock(), field).set(on); });
+    return toggle;
+}
+
+} // namespace
+
+GeneralSettingsTab::GeneralSettingsTab(AppState& app, QWidget* parent)
+    : SettingsTabPage(SettingsTexts::tabs().at(0), parent)
+    , m_app(app)
+    , m_launchAtLogin(new SettingSwitch(QStringLiteral("Launch at login"), this))
+    , m_menuBarIcon(
+          boundSwitch(app, QStringLiteral("Show menu bar icon"), &AppSettings::showMenuBarIcon, this))
+    , m_dashboardAtLogin(boundSwitch(
+          app, QStringLiteral("Open dashboard at login"), &AppSettings::openDashboardAtLogin, this))
+    , m_globalShortcut(
+          boundSwitch(app, QStringLiteral("Global shortcut"), &AppSettings::globalShortcutEnabled, this))
+{
+    connect(
+        m_launchAtLogin, &QAbstractButton::toggled, this, [this](bool on) { m_app.setLaunchAtLogin(on); });
+
+    auto* appearance = new QWidget(this);
+    appearance->setFixedWidth(190);
+    auto* segments = new QHBoxLayout(appearance);
+    segments->setContentsMargins(0, 0, 0, 0);
+    segments->setSpacing(0);
+    auto* group = new QButtonGroup(appearance);
+    const QList<std::pair<QString, AppearancePreference>> choices { { QStringLiteral("System"),
+                                                                        AppearancePreference::system },
+        { QStringLiteral("Light"), AppearancePreference::light },
+        { QStringLiteral("Dark"), AppearancePreference::dark } };
+    for (const auto& [title, preference] : choices) {
+        auto* segment = new QPushButton(title, appearance);
+        segment->setCheckable(true);
+        group->addButton(segment);
+        segments->addWidget(segment, 1);
+        m_appearance.append(segment);
+        connect(segment, &QAbstractButton::clicked, this,
+            [this, preference] { m_app.setAppearance(preference); });
+    }
+
+    m_launchAtLoginRow = addRow(QStringLiteral("Launch at login"), QString(), m_launchAtLogin);
+    addRow(QStringLiteral("Show menu bar icon"),
+        QStringLiteral("When hidden, Marrowvale shows a taskbar icon so you can still open it."),
+        m_menuBarIcon);
+    addRow(QStringLiteral("Open dashboard at login"),
+        QStringLiteral("The menu bar panel is the normal way to use Marrowvale."), m_dashboardAtLogin);
+    addRow(QStringLiteral("Appearance"),
+        QStringLiteral("Both appearances are designed separately. System follows %1.")
+            .arg(QSysInfo::prettyProductName()),
+        appearance);
+    addRow(QStringLiteral("Global shortcut"),
+        QStringLiteral("Ctrl+Alt+Super+B opens the panel from any app. Works on X11 desktops."),
+        m_globalShortcut);
+
+    auto* about = new QWidget(this);
+    auto* lines = new QVBoxLayout(about);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(4);
+    lines->addWidget(new TextLabel(SettingsTexts::versionLine(QCoreApplication::applicationVersion()),
+        kitFont(13, QFont::Medium), Palette::labelSecondary, about));
+    auto* note
+        = new TextLabel(QStringLiteral("Backups run while the app is running and the computer is awake. "
+                                       "Nothing runs while the computer is asleep or off."),
+            kitFont(12), Palette::labelTertiary, about);
+    note->setWordWrap(true);
+    lines->addWidget(note);
+    addBelow(about);
+
+    connect(&app.store(), &ConfigurationStore::changed, this, &GeneralSettingsTab::refresh);
+    refresh();
+}
+
+void GeneralSettingsTab::refresh()
+{
+    const AppSettings& settings = m_app.store().config().settings;
+    const std::pair<SettingSwitch*, bool> switches[] { { m_launchAtLogin, settings.launchAtLogin },
+        { m_menuBarIcon, settings.showMenuBarIcon }, { m_dashboardAtLogin, settings.openDashboardAtLogin },
+        { m_globalShortcut, settings.globalShortcutEnabled } };
+    for (const auto& [toggle, on] : switches) {
+        const QSignalBlocker quiet(toggle);
+        toggle->setChecked(on);
+    }
+    m_appearance.at(int(settings.appearance))->setChecked(true);
+    m_launchAtLoginRow->detailLabel()->setText(
+        SettingsTexts::launchAtLoginDetail(LoginItemService::isEnabled()));
+}
+
+} // namespace mv

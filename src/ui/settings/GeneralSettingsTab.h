@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ui/settings/SettingsTabPage.h"
+
+#include <QList>
+
+class QAbstractButton;
+
+namespace mv {
+
+class AppState;
+class SettingSwitch;
+class SettingsRow;
+
+// How the program starts and shows itself: the login item, the tray icon, the dashboard at login, the
+// appearance and the global shortcut, then the version and when backups run. The login item and the
+// appearance go through AppState, which also acts on the system; the shell follows the rest.
+class GeneralSettingsTab : public SettingsTabPage {
+    Q_OBJECT
+public:
+    explicit GeneralSettingsTab(AppState& app, QWidget* parent = nullptr);
+
+    // Reads the settings and the login item again.
+    void refresh();
+
+    SettingSwitch* launchAtLoginSwitch() const { return m_launchAtLogin; }
+    SettingSwitch* menuBarIconSwitch() const { return m_menuBarIcon; }
+    SettingSwitch* dashboardAtLoginSwitch() const { return m_dashboardAtLogin; }
+    SettingSwitch* globalShortcutSwitch() const { return m_globalShortcut; }
+    // System, Light and Dark.
+    const QList<QAbstractButton*>& appearanceButtons() const { return m_appearance; }
+    SettingsRow* launchAtLoginRow() const { return m_launchAtLoginRow; }
+
+private:
+    AppState& m_app;
+    SettingSwitch* m_launchAtLogin;
+    SettingSwitch* m_menuBarIcon;
+    SettingSwitch* m_dashboardAtLogin;
+    SettingSwitch* m_globalShortcut;
+    QList<QAbstractButton*> m_appearance;
+    SettingsRow* m_launchAtLoginRow;
+};
+
+} // namespace mv

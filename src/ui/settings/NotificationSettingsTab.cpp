@@ -1,0 +1,53 @@
+#include "ui/settings/NotificationSettingsTab.h"
+
+#include "coordination/AppState.h"
+#include "model/ConfigurationStore.h"
+#include "ui/models/SettingBinding.h"
+#include "ui/models/SettingsTexts.h"
+#include "ui/settings/SettingSwitch.h"
+
+#include <array>
+
+namespace mv {
+
+namespace {
+
+struct Flag {
+    const char* title;
+    bool AppSettings::*field;
+};
+
+constexpr std::array flags { Flag { "Backup completed", &AppSettings::notifySuccess },
+    Flag { "Backup failed", &AppSettings::notifyFailure },
+    Flag { "Destination unavailable", &AppSettings::notifyOffline },
+    Flag { "Missed schedule", &AppSettings::notifyMissed } };
+
+} // namespace
+
+NotificationSettingsTab::NotificationSettingsTab(AppState& app, QWidget* parent)
+    : SettingsTabPage(SettingsTexts::tabs().at(2), parent)
+    , m_app(app)
+{
+    for (const Flag& flag : flags) {
+        const QString title = QString::fromUtf8(flag.title);
+        auto* toggle = new SettingSwitch(title, this);
+        connect(toggle, &QAbstractButton::toggled, this, [&app, field = flag.field](bool on) {
+            SettingBinding<bool>(app.store(), app.clock(), field).set(on);
+        });
+        addRow(title, std::nullopt, toggle);
+        m_switches.append(toggle);
+    }
+    connect(&app.store(), &ConfigurationStore::changed, this, &NotificationSettingsTab::refresh);
+    refresh();
+}
+
+void NotificationSettingsTab::refresh()
+{
+    const AppSettings& settings = m_app.store().config().settings;
+    for (qsizetype index = 0; index < m_switches.size(); ++index) {
+        const QSignalBlocker quiet(m_switches.at(index));
+        m_switches.at(index)->setChecked(settings.*flags.at(index).field);
+    }
+}
+
+} // namespace mv
