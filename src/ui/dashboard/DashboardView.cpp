@@ -10,6 +10,7 @@
 #include "ui/dashboard/SectionPlaceholder.h"
 #include "ui/kit/Palette.h"
 #include "ui/models/DashboardModel.h"
+#include "ui/support/SupportSectionView.h"
 
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -157,7 +158,7 @@ QWidget* DashboardView::makeSectionView(DashboardSection section)
         return new SectionPlaceholder(section);
 
     case DashboardSection::support:
-        return new SectionPlaceholder(section);
+        return new SupportSectionView(m_app, m_ui, m_clock, m_prompts);
 
     case DashboardSection::settings:
         return new SectionPlaceholder(section);

@@ -79,8 +79,11 @@ QCoro::Task<SupportReport> SupportReportModel::gather()
 
 QCoro::Task<SupportReport> SupportReportModel::current()
 {
-    if (m_report)
-        co_return *m_report;
+    if (m_report) {
+        // A copy: QCoro moves from any lvalue handed to co_return, which would empty the held report.
+        SupportReport held = *m_report;
+        co_return held;
+    }
     co_return co_await gather();
 }
 

@@ -103,6 +103,10 @@ private Q_SLOTS:
                            "No passwords or keyring items are included.\n"
                            "Review paths before sharing this report.")
                 .arg(f.rsync, f.paths()));
+        // The report held is handed out as a copy and stays whole.
+        const SupportReport held = *f.model->report();
+        QCOMPARE(QCoro::waitFor(f.model->current()), held);
+        QCOMPARE(*f.model->report(), held);
     }
 
     // Six failed runs, an interrupted and a cancelled one: the five newest failures, newest first, the one
