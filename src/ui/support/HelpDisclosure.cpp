@@ -82,7 +82,8 @@ HelpDisclosure::HelpDisclosure(
     , m_icon(new SymbolImage(
           QStringLiteral("questionmark.circle"), 13, SymbolWeight::regular, Palette::labelTertiary, m_button))
     , m_chevron(new HelpChevron(m_button))
-    , m_answer(new TextLabel(item.answer, kitFont(13), Palette::labelSecondary, this))
+    , m_answerBox(new QWidget(this))
+    , m_answer(new TextLabel(item.answer, kitFont(13), Palette::labelSecondary, m_answerBox))
     , m_fade(new QGraphicsOpacityEffect(m_answer))
 {
     auto* question = new TextLabel(item.question, kitFont(15, QFont::Medium), Palette::label, m_button);
@@ -104,7 +105,7 @@ HelpDisclosure::HelpDisclosure(
 
     m_answer->setWordWrap(true);
     m_answer->setGraphicsEffect(m_fade);
-    auto* answer = new QHBoxLayout;
+    auto* answer = new QHBoxLayout(m_answerBox);
     answer->setContentsMargins(33, 0, 14, 11);
     answer->addWidget(m_answer);
 
@@ -112,7 +113,7 @@ HelpDisclosure::HelpDisclosure(
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
     stack->addWidget(m_button);
-    stack->addLayout(answer);
+    stack->addWidget(m_answerBox);
 
     Motion::apply(m_animation, Motion::quick());
     connect(&m_animation, &QVariantAnimation::valueChanged, this,
@@ -136,7 +137,7 @@ void HelpDisclosure::apply(qreal openness)
 {
     m_openness = openness;
     // The answer takes its place as soon as the topic opens and leaves once it has faded out.
-    m_answer->setVisible(m_expanded || openness > 0);
+    m_answerBox->setVisible(m_expanded || openness > 0);
     m_fade->setOpacity(openness);
     m_icon->setColor(m_expanded ? Palette::accent : Palette::labelTertiary);
     m_chevron->setTurn(90 * openness);

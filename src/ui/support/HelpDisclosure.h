@@ -43,6 +43,7 @@ private:
     QAbstractButton* m_button;
     SymbolImage* m_icon;
     HelpChevron* m_chevron;
+    QWidget* m_answerBox; // holds the answer with its margins, so a closed topic takes no room
     TextLabel* m_answer;
     QGraphicsOpacityEffect* m_fade;
     QVariantAnimation m_animation;

@@ -110,7 +110,7 @@ private Q_SLOTS:
         QCOMPARE(s.page().troubleshootingHeader()->countCapsule()->count(), 9);
         QCOMPARE(s.page().helpRows().size(), 9);
         for (HelpDisclosure* row : s.page().helpRows())
-            QVERIFY2(!row->isExpanded() && row->answerLabel()->isHidden(), qPrintable(row->item().id));
+            QVERIFY2(!row->isExpanded() && !row->answerLabel()->isVisible(), qPrintable(row->item().id));
         QWidget* topics = s.page().helpRows().first()->parentWidget();
         QCOMPARE(topics->findChildren<InsetHairline*>().size(), 8);
         QLayout* list = topics->layout();
@@ -290,7 +290,7 @@ private Q_SLOTS:
 
         click(0);
         QVERIFY(!menuBar->isExpanded());
-        QTRY_VERIFY(menuBar->answerLabel()->isHidden());
+        QTRY_VERIFY(!menuBar->answerLabel()->isVisible());
         QVERIFY(rsync->isExpanded());
 
         s.model.setSection(DashboardSection::overview);
