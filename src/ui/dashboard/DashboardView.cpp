@@ -12,6 +12,7 @@
 #include "ui/models/DashboardModel.h"
 #include "ui/restore/RestoreSection.h"
 #include "ui/settings/SettingsSectionView.h"
+#include "ui/support/SupportSectionView.h"
 
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -159,7 +160,7 @@ QWidget* DashboardView::makeSectionView(DashboardSection section)
         return new RestoreSection(m_app, m_prompts);
 
     case DashboardSection::support:
-        return new SectionPlaceholder(section);
+        return new SupportSectionView(m_app, m_ui, m_clock, m_prompts);
 
     case DashboardSection::settings:
         return new SettingsSectionView(m_app, m_prompts);
