@@ -34,12 +34,18 @@ namespace mv {
 
 namespace {
 
-QDialog* realDestinationSheet(const DestinationEditorContext& context, const QString& sourcePath,
-    BackupMode defaultMode, const BackupSchedule& jobSchedule, AppState& app,
-    std::function<void(const BackupDestination&)> onSave, std::function<void()> onCancel, QWidget* parent)
+// The real destination sheet, choosing its folders and keys through the editor's prompts.
+DestinationSheetFactory realDestinationSheets(Prompts& prompts)
 {
-    return new DestinationEditorView(
-        context, sourcePath, defaultMode, jobSchedule, app, std::move(onSave), std::move(onCancel), parent);
+    return [&prompts](const DestinationEditorContext& context, const QString& sourcePath,
+               BackupMode defaultMode, const BackupSchedule& jobSchedule, AppState& app,
+               std::function<void(const BackupDestination&)> onSave, std::function<void()> onCancel,
+               QWidget* parent) {
+        auto* sheet = new DestinationEditorView(context, sourcePath, defaultMode, jobSchedule, app,
+            std::move(onSave), std::move(onCancel), parent);
+        sheet->setPrompts(prompts);
+        return static_cast<QDialog*>(sheet);
+    };
 }
 
 } // namespace
@@ -50,7 +56,7 @@ JobEditorView::JobEditorView(JobEditorContext context, AppState& app, Prompts& p
     , m_app(app)
     , m_prompts(prompts)
     , m_model(std::move(context), std::move(measure))
-    , m_destinationSheets(realDestinationSheet)
+    , m_destinationSheets(realDestinationSheets(prompts))
 {
     setWindowTitle(title());
     setFixedSize(760, 690);

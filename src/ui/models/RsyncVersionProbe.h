@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/RsyncSupport.h"
+
 #include <QFuture>
 #include <QString>
 
@@ -14,6 +16,10 @@ namespace mv {
 namespace RsyncVersionProbe {
 
 inline constexpr std::chrono::milliseconds bound { 5000 };
+
+// The version itself, for those who show more than the chip.
+QFuture<std::optional<RsyncVersion>> read(
+    const QString& executable, std::chrono::milliseconds timeout = bound);
 
 QFuture<std::optional<QString>> start(
     const std::optional<QString>& executable, std::chrono::milliseconds timeout = bound);

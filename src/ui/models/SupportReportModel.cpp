@@ -3,27 +3,15 @@
 #include "coordination/AppState.h"
 #include "engine/PlanBuilder.h"
 #include "model/ConfigurationStore.h"
-#include "platform/WorkerPool.h"
+#include "ui/models/RsyncVersionProbe.h"
 
 #include <QPointer>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <chrono>
 
 #include <qcoro/qcorofuture.h>
 
 namespace mv {
-
-namespace {
-
-// rsync's version, read on a worker; an rsync that has not answered within 5 seconds names none.
-QFuture<std::optional<RsyncVersion>> probeRsyncVersion(const QString& executable)
-{
-    return QtConcurrent::run(&WorkerPool::instance(),
-        [executable] { return RsyncSupport::detect(executable, std::chrono::seconds(5)); });
-}
-
-} // namespace
 
 SupportReportModel::SupportReportModel(AppState& app, Clock& clock, SystemFacts system, QObject* parent)
     : QObject(parent)
@@ -66,7 +54,7 @@ QCoro::Task<SupportReport> SupportReportModel::gather()
         m_app.history().fetch(SupportReport::failureLimit, 0, {}, RunResult::failed),
         m_app.store().supportFolder() };
     if (inputs.rsyncExecutable)
-        inputs.rsyncVersion = co_await probeRsyncVersion(*inputs.rsyncExecutable);
+        inputs.rsyncVersion = co_await RsyncVersionProbe::read(*inputs.rsyncExecutable);
 
     SupportReport report = SupportReport::make(inputs);
     if (self && generation == m_started) {
