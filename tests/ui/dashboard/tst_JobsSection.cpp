@@ -68,7 +68,8 @@ private Q_SLOTS:
         QCOMPARE(j.rowNames(), (QStringList { "Docs", "Archive" }));
         QVERIFY(j.section().showDisabledBox()->isChecked());
         const QStringList texts = j.texts();
-        for (const QString& expected : QStringList { "Incremental", "Mirror", "Off", "nas, usb", "ssd", "Never run" })
+        for (const QString& expected :
+            QStringList { "Incremental", "Mirror", "Off", "nas, usb", "ssd", "Never run" })
             QVERIFY2(texts.contains(expected), qPrintable(expected + " in " + texts.join(" | ")));
         const QList<JobListRow*> rows = j.section().rows();
         const auto offTags = [](JobListRow* row) {
@@ -153,7 +154,8 @@ private Q_SLOTS:
         j.open();
         const QList<JobListRow*> rows = j.section().rows();
         QCOMPARE(test::menuItems([&](QMenu& m) { rows[0]->moreButton()->fillMenu(m); }),
-            (QStringList { "Run Now", "Edit\u2026", "Duplicate", "Disable", "-", "Show History", "-", "Delete\u2026" }));
+            (QStringList {
+                "Run Now", "Edit\u2026", "Duplicate", "Disable", "-", "Show History", "-", "Delete\u2026" }));
         QCOMPARE(test::menuItems([&](QMenu& m) { rows[1]->fillContextMenu(m); }),
             (QStringList { "Edit\u2026", "Run Now", "Duplicate", "Enable", "-", "Delete\u2026" }));
     }
@@ -178,7 +180,8 @@ private Q_SLOTS:
         QCOMPARE(j.view->deleteTarget()->id, job.id);
         QVERIFY(test::triggerMenuItem([&](QMenu& m) { docs->fillContextMenu(m); }, "Duplicate"));
         QTRY_COMPARE(j.section().rows().size(), 3);
-        QVERIFY(test::triggerMenuItem([&](QMenu& m) { j.section().rows()[0]->fillContextMenu(m); }, "Disable"));
+        QVERIFY(
+            test::triggerMenuItem([&](QMenu& m) { j.section().rows()[0]->fillContextMenu(m); }, "Disable"));
         QVERIFY(!j.hub.store.job(job.id)->isEnabled);
         j.section().showDisabledBox()->setChecked(false);
         QTRY_COMPARE(j.rowNames().contains("Docs"), false);

@@ -21,7 +21,8 @@ BackupJob docsJob()
     BackupJob job = BackupJob::create(now);
     job.name = QStringLiteral("Docs");
     job.source.path = QStringLiteral("/home/ana/Documents");
-    for (const auto& [name, path] : { std::pair { "Backup SSD", "/media/ssd/docs" }, { "Home NAS", "/mnt/nas/docs" } }) {
+    for (const auto& [name, path] :
+        { std::pair { "Backup SSD", "/media/ssd/docs" }, { "Home NAS", "/mnt/nas/docs" } }) {
         BackupDestination destination = BackupDestination::create(now);
         destination.name = QString::fromUtf8(name);
         destination.path = QString::fromUtf8(path);
@@ -108,7 +109,8 @@ private Q_SLOTS:
         };
         QCOMPARE(names(JobListPresentation::filtered(jobs, QStringLiteral("doc"), true)),
             (QStringList { "Docs archive", "Docs" }));
-        QCOMPARE(names(JobListPresentation::filtered(jobs, QStringLiteral("doc"), false)), (QStringList { "Docs" }));
+        QCOMPARE(names(JobListPresentation::filtered(jobs, QStringLiteral("doc"), false)),
+            (QStringList { "Docs" }));
         QCOMPARE(names(JobListPresentation::filtered(jobs, QStringLiteral(" "), false)),
             (QStringList { "Photos", "Docs" }));
     }
@@ -144,7 +146,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("succeeded");
         QTest::addColumn<QStringList>("facts");
         QTest::newRow("own daily schedule, never succeeded")
-            << false << false << QStringList { "Daily at 09:00", "\u00B7", "No successful run", "\u00B7", "Next in 1 hr." };
+            << false << false
+            << QStringList { "Daily at 09:00", "\u00B7", "No successful run", "\u00B7", "Next in 1 hr." };
         QTest::newRow("job's manual schedule hides a stored next run")
             << true << true << QStringList { "Manual", "\u00B7", "Last success 2 hr. ago" };
     }
@@ -203,9 +206,9 @@ private Q_SLOTS:
     void resultAndTriggerLabels()
     {
         const QList<std::pair<RunResult, QString>> results { { RunResult::running, "Running" },
-            { RunResult::success, "Copied" }, { RunResult::failed, "Failed" }, { RunResult::cancelled, "Cancelled" },
-            { RunResult::interrupted, "Interrupted" }, { RunResult::missed, "Missed" },
-            { RunResult::skipped, "Skipped" } };
+            { RunResult::success, "Copied" }, { RunResult::failed, "Failed" },
+            { RunResult::cancelled, "Cancelled" }, { RunResult::interrupted, "Interrupted" },
+            { RunResult::missed, "Missed" }, { RunResult::skipped, "Skipped" } };
         for (const auto& [result, label] : results)
             QCOMPARE(ActivityPresentation::resultLabel(result), label);
         const QList<std::pair<RunTrigger, QString>> triggers { { RunTrigger::manual, "Manual" },
@@ -240,7 +243,8 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("deleted");
         QTest::addColumn<QString>("row");
         QTest::addColumn<QString>("inspector");
-        QTest::newRow("none deleted") << qint64(0) << "3 copied, 0 updated" << "3 copied \u00B7 0 updated";
+        QTest::newRow("none deleted") << qint64(0) << "3 copied, 0 updated"
+                                      << "3 copied \u00B7 0 updated";
         QTest::newRow("two deleted") << qint64(2) << "3 copied, 0 updated, 2 deleted"
                                      << "3 copied \u00B7 0 updated \u00B7 2 deleted";
     }
@@ -272,10 +276,12 @@ private Q_SLOTS:
 
     void errorColours()
     {
-        QCOMPARE(int(ActivityPresentation::rowErrorColor(RunResult::success)), int(PaletteRole::labelTertiary));
-        QCOMPARE(int(ActivityPresentation::inspectorErrorColor(RunResult::success)), int(PaletteRole::labelSecondary));
-        for (RunResult result : { RunResult::failed, RunResult::cancelled, RunResult::interrupted, RunResult::missed,
-                 RunResult::skipped, RunResult::running }) {
+        QCOMPARE(
+            int(ActivityPresentation::rowErrorColor(RunResult::success)), int(PaletteRole::labelTertiary));
+        QCOMPARE(int(ActivityPresentation::inspectorErrorColor(RunResult::success)),
+            int(PaletteRole::labelSecondary));
+        for (RunResult result : { RunResult::failed, RunResult::cancelled, RunResult::interrupted,
+                 RunResult::missed, RunResult::skipped, RunResult::running }) {
             QCOMPARE(int(ActivityPresentation::rowErrorColor(result)), int(PaletteRole::danger));
             QCOMPARE(int(ActivityPresentation::inspectorErrorColor(result)), int(PaletteRole::danger));
         }
@@ -297,7 +303,8 @@ private Q_SLOTS:
             last60 << QStringLiteral("line %1").arg(i);
         last60 << QString();
         QTest::newRow("short log, last 60 pieces, the final empty one counted") << lines << last60.join('\n');
-        QTest::newRow("secret masked") << QByteArray("connect token=abc ok\n") << "connect token=\u2022\u2022\u2022 ok\n";
+        QTest::newRow("secret masked")
+            << QByteArray("connect token=abc ok\n") << "connect token=\u2022\u2022\u2022 ok\n";
         QTest::newRow("empty file") << QByteArray() << "";
         // "é" is C3 A9; a window that starts on its A9 shows one replacement character and the rest intact.
         const QByteArray cut = "\xC3\xA9" + QByteArray(LogPreview::windowBytes - 1, 'x');
@@ -329,8 +336,9 @@ private Q_SLOTS:
         QCOMPARE(empty.transferred, "Zero bytes");
         QCOMPARE(int(empty.failedColor), int(PaletteRole::labelSecondary));
 
-        const ActivitySectionLogic::Summary mixed = ActivitySectionLogic::summary({ runRecord(RunResult::success, 1500),
-            runRecord(RunResult::failed, -9000), runRecord(RunResult::success, 500), runRecord(RunResult::skipped) });
+        const ActivitySectionLogic::Summary mixed = ActivitySectionLogic::summary(
+            { runRecord(RunResult::success, 1500), runRecord(RunResult::failed, -9000),
+                runRecord(RunResult::success, 500), runRecord(RunResult::skipped) });
         QCOMPARE(mixed.runs, 4);
         QCOMPARE(mixed.copied, 2);
         QCOMPARE(mixed.failed, 1);
@@ -338,16 +346,19 @@ private Q_SLOTS:
         QCOMPARE(mixed.transferred, "Zero bytes");
 
         const qint64 huge = std::numeric_limits<qint64>::max() - 10;
-        QCOMPARE(ActivitySectionLogic::summary({ runRecord(RunResult::success, huge), runRecord(RunResult::success, huge) })
+        QCOMPARE(ActivitySectionLogic::summary(
+                     { runRecord(RunResult::success, huge), runRecord(RunResult::success, huge) })
                      .transferred,
-            ActivitySectionLogic::summary({ runRecord(RunResult::success, std::numeric_limits<qint64>::max()) })
+            ActivitySectionLogic::summary(
+                { runRecord(RunResult::success, std::numeric_limits<qint64>::max()) })
                 .transferred);
         QCOMPARE(ActivitySectionLogic::historyKeptText(0), "History kept for 0 days");
     }
 
     void selectionAfterLoad()
     {
-        const std::vector<BackupRunRecord> records { runRecord(RunResult::success), runRecord(RunResult::failed) };
+        const std::vector<BackupRunRecord> records { runRecord(RunResult::success),
+            runRecord(RunResult::failed) };
         QCOMPARE(ActivitySectionLogic::selectionAfterLoad(records, records[1].id), records[1].id);
         QCOMPARE(ActivitySectionLogic::selectionAfterLoad(records, QUuid::createUuid()), records[0].id);
         QCOMPARE(ActivitySectionLogic::selectionAfterLoad(records, std::nullopt), records[0].id);
