@@ -56,6 +56,8 @@ public:
     // The rows made so far, in list order, and the day headers as shown.
     QList<ActivityDetailRow*> rows() const;
     QStringList dayHeaders() const;
+    // Whether the history was read since the page was made.
+    bool hasLoaded() const { return m_list != nullptr; }
     // Whether every row of the last load has been made.
     bool listComplete() const;
     // The summary's four values: runs, copied, failed, transferred.
