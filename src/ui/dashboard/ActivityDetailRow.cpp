@@ -1,22 +1,47 @@
 #include "ui/dashboard/ActivityDetailRow.h"
 
-#include "ui/kit/ElidedLabel.h"
 #include "ui/kit/Palette.h"
 #include "ui/kit/Prompts.h"
 #include "ui/kit/StatusChip.h"
-#include "ui/kit/StatusDot.h"
-#include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/ActivityPresentation.h"
 #include "ui/models/ActivityRowPresentation.h"
 
-#include <QHBoxLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QVBoxLayout>
 
 namespace mv {
+
+namespace {
+
+constexpr int sidePadding = 12;
+constexpr int verticalPadding = 9;
+constexpr qreal dotSize = 6;
+constexpr qreal dotTop = 5;
+constexpr int textLeft = sidePadding + int(dotSize) + 10;
+constexpr qreal titleSpacing = 6;
+constexpr qreal lineSpacing = 3;
+constexpr qreal factSpacing = 8;
+constexpr int errorLines = 2;
+
+const QFont& jobFont()
+{
+    static const QFont font = kitFont(15, QFont::Medium);
+    return font;
+}
+const QFont& destinationFont()
+{
+    static const QFont font = kitFont(13);
+    return font;
+}
+const QFont& smallFont()
+{
+    static const QFont font = kitFont(12);
+    return font;
+}
+
+} // namespace
 
 ActivityDetailRow::ActivityDetailRow(
     const BackupRunRecord& record, bool isSelected, Prompts& prompts, Actions actions, QWidget* parent)
@@ -29,6 +54,11 @@ ActivityDetailRow::ActivityDetailRow(
     , m_log(QStringLiteral("View Log"))
     , m_reveal(QStringLiteral("Reveal Log"))
     , m_delete(QStringLiteral("Delete Entry\u2026"))
+    , m_facts(ActivityPresentation::factLine(record))
+    , m_error(ActivityPresentation::errorSummary(record))
+    , m_time(ActivityPresentation::startTimeText(record))
+    , m_chip(new StatusChip(ActivityPresentation::resultLabel(record.result),
+          PaletteColor(ActivityRowPresentation::resultColor(record.result)), std::nullopt, false, this))
 {
     m_details.setObjectName(QStringLiteral("viewRunDetails"));
     m_log.setObjectName(QStringLiteral("viewRunLog"));
@@ -42,51 +72,22 @@ ActivityDetailRow::ActivityDetailRow(
     });
     connect(&m_delete, &QAction::triggered, this, [this] { m_actions.remove(); });
 
-    const PaletteColor resultColor(ActivityRowPresentation::resultColor(record.result));
-    auto* dot = new StatusDot(resultColor, false, 6, this);
+    const QFontMetricsF small(smallFont());
+    m_measures.job = QFontMetricsF(jobFont()).horizontalAdvance(record.jobName);
+    m_measures.destination = QFontMetricsF(destinationFont()).horizontalAdvance(record.destinationName);
+    m_measures.time = small.horizontalAdvance(m_time);
+    m_measures.arrow = small.horizontalAdvance(QStringLiteral("\u2192"));
+    m_measures.chip = m_chip->sizeHint();
+    m_measures.titleHeight = std::max<qreal>(QFontMetricsF(jobFont()).height(), m_measures.chip.height());
+    m_measures.smallHeight = small.height();
+    for (const QString& fact : std::as_const(m_facts))
+        m_measures.facts << small.horizontalAdvance(fact);
+    m_chip->resize(m_measures.chip.toSize());
 
-    auto* title = new QHBoxLayout;
-    title->setSpacing(6);
-    title->addWidget(
-        new ElidedLabel(record.jobName, kitFont(15, QFont::Medium), Palette::label, Qt::ElideRight, this));
-    title->addWidget(new TextLabel(QStringLiteral("\u2192"), kitFont(12), Palette::labelTertiary, this));
-    title->addWidget(
-        new ElidedLabel(record.destinationName, kitFont(13), Palette::labelSecondary, Qt::ElideRight, this));
-    title->addWidget(new StatusChip(
-        ActivityPresentation::resultLabel(record.result), resultColor, std::nullopt, false, this));
-    title->addStretch(1);
-    title->addWidget(new TextLabel(
-        ActivityPresentation::startTimeText(record), kitFont(12), Palette::labelTertiary, this));
-
-    auto* facts = new QHBoxLayout;
-    facts->setSpacing(8);
-    for (const QString& fact : ActivityPresentation::factLine(record))
-        facts->addWidget(new TextLabel(fact, kitFont(12), Palette::labelTertiary, this));
-    facts->addStretch(1);
-
-    auto* lines = new QVBoxLayout;
-    lines->setSpacing(3);
-    lines->addLayout(title);
-    lines->addLayout(facts);
-    if (const std::optional<QString> error = ActivityPresentation::errorSummary(record)) {
-        auto* line = new TextLabel(
-            *error, kitFont(12), PaletteColor(ActivityPresentation::rowErrorColor(record.result)), this);
-        line->setWordWrap(true);
-        line->setMaximumHeight(line->fontMetrics().lineSpacing() * 2);
-        lines->addWidget(line);
-    }
-
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(12, 9, 12, 9);
-    row->setSpacing(10);
-    auto* dotColumn = new QVBoxLayout;
-    dotColumn->setContentsMargins(0, 5, 0, 0);
-    dotColumn->addWidget(dot);
-    dotColumn->addStretch(1);
-    row->addLayout(dotColumn);
-    row->addLayout(lines, 1);
-    setAccessibleName(record.jobName + QStringLiteral(" \u2192 ") + record.destinationName
-        + QStringLiteral(", ") + ActivityPresentation::resultLabel(record.result));
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    setAccessibleName(texts().join(QLatin1Char(' ')));
 }
 
 void ActivityDetailRow::setSelected(bool selected)
@@ -107,6 +108,131 @@ void ActivityDetailRow::fillContextMenu(QMenu& menu)
     menu.addAction(&m_delete);
 }
 
+QStringList ActivityDetailRow::texts() const
+{
+    QStringList shown { m_record.jobName, QStringLiteral("\u2192"), m_record.destinationName, m_chip->text(),
+        m_time };
+    shown << m_facts;
+    if (m_error)
+        shown << *m_error;
+    return shown;
+}
+
+qreal ActivityDetailRow::titleHeight() const
+{
+    return m_measures.titleHeight;
+}
+
+QRectF ActivityDetailRow::errorRect(int width) const
+{
+    const qreal top = verticalPadding + titleHeight() + lineSpacing + m_measures.smallHeight + lineSpacing;
+    const qreal available = std::max(1, width - textLeft - sidePadding);
+    auto height = m_errorHeights.constFind(width);
+    if (height == m_errorHeights.cend()) {
+        const QFontMetricsF metrics(smallFont());
+        const QRectF needed = metrics.boundingRect(
+            QRectF(0, 0, available, 1e6), Qt::TextWordWrap | Qt::AlignLeft, m_error.value_or(QString()));
+        height = m_errorHeights.insert(width, std::min(needed.height(), metrics.lineSpacing() * errorLines));
+    }
+    return { qreal(textLeft), top, available, *height };
+}
+
+int ActivityDetailRow::heightForWidth(int width) const
+{
+    qreal height = verticalPadding + titleHeight() + lineSpacing + QFontMetricsF(smallFont()).height()
+        + verticalPadding;
+    if (m_error)
+        height += lineSpacing + errorRect(width).height();
+    return int(std::ceil(height));
+}
+
+QSize ActivityDetailRow::sizeHint() const
+{
+    return { 420, heightForWidth(420) };
+}
+
+QSize ActivityDetailRow::minimumSizeHint() const
+{
+    return { 200, heightForWidth(420) };
+}
+
+ActivityDetailRow::TitleLayout ActivityDetailRow::titleLayout() const
+{
+    const qreal middle = verticalPadding + titleHeight() / 2;
+    const qreal right = width() - sidePadding;
+    // What is left for the two names once the arrow, the chip, the time and the gaps have their room; the job
+    // name gives way first, down to half of it.
+    const qreal forNames = std::max<qreal>(0,
+        right - textLeft - m_measures.arrow - m_measures.chip.width() - m_measures.time - 4 * titleSpacing);
+    qreal jobWidth = m_measures.job;
+    qreal destinationWidth = m_measures.destination;
+    if (jobWidth + destinationWidth > forNames) {
+        destinationWidth = std::min(m_measures.destination, forNames / 2);
+        jobWidth = std::max<qreal>(0, forNames - destinationWidth);
+    }
+    const qreal jobHeight = QFontMetricsF(jobFont()).height();
+    const qreal destinationHeight = QFontMetricsF(destinationFont()).height();
+    const qreal smallHeight = m_measures.smallHeight;
+    TitleLayout layout;
+    qreal x = textLeft;
+    layout.job = QRectF(x, middle - jobHeight / 2, jobWidth, jobHeight);
+    x += jobWidth + titleSpacing;
+    layout.arrow = QRectF(x, middle - smallHeight / 2, m_measures.arrow, smallHeight);
+    x += m_measures.arrow + titleSpacing;
+    layout.destination = QRectF(x, middle - destinationHeight / 2, destinationWidth, destinationHeight);
+    x += destinationWidth + titleSpacing;
+    layout.chip = QPointF(x, middle - m_measures.chip.height() / 2);
+    layout.time = QRectF(right - m_measures.time, middle - smallHeight / 2, m_measures.time, smallHeight);
+    return layout;
+}
+
+void ActivityDetailRow::resizeEvent(QResizeEvent* event)
+{
+    m_chip->move(titleLayout().chip.toPoint());
+    QWidget::resizeEvent(event);
+}
+
+void ActivityDetailRow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (m_selected)
+        painter.fillRect(rect(), Palette::accent.opacity(0.09).resolve(this));
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(PaletteColor(ActivityRowPresentation::resultColor(m_record.result)).resolve(this));
+    painter.drawEllipse(QRectF(sidePadding, verticalPadding + dotTop, dotSize, dotSize));
+
+    const TitleLayout title = titleLayout();
+    const auto text
+        = [&](const QRectF& box, const QFont& font, const PaletteColor& color, const QString& value) {
+              painter.setFont(font);
+              painter.setPen(color.resolve(this));
+              painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
+                  QFontMetricsF(font).elidedText(value, Qt::ElideRight, box.width() + 0.5));
+          };
+    text(title.job, jobFont(), Palette::label, m_record.jobName);
+    text(title.arrow, smallFont(), Palette::labelTertiary, QStringLiteral("\u2192"));
+    text(title.destination, destinationFont(), Palette::labelSecondary, m_record.destinationName);
+    text(title.time, smallFont(), Palette::labelTertiary, m_time);
+
+    const qreal factsTop = verticalPadding + titleHeight() + lineSpacing;
+    const qreal right = width() - sidePadding;
+    qreal x = textLeft;
+    for (qsizetype i = 0; i < m_facts.size(); ++i) {
+        const qreal factWidth = std::min(m_measures.facts[i], std::max<qreal>(0, right - x));
+        text(QRectF(x, factsTop, factWidth, m_measures.smallHeight), smallFont(), Palette::labelTertiary,
+            m_facts[i]);
+        x += factWidth + factSpacing;
+    }
+
+    if (m_error) {
+        painter.setFont(smallFont());
+        painter.setPen(PaletteColor(ActivityPresentation::rowErrorColor(m_record.result)).resolve(this));
+        painter.drawText(errorRect(width()), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, *m_error);
+    }
+}
+
 void ActivityDetailRow::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
@@ -120,12 +246,6 @@ void ActivityDetailRow::contextMenuEvent(QContextMenuEvent* event)
     fillContextMenu(*menu);
     menu->popup(event->globalPos());
     event->accept();
-}
-
-void ActivityDetailRow::paintEvent(QPaintEvent*)
-{
-    if (m_selected)
-        QPainter(this).fillRect(rect(), Palette::accent.opacity(0.09).resolve(this));
 }
 
 } // namespace mv

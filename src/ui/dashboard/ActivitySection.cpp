@@ -75,7 +75,7 @@ ActivitySection::ActivitySection(AppState& app, DashboardModel& ui, Clock& clock
 
     auto* filterBar = new QHBoxLayout;
     filterBar->setSpacing(8);
-    filterBar->addWidget(m_search, 1);
+    filterBar->addWidget(m_search, 4);
     filterBar->addWidget(m_resultPicker);
     filterBar->addWidget(m_jobPicker);
     filterBar->addStretch(1);
@@ -150,6 +150,14 @@ void ActivitySection::takeHandOver()
 
 void ActivitySection::refreshJobPicker()
 {
+    // Rebuilt only when the jobs' names or order change, so a run's progress never closes an open picker.
+    QList<std::pair<QString, QUuid>> jobs;
+    for (const BackupJob& job : m_app.store().config().jobs)
+        jobs.append({ job.name, job.id });
+    const int wanted = m_jobFilter ? m_jobPicker->findData(*m_jobFilter) : 0;
+    if (jobs == m_pickerJobs && m_jobPicker->count() > 0 && m_jobPicker->currentIndex() == wanted)
+        return;
+    m_pickerJobs = jobs;
     m_jobPicker->clear();
     m_jobPicker->addItem(QStringLiteral("All jobs"));
     for (const BackupJob& job : m_app.store().config().jobs)

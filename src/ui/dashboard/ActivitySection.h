@@ -93,6 +93,7 @@ private:
     SearchField* m_search;
     QComboBox* m_resultPicker;
     QComboBox* m_jobPicker;
+    QList<std::pair<QString, QUuid>> m_pickerJobs;
     MenuButton* m_actions;
     QVBoxLayout* m_listColumn;
     QWidget* m_list = nullptr;

@@ -4,11 +4,11 @@
 #include "model/ConfigurationStore.h"
 #include "platform/Clock.h"
 #include "ui/dashboard/ActivitySection.h"
+#include "ui/dashboard/BackupJobsSection.h"
 #include "ui/dashboard/DashboardHeader.h"
 #include "ui/dashboard/DashboardSidebar.h"
 #include "ui/dashboard/DestinationsSection.h"
 #include "ui/dashboard/HairlineDivider.h"
-#include "ui/dashboard/JobsSection.h"
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/SectionPlaceholder.h"
 #include "ui/kit/Palette.h"
@@ -148,7 +148,7 @@ QWidget* DashboardView::makeSectionView(DashboardSection section)
                 [this](const BackupJob& job) { deleteJob(job); } });
 
     case DashboardSection::jobs:
-        return new JobsSection(m_app, m_clock,
+        return new BackupJobsSection(m_app, m_clock,
             { [this](const BackupJob& job) { openEditor(job); },
                 [this](const BackupRunRecord& record) { showLog(record); },
                 [this](const BackupJob& job) { deleteJob(job); } });

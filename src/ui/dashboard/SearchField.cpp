@@ -39,6 +39,8 @@ SearchField::SearchField(const QString& placeholder, int maxWidth, bool clearabl
         row->addWidget(m_clear);
     }
     setFixedHeight(28);
+    // Its full width while the page has room for it; narrower only in a window too small for the bar.
+    setMinimumWidth(maxWidth / 2);
     setMaximumWidth(maxWidth);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_edit, &QLineEdit::textChanged, this, [this](const QString& text) {

@@ -61,6 +61,7 @@ struct Activity : test::DashboardViewHarness {
     }
     void open()
     {
+        hub.state->refreshHistory();
         model.setSection(DashboardSection::activity);
         QTRY_VERIFY(section().hasLoaded() && section().listComplete());
     }
@@ -125,7 +126,14 @@ private Q_SLOTS:
         for (TextLabel* value : a.section().summaryValues())
             values << value->text();
         QCOMPARE(values, (QList<QString> { "4", "2", "1", "6 KB" }));
-        const QStringList texts = a.texts();
+        QStringList texts = a.texts();
+        for (ActivityDetailRow* row : a.section().rows())
+            texts << row->texts();
+        const QStringList first = a.section().rows()[0]->texts();
+        QCOMPARE(first.mid(0, 4), (QStringList { "Docs", "\u2192", "ssd", "Copied" }));
+        QCOMPARE(first.mid(5),
+            (QStringList {
+                "Manual", "\u00B7", "2 KB", "\u00B7", "3 copied, 0 updated, 2 deleted", "\u00B7", "1m 1s" }));
         for (const QString& expected :
             QStringList { "Copied", "Failed", "Cancelled", "3 copied, 0 updated, 2 deleted",
                 "3 copied \u00B7 0 updated \u00B7 2 deleted", "1m 1s", "History kept for 90 days" })

@@ -3,10 +3,10 @@
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
+#include "ui/dashboard/BackupJobsSection.h"
 #include "ui/dashboard/DashboardViewHarness.h"
 #include "ui/dashboard/HairlineDivider.h"
 #include "ui/dashboard/JobListRow.h"
-#include "ui/dashboard/JobsSection.h"
 #include "ui/dashboard/MenuButton.h"
 #include "ui/dashboard/SearchField.h"
 #include "ui/dashboard/SectionTestHelpers.h"
@@ -30,7 +30,7 @@ struct Jobs : test::DashboardViewHarness {
         build();
         model.setSection(DashboardSection::jobs);
     }
-    JobsSection& section() { return *view->sectionView()->findChild<JobsSection*>(); }
+    BackupJobsSection& section() { return *view->sectionView()->findChild<BackupJobsSection*>(); }
     QStringList texts() { return test::visibleTexts(section()); }
     QStringList rowNames()
     {
@@ -54,7 +54,7 @@ void addDocsAndArchive(Jobs& j)
 
 } // namespace
 
-class tst_JobsSection : public QObject {
+class tst_BackupJobsSection : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -212,5 +212,5 @@ private Q_SLOTS:
     }
 };
 
-MV_UI_TEST_MAIN(tst_JobsSection)
-#include "tst_JobsSection.moc"
+MV_UI_TEST_MAIN(tst_BackupJobsSection)
+#include "tst_BackupJobsSection.moc"

@@ -19,13 +19,14 @@ class Clock;
 class JobListRow;
 class SearchField;
 
-// The Backup Jobs page: a search field and a "Show disabled" switch over the jobs that pass them, one row
-// each in configuration order. The search and the switch start afresh each time the page is made; everything
-// else is read from the state hub, and a burst of changes is one refresh.
-class JobsSection : public QWidget {
+// The Backup Jobs page of the dashboard (the panel has its own JobsSection): a search field and a "Show
+// disabled" switch over the jobs that pass them, one row each in configuration order. The search and the
+// switch start afresh each time the page is made; everything else is read from the state hub, and a burst of
+// changes is one refresh.
+class BackupJobsSection : public QWidget {
     Q_OBJECT
 public:
-    JobsSection(AppState& app, Clock& clock, SectionCallbacks callbacks, QWidget* parent = nullptr);
+    BackupJobsSection(AppState& app, Clock& clock, SectionCallbacks callbacks, QWidget* parent = nullptr);
 
     SearchField* searchField() const { return m_search; }
     QCheckBox* showDisabledBox() const { return m_showDisabled; }

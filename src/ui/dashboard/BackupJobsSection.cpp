@@ -1,4 +1,4 @@
-#include "ui/dashboard/JobsSection.h"
+#include "ui/dashboard/BackupJobsSection.h"
 
 #include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
@@ -17,7 +17,7 @@
 
 namespace mv {
 
-JobsSection::JobsSection(AppState& app, Clock& clock, SectionCallbacks callbacks, QWidget* parent)
+BackupJobsSection::BackupJobsSection(AppState& app, Clock& clock, SectionCallbacks callbacks, QWidget* parent)
     : QWidget(parent)
     , m_app(app)
     , m_clock(clock)
@@ -32,7 +32,7 @@ JobsSection::JobsSection(AppState& app, Clock& clock, SectionCallbacks callbacks
 
     auto* topBar = new QHBoxLayout;
     topBar->setSpacing(10);
-    topBar->addWidget(m_search, 1);
+    topBar->addWidget(m_search, 4);
     topBar->addWidget(m_showDisabled);
     topBar->addStretch(1);
 
@@ -51,12 +51,12 @@ JobsSection::JobsSection(AppState& app, Clock& clock, SectionCallbacks callbacks
     refresh();
 }
 
-QList<JobListRow*> JobsSection::rows() const
+QList<JobListRow*> BackupJobsSection::rows() const
 {
     return m_body ? m_body->findChildren<JobListRow*>() : QList<JobListRow*> {};
 }
 
-void JobsSection::refresh()
+void BackupJobsSection::refresh()
 {
     const QList<BackupJob>& all = m_app.store().config().jobs;
     const QDateTime now = m_clock.now();
