@@ -3,8 +3,11 @@
 #include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
 #include "platform/Clock.h"
+#include "ui/dashboard/ActivitySection.h"
+#include "ui/dashboard/BackupJobsSection.h"
 #include "ui/dashboard/DashboardHeader.h"
 #include "ui/dashboard/DashboardSidebar.h"
+#include "ui/dashboard/DestinationsSection.h"
 #include "ui/dashboard/HairlineDivider.h"
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/SectionPlaceholder.h"
@@ -148,13 +151,18 @@ QWidget* DashboardView::makeSectionView(DashboardSection section)
                 [this](const BackupJob& job) { deleteJob(job); } });
 
     case DashboardSection::jobs:
-        return new SectionPlaceholder(section);
+        return new BackupJobsSection(m_app, m_clock,
+            { [this](const BackupJob& job) { openEditor(job); },
+                [this](const BackupRunRecord& record) { showLog(record); },
+                [this](const BackupJob& job) { deleteJob(job); } });
 
     case DashboardSection::destinations:
-        return new SectionPlaceholder(section);
+        return new DestinationsSection(
+            m_app, m_clock, m_prompts, [this](const BackupJob& job) { openEditor(job); });
 
     case DashboardSection::activity:
-        return new SectionPlaceholder(section);
+        return new ActivitySection(
+            m_app, m_ui, m_clock, m_prompts, [this](const BackupRunRecord& record) { showLog(record); });
 
     case DashboardSection::restore:
         return new RestoreSection(m_app, m_prompts);

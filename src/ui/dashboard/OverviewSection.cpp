@@ -59,7 +59,8 @@ OverviewSection::OverviewSection(AppState& app, Clock& clock, SectionCallbacks c
     , m_jobsHeader(new SectionHeader(
           QStringLiteral("Jobs"), 0, QStringLiteral("arrow.up.right"), QStringLiteral("Open Backup Jobs"),
           [&app] {
-              app.requestNavigation({ NavigationRequest::Target::dashboard, std::nullopt });
+              // The Backup Jobs page, not the overview this button sits on.
+              app.requestNavigation({ NavigationRequest::Target::job, std::nullopt });
           },
           this))
     , m_activityHeader(new SectionHeader(

@@ -117,8 +117,8 @@ private Q_SLOTS:
         QVERIFY(texts.contains("3 destinations"));
     }
 
-    // A press on a job row opens that job; the headers' arrows ask for the dashboard and for all activity;
-    // the empty state's "Add Backup" asks for a new job.
+    // A press on a job row opens that job; the headers' arrows ask for the Backup Jobs page and for all
+    // activity; the empty state's "Add Backup" asks for a new job.
     void rowsAndLinks()
     {
         Overview o;
@@ -140,7 +140,7 @@ private Q_SLOTS:
         QCOMPARE(o.section().jobsHeader()->actionButton()->help(), "Open Backup Jobs");
         QCOMPARE(o.section().activityHeader()->actionButton()->help(), "Open Activity");
         QCOMPARE(asked,
-            (QList<NavigationRequest> { { NavigationRequest::Target::dashboard, std::nullopt },
+            (QList<NavigationRequest> { { NavigationRequest::Target::job, std::nullopt },
                 { NavigationRequest::Target::activity, std::nullopt } }));
 
         o.hub.store.deleteJob(o.hub.store.config().jobs.first().id);

@@ -1,0 +1,150 @@
+// The dashboard's Activity page on a history of 100,000 runs: opening it, searching it and scrolling its
+// list, against the repository alone running the same fetches. Prints the times, their ratios and the
+// longest turn of the event loop the page held, with whether it stayed under one frame (16 ms).
+
+#include "coordination/AppState.h"
+#include "google/SecretBackend.h"
+#include "google/UrlOpener.h"
+#include "model/ConfigurationStore.h"
+#include "platform/FileManager.h"
+#include "platform/SystemLog.h"
+#include "support/SupportFixture.h"
+#include "ui/dashboard/ActivitySection.h"
+#include "ui/dashboard/SearchField.h"
+#include "ui/kit/Prompts.h"
+#include "ui/models/ActivitySectionLogic.h"
+#include "ui/models/DashboardModel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+using namespace mv;
+
+namespace {
+
+constexpr int historyRows = 100'000;
+constexpr double frameBudgetMs = 16.0;
+constexpr int scrollSteps = 60;
+const QString searchText = QStringLiteral("thesis");
+
+class NoSecrets final : public SecretBackend {
+public:
+    Lookup lookup(const QString&) override { return {}; }
+    bool store(const QString&, const QString&) override { return false; }
+    bool remove(const QString&) override { return false; }
+};
+
+// Panels never open here; nothing is revealed.
+class NoPrompts final : public Prompts {
+public:
+    void askSavePath(QWidget*, const SavePanelRequest&, std::function<void(const QString&)>) override { }
+    void askOpenPath(QWidget*, const OpenPanelRequest&, std::function<void(const QString&)>) override { }
+    void copyText(const QString&) override { }
+    void reveal(const QString&) override { }
+    bool openUrl(const QUrl&) override { return false; }
+};
+
+double elapsedMs(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Turns the event loop until `done`, one pass at a time; answers the whole time and keeps the longest pass.
+double turnUntil(const std::function<bool()>& done, double& longestTurnMs)
+{
+    return elapsedMs([&] {
+        while (!done())
+            longestTurnMs = std::max(longestTurnMs, elapsedMs([] { QCoreApplication::processEvents(); }));
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir support;
+    qputenv("MARROWVALE_SUPPORT_DIR", QFile::encodeName(support.path()));
+    bench::prepareSupportFolder(support.path(), 12, 3, historyRows);
+
+    // The baseline: the repository alone, the same two fetches the page makes.
+    double baselineOpenMs = 0;
+    double baselineSearchMs = 0;
+    {
+        HistoryRepository history(QDir(support.path()).filePath(QStringLiteral("history.sqlite")));
+        history.stats();
+        baselineOpenMs = elapsedMs([&] { history.fetch(ActivitySectionLogic::recordLimit, 0); });
+        baselineSearchMs
+            = elapsedMs([&] { history.fetch(ActivitySectionLogic::recordLimit, 0, searchText); });
+    }
+
+    NoSecrets secrets;
+    XdgOpenUrlOpener opener;
+    DesktopFileManager fileManager(QDBusConnection::sessionBus());
+    ConfigurationStore store(support.path());
+    AppState state(store,
+        AppEnvironment { Clock::system(), QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
+            secrets, opener, fileManager, SystemLog::system(), GoogleEndpoints::google() });
+    DashboardModel ui;
+    NoPrompts prompts;
+
+    double longestTurnMs = 0;
+    ActivitySection* section = nullptr;
+    QWidget window;
+    window.resize(800, 660);
+    const double openMs = elapsedMs([&] {
+        section = new ActivitySection(
+            state, ui, Clock::system(), prompts, [](const BackupRunRecord&) {}, &window);
+        section->resize(window.size());
+        window.show();
+    });
+    const double openTurnsMs
+        = turnUntil([&] { return section->hasLoaded() && section->listComplete(); }, longestTurnMs);
+    const double longestOpenMs = std::max(openMs, longestTurnMs);
+
+    const auto before = section->records();
+    double longestSearchTurnMs = 0;
+    const double searchMs = elapsedMs([&] { section->searchField()->lineEdit()->setText(searchText); })
+        + turnUntil(
+            [&] { return section->records() != before && section->listComplete(); }, longestSearchTurnMs);
+
+    auto* scroll = section->findChild<QScrollArea*>();
+    double longestScrollMs = 0;
+    const double scrollMs = elapsedMs([&] {
+        QScrollBar* bar = scroll->verticalScrollBar();
+        for (int step = 1; step <= scrollSteps; ++step) {
+            longestScrollMs = std::max(longestScrollMs, elapsedMs([&] {
+                bar->setValue(bar->maximum() * step / scrollSteps);
+                window.repaint();
+                QCoreApplication::processEvents();
+            }));
+        }
+    });
+
+    const double longest = std::max({ longestOpenMs, longestSearchTurnMs, longestScrollMs });
+    std::printf("Activity page over %d history rows (%zu runs listed after the search)\n", historyRows,
+        section->records().size());
+    std::printf("  open until every row is made   %8.2f ms   repository alone %8.2f ms   ratio %.1f\n",
+        openMs + openTurnsMs, baselineOpenMs, (openMs + openTurnsMs) / baselineOpenMs);
+    std::printf("  search \"%s\" until listed    %8.2f ms   repository alone %8.2f ms   ratio %.1f\n",
+        qPrintable(searchText), searchMs, baselineSearchMs, searchMs / baselineSearchMs);
+    std::printf("  scroll top to bottom, %d steps %8.2f ms   slowest step %.2f ms\n", scrollSteps, scrollMs,
+        longestScrollMs);
+    std::printf("  longest main-thread turn       %8.2f ms   %s\n", longest,
+        longest <= frameBudgetMs ? "under 16 ms" : "OVER 16 ms");
+    return 0;
+}

@@ -1,0 +1,386 @@
+#include "ui/dashboard/ActivitySection.h"
+
+#include "coordination/AppState.h"
+#include "model/ConfigurationStore.h"
+#include "model/Format.h"
+#include "platform/Clock.h"
+#include "ui/dashboard/ActivityInspector.h"
+#include "ui/dashboard/HairlineDivider.h"
+#include "ui/dashboard/MenuButton.h"
+#include "ui/dashboard/SearchField.h"
+#include "ui/kit/CardSurface.h"
+#include "ui/kit/EmptyStateView.h"
+#include "ui/kit/Palette.h"
+#include "ui/kit/TextLabel.h"
+#include "ui/kit/TypeScale.h"
+#include "ui/models/ActivitySectionLogic.h"
+#include "ui/models/DashboardModel.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace mv {
+
+namespace {
+
+// One figure of the summary bar: its title and its value.
+TextLabel* addSummaryItem(QHBoxLayout* bar, const QString& title, QWidget* parent)
+{
+    auto* item = new QHBoxLayout;
+    item->setSpacing(4);
+    item->addWidget(new TextLabel(title, kitFont(12), Palette::labelTertiary, parent));
+    auto* value = new TextLabel({}, kitFont(13, QFont::DemiBold), Palette::label, parent);
+    item->addWidget(value);
+    bar->addLayout(item);
+    return value;
+}
+
+} // namespace
+
+ActivitySection::ActivitySection(AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts,
+    std::function<void(const BackupRunRecord&)> showLog, QWidget* parent)
+    : QWidget(parent)
+    , m_app(app)
+    , m_ui(ui)
+    , m_clock(clock)
+    , m_prompts(prompts)
+    , m_showLog(std::move(showLog))
+    , m_search(new SearchField(QStringLiteral("Search job, path or error"), 300, false, this))
+    , m_resultPicker(new QComboBox(this))
+    , m_jobPicker(new QComboBox(this))
+    , m_actions(new MenuButton(
+          QStringLiteral("ellipsis.circle"), QStringLiteral("History actions"), 24,
+          [this](QMenu& menu) { fillActionsMenu(menu); }, this))
+    , m_listColumn(new QVBoxLayout)
+    , m_inspector(new ActivityInspector(clock, prompts,
+          { [this](const BackupRunRecord& record) { m_showLog(record); },
+              [this](const BackupRunRecord& record) { confirmDelete(record); },
+              [this](const BackupRunRecord& record) { runAgain(record); } },
+          this))
+    , m_kept(new TextLabel({}, kitFont(12), Palette::labelTertiary))
+    , m_load(this, [this] { load(); })
+{
+    m_resultPicker->setAccessibleName(QStringLiteral("Result"));
+    m_resultPicker->setFixedWidth(140);
+    for (const ActivitySectionLogic::ResultChoice& choice : ActivitySectionLogic::resultChoices())
+        m_resultPicker->addItem(choice.title);
+    m_jobPicker->setAccessibleName(QStringLiteral("Job"));
+    m_jobPicker->setFixedWidth(160);
+
+    auto* filterBar = new QHBoxLayout;
+    filterBar->setSpacing(8);
+    filterBar->addWidget(m_search, 4);
+    filterBar->addWidget(m_resultPicker);
+    filterBar->addWidget(m_jobPicker);
+    filterBar->addStretch(1);
+    filterBar->addWidget(m_actions);
+
+    m_inspector->setFixedWidth(300);
+    auto* main = new QHBoxLayout;
+    main->setSpacing(14);
+    main->addLayout(m_listColumn, 1);
+    main->addWidget(m_inspector);
+
+    auto* summary = new CardSurface(10, false, std::nullopt, this);
+    summary->setFixedHeight(36);
+    auto* bar = new QHBoxLayout(summary);
+    bar->setContentsMargins(12, 0, 12, 0);
+    bar->setSpacing(16);
+    for (const QString& title : { QStringLiteral("Runs"), QStringLiteral("Copied"), QStringLiteral("Failed"),
+             QStringLiteral("Transferred") })
+        m_summaryValues.append(addSummaryItem(bar, title, summary));
+    bar->addStretch(1);
+    m_kept->setParent(summary);
+    bar->addWidget(m_kept);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(12);
+    page->addLayout(filterBar);
+    page->addLayout(main, 1);
+    page->addWidget(summary);
+
+    // On appear: the dashboard's search text, then the job handed over, taken once.
+    m_query = ui.activityQuery();
+    m_search->setText(m_query);
+    takeHandOver();
+    refreshJobPicker();
+
+    connect(m_search, &SearchField::textChanged, this, [this](const QString& text) {
+        m_query = text;
+        m_load.request();
+    });
+    connect(m_resultPicker, &QComboBox::activated, this, [this](int index) {
+        m_resultFilter = ActivitySectionLogic::resultChoices().value(index).result;
+        m_load.request();
+    });
+    connect(m_jobPicker, &QComboBox::activated, this, [this](int index) {
+        const QVariant id = m_jobPicker->itemData(index);
+        m_jobFilter = id.isValid() ? std::optional(id.toUuid()) : std::nullopt;
+        m_load.request();
+    });
+    connect(&ui, &DashboardModel::activityRequested, this, [this] {
+        takeHandOver();
+        refreshJobPicker();
+        m_load.request();
+    });
+    connect(&app, &AppState::changed, this, [this] { refreshJobPicker(); });
+    connect(&app, &AppState::historyChanged, this, [this] {
+        if (m_app.historyStats().totalRuns != m_totalRuns)
+            m_load.request();
+    });
+    m_totalRuns = app.historyStats().totalRuns;
+    showSummary();
+    m_load.request();
+}
+
+void ActivitySection::takeHandOver()
+{
+    if (!m_ui.activityJobID())
+        return;
+    m_jobFilter = m_ui.activityJobID();
+    m_ui.setActivityJobID(std::nullopt);
+}
+
+void ActivitySection::refreshJobPicker()
+{
+    // Rebuilt only when the jobs' names or order change, so a run's progress never closes an open picker.
+    QList<std::pair<QString, QUuid>> jobs;
+    for (const BackupJob& job : m_app.store().config().jobs)
+        jobs.append({ job.name, job.id });
+    const int wanted = m_jobFilter ? m_jobPicker->findData(*m_jobFilter) : 0;
+    if (jobs == m_pickerJobs && m_jobPicker->count() > 0 && m_jobPicker->currentIndex() == wanted)
+        return;
+    m_pickerJobs = jobs;
+    m_jobPicker->clear();
+    m_jobPicker->addItem(QStringLiteral("All jobs"));
+    for (const BackupJob& job : m_app.store().config().jobs)
+        m_jobPicker->addItem(job.name, job.id);
+    m_jobPicker->setCurrentIndex(m_jobFilter ? m_jobPicker->findData(*m_jobFilter) : 0);
+}
+
+QList<ActivityDetailRow*> ActivitySection::rows() const
+{
+    return m_list ? m_list->findChildren<ActivityDetailRow*>() : QList<ActivityDetailRow*> {};
+}
+
+QStringList ActivitySection::dayHeaders() const
+{
+    QStringList headers;
+    for (const QPointer<TextLabel>& header : m_headers) {
+        if (header)
+            headers << header->text();
+    }
+    return headers;
+}
+
+bool ActivitySection::listComplete() const
+{
+    return m_nextGroup >= m_groups.size();
+}
+
+void ActivitySection::fillActionsMenu(QMenu& menu)
+{
+    menu.addAction(QStringLiteral("Export CSV\u2026"), this, [this] { m_app.exportHistory(); })
+        ->setObjectName(QStringLiteral("exportHistory"));
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Clear History\u2026"), this, [this] { confirmClear(); })
+        ->setObjectName(QStringLiteral("clearHistory"));
+}
+
+void ActivitySection::select(const QUuid& id)
+{
+    m_selectedID = id;
+    showSelection();
+}
+
+void ActivitySection::load()
+{
+    m_totalRuns = m_app.historyStats().totalRuns;
+    std::vector<BackupRunRecord> records
+        = m_app.history().fetch(ActivitySectionLogic::recordLimit, 0, m_query, m_resultFilter, m_jobFilter);
+    m_selectedID = ActivitySectionLogic::selectionAfterLoad(records, m_selectedID);
+    if (!m_list || records != m_records) {
+        m_records = std::move(records);
+        rebuildList();
+        showSummary();
+    }
+    showSelection();
+}
+
+void ActivitySection::rebuildList()
+{
+    ++m_listGeneration;
+    delete m_list;
+    m_rows.clear();
+    m_headers.clear();
+    m_groups.clear();
+    m_nextGroup = 0;
+    m_nextRow = 0;
+    m_dayCard = nullptr;
+    m_days = nullptr;
+
+    if (m_records.empty()) {
+        auto* empty = new EmptyStateView(QStringLiteral("clock"), QStringLiteral("No activity yet"),
+            ActivitySectionLogic::emptyMessage(m_query), std::nullopt, {});
+        m_list = cardSurface(empty, 10);
+    } else {
+        auto* content = new QWidget;
+        m_days = new QVBoxLayout(content);
+        m_days->setContentsMargins(0, 0, 0, 10);
+        m_days->setSpacing(16);
+        m_days->addStretch(1);
+        auto* scroll = new QScrollArea;
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        scroll->setWidget(content);
+        scroll->viewport()->setAutoFillBackground(false);
+        content->setAutoFillBackground(false);
+        m_list = scroll;
+        m_groups = groupedDays(m_records);
+        buildSomeRows();
+    }
+    m_listColumn->addWidget(m_list, 1);
+    m_list->show();
+}
+
+void ActivitySection::buildSomeRows()
+{
+    const QDateTime now = m_clock.now();
+    for (int made = 0; made < rowsPerTurn && m_nextGroup < m_groups.size(); ++made) {
+        const DayGroup& group = m_groups[m_nextGroup];
+        if (m_nextRow == 0) {
+            auto* block = new QWidget;
+            auto* stack = new QVBoxLayout(block);
+            stack->setContentsMargins(0, 0, 0, 0);
+            stack->setSpacing(7);
+            auto* header = new TextLabel(Format::dayHeader(group.day, now).toUpper(),
+                tracked(kitFont(12, QFont::DemiBold), 0.6), Palette::labelTertiary, block);
+            m_headers.append(header);
+            stack->addWidget(header);
+            auto* card = new CardSurface(10, false, std::nullopt, block);
+            m_dayCard = new QVBoxLayout(card);
+            m_dayCard->setContentsMargins(0, 0, 0, 0);
+            m_dayCard->setSpacing(0);
+            stack->addWidget(card);
+            m_days->insertWidget(m_days->count() - 1, block);
+        }
+        const BackupRunRecord& record = group.records[m_nextRow];
+        const QUuid id = record.id;
+        auto* row = new ActivityDetailRow(record, m_selectedID == id, m_prompts,
+            { [this](const BackupRunRecord& shown) { m_showLog(shown); },
+                [this, record] { confirmDelete(record); }, [this, id] { select(id); } });
+        m_dayCard->addWidget(row);
+        m_rows.insert(id, row);
+        if (++m_nextRow < group.records.size()) {
+            m_dayCard->addWidget(new HairlineDivider(30));
+        } else {
+            ++m_nextGroup;
+            m_nextRow = 0;
+        }
+    }
+    if (m_nextGroup < m_groups.size()) {
+        QTimer::singleShot(0, this, [this, generation = m_listGeneration] {
+            if (generation == m_listGeneration)
+                buildSomeRows();
+        });
+    }
+}
+
+void ActivitySection::showSelection()
+{
+    for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it) {
+        if (it.value())
+            it.value()->setSelected(m_selectedID == it.key());
+    }
+    std::optional<BackupRunRecord> selected;
+    for (const BackupRunRecord& record : m_records) {
+        if (m_selectedID == record.id) {
+            selected = record;
+            break;
+        }
+    }
+    m_inspector->setRecord(selected);
+}
+
+void ActivitySection::showSummary()
+{
+    const ActivitySectionLogic::Summary summary = ActivitySectionLogic::summary(m_records);
+    m_summaryValues[0]->setText(QString::number(summary.runs));
+    m_summaryValues[1]->setText(QString::number(summary.copied));
+    m_summaryValues[1]->setColor(Palette::success);
+    m_summaryValues[2]->setText(QString::number(summary.failed));
+    m_summaryValues[2]->setColor(PaletteColor(summary.failedColor));
+    m_summaryValues[3]->setText(summary.transferred);
+    m_kept->setText(
+        ActivitySectionLogic::historyKeptText(m_app.store().config().settings.historyRetentionDays));
+}
+
+void ActivitySection::confirmClear()
+{
+    if (m_clearBox)
+        m_clearBox->close();
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clear all history?"),
+        QStringLiteral("Clear all history?"), QMessageBox::NoButton, window());
+    box->setInformativeText(QStringLiteral(
+        "This removes the run records and their log references. Backup files are not touched."));
+    QPushButton* clear = box->addButton(QStringLiteral("Clear History"), QMessageBox::DestructiveRole);
+    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, box, clear] {
+        if (box->clickedButton() != clear)
+            return;
+        m_app.history().clear();
+        m_app.refreshHistory();
+        m_selectedID.reset();
+        m_load.request();
+    });
+    m_clearBox = box;
+    box->open();
+}
+
+void ActivitySection::confirmDelete(const BackupRunRecord& record)
+{
+    if (m_deleteBox)
+        m_deleteBox->close();
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete this history entry?"),
+        QStringLiteral("Delete this history entry?"), QMessageBox::NoButton, window());
+    QPushButton* remove = box->addButton(QStringLiteral("Delete Entry"), QMessageBox::DestructiveRole);
+    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, box, remove, id = record.id] {
+        if (box->clickedButton() != remove)
+            return;
+        m_app.history().deleteRun(id);
+        m_app.refreshHistory();
+        m_load.request();
+    });
+    m_deleteBox = box;
+    box->open();
+}
+
+void ActivitySection::runAgain(const BackupRunRecord& record)
+{
+    // The job and destination as they stand now, not as the record saw them.
+    if (const std::optional<BackupJob> job = m_app.store().job(record.jobID)) {
+        for (const BackupDestination& destination : job->destinations) {
+            if (destination.id == record.destinationID) {
+                QCoro::Task<> started = m_app.requestRun(*job, destination);
+                return;
+            }
+        }
+    }
+    m_app.coordinator().setIssue(CoordinatorIssue::make(QStringLiteral("This job no longer exists"),
+        QStringLiteral("The job or destination for this run was deleted."),
+        QStringLiteral("Create a new backup for this folder."), QStringLiteral("questionmark.folder")));
+}
+
+} // namespace mv

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "model/BackupRunRecord.h"
+#include "ui/dashboard/ActivityDetailRow.h"
+#include "ui/models/CoalescedCall.h"
+#include "ui/models/SectionDerivations.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QComboBox;
+class QMenu;
+class QMessageBox;
+class QScrollArea;
+class QVBoxLayout;
+
+namespace mv {
+
+class ActivityInspector;
+class AppState;
+class Clock;
+class DashboardModel;
+class MenuButton;
+class Prompts;
+class SearchField;
+class TextLabel;
+
+// The run history: up to 500 runs that match the search, result and job filters, newest first, grouped by
+// day, with the selected run in the inspector beside them and their sums below. It exports the history,
+// clears it, deletes single entries after asking, and runs a run's job and destination again. It loads when
+// it appears (taking the dashboard's search text and any job handed over), when a filter changes and when the
+// number of recorded runs changes.
+class ActivitySection : public QWidget {
+    Q_OBJECT
+public:
+    // Rows made in one turn of the event loop; the rest follow in the next turns, so a long list never
+    // holds the window still.
+    static constexpr int rowsPerTurn = 40;
+
+    ActivitySection(AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts,
+        std::function<void(const BackupRunRecord&)> showLog, QWidget* parent = nullptr);
+
+    SearchField* searchField() const { return m_search; }
+    QComboBox* resultPicker() const { return m_resultPicker; }
+    QComboBox* jobPicker() const { return m_jobPicker; }
+    MenuButton* actionsButton() const { return m_actions; }
+    ActivityInspector* inspector() const { return m_inspector; }
+    const std::vector<BackupRunRecord>& records() const { return m_records; }
+    const std::optional<QUuid>& selectedID() const { return m_selectedID; }
+    const std::optional<QUuid>& jobFilter() const { return m_jobFilter; }
+    // The rows made so far, in list order, and the day headers as shown.
+    QList<ActivityDetailRow*> rows() const;
+    QStringList dayHeaders() const;
+    // Whether the history was read since the page was made.
+    bool hasLoaded() const { return m_list != nullptr; }
+    // Whether every row of the last load has been made.
+    bool listComplete() const;
+    // The summary's four values: runs, copied, failed, transferred.
+    QList<TextLabel*> summaryValues() const { return m_summaryValues; }
+    void fillActionsMenu(QMenu& menu);
+    void select(const QUuid& id);
+
+private:
+    void takeHandOver();
+    void refreshJobPicker();
+    void load();
+    void rebuildList();
+    void buildSomeRows();
+    void showSelection();
+    void showSummary();
+    void confirmClear();
+    void confirmDelete(const BackupRunRecord& record);
+    void runAgain(const BackupRunRecord& record);
+
+    AppState& m_app;
+    DashboardModel& m_ui;
+    Clock& m_clock;
+    Prompts& m_prompts;
+    std::function<void(const BackupRunRecord&)> m_showLog;
+
+    QString m_query;
+    std::optional<RunResult> m_resultFilter;
+    std::optional<QUuid> m_jobFilter;
+    std::vector<BackupRunRecord> m_records;
+    std::optional<QUuid> m_selectedID;
+    qint64 m_totalRuns = -1;
+
+    SearchField* m_search;
+    QComboBox* m_resultPicker;
+    QComboBox* m_jobPicker;
+    QList<std::pair<QString, QUuid>> m_pickerJobs;
+    MenuButton* m_actions;
+    QVBoxLayout* m_listColumn;
+    QWidget* m_list = nullptr;
+    QVBoxLayout* m_days = nullptr;
+    ActivityInspector* m_inspector;
+    QList<TextLabel*> m_summaryValues;
+    TextLabel* m_kept;
+    QPointer<QMessageBox> m_clearBox;
+    QPointer<QMessageBox> m_deleteBox;
+
+    // The list as it is being made: the groups, where the making stands, and the card of the day in hand.
+    std::vector<DayGroup> m_groups;
+    std::size_t m_nextGroup = 0;
+    std::size_t m_nextRow = 0;
+    QVBoxLayout* m_dayCard = nullptr;
+    quint64 m_listGeneration = 0;
+    QHash<QUuid, QPointer<ActivityDetailRow>> m_rows;
+    QList<QPointer<TextLabel>> m_headers;
+    CoalescedCall m_load;
+};
+
+} // namespace mv
