@@ -166,10 +166,10 @@ private Q_SLOTS:
         QTest::newRow("HTML page")
             << 404 << "<html>\n<title>Error 404 (Not Found)</title>\n</html>"
             << "Google Drive returned HTTP 404. <html> <title>Error 404 (Not Found)</title> </html>";
-        QTest::newRow("error as text") << 400 << R"({"error":"invalid_request"})"
-                                       << R"(Google Drive returned HTTP 400. {"error":"invalid_request"})";
-        QTest::newRow("message not text") << 403 << R"({"error":{"message":5}})"
-                                          << R"(Google Drive returned HTTP 403. {"error":{"message":5}})";
+        QTest::newRow("error as text") << 400 << "{\"error\":\"invalid_request\"}"
+                                       << "Google Drive returned HTTP 400. {\"error\":\"invalid_request\"}";
+        QTest::newRow("message not text") << 403 << "{\"error\":{\"message\":5}}"
+                                          << "Google Drive returned HTTP 403. {\"error\":{\"message\":5}}";
         QTest::newRow("empty body") << 400 << QString() << "Google Drive returned HTTP 400. ";
         QTest::newRow("token echoed") << 403 << envelope(403, "Bearer TOKEN is not allowed")
                                       << "Google Drive returned HTTP 403. Bearer [token] is not allowed";
