@@ -32,8 +32,9 @@ QString GoogleAuthError::description() const
     return m_payload;
 }
 
-GoogleTransportError::GoogleTransportError(QString description)
+GoogleTransportError::GoogleTransportError(QString description, bool transient)
     : m_description(std::move(description))
+    , m_transient(transient)
     , m_what(m_description.toUtf8())
 {
 }

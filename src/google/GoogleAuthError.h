@@ -45,15 +45,18 @@ private:
 };
 
 // Google could not be reached, or the connection broke before a whole answer arrived. The text never holds a
-// URL, a header or a token.
+// URL, a header or a token. A transient one (time-out, lost or refused connection, name lookup) may be tried
+// again.
 class GoogleTransportError : public std::exception {
 public:
-    explicit GoogleTransportError(QString description);
+    explicit GoogleTransportError(QString description, bool transient = false);
     const QString& description() const { return m_description; }
+    bool isTransient() const { return m_transient; }
     const char* what() const noexcept override { return m_what.constData(); }
 
 private:
     QString m_description;
+    bool m_transient;
     QByteArray m_what;
 };
 

@@ -34,6 +34,30 @@ QString transportText(QNetworkReply::NetworkError error)
     }
 }
 
+// The failures that a later attempt may not meet: a time-out, a connection lost or refused, a name that
+// could not be looked up.
+bool isTransient(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError: // the transfer time-out
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::UnknownNetworkError: // a body cut by a reset
+        return true;
+    default:
+        return false;
+    }
+}
+
+GoogleTransportError transportError(QNetworkReply::NetworkError error)
+{
+    return GoogleTransportError(transportText(error), isTransient(error));
+}
+
 } // namespace
 
 QString oneLine(const QByteArray& body)
@@ -71,17 +95,24 @@ QCoro::Task<HttpAnswer> exchangeHttp(QNetworkAccessManager& network, QNetworkReq
         if (reply->error() == QNetworkReply::OperationCanceledError)
             throw GoogleTransportError(
                 QStringLiteral("Google did not answer within %1 seconds.")
-                    .arg(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()));
+                    .arg(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()),
+                true);
         if (reply->error() != QNetworkReply::NoError)
-            throw GoogleTransportError(transportText(reply->error()));
+            throw transportError(reply->error());
         co_return HttpAnswer {};
     }
     // An answer cut short is no answer.
     if (reply->error() == QNetworkReply::RemoteHostClosedError
         || reply->error() == QNetworkReply::UnknownNetworkError
         || reply->error() == QNetworkReply::OperationCanceledError)
-        throw GoogleTransportError(transportText(reply->error()));
-    co_return HttpAnswer { status.toInt(), reply->readAll() };
+        throw transportError(reply->error());
+    QByteArray received = reply->readAll();
+    // A body cut by a reset can come with the status's own error (404 as ContentNotFoundError): count the
+    // bytes. Qt decompresses an encoded body, so only a plain one can be counted.
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && !reply->hasRawHeader("Content-Encoding") && received.size() < length.toLongLong())
+        throw transportError(QNetworkReply::RemoteHostClosedError);
+    co_return HttpAnswer { status.toInt(), std::move(received) };
 }
 
 } // namespace mv

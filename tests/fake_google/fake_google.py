@@ -48,10 +48,11 @@ import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
+import drive
 import oauth
 from fake_http import Request, Response
 
-MODULES = [oauth]
+MODULES = [oauth, drive]
 
 
 class App:

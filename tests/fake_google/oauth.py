@@ -22,6 +22,8 @@ Knobs:
 Actions:
     POST /__fake/oauth/issue    {} -> {"refresh_token": ...}: a refresh token as a sign-in would leave
     POST /__fake/oauth/revoke   {"refresh_token": t} or {} for all: later refreshes get invalid_grant
+    POST /__fake/oauth/token    {} -> {"access_token": ...}: an access token without a sign-in
+    POST /__fake/oauth/expire   {"access_token": t} or {} for all: later requests with it get 401
 """
 
 import base64
@@ -53,6 +55,8 @@ def register(app):
     app.route("GET", r"/oauth2/v2/userinfo", userinfo)
     app.action("oauth", "issue", lambda app, body: {"refresh_token": new_refresh_token(app, CLIENT_ID)})
     app.action("oauth", "revoke", revoke)
+    app.action("oauth", "token", lambda app, body: {"access_token": new_access_token(app, CLIENT_ID)})
+    app.action("oauth", "expire", expire)
 
 
 def base64url(data):
@@ -72,6 +76,35 @@ def new_refresh_token(app, client_id):
     with app.lock:
         app.state["oauth"]["refreshTokens"][token] = {"client": client_id, "revoked": False}
     return token
+
+
+def new_access_token(app, client_id):
+    access = "ya29." + secrets.token_urlsafe(30)
+    with app.lock:
+        app.state["oauth"]["accessTokens"][access] = {"client": client_id}
+    return access
+
+
+def expire(app, body):
+    with app.lock:
+        tokens = app.state["oauth"]["accessTokens"]
+        for token in list(tokens):
+            if not body or body.get("access_token") == token:
+                del tokens[token]
+    return {}
+
+
+def check_bearer(app, request):
+    """None for a request with a valid access token, else Google's 401 answer."""
+    authorization = request.header("Authorization") or ""
+    if not authorization.startswith("Bearer "):
+        app.violation(f"{request.method} {request.path} without a Bearer Authorization header")
+        return Response.google_error(401, "required", "Login Required.")
+    with app.lock:
+        valid = authorization[len("Bearer "):] in app.state["oauth"]["accessTokens"]
+    if not valid:
+        return Response.google_error(401, "authError", "Invalid Credentials")
+    return None
 
 
 def revoke(app, body):
@@ -176,9 +209,7 @@ def token(app, request, match):
     else:
         return oauth_error(app, 400, "unsupported_grant_type", f"Invalid grant_type: {grant}")
 
-    access = "ya29." + secrets.token_urlsafe(30)
-    with app.lock:
-        state["accessTokens"][access] = {"client": client}
+    access = new_access_token(app, client)
     answer = {"access_token": access, "expires_in": 3599, "token_type": "Bearer", "scope": SCOPE}
     if refresh_token:
         answer["refresh_token"] = refresh_token
@@ -192,12 +223,9 @@ def token(app, request, match):
 
 
 def userinfo(app, request, match):
-    authorization = request.header("Authorization") or ""
-    if not authorization.startswith("Bearer "):
-        app.violation("user-info request without a Bearer Authorization header")
-        return Response.google_error(401, "required", "Login Required.")
-    if authorization[len("Bearer "):] not in app.state["oauth"]["accessTokens"]:
-        return Response.google_error(401, "authError", "Invalid Credentials")
+    denied = check_bearer(app, request)
+    if denied:
+        return denied
     status = app.knob("oauth.userinfoStatus")
     if status:
         return Response.google_error(status, "forbidden", "The caller does not have permission")

@@ -79,4 +79,20 @@ QJsonArray FakeGoogleServer::requestsTo(const QString& path)
     return found;
 }
 
+QString FakeGoogleServer::issueAccessToken()
+{
+    return control("POST", "oauth/token", QJsonObject {})
+        .toObject()
+        .value(QStringLiteral("access_token"))
+        .toString();
+}
+
+QJsonArray FakeGoogleServer::seedDriveItems(const QJsonArray& items)
+{
+    return control("POST", "drive/seed", QJsonObject { { QStringLiteral("items"), items } })
+        .toObject()
+        .value(QStringLiteral("items"))
+        .toArray();
+}
+
 } // namespace mv::test

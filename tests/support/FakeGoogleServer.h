@@ -15,6 +15,7 @@ class FakeGoogleServer {
 public:
     static constexpr char clientID[] = "cid-123.apps.googleusercontent.com";
     static constexpr char clientSecret[] = "s3cr+t/=&x";
+    static constexpr char driveRootID[] = "0AFakeRootFolderIdUk9PVAxxxxxxxxx";
 
     FakeGoogleServer();
     ~FakeGoogleServer();
@@ -35,6 +36,13 @@ public:
     QStringList violations();
     // The journal's requests to `path`, oldest first.
     QJsonArray requestsTo(const QString& path);
+
+    // An access token the Drive routes accept, as if a sign-in had left it.
+    QString issueAccessToken();
+    // Makes every access token issued so far invalid: Drive answers 401 to them.
+    void expireAccessTokens() { control("POST", "oauth/expire", QJsonObject {}); }
+    // Stores Drive items as given (absent ids, parents, trashed and times filled in); the stored items.
+    QJsonArray seedDriveItems(const QJsonArray& items);
 
 private:
     QTemporaryDir m_dir;
