@@ -41,7 +41,7 @@ PathValidationError unreadableSource()
 }
 
 // The folder's entries, "." and ".." left out, sorted so that a walk is the same every time; none when the
-// listing failed part way.
+// listing failed part way or the entries cannot be reached.
 std::optional<std::vector<Entry>> readEntries(int fd)
 {
     const int listingFd = ::dup(fd);
@@ -62,7 +62,10 @@ std::optional<std::vector<Entry>> readEntries(int fd)
     }
     const bool failed = errno != 0;
     ::closedir(listing);
-    if (failed)
+    // A folder that may be listed but not searched would fail every entry one by one: it counts as
+    // unreadable as a whole. Looking up "." in it needs the same permission.
+    struct stat status { };
+    if (failed || (!entries.empty() && ::fstatat(fd, ".", &status, 0) != 0))
         return std::nullopt;
     std::ranges::sort(entries, [](const Entry& a, const Entry& b) { return a.name < b.name; });
     return entries;

@@ -92,6 +92,9 @@ private Q_SLOTS:
         setMode(source.dir.filePath(".Trash"), 0);
         source.write("locked/secret.txt");
         setMode(source.dir.filePath("locked"), 0);
+        source.write("listed-only/one.txt");
+        source.write("listed-only/two.txt");
+        setMode(source.dir.filePath("listed-only"), 0444); // its names can be read, its entries not
         QVERIFY(QFile::link(top, source.dir.filePath("link-to-file")));
         QVERIFY(QFile::link(source.dir.filePath("a"), source.dir.filePath("link-to-folder")));
         QCOMPARE(::mkfifo(QFile::encodeName(source.dir.filePath("pipe")).constData(), 0644), 0);
@@ -111,9 +114,10 @@ private Q_SLOTS:
                                   "cannot store it."),
                 "Skipped symbolic link link-to-file. Google Drive cannot store it.",
                 "Skipped symbolic link link-to-folder. Google Drive cannot store it.",
+                "Could not read listed-only; it was not backed up and its Drive copy was left in place.",
                 "Could not read locked; it was not backed up and its Drive copy was left in place.",
             }));
-        QCOMPARE(result.unreadable, QStringList { "locked" });
+        QCOMPARE(result.unreadable, (QStringList { "listed-only", "locked" }));
 
         const GoogleLocalFile expected { "top.txt", realPath(top), 3, QFileInfo(top).lastModified().toUTC() };
         QCOMPARE(result.files.back(), expected);
@@ -205,6 +209,7 @@ private Q_SLOTS:
         QTest::newRow("missing") << "missing";
         QTest::newRow("a file") << "file";
         QTest::newRow("unreadable") << "unreadable";
+        QTest::newRow("listed but not searchable") << "listed only";
     }
 
     void aSourceThatCannotBeReadThrows()
@@ -216,6 +221,8 @@ private Q_SLOTS:
             source.write("source");
         else if (kind == "unreadable")
             setMode(source.dir.mkdir("source"), 0);
+        else if (kind == "listed only")
+            setMode(QFileInfo(source.write("source/a.txt")).absolutePath(), 0444);
         try {
             scan(path);
             QFAIL("the scan did not fail");
