@@ -12,10 +12,10 @@ namespace GoogleDriveEngine {
 
 // Whether one of the exclusion patterns excludes the relative path. Each pattern is trimmed of white space
 // and of every trailing "/" (so ".git/" also excludes a file named ".git"); what is left empty is ignored.
-// A pattern still holding "/" is a path pattern: it excludes a path it matches whole or as a tail starting
-// at a component, and everything below such a match (with fnmatch's FNM_PATHNAME). Any other pattern is a
-// name pattern: it excludes a path when it matches one of its components. Case-sensitive; wildcards match a
-// leading ".".
+// A pattern still holding "/" is a path pattern: it excludes a path when fnmatch (with FNM_PATHNAME) matches
+// the path or a tail of it starting at a component, or when such a tail begins with the pattern's own text
+// and "/". Any other pattern is a name pattern: it excludes a path when it matches one of its components.
+// Case-sensitive; wildcards match a leading ".".
 bool isExcluded(const QString& relativePath, const QStringList& patterns);
 
 } // namespace GoogleDriveEngine
