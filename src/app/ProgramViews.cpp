@@ -34,8 +34,7 @@ ShellViews ProgramViews::factories(AppDelegate& delegate)
             return tray->trayIcon().geometry();
         };
         panel->isStatusItemHidden = [&state] { return !state.store().config().settings.showMenuBarIcon; };
-        m_alerts = new AlertPresenter(state, panel.get());
-        m_alerts->addHost(&panel->root());
+        alerts(state).addHost(&panel->root());
         return panel;
     };
     views.makeDashboard = [this](AppState& state, DashboardModel& ui, std::function<void()> hidePanel) {
@@ -43,7 +42,7 @@ ShellViews ProgramViews::factories(AppDelegate& delegate)
             = std::make_unique<DashboardWindow>(state, ui, Clock::system(), m_prompts, std::move(hidePanel));
         DashboardWindow* window = dashboard.get();
         QObject::connect(window, &DashboardWindow::windowMade, window, [this, window, &state] {
-            m_alerts->addHost(window->window());
+            alerts(state).addHost(window->window());
             QObject::connect(window->view(), &DashboardView::logRequested, window->window(),
                 [this, window, &state](const BackupRunRecord& record) {
                     auto* log = new LogView(record, state, m_prompts, window->window());
@@ -68,6 +67,14 @@ ShellViews ProgramViews::factories(AppDelegate& delegate)
         return dashboard;
     };
     return views;
+}
+
+AlertPresenter& ProgramViews::alerts(AppState& state)
+{
+    // Made by whichever window comes first; the state owns it, as it follows nothing else.
+    if (!m_alerts)
+        m_alerts = new AlertPresenter(state, &state);
+    return *m_alerts;
 }
 
 } // namespace mv

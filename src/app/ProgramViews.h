@@ -1,11 +1,15 @@
 #pragma once
 
+#include "shell/AlertPresenter.h"
 #include "shell/AppDelegate.h"
 #include "ui/kit/Prompts.h"
+
+#include <QPointer>
 
 namespace mv {
 
 class AlertPresenter;
+class AppState;
 class FileManager;
 class UrlOpener;
 
@@ -19,8 +23,10 @@ public:
     ShellViews factories(AppDelegate& delegate);
 
 private:
+    AlertPresenter& alerts(AppState& state);
+
     DesktopPrompts m_prompts;
-    AlertPresenter* m_alerts = nullptr; // owned by the panel, made with it
+    QPointer<AlertPresenter> m_alerts; // owned by the state hub
 };
 
 } // namespace mv

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QMetaMethod>
 #include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace mv {
 
@@ -56,7 +57,11 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     applyMaintenance();
 }
 
-AppState::~AppState() = default;
+AppState::~AppState()
+{
+    // The pruning reads the clock and the support folder, which may go right after this object.
+    m_maintenance.waitForFinished();
+}
 
 void AppState::installCallbacks()
 {
@@ -101,11 +106,11 @@ void AppState::installCallbacks()
           };
 }
 
-// What a previous process left running is over: its rows and its destinations read interrupted, and the
-// configuration is written at once so a second crash cannot bring "running" back.
+// What a previous process left running is over: its destinations read interrupted, and the configuration
+// is written at once so a second crash cannot bring "running" back. The history marks its own rows as it
+// opens the file, off the main thread; asking it here would hold the launch until its whole-file check ends.
 void AppState::applyMaintenance()
 {
-    m_history->markOrphanedRunsInterrupted();
     for (const BackupJob& job : m_store.config().jobs) {
         for (const BackupDestination& destination : job.destinations) {
             if (destination.lastResult == RunResult::running)
@@ -128,7 +133,7 @@ void AppState::start()
     QPointer<AppState> self(this);
     std::shared_ptr<HistoryRepository> history = m_history;
     Clock* clock = &m_clock;
-    WorkerPool::instance().start([self, history, clock, days] {
+    m_maintenance = QtConcurrent::run(&WorkerPool::instance(), [self, history, clock, days] {
         history->deleteOlderThan(days);
         // One setting bounds both the run records and their log files.
         LogMaintenance::prune(days, *clock);

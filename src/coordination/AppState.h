@@ -16,6 +16,7 @@
 #include "platform/FileManager.h"
 #include "platform/WakeWatcher.h"
 
+#include <QFuture>
 #include <QHash>
 #include <QNetworkAccessManager>
 #include <QObject>
@@ -160,6 +161,7 @@ private:
     std::optional<BackupJob> m_pendingDeletion;
     QList<NavigationRequest> m_pendingNavigation;
     bool m_started = false;
+    QFuture<void> m_maintenance; // the launch's pruning by age
     // Each live run's phase and message as last announced with changed().
     QHash<RunKey, std::pair<RunPhase, std::optional<QString>>> m_runStates;
 };

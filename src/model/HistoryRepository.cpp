@@ -313,11 +313,6 @@ void HistoryRepository::deleteOlderThan(int days)
     Q_EMIT rowsRemoved();
 }
 
-void HistoryRepository::markOrphanedRunsInterrupted()
-{
-    run(HistorySql::markRunningInterrupted(toEpochSeconds(m_clock.now())));
-}
-
 QString HistoryRepository::exportCSV()
 {
     return HistoryCsv::format(fetch(exportLimit, 0));

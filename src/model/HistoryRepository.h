@@ -52,8 +52,6 @@ public:
     void clear();
     // Removes rows that started more than `days` days ago; 0 or less keeps everything.
     void deleteOlderThan(int days);
-    // Closes rows an earlier process left running: result interrupted, ended now.
-    void markOrphanedRunsInterrupted();
 
     // The newest 10,000 rows as CSV text.
     QString exportCSV();

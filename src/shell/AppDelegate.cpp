@@ -1,4 +1,5 @@
 #include "shell/AppDelegate.h"
+#include "shell/LazyPanel.h"
 
 #include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
@@ -66,7 +67,7 @@ QCoro::Task<> AppDelegate::launch()
         co_return;
 
     connect(m_appState.get(), &AppState::navigationRequested, this, &AppDelegate::navigate);
-    m_panel = m_views.makePanel(*m_appState);
+    m_panel = std::make_unique<LazyPanel>([this] { return m_views.makePanel(*m_appState); });
     m_dashboard = m_views.makeDashboard(*m_appState, m_ui, [this] { m_panel->dismissPanel(); });
     m_statusItem = std::make_unique<TrayShell>(*m_appState, *m_panel, *m_dashboard, m_environment.clock);
     connect(&m_statusItem->actions().quit, &QAction::triggered, this, [this] { requestQuit(); });

@@ -2,9 +2,9 @@
 
 #include "platform/WorkerPool.h"
 #include "ui/editors/DestinationEditorView.h"
-#include "ui/editors/DestinationsSection.h"
 #include "ui/editors/EditorHairline.h"
 #include "ui/editors/ExclusionsSection.h"
+#include "ui/editors/JobDestinationsSection.h"
 #include "ui/editors/JobScheduleSection.h"
 #include "ui/editors/ModeSection.h"
 #include "ui/editors/NameAndSourceSection.h"
@@ -118,7 +118,7 @@ QWidget* JobEditorView::makeBody()
     m_nameAndSource = new NameAndSourceSection(m_model, m_prompts, content);
     m_modeSection = new ModeSection(m_model, content);
     m_scheduleSection = new JobScheduleSection(m_model, content);
-    m_destinationsSection = new DestinationsSection(m_model, content);
+    m_destinationsSection = new JobDestinationsSection(m_model, content);
     m_exclusionsSection = new ExclusionsSection(m_model, content);
     m_optionsSection = new TransferOptionsSection(m_model, content);
     auto* column = new QVBoxLayout(content);

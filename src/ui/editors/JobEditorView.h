@@ -15,7 +15,7 @@ class QHBoxLayout;
 namespace mv {
 
 class AppState;
-class DestinationsSection;
+class JobDestinationsSection;
 class ElidedLabel;
 class ExclusionsSection;
 class JobScheduleSection;
@@ -73,7 +73,7 @@ public:
     NameAndSourceSection* nameAndSource() const { return m_nameAndSource; }
     ModeSection* modeSection() const { return m_modeSection; }
     JobScheduleSection* jobScheduleSection() const { return m_scheduleSection; }
-    DestinationsSection* destinationsSection() const { return m_destinationsSection; }
+    JobDestinationsSection* destinationsSection() const { return m_destinationsSection; }
     ExclusionsSection* exclusionsSection() const { return m_exclusionsSection; }
     TransferOptionsSection* optionsSection() const { return m_optionsSection; }
 
@@ -111,7 +111,7 @@ private:
     NameAndSourceSection* m_nameAndSource = nullptr;
     ModeSection* m_modeSection = nullptr;
     JobScheduleSection* m_scheduleSection = nullptr;
-    DestinationsSection* m_destinationsSection = nullptr;
+    JobDestinationsSection* m_destinationsSection = nullptr;
     ExclusionsSection* m_exclusionsSection = nullptr;
     TransferOptionsSection* m_optionsSection = nullptr;
 };

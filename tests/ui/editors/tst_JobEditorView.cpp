@@ -4,9 +4,9 @@
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
 #include "ui/editors/DestinationRow.h"
-#include "ui/editors/DestinationsSection.h"
 #include "ui/editors/ExclusionsSection.h"
 #include "ui/editors/FlowChips.h"
+#include "ui/editors/JobDestinationsSection.h"
 #include "ui/editors/JobEditorHarness.h"
 #include "ui/editors/JobScheduleSection.h"
 #include "ui/editors/MiniSwitch.h"
@@ -148,7 +148,7 @@ private Q_SLOTS:
         QVERIFY(view.modeChip()->isVisible());
         QCOMPARE(view.modeChip()->text(), "Incremental");
 
-        DestinationsSection* destinations = view.destinationsSection();
+        JobDestinationsSection* destinations = view.destinationsSection();
         QCOMPARE(headerCount(destinations->header()), 0);
         QTest::mouseClick(button(*destinations, QStringLiteral("Add Destination")), Qt::LeftButton);
         QVERIFY(h.sheets.context && h.sheets.context->isNew);

@@ -15,10 +15,10 @@ class SectionHeader;
 
 // "Destinations": the job's destinations on a card, one row each, or a dashed box asking for the first one.
 // Adding and editing open the destination editor; the rows' switches and removals change the draft at once.
-class DestinationsSection : public QWidget {
+class JobDestinationsSection : public QWidget {
     Q_OBJECT
 public:
-    explicit DestinationsSection(JobEditorModel& model, QWidget* parent = nullptr);
+    explicit JobDestinationsSection(JobEditorModel& model, QWidget* parent = nullptr);
 
     SectionHeader* header() const { return m_header; }
     const QList<DestinationRow*>& rows() const { return m_rows; }

@@ -1,4 +1,4 @@
-#include "ui/editors/DestinationsSection.h"
+#include "ui/editors/JobDestinationsSection.h"
 
 #include "model/EffectiveValues.h"
 #include "ui/editors/DashedWell.h"
@@ -16,7 +16,7 @@
 
 namespace mv {
 
-DestinationsSection::DestinationsSection(JobEditorModel& model, QWidget* parent)
+JobDestinationsSection::JobDestinationsSection(JobEditorModel& model, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
     , m_header(new SectionHeader(
@@ -32,11 +32,11 @@ DestinationsSection::DestinationsSection(JobEditorModel& model, QWidget* parent)
     m_column->setSpacing(8);
     m_column->addWidget(m_header);
     m_column->addWidget(footnote);
-    connect(&m_model, &JobEditorModel::changed, this, &DestinationsSection::refresh);
+    connect(&m_model, &JobEditorModel::changed, this, &JobDestinationsSection::refresh);
     refresh();
 }
 
-void DestinationsSection::refresh()
+void JobDestinationsSection::refresh()
 {
     const BackupJob& draft = m_model.draft();
     Shown shown { draft.destinations, draft.mode, draft.schedule };
@@ -56,7 +56,7 @@ void DestinationsSection::refresh()
     m_content->show();
 }
 
-QWidget* DestinationsSection::makeList()
+QWidget* JobDestinationsSection::makeList()
 {
     const BackupJob& draft = m_model.draft();
     auto* card = new CardSurface(10, false, std::nullopt, this);
@@ -81,7 +81,7 @@ QWidget* DestinationsSection::makeList()
     return card;
 }
 
-QWidget* DestinationsSection::makeEmptyState()
+QWidget* JobDestinationsSection::makeEmptyState()
 {
     auto* well = new DashedWell(this);
     auto* stack = new QVBoxLayout(well);
