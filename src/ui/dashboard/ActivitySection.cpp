@@ -4,6 +4,7 @@
 #include "model/ConfigurationStore.h"
 #include "model/Format.h"
 #include "platform/Clock.h"
+#include "platform/WorkerPool.h"
 #include "ui/dashboard/ActivityInspector.h"
 #include "ui/dashboard/ActivityListDelegate.h"
 #include "ui/dashboard/MenuButton.h"
@@ -23,6 +24,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -235,11 +237,29 @@ void ActivitySection::select(const QUuid& id)
     showSelection();
 }
 
+// The read runs on a worker, so a long history never holds the window; the answer comes back through the
+// application object, which outlives this page, and only the newest read is shown.
 void ActivitySection::load()
 {
     m_totalRuns = m_app.historyStats().totalRuns;
-    std::vector<BackupRunRecord> records
-        = m_app.history().fetch(ActivitySectionLogic::recordLimit, 0, m_query, m_resultFilter, m_jobFilter);
+    const quint64 generation = ++m_loadGeneration;
+    QPointer<ActivitySection> self(this);
+    WorkerPool::instance().start([self, generation, history = m_app.sharedHistory(), query = m_query,
+                                     result = m_resultFilter, job = m_jobFilter] {
+        std::vector<BackupRunRecord> records
+            = history->fetch(ActivitySectionLogic::recordLimit, 0, query, result, job);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, generation, records = std::move(records)]() mutable {
+                if (self && generation == self->m_loadGeneration)
+                    self->applyLoad(std::move(records));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ActivitySection::applyLoad(std::vector<BackupRunRecord> records)
+{
     m_selectedID = ActivitySectionLogic::selectionAfterLoad(records, m_selectedID);
     if (!m_loaded || records != m_records) {
         m_records = std::move(records);

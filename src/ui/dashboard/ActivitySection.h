@@ -65,6 +65,7 @@ private:
     void takeHandOver();
     void refreshJobPicker();
     void load();
+    void applyLoad(std::vector<BackupRunRecord> records);
     void showList();
     void showRowMenu(const QPoint& position);
     void showSelection();
@@ -85,6 +86,7 @@ private:
     std::vector<BackupRunRecord> m_records;
     std::optional<QUuid> m_selectedID;
     qint64 m_totalRuns = -1;
+    quint64 m_loadGeneration = 0; // only the newest read is shown
 
     SearchField* m_search;
     QComboBox* m_resultPicker;
