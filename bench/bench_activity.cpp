@@ -19,7 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QScrollArea>
+#include <QListView>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -112,17 +112,15 @@ int main(int argc, char** argv)
         section->resize(window.size());
         window.show();
     });
-    const double openTurnsMs
-        = turnUntil([&] { return section->hasLoaded() && section->listComplete(); }, longestTurnMs);
+    const double openTurnsMs = turnUntil([&] { return section->hasLoaded(); }, longestTurnMs);
     const double longestOpenMs = std::max(openMs, longestTurnMs);
 
     const auto before = section->records();
     double longestSearchTurnMs = 0;
     const double searchMs = elapsedMs([&] { section->searchField()->lineEdit()->setText(searchText); })
-        + turnUntil(
-            [&] { return section->records() != before && section->listComplete(); }, longestSearchTurnMs);
+        + turnUntil([&] { return section->records() != before; }, longestSearchTurnMs);
 
-    auto* scroll = section->findChild<QScrollArea*>();
+    QListView* scroll = section->listView();
     double longestScrollMs = 0;
     const double scrollMs = elapsedMs([&] {
         QScrollBar* bar = scroll->verticalScrollBar();
@@ -138,12 +136,15 @@ int main(int argc, char** argv)
     const double longest = std::max({ longestOpenMs, longestSearchTurnMs, longestScrollMs });
     std::printf("Activity page over %d history rows (%zu runs listed after the search)\n", historyRows,
         section->records().size());
-    std::printf("  open until every row is made   %8.2f ms   repository alone %8.2f ms   ratio %.1f\n",
+    std::printf("  open until the list is shown   %8.2f ms   repository alone %8.2f ms   ratio %.1f\n",
         openMs + openTurnsMs, baselineOpenMs, (openMs + openTurnsMs) / baselineOpenMs);
     std::printf("  search \"%s\" until listed    %8.2f ms   repository alone %8.2f ms   ratio %.1f\n",
         qPrintable(searchText), searchMs, baselineSearchMs, searchMs / baselineSearchMs);
     std::printf("  scroll top to bottom, %d steps %8.2f ms   slowest step %.2f ms\n", scrollSteps, scrollMs,
         longestScrollMs);
+    std::printf(
+        "  longest turn: making the page %.2f ms, opening %.2f ms, searching %.2f ms, scrolling %.2f ms\n",
+        openMs, longestTurnMs, longestSearchTurnMs, longestScrollMs);
     std::printf("  longest main-thread turn       %8.2f ms   %s\n", longest,
         longest <= frameBudgetMs ? "under 16 ms" : "OVER 16 ms");
     return 0;

@@ -48,6 +48,8 @@ public:
 
     ConfigurationStore& store() { return m_store; }
     HistoryRepository& history() { return *m_history; }
+    // For reads on a worker, which may still be running when this object goes.
+    std::shared_ptr<HistoryRepository> sharedHistory() const { return m_history; }
     NotificationService& notifications() { return m_notifications; }
     GoogleAuthManager& googleAuth() { return m_googleAuth; }
     GoogleCredentialStore& googleCredentials() { return m_googleCredentials; }

@@ -180,7 +180,7 @@ QWidget* ActivityInspector::placeholder()
         kitFont(13), Palette::labelSecondary, empty);
     message->setWordWrap(true);
     message->setAlignment(Qt::AlignHCenter);
-    message->setMaximumWidth(180);
+    message->setFixedWidth(180);
     stack->addWidget(message, 0, Qt::AlignHCenter);
     stack->addStretch(1);
     return empty;

@@ -4,25 +4,28 @@
 #include "model/ConfigurationStore.h"
 #include "model/Format.h"
 #include "platform/Clock.h"
+#include "platform/WorkerPool.h"
 #include "ui/dashboard/ActivityInspector.h"
-#include "ui/dashboard/HairlineDivider.h"
+#include "ui/dashboard/ActivityListDelegate.h"
 #include "ui/dashboard/MenuButton.h"
 #include "ui/dashboard/SearchField.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/EmptyStateView.h"
 #include "ui/kit/Palette.h"
+#include "ui/kit/Prompts.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
+#include "ui/models/ActivityListModel.h"
 #include "ui/models/ActivitySectionLogic.h"
 #include "ui/models/DashboardModel.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace mv {
@@ -58,6 +61,8 @@ ActivitySection::ActivitySection(AppState& app, DashboardModel& ui, Clock& clock
           QStringLiteral("ellipsis.circle"), QStringLiteral("History actions"), 24,
           [this](QMenu& menu) { fillActionsMenu(menu); }, this))
     , m_listColumn(new QVBoxLayout)
+    , m_model(new ActivityListModel(this))
+    , m_listView(new QListView(this))
     , m_inspector(new ActivityInspector(clock, prompts,
           { [this](const BackupRunRecord& record) { m_showLog(record); },
               [this](const BackupRunRecord& record) { confirmDelete(record); },
@@ -80,6 +85,27 @@ ActivitySection::ActivitySection(AppState& app, DashboardModel& ui, Clock& clock
     filterBar->addWidget(m_jobPicker);
     filterBar->addStretch(1);
     filterBar->addWidget(m_actions);
+
+    // Only the rows in sight are painted, and their heights need no layout: a long list costs no more
+    // than a short one.
+    m_listView->setModel(m_model);
+    m_listView->setItemDelegate(new ActivityListDelegate(*m_model, m_listView));
+    m_listView->setFrameShape(QFrame::NoFrame);
+    m_listView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_listView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_listView->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_listView->setResizeMode(QListView::Adjust);
+    m_listView->setSelectionMode(QAbstractItemView::NoSelection);
+    m_listView->setFocusPolicy(Qt::NoFocus);
+    m_listView->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_listView->viewport()->setAutoFillBackground(false);
+    m_listView->hide();
+    m_listColumn->addWidget(m_listView, 1);
+    connect(m_listView, &QListView::clicked, this, [this](const QModelIndex& index) {
+        if (const BackupRunRecord* record = m_model->record(index.row()))
+            select(record->id);
+    });
+    connect(m_listView, &QListView::customContextMenuRequested, this, &ActivitySection::showRowMenu);
 
     m_inspector->setFixedWidth(300);
     auto* main = new QHBoxLayout;
@@ -165,24 +191,9 @@ void ActivitySection::refreshJobPicker()
     m_jobPicker->setCurrentIndex(m_jobFilter ? m_jobPicker->findData(*m_jobFilter) : 0);
 }
 
-QList<ActivityDetailRow*> ActivitySection::rows() const
-{
-    return m_list ? m_list->findChildren<ActivityDetailRow*>() : QList<ActivityDetailRow*> {};
-}
-
 QStringList ActivitySection::dayHeaders() const
 {
-    QStringList headers;
-    for (const QPointer<TextLabel>& header : m_headers) {
-        if (header)
-            headers << header->text();
-    }
-    return headers;
-}
-
-bool ActivitySection::listComplete() const
-{
-    return m_nextGroup >= m_groups.size();
+    return m_model->dayHeaders();
 }
 
 void ActivitySection::fillActionsMenu(QMenu& menu)
@@ -194,113 +205,89 @@ void ActivitySection::fillActionsMenu(QMenu& menu)
         ->setObjectName(QStringLiteral("clearHistory"));
 }
 
+void ActivitySection::fillRowMenu(QMenu& menu, const BackupRunRecord& record)
+{
+    menu.addAction(QStringLiteral("View Details"), this, [this, id = record.id] { select(id); })
+        ->setObjectName(QStringLiteral("viewRunDetails"));
+    menu.addAction(QStringLiteral("View Log"), this, [this, record] { m_showLog(record); })
+        ->setObjectName(QStringLiteral("viewRunLog"));
+    if (const std::optional<QString> log = record.logPath) {
+        menu.addAction(QStringLiteral("Reveal Log"), this, [this, path = *log] { m_prompts.reveal(path); })
+            ->setObjectName(QStringLiteral("revealRunLog"));
+    }
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Delete Entry\u2026"), this, [this, record] { confirmDelete(record); })
+        ->setObjectName(QStringLiteral("deleteRunEntry"));
+}
+
+void ActivitySection::showRowMenu(const QPoint& position)
+{
+    const BackupRunRecord* record = m_model->record(m_listView->indexAt(position).row());
+    if (!record)
+        return;
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    fillRowMenu(*menu, *record);
+    menu->popup(m_listView->viewport()->mapToGlobal(position));
+}
+
 void ActivitySection::select(const QUuid& id)
 {
     m_selectedID = id;
     showSelection();
 }
 
+// The read runs on a worker, so a long history never holds the window; the answer comes back through the
+// application object, which outlives this page, and only the newest read is shown.
 void ActivitySection::load()
 {
     m_totalRuns = m_app.historyStats().totalRuns;
-    std::vector<BackupRunRecord> records
-        = m_app.history().fetch(ActivitySectionLogic::recordLimit, 0, m_query, m_resultFilter, m_jobFilter);
+    const quint64 generation = ++m_loadGeneration;
+    QPointer<ActivitySection> self(this);
+    WorkerPool::instance().start([self, generation, history = m_app.sharedHistory(), query = m_query,
+                                     result = m_resultFilter, job = m_jobFilter] {
+        std::vector<BackupRunRecord> records
+            = history->fetch(ActivitySectionLogic::recordLimit, 0, query, result, job);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, generation, records = std::move(records)]() mutable {
+                if (self && generation == self->m_loadGeneration)
+                    self->applyLoad(std::move(records));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ActivitySection::applyLoad(std::vector<BackupRunRecord> records)
+{
     m_selectedID = ActivitySectionLogic::selectionAfterLoad(records, m_selectedID);
-    if (!m_list || records != m_records) {
+    if (!m_loaded || records != m_records) {
         m_records = std::move(records);
-        rebuildList();
+        showList();
         showSummary();
     }
     showSelection();
 }
 
-void ActivitySection::rebuildList()
+void ActivitySection::showList()
 {
-    ++m_listGeneration;
-    delete m_list;
-    m_rows.clear();
-    m_headers.clear();
-    m_groups.clear();
-    m_nextGroup = 0;
-    m_nextRow = 0;
-    m_dayCard = nullptr;
-    m_days = nullptr;
-
+    m_loaded = true;
+    delete m_empty;
+    m_empty = nullptr;
+    m_model->setRecords(m_records, m_clock.now());
+    m_listView->setVisible(!m_records.empty());
     if (m_records.empty()) {
-        auto* empty = new EmptyStateView(QStringLiteral("clock"), QStringLiteral("No activity yet"),
-            ActivitySectionLogic::emptyMessage(m_query), std::nullopt, {});
-        m_list = cardSurface(empty, 10);
-    } else {
-        auto* content = new QWidget;
-        m_days = new QVBoxLayout(content);
-        m_days->setContentsMargins(0, 0, 0, 10);
-        m_days->setSpacing(16);
-        m_days->addStretch(1);
-        auto* scroll = new QScrollArea;
-        scroll->setFrameShape(QFrame::NoFrame);
-        scroll->setWidgetResizable(true);
-        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        scroll->setWidget(content);
-        scroll->viewport()->setAutoFillBackground(false);
-        content->setAutoFillBackground(false);
-        m_list = scroll;
-        m_groups = groupedDays(m_records);
-        buildSomeRows();
-    }
-    m_listColumn->addWidget(m_list, 1);
-    m_list->show();
-}
-
-void ActivitySection::buildSomeRows()
-{
-    const QDateTime now = m_clock.now();
-    for (int made = 0; made < rowsPerTurn && m_nextGroup < m_groups.size(); ++made) {
-        const DayGroup& group = m_groups[m_nextGroup];
-        if (m_nextRow == 0) {
-            auto* block = new QWidget;
-            auto* stack = new QVBoxLayout(block);
-            stack->setContentsMargins(0, 0, 0, 0);
-            stack->setSpacing(7);
-            auto* header = new TextLabel(Format::dayHeader(group.day, now).toUpper(),
-                tracked(kitFont(12, QFont::DemiBold), 0.6), Palette::labelTertiary, block);
-            m_headers.append(header);
-            stack->addWidget(header);
-            auto* card = new CardSurface(10, false, std::nullopt, block);
-            m_dayCard = new QVBoxLayout(card);
-            m_dayCard->setContentsMargins(0, 0, 0, 0);
-            m_dayCard->setSpacing(0);
-            stack->addWidget(card);
-            m_days->insertWidget(m_days->count() - 1, block);
-        }
-        const BackupRunRecord& record = group.records[m_nextRow];
-        const QUuid id = record.id;
-        auto* row = new ActivityDetailRow(record, m_selectedID == id, m_prompts,
-            { [this](const BackupRunRecord& shown) { m_showLog(shown); },
-                [this, record] { confirmDelete(record); }, [this, id] { select(id); } });
-        m_dayCard->addWidget(row);
-        m_rows.insert(id, row);
-        if (++m_nextRow < group.records.size()) {
-            m_dayCard->addWidget(new HairlineDivider(30));
-        } else {
-            ++m_nextGroup;
-            m_nextRow = 0;
-        }
-    }
-    if (m_nextGroup < m_groups.size()) {
-        QTimer::singleShot(0, this, [this, generation = m_listGeneration] {
-            if (generation == m_listGeneration)
-                buildSomeRows();
-        });
+        m_empty = cardSurface(new EmptyStateView(QStringLiteral("clock"), QStringLiteral("No activity yet"),
+                                  ActivitySectionLogic::emptyMessage(m_query), std::nullopt, {}),
+            10);
+        m_listColumn->addWidget(m_empty, 1);
+        m_empty->show();
     }
 }
 
 void ActivitySection::showSelection()
 {
-    for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it) {
-        if (it.value())
-            it.value()->setSelected(m_selectedID == it.key());
-    }
+    m_model->setSelectedID(m_selectedID);
     std::optional<BackupRunRecord> selected;
     for (const BackupRunRecord& record : m_records) {
         if (m_selectedID == record.id) {

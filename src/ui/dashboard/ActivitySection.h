@@ -1,11 +1,8 @@
 #pragma once
 
 #include "model/BackupRunRecord.h"
-#include "ui/dashboard/ActivityDetailRow.h"
 #include "ui/models/CoalescedCall.h"
-#include "ui/models/SectionDerivations.h"
 
-#include <QHash>
 #include <QPointer>
 #include <QWidget>
 
@@ -14,14 +11,15 @@
 #include <vector>
 
 class QComboBox;
+class QListView;
 class QMenu;
 class QMessageBox;
-class QScrollArea;
 class QVBoxLayout;
 
 namespace mv {
 
 class ActivityInspector;
+class ActivityListModel;
 class AppState;
 class Clock;
 class DashboardModel;
@@ -38,10 +36,6 @@ class TextLabel;
 class ActivitySection : public QWidget {
     Q_OBJECT
 public:
-    // Rows made in one turn of the event loop; the rest follow in the next turns, so a long list never
-    // holds the window still.
-    static constexpr int rowsPerTurn = 40;
-
     ActivitySection(AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts,
         std::function<void(const BackupRunRecord&)> showLog, QWidget* parent = nullptr);
 
@@ -53,24 +47,27 @@ public:
     const std::vector<BackupRunRecord>& records() const { return m_records; }
     const std::optional<QUuid>& selectedID() const { return m_selectedID; }
     const std::optional<QUuid>& jobFilter() const { return m_jobFilter; }
-    // The rows made so far, in list order, and the day headers as shown.
-    QList<ActivityDetailRow*> rows() const;
+    // The list of runs under their day headers, and the view that shows it (hidden while the list is
+    // empty).
+    ActivityListModel* listModel() const { return m_model; }
+    QListView* listView() const { return m_listView; }
     QStringList dayHeaders() const;
     // Whether the history was read since the page was made.
-    bool hasLoaded() const { return m_list != nullptr; }
-    // Whether every row of the last load has been made.
-    bool listComplete() const;
+    bool hasLoaded() const { return m_loaded; }
     // The summary's four values: runs, copied, failed, transferred.
     QList<TextLabel*> summaryValues() const { return m_summaryValues; }
     void fillActionsMenu(QMenu& menu);
+    // A run's menu in the list: its details, its log, the log file in the file manager, its deletion.
+    void fillRowMenu(QMenu& menu, const BackupRunRecord& record);
     void select(const QUuid& id);
 
 private:
     void takeHandOver();
     void refreshJobPicker();
     void load();
-    void rebuildList();
-    void buildSomeRows();
+    void applyLoad(std::vector<BackupRunRecord> records);
+    void showList();
+    void showRowMenu(const QPoint& position);
     void showSelection();
     void showSummary();
     void confirmClear();
@@ -89,6 +86,7 @@ private:
     std::vector<BackupRunRecord> m_records;
     std::optional<QUuid> m_selectedID;
     qint64 m_totalRuns = -1;
+    quint64 m_loadGeneration = 0; // only the newest read is shown
 
     SearchField* m_search;
     QComboBox* m_resultPicker;
@@ -96,22 +94,16 @@ private:
     QList<std::pair<QString, QUuid>> m_pickerJobs;
     MenuButton* m_actions;
     QVBoxLayout* m_listColumn;
-    QWidget* m_list = nullptr;
-    QVBoxLayout* m_days = nullptr;
+    ActivityListModel* m_model;
+    QListView* m_listView;
+    QWidget* m_empty = nullptr;
+    bool m_loaded = false;
     ActivityInspector* m_inspector;
     QList<TextLabel*> m_summaryValues;
     TextLabel* m_kept;
     QPointer<QMessageBox> m_clearBox;
     QPointer<QMessageBox> m_deleteBox;
 
-    // The list as it is being made: the groups, where the making stands, and the card of the day in hand.
-    std::vector<DayGroup> m_groups;
-    std::size_t m_nextGroup = 0;
-    std::size_t m_nextRow = 0;
-    QVBoxLayout* m_dayCard = nullptr;
-    quint64 m_listGeneration = 0;
-    QHash<QUuid, QPointer<ActivityDetailRow>> m_rows;
-    QList<QPointer<TextLabel>> m_headers;
     CoalescedCall m_load;
 };
 

@@ -5,19 +5,19 @@
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
-#include "ui/dashboard/ActivityDetailRow.h"
 #include "ui/dashboard/ActivityInspector.h"
 #include "ui/dashboard/ActivitySection.h"
 #include "ui/dashboard/DashboardViewHarness.h"
-#include "ui/dashboard/HairlineDivider.h"
 #include "ui/dashboard/MenuButton.h"
 #include "ui/dashboard/SearchField.h"
 #include "ui/dashboard/SectionTestHelpers.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/TextLabel.h"
+#include "ui/models/ActivityListModel.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
@@ -63,9 +63,21 @@ struct Activity : test::DashboardViewHarness {
     {
         hub.state->refreshHistory();
         model.setSection(DashboardSection::activity);
-        QTRY_VERIFY(section().hasLoaded() && section().listComplete());
+        QTRY_VERIFY(section().hasLoaded());
     }
     ActivitySection& section() { return *view->sectionView()->findChild<ActivitySection*>(); }
+    ActivityListModel& list() { return *section().listModel(); }
+    // The list's runs, in list order: their rows in the list and what the rows say.
+    QList<int> runRows() { return list().runRows(); }
+    const BackupRunRecord& listed(int run) { return *list().record(runRows().at(run)); }
+    QStringList rowTexts(int run)
+    {
+        return list().index(runRows().at(run)).data(ActivityListModel::TextsRole).toStringList();
+    }
+    bool rowSelected(int run)
+    {
+        return list().index(runRows().at(run)).data(ActivityListModel::SelectedRole).toBool();
+    }
     QStringList texts() { return test::visibleTexts(section()); }
     QList<QUuid> shownIDs()
     {
@@ -118,18 +130,25 @@ private Q_SLOTS:
                 "TODAY", "YESTERDAY", Format::dayHeader(localAt(1, 12), a.clock.now()).toUpper() }));
         QVERIFY(a.section().dayHeaders()[2].contains("DECEMBER"));
         QCOMPARE(a.shownIDs(), (QList<QUuid> { morning.id, early.id, lateYesterday.id, older.id }));
-        const auto listDividers = a.section().findChildren<HairlineDivider*>().size()
-            - a.section().inspector()->findChildren<HairlineDivider*>().size();
-        QCOMPARE(listDividers, 1);
+        // Each day a header and a card: the card's corners round on its first and last runs, and a hairline
+        // follows every run but the day's last.
+        QCOMPARE(a.runRows(), (QList<int> { 1, 2, 4, 6 }));
+        QList<std::pair<bool, bool>> places;
+        for (int row : a.runRows())
+            places << std::pair(a.list().index(row).data(ActivityListModel::FirstInDayRole).toBool(),
+                a.list().index(row).data(ActivityListModel::LastInDayRole).toBool());
+        QCOMPARE(places,
+            (QList<std::pair<bool, bool>> {
+                { true, false }, { false, true }, { true, true }, { true, true } }));
         QCOMPARE(a.section().selectedID(), morning.id);
         QList<QString> values;
         for (TextLabel* value : a.section().summaryValues())
             values << value->text();
         QCOMPARE(values, (QList<QString> { "4", "2", "1", "6 KB" }));
         QStringList texts = a.texts();
-        for (ActivityDetailRow* row : a.section().rows())
-            texts << row->texts();
-        const QStringList first = a.section().rows()[0]->texts();
+        for (int run = 0; run < a.runRows().size(); ++run)
+            texts << a.rowTexts(run);
+        const QStringList first = a.rowTexts(0);
         QCOMPARE(first.mid(0, 4), (QStringList { "Docs", "\u2192", "ssd", "Copied" }));
         QCOMPARE(first.mid(5),
             (QStringList {
@@ -139,6 +158,47 @@ private Q_SLOTS:
                 "3 copied \u00B7 0 updated \u00B7 2 deleted", "1m 1s", "History kept for 90 days" })
             QVERIFY2(texts.contains(expected), qPrintable(expected + " in " + texts.join(" | ")));
         QVERIFY(test::saveLightAndDark(*a.view, "dashboard-activity"));
+    }
+
+    // The list view: runs span its width, an error makes a row taller, a click on a run selects it and one
+    // on a day header changes nothing, and a right click opens the run's menu.
+    void listViewRows()
+    {
+        Activity a;
+        BackupRunRecord failed = a.record(localAt(9, 12), RunResult::failed);
+        failed.errorSummary = "rsync failed: the destination is full";
+        const BackupRunRecord copied = a.record(localAt(9, 11), RunResult::success);
+        a.write(failed);
+        a.write(copied);
+        a.open();
+        QListView& view = *a.section().listView();
+        QVERIFY(view.isVisible());
+        QTRY_VERIFY(view.visualRect(a.list().index(a.runRows()[1])).isValid());
+        const QRect failedRow = view.visualRect(a.list().index(a.runRows()[0]));
+        const QRect copiedRow = view.visualRect(a.list().index(a.runRows()[1]));
+        QCOMPARE(failedRow.width(), view.viewport()->width());
+        QCOMPARE(copiedRow.top(), failedRow.bottom() + 1);
+        QVERIFY2(failedRow.height() > copiedRow.height(),
+            qPrintable(QString("%1 against %2").arg(failedRow.height()).arg(copiedRow.height())));
+        QCOMPARE(a.section().selectedID(), failed.id);
+
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, copiedRow.center());
+        QCOMPARE(a.section().selectedID(), copied.id);
+        QCOMPARE(a.section().inspector()->record()->id, copied.id);
+        QVERIFY(a.rowSelected(1) && !a.rowSelected(0));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(a.list().index(0)).center());
+        QCOMPARE(a.section().selectedID(), copied.id);
+
+        QContextMenuEvent rightClick(
+            QContextMenuEvent::Mouse, failedRow.center(), view.viewport()->mapToGlobal(failedRow.center()));
+        QCoreApplication::sendEvent(view.viewport(), &rightClick);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = a.section().findChild<QMenu*>()) && menu->isVisible());
+        QStringList items;
+        for (QAction* action : menu->actions())
+            items << (action->isSeparator() ? "-" : action->text());
+        QCOMPARE(items, (QStringList { "View Details", "View Log", "-", "Delete Entry\u2026" }));
+        menu->close();
     }
 
     // The result and job pickers filter the loaded runs; running and skipped runs show only under all
@@ -206,8 +266,7 @@ private Q_SLOTS:
             a.write(a.record(localAt(9, 17).addSecs(-60 * i), RunResult::success));
         a.open();
         QCOMPARE(a.section().records().size(), std::size_t(500));
-        QTRY_VERIFY(a.section().listComplete());
-        QCOMPARE(a.section().rows().size(), 500);
+        QCOMPARE(a.runRows().size(), 500);
         QCOMPARE(a.section().summaryValues()[0]->text(), "500");
     }
 
@@ -224,8 +283,9 @@ private Q_SLOTS:
             [&](QMenu& m) { a.section().inspector()->fillMenu(m); }, "Delete Entry\u2026"));
         QVERIFY(a.answer("Delete this history entry?", "Cancel"));
         QCOMPARE(a.hub.rows().size(), std::size_t(2));
-        ActivityDetailRow* row = a.section().rows()[0];
-        QVERIFY(test::triggerMenuItem([&](QMenu& m) { row->fillContextMenu(m); }, "Delete Entry\u2026"));
+        const BackupRunRecord first = a.listed(0);
+        QVERIFY(test::triggerMenuItem(
+            [&](QMenu& m) { a.section().fillRowMenu(m, first); }, "Delete Entry\u2026"));
         QVERIFY(a.answer("Delete this history entry?", "Delete Entry"));
         QTRY_COMPARE(a.shownIDs(), (QList<QUuid> { older.id }));
         QCOMPARE(a.section().selectedID(), older.id);
@@ -328,17 +388,21 @@ private Q_SLOTS:
         QVERIFY(!inspector.openLogButton()->isEnabled());
         QCOMPARE(test::menuItems([&](QMenu& m) { inspector.fillMenu(m); }),
             (QStringList { "Run Again", "-", "Delete Entry\u2026" }));
-        ActivityDetailRow* row = a.section().rows()[2];
-        QCOMPARE(row->record().id, without.id);
-        QVERIFY(row->isSelected());
-        QVERIFY(!a.section().rows()[0]->isSelected());
-        QCOMPARE(test::menuItems([&](QMenu& m) { row->fillContextMenu(m); }),
+        QCOMPARE(a.listed(2).id, without.id);
+        QVERIFY(a.rowSelected(2));
+        QVERIFY(!a.rowSelected(0));
+        QCOMPARE(test::menuItems([&](QMenu& m) { a.section().fillRowMenu(m, a.listed(2)); }),
             (QStringList { "View Details", "View Log", "-", "Delete Entry\u2026" }));
-        QCOMPARE(test::menuItems([&](QMenu& m) { a.section().rows()[0]->fillContextMenu(m); }),
+        QCOMPARE(test::menuItems([&](QMenu& m) { a.section().fillRowMenu(m, a.listed(0)); }),
             (QStringList { "View Details", "View Log", "Reveal Log", "-", "Delete Entry\u2026" }));
+        QVERIFY(
+            test::triggerMenuItem([&](QMenu& m) { a.section().fillRowMenu(m, a.listed(0)); }, "Reveal Log"));
+        QCOMPARE(a.prompts.revealed, (QStringList { *withLog.logPath, *withLog.logPath }));
         QVERIFY(test::triggerMenuItem(
-            [&](QMenu& m) { a.section().rows()[0]->fillContextMenu(m); }, "View Details"));
+            [&](QMenu& m) { a.section().fillRowMenu(m, a.listed(0)); }, "View Details"));
         QCOMPARE(a.section().selectedID(), withLog.id);
+        QVERIFY(a.rowSelected(0));
+        QVERIFY(!a.rowSelected(2));
     }
 };
 
