@@ -9,9 +9,11 @@ namespace mv::GoogleDriveEngine {
 
 namespace {
 
-// Resolves the paths of items by walking up their first parents, remembering what it learnt: paths found,
-// and identifiers that lead nowhere (no item, no parent, a cycle or a chain too long). Everything on a chain
-// that leads nowhere leads nowhere too, so later items through it are settled at once.
+// Resolves the paths of items by walking up their first parents, remembering what it learnt: the paths of
+// the folders passed on the way, and identifiers that lead nowhere (no item, no parent, a cycle or a chain
+// too long). Everything on a chain that leads nowhere leads nowhere too, so later items through it are
+// settled at once. A cycle needs no test of its own: it never reaches a known path, so it ends at the depth
+// limit with the same answer.
 class PathResolver {
 public:
     PathResolver(const QList<GoogleDriveItem>& items, const QString& rootID)
@@ -19,55 +21,67 @@ public:
         m_items.reserve(items.size());
         for (const GoogleDriveItem& item : items)
             m_items.insert(item.id, &item); // the one listed later is kept
-        m_paths.reserve(items.size() + 1);
         m_paths.insert(rootID, QString());
     }
 
-    // The item's path below the root, or none.
+    // The path below the root of the item listed under `id` (the later of two with one identifier), or none.
     std::optional<QString> resolve(const QString& id)
     {
-        // Climb until a known answer, keeping the chain climbed; depth 0 is the item itself.
+        if (const auto known = m_paths.constFind(id); known != m_paths.constEnd())
+            return *known;
+        if (m_unresolvable.contains(id))
+            return std::nullopt;
+        const GoogleDriveItem& item = *m_items.value(id);
+        // Climb from the item's parent until a known answer, keeping the chain climbed; depth 0 is the item.
         m_chain.clear();
-        m_onChain.clear();
-        QString current = id;
-        std::optional<QString> base;
-        for (int depth = 0;; ++depth) {
-            if (const auto known = m_paths.constFind(current); known != m_paths.constEnd()) {
-                base = *known;
-                break;
-            }
-            if (m_unresolvable.contains(current) || m_onChain.contains(current) || depth > maximumParentDepth)
-                break;
-            const GoogleDriveItem* item = m_items.value(current);
-            if (!item || !item->parents || item->parents->isEmpty()) {
-                m_unresolvable.insert(current);
-                break;
-            }
-            m_chain.append(item);
-            m_onChain.insert(current);
-            current = item->parents->first();
-        }
-        if (!base) {
-            for (const GoogleDriveItem* item : std::as_const(m_chain))
-                m_unresolvable.insert(item->id);
+        const QString* current = item.parents && !item.parents->isEmpty() ? &item.parents->first() : nullptr;
+        if (!current) {
+            m_unresolvable.insert(item.id);
             return std::nullopt;
         }
-        // Come back down, naming each item below the one whose path was known.
+        const QString* base = nullptr;
+        for (int depth = 1;; ++depth) {
+            if (const auto known = m_paths.constFind(*current); known != m_paths.constEnd()) {
+                base = &*known;
+                break;
+            }
+            if (depth > maximumParentDepth || m_unresolvable.contains(*current))
+                break;
+            const GoogleDriveItem* parent = m_items.value(*current);
+            if (!parent || !parent->parents || parent->parents->isEmpty()) {
+                m_unresolvable.insert(*current);
+                break;
+            }
+            m_chain.append(parent);
+            current = &parent->parents->first();
+        }
+        if (!base) {
+            m_unresolvable.insert(item.id);
+            for (const GoogleDriveItem* parent : std::as_const(m_chain))
+                m_unresolvable.insert(parent->id);
+            return std::nullopt;
+        }
+        // Come back down, remembering the path of each folder passed. The item's own is not kept: most items
+        // are files, never met again, and one that is met again as a parent is resolved alike.
         QString path = *base;
         for (qsizetype i = m_chain.size() - 1; i >= 0; --i) {
-            const GoogleDriveItem* item = m_chain[i];
-            path = path.isEmpty() ? item->name : path + QLatin1Char('/') + item->name;
-            m_paths.insert(item->id, path);
+            const GoogleDriveItem* parent = m_chain[i];
+            path = join(path, parent->name);
+            m_paths.insert(parent->id, path);
         }
-        return path;
+        return join(path, item.name);
     }
 
 private:
+    static QString join(const QString& parent, const QString& name)
+    {
+        return parent.isEmpty() ? name : parent + QLatin1Char('/') + name;
+    }
+
     QHash<QString, const GoogleDriveItem*> m_items;
     QHash<QString, QString> m_paths;
     QSet<QString> m_unresolvable;
     QList<const GoogleDriveItem*> m_chain;
-    QSet<QString> m_onChain;
 };
 
 } // namespace
@@ -76,6 +90,7 @@ RemoteIndex makeIndex(const QList<GoogleDriveItem>& items, const QString& rootID
 {
     PathResolver resolver(items, rootID);
     RemoteIndex index;
+    index.files.reserve(items.size());
     for (const GoogleDriveItem& item : items) {
         if (item.id == rootID || item.trashed.value_or(false))
             continue;
