@@ -8,6 +8,7 @@
 #include "coordination/NotificationService.h"
 #include "coordination/SchedulerService.h"
 #include "coordination/StatusDerivations.h"
+#include "drive/GoogleDriveConnection.h"
 #include "google/GoogleAuthManager.h"
 #include "google/GoogleCredentialStore.h"
 #include "model/BackupRunRecord.h"
@@ -31,6 +32,7 @@
 namespace mv {
 
 class ConfigurationStore;
+class SystemLog;
 
 // The one object the views read. It owns the long-lived services (the history, notifications, the Google
 // account, the run coordinator, the destination monitor and the scheduler), wires their callbacks to each
@@ -131,6 +133,8 @@ private:
     void installCallbacks();
     void applyMaintenance();
     void setMirrorCheckInProgress(bool inProgress);
+    QCoro::Task<std::expected<MirrorPreview, CoordinatorIssue>> driveMirrorConfirmation(
+        BackupJob job, BackupDestination destination);
     QCoro::Task<std::expected<MirrorPreview, CoordinatorIssue>> mirrorConfirmation(
         BackupJob job, BackupDestination destination);
     GoogleAccountState googleAccountState() const;
@@ -149,6 +153,8 @@ private:
     GoogleCredentialStore m_googleCredentials;
     QNetworkAccessManager m_network;
     GoogleAuthManager m_googleAuth;
+    GoogleDriveConnection m_driveConnection; // for the Drive mirror previews
+    SystemLog& m_log;
     BackupCoordinator m_coordinator;
     DestinationMonitor m_monitor;
     SchedulerService m_scheduler;

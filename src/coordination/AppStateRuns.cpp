@@ -1,5 +1,7 @@
 #include "coordination/AppState.h"
 
+#include "drive/DrivePreview.h"
+#include "drive/RunPlanning.h"
 #include "engine/MirrorPreviewService.h"
 #include "engine/PreflightService.h"
 #include "model/ConfigurationStore.h"
@@ -47,9 +49,7 @@ QCoro::Task<> AppState::requestRun(BackupJob job, BackupDestination destination)
     // One preview at a time: while one runs, every request is dropped, whatever its mode.
     if (m_mirrorCheckInProgress)
         co_return;
-    // Drive runs are refused by the coordinator with its own message until Drive backups exist.
-    if (effectiveMode(job, destination) != BackupMode::mirror
-        || destination.kind == DestinationKind::googleDrive) {
+    if (effectiveMode(job, destination) != BackupMode::mirror) {
         m_coordinator.enqueue(job, destination, RunTrigger::manual, false);
         co_return;
     }
@@ -70,9 +70,26 @@ QCoro::Task<> AppState::requestRun(BackupJob job, BackupDestination destination)
     }
 }
 
+QCoro::Task<std::expected<MirrorPreview, CoordinatorIssue>> AppState::driveMirrorConfirmation(
+    BackupJob job, BackupDestination destination)
+{
+    const std::expected<GoogleDrivePlan, PreflightFailure> plan = co_await GoogleDriveEngine::makePlan(job,
+        destination,
+        GoogleDriveEngine::PlanningServices { m_googleAuth, m_googleCredentials, m_driveConnection, m_log });
+    if (!plan)
+        co_return std::unexpected(CoordinatorIssue::from(plan.error()));
+    const std::expected<GoogleDrivePreview, PreflightFailure> preview
+        = co_await GoogleDriveEngine::preview(*plan, m_driveConnection);
+    if (!preview)
+        co_return std::unexpected(CoordinatorIssue::from(preview.error()));
+    co_return MirrorPreview { preview->deletions, preview->totalDeletions };
+}
+
 QCoro::Task<std::expected<MirrorPreview, CoordinatorIssue>> AppState::mirrorConfirmation(
     BackupJob job, BackupDestination destination)
 {
+    if (destination.kind == DestinationKind::googleDrive)
+        co_return co_await driveMirrorConfirmation(std::move(job), std::move(destination));
     const AppSettings settings = m_store.config().settings;
     const std::expected<RunPlan, PreflightFailure> plan
         = co_await PreflightService::check(job, destination, settings, m_clock.now());
