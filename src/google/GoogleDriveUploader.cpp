@@ -18,6 +18,7 @@
 #include <QMimeDatabase>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QThread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -97,7 +98,13 @@ public:
     void resume() override { }
     void cancel() override
     {
-        if (const QPointer<QNetworkReply> reply = m_reply)
+        const QPointer<QNetworkReply> reply = m_reply;
+        if (!reply)
+            return;
+        // On its own thread at once, so that a run cancelled already stops the request before it is sent.
+        if (reply->thread() == QThread::currentThread())
+            reply->abort();
+        else
             QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
     }
 

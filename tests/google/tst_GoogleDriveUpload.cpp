@@ -381,6 +381,64 @@ private Q_SLOTS:
         QVERIFY(!storedSession(2500000).isEmpty());
     }
 
+    // A session start refused for its token asks for a new token once, then gives up.
+    void sessionStartRenewsARefusedTokenOnce_data()
+    {
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("renewed") << 1 << QString();
+        QTest::newRow("refused again") << 2 << "Google Drive authorization failed. Invalid Credentials";
+    }
+    void sessionStartRenewsARefusedTokenOnce()
+    {
+        QFETCH(int, refusals);
+        QFETCH(QString, failure);
+        const QString path = dir->write("small.txt", "hello");
+        server.addFaults({ QJsonObject { { "method", "POST" }, { "path", uploadPath }, { "times", refusals },
+            { "status", 401 }, { "body", R"({"error":{"code":401,"message":"Invalid Credentials"}})" } } });
+
+        const auto outcome = run(path, resume());
+
+        QCOMPARE(failureOf(outcome), failure);
+        QCOMPARE(sessionStarts(), 2);
+        QCOMPARE(puts().size(), failure.isEmpty() ? 1 : 0);
+    }
+
+    // The whole-file path: a refusal carries the raw body, and a run cancelled already sends nothing.
+    void wholeFileFailures()
+    {
+        const QString path = dir->write("small.txt", "hello");
+        server.addFaults({ QJsonObject {
+            { "method", "PUT" }, { "times", 1 }, { "status", 403 }, { "body", "quota exceeded" } } });
+        QCOMPARE(
+            failureOf(run(path, std::nullopt)), QString("Google Drive returned HTTP 403. quota exceeded"));
+
+        GoogleDriveRunController cancelled;
+        cancelled.cancel();
+        const int before = puts().size();
+        QCOMPARE(failureOf(run(path, std::nullopt, std::nullopt, &cancelled)),
+            QString("The upload to Google Drive was stopped."));
+        QCOMPARE(puts().size(), before);
+    }
+
+    // A stored session whose file went to the trash is no finished upload: the file is sent again.
+    void aTrashedItemIsUploadedAgain()
+    {
+        const QByteArray bytes = content(20);
+        const QString path = dir->write("big.bin", bytes);
+        const auto first = run(path, resume());
+        QCOMPARE(failureOf(first), QString());
+        const QString finished = lastSessionURL();
+        GoogleDriveClient client = harness->client();
+        QCOMPARE(failureOf(waitForOutcome(client.trash(first.value->id))), QString());
+
+        const auto outcome = run(path, resume(finished));
+
+        QCOMPARE(failureOf(outcome), QString());
+        QVERIFY(outcome.value->id != first.value->id);
+        QCOMPARE(sessionStarts(), 2);
+    }
+
     // A pause holds the upload between chunks; a cancel then ends it without sending another.
     void pauseHoldsAndCancelEnds()
     {
