@@ -24,6 +24,13 @@ std::optional<QString> header(const QNetworkReply& reply, const QByteArray& name
 
 } // namespace
 
+void UploadExchange::prepare(QNetworkRequest& request) const
+{
+    request.setTransferTimeout(int(timeout.count()));
+    // The protocol's 308 means "resume incomplete", not a redirect; followed as one, it costs the connection.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+}
+
 QCoro::Task<UploadAnswer> UploadExchange::send(
     QNetworkRequest request, QByteArray verb, QByteArray body) const
 {

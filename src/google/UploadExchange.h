@@ -37,6 +37,7 @@ struct UploadExchange {
     QCoro::Task<UploadAnswer> send(QNetworkRequest request, QByteArray verb, QIODevice* body) const;
 
 private:
+    void prepare(QNetworkRequest& request) const;
     QCoro::Task<UploadAnswer> await(QNetworkReply* reply) const;
 };
 
