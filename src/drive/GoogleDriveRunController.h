@@ -1,7 +1,7 @@
 #pragma once
 
-#include "drive/TransferTask.h"
 #include "engine/RunControlling.h"
+#include "google/UploadControl.h"
 #include "platform/Clock.h"
 
 #include <QMutex>
@@ -17,7 +17,7 @@ namespace mv {
 // cooperative: the controller records the request and acts on the one transfer the uploader registered;
 // the engine and the uploader read the flags at their safe points. Cancelled is final. Thread-safe; the
 // registered transfer is never called while the lock is held.
-class GoogleDriveRunController final : public QObject, public RunControlling {
+class GoogleDriveRunController final : public QObject, public RunControlling, public UploadControl {
     Q_OBJECT
 public:
     // How often a paused caller looks at the flags again.
@@ -27,7 +27,7 @@ public:
 
     // Registers the transfer the uploader starts next. It is cancelled at once when the run was cancelled,
     // and suspended when the run is paused. The transfer it replaces is left as it is.
-    void setCurrentTask(std::shared_ptr<TransferTask> task);
+    void setCurrentTask(std::shared_ptr<TransferTask> task) override;
 
     // Each answers false, doing nothing, once the run was cancelled; true otherwise (also for a second
     // pause, or a pause before any transfer was registered).
@@ -36,12 +36,12 @@ public:
     // Also resumes a paused transfer before cancelling it, and clears the paused flag.
     bool cancel() override;
 
-    bool cancelled() const;
-    bool paused() const;
+    bool cancelled() const override;
+    bool paused() const override;
 
     // Resumes once the run is not paused (at once when it is not), looking again every pausePoll on
     // `clock`; resume() and cancel() end the wait at once.
-    QCoro::Task<> waitWhilePaused(Clock& clock);
+    QCoro::Task<> waitWhilePaused(Clock& clock) override;
 
 Q_SIGNALS:
     // After pause(), resume() or cancel() took effect; emitted from the caller's thread.

@@ -50,9 +50,10 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 import drive
 import oauth
+import upload
 from fake_http import Request, Response
 
-MODULES = [oauth, drive]
+MODULES = [oauth, drive, upload]
 
 
 class App:
