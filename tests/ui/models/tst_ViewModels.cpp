@@ -92,10 +92,13 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         test::ScriptedRsync rsync;
+        // The pause is a builtin's wait on a pipe nobody writes to: a sleep child each line would take
+        // long to start at rsync's low priority on a busy machine.
         rsync.setBehaviour("ssd",
+            "f=$(mktemp -u); mkfifo \"$f\"; exec 3<>\"$f\"; rm \"$f\"; "
             "i=0; while [ $i -lt 400 ]; do printf '      %d  50%%  1.00MB/s    0:00:01 (xfr#1, "
             "to-chk=1/2)\\r' "
-            "$i; i=$((i+1)); sleep 0.005; done");
+            "$i; i=$((i+1)); read -t 0.005 -u 3; done");
         hub.settings([&](AppSettings& s) { s.rsyncPath = rsync.path(); });
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.build();
