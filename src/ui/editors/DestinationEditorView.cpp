@@ -15,6 +15,7 @@
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DestinationEditorModel.h"
 #include "ui/models/DestinationEditorTexts.h"
+#include "ui/models/DestinationRowPresentation.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -102,7 +103,7 @@ QWidget* DestinationEditorView::makeHeader()
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(18, 12, 18, 12);
     row->setSpacing(10);
-    m_tile = new DestinationKindTile(DestinationEditorTexts::kindSymbol(m_model->state().kind), header);
+    m_tile = new DestinationKindTile(DestinationRowPresentation::kindSymbol(m_model->state().kind), header);
     m_title = new TextLabel(QString(), kitFont(16, QFont::DemiBold), Palette::label, header);
     m_subtitle = new TextLabel(QString(), kitFont(13), Palette::labelSecondary, header);
     auto* titles = new QVBoxLayout;
@@ -229,7 +230,7 @@ void DestinationEditorView::refresh()
 void DestinationEditorView::refreshHeader()
 {
     const DestinationEditorState& state = m_model->state();
-    m_tile->setSymbol(DestinationEditorTexts::kindSymbol(state.kind));
+    m_tile->setSymbol(DestinationRowPresentation::kindSymbol(state.kind));
     m_title->setText(DestinationEditorTexts::headerTitle(state.context.isNew));
     m_subtitle->setText(DestinationEditorTexts::headerSubtitle(state.name));
     m_enabled->setChecked(state.isEnabled);

@@ -9,6 +9,7 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DashboardTexts.h"
+#include "ui/models/DestinationRowPresentation.h"
 #include "ui/models/JobEditorPresentation.h"
 
 #include <QHBoxLayout>
@@ -29,8 +30,8 @@ public:
         setFixedSize(30, 30);
         auto* centre = new QVBoxLayout(this);
         centre->setContentsMargins(0, 0, 0, 0);
-        centre->addWidget(new SymbolImage(destinationKindSymbol(kind), 15, SymbolWeight::regular,
-                              Palette::labelSecondary, this),
+        centre->addWidget(new SymbolImage(DestinationRowPresentation::kindSymbol(kind), 15,
+                              SymbolWeight::regular, Palette::labelSecondary, this),
             0, Qt::AlignCenter);
     }
 

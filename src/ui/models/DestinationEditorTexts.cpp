@@ -34,21 +34,6 @@ QString kindHelp(DestinationKind kind)
     return {};
 }
 
-QString kindSymbol(DestinationKind kind)
-{
-    switch (kind) {
-    case DestinationKind::local:
-        return QStringLiteral("externaldrive.fill");
-    case DestinationKind::network:
-        return QStringLiteral("network");
-    case DestinationKind::ssh:
-        return QStringLiteral("server.rack");
-    case DestinationKind::googleDrive:
-        return QStringLiteral("cloud.fill");
-    }
-    return {};
-}
-
 QString folderLabel(DestinationKind kind)
 {
     return kind == DestinationKind::network ? QStringLiteral("Mounted share folder")

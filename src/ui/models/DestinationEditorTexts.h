@@ -17,8 +17,6 @@ namespace DestinationEditorTexts {
 QString kindTitle(DestinationKind kind);
 // The line under the kind picker: "Local or external drive", …
 QString kindHelp(DestinationKind kind);
-// The header tile's symbol: "externaldrive.fill", "network", "server.rack", "cloud.fill".
-QString kindSymbol(DestinationKind kind);
 // The folder block's label: "Mounted share folder" for network, else "Destination folder".
 QString folderLabel(DestinationKind kind);
 

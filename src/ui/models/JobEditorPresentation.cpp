@@ -45,21 +45,6 @@ QString modeDescription(BackupMode mode)
     return {};
 }
 
-QString destinationKindSymbol(DestinationKind kind)
-{
-    switch (kind) {
-    case DestinationKind::local:
-        return QStringLiteral("externaldrive.fill");
-    case DestinationKind::network:
-        return QStringLiteral("network");
-    case DestinationKind::ssh:
-        return QStringLiteral("server.rack");
-    case DestinationKind::googleDrive:
-        return QStringLiteral("cloud.fill");
-    }
-    return {};
-}
-
 QString exclusionTitle(BuiltInExclusion exclusion)
 {
     switch (exclusion) {

@@ -18,9 +18,6 @@ QString modeSymbol(BackupMode mode);
 QString modeRowTitle(BackupMode mode);
 QString modeDescription(BackupMode mode);
 
-// The symbol on a destination row's tile.
-QString destinationKindSymbol(DestinationKind kind);
-
 // A checkbox's title in the exclusions grid.
 QString exclusionTitle(BuiltInExclusion exclusion);
 // The exclusions header's count: the checked groups and the custom patterns.
