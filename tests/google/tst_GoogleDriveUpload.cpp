@@ -459,7 +459,7 @@ private Q_SLOTS:
         }();
         QTRY_VERIFY_WITH_TIMEOUT(pausedOnce, 30000);
         QTRY_COMPARE_WITH_TIMEOUT(puts().size(), 1, 30000);
-        QTest::qWait(0);
+        QCoreApplication::processEvents();
         QCOMPARE(outcome.has_value(), false);
         controller.cancel();
         QTRY_VERIFY_WITH_TIMEOUT(outcome.has_value(), 30000);
