@@ -12,7 +12,7 @@ deps:
 	@bash scripts/install-deps
 
 configure-test: deps
-	@cmake -S . -B $(BUILD_TEST) $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DMV_SANITIZE=ON >/dev/null
+	@cmake -S . -B $(BUILD_TEST) $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DMV_SANITIZE=ON -DMV_SHARED=ON >/dev/null
 
 configure-release: deps
 	@cmake -S . -B $(BUILD_RELEASE) $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Release -DMV_TESTS=OFF -DMV_BENCH=ON >/dev/null

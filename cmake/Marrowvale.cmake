@@ -1,10 +1,16 @@
-# One static library per subsystem folder: every .cpp in the folder belongs to it, so adding a type is
-# adding its two files. PUBLIC names what the folder's headers expose, PRIVATE what only its sources use.
+# One library per subsystem folder: every .cpp in the folder belongs to it, so adding a type is adding its
+# two files. PUBLIC names what the folder's headers expose, PRIVATE what only its sources use. Static for
+# the program; shared under MV_SHARED, so that a hundred test programs do not each carry a copy of the
+# whole program with its sanitizer and debug data.
 function(mv_add_library name dir)
   cmake_parse_arguments(ARG "" "" "PUBLIC;PRIVATE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp"
        "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h")
-  add_library(${name} STATIC ${sources})
+  if(MV_SHARED)
+    add_library(${name} SHARED ${sources})
+  else()
+    add_library(${name} STATIC ${sources})
+  endif()
   target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
 endfunction()
