@@ -111,10 +111,8 @@ OverviewSection::OverviewSection(AppState& app, Clock& clock, SectionCallbacks c
 
     connect(&app, &AppState::changed, this, [this] { m_refresh.request(); });
     connect(&app, &AppState::historyChanged, this, [this] { m_refresh.request(); });
-    BackupCoordinator& coordinator = app.coordinator();
-    connect(&coordinator, &BackupCoordinator::runAdded, this, [this] { m_refresh.request(); });
-    connect(&coordinator, &BackupCoordinator::runChanged, this, [this] { m_refresh.request(); });
-    connect(&coordinator, &BackupCoordinator::runRemoved, this, [this] { m_refresh.request(); });
+    // A run's figures change many times a second; only the active runs card shows them.
+    connect(&app, &AppState::runFiguresChanged, m_activeRuns, [this] { m_activeRuns->refresh(); });
     refresh();
 }
 

@@ -234,7 +234,7 @@ private Q_SLOTS:
         MV_TRY_COMPARE(row.chip()->text(), "Paused");
         QCOMPARE(row.pauseButton()->symbol(), "play.fill");
         QCOMPARE(row.pauseButton()->help(), "Resume");
-        QCOMPARE(o.view->sidebar()->statusText(), "Paused");
+        MV_TRY_COMPARE(o.view->sidebar()->statusText(), "Paused");
 
         QTest::mouseClick(row.cancelButton(), Qt::LeftButton);
         MV_TRY_VERIFY(card.isHidden());
