@@ -34,7 +34,7 @@ void UploadExchange::prepare(QNetworkRequest& request) const
 QCoro::Task<UploadAnswer> UploadExchange::send(
     QNetworkRequest request, QByteArray verb, QByteArray body) const
 {
-    request.setTransferTimeout(int(timeout.count()));
+    prepare(request);
     auto awaiting = await(network->sendCustomRequest(request, verb, body));
     UploadAnswer answer = co_await awaiting;
     co_return answer;
@@ -43,7 +43,7 @@ QCoro::Task<UploadAnswer> UploadExchange::send(
 QCoro::Task<UploadAnswer> UploadExchange::send(
     QNetworkRequest request, QByteArray verb, QIODevice* body) const
 {
-    request.setTransferTimeout(int(timeout.count()));
+    prepare(request);
     auto awaiting = await(network->sendCustomRequest(request, verb, body));
     UploadAnswer answer = co_await awaiting;
     co_return answer;

@@ -176,6 +176,34 @@ private Q_SLOTS:
         QCOMPARE(sessionStarts(), 1);
     }
 
+    // A 308 answer is no redirect and no reason to close: the session start, every chunk and the next
+    // file's upload all travel on the one keep-alive connection, as the journal's connection ids show.
+    void oneConnectionCarriesSuccessiveUploads_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("withResume");
+        QTest::newRow("three chunks") << qint64(2500000) << true;
+        QTest::newRow("one chunk") << qint64(10000) << true;
+        QTest::newRow("whole file") << qint64(2500000) << false;
+    }
+    void oneConnectionCarriesSuccessiveUploads()
+    {
+        QFETCH(qint64, size);
+        QFETCH(bool, withResume);
+        const QString path = dir->write("big.bin", content(size));
+
+        for (int upload = 0; upload < 2; ++upload)
+            QCOMPARE(failureOf(run(path, withResume ? std::optional(resume()) : std::nullopt)), QString());
+
+        QSet<int> connections;
+        for (const QJsonValue& entry : server.journal()) {
+            if (entry.toObject().value("path").toString().startsWith(uploadPath))
+                connections.insert(entry.toObject().value("connection").toInt());
+        }
+        QCOMPARE(sessionStarts(), 2);
+        QCOMPARE(connections.size(), 1);
+    }
+
     void mimeTypeFollowsTheLastExtension_data()
     {
         QTest::addColumn<QString>("name");
