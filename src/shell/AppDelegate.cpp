@@ -74,6 +74,8 @@ QCoro::Task<> AppDelegate::launch()
     connect(&m_statusItem->actions().checkForUpdates, &QAction::triggered, &m_updates,
         &UpdateController::checkForUpdates);
     connect(m_appState.get(), &AppState::appearanceChanged, this, &applyAppearancePreference);
+    connect(&m_store, &ConfigurationStore::changed, this, &AppDelegate::updateDashboardMenu);
+    updateDashboardMenu();
     m_appState->applyAppearance();
     for (const NavigationRequest& request : m_appState->takePendingNavigation())
         navigate(request);
@@ -180,6 +182,17 @@ void AppDelegate::openDashboard(DashboardSection section)
 bool AppDelegate::isStatusItemHidden() const
 {
     return !m_store.config().settings.showMenuBarIcon || !m_views.trayAvailable();
+}
+
+void AppDelegate::updateDashboardMenu()
+{
+    const bool wanted = isStatusItemHidden();
+    if (std::exchange(m_dashboardHasMenu, wanted) == wanted)
+        return;
+    ShellActions& actions = m_statusItem->actions();
+    Q_EMIT dashboardMenuChanged(wanted
+            ? QList<QAction*> { &actions.openDashboard, &actions.openSettings, &actions.quit }
+            : QList<QAction*> {});
 }
 
 void AppDelegate::reopen()
