@@ -61,11 +61,6 @@ QCoro::Task<> AppDelegate::launch()
 {
     QPointer<AppDelegate> self(this);
     m_appState = std::make_unique<AppState>(m_store, m_environment);
-    // The views ask for the Google account from their first paint.
-    co_await m_appState->googleAuth().load();
-    if (!self)
-        co_return;
-
     connect(m_appState.get(), &AppState::navigationRequested, this, &AppDelegate::navigate);
     m_panel = std::make_unique<LazyPanel>([this] { return m_views.makePanel(*m_appState); });
     m_dashboard = m_views.makeDashboard(*m_appState, m_ui, [this] { m_panel->dismissPanel(); });
@@ -77,6 +72,11 @@ QCoro::Task<> AppDelegate::launch()
     connect(&m_store, &ConfigurationStore::changed, this, &AppDelegate::updateDashboardMenu);
     updateDashboardMenu();
     m_appState->applyAppearance();
+    // The icon does not wait for the keyring. The panel and the dashboard show the Google account from
+    // their first paint, so the launch opens them only once it is known.
+    co_await m_appState->googleAuth().load();
+    if (!self)
+        co_return;
     for (const NavigationRequest& request : m_appState->takePendingNavigation())
         navigate(request);
 

@@ -1,4 +1,5 @@
 #include "coordination/AppState.h"
+#include "google/GoogleCredentialStore.h"
 #include "shell/AppDelegate.h"
 #include "shell/QuitRequest.h"
 #include "shell/TrayShell.h"
@@ -9,6 +10,7 @@
 #include "support/state/AppStateHarness.h"
 #include "support/ui/UiTestMain.h"
 
+#include <QSemaphore>
 #include <QtTest>
 
 #include <qcoro/qcorotask.h>
@@ -108,6 +110,33 @@ struct Launch {
     };
 };
 
+// A keyring that answers once released, as one whose daemon is still starting.
+class SlowKeyring final : public SecretBackend {
+public:
+    explicit SlowKeyring(SecretBackend& stored)
+        : m_stored(stored)
+    {
+    }
+    // A test that fails while holding it lets the lookups go before they lose their keyring.
+    ~SlowKeyring() override { release(); }
+    Lookup lookup(const QString& account) override
+    {
+        m_released.acquire();
+        m_released.release();
+        return m_stored.lookup(account);
+    }
+    bool store(const QString& account, const QString& value) override
+    {
+        return m_stored.store(account, value);
+    }
+    bool remove(const QString& account) override { return m_stored.remove(account); }
+    void release() { m_released.release(); }
+
+private:
+    SecretBackend& m_stored;
+    QSemaphore m_released;
+};
+
 QCoro::Task<bool> answer(bool quit)
 {
     co_return quit;
@@ -179,6 +208,29 @@ private Q_SLOTS:
         QCOMPARE(launch.windows.events, events);
         if (switches.debugEditor)
             QCOMPARE(launch.delegate->ui().selectedJobID(), first->id);
+    }
+
+    // The tray icon does not wait for the keyring; the windows that show the Google account open once it
+    // is known.
+    void iconBeforeTheKeyringAnswers()
+    {
+        Launch launch;
+        launch.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        launch.hub.secrets.store(QString(GoogleCredentialStore::refreshToken), QStringLiteral("token"));
+        launch.hub.secrets.store(
+            QString(GoogleCredentialStore::accountEmail), QStringLiteral("ann@example.com"));
+        SlowKeyring keyring(launch.hub.secrets);
+        launch.keyring = &keyring;
+        launch.trayAvailable = false;
+        launch.begin({});
+        QVERIFY(launch.delegate->statusItem());
+        QVERIFY(launch.delegate->statusItem()->trayIcon().isVisible());
+        QVERIFY(launch.windows.events.isEmpty());
+
+        keyring.release();
+        QCoro::waitFor(std::move(*launch.launching));
+        QCOMPARE(launch.delegate->appState()->googleAuth().account().value_or(QString()), "ann@example.com");
+        QCOMPARE(launch.windows.events, QStringList { "0 dashboard overview" });
     }
 
     // A second start shows the panel, or the dashboard while the icon is hidden.
