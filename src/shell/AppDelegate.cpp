@@ -186,6 +186,10 @@ bool AppDelegate::isStatusItemHidden() const
 
 void AppDelegate::updateDashboardMenu()
 {
+    // Called on every change of the configuration: the tray is asked again only when the setting changed.
+    const bool iconSetting = m_store.config().settings.showMenuBarIcon;
+    if (std::exchange(m_iconSettingSeen, iconSetting) == iconSetting)
+        return;
     const bool wanted = isStatusItemHidden();
     if (std::exchange(m_dashboardHasMenu, wanted) == wanted)
         return;

@@ -103,6 +103,7 @@ private:
     std::unique_ptr<TrayShell> m_statusItem;
     std::vector<std::shared_ptr<ClockAlarm>> m_delayedActions;
     bool m_didShowFirstRunPanel = false;
+    std::optional<bool> m_iconSettingSeen;
     bool m_dashboardHasMenu = false;
     bool m_askingToQuit = false;
     bool m_terminating = false;
