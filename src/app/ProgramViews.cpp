@@ -37,10 +37,13 @@ ShellViews ProgramViews::factories(AppDelegate& delegate)
         alerts(state).addHost(&panel->root());
         return panel;
     };
-    views.makeDashboard = [this](AppState& state, DashboardModel& ui, std::function<void()> hidePanel) {
+    views.makeDashboard = [this, &delegate](
+                              AppState& state, DashboardModel& ui, std::function<void()> hidePanel) {
         auto dashboard
             = std::make_unique<DashboardWindow>(state, ui, Clock::system(), m_prompts, std::move(hidePanel));
         DashboardWindow* window = dashboard.get();
+        QObject::connect(
+            &delegate, &AppDelegate::dashboardMenuChanged, window, &DashboardWindow::setProgramMenu);
         QObject::connect(window, &DashboardWindow::windowMade, window, [this, window, &state] {
             alerts(state).addHost(window->window());
             QObject::connect(window->view(), &DashboardView::logRequested, window->window(),

@@ -109,24 +109,31 @@ void AppState::installCallbacks()
 }
 
 // What a previous process left running is over: its destinations read interrupted, and the configuration
-// is written at once so a second crash cannot bring "running" back. The history marks its own rows as it
-// opens the file, off the main thread; asking it here would hold the launch until its whole-file check ends.
+// is written at once so a second crash cannot bring "running" back. With nothing to repair the write waits
+// for start(), after the tray icon is up. The history marks its own rows as it opens the file, off the main
+// thread; asking it here would hold the launch until its whole-file check ends.
 void AppState::applyMaintenance()
 {
+    bool repaired = false;
     for (const BackupJob& job : m_store.config().jobs) {
         for (const BackupDestination& destination : job.destinations) {
-            if (destination.lastResult == RunResult::running)
+            if (destination.lastResult == RunResult::running) {
                 m_store.updateDestination(job.id, destination.id,
                     [](BackupDestination& changed) { changed.lastResult = RunResult::interrupted; });
+                repaired = true;
+            }
         }
     }
-    m_store.saveNow();
+    if (repaired)
+        m_store.saveNow();
 }
 
 void AppState::start()
 {
     if (std::exchange(m_started, true))
         return;
+    // The configuration as loaded, a first run's defaults included, is on disk before the scheduler starts.
+    m_store.saveNow();
     m_notifications.prepare();
     applyAppearance();
     refreshHistory();

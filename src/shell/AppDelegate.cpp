@@ -61,11 +61,6 @@ QCoro::Task<> AppDelegate::launch()
 {
     QPointer<AppDelegate> self(this);
     m_appState = std::make_unique<AppState>(m_store, m_environment);
-    // The views ask for the Google account from their first paint.
-    co_await m_appState->googleAuth().load();
-    if (!self)
-        co_return;
-
     connect(m_appState.get(), &AppState::navigationRequested, this, &AppDelegate::navigate);
     m_panel = std::make_unique<LazyPanel>([this] { return m_views.makePanel(*m_appState); });
     m_dashboard = m_views.makeDashboard(*m_appState, m_ui, [this] { m_panel->dismissPanel(); });
@@ -74,7 +69,14 @@ QCoro::Task<> AppDelegate::launch()
     connect(&m_statusItem->actions().checkForUpdates, &QAction::triggered, &m_updates,
         &UpdateController::checkForUpdates);
     connect(m_appState.get(), &AppState::appearanceChanged, this, &applyAppearancePreference);
+    connect(&m_store, &ConfigurationStore::changed, this, &AppDelegate::updateDashboardMenu);
+    updateDashboardMenu();
     m_appState->applyAppearance();
+    // The icon does not wait for the keyring. The panel and the dashboard show the Google account from
+    // their first paint, so the launch opens them only once it is known.
+    co_await m_appState->googleAuth().load();
+    if (!self)
+        co_return;
     for (const NavigationRequest& request : m_appState->takePendingNavigation())
         navigate(request);
 
@@ -180,6 +182,21 @@ void AppDelegate::openDashboard(DashboardSection section)
 bool AppDelegate::isStatusItemHidden() const
 {
     return !m_store.config().settings.showMenuBarIcon || !m_views.trayAvailable();
+}
+
+void AppDelegate::updateDashboardMenu()
+{
+    // Called on every change of the configuration: the tray is asked again only when the setting changed.
+    const bool iconSetting = m_store.config().settings.showMenuBarIcon;
+    if (std::exchange(m_iconSettingSeen, iconSetting) == iconSetting)
+        return;
+    const bool wanted = isStatusItemHidden();
+    if (std::exchange(m_dashboardHasMenu, wanted) == wanted)
+        return;
+    ShellActions& actions = m_statusItem->actions();
+    Q_EMIT dashboardMenuChanged(wanted
+            ? QList<QAction*> { &actions.openDashboard, &actions.openSettings, &actions.quit }
+            : QList<QAction*> {});
 }
 
 void AppDelegate::reopen()

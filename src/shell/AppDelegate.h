@@ -7,6 +7,8 @@
 #include "shell/UpdateController.h"
 #include "ui/models/DashboardModel.h"
 
+#include <QAction>
+#include <QList>
 #include <QObject>
 #include <QSystemTrayIcon>
 
@@ -75,12 +77,17 @@ public:
 
 Q_SIGNALS:
     void finished();
+    // The commands the dashboard carries in a menu bar of its own while no tray icon leads to the program
+    // (no tray, or the icon turned off): Open Dashboard, Settings… and Quit, the tray menu's own actions.
+    // Empty once the icon shows again.
+    void dashboardMenuChanged(const QList<QAction*>& actions);
 
 private:
     void navigate(const NavigationRequest& request);
     void scheduleLaunchActions();
     void after(std::chrono::milliseconds delay, std::function<void()> action);
     bool isStatusItemHidden() const;
+    void updateDashboardMenu();
     QCoro::Task<> debugRun();
     QCoro::Task<> googleSignIn();
 
@@ -96,6 +103,8 @@ private:
     std::unique_ptr<TrayShell> m_statusItem;
     std::vector<std::shared_ptr<ClockAlarm>> m_delayedActions;
     bool m_didShowFirstRunPanel = false;
+    std::optional<bool> m_iconSettingSeen;
+    bool m_dashboardHasMenu = false;
     bool m_askingToQuit = false;
     bool m_terminating = false;
 };

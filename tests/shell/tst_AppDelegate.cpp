@@ -1,3 +1,5 @@
+#include "coordination/AppState.h"
+#include "google/GoogleCredentialStore.h"
 #include "shell/AppDelegate.h"
 #include "shell/QuitRequest.h"
 #include "shell/TrayShell.h"
@@ -8,7 +10,10 @@
 #include "support/state/AppStateHarness.h"
 #include "support/ui/UiTestMain.h"
 
+#include <QSemaphore>
 #include <QtTest>
+
+#include <qcoro/qcorotask.h>
 
 using namespace mv;
 using namespace std::chrono_literals;
@@ -46,9 +51,22 @@ struct Launch {
     test::ManualClock clock;
     Windows windows { clock };
     bool trayAvailable = true;
+    SecretBackend* keyring = &hub.secrets;
     std::optional<AppDelegate> delegate;
+    std::optional<QCoro::Task<>> launching;
+    // The dashboard menus handed out, by the actions' names, and the last one.
+    QList<QStringList> dashboardMenus;
+    QList<QAction*> dashboardMenu;
 
+    // Launches and waits for the launch to end.
     void start(const LaunchSwitches& switches)
+    {
+        begin(switches);
+        QCoro::waitFor(std::move(*launching));
+        windows.launchedAt = clock.now();
+    }
+
+    void begin(const LaunchSwitches& switches)
     {
         ShellViews views {
             [this](AppState&) { return std::make_unique<Forward>(windows); },
@@ -58,12 +76,18 @@ struct Launch {
             [this] { return trayAvailable; },
         };
         delegate.emplace(hub.store,
-            AppEnvironment { clock, hub.bus.connection(), hub.bus.connection(), hub.secrets, hub.browser,
+            AppEnvironment { clock, hub.bus.connection(), hub.bus.connection(), *keyring, hub.browser,
                 hub.fileManager, hub.log, GoogleEndpoints::at(QUrl(QStringLiteral("http://127.0.0.1:9"))) },
             std::move(views), switches);
-        delegate->launch();
-        QTRY_VERIFY(delegate->statusItem());
-        windows.launchedAt = clock.now();
+        QObject::connect(
+            &*delegate, &AppDelegate::dashboardMenuChanged, [this](const QList<QAction*>& actions) {
+                QStringList names;
+                for (const QAction* action : actions)
+                    names.append(action->objectName());
+                dashboardMenus.append(names);
+                dashboardMenu = actions;
+            });
+        launching.emplace(delegate->launch());
     }
     // Lets every delayed action that falls due in the first four seconds fire.
     void runFourSeconds()
@@ -84,6 +108,33 @@ struct Launch {
         void hidePanel() override { to.hidePanel(); }
         void openDashboard(DashboardSection section) override { to.openDashboard(section); }
     };
+};
+
+// A keyring that answers once released, as one whose daemon is still starting.
+class SlowKeyring final : public SecretBackend {
+public:
+    explicit SlowKeyring(SecretBackend& stored)
+        : m_stored(stored)
+    {
+    }
+    // A test that fails while holding it lets the lookups go before they lose their keyring.
+    ~SlowKeyring() override { release(); }
+    Lookup lookup(const QString& account) override
+    {
+        m_released.acquire();
+        m_released.release();
+        return m_stored.lookup(account);
+    }
+    bool store(const QString& account, const QString& value) override
+    {
+        return m_stored.store(account, value);
+    }
+    bool remove(const QString& account) override { return m_stored.remove(account); }
+    void release() { m_released.release(); }
+
+private:
+    SecretBackend& m_stored;
+    QSemaphore m_released;
 };
 
 QCoro::Task<bool> answer(bool quit)
@@ -159,6 +210,29 @@ private Q_SLOTS:
             QCOMPARE(launch.delegate->ui().selectedJobID(), first->id);
     }
 
+    // The tray icon does not wait for the keyring; the windows that show the Google account open once it
+    // is known.
+    void iconBeforeTheKeyringAnswers()
+    {
+        Launch launch;
+        launch.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        launch.hub.secrets.store(QString(GoogleCredentialStore::refreshToken), QStringLiteral("token"));
+        launch.hub.secrets.store(
+            QString(GoogleCredentialStore::accountEmail), QStringLiteral("ann@example.com"));
+        SlowKeyring keyring(launch.hub.secrets);
+        launch.keyring = &keyring;
+        launch.trayAvailable = false;
+        launch.begin({});
+        QVERIFY(launch.delegate->statusItem());
+        QVERIFY(launch.delegate->statusItem()->trayIcon().isVisible());
+        QVERIFY(launch.windows.events.isEmpty());
+
+        keyring.release();
+        QCoro::waitFor(std::move(*launch.launching));
+        QCOMPARE(launch.delegate->appState()->googleAuth().account().value_or(QString()), "ann@example.com");
+        QCOMPARE(launch.windows.events, QStringList { "0 dashboard overview" });
+    }
+
     // A second start shows the panel, or the dashboard while the icon is hidden.
     void reopen()
     {
@@ -169,6 +243,59 @@ private Q_SLOTS:
         launch.hub.settings([](AppSettings& s) { s.showMenuBarIcon = false; });
         launch.delegate->reopen();
         QCOMPARE(launch.windows.events, (QStringList { "0 panel", "0 dashboard overview" }));
+    }
+
+    // The dashboard carries a menu bar while no tray icon leads to the program, and only then.
+    void dashboardMenuFollowsTheIcon_data()
+    {
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::addColumn<bool>("iconShown");
+        QTest::addColumn<QList<QStringList>>("atLaunch");
+        QTest::addColumn<QList<QStringList>>("afterTurningTheIconOverOnce");
+
+        const QStringList menu { "openDashboard", "openSettings", "quit" };
+        QTest::newRow("icon shown, then turned off")
+            << true << true << QList<QStringList> {} << QList<QStringList> { menu };
+        QTest::newRow("icon off, then turned on")
+            << true << false << QList<QStringList> { menu } << QList<QStringList> { menu, {} };
+        QTest::newRow("no tray, icon turned off")
+            << false << true << QList<QStringList> { menu } << QList<QStringList> { menu };
+        QTest::newRow("no tray, icon turned on")
+            << false << false << QList<QStringList> { menu } << QList<QStringList> { menu };
+    }
+
+    void dashboardMenuFollowsTheIcon()
+    {
+        QFETCH(bool, trayAvailable);
+        QFETCH(bool, iconShown);
+        QFETCH(QList<QStringList>, atLaunch);
+        QFETCH(QList<QStringList>, afterTurningTheIconOverOnce);
+
+        Launch launch;
+        launch.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        launch.hub.settings([&](AppSettings& s) { s.showMenuBarIcon = iconShown; });
+        launch.trayAvailable = trayAvailable;
+        launch.start({});
+        QCOMPARE(launch.dashboardMenus, atLaunch);
+        launch.hub.settings([&](AppSettings& s) { s.showMenuBarIcon = !iconShown; });
+        // Other settings leave the menu as it is.
+        launch.hub.settings([](AppSettings& s) { s.notifySuccess = false; });
+        QCOMPARE(launch.dashboardMenus, afterTurningTheIconOverOnce);
+    }
+
+    // The dashboard's menu is the tray menu's: its commands go where the tray's do.
+    void dashboardMenuCommands()
+    {
+        Launch launch;
+        launch.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        launch.trayAvailable = false;
+        launch.start({});
+        QSignalSpy finished(&*launch.delegate, &AppDelegate::finished);
+        for (QAction* action : launch.dashboardMenu)
+            action->trigger();
+        QCOMPARE(launch.windows.events,
+            (QStringList { "0 dashboard overview", "0 dashboard overview", "0 dashboard settings" }));
+        QTRY_COMPARE(finished.size(), 1);
     }
 
     // The views' requests reach the dashboard's model and section.

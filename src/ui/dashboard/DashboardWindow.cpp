@@ -9,6 +9,9 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPropertyAnimation>
 #include <QScreen>
 #include <QSettings>
@@ -114,6 +117,7 @@ void DashboardWindow::makeDashboardWindow()
     window->setGeometry(frame);
     m_desiredFrame = frame;
     m_window = window;
+    applyProgramMenu();
     window->installEventFilter(this);
     Q_EMIT windowMade();
 }
@@ -125,6 +129,36 @@ void DashboardWindow::saveDashboardFrame()
     const QScreen* screen = m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
     const QRect frame = DashboardFrame::saved(m_window->geometry(), availableArea(screen));
     frameSettings().setValue(QLatin1String(DashboardFrame::settingsKey), DashboardFrame::format(frame));
+}
+
+void DashboardWindow::setProgramMenu(const QList<QAction*>& actions)
+{
+    if (actions == m_programMenu)
+        return;
+    m_programMenu = actions;
+    if (m_window)
+        applyProgramMenu();
+}
+
+QMenuBar* DashboardWindow::menuBar() const
+{
+    return m_menuBar;
+}
+
+void DashboardWindow::applyProgramMenu()
+{
+    // Made afresh each time: the layout lets go of a menu bar that is deleted.
+    delete m_menuBar;
+    QLayout* layout = m_window->layout();
+    if (!m_programMenu.isEmpty()) {
+        auto* bar = new QMenuBar(m_window);
+        bar->setObjectName(QStringLiteral("programMenuBar"));
+        bar->addMenu(QStringLiteral("Marrowvale"))->addActions(m_programMenu);
+        layout->setMenuBar(bar);
+        m_menuBar = bar;
+    }
+    // A menu bar coming or going does not lay the window out again by itself.
+    layout->invalidate();
 }
 
 bool DashboardWindow::isEnforcing() const

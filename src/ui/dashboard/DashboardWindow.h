@@ -3,6 +3,7 @@
 #include "ui/models/DashboardPresenter.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -11,6 +12,8 @@
 #include <memory>
 #include <optional>
 
+class QAction;
+class QMenuBar;
 class QPropertyAnimation;
 class QWidget;
 
@@ -43,10 +46,16 @@ public:
     void openDashboard(DashboardSection section) override;
     // Stores the window's frame (a maximised one as the centred default); nothing before the window exists.
     void saveDashboardFrame();
+    // The window's own menu bar, for when no tray icon leads to the program: one "Marrowvale" menu with
+    // `actions`, which stay their owner's. An empty list takes the menu bar away. A window made later gets
+    // the menu bar then.
+    void setProgramMenu(const QList<QAction*>& actions);
 
     // None until the first opening.
     QWidget* window() const { return m_window; }
     DashboardView* view() const { return m_view; }
+    // None while there is no program menu or no window.
+    QMenuBar* menuBar() const;
     // The frame a fade-in opening restores.
     std::optional<QRect> desiredFrame() const { return m_desiredFrame; }
     bool isPresenting() const { return m_presenting; }
@@ -64,6 +73,7 @@ private:
     void makeDashboardWindow();
     void present();
     void putBack();
+    void applyProgramMenu();
 
     AppState& m_app;
     DashboardModel& m_ui;
@@ -72,6 +82,8 @@ private:
     std::function<void()> m_hidePanel;
     QPointer<QWidget> m_window;
     DashboardView* m_view = nullptr;
+    QList<QAction*> m_programMenu;
+    QPointer<QMenuBar> m_menuBar;
     std::optional<QRect> m_desiredFrame;
     bool m_presenting = false;
     std::optional<QDateTime> m_enforceUntil;

@@ -8,6 +8,8 @@
 #include "ui/dashboard/DashboardWindow.h"
 #include "ui/models/DashboardModel.h"
 
+#include <QMenu>
+#include <QMenuBar>
 #include <QSettings>
 #include <QtTest>
 
@@ -167,6 +169,43 @@ private Q_SLOTS:
 
         d.window().resize(500, 400);
         QTRY_COMPARE(d.window().size(), QSize(880, 600));
+    }
+
+    // The program's menu comes with the window or onto the window on screen, and goes again, its shortcuts
+    // with it; the sections sit below it.
+    void programMenu()
+    {
+        Dashboard d;
+        QAction open(QStringLiteral("Open Dashboard"));
+        QAction quit(QStringLiteral("Quit Marrowvale"));
+        quit.setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+        QSignalSpy quits(&quit, &QAction::triggered);
+        const auto viewBelowTheBar = [&d] {
+            QMenuBar* bar = d.dashboard->menuBar();
+            return bar && bar->isVisible() && bar->height() > 0 && d.dashboard->view()->y() >= bar->height();
+        };
+
+        d.dashboard->setProgramMenu({ &open, &quit });
+        QVERIFY(!d.dashboard->menuBar());
+        d.open(DashboardSection::overview);
+        QTRY_VERIFY(viewBelowTheBar());
+        const QList<QAction*> menus = d.dashboard->menuBar()->actions();
+        QCOMPARE(menus.size(), 1);
+        QCOMPARE(menus.first()->text(), "Marrowvale");
+        QCOMPARE(menus.first()->menu()->actions(), (QList<QAction*> { &open, &quit }));
+        QVERIFY(QTest::qWaitForWindowActive(&d.window()));
+        QTest::keyClick(&d.window(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(quits.size(), 1);
+
+        d.dashboard->setProgramMenu({});
+        QVERIFY(!d.dashboard->menuBar());
+        QVERIFY(d.window().findChildren<QMenuBar*>().isEmpty());
+        QTRY_COMPARE(d.dashboard->view()->y(), 0);
+        QTest::keyClick(&d.window(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(quits.size(), 1);
+
+        d.dashboard->setProgramMenu({ &open, &quit });
+        QTRY_VERIFY(viewBelowTheBar());
     }
 
     // A new-job request raised before the window exists opens the editor once the window is there, and only
