@@ -28,6 +28,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Marrowvale"));
+    QApplication::setApplicationVersion(QStringLiteral(MV_VERSION));
     QApplication::setOrganizationName(QStringLiteral("Marrowvale"));
     QApplication::setDesktopFileName(QStringLiteral("marrowvale"));
     // Closing the dashboard leaves the program in the tray.
