@@ -31,24 +31,26 @@ constexpr qreal chipSidePadding = 7;
 constexpr qreal chipVerticalPadding = 3;
 constexpr qreal chipOpacity = 0.12;
 
+// Rows are measured on the loader's worker as well as painted here, and a QFont's shared data must not be
+// used by two threads at once: each thread keeps its own fonts.
 const QFont& jobFont()
 {
-    static const QFont font = kitFont(15, QFont::Medium);
+    thread_local const QFont font = kitFont(15, QFont::Medium);
     return font;
 }
 const QFont& destinationFont()
 {
-    static const QFont font = kitFont(13);
+    thread_local const QFont font = kitFont(13);
     return font;
 }
 const QFont& smallFont()
 {
-    static const QFont font = kitFont(12);
+    thread_local const QFont font = kitFont(12);
     return font;
 }
 const QFont& chipFont()
 {
-    static const QFont font = kitFont(12, QFont::Medium);
+    thread_local const QFont font = kitFont(12, QFont::Medium);
     return font;
 }
 
@@ -172,18 +174,22 @@ void ActivityDetailRow::paint(
     painter.drawEllipse(QRectF(sidePadding, verticalPadding + dotTop, dotSize, dotSize));
 
     const TitleLayout title = titleLayout(width);
-    const auto text
-        = [&](const QRectF& box, const QFont& font, const PaletteColor& color, const QString& value) {
-              painter.setFont(font);
-              painter.setPen(color.resolve(widget));
-              painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
-                  QFontMetricsF(font).elidedText(value, Qt::ElideRight, box.width() + 0.5));
-          };
-    text(title.job, jobFont(), Palette::label, m_record.jobName);
-    text(title.arrow, smallFont(), Palette::labelTertiary, QStringLiteral("\u2192"));
-    text(title.destination, destinationFont(), Palette::labelSecondary, m_record.destinationName);
+    // A text that fits as measured is drawn as it stands: shaping it again to elide it is most of a row's
+    // cost.
+    const auto text = [&](const QRectF& box, const QFont& font, const PaletteColor& color,
+                          const QString& value, qreal measured) {
+        painter.setFont(font);
+        painter.setPen(color.resolve(widget));
+        const qreal room = box.width() + 0.5;
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
+            measured <= room ? value : QFontMetricsF(font).elidedText(value, Qt::ElideRight, room));
+    };
+    text(title.job, jobFont(), Palette::label, m_record.jobName, m_measures.job);
+    text(title.arrow, smallFont(), Palette::labelTertiary, QStringLiteral("\u2192"), m_measures.arrow);
+    text(title.destination, destinationFont(), Palette::labelSecondary, m_record.destinationName,
+        m_measures.destination);
     paintChip(painter, title.chip, widget);
-    text(title.time, smallFont(), Palette::labelTertiary, m_time);
+    text(title.time, smallFont(), Palette::labelTertiary, m_time, m_measures.time);
 
     const qreal factsTop = verticalPadding + titleHeight() + lineSpacing;
     const qreal smallHeight = QFontMetricsF(smallFont()).height();
@@ -191,7 +197,8 @@ void ActivityDetailRow::paint(
     qreal x = textLeft;
     for (qsizetype i = 0; i < m_facts.size(); ++i) {
         const qreal factWidth = std::min(m_measures.facts[i], std::max<qreal>(0, right - x));
-        text(QRectF(x, factsTop, factWidth, smallHeight), smallFont(), Palette::labelTertiary, m_facts[i]);
+        text(QRectF(x, factsTop, factWidth, smallHeight), smallFont(), Palette::labelTertiary, m_facts[i],
+            m_measures.facts[i]);
         x += factWidth + factSpacing;
     }
 

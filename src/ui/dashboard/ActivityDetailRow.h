@@ -17,7 +17,7 @@ namespace mv {
 // One run in the Activity list, painted by the list: a dot of the result's colour, job → destination with
 // the result chip and the start time, a line of facts and, when there is one, the error (two lines at most).
 // Its height is known from the fonts and the error alone, so the list can place every row without measuring
-// the rest; the other texts are measured once, when the row is first painted.
+// the rest; the other texts are measured once, when the row is made. Rows can be made on any thread.
 class ActivityDetailRow {
 public:
     explicit ActivityDetailRow(const BackupRunRecord& record);

@@ -51,6 +51,20 @@ ActivityListDelegate::ActivityListDelegate(ActivityListModel& model, QObject* pa
     connect(&model, &QAbstractItemModel::modelReset, this, [this] { m_rows.clear(); });
 }
 
+ActivityListDelegate::Rows ActivityListDelegate::rowsFor(const std::vector<BackupRunRecord>& records)
+{
+    Rows rows;
+    rows.reserve(qsizetype(records.size()));
+    for (const BackupRunRecord& record : records)
+        rows.insert(record.id, std::make_shared<const ActivityDetailRow>(record));
+    return rows;
+}
+
+void ActivityListDelegate::setRows(Rows rows)
+{
+    m_rows = std::move(rows);
+}
+
 const ActivityDetailRow& ActivityListDelegate::row(const BackupRunRecord& record) const
 {
     auto found = m_rows.constFind(record.id);
