@@ -103,12 +103,16 @@ ActivityDetailRow::ActivityDetailRow(const BackupRunRecord& record)
         m_measures.facts << small.horizontalAdvance(fact);
 }
 
-int ActivityDetailRow::height(const BackupRunRecord& record, int width)
+int ActivityDetailRow::height(int width) const
 {
-    qreal height = errorTop() - lineSpacing + verticalPadding;
-    if (const std::optional<QString> error = ActivityPresentation::errorSummary(record))
-        height += lineSpacing + errorHeight(*error, width);
-    return int(std::ceil(height));
+    if (width != m_heightWidth) {
+        qreal height = errorTop() - lineSpacing + verticalPadding;
+        if (m_error)
+            height += lineSpacing + errorHeight(*m_error, width);
+        m_heightWidth = width;
+        m_height = int(std::ceil(height));
+    }
+    return m_height;
 }
 
 ActivityDetailRow::TitleLayout ActivityDetailRow::titleLayout(qreal width) const

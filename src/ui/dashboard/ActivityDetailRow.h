@@ -23,8 +23,9 @@ public:
     explicit ActivityDetailRow(const BackupRunRecord& record);
 
     const BackupRunRecord& record() const { return m_record; }
-    // The height of a row showing `record` at `width`.
-    static int height(const BackupRunRecord& record, int width);
+    // The row's height at `width`. The list asks it of every row at each layout, and wrapping the error
+    // is costly: the height at the last width asked is kept.
+    int height(int width) const;
     // Paints the row into `frame`, in the colours of `widget`'s appearance.
     void paint(QPainter& painter, const QRectF& frame, const QWidget* widget, bool selected) const;
 
@@ -55,6 +56,8 @@ private:
         QList<qreal> facts;
     };
     Measures m_measures;
+    mutable int m_heightWidth = -1;
+    mutable int m_height = 0;
 };
 
 } // namespace mv

@@ -51,12 +51,16 @@ ActivityListDelegate::ActivityListDelegate(ActivityListModel& model, QObject* pa
     connect(&model, &QAbstractItemModel::modelReset, this, [this] { m_rows.clear(); });
 }
 
-ActivityListDelegate::Rows ActivityListDelegate::rowsFor(const std::vector<BackupRunRecord>& records)
+ActivityListDelegate::Rows ActivityListDelegate::rowsFor(
+    const std::vector<BackupRunRecord>& records, int width)
 {
     Rows rows;
     rows.reserve(qsizetype(records.size()));
-    for (const BackupRunRecord& record : records)
-        rows.insert(record.id, std::make_shared<const ActivityDetailRow>(record));
+    for (const BackupRunRecord& record : records) {
+        auto row = std::make_shared<const ActivityDetailRow>(record);
+        row->height(width);
+        rows.insert(record.id, std::move(row));
+    }
     return rows;
 }
 
@@ -79,7 +83,7 @@ QSize ActivityListDelegate::sizeHint(const QStyleOptionViewItem& option, const Q
     const BackupRunRecord* record = m_model.record(index.row());
     if (!record)
         return { width, (index.row() == 0 ? 0 : dayGap) + headerTextHeight() + headerGap };
-    int height = ActivityDetailRow::height(*record, width);
+    int height = row(*record).height(width);
     if (!flag(index, ActivityListModel::LastInDayRole))
         height += 1; // the hairline to the next run
     if (flag(index, ActivityListModel::LastInListRole))

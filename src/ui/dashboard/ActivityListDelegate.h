@@ -24,8 +24,9 @@ public:
 
     explicit ActivityListDelegate(ActivityListModel& model, QObject* parent = nullptr);
 
-    // The rows of `records`, measured: made off the main thread, they leave painting only the drawing.
-    static Rows rowsFor(const std::vector<BackupRunRecord>& records);
+    // The rows of `records`, measured for a list `width` wide: made off the main thread, they leave the
+    // list's layout and painting only the drawing.
+    static Rows rowsFor(const std::vector<BackupRunRecord>& records, int width);
     // Takes `rows` for the list the model holds now; runs missing from them are made when first painted.
     void setRows(Rows rows);
 

@@ -252,20 +252,21 @@ void ActivitySection::load()
     m_totalRuns = m_app.historyStats().totalRuns;
     const quint64 generation = ++m_loadGeneration;
     QPointer<ActivitySection> self(this);
-    WorkerPool::instance().start([self, generation, history = m_app.sharedHistory(), query = m_query,
-                                     result = m_resultFilter, job = m_jobFilter, now = m_clock.now()] {
-        Load load;
-        load.records = history->fetch(ActivitySectionLogic::recordLimit, 0, query, result, job);
-        load.rows = ActivityListModel::rowsFor(load.records, now);
-        load.detailRows = ActivityListDelegate::rowsFor(load.records);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, generation, load = std::move(load)]() mutable {
-                if (self && generation == self->m_loadGeneration)
-                    self->applyLoad(std::move(load));
-            },
-            Qt::QueuedConnection);
-    });
+    WorkerPool::instance().start(
+        [self, generation, history = m_app.sharedHistory(), query = m_query, result = m_resultFilter,
+            job = m_jobFilter, now = m_clock.now(), width = m_listView->viewport()->width()] {
+            Load load;
+            load.records = history->fetch(ActivitySectionLogic::recordLimit, 0, query, result, job);
+            load.rows = ActivityListModel::rowsFor(load.records, now);
+            load.detailRows = ActivityListDelegate::rowsFor(load.records, width);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, generation, load = std::move(load)]() mutable {
+                    if (self && generation == self->m_loadGeneration)
+                        self->applyLoad(std::move(load));
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void ActivitySection::applyLoad(Load load)

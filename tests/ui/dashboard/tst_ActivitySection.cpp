@@ -242,7 +242,8 @@ private Q_SLOTS:
         std::thread worker([&] { offMain = std::make_shared<const ActivityDetailRow>(run); });
         worker.join();
         const ActivityDetailRow here(run);
-        const QRectF frame(0, 0, width, ActivityDetailRow::height(run, width));
+        const QRectF frame(0, 0, width, here.height(width));
+        QCOMPARE(offMain->height(width), here.height(width));
         const auto painted = [&](const ActivityDetailRow& row) {
             QImage image(frame.size().toSize(), QImage::Format_ARGB32_Premultiplied);
             image.fill(Qt::white);
