@@ -1,6 +1,7 @@
 // The dashboard's Activity page on a history of 100,000 runs: opening it, searching it and scrolling its
 // list, against the repository alone running the same fetches. Prints the times, their ratios and the
-// longest turn of the event loop the page held, with whether it stayed under one frame (16 ms).
+// longest turn of the event loop the page held, with whether it stayed under one frame (16 ms). The page is
+// opened once before it is measured, as the dashboard's own first paint is not the page's.
 
 #include "coordination/AppState.h"
 #include "google/SecretBackend.h"
@@ -102,23 +103,42 @@ int main(int argc, char** argv)
     DashboardModel ui;
     NoPrompts prompts;
 
-    double longestTurnMs = 0;
-    ActivitySection* section = nullptr;
     QWidget window;
     window.resize(800, 660);
-    const double openMs = elapsedMs([&] {
-        section = new ActivitySection(
-            state, ui, Clock::system(), prompts, [](const BackupRunRecord&) {}, &window);
-        section->resize(window.size());
-        window.show();
-    });
-    const double openTurnsMs = turnUntil([&] { return section->hasLoaded(); }, longestTurnMs);
+    // Makes the page in the window and turns the loop until its list is shown.
+    const auto openPage = [&](double& makeMs, double& turnsMs, double& longestTurnMs) {
+        ActivitySection* page = nullptr;
+        makeMs = elapsedMs([&] {
+            page = new ActivitySection(
+                state, ui, Clock::system(), prompts, [](const BackupRunRecord&) {}, &window);
+            page->resize(window.size());
+            page->show();
+            window.show();
+        });
+        turnsMs = turnUntil([&] { return page->hasLoaded(); }, longestTurnMs);
+        return page;
+    };
+
+    // The first page of the process also pays for what every window pays once (the font database, the
+    // style, the first line edit, the desktop's settings read over D-Bus); the dashboard has paid for them
+    // before its Activity page is first opened. That opening is shown apart, and the page measured below is
+    // the one opened next.
+    double coldMakeMs = 0;
+    double coldTurnsMs = 0;
+    double coldLongestTurnMs = 0;
+    delete openPage(coldMakeMs, coldTurnsMs, coldLongestTurnMs);
+
+    double openMs = 0;
+    double openTurnsMs = 0;
+    double longestTurnMs = 0;
+    ActivitySection* section = openPage(openMs, openTurnsMs, longestTurnMs);
     const double longestOpenMs = std::max(openMs, longestTurnMs);
 
     const auto before = section->records();
-    double longestSearchTurnMs = 0;
-    const double searchMs = elapsedMs([&] { section->searchField()->lineEdit()->setText(searchText); })
-        + turnUntil([&] { return section->records() != before; }, longestSearchTurnMs);
+    // Typing the search is a turn of its own.
+    double longestSearchTurnMs = elapsedMs([&] { section->searchField()->lineEdit()->setText(searchText); });
+    const double searchMs
+        = longestSearchTurnMs + turnUntil([&] { return section->records() != before; }, longestSearchTurnMs);
 
     QListView* scroll = section->listView();
     double longestScrollMs = 0;
@@ -136,6 +156,8 @@ int main(int argc, char** argv)
     const double longest = std::max({ longestOpenMs, longestSearchTurnMs, longestScrollMs });
     std::printf("Activity page over %d history rows (%zu runs listed after the search)\n", historyRows,
         section->records().size());
+    std::printf("  first page of the process: made in %.2f ms, shown after %.2f ms, longest turn %.2f ms\n",
+        coldMakeMs, coldMakeMs + coldTurnsMs, std::max(coldMakeMs, coldLongestTurnMs));
     std::printf("  open until the list is shown   %8.2f ms   repository alone %8.2f ms   ratio %.1f\n",
         openMs + openTurnsMs, baselineOpenMs, (openMs + openTurnsMs) / baselineOpenMs);
     std::printf("  search \"%s\" until listed    %8.2f ms   repository alone %8.2f ms   ratio %.1f\n",
