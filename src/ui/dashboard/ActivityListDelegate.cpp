@@ -116,6 +116,7 @@ void ActivityListDelegate::paintRun(
     QPainter& painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const BackupRunRecord& record = *m_model.record(index.row());
+    const bool firstInDay = flag(index, ActivityListModel::FirstInDayRole);
     const bool lastInDay = flag(index, ActivityListModel::LastInDayRole);
     QRectF frame = option.rect;
     if (flag(index, ActivityListModel::LastInListRole))
@@ -125,8 +126,7 @@ void ActivityListDelegate::paintRun(
     // The day's card, drawn row by row: each row draws the whole card's shape reaching past its own edges
     // and keeps only its own part, so the rounded corners fall on the day's first and last runs.
     const qreal reach = 2 * cardRadius;
-    const QRectF card = frame.adjusted(
-        0, flag(index, ActivityListModel::FirstInDayRole) ? 0 : -reach, 0, lastInDay ? 0 : reach);
+    const QRectF card = frame.adjusted(0, firstInDay ? 0 : -reach, 0, lastInDay ? 0 : reach);
     const QPainterPath shape = continuousRoundedRect(card, cardRadius);
     painter.setClipRect(frame);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -134,7 +134,10 @@ void ActivityListDelegate::paintRun(
     painter.setBrush(Palette::card.resolve(option.widget));
     painter.drawPath(shape);
     strokeInside(painter, card, cardRadius, Palette::hairline.resolve(option.widget));
-    painter.setClipPath(shape, Qt::IntersectClip);
+    // Only a row with a rounded corner needs the card's shape as its clip; inside the card the frame is
+    // the clip already, and clipping to a curved path is costly.
+    if (firstInDay || lastInDay)
+        painter.setClipPath(shape, Qt::IntersectClip);
 
     row(record).paint(painter, content, option.widget, flag(index, ActivityListModel::SelectedRole));
     if (!lastInDay) {
