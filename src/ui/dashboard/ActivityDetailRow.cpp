@@ -31,27 +31,31 @@ constexpr qreal chipSidePadding = 7;
 constexpr qreal chipVerticalPadding = 3;
 constexpr qreal chipOpacity = 0.12;
 
-// Rows are measured on the loader's worker as well as painted here, and a QFont's shared data must not be
-// used by two threads at once: each thread keeps its own fonts.
+// The fonts of the thread's ThreadFonts while one lives, else the main thread's.
+thread_local const ActivityDetailRow::Fonts* threadFonts = nullptr;
+
+const ActivityDetailRow::Fonts& fonts()
+{
+    if (threadFonts)
+        return *threadFonts;
+    static const ActivityDetailRow::Fonts mainFonts;
+    return mainFonts;
+}
 const QFont& jobFont()
 {
-    thread_local const QFont font = kitFont(15, QFont::Medium);
-    return font;
+    return fonts().job;
 }
 const QFont& destinationFont()
 {
-    thread_local const QFont font = kitFont(13);
-    return font;
+    return fonts().destination;
 }
 const QFont& smallFont()
 {
-    thread_local const QFont font = kitFont(12);
-    return font;
+    return fonts().small;
 }
 const QFont& chipFont()
 {
-    thread_local const QFont font = kitFont(12, QFont::Medium);
-    return font;
+    return fonts().chip;
 }
 
 qreal chipHeight()
@@ -83,6 +87,17 @@ qreal errorHeight(const QString& error, qreal width)
 }
 
 } // namespace
+
+ActivityDetailRow::ThreadFonts::ThreadFonts()
+    : m_previous(threadFonts)
+{
+    threadFonts = &m_fonts;
+}
+
+ActivityDetailRow::ThreadFonts::~ThreadFonts()
+{
+    threadFonts = m_previous;
+}
 
 ActivityDetailRow::ActivityDetailRow(const BackupRunRecord& record)
     : m_record(record)

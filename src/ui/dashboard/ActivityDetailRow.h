@@ -1,7 +1,9 @@
 #pragma once
 
 #include "model/BackupRunRecord.h"
+#include "ui/kit/TypeScale.h"
 
+#include <QFont>
 #include <QHash>
 #include <QRectF>
 #include <QSizeF>
@@ -20,6 +22,28 @@ namespace mv {
 // the rest; the other texts are measured once, when the row is made. Rows can be made on any thread.
 class ActivityDetailRow {
 public:
+    // The fonts rows are measured and painted with.
+    struct Fonts {
+        QFont job = kitFont(15, QFont::Medium);
+        QFont destination = kitFont(13);
+        QFont small = kitFont(12);
+        QFont chip = kitFont(12, QFont::Medium);
+    };
+    // A QFont's shared data must not be used by two threads at once: while one of these lives, rows made
+    // or measured on its thread use its own copy of the fonts. A thread other than the main one holds one
+    // around its work, so the fonts also go before the thread's font cache does.
+    class ThreadFonts {
+    public:
+        ThreadFonts();
+        ~ThreadFonts();
+        ThreadFonts(const ThreadFonts&) = delete;
+        ThreadFonts& operator=(const ThreadFonts&) = delete;
+
+    private:
+        Fonts m_fonts;
+        const Fonts* m_previous;
+    };
+
     explicit ActivityDetailRow(const BackupRunRecord& record);
 
     const BackupRunRecord& record() const { return m_record; }

@@ -54,6 +54,7 @@ ActivityListDelegate::ActivityListDelegate(ActivityListModel& model, QObject* pa
 ActivityListDelegate::Rows ActivityListDelegate::rowsFor(
     const std::vector<BackupRunRecord>& records, int width)
 {
+    const ActivityDetailRow::ThreadFonts fonts;
     Rows rows;
     rows.reserve(qsizetype(records.size()));
     for (const BackupRunRecord& record : records) {

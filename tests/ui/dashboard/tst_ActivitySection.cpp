@@ -239,7 +239,11 @@ private Q_SLOTS:
         a.open();
 
         std::shared_ptr<const ActivityDetailRow> offMain;
-        std::thread worker([&] { offMain = std::make_shared<const ActivityDetailRow>(run); });
+        std::thread worker([&] {
+            const ActivityDetailRow::ThreadFonts fonts;
+            offMain = std::make_shared<const ActivityDetailRow>(run);
+            offMain->height(width);
+        });
         worker.join();
         const ActivityDetailRow here(run);
         const QRectF frame(0, 0, width, here.height(width));
