@@ -58,6 +58,22 @@ const QFont& chipFont()
     return fonts().chip;
 }
 
+// The width of `text` in `font`, one of the row fonts. Most texts of a list repeat (names, labels, the
+// separators), and shaping them is what costs.
+qreal advance(const QFont& font, const QString& text)
+{
+    constexpr qsizetype widthsKept = 4096;
+    QHash<std::pair<const QFont*, QString>, qreal>& widths = fonts().widths;
+    const std::pair key(&font, text);
+    if (const auto found = widths.constFind(key); found != widths.cend())
+        return *found;
+    if (widths.size() >= widthsKept)
+        widths.clear();
+    const qreal width = QFontMetricsF(font).horizontalAdvance(text);
+    widths.insert(key, width);
+    return width;
+}
+
 qreal chipHeight()
 {
     return std::ceil(QFontMetricsF(chipFont()).height() + 2 * chipVerticalPadding);
@@ -106,16 +122,15 @@ ActivityDetailRow::ActivityDetailRow(const BackupRunRecord& record)
     , m_error(ActivityPresentation::errorSummary(record))
     , m_time(ActivityPresentation::startTimeText(record))
 {
-    const QFontMetricsF small(smallFont());
-    m_measures.job = QFontMetricsF(jobFont()).horizontalAdvance(record.jobName);
-    m_measures.destination = QFontMetricsF(destinationFont()).horizontalAdvance(record.destinationName);
-    m_measures.time = small.horizontalAdvance(m_time);
-    m_measures.arrow = small.horizontalAdvance(QStringLiteral("\u2192"));
+    m_measures.job = advance(jobFont(), record.jobName);
+    m_measures.destination = advance(destinationFont(), record.destinationName);
+    m_measures.time = advance(smallFont(), m_time);
+    m_measures.arrow = advance(smallFont(), QStringLiteral("\u2192"));
     m_measures.chip = QSizeF(std::ceil(chipSidePadding + chipDotSize + chipSpacing
-                                 + QFontMetricsF(chipFont()).horizontalAdvance(m_result) + chipSidePadding),
+                                 + advance(chipFont(), m_result) + chipSidePadding),
         chipHeight());
     for (const QString& fact : std::as_const(m_facts))
-        m_measures.facts << small.horizontalAdvance(fact);
+        m_measures.facts << advance(smallFont(), fact);
 }
 
 int ActivityDetailRow::height(int width) const

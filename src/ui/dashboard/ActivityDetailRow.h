@@ -28,6 +28,8 @@ public:
         QFont destination = kitFont(13);
         QFont small = kitFont(12);
         QFont chip = kitFont(12, QFont::Medium);
+        // Texts measured in these fonts so far.
+        mutable QHash<std::pair<const QFont*, QString>, qreal> widths;
     };
     // A QFont's shared data must not be used by two threads at once: while one of these lives, rows made
     // or measured on its thread use its own copy of the fonts. A thread other than the main one holds one
