@@ -1,6 +1,9 @@
 // The dashboard's Activity page on a history of 100,000 runs: opening it, searching it and scrolling its
 // list, against the repository alone running the same fetches. Prints the times, their ratios and the
-// longest turn of the event loop the page held, with whether it stayed under one frame (16 ms).
+// longest turn of the event loop the page held, with whether it stayed under one frame (16 ms). The page is
+// opened once before it is measured, as the dashboard's own first paint is not the page's. The most CPU time
+// the main thread spent in one turn is printed too: on a busy machine the wall clock also counts the waits
+// for a core.
 
 #include "coordination/AppState.h"
 #include "google/SecretBackend.h"
@@ -25,6 +28,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 
 using namespace mv;
@@ -61,12 +65,33 @@ double elapsedMs(const std::function<void()>& work)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
+// The main thread's CPU time so far: unlike the wall clock, other processes on a busy machine add nothing
+// to it.
+double threadCpuMs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// The most CPU time the main thread spent in one turn measured by turnMs.
+double longestTurnCpuMs = 0;
+
+// Runs one turn's work on the main thread; answers its wall time and keeps its CPU time.
+double turnMs(const std::function<void()>& work)
+{
+    const double cpuBefore = threadCpuMs();
+    const double wallMs = elapsedMs(work);
+    longestTurnCpuMs = std::max(longestTurnCpuMs, threadCpuMs() - cpuBefore);
+    return wallMs;
+}
+
 // Turns the event loop until `done`, one pass at a time; answers the whole time and keeps the longest pass.
 double turnUntil(const std::function<bool()>& done, double& longestTurnMs)
 {
     return elapsedMs([&] {
         while (!done())
-            longestTurnMs = std::max(longestTurnMs, elapsedMs([] { QCoreApplication::processEvents(); }));
+            longestTurnMs = std::max(longestTurnMs, turnMs([] { QCoreApplication::processEvents(); }));
     });
 }
 
@@ -102,30 +127,50 @@ int main(int argc, char** argv)
     DashboardModel ui;
     NoPrompts prompts;
 
-    double longestTurnMs = 0;
-    ActivitySection* section = nullptr;
     QWidget window;
     window.resize(800, 660);
-    const double openMs = elapsedMs([&] {
-        section = new ActivitySection(
-            state, ui, Clock::system(), prompts, [](const BackupRunRecord&) {}, &window);
-        section->resize(window.size());
-        window.show();
-    });
-    const double openTurnsMs = turnUntil([&] { return section->hasLoaded(); }, longestTurnMs);
+    // Makes the page in the window and turns the loop until its list is shown.
+    const auto openPage = [&](double& makeMs, double& turnsMs, double& longestTurnMs) {
+        ActivitySection* page = nullptr;
+        makeMs = turnMs([&] {
+            page = new ActivitySection(
+                state, ui, Clock::system(), prompts, [](const BackupRunRecord&) {}, &window);
+            page->resize(window.size());
+            page->show();
+            window.show();
+        });
+        turnsMs = turnUntil([&] { return page->hasLoaded(); }, longestTurnMs);
+        return page;
+    };
+
+    // The first page of the process also pays for what every window pays once (the font database, the
+    // style, the first line edit, the desktop's settings read over D-Bus); the dashboard has paid for them
+    // before its Activity page is first opened. That opening is shown apart, and the page measured below is
+    // the one opened next.
+    double coldMakeMs = 0;
+    double coldTurnsMs = 0;
+    double coldLongestTurnMs = 0;
+    delete openPage(coldMakeMs, coldTurnsMs, coldLongestTurnMs);
+    longestTurnCpuMs = 0;
+
+    double openMs = 0;
+    double openTurnsMs = 0;
+    double longestTurnMs = 0;
+    ActivitySection* section = openPage(openMs, openTurnsMs, longestTurnMs);
     const double longestOpenMs = std::max(openMs, longestTurnMs);
 
     const auto before = section->records();
-    double longestSearchTurnMs = 0;
-    const double searchMs = elapsedMs([&] { section->searchField()->lineEdit()->setText(searchText); })
-        + turnUntil([&] { return section->records() != before; }, longestSearchTurnMs);
+    // Typing the search is a turn of its own.
+    double longestSearchTurnMs = turnMs([&] { section->searchField()->lineEdit()->setText(searchText); });
+    const double searchMs
+        = longestSearchTurnMs + turnUntil([&] { return section->records() != before; }, longestSearchTurnMs);
 
     QListView* scroll = section->listView();
     double longestScrollMs = 0;
     const double scrollMs = elapsedMs([&] {
         QScrollBar* bar = scroll->verticalScrollBar();
         for (int step = 1; step <= scrollSteps; ++step) {
-            longestScrollMs = std::max(longestScrollMs, elapsedMs([&] {
+            longestScrollMs = std::max(longestScrollMs, turnMs([&] {
                 bar->setValue(bar->maximum() * step / scrollSteps);
                 window.repaint();
                 QCoreApplication::processEvents();
@@ -136,6 +181,8 @@ int main(int argc, char** argv)
     const double longest = std::max({ longestOpenMs, longestSearchTurnMs, longestScrollMs });
     std::printf("Activity page over %d history rows (%zu runs listed after the search)\n", historyRows,
         section->records().size());
+    std::printf("  first page of the process: made in %.2f ms, shown after %.2f ms, longest turn %.2f ms\n",
+        coldMakeMs, coldMakeMs + coldTurnsMs, std::max(coldMakeMs, coldLongestTurnMs));
     std::printf("  open until the list is shown   %8.2f ms   repository alone %8.2f ms   ratio %.1f\n",
         openMs + openTurnsMs, baselineOpenMs, (openMs + openTurnsMs) / baselineOpenMs);
     std::printf("  search \"%s\" until listed    %8.2f ms   repository alone %8.2f ms   ratio %.1f\n",
@@ -147,5 +194,7 @@ int main(int argc, char** argv)
         openMs, longestTurnMs, longestSearchTurnMs, longestScrollMs);
     std::printf("  longest main-thread turn       %8.2f ms   %s\n", longest,
         longest <= frameBudgetMs ? "under 16 ms" : "OVER 16 ms");
+    std::printf("  most CPU time in one turn      %8.2f ms   (the main thread's own, whatever else runs)\n",
+        longestTurnCpuMs);
     return 0;
 }

@@ -31,25 +31,47 @@ constexpr qreal chipSidePadding = 7;
 constexpr qreal chipVerticalPadding = 3;
 constexpr qreal chipOpacity = 0.12;
 
+// The fonts of the thread's ThreadFonts while one lives, else the main thread's.
+thread_local const ActivityDetailRow::Fonts* threadFonts = nullptr;
+
+const ActivityDetailRow::Fonts& fonts()
+{
+    if (threadFonts)
+        return *threadFonts;
+    static const ActivityDetailRow::Fonts mainFonts;
+    return mainFonts;
+}
 const QFont& jobFont()
 {
-    static const QFont font = kitFont(15, QFont::Medium);
-    return font;
+    return fonts().job;
 }
 const QFont& destinationFont()
 {
-    static const QFont font = kitFont(13);
-    return font;
+    return fonts().destination;
 }
 const QFont& smallFont()
 {
-    static const QFont font = kitFont(12);
-    return font;
+    return fonts().small;
 }
 const QFont& chipFont()
 {
-    static const QFont font = kitFont(12, QFont::Medium);
-    return font;
+    return fonts().chip;
+}
+
+// The width of `text` in `font`, one of the row fonts. Most texts of a list repeat (names, labels, the
+// separators), and shaping them is what costs.
+qreal advance(const QFont& font, const QString& text)
+{
+    constexpr qsizetype widthsKept = 4096;
+    QHash<std::pair<const QFont*, QString>, qreal>& widths = fonts().widths;
+    const std::pair key(&font, text);
+    if (const auto found = widths.constFind(key); found != widths.cend())
+        return *found;
+    if (widths.size() >= widthsKept)
+        widths.clear();
+    const qreal width = QFontMetricsF(font).horizontalAdvance(text);
+    widths.insert(key, width);
+    return width;
 }
 
 qreal chipHeight()
@@ -82,6 +104,17 @@ qreal errorHeight(const QString& error, qreal width)
 
 } // namespace
 
+ActivityDetailRow::ThreadFonts::ThreadFonts()
+    : m_previous(threadFonts)
+{
+    threadFonts = &m_fonts;
+}
+
+ActivityDetailRow::ThreadFonts::~ThreadFonts()
+{
+    threadFonts = m_previous;
+}
+
 ActivityDetailRow::ActivityDetailRow(const BackupRunRecord& record)
     : m_record(record)
     , m_result(ActivityPresentation::resultLabel(record.result))
@@ -89,24 +122,27 @@ ActivityDetailRow::ActivityDetailRow(const BackupRunRecord& record)
     , m_error(ActivityPresentation::errorSummary(record))
     , m_time(ActivityPresentation::startTimeText(record))
 {
-    const QFontMetricsF small(smallFont());
-    m_measures.job = QFontMetricsF(jobFont()).horizontalAdvance(record.jobName);
-    m_measures.destination = QFontMetricsF(destinationFont()).horizontalAdvance(record.destinationName);
-    m_measures.time = small.horizontalAdvance(m_time);
-    m_measures.arrow = small.horizontalAdvance(QStringLiteral("\u2192"));
+    m_measures.job = advance(jobFont(), record.jobName);
+    m_measures.destination = advance(destinationFont(), record.destinationName);
+    m_measures.time = advance(smallFont(), m_time);
+    m_measures.arrow = advance(smallFont(), QStringLiteral("\u2192"));
     m_measures.chip = QSizeF(std::ceil(chipSidePadding + chipDotSize + chipSpacing
-                                 + QFontMetricsF(chipFont()).horizontalAdvance(m_result) + chipSidePadding),
+                                 + advance(chipFont(), m_result) + chipSidePadding),
         chipHeight());
     for (const QString& fact : std::as_const(m_facts))
-        m_measures.facts << small.horizontalAdvance(fact);
+        m_measures.facts << advance(smallFont(), fact);
 }
 
-int ActivityDetailRow::height(const BackupRunRecord& record, int width)
+int ActivityDetailRow::height(int width) const
 {
-    qreal height = errorTop() - lineSpacing + verticalPadding;
-    if (const std::optional<QString> error = ActivityPresentation::errorSummary(record))
-        height += lineSpacing + errorHeight(*error, width);
-    return int(std::ceil(height));
+    if (width != m_heightWidth) {
+        qreal height = errorTop() - lineSpacing + verticalPadding;
+        if (m_error)
+            height += lineSpacing + errorHeight(*m_error, width);
+        m_heightWidth = width;
+        m_height = int(std::ceil(height));
+    }
+    return m_height;
 }
 
 ActivityDetailRow::TitleLayout ActivityDetailRow::titleLayout(qreal width) const
@@ -172,18 +208,22 @@ void ActivityDetailRow::paint(
     painter.drawEllipse(QRectF(sidePadding, verticalPadding + dotTop, dotSize, dotSize));
 
     const TitleLayout title = titleLayout(width);
-    const auto text
-        = [&](const QRectF& box, const QFont& font, const PaletteColor& color, const QString& value) {
-              painter.setFont(font);
-              painter.setPen(color.resolve(widget));
-              painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
-                  QFontMetricsF(font).elidedText(value, Qt::ElideRight, box.width() + 0.5));
-          };
-    text(title.job, jobFont(), Palette::label, m_record.jobName);
-    text(title.arrow, smallFont(), Palette::labelTertiary, QStringLiteral("\u2192"));
-    text(title.destination, destinationFont(), Palette::labelSecondary, m_record.destinationName);
+    // A text that fits as measured is drawn as it stands: shaping it again to elide it is most of a row's
+    // cost.
+    const auto text = [&](const QRectF& box, const QFont& font, const PaletteColor& color,
+                          const QString& value, qreal measured) {
+        painter.setFont(font);
+        painter.setPen(color.resolve(widget));
+        const qreal room = box.width() + 0.5;
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
+            measured <= room ? value : QFontMetricsF(font).elidedText(value, Qt::ElideRight, room));
+    };
+    text(title.job, jobFont(), Palette::label, m_record.jobName, m_measures.job);
+    text(title.arrow, smallFont(), Palette::labelTertiary, QStringLiteral("\u2192"), m_measures.arrow);
+    text(title.destination, destinationFont(), Palette::labelSecondary, m_record.destinationName,
+        m_measures.destination);
     paintChip(painter, title.chip, widget);
-    text(title.time, smallFont(), Palette::labelTertiary, m_time);
+    text(title.time, smallFont(), Palette::labelTertiary, m_time, m_measures.time);
 
     const qreal factsTop = verticalPadding + titleHeight() + lineSpacing;
     const qreal smallHeight = QFontMetricsF(smallFont()).height();
@@ -191,7 +231,8 @@ void ActivityDetailRow::paint(
     qreal x = textLeft;
     for (qsizetype i = 0; i < m_facts.size(); ++i) {
         const qreal factWidth = std::min(m_measures.facts[i], std::max<qreal>(0, right - x));
-        text(QRectF(x, factsTop, factWidth, smallHeight), smallFont(), Palette::labelTertiary, m_facts[i]);
+        text(QRectF(x, factsTop, factWidth, smallHeight), smallFont(), Palette::labelTertiary, m_facts[i],
+            m_measures.facts[i]);
         x += factWidth + factSpacing;
     }
 

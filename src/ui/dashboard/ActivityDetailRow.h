@@ -1,7 +1,9 @@
 #pragma once
 
 #include "model/BackupRunRecord.h"
+#include "ui/kit/TypeScale.h"
 
+#include <QFont>
 #include <QHash>
 #include <QRectF>
 #include <QSizeF>
@@ -17,14 +19,39 @@ namespace mv {
 // One run in the Activity list, painted by the list: a dot of the result's colour, job → destination with
 // the result chip and the start time, a line of facts and, when there is one, the error (two lines at most).
 // Its height is known from the fonts and the error alone, so the list can place every row without measuring
-// the rest; the other texts are measured once, when the row is first painted.
+// the rest; the other texts are measured once, when the row is made. Rows can be made on any thread.
 class ActivityDetailRow {
 public:
+    // The fonts rows are measured and painted with.
+    struct Fonts {
+        QFont job = kitFont(15, QFont::Medium);
+        QFont destination = kitFont(13);
+        QFont small = kitFont(12);
+        QFont chip = kitFont(12, QFont::Medium);
+        // Texts measured in these fonts so far.
+        mutable QHash<std::pair<const QFont*, QString>, qreal> widths;
+    };
+    // A QFont's shared data must not be used by two threads at once: while one of these lives, rows made
+    // or measured on its thread use its own copy of the fonts. A thread other than the main one holds one
+    // around its work, so the fonts also go before the thread's font cache does.
+    class ThreadFonts {
+    public:
+        ThreadFonts();
+        ~ThreadFonts();
+        ThreadFonts(const ThreadFonts&) = delete;
+        ThreadFonts& operator=(const ThreadFonts&) = delete;
+
+    private:
+        Fonts m_fonts;
+        const Fonts* m_previous;
+    };
+
     explicit ActivityDetailRow(const BackupRunRecord& record);
 
     const BackupRunRecord& record() const { return m_record; }
-    // The height of a row showing `record` at `width`.
-    static int height(const BackupRunRecord& record, int width);
+    // The row's height at `width`. The list asks it of every row at each layout, and wrapping the error
+    // is costly: the height at the last width asked is kept.
+    int height(int width) const;
     // Paints the row into `frame`, in the colours of `widget`'s appearance.
     void paint(QPainter& painter, const QRectF& frame, const QWidget* widget, bool selected) const;
 
@@ -55,6 +82,8 @@ private:
         QList<qreal> facts;
     };
     Measures m_measures;
+    mutable int m_heightWidth = -1;
+    mutable int m_height = 0;
 };
 
 } // namespace mv

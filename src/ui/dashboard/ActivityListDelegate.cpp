@@ -51,6 +51,25 @@ ActivityListDelegate::ActivityListDelegate(ActivityListModel& model, QObject* pa
     connect(&model, &QAbstractItemModel::modelReset, this, [this] { m_rows.clear(); });
 }
 
+ActivityListDelegate::Rows ActivityListDelegate::rowsFor(
+    const std::vector<BackupRunRecord>& records, int width)
+{
+    const ActivityDetailRow::ThreadFonts fonts;
+    Rows rows;
+    rows.reserve(qsizetype(records.size()));
+    for (const BackupRunRecord& record : records) {
+        auto row = std::make_shared<const ActivityDetailRow>(record);
+        row->height(width);
+        rows.insert(record.id, std::move(row));
+    }
+    return rows;
+}
+
+void ActivityListDelegate::setRows(Rows rows)
+{
+    m_rows = std::move(rows);
+}
+
 const ActivityDetailRow& ActivityListDelegate::row(const BackupRunRecord& record) const
 {
     auto found = m_rows.constFind(record.id);
@@ -65,7 +84,7 @@ QSize ActivityListDelegate::sizeHint(const QStyleOptionViewItem& option, const Q
     const BackupRunRecord* record = m_model.record(index.row());
     if (!record)
         return { width, (index.row() == 0 ? 0 : dayGap) + headerTextHeight() + headerGap };
-    int height = ActivityDetailRow::height(*record, width);
+    int height = row(*record).height(width);
     if (!flag(index, ActivityListModel::LastInDayRole))
         height += 1; // the hairline to the next run
     if (flag(index, ActivityListModel::LastInListRole))
@@ -98,6 +117,7 @@ void ActivityListDelegate::paintRun(
     QPainter& painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const BackupRunRecord& record = *m_model.record(index.row());
+    const bool firstInDay = flag(index, ActivityListModel::FirstInDayRole);
     const bool lastInDay = flag(index, ActivityListModel::LastInDayRole);
     QRectF frame = option.rect;
     if (flag(index, ActivityListModel::LastInListRole))
@@ -107,8 +127,7 @@ void ActivityListDelegate::paintRun(
     // The day's card, drawn row by row: each row draws the whole card's shape reaching past its own edges
     // and keeps only its own part, so the rounded corners fall on the day's first and last runs.
     const qreal reach = 2 * cardRadius;
-    const QRectF card = frame.adjusted(
-        0, flag(index, ActivityListModel::FirstInDayRole) ? 0 : -reach, 0, lastInDay ? 0 : reach);
+    const QRectF card = frame.adjusted(0, firstInDay ? 0 : -reach, 0, lastInDay ? 0 : reach);
     const QPainterPath shape = continuousRoundedRect(card, cardRadius);
     painter.setClipRect(frame);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -116,7 +135,10 @@ void ActivityListDelegate::paintRun(
     painter.setBrush(Palette::card.resolve(option.widget));
     painter.drawPath(shape);
     strokeInside(painter, card, cardRadius, Palette::hairline.resolve(option.widget));
-    painter.setClipPath(shape, Qt::IntersectClip);
+    // Only a row with a rounded corner needs the card's shape as its clip; inside the card the frame is
+    // the clip already, and clipping to a curved path is costly.
+    if (firstInDay || lastInDay)
+        painter.setClipPath(shape, Qt::IntersectClip);
 
     row(record).paint(painter, content, option.widget, flag(index, ActivityListModel::SelectedRole));
     if (!lastInDay) {

@@ -7,6 +7,7 @@
 #include <QUuid>
 
 #include <memory>
+#include <vector>
 
 namespace mv {
 
@@ -18,7 +19,16 @@ class ActivityListModel;
 class ActivityListDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
+    // Rows made ahead of painting, by run.
+    using Rows = QHash<QUuid, std::shared_ptr<const ActivityDetailRow>>;
+
     explicit ActivityListDelegate(ActivityListModel& model, QObject* parent = nullptr);
+
+    // The rows of `records`, measured for a list `width` wide: made off the main thread, they leave the
+    // list's layout and painting only the drawing.
+    static Rows rowsFor(const std::vector<BackupRunRecord>& records, int width);
+    // Takes `rows` for the list the model holds now; runs missing from them are made when first painted.
+    void setRows(Rows rows);
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void paint(
@@ -30,8 +40,8 @@ private:
     void paintRun(QPainter& painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
 
     ActivityListModel& m_model;
-    // The rows painted so far, until the list is replaced.
-    mutable QHash<QUuid, std::shared_ptr<const ActivityDetailRow>> m_rows;
+    // The rows made so far, until the list is replaced.
+    mutable Rows m_rows;
 };
 
 } // namespace mv

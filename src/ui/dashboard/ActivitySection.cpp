@@ -30,6 +30,12 @@
 
 namespace mv {
 
+struct ActivitySection::Load {
+    std::vector<BackupRunRecord> records;
+    ActivityListModel::Rows rows;
+    ActivityListDelegate::Rows detailRows;
+};
+
 namespace {
 
 // One figure of the summary bar: its title and its value.
@@ -63,6 +69,7 @@ ActivitySection::ActivitySection(AppState& app, DashboardModel& ui, Clock& clock
     , m_listColumn(new QVBoxLayout)
     , m_model(new ActivityListModel(this))
     , m_listView(new QListView(this))
+    , m_delegate(new ActivityListDelegate(*m_model, m_listView))
     , m_inspector(new ActivityInspector(clock, prompts,
           { [this](const BackupRunRecord& record) { m_showLog(record); },
               [this](const BackupRunRecord& record) { confirmDelete(record); },
@@ -89,7 +96,7 @@ ActivitySection::ActivitySection(AppState& app, DashboardModel& ui, Clock& clock
     // Only the rows in sight are painted, and their heights need no layout: a long list costs no more
     // than a short one.
     m_listView->setModel(m_model);
-    m_listView->setItemDelegate(new ActivityListDelegate(*m_model, m_listView));
+    m_listView->setItemDelegate(m_delegate);
     m_listView->setFrameShape(QFrame::NoFrame);
     m_listView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_listView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -237,44 +244,49 @@ void ActivitySection::select(const QUuid& id)
     showSelection();
 }
 
-// The read runs on a worker, so a long history never holds the window; the answer comes back through the
-// application object, which outlives this page, and only the newest read is shown.
+// The read, the grouping by day and the measuring of every row run on a worker, so a long history never
+// holds the window; the answer comes back through the application object, which outlives this page, and
+// only the newest read is shown.
 void ActivitySection::load()
 {
     m_totalRuns = m_app.historyStats().totalRuns;
     const quint64 generation = ++m_loadGeneration;
     QPointer<ActivitySection> self(this);
-    WorkerPool::instance().start([self, generation, history = m_app.sharedHistory(), query = m_query,
-                                     result = m_resultFilter, job = m_jobFilter] {
-        std::vector<BackupRunRecord> records
-            = history->fetch(ActivitySectionLogic::recordLimit, 0, query, result, job);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, generation, records = std::move(records)]() mutable {
-                if (self && generation == self->m_loadGeneration)
-                    self->applyLoad(std::move(records));
-            },
-            Qt::QueuedConnection);
-    });
+    WorkerPool::instance().start(
+        [self, generation, history = m_app.sharedHistory(), query = m_query, result = m_resultFilter,
+            job = m_jobFilter, now = m_clock.now(), width = m_listView->viewport()->width()] {
+            Load load;
+            load.records = history->fetch(ActivitySectionLogic::recordLimit, 0, query, result, job);
+            load.rows = ActivityListModel::rowsFor(load.records, now);
+            load.detailRows = ActivityListDelegate::rowsFor(load.records, width);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, generation, load = std::move(load)]() mutable {
+                    if (self && generation == self->m_loadGeneration)
+                        self->applyLoad(std::move(load));
+                },
+                Qt::QueuedConnection);
+        });
 }
 
-void ActivitySection::applyLoad(std::vector<BackupRunRecord> records)
+void ActivitySection::applyLoad(Load load)
 {
-    m_selectedID = ActivitySectionLogic::selectionAfterLoad(records, m_selectedID);
-    if (!m_loaded || records != m_records) {
-        m_records = std::move(records);
-        showList();
+    m_selectedID = ActivitySectionLogic::selectionAfterLoad(load.records, m_selectedID);
+    if (!m_loaded || load.records != m_records) {
+        showList(std::move(load));
         showSummary();
     }
     showSelection();
 }
 
-void ActivitySection::showList()
+void ActivitySection::showList(Load load)
 {
     m_loaded = true;
     delete m_empty;
     m_empty = nullptr;
-    m_model->setRecords(m_records, m_clock.now());
+    m_records = std::move(load.records);
+    m_model->setRows(std::move(load.rows));
+    m_delegate->setRows(std::move(load.detailRows));
     m_listView->setVisible(!m_records.empty());
     if (m_records.empty()) {
         m_empty = cardSurface(new EmptyStateView(QStringLiteral("clock"), QStringLiteral("No activity yet"),

@@ -19,6 +19,7 @@ class QVBoxLayout;
 namespace mv {
 
 class ActivityInspector;
+class ActivityListDelegate;
 class ActivityListModel;
 class AppState;
 class Clock;
@@ -62,11 +63,14 @@ public:
     void select(const QUuid& id);
 
 private:
+    // What one read of the history brings back: the runs, and their list rows made on the worker.
+    struct Load;
+
     void takeHandOver();
     void refreshJobPicker();
     void load();
-    void applyLoad(std::vector<BackupRunRecord> records);
-    void showList();
+    void applyLoad(Load load);
+    void showList(Load load);
     void showRowMenu(const QPoint& position);
     void showSelection();
     void showSummary();
@@ -96,6 +100,7 @@ private:
     QVBoxLayout* m_listColumn;
     ActivityListModel* m_model;
     QListView* m_listView;
+    ActivityListDelegate* m_delegate;
     QWidget* m_empty = nullptr;
     bool m_loaded = false;
     ActivityInspector* m_inspector;

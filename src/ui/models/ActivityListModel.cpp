@@ -11,15 +11,22 @@ ActivityListModel::ActivityListModel(QObject* parent)
 {
 }
 
-void ActivityListModel::setRecords(const std::vector<BackupRunRecord>& records, const QDateTime& now)
+ActivityListModel::Rows ActivityListModel::rowsFor(
+    const std::vector<BackupRunRecord>& records, const QDateTime& now)
+{
+    Rows rows;
+    for (DayGroup& group : groupedDays(records)) {
+        rows.push_back({ Format::dayHeader(group.day, now).toUpper(), std::nullopt });
+        for (std::size_t i = 0; i < group.records.size(); ++i)
+            rows.push_back({ {}, std::move(group.records[i]), i == 0, i + 1 == group.records.size() });
+    }
+    return rows;
+}
+
+void ActivityListModel::setRows(Rows rows)
 {
     beginResetModel();
-    m_items.clear();
-    for (DayGroup& group : groupedDays(records)) {
-        m_items.push_back({ Format::dayHeader(group.day, now).toUpper(), std::nullopt });
-        for (std::size_t i = 0; i < group.records.size(); ++i)
-            m_items.push_back({ {}, std::move(group.records[i]), i == 0, i + 1 == group.records.size() });
-    }
+    m_items = std::move(rows);
     endResetModel();
 }
 
@@ -61,7 +68,7 @@ int ActivityListModel::rowOf(const QUuid& id) const
 QStringList ActivityListModel::dayHeaders() const
 {
     QStringList headers;
-    for (const Item& item : m_items) {
+    for (const Row& item : m_items) {
         if (!item.record)
             headers << item.header;
     }
@@ -87,7 +94,7 @@ QVariant ActivityListModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    const Item& item = m_items[index.row()];
+    const Row& item = m_items[index.row()];
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:

@@ -28,11 +28,21 @@ public:
         SelectedRole,
     };
 
+    // One row: a day's header, or a run and where it stands in its day.
+    struct Row {
+        QString header;
+        std::optional<BackupRunRecord> record;
+        bool firstInDay = false;
+        bool lastInDay = false;
+    };
+    using Rows = std::vector<Row>;
+
     explicit ActivityListModel(QObject* parent = nullptr);
 
-    // Replaces the rows with `records` (newest first) grouped by the local day they started on; the headers
-    // read "TODAY", "YESTERDAY" or the date, against `now`.
-    void setRecords(const std::vector<BackupRunRecord>& records, const QDateTime& now);
+    // `records` (newest first) grouped by the local day they started on; the headers read "TODAY",
+    // "YESTERDAY" or the date, against `now`. Safe off the main thread, where a long list is better made.
+    static Rows rowsFor(const std::vector<BackupRunRecord>& records, const QDateTime& now);
+    void setRows(Rows rows);
     void setSelectedID(const std::optional<QUuid>& id);
 
     // The run on `row`, or none for a header or a row out of range.
@@ -47,15 +57,9 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
-    struct Item {
-        QString header;
-        std::optional<BackupRunRecord> record;
-        bool firstInDay = false;
-        bool lastInDay = false;
-    };
     void changeRow(const std::optional<QUuid>& id);
 
-    std::vector<Item> m_items;
+    Rows m_items;
     std::optional<QUuid> m_selectedID;
 };
 

@@ -5,6 +5,7 @@
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
+#include "ui/dashboard/ActivityDetailRow.h"
 #include "ui/dashboard/ActivityInspector.h"
 #include "ui/dashboard/ActivitySection.h"
 #include "ui/dashboard/DashboardViewHarness.h"
@@ -19,8 +20,11 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QtTest>
+
+#include <thread>
 
 using namespace mv;
 
@@ -199,6 +203,61 @@ private Q_SLOTS:
             items << (action->isSeparator() ? "-" : action->text());
         QCOMPARE(items, (QStringList { "View Details", "View Log", "-", "Delete Entry\u2026" }));
         menu->close();
+    }
+
+    // A row measured on the list loader's worker paints exactly as one made here, whether its texts fit,
+    // must be cut short or wrap.
+    void rowMadeOffTheMainThread_data()
+    {
+        QTest::addColumn<QString>("job");
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<int>("width");
+        QTest::newRow("fits") << "Docs"
+                              << "ssd"
+                              << "" << 560;
+        QTest::newRow("names cut short") << QString("Quarterly reports and scanned receipts ").repeated(3)
+                                         << QString("Offsite archive disk ").repeated(3) << "" << 420;
+        QTest::newRow("error wraps") << "Docs"
+                                     << "nas"
+                                     << QString("rsync: write failed on the destination: ").repeated(6)
+                                     << 420;
+    }
+    void rowMadeOffTheMainThread()
+    {
+        QFETCH(QString, job);
+        QFETCH(QString, destination);
+        QFETCH(QString, error);
+        QFETCH(int, width);
+        Activity a;
+        BackupRunRecord run
+            = a.record(localAt(9, 12), error.isEmpty() ? RunResult::success : RunResult::failed);
+        run.jobName = job;
+        run.destinationName = destination;
+        if (!error.isEmpty())
+            run.errorSummary = error;
+        a.open();
+
+        std::shared_ptr<const ActivityDetailRow> offMain;
+        std::thread worker([&] {
+            const ActivityDetailRow::ThreadFonts fonts;
+            offMain = std::make_shared<const ActivityDetailRow>(run);
+            offMain->height(width);
+        });
+        worker.join();
+        const ActivityDetailRow here(run);
+        const QRectF frame(0, 0, width, here.height(width));
+        QCOMPARE(offMain->height(width), here.height(width));
+        const auto painted = [&](const ActivityDetailRow& row) {
+            QImage image(frame.size().toSize(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            row.paint(painter, frame, a.section().listView(), false);
+            return image;
+        };
+        const QImage expected = painted(here);
+        QVERIFY(expected != QImage(expected.size(), expected.format()));
+        QCOMPARE(painted(*offMain), expected);
     }
 
     // The result and job pickers filter the loaded runs; running and skipped runs show only under all
