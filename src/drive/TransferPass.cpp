@@ -87,6 +87,9 @@ QCoro::Task<> TransferPass::transfer(const GoogleLocalFile& file)
         ++tally.filesDone;
         tally.doneBytes += file.size;
         m_context.store.storeMD5(*local, key, file.size, file.modified);
+        // A session left by an upload whose last answer was lost is finished: Drive holds the file. Kept, it
+        // would later answer with that file even after it was deleted from Drive.
+        m_context.store.removeSession(key);
         m_context.log.append(QStringLiteral("SKIP ") + file.relativePath);
         report(file.relativePath);
         co_return;

@@ -1,4 +1,5 @@
 #include "support/FakeGoogleServer.h"
+#include "support/ManualClock.h"
 #include "support/RecordingSystemLog.h"
 #include "support/TaskOutcome.h"
 #include "support/TempDir.h"
@@ -72,6 +73,22 @@ struct RunRecord {
     }
 };
 
+// A hand-moved clock that tells the test each time something starts a wait on it.
+class WatchedClock final : public Clock {
+public:
+    QDateTime now() const override { return manual.now(); }
+    std::shared_ptr<ClockAlarm> after(std::chrono::milliseconds delay, std::function<void()> fire) override
+    {
+        std::shared_ptr<ClockAlarm> alarm = manual.after(delay, std::move(fire));
+        if (onWait)
+            onWait(delay);
+        return alarm;
+    }
+
+    test::ManualClock manual;
+    std::function<void(std::chrono::milliseconds)> onWait;
+};
+
 } // namespace
 
 // One Drive backup run against the fake server, with its resume records in a temporary folder.
@@ -87,6 +104,7 @@ class tst_DriveBackupRun : public QObject {
     std::unique_ptr<GoogleResumeStore> m_store;
     test::RecordingSystemLog m_systemLog;
     QString m_folder; // the destination folder in Drive
+    Clock* m_runClock = &Clock::system();
 
     GoogleDriveConnection connection()
     {
@@ -139,12 +157,15 @@ class tst_DriveBackupRun : public QObject {
 
     using ReportHook = std::function<void(const GoogleProgressSnapshot&, GoogleDriveRunController&)>;
 
-    RunRecord runBackup(const GoogleDrivePlan& plan, bool allowDeletions = false, ReportHook hook = {})
+    RunRecord runBackup(const GoogleDrivePlan& plan, bool allowDeletions = false, ReportHook hook = {},
+        const std::function<void(GoogleDriveRunController&)>& beforeStart = {})
     {
         GoogleDriveRunController controller;
+        if (beforeStart)
+            beforeStart(controller);
         RunRecord record;
         auto running = GoogleDriveEngine::run(plan, allowDeletions,
-            GoogleDriveEngine::RunServices { connection(), *m_store, Clock::system() }, controller,
+            GoogleDriveEngine::RunServices { connection(), *m_store, *m_runClock }, controller,
             [&record, &controller, hook](const GoogleProgressSnapshot& report) {
                 record.reports << report;
                 if (hook)
@@ -213,6 +234,7 @@ private Q_SLOTS:
     {
         m_server.reset();
         m_token = std::make_shared<QString>(m_server.issueAccessToken());
+        m_runClock = &Clock::system();
         m_source = std::make_unique<test::TempDir>();
         m_storeDir = std::make_unique<test::TempDir>();
         reopenStore();
@@ -491,6 +513,36 @@ private Q_SLOTS:
             << QJsonArray { unavailable, tooMany } << QString() << QStringList {} << 0;
     }
 
+    // A paused run waits before its next file, looking again every 150 ms, and goes on once resumed.
+    void pauseHoldsTheNextFile()
+    {
+        writeTree();
+        WatchedClock clock;
+        m_runClock = &clock;
+        GoogleDriveRunController* running = nullptr;
+        QList<qint64> waits;
+        QList<int> uploadsWhileWaiting;
+        clock.onWait = [&](std::chrono::milliseconds delay) {
+            waits << delay.count();
+            // Looked at once the run is suspended in its wait, not from inside it.
+            QTimer::singleShot(0, running, [&] {
+                uploadsWhileWaiting << uploadRequests();
+                if (uploadsWhileWaiting.size() < 2)
+                    clock.manual.advance(std::chrono::milliseconds(150));
+                else
+                    running->resume();
+            });
+        };
+        const RunRecord run = runBackup(plan(), false, {}, [&running](GoogleDriveRunController& controller) {
+            running = &controller;
+            controller.pause();
+        });
+        QCOMPARE(waits, (QList<qint64> { 150, 150 }));
+        QCOMPARE(uploadsWhileWaiting, (QList<int> { 0, 0 }));
+        QVERIFY(!run.outcome.errorMessage);
+        QCOMPARE(run.outcome.uploaded, 4);
+    }
+
     // The first error ends a run with an ERROR line; the next run picks the upload up where Drive stopped,
     // and in the end Drive holds every file with the source's MD5.
     void faultsDuringTheRun()
@@ -526,6 +578,10 @@ private Q_SLOTS:
         QCOMPARE(second.outcome.uploaded, 4 - nextSkipped);
         QCOMPARE(chunkRanges().mid(rangesBefore), nextRanges);
         verifyDriveMatchesSource();
+        // No session is left over for a file Drive holds whole.
+        for (const GoogleLocalFile& file : plan().files)
+            QVERIFY(!m_store->sessionURL(
+                GoogleDriveEngine::fileKey(m_folder, file.relativePath), file.size, file.modified));
     }
 
     // A folder whose parent Drive lacks is passed over; the first file below it ends the run.
