@@ -584,6 +584,42 @@ private Q_SLOTS:
                 GoogleDriveEngine::fileKey(m_folder, file.relativePath), file.size, file.modified));
     }
 
+    void refusedBeforeAnyUpload_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<int>("nth"); // the first refused request
+        QTest::addColumn<int>("foldersMade");
+
+        QTest::newRow("listing") << "GET" << 1 << 0;
+        QTest::newRow("second folder creation") << "POST" << 2 << 1;
+    }
+
+    // A refused listing or folder creation ends the run before any file goes out; folders made before stay.
+    void refusedBeforeAnyUpload()
+    {
+        QFETCH(QString, method);
+        QFETCH(int, nth);
+        QFETCH(int, foldersMade);
+        writeTree();
+        m_server.addFaults(
+            { QJsonObject { { "method", method }, { "path", "/drive/v3/files" }, { "nth", nth },
+                { "status", 403 }, { "body", R"({"error":{"message":"Insufficient permissions"}})" } } });
+
+        const GoogleDrivePlan planned = plan();
+        const RunRecord run = runBackup(planned);
+        const QString message = "Google Drive returned HTTP 403. Insufficient permissions";
+        QCOMPARE(run.outcome.errorMessage.value_or(QString()), message);
+        QCOMPARE(run.logLines("ERROR"), QStringList { "ERROR " + message });
+        QStringList folderLines;
+        for (const QString& directory : planned.directories.first(foldersMade))
+            folderLines << "FOLDER " + directory;
+        QCOMPARE(run.logLines("FOLDER"), folderLines);
+        m_server.control("DELETE", "faults"); // the listing below must not be refused
+        QCOMPARE(driveIndex().folders.keys(), planned.directories.first(foldersMade));
+        QCOMPARE(run.reports.size(), 0);
+        QCOMPARE(uploadRequests(), 0);
+    }
+
     // A folder whose parent Drive lacks is passed over; the first file below it ends the run.
     void noDriveFolderForAParent()
     {
