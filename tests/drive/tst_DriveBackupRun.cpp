@@ -358,18 +358,24 @@ private Q_SLOTS:
             [](const GoogleLocalFile& file) { return file.relativePath == "recorded.txt"; });
         m_store->storeMD5(md5Of("new content"), GoogleDriveEngine::fileKey(m_folder, "recorded.txt"),
             recorded.size, recorded.modified);
+        // An empty file is never opened: this one could not be, and Drive's empty copy is enough.
+        seed("empty.txt", m_folder, QByteArray());
+        planned.files.insert(planned.files.begin() + 1,
+            GoogleLocalFile {
+                "empty.txt", QFile::encodeName(m_source->filePath("never-made")), 0, std::nullopt });
 
         const RunRecord run = runBackup(planned);
+        QVERIFY2(!run.outcome.errorMessage, qPrintable(run.outcome.errorMessage.value_or("")));
         QCOMPARE(run.outcome.uploaded, 3);
-        QCOMPARE(run.outcome.skipped, 1);
+        QCOMPARE(run.outcome.skipped, 2);
         QCOMPARE(run.outcome.bytes, 5 + 11 + 5);
-        QCOMPARE(run.logLines("SKIP"), QStringList { "SKIP same.txt" });
+        QCOMPARE(run.logLines("SKIP"), QStringList({ "SKIP empty.txt", "SKIP same.txt" }));
         QVERIFY(run.logLines("RESUME").isEmpty());
         QCOMPARE(run.logLines("UPLOAD"),
             QStringList({ "UPLOAD changed.txt (5 bytes)", "UPLOAD new.txt (5 bytes)",
                 "UPLOAD recorded.txt (11 bytes)" }));
         const GoogleDriveEngine::RemoteIndex index = driveIndex();
-        QCOMPARE(index.files.size(), 4);
+        QCOMPARE(index.files.size(), 5);
         QCOMPARE(index.files.value("changed.txt").id, changedID);
         QCOMPARE(index.files.value("recorded.txt").id, recordedID);
         verifyDriveMatchesSource();
