@@ -33,7 +33,8 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     , m_googleCredentials(environment.secrets)
     , m_googleAuth(store, m_googleCredentials, m_network, environment.urlOpener, environment.googleEndpoints,
           environment.clock, environment.log)
-    , m_driveConnection { &m_network, environment.googleEndpoints.driveApiBase, {} }
+    , m_driveConnection { &m_network, environment.googleEndpoints.driveApiBase, {},
+        environment.googleEndpoints.uploadBase }
     , m_log(environment.log)
     , m_coordinator(store, *m_history, m_notifications, environment.clock)
     , m_monitor(store, environment.clock)
