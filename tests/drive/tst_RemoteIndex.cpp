@@ -90,6 +90,14 @@ private Q_SLOTS:
         QTest::newRow("the same id: the later is kept")
             << QList { folder("s", "sub"), file("f", "first.txt"), file("f", "second.txt", { "s" }) }
             << QStringList { "sub/second.txt=f" } << QStringList { "sub=s" };
+        GoogleDriveItem trashedLater = file("f", "second.txt", { "s" });
+        trashedLater.trashed = true;
+        QTest::newRow("the same id, the later trashed: the earlier takes its path")
+            << QList { folder("s", "sub"), folder("f", "first"), trashedLater } << QStringList {}
+            << QStringList { "sub/second.txt=f", "sub=s" };
+        QTest::newRow("a folder listed twice: its items follow the later")
+            << QList { folder("d", "old"), file("x", "x.txt", { "d" }), folder("d", "new") }
+            << QStringList { "new/x.txt=x" } << QStringList { "new=d" };
     }
 
     void makeIndex()
