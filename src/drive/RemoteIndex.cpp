@@ -11,6 +11,13 @@ namespace mv::GoogleDriveEngine {
 
 namespace {
 
+// Room for twice the entries: QHash compares keys at every taken slot it probes, and each such key sits
+// elsewhere in memory, so a sparser table meets fewer of them.
+qsizetype sparse(qsizetype entries)
+{
+    return 2 * entries;
+}
+
 // Resolves the paths of items by walking up their first parents, remembering what it learnt: the paths of
 // the folders passed on the way, and items that lead nowhere (no parent, a missing ancestor, a cycle or a
 // chain too long). Everything on a chain that leads nowhere leads nowhere too, so later items through it are
@@ -28,7 +35,7 @@ public:
         , m_state(std::size_t(items.size()), State::Unknown)
         , m_paths(std::size_t(items.size()))
     {
-        m_byID.reserve(items.size());
+        m_byID.reserve(sparse(items.size()));
         for (qsizetype position = 0; position < items.size(); ++position) {
             const qsizetype known = m_byID.size();
             qsizetype& slot = m_byID[QStringView(items[position].id)];
@@ -142,13 +149,44 @@ bool isFolder(const GoogleDriveItem& item)
 
 } // namespace
 
+RemoteTable::RemoteTable(QList<GoogleDriveItem> listing)
+    : m_listing(std::move(listing))
+{
+}
+
+GoogleDriveItem RemoteTable::value(const QString& path) const
+{
+    const auto found = m_positions.constFind(path);
+    return found == m_positions.constEnd() ? GoogleDriveItem() : m_listing[*found];
+}
+
+void RemoteTable::insert(const QString& path, const GoogleDriveItem& item)
+{
+    m_listing.append(item);
+    m_positions.insert(path, m_listing.size() - 1);
+}
+
+void RemoteTable::insertListed(QString path, qsizetype position)
+{
+    m_positions.emplace(std::move(path), position);
+}
+
+RemoteTable::operator QHash<QString, GoogleDriveItem>() const
+{
+    QHash<QString, GoogleDriveItem> copies;
+    copies.reserve(size());
+    for (auto entry = m_positions.constBegin(); entry != m_positions.constEnd(); ++entry)
+        copies.insert(entry.key(), m_listing[*entry]);
+    return copies;
+}
+
 RemoteIndex makeIndex(const QList<GoogleDriveItem>& items, const QString& rootID)
 {
     PathResolver resolver(items, rootID);
     const auto folders = std::count_if(items.cbegin(), items.cend(), isFolder);
-    RemoteIndex index;
-    index.files.reserve(items.size() - folders);
-    index.folders.reserve(folders);
+    RemoteIndex index { RemoteTable(items), RemoteTable(items) };
+    index.files.reserve(sparse(items.size() - folders));
+    index.folders.reserve(sparse(folders));
     for (qsizetype position = 0; position < items.size(); ++position) {
         const GoogleDriveItem& item = items[position];
         if (item.id == rootID || item.trashed.value_or(false))
@@ -156,7 +194,7 @@ RemoteIndex makeIndex(const QList<GoogleDriveItem>& items, const QString& rootID
         std::optional<QString> path = resolver.resolve(position);
         if (!path || path->isEmpty())
             continue;
-        (isFolder(item) ? index.folders : index.files).insert(std::move(*path), item);
+        (isFolder(item) ? index.folders : index.files).insertListed(std::move(*path), position);
     }
     return index;
 }

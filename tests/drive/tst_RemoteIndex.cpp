@@ -34,7 +34,7 @@ GoogleDriveItem folder(const QString& id, const QString& name, const QStringList
 }
 
 // "path=id" for each entry, sorted, so a table row reads as the index it expects.
-QStringList entries(const QHash<QString, GoogleDriveItem>& table)
+QStringList entries(const GoogleDriveEngine::RemoteTable& table)
 {
     QStringList lines;
     for (auto entry = table.constBegin(); entry != table.constEnd(); ++entry)
@@ -150,6 +150,33 @@ private Q_SLOTS:
         const RemoteIndex index = GoogleDriveEngine::makeIndex(items, rootID);
         QCOMPARE(entries(index.files), QStringList { "kept.txt=f" });
         QVERIFY(index.folders.isEmpty());
+    }
+
+    // The tables hold positions into the listing: they must keep it alive, answer like a hash, and let a
+    // caller add to one table without touching the other.
+    void tablesOutliveTheListingAndGrowApart()
+    {
+        RemoteIndex index;
+        {
+            const QList<GoogleDriveItem> listing { folder("s", "sub"), file("f", "a.txt", { "s" }) };
+            index = GoogleDriveEngine::makeIndex(listing, rootID);
+        }
+        QCOMPARE(index.files.value("sub/a.txt").name, QString("a.txt"));
+        QCOMPARE(index.files.value("missing"), GoogleDriveItem());
+        QVERIFY(index.files.constFind("missing") == index.files.constEnd());
+        QCOMPARE(index.files.constFind("sub/a.txt")->id, QString("f"));
+
+        GoogleDriveItem created = folder("n", "new", { "s" });
+        index.folders.insert("sub/new", created);
+        index.folders.insert("sub", folder("s2", "sub"));
+        const QHash<QString, GoogleDriveItem> folders = index.folders;
+        QCOMPARE(folders.size(), 2);
+        QCOMPARE(folders.value("sub/new"), created);
+        QCOMPARE(folders.value("sub").id, QString("s2"));
+        QStringList names;
+        for (const GoogleDriveItem& item : index.files)
+            names << item.name;
+        QCOMPARE(names, QStringList { "a.txt" });
     }
 
     void lastComponent_data()
