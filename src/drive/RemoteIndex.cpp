@@ -171,6 +171,19 @@ void RemoteTable::insertListed(QString path, qsizetype position)
     m_positions.emplace(std::move(path), position);
 }
 
+void RemoteTable::squeeze()
+{
+    if (2 * size() >= m_listing.size())
+        return;
+    QList<GoogleDriveItem> own;
+    own.reserve(size());
+    for (qsizetype& position : m_positions) {
+        own.append(m_listing[position]);
+        position = own.size() - 1;
+    }
+    m_listing = std::move(own);
+}
+
 RemoteTable::operator QHash<QString, GoogleDriveItem>() const
 {
     QHash<QString, GoogleDriveItem> copies;
@@ -196,6 +209,8 @@ RemoteIndex makeIndex(const QList<GoogleDriveItem>& items, const QString& rootID
             continue;
         (isFolder(item) ? index.folders : index.files).insertListed(std::move(*path), position);
     }
+    index.files.squeeze();
+    index.folders.squeeze();
     return index;
 }
 

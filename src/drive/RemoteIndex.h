@@ -86,12 +86,16 @@ public:
     const_iterator cbegin() const { return constBegin(); }
     const_iterator cend() const { return constEnd(); }
 
-    // Places a copy of `item` at `path`, replacing what was there.
+    // Places a copy of `item` at `path`, replacing what was there. The first insert into a table that still
+    // shares its listing copies the listing; a caller that grows a table of its own converts it instead.
     void insert(const QString& path, const GoogleDriveItem& item);
     // Places the item at `position` of the listing the table was made with at `path`, replacing what was
     // there.
     void insertListed(QString path, qsizetype position);
     void reserve(qsizetype size) { m_positions.reserve(size); }
+    // Lets go of the listing when the table uses less than half of it, keeping copies of its own items: a
+    // small folder in a large Drive should not hold the whole Drive's listing for as long as a run lasts.
+    void squeeze();
 
     // A table of copies, for a caller that grows it.
     operator QHash<QString, GoogleDriveItem>() const;

@@ -152,13 +152,16 @@ private Q_SLOTS:
         QVERIFY(index.folders.isEmpty());
     }
 
-    // The tables hold positions into the listing: they must keep it alive, answer like a hash, and let a
-    // caller add to one table without touching the other.
+    // The tables hold positions into the listing, or into copies of their own items: either way they must
+    // keep what they point at alive, answer like a hash, and let a caller add to one table without touching
+    // the other.
     void tablesOutliveTheListingAndGrowApart()
     {
         RemoteIndex index;
         {
-            const QList<GoogleDriveItem> listing { folder("s", "sub"), file("f", "a.txt", { "s" }) };
+            // Mostly items outside the root, so that both tables let go of the listing.
+            const QList<GoogleDriveItem> listing { folder("o", "other", { "driveRoot" }), folder("s", "sub"),
+                file("x", "x.txt", { "o" }), file("f", "a.txt", { "s" }), file("y", "y.txt", { "o" }) };
             index = GoogleDriveEngine::makeIndex(listing, rootID);
         }
         QCOMPARE(index.files.value("sub/a.txt").name, QString("a.txt"));
