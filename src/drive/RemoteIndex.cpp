@@ -133,8 +133,8 @@ private:
 
     const QList<GoogleDriveItem>& m_items;
     QHash<QStringView, qsizetype> m_byID; // identifier to the position of the last item listed with it
-    std::vector<qsizetype>
-        m_listed; // position to the position of the item the lookup keeps for its identifier
+    // Position to the position of the item the lookup keeps for the same identifier.
+    std::vector<qsizetype> m_listed;
     std::vector<qsizetype> m_superseded;
     std::vector<State> m_state; // by kept position
     std::vector<QString> m_paths; // by kept position, for the folders passed on the way
@@ -148,50 +148,6 @@ bool isFolder(const GoogleDriveItem& item)
 }
 
 } // namespace
-
-RemoteTable::RemoteTable(QList<GoogleDriveItem> listing)
-    : m_listing(std::move(listing))
-{
-}
-
-GoogleDriveItem RemoteTable::value(const QString& path) const
-{
-    const auto found = m_positions.constFind(path);
-    return found == m_positions.constEnd() ? GoogleDriveItem() : m_listing[*found];
-}
-
-void RemoteTable::insert(const QString& path, const GoogleDriveItem& item)
-{
-    m_listing.append(item);
-    m_positions.insert(path, m_listing.size() - 1);
-}
-
-void RemoteTable::insertListed(QString path, qsizetype position)
-{
-    m_positions.emplace(std::move(path), position);
-}
-
-void RemoteTable::squeeze()
-{
-    if (2 * size() >= m_listing.size())
-        return;
-    QList<GoogleDriveItem> own;
-    own.reserve(size());
-    for (qsizetype& position : m_positions) {
-        own.append(m_listing[position]);
-        position = own.size() - 1;
-    }
-    m_listing = std::move(own);
-}
-
-RemoteTable::operator QHash<QString, GoogleDriveItem>() const
-{
-    QHash<QString, GoogleDriveItem> copies;
-    copies.reserve(size());
-    for (auto entry = m_positions.constBegin(); entry != m_positions.constEnd(); ++entry)
-        copies.insert(entry.key(), m_listing[*entry]);
-    return copies;
-}
 
 RemoteIndex makeIndex(const QList<GoogleDriveItem>& items, const QString& rootID)
 {
