@@ -33,7 +33,7 @@ void RemoteTable::squeeze()
     QList<GoogleDriveItem> own;
     own.reserve(size());
     for (qsizetype& position : m_positions) {
-        own.append(m_listing[position]);
+        own.append(m_listing.at(position)); // at(): [] would copy the shared listing first
         position = own.size() - 1;
     }
     m_listing = std::move(own);
