@@ -25,8 +25,8 @@ qsizetype sparse(qsizetype entries)
 // limit with the same answer.
 //
 // Items are known by their position in the listing, so that what is learnt about them sits in plain vectors
-// and only identifiers met as parents are hashed; the listing outlives the resolver, so the lookup keeps
-// views of its identifiers rather than copies.
+// rather than in hashes keyed by identifier; the listing outlives the resolver, so the one lookup by
+// identifier keeps views of the listing's identifiers rather than copies.
 class PathResolver {
 public:
     PathResolver(const QList<GoogleDriveItem>& items, const QString& rootID)
