@@ -1,8 +1,8 @@
 #pragma once
 
+#include "drive/RemoteTable.h"
 #include "google/GoogleDriveItem.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -18,8 +18,8 @@ namespace GoogleDriveEngine {
 // What Drive holds below a destination folder, keyed like the source: by the chain of names from the first
 // level below the root down to the item, joined by "/". The root itself is in neither table.
 struct RemoteIndex {
-    QHash<QString, GoogleDriveItem> files; // every item below the root that is not a folder
-    QHash<QString, GoogleDriveItem> folders;
+    RemoteTable files; // every item below the root that is not a folder
+    RemoteTable folders;
 };
 
 // How many levels above an item its parent chain is followed before the item counts as unplaceable.

@@ -34,7 +34,7 @@ GoogleDriveItem folder(const QString& id, const QString& name, const QStringList
 }
 
 // "path=id" for each entry, sorted, so a table row reads as the index it expects.
-QStringList entries(const QHash<QString, GoogleDriveItem>& table)
+QStringList entries(const GoogleDriveEngine::RemoteTable& table)
 {
     QStringList lines;
     for (auto entry = table.constBegin(); entry != table.constEnd(); ++entry)
@@ -90,6 +90,14 @@ private Q_SLOTS:
         QTest::newRow("the same id: the later is kept")
             << QList { folder("s", "sub"), file("f", "first.txt"), file("f", "second.txt", { "s" }) }
             << QStringList { "sub/second.txt=f" } << QStringList { "sub=s" };
+        GoogleDriveItem trashedLater = file("f", "second.txt", { "s" });
+        trashedLater.trashed = true;
+        QTest::newRow("the same id, the later trashed: the earlier takes its path")
+            << QList { folder("s", "sub"), folder("f", "first"), trashedLater } << QStringList {}
+            << QStringList { "sub/second.txt=f", "sub=s" };
+        QTest::newRow("a folder listed twice: its items follow the later")
+            << QList { folder("d", "old"), file("x", "x.txt", { "d" }), folder("d", "new") }
+            << QStringList { "new/x.txt=x" } << QStringList { "new=d" };
     }
 
     void makeIndex()
@@ -142,6 +150,36 @@ private Q_SLOTS:
         const RemoteIndex index = GoogleDriveEngine::makeIndex(items, rootID);
         QCOMPARE(entries(index.files), QStringList { "kept.txt=f" });
         QVERIFY(index.folders.isEmpty());
+    }
+
+    // The tables hold positions into the listing, or into copies of their own items: either way they must
+    // keep what they point at alive, answer like a hash, and let a caller add to one table without touching
+    // the other.
+    void tablesOutliveTheListingAndGrowApart()
+    {
+        RemoteIndex index;
+        {
+            // Mostly items outside the root, so that both tables let go of the listing.
+            const QList<GoogleDriveItem> listing { folder("o", "other", { "driveRoot" }), folder("s", "sub"),
+                file("x", "x.txt", { "o" }), file("f", "a.txt", { "s" }), file("y", "y.txt", { "o" }) };
+            index = GoogleDriveEngine::makeIndex(listing, rootID);
+        }
+        QCOMPARE(index.files.value("sub/a.txt").name, QString("a.txt"));
+        QCOMPARE(index.files.value("missing"), GoogleDriveItem());
+        QVERIFY(index.files.constFind("missing") == index.files.constEnd());
+        QCOMPARE(index.files.constFind("sub/a.txt")->id, QString("f"));
+
+        GoogleDriveItem created = folder("n", "new", { "s" });
+        index.folders.insert("sub/new", created);
+        index.folders.insert("sub", folder("s2", "sub"));
+        const QHash<QString, GoogleDriveItem> folders = index.folders;
+        QCOMPARE(folders.size(), 2);
+        QCOMPARE(folders.value("sub/new"), created);
+        QCOMPARE(folders.value("sub").id, QString("s2"));
+        QStringList names;
+        for (const GoogleDriveItem& item : index.files)
+            names << item.name;
+        QCOMPARE(names, QStringList { "a.txt" });
     }
 
     void lastComponent_data()
