@@ -59,7 +59,7 @@ QCoro::Task<GoogleDriveOutcome> run(GoogleDrivePlan plan, bool allowDeletions, R
     std::exception_ptr failure;
     try {
         const RemoteIndex index = co_await buildRemoteIndex(client, plan.folderID, &log);
-        DriveFolders folders(plan.folderID, index.folders);
+        DriveFolders folders(plan.folderID, QHash<QString, GoogleDriveItem>(index.folders));
         co_await folders.ensure(client, plan.directories, log);
 
         GoogleProgressMeter meter(services.clock);

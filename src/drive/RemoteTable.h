@@ -91,7 +91,7 @@ public:
     void squeeze();
 
     // A table of copies, for a caller that grows it.
-    operator QHash<QString, GoogleDriveItem>() const;
+    explicit operator QHash<QString, GoogleDriveItem>() const;
 
 private:
     QList<GoogleDriveItem> m_listing;

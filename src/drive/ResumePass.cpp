@@ -9,7 +9,7 @@
 
 namespace mv::GoogleDriveEngine {
 
-ResumedFiles resumePass(const GoogleDrivePlan& plan, const QHash<QString, GoogleDriveItem>& remoteFiles,
+ResumedFiles resumePass(const GoogleDrivePlan& plan, const RemoteTable& remoteFiles,
     const GoogleResumeStore& store, GoogleRunLog& log)
 {
     ResumedFiles resumed;

@@ -2,6 +2,7 @@
 
 #include "drive/GoogleDrivePlan.h"
 #include "drive/GoogleProgressSnapshot.h"
+#include "drive/RemoteTable.h"
 #include "google/GoogleDriveItem.h"
 
 #include <QHash>
@@ -28,7 +29,7 @@ struct ResumedFiles {
 // Takes a file as resumed when its record matches its size and time and Drive holds a file of that size
 // and exactly the recorded MD5 at its path, logging "SKIP <path> (uploaded earlier)" for each. Reads no file
 // and sends no request, so an interrupted backup starts again without hashing what it finished.
-ResumedFiles resumePass(const GoogleDrivePlan& plan, const QHash<QString, GoogleDriveItem>& remoteFiles,
+ResumedFiles resumePass(const GoogleDrivePlan& plan, const RemoteTable& remoteFiles,
     const GoogleResumeStore& store, GoogleRunLog& log);
 
 // The run's first progress report: the resumed files done, no speed yet. The fraction is always present,

@@ -2,6 +2,7 @@
 
 #include "drive/GoogleDrivePlan.h"
 #include "drive/GoogleProgressSnapshot.h"
+#include "drive/RemoteTable.h"
 #include "google/GoogleDriveItem.h"
 
 #include <QHash>
@@ -35,7 +36,7 @@ public:
 
     struct Context {
         const GoogleDrivePlan& plan;
-        const QHash<QString, GoogleDriveItem>& remoteFiles;
+        const RemoteTable& remoteFiles;
         const DriveFolders& folders;
         const QSet<QString>& resumedKeys;
         GoogleResumeStore& store;

@@ -172,7 +172,7 @@ private Q_SLOTS:
         GoogleDriveItem created = folder("n", "new", { "s" });
         index.folders.insert("sub/new", created);
         index.folders.insert("sub", folder("s2", "sub"));
-        const QHash<QString, GoogleDriveItem> folders = index.folders;
+        const QHash<QString, GoogleDriveItem> folders(index.folders);
         QCOMPARE(folders.size(), 2);
         QCOMPARE(folders.value("sub/new"), created);
         QCOMPARE(folders.value("sub").id, QString("s2"));
