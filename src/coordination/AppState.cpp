@@ -34,7 +34,8 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     , m_googleCredentials(environment.secrets)
     , m_googleAuth(store, m_googleCredentials, m_network, environment.urlOpener, environment.googleEndpoints,
           environment.clock, environment.log)
-    , m_driveConnection { &m_network, environment.googleEndpoints.driveApiBase, {} }
+    , m_driveConnection { &m_network, environment.googleEndpoints.driveApiBase, {},
+        environment.googleEndpoints.uploadBase }
     , m_log(environment.log)
     , m_googleResume(
           QDir(store.supportFolder()).filePath(googleResumeFileName), environment.clock, environment.log)

@@ -22,7 +22,7 @@ bool isAtOrBelow(const QString& path, const QStringList& folders)
 
 } // namespace
 
-GoogleDrivePreview previewOf(const GoogleDrivePlan& plan, const RemoteIndex& index)
+QStringList extraFiles(const GoogleDrivePlan& plan, const RemoteIndex& index)
 {
     QSet<QString> planned;
     planned.reserve(qsizetype(plan.files.size()));
@@ -38,13 +38,19 @@ GoogleDrivePreview previewOf(const GoogleDrivePlan& plan, const RemoteIndex& ind
     std::sort(candidates.begin(), candidates.end(),
         [](const auto& a, const auto& b) { return PathOrder::keyLess(a.first, b.first); });
 
+    QStringList extras;
+    extras.reserve(qsizetype(candidates.size()));
+    for (const auto& [key, path] : candidates)
+        extras.append(path);
+    return extras;
+}
+
+GoogleDrivePreview previewOf(const GoogleDrivePlan& plan, const RemoteIndex& index)
+{
+    const QStringList extras = extraFiles(plan, index);
     GoogleDrivePreview preview;
-    preview.totalDeletions = qsizetype(candidates.size());
-    for (const auto& [key, path] : candidates) {
-        if (preview.deletions.size() == GoogleDrivePreview::shownDeletions)
-            break;
-        preview.deletions.append(path);
-    }
+    preview.totalDeletions = extras.size();
+    preview.deletions = extras.first(std::min(extras.size(), GoogleDrivePreview::shownDeletions));
     return preview;
 }
 

@@ -12,6 +12,11 @@
 
 namespace mv::GoogleDriveEngine {
 
+// The paths of the Drive files below the plan's folder that a mirror run moves to the trash, in path order:
+// those that are not one of the plan's files. Folders never count, nor does anything at or below a source
+// path the scan could not read. Compares with the plan as scanned; reads no file.
+QStringList extraFiles(const GoogleDrivePlan& plan, const RemoteIndex& index);
+
 // The Drive files below the plan's folder that a mirror run would move to the trash: those whose path is not
 // one of the plan's files. Folders never count, nor does anything at or below a source path the scan could
 // not read (the run leaves those in place). Compares with the plan as scanned; reads no file.
