@@ -67,10 +67,11 @@ public:
     GoogleEndpoints endpoints;
     GoogleAuthManager googleAuth { store, credentials, network, browser, endpoints, clock, log };
     GoogleResumeStore googleResume { support.filePath("google-resume.json"), clock, log };
+    // Drive's back-off waits end at once: a test does not wait real seconds for a retry.
+    GoogleDriveConnection driveConnection { &network, endpoints.driveApiBase,
+        [](std::chrono::milliseconds) -> QCoro::Task<> { co_return; }, endpoints.uploadBase };
     BackupCoordinator coordinator { store, history, notifications,
-        GoogleDriveServices {
-            googleAuth, credentials, { &network, endpoints.driveApiBase, {} }, log, googleResume },
-        clock };
+        GoogleDriveServices { googleAuth, credentials, driveConnection, log, googleResume }, clock };
     RestoreCoordinator& restores = coordinator.restores();
     QList<RunKey> finished;
     int recorded = 0; // runs and restores whose history row was completed
