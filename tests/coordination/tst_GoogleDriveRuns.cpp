@@ -248,6 +248,12 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(row.filesDeleted, qint64(extra ? 1 : 0));
+        // The engine's warnings make no failure: the first is the summary and the entry's last word.
+        const QString removed
+            = QStringLiteral("Removed %1 Drive files not present in the source.").arg(extra ? 1 : 0);
+        QCOMPARE(row.errorSummary, std::optional(removed));
+        QCOMPARE(h.message(key), removed);
+        QCOMPARE(h.destination(key).lastError, std::optional(removed));
         if (extra)
             QCOMPARE(items.value("old.txt")["trashed"].toBool(), true);
         QCOMPARE(items.value("a.txt")["id"].toString(), kept); // replaced in place, never trashed
@@ -256,17 +262,34 @@ private Q_SLOTS:
         QCOMPARE(h.phase(key), "completed");
     }
 
-    // A cancel while a file is on its way ends the run cancelled; what was uploaded stays in Drive.
-    void cancelDuringUpload()
+    // A cancel ends the run cancelled, with what the stopped (or the last failed) attempt had uploaded;
+    // what was uploaded stays in Drive.
+    void cancel_data()
     {
+        QTest::addColumn<bool>("duringRetryWait"); // else while a file is on its way
+        QTest::newRow("during an upload") << false;
+        QTest::newRow("during the retry countdown") << true;
+    }
+    void cancel()
+    {
+        QFETCH(bool, duringRetryWait);
         Harness h(m_server.baseUrl());
         signIn(h);
         MV_TRY_VERIFY(h.notifications.authorized());
-        // Every upload's bytes are held back by the server, so the cancel finds the run uploading.
-        m_server.addFaults({ QJsonObject { { "method", "PUT" }, { "path", uploadPath }, { "delay", 60 } } });
+        h.settings([](AppSettings& s) { s.retryAttempts = 1; });
+        if (duringRetryWait) // a.txt goes up, then b.txt's session is refused
+            m_server.addFaults({ QJsonObject { { "method", "POST" }, { "path", uploadPath }, { "nth", 2 },
+                { "status", 403 }, { "body", "{\"error\":{\"code\":403,\"message\":\"Forbidden\"}}" } } });
+        else // every file's bytes are held back, so the cancel finds the run uploading
+            m_server.addFaults(
+                { QJsonObject { { "method", "PUT" }, { "path", uploadPath }, { "delay", 60 } } });
         const RunKey key = h.enqueue(h.addJob("Docs", drive("Cloud")));
-        MV_TRY_VERIFY(sessionsStarted() > 0);
-        QCOMPARE(h.phase(key), "running");
+        if (duringRetryWait) {
+            MV_TRY_COMPARE(h.phase(key), "waiting");
+        } else {
+            MV_TRY_VERIFY(sessionsStarted() > 0);
+            QCOMPARE(h.phase(key), "running");
+        }
 
         h.coordinator.cancel(key.jobID, key.destinationID);
         QCOMPARE(h.phase(key), "cancelling");
@@ -278,6 +301,8 @@ private Q_SLOTS:
         QCOMPARE(row.errorSummary,
             std::optional(
                 QStringLiteral("Cancelled by the user. Files already uploaded stay in Google Drive.")));
+        QCOMPARE(row.filesCopied, qint64(duringRetryWait ? 1 : 0));
+        QCOMPARE(row.bytesTransferred, qint64(duringRetryWait ? 5 : 0));
         QCOMPARE(row.endedAt, std::optional(h.clock.now()));
         QVERIFY(row.logPath);
         const BackupDestination status = h.destination(key);
@@ -291,6 +316,8 @@ private Q_SLOTS:
         QVERIFY(!h.coordinator.issue());
         QVERIFY(h.server.settle(h.bus.connection()));
         QVERIFY(h.server.notices().isEmpty());
+        if (duringRetryWait)
+            QCOMPARE(children(cloudFolderID()).value("a.txt")["md5Checksum"].toString(), md5("alpha"));
     }
 
     // A failed upload waits and tries again; the next attempt plans afresh and continues the file's
@@ -341,19 +368,40 @@ private Q_SLOTS:
         QCOMPARE(firstChunks, 1);
     }
 
-    // The last failed attempt records the failure, raises the "could not upload" issue and notifies.
+    // The last failed attempt records the failure, raises the "could not upload" issue and notifies. The
+    // destination's retry limit counts up to 5, and a delay under 5 s waits 5 s.
+    void failureRaisesTheIssueAndNotifies_data()
+    {
+        QTest::addColumn<int>("retryLimit");
+        QTest::addColumn<int>("retries");
+        QTest::newRow("no retries") << 0 << 0;
+        QTest::newRow("7 retries allowed, 5 made") << 7 << 5;
+    }
     void failureRaisesTheIssueAndNotifies()
     {
+        QFETCH(int, retryLimit);
+        QFETCH(int, retries);
         Harness h(m_server.baseUrl());
         signIn(h);
         MV_TRY_VERIFY(h.notifications.authorized());
+        h.settings([](AppSettings& s) { s.retryDelaySeconds = 2; });
+        BackupJob job = h.addJob("Docs", drive("Cloud"));
+        job.destinations[0].retryLimit = retryLimit;
+        h.store.replaceJob(job);
         m_server.addFaults({ QJsonObject { { "method", "POST" }, { "path", uploadPath }, { "status", 403 },
             { "body",
                 "{\"error\":{\"code\":403,\"message\":\"The user's Drive storage quota has been "
                 "exceeded.\"}}" } } });
-        const RunKey key = h.enqueue(h.addJob("Docs", drive("Cloud")));
+        const RunKey key = h.enqueue(job);
+        for (int retry = 1; retry <= retries; ++retry) {
+            MV_TRY_COMPARE(h.message(key), QStringLiteral("Retrying in 5s (%1/%2)").arg(retry).arg(retries));
+            QCOMPARE(h.phase(key), "waiting");
+            QVERIFY(!h.coordinator.issue());
+            h.clock.advance(5s);
+        }
 
         MV_TRY_COMPARE(h.recorded, 1);
+        QCOMPARE(h.rows().size(), size_t(1));
         const BackupRunRecord row = h.rows().front();
         QCOMPARE(row.result, RunResult::failed);
         QVERIFY(row.errorSummary && !row.errorSummary->isEmpty());
