@@ -75,9 +75,11 @@ QCoro::Task<> TransferPass::transfer(const GoogleLocalFile& file)
         throw GoogleDriveError::api(
             0, QStringLiteral("No Drive folder for ") + parentPath(file.relativePath) + QLatin1Char('.'));
 
-    const auto found = m_context.remoteFiles.constFind(file.relativePath);
-    const std::optional<GoogleDriveItem> remote
-        = found == m_context.remoteFiles.constEnd() ? std::nullopt : std::optional(*found);
+    // No conditional expressions with temporaries here: GCC 12 loses them across a co_await.
+    std::optional<GoogleDriveItem> remote;
+    if (const auto found = m_context.remoteFiles.constFind(file.relativePath);
+        found != m_context.remoteFiles.constEnd())
+        remote = *found;
     const std::optional<QString> local = co_await localMD5(file);
     RunTally& tally = m_context.tally;
     if (remote && local && remote->sizeBytes() == file.size && remote->md5Checksum == local) {
@@ -85,15 +87,23 @@ QCoro::Task<> TransferPass::transfer(const GoogleLocalFile& file)
         ++tally.filesDone;
         tally.doneBytes += file.size;
         m_context.store.storeMD5(*local, key, file.size, file.modified);
+        // A session left by an upload whose last answer was lost is finished: Drive holds the file. Kept, it
+        // would later answer with that file even after it was deleted from Drive.
+        m_context.store.removeSession(key);
         m_context.log.append(QStringLiteral("SKIP ") + file.relativePath);
         report(file.relativePath);
         co_return;
     }
 
-    const GoogleDriveItem stored
-        = co_await upload(file, key, *parentID, remote ? std::optional(remote->id) : std::nullopt);
+    std::optional<QString> existingID;
+    if (remote)
+        existingID = remote->id;
+    const GoogleDriveItem stored = co_await upload(file, key, *parentID, existingID);
     // Drive's digest is of what it received; ours stands in only when Drive gives none.
-    if (const std::optional<QString> md5 = stored.md5Checksum ? stored.md5Checksum : local)
+    std::optional<QString> md5 = stored.md5Checksum;
+    if (!md5)
+        md5 = local;
+    if (md5)
         m_context.store.storeMD5(*md5, key, file.size, file.modified);
     ++tally.uploaded;
     ++tally.filesDone;
@@ -118,11 +128,13 @@ QCoro::Task<GoogleDriveItem> TransferPass::upload(const GoogleLocalFile& file, c
     const qint64 size = file.size;
     GoogleProgressMeter* meter = &m_context.meter;
     const ProgressHandler onProgress = m_context.onProgress;
-    auto reporter = [counts, before, size, meter, onProgress](qint64 sent) mutable {
-        const qint64 part = std::min(sent, size);
-        counts.doneBytes = before.doneBytes + part;
+    // A request can end with Qt reporting 0 bytes sent; holding the furthest point reached keeps the
+    // reports from jumping back.
+    auto reporter = [counts, before, size, meter, onProgress, reached = qint64(0)](qint64 sent) mutable {
+        reached = std::max(reached, std::min(sent, size));
+        counts.doneBytes = before.doneBytes + reached;
         if (onProgress)
-            onProgress(counts.snapshot(meter->speed(before.uploadedBytes + part)));
+            onProgress(counts.snapshot(meter->speed(before.uploadedBytes + reached)));
     };
     co_return co_await m_context.uploader.upload(QFile::decodeName(file.url),
         lastComponent(file.relativePath), parentID, std::move(existingID), resume, &m_context.controller,
