@@ -331,6 +331,33 @@ private Q_SLOTS:
             QCOMPARE(children(cloudFolderID()).value("a.txt")["md5Checksum"].toString(), md5("alpha"));
     }
 
+    // A pause holds the run at its next file and keeps the entry paused whatever progress still arrives;
+    // a resume lets it finish.
+    void pauseHoldsTheRunUntilResumed()
+    {
+        Harness h(m_server.baseUrl());
+        signIn(h);
+        // The first file's bytes are held back a moment, so the pause finds the run uploading.
+        m_server.addFaults(
+            { QJsonObject { { "method", "PUT" }, { "path", uploadPath }, { "delay", 3 }, { "times", 1 } } });
+        const RunKey key = h.enqueue(h.addJob("Docs", drive("Cloud")));
+        MV_TRY_VERIFY(sessionsStarted() > 0);
+        QCOMPARE(h.phase(key), "running");
+
+        h.coordinator.pause(key.jobID, key.destinationID);
+        QCOMPARE(h.phase(key), "paused");
+        QCOMPARE(h.message(key), "Paused");
+        MV_TRY_COMPARE(h.progress(key).filesCompleted, qint64(1)); // a.txt arrived while paused
+        QCOMPARE(h.phase(key), "paused");
+        QCOMPARE(sessionsStarted(), 1); // b.txt waits for the resume
+
+        h.coordinator.resume(key.jobID, key.destinationID);
+        QCOMPARE(h.phase(key), "running");
+        MV_TRY_COMPARE(h.recorded, 1);
+        QCOMPARE(h.rows().front().result, RunResult::success);
+        QCOMPARE(h.rows().front().filesCopied, qint64(2));
+    }
+
     // A failed upload waits and tries again; the next attempt plans afresh and continues the file's
     // upload session where Drive stopped instead of sending it again from the start.
     void failedAttemptIsRetriedAndResumes()
