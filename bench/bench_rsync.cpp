@@ -17,6 +17,7 @@
 #include "model/ConfigurationStore.h"
 #include "model/HistoryRepository.h"
 #include "platform/Subprocess.h"
+#include "support/GoogleFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -233,7 +234,9 @@ bool compare(const QString& base, const char* kind)
     ConfigurationStore store(scratch.filePath("support"));
     HistoryRepository history(scratch.filePath("support/history.sqlite"));
     NotificationService notifications; // never prepared: no notice is posted
-    BackupCoordinator coordinator(store, history, notifications);
+    bench::GoogleFixture google(
+        store, QUrl(QStringLiteral("http://127.0.0.1:9")), scratch.filePath("support"));
+    BackupCoordinator coordinator(store, history, notifications, google.services());
     BackupJob job = BackupJob::create(QDateTime::currentDateTimeUtc());
     job.name = QStringLiteral("Bench");
     job.source.path = source;

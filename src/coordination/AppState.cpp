@@ -19,6 +19,7 @@ namespace mv {
 namespace {
 
 const QString historyFileName = QStringLiteral("history.sqlite");
+const QString googleResumeFileName = QStringLiteral("google-resume.json");
 
 } // namespace
 
@@ -36,7 +37,11 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     , m_driveConnection { &m_network, environment.googleEndpoints.driveApiBase, {},
         environment.googleEndpoints.uploadBase }
     , m_log(environment.log)
-    , m_coordinator(store, *m_history, m_notifications, environment.clock)
+    , m_googleResume(
+          QDir(store.supportFolder()).filePath(googleResumeFileName), environment.clock, environment.log)
+    , m_coordinator(store, *m_history, m_notifications,
+          GoogleDriveServices { m_googleAuth, m_googleCredentials, m_driveConnection, m_log, m_googleResume },
+          environment.clock)
     , m_monitor(store, environment.clock)
     , m_scheduler(store, environment.clock)
     , m_wakeWatcher(environment.systemBus, environment.clock)

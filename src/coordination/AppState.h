@@ -11,6 +11,7 @@
 #include "drive/GoogleDriveConnection.h"
 #include "google/GoogleAuthManager.h"
 #include "google/GoogleCredentialStore.h"
+#include "google/GoogleResumeStore.h"
 #include "model/BackupRunRecord.h"
 #include "model/HistoryRepository.h"
 #include "model/HistoryStats.h"
@@ -153,8 +154,9 @@ private:
     GoogleCredentialStore m_googleCredentials;
     QNetworkAccessManager m_network;
     GoogleAuthManager m_googleAuth;
-    GoogleDriveConnection m_driveConnection; // for the Drive mirror previews
+    GoogleDriveConnection m_driveConnection;
     SystemLog& m_log;
+    GoogleResumeStore m_googleResume; // every Drive run of the process resumes from this one
     BackupCoordinator m_coordinator;
     DestinationMonitor m_monitor;
     SchedulerService m_scheduler;

@@ -3,6 +3,7 @@
 #include "coordination/FolderKey.h"
 #include "coordination/RestoreCoordinator.h"
 #include "coordination/RunPhaseGroups.h"
+#include "drive/GoogleDriveRunController.h"
 #include "engine/Transfer.h"
 #include "model/ConfigurationStore.h"
 
@@ -24,11 +25,12 @@ constexpr auto transferStopBound = 8s;
 } // namespace
 
 BackupCoordinator::BackupCoordinator(ConfigurationStore& store, HistoryRepository& history,
-    NotificationService& notifications, Clock& clock, QObject* parent)
+    NotificationService& notifications, GoogleDriveServices drive, Clock& clock, QObject* parent)
     : QObject(parent)
     , m_store(store)
     , m_history(history)
     , m_notifications(notifications)
+    , m_drive(std::move(drive))
     , m_clock(clock)
     , m_restores(new RestoreCoordinator(store, history, notifications, clock, this))
 {
@@ -45,8 +47,8 @@ BackupCoordinator::~BackupCoordinator()
             run.ticket->cancelled = true;
             run.ticket->wake();
         }
-        if (run.transfer)
-            run.transfer->cancel();
+        if (RunControlling* control = run.control())
+            control->cancel();
         if (run.removal)
             run.removal->cancel();
     }
@@ -258,7 +260,7 @@ void BackupCoordinator::pause(const QUuid& jobID, const QUuid& destinationID)
     const RunPhase phase = it->entry.progress.phase;
     if (phase != RunPhase::running && phase != RunPhase::preparing)
         return;
-    if (it->transfer && !it->transfer->pause())
+    if (RunControlling* control = it->control(); control && !control->pause())
         return;
     it->ticket->paused = true;
     setProgress(key, RunPhase::paused, QStringLiteral("Paused"));
@@ -270,13 +272,13 @@ void BackupCoordinator::resume(const QUuid& jobID, const QUuid& destinationID)
     const auto it = m_runs.find(key);
     if (it == m_runs.end() || !it->ticket || it->entry.progress.phase != RunPhase::paused)
         return;
-    if (it->transfer && !it->transfer->resume())
+    if (RunControlling* control = it->control(); control && !control->resume())
         return;
     it->ticket->paused = false;
     if (it->transferStarted)
         setProgress(key, RunPhase::running, std::nullopt);
     else
-        setProgress(key, RunPhase::preparing, QStringLiteral("Checking folders"));
+        setProgress(key, RunPhase::preparing, it->preparingMessage());
 }
 
 void BackupCoordinator::cancel(const QUuid& jobID, const QUuid& destinationID)
@@ -303,10 +305,13 @@ void BackupCoordinator::cancel(const QUuid& jobID, const QUuid& destinationID)
     if (!ticket)
         return;
     ticket->cancelled = true;
-    const auto transfer = it->transfer;
+    const std::shared_ptr<Transfer> transfer = it->transfer;
+    const std::shared_ptr<GoogleDriveRunController> controller = it->driveController;
     setProgress(key, RunPhase::cancelling, QStringLiteral("Stopping safely"));
     if (transfer)
         transfer->cancel();
+    if (controller)
+        controller->cancel();
     ticket->wake();
 }
 
@@ -339,6 +344,18 @@ QCoro::Task<> BackupCoordinator::shutdown()
         if (run.ticket)
             run.ticket->abandoned = true;
     }
+}
+
+RunControlling* BackupCoordinator::Run::control() const
+{
+    if (transfer)
+        return transfer.get();
+    return driveController.get();
+}
+
+QString BackupCoordinator::Run::preparingMessage() const
+{
+    return driveController ? QStringLiteral("Finding files to back up") : QStringLiteral("Checking folders");
 }
 
 bool BackupCoordinator::anythingRunning() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "coordination/CoordinatorIssue.h"
+#include "coordination/GoogleDriveServices.h"
 #include "coordination/TransferRelay.h"
 #include "model/ActiveRun.h"
 #include "model/BackupDestination.h"
@@ -25,12 +26,16 @@
 namespace mv {
 
 class ConfigurationStore;
+class GoogleDriveRunController;
 class HistoryRepository;
 class NotificationService;
 class PreflightFailure;
 class RestoreCoordinator;
 class Transfer;
 struct AppSettings;
+struct GoogleDriveOutcome;
+struct GoogleDrivePlan;
+struct GoogleProgressSnapshot;
 struct RsyncOutcome;
 struct RunEnding;
 struct RunPlan;
@@ -50,7 +55,8 @@ class BackupCoordinator : public QObject {
     Q_OBJECT
 public:
     BackupCoordinator(ConfigurationStore& store, HistoryRepository& history,
-        NotificationService& notifications, Clock& clock = Clock::system(), QObject* parent = nullptr);
+        NotificationService& notifications, GoogleDriveServices drive, Clock& clock = Clock::system(),
+        QObject* parent = nullptr);
     // Never waits: a transfer still running is told to stop, and its history row stays running, to be
     // marked interrupted at the next start. Await shutdown() first for a calm ending.
     ~BackupCoordinator() override;
@@ -133,9 +139,16 @@ private:
         QString folder; // folderKey() of the run's destination
         std::shared_ptr<RunTicket> ticket; // from the start to the ending
         std::shared_ptr<Transfer> transfer; // while a transfer runs
+        // While a Drive attempt plans, previews or uploads; a new one for each attempt.
+        std::shared_ptr<GoogleDriveRunController> driveController;
         bool transferStarted = false;
         std::optional<QString> pendingFile; // the last name reported, shown with the next sample
         std::shared_ptr<ClockAlarm> removal; // the 6 s hold of a finished entry
+
+        // What pause, resume and cancel reach: the transfer or the Drive attempt, when there is one.
+        RunControlling* control() const;
+        // What a preparing entry says: the Drive road plans, the rsync road checks.
+        QString preparingMessage() const;
     };
 
     // Admission, queue and controls.
@@ -155,6 +168,19 @@ private:
     QCoro::Task<> waitForFolder(RunKey key, std::shared_ptr<RunTicket> ticket);
     void handle(const RunKey& key, const TransferRelay::News& news);
     BackupRunRecord makeRecord(const QueuedRun& item) const;
+
+    // The Drive road of one run, attempt after attempt.
+    QCoro::Task<> executeGoogle(
+        QueuedRun item, RunKey key, BackupRunRecord record, std::shared_ptr<RunTicket> ticket);
+    // Plans, previews when it must and uploads once. An ending when the attempt ended the run, else the
+    // outcome of the upload.
+    struct GoogleAttempt;
+    QCoro::Task<GoogleAttempt> attemptGoogle(
+        QueuedRun item, RunKey key, BackupRunRecord record, std::shared_ptr<RunTicket> ticket);
+    void startGoogleUpload(const RunKey& key, qsizetype filesTotal);
+    void handleGoogle(const GoogleProgressSnapshot& snapshot, const RunKey& key,
+        const std::shared_ptr<GoogleDriveRunController>& controller);
+    void setGooglePlanning(const RunKey& key, bool paused);
     QString logPath(const RunKey& key) const;
 
     // Endings.
@@ -165,6 +191,13 @@ private:
         const RunKey& key, const BackupRunRecord& record);
     void finishCancelled(const QueuedRun& item, const RunKey& key, const BackupRunRecord& record,
         const std::optional<RsyncOutcome>& outcome);
+    void finishGoogleSuccess(const GoogleDrivePlan& plan, const GoogleDriveOutcome& outcome,
+        const QueuedRun& item, const RunKey& key, const BackupRunRecord& record);
+    void finishGoogleFailure(const QString& message, const GoogleDrivePlan& plan,
+        const GoogleDriveOutcome& outcome, const QueuedRun& item, const RunKey& key,
+        const BackupRunRecord& record);
+    void finishGoogleCancelled(const std::optional<GoogleDriveOutcome>& outcome, const QueuedRun& item,
+        const RunKey& key, const BackupRunRecord& record);
     void finishPreflightFailure(const PreflightFailure& failure, const QueuedRun& item, const RunKey& key,
         const BackupRunRecord& record);
     void finishWaitingDeletions(
@@ -183,6 +216,7 @@ private:
     ConfigurationStore& m_store;
     HistoryRepository& m_history;
     NotificationService& m_notifications;
+    GoogleDriveServices m_drive;
     Clock& m_clock;
     RestoreCoordinator* m_restores; // a child of this object
 

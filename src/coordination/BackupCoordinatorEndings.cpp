@@ -99,6 +99,10 @@ void BackupCoordinator::conclude(
             destination.lastSuccess = endedAt;
         destination.lastResult = ending.record.result;
         destination.lastError = ending.lastError;
+        if (ending.driveFolder) {
+            destination.googleFolderID = ending.driveFolder->folderID;
+            destination.googleAccount = ending.driveFolder->account;
+        }
     });
     if (const auto it = m_runs.find(key); it != m_runs.end()) {
         it->ticket.reset();

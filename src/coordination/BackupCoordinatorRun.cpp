@@ -35,14 +35,6 @@ PreflightFailure mirrorPreviewFailed()
         QStringLiteral("Nothing was deleted."), false, QStringLiteral("exclamationmark.triangle.fill") };
 }
 
-// Until the Drive engine is part of the program, a Drive destination ends as a run that could not start.
-PreflightFailure driveUnavailable()
-{
-    return { QStringLiteral("Google Drive is not available yet"),
-        QStringLiteral("This version of Marrowvale cannot back up to Google Drive."),
-        QStringLiteral("Nothing was uploaded."), false, QStringLiteral("cloud") };
-}
-
 } // namespace
 
 void BackupCoordinator::begin(QueuedRun item)
@@ -58,16 +50,17 @@ void BackupCoordinator::begin(QueuedRun item)
 
 QCoro::Task<> BackupCoordinator::execute(QueuedRun item, RunKey key, std::shared_ptr<RunTicket> ticket)
 {
+    const BackupRunRecord record = makeRecord(item);
+    m_history.begin(record);
+    if (item.destination.kind == DestinationKind::googleDrive) {
+        auto driving = executeGoogle(std::move(item), key, record, std::move(ticket));
+        co_await driving;
+        co_return;
+    }
+
     const QPointer<BackupCoordinator> self(this);
     const qint64 maxRetries = effectiveRetryLimit(item.destination, settings());
     const qint64 delay = effectiveRetryDelaySeconds(item.destination, settings());
-    const BackupRunRecord record = makeRecord(item);
-    m_history.begin(record);
-
-    if (item.destination.kind == DestinationKind::googleDrive) {
-        finishPreflightFailure(driveUnavailable(), item, key, record);
-        co_return;
-    }
 
     std::optional<RsyncOutcome> last;
     for (qint64 attempt = 0;; ++attempt) {

@@ -41,16 +41,17 @@ void takeCounters(BackupRunRecord& record, const RsyncOutcome& outcome, qint64 b
     record.logTruncated = outcome.logTruncated;
 }
 
-RunEnding ending(BackupRunRecord record, const QDateTime& now, RunResult result,
+} // namespace
+
+RunEnding RunEnding::concluding(BackupRunRecord record, const QDateTime& now, RunResult result,
     std::optional<QString> summary, RunPhase phase, QString message)
 {
     record.endedAt = now;
     record.result = result;
     record.errorSummary = summary;
-    return { std::move(record), std::move(summary), phase, std::move(message), std::nullopt, 0 };
+    return { std::move(record), std::move(summary), phase, std::move(message), std::nullopt, 0,
+        std::nullopt };
 }
-
-} // namespace
 
 RunEnding RunEnding::success(const RsyncOutcome& outcome, BackupRunRecord record, const QDateTime& now)
 {
@@ -60,7 +61,7 @@ RunEnding RunEnding::success(const RsyncOutcome& outcome, BackupRunRecord record
     else if (!outcome.warnings.isEmpty())
         summary = outcome.warnings.first();
     takeCounters(record, outcome, std::max(outcome.stats.transferredBytes, outcome.stats.bytesSent));
-    RunEnding result = ending(std::move(record), now, RunResult::success, summary, RunPhase::completed,
+    RunEnding result = concluding(std::move(record), now, RunResult::success, summary, RunPhase::completed,
         summary.value_or(QStringLiteral("Backup complete")));
     // rsync's transferred count already includes the updated files; adding them again would count each
     // changed file twice.
@@ -72,7 +73,8 @@ RunEnding RunEnding::failure(const QString& message, const RsyncOutcome& outcome
     BackupRunRecord record, const QDateTime& now)
 {
     takeCounters(record, outcome, outcome.stats.transferredBytes);
-    RunEnding result = ending(std::move(record), now, RunResult::failed, message, RunPhase::failed, message);
+    RunEnding result
+        = concluding(std::move(record), now, RunResult::failed, message, RunPhase::failed, message);
     result.issue = CoordinatorIssue::make(jobName + QStringLiteral(" failed"), message,
         QStringLiteral("Open Activity for the full log. Files already copied were kept."),
         QStringLiteral("exclamationmark.triangle.fill"));
@@ -84,7 +86,7 @@ RunEnding RunEnding::cancelled(
 {
     const RsyncOutcome stopped = outcome.value_or(RsyncOutcome {}); // nothing counted before a transfer
     takeCounters(record, stopped, stopped.stats.transferredBytes);
-    RunEnding result = ending(std::move(record), now, RunResult::cancelled,
+    RunEnding result = concluding(std::move(record), now, RunResult::cancelled,
         QStringLiteral("Cancelled by the user. Partial files were kept."), RunPhase::cancelled,
         QStringLiteral("Cancelled. Files already copied were kept."));
     result.lastError = QStringLiteral("Cancelled");
@@ -94,7 +96,7 @@ RunEnding RunEnding::cancelled(
 RunEnding RunEnding::preflightFailure(
     const PreflightFailure& failure, BackupRunRecord record, const QDateTime& now)
 {
-    RunEnding result = ending(
+    RunEnding result = concluding(
         std::move(record), now, RunResult::failed, failure.combined(), RunPhase::waiting, failure.title);
     result.issue = CoordinatorIssue::from(failure);
     return result;
@@ -104,7 +106,7 @@ RunEnding RunEnding::waitingForDeletions(
     qint64 count, const QString& destinationName, BackupRunRecord record, const QDateTime& now)
 {
     const QString text = waitingText(count, destinationName);
-    RunEnding result = ending(std::move(record), now, RunResult::skipped, text, RunPhase::waiting,
+    RunEnding result = concluding(std::move(record), now, RunResult::skipped, text, RunPhase::waiting,
         QStringLiteral("Needs confirmation"));
     result.issue = CoordinatorIssue::make(QStringLiteral("Mirror needs confirmation"), text,
         QStringLiteral("Open the dashboard, choose Mirror preview, then run again."),

@@ -12,6 +12,7 @@
 namespace mv {
 
 class PreflightFailure;
+struct GoogleDriveOutcome;
 struct RsyncOutcome;
 
 // Everything one ending of a backup run writes, worked out before any of it is written: the completed
@@ -23,6 +24,12 @@ struct RunEnding {
     QString message; // and its final message
     std::optional<CoordinatorIssue> issue;
     qint64 filesCompleted = 0; // shown on a completed entry
+    // The Drive folder and account a Drive run wrote to, stored into the destination when present.
+    struct DriveFolder {
+        QString folderID;
+        QString account;
+    };
+    std::optional<DriveFolder> driveFolder;
 
     bool succeeded() const { return record.result == RunResult::success; }
 
@@ -34,12 +41,26 @@ struct RunEnding {
     // Cancelled by the user, with the outcome of the attempt that was stopped when there was one.
     static RunEnding cancelled(
         const std::optional<RsyncOutcome>& outcome, BackupRunRecord record, const QDateTime& now);
+    // A Drive upload ended without an error message; its warnings do not make it fail.
+    static RunEnding googleSuccess(const GoogleDriveOutcome& outcome, const DriveFolder& folder,
+        BackupRunRecord record, const QDateTime& now);
+    // The last allowed Drive attempt failed with `message`.
+    static RunEnding googleFailure(const QString& message, const GoogleDriveOutcome& outcome,
+        const DriveFolder& folder, const QString& jobName, BackupRunRecord record, const QDateTime& now);
+    // A Drive run cancelled by the user, with the outcome of the upload that was stopped when there was one.
+    static RunEnding googleCancelled(
+        const std::optional<GoogleDriveOutcome>& outcome, BackupRunRecord record, const QDateTime& now);
     // The run could not start.
     static RunEnding preflightFailure(
         const PreflightFailure& failure, BackupRunRecord record, const QDateTime& now);
     // A mirror run that would delete `count` items waits for the user's confirmation.
     static RunEnding waitingForDeletions(
         qint64 count, const QString& destinationName, BackupRunRecord record, const QDateTime& now);
+
+    // The row ended now with `result` and `summary` (also the destination's lastError); the entry ends in
+    // `phase` showing `message`. The other endings start from this.
+    static RunEnding concluding(BackupRunRecord record, const QDateTime& now, RunResult result,
+        std::optional<QString> summary, RunPhase phase, QString message);
 
     // "Mirror would delete <count> items at <destination>. Open the dashboard to review and confirm."
     static QString waitingText(qint64 count, const QString& destinationName);

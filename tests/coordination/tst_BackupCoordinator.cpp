@@ -409,15 +409,16 @@ private Q_SLOTS:
                                           << "" << RunPhase::completed << "Backup complete"
                                           << ""
                                           << "";
-        const QString noDrive
-            = "This version of Marrowvale cannot back up to Google Drive. Nothing was uploaded.";
-        QTest::newRow("google drive")
+        // Drive runs have a road of their own (tst_GoogleDriveRuns); one that cannot plan ends as any
+        // run that could not start.
+        const QString noClient
+            = "Import the OAuth client JSON and sign in with Google first. Open Settings → Google Drive.";
+        QTest::newRow("google drive without a client")
             << ""
-            << "drive" << RunResult::failed << noDrive << noDrive << RunPhase::waiting
-            << "Google Drive is not available yet"
-            << "Google Drive is not available yet"
-            << "Docs could not finish|Docs SSD: This version of Marrowvale cannot back "
-               "up to Google Drive.";
+            << "drive" << RunResult::failed << noClient << noClient << RunPhase::waiting
+            << "Google Drive is not configured"
+            << "Google Drive is not configured"
+            << "Docs could not finish|Docs SSD: Import the OAuth client JSON and sign in with Google first.";
     }
     void endings()
     {

@@ -23,7 +23,8 @@ Place drive(const QString& folder)
     return { DestinationKind::googleDrive, {}, {}, {}, 22, folder };
 }
 
-CoordinatorHarness::CoordinatorHarness()
+CoordinatorHarness::CoordinatorHarness(const QUrl& google)
+    : endpoints(GoogleEndpoints::at(google))
 {
     QObject::connect(
         &coordinator, &BackupCoordinator::runFinished, [this](const RunKey& key) { finished.append(key); });

@@ -3,17 +3,24 @@
 #include "coordination/BackupCoordinator.h"
 #include "coordination/NotificationService.h"
 #include "coordination/RestoreCoordinator.h"
+#include "google/GoogleAuthManager.h"
+#include "google/GoogleCredentialStore.h"
+#include "google/GoogleResumeStore.h"
 #include "model/ConfigurationStore.h"
 #include "model/HistoryRepository.h"
+#include "support/CountingSecretBackend.h"
+#include "support/FakeBrowser.h"
 #include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 #include "support/NotificationServer.h"
 #include "support/PrivateBus.h"
+#include "support/RecordingSystemLog.h"
 #include "support/ScriptedRsync.h"
 #include "support/TempDir.h"
 
 #include <QList>
 #include <QMetaType>
+#include <QNetworkAccessManager>
 #include <QString>
 #include <QStringList>
 
@@ -38,7 +45,9 @@ Place drive(const QString& folder);
 
 // A coordinator with everything real around it: the configuration store and history in a temporary
 // support folder, a notification server on a bus of its own, rsync (or a scripted stand-in that
-// hands over to it) writing into temporary folders, and a clock the test moves by hand.
+// hands over to it) writing into temporary folders, a Google account on the given origin (a fake Google
+// server's) with its secrets in memory and its resume files in the support folder, and a clock the test
+// moves by hand.
 class CoordinatorHarness {
 public:
     TempSupportDir support;
@@ -50,12 +59,24 @@ public:
     ConfigurationStore store { support.path(), clock };
     HistoryRepository history { support.filePath("history.sqlite"), clock };
     NotificationService notifications { bus.connection() };
-    BackupCoordinator coordinator { store, history, notifications, clock };
+    CountingSecretBackend secrets;
+    GoogleCredentialStore credentials { secrets };
+    FakeBrowser browser;
+    RecordingSystemLog log;
+    QNetworkAccessManager network;
+    GoogleEndpoints endpoints;
+    GoogleAuthManager googleAuth { store, credentials, network, browser, endpoints, clock, log };
+    GoogleResumeStore googleResume { support.filePath("google-resume.json"), clock, log };
+    // Drive's back-off waits end at once: a test does not wait real seconds for a retry.
+    GoogleDriveConnection driveConnection { &network, endpoints.driveApiBase,
+        [](std::chrono::milliseconds) -> QCoro::Task<> { co_return; }, endpoints.uploadBase };
+    BackupCoordinator coordinator { store, history, notifications,
+        GoogleDriveServices { googleAuth, credentials, driveConnection, log, googleResume }, clock };
     RestoreCoordinator& restores = coordinator.restores();
     QList<RunKey> finished;
     int recorded = 0; // runs and restores whose history row was completed
 
-    CoordinatorHarness();
+    explicit CoordinatorHarness(const QUrl& google = QUrl(QStringLiteral("http://127.0.0.1:9")));
 
     void settings(const std::function<void(AppSettings&)>& change);
 
