@@ -339,10 +339,18 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::sendChunks(QUrl sessionURL, QF
         UploadExchange exchange { m_network, chunkTimeout, {}, {} };
         if (onProgress)
             exchange.onSent = [onProgress, offset](qint64 sent) { onProgress(offset + sent); };
+        // A cancel aborts the chunk under way rather than waiting for it to finish.
+        if (controller)
+            exchange.onStarted = [controller](QNetworkReply* reply) {
+                controller->setCurrentTask(std::make_shared<ReplyTransfer>(reply));
+            };
         auto sending = exchange.send(request, QByteArrayLiteral("PUT"), chunk);
         const UploadAnswer answer = co_await sending;
-        if (answer.status == 0)
+        if (answer.status == 0) {
+            if (controller && controller->cancelled())
+                throw GoogleDriveError::cancelled();
             throw GoogleDriveError::invalidResponse();
+        }
         if (answer.status == 200 || answer.status == 201) {
             std::optional<GoogleDriveItem> item;
             try {

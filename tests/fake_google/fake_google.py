@@ -189,6 +189,10 @@ class Handler(BaseHTTPRequestHandler):
         app = self.server.app
         length = int(self.headers.get("Content-Length") or 0)
         body = self.rfile.read(length) if length else b""
+        if len(body) < length:
+            # The client went away in the middle of the body (an aborted upload): nothing of it is acted on.
+            self.close_connection = True
+            return
         request = Request(self.command, self.path, self.headers, body, self.connection_id)
         if request.path.startswith("/__fake/"):
             try:
