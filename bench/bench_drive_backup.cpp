@@ -11,6 +11,8 @@
 #include "model/HistoryRepository.h"
 #include "support/GoogleFixture.h"
 
+#include "support/CurlDrive.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,6 +30,7 @@
 #include <qcoro/qcorotask.h>
 
 using namespace mv;
+using namespace mv::bench;
 
 namespace {
 
@@ -36,48 +39,9 @@ constexpr qint64 smallSize = 100'000;
 constexpr qint64 bigSize = qint64(256) << 20;
 constexpr qint64 chunk = 1 << 20; // the program's upload piece
 
-QByteArray control(
-    const QUrl& base, const QByteArray& method, const QString& path, const QByteArray& body = {})
-{
-    QProcess curl;
-    QStringList arguments { "-sf", "-X", QString::fromLatin1(method), base.toString() + "/__fake/" + path };
-    if (!body.isEmpty())
-        arguments << "--data-binary" << QString::fromUtf8(body);
-    curl.start("curl", arguments);
-    curl.waitForFinished(-1);
-    return curl.readAllStandardOutput();
-}
-
 QString controlText(const QUrl& base, const QString& path, const QString& key)
 {
     return QJsonDocument::fromJson(control(base, "POST", path, "{}")).object().value(key).toString();
-}
-
-QByteArray curlConfig(const QString& path)
-{
-    QProcess curl;
-    curl.start("curl", { "-s", "-K", path });
-    curl.waitForFinished(-1);
-    return curl.readAllStandardOutput();
-}
-
-QString startArguments(const QUrl& base, const QString& token, qint64 size, const QString& name)
-{
-    return QStringLiteral("url = \"%1/upload/drive/v3/files?uploadType=resumable\"\nrequest = \"POST\"\n"
-                          "header = \"Authorization: Bearer %2\"\nheader = \"Content-Type: application/json; "
-                          "charset=utf-8\"\nheader = \"X-Upload-Content-Type: application/octet-stream\"\n"
-                          "header = \"X-Upload-Content-Length: %3\"\n"
-                          "data-binary = \"{\\\"name\\\":\\\"%4\\\",\\\"parents\\\":[\\\"root\\\"]}\"\n"
-                          "output = \"/dev/null\"\nwrite-out = \"%header{location}\\n\"\n")
-        .arg(base.toString(), token, QString::number(size), name);
-}
-
-QString putArguments(const QString& session, const QString& file, const QString& range)
-{
-    return QStringLiteral("url = \"%1\"\nrequest = \"PUT\"\nupload-file = \"%2\"\n"
-                          "header = \"Content-Type: application/octet-stream\"\n"
-                          "header = \"Content-Range: %3\"\noutput = \"/dev/null\"\n")
-        .arg(session, file, range);
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)
