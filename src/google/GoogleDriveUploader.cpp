@@ -344,13 +344,18 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::sendChunks(QUrl sessionURL, QF
             exchange.onStarted = [controller](QNetworkReply* reply) {
                 controller->setCurrentTask(std::make_shared<ReplyTransfer>(reply));
             };
-        auto sending = exchange.send(request, QByteArrayLiteral("PUT"), chunk);
-        const UploadAnswer answer = co_await sending;
-        if (answer.status == 0) {
+        UploadAnswer answer;
+        try {
+            auto sending = exchange.send(request, QByteArrayLiteral("PUT"), chunk);
+            answer = co_await sending;
+        } catch (const GoogleTransportError&) {
+            // Between chunks a cancel ends the upload as cancelled; within one it must end the same way.
             if (controller && controller->cancelled())
                 throw GoogleDriveError::cancelled();
-            throw GoogleDriveError::invalidResponse();
+            throw;
         }
+        if (answer.status == 0)
+            throw GoogleDriveError::invalidResponse();
         if (answer.status == 200 || answer.status == 201) {
             std::optional<GoogleDriveItem> item;
             try {
