@@ -24,10 +24,10 @@ Control endpoints (JSON in, JSON out; never journalled):
 
 A fault rule matches on any of "method", "path" (exact), "query" ({name: value}), "header" ({name: value},
 name case-insensitive), "nth" (the rule's n-th match onwards, 1-based) and is used "times" times (default
-unlimited). It acts with any of: "delay" (seconds before answering), "status", "body" (text) and "headers"
-(answer with these instead of the handler's answer), "close" (close the connection without an answer), "cut"
-(send the handler's answer but only K bytes of its body, then close; "reset": true closes with RST instead of
-FIN).
+unlimited). It acts with any of: "delay" (seconds before answering; a reset drops a request still waiting),
+"status", "body" (text) and "headers" (answer with these instead of the handler's answer), "close" (close the
+connection without an answer), "cut" (send the handler's answer but only K bytes of its body, then close;
+"reset": true closes with RST instead of FIN).
 
 Modules add routes with `app.route(method, path_pattern, handler)`, where the pattern is a regular expression
 matched against the whole path and a handler takes (app, request, match) and returns a Response, and control
@@ -45,7 +45,6 @@ import socket
 import struct
 import sys
 import threading
-import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 import drive
@@ -69,6 +68,9 @@ class App:
         self.journal = []
         self.violations = []
         self.next_connection = 0
+        # Set by every reset: a delayed answer wakes on it and is dropped, so that it cannot land in the
+        # next test's state.
+        self.resetting = threading.Event()
 
     # Registration, for modules.
     def route(self, method, pattern, handler):
@@ -92,6 +94,8 @@ class App:
 
     def reset(self):
         with self.lock:
+            self.resetting.set()
+            self.resetting = threading.Event()
             self.knobs.clear()
             self.rules.clear()
             self.journal.clear()
@@ -211,7 +215,11 @@ class Handler(BaseHTTPRequestHandler):
 
         rule = app.matching_rule(request)
         if rule and rule.get("delay"):
-            time.sleep(rule["delay"])
+            with app.lock:
+                resetting = app.resetting
+            if resetting.wait(rule["delay"]):
+                self.close_connection = True
+                return
         if rule and rule.get("close"):
             entry["answer"] = "closed"
             self.close_connection = True
