@@ -88,13 +88,6 @@ GoogleResumeStore::GoogleResumeStore(const QString& recordPath)
 {
 }
 
-GoogleResumeStore& GoogleResumeStore::shared()
-{
-    static GoogleResumeStore store(
-        QDir(AppPaths::supportDirectory()).filePath(QStringLiteral("google-resume.json")));
-    return store;
-}
-
 double GoogleResumeStore::nowSeconds() const
 {
     return m_clock->now().toMSecsSinceEpoch() / 1000.0;

@@ -42,9 +42,6 @@ public:
     explicit GoogleResumeStore(const QString& recordPath, Clock& clock, SystemLog& log);
     explicit GoogleResumeStore(const QString& recordPath);
 
-    // The process-wide store on "google-resume.json" in the support directory, made on first use.
-    static GoogleResumeStore& shared();
-
     // The saved session URL when the record still matches the file and is younger than 6 days; otherwise
     // the record is forgotten (and the sessions file rewritten) and nothing is returned.
     std::optional<QString> sessionURL(
