@@ -17,7 +17,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -97,9 +96,8 @@ int main(int argc, char** argv)
         file.write(QByteArray(chunk, 'x'));
     }
 
-    QNetworkAccessManager network;
     GoogleDriveUploader uploader(
-        network, GoogleEndpoints::at(base).uploadBase,
+        GoogleEndpoints::at(base).uploadBase,
         [token]() -> QCoro::Task<QString> {
             const QString copy = *token;
             co_return copy;

@@ -10,8 +10,8 @@ class QNetworkAccessManager;
 namespace mv {
 
 // Where the engine's Drive clients send their requests: the process's network access, the Drive API base,
-// the sleeper for their back-off (empty: real waits) and the upload base. The network must outlive every
-// client and uploader made here.
+// the sleeper for their back-off (empty: real waits) and the upload base, which uploads reach over their own
+// connections. The network must outlive every client made here.
 struct GoogleDriveConnection {
     QNetworkAccessManager* network = nullptr;
     QUrl driveApiBase; // ".../drive/v3"
@@ -29,8 +29,7 @@ struct GoogleDriveConnection {
     GoogleDriveUploader uploader(GoogleDriveClient::TokenProvider tokenProvider,
         GoogleDriveClient::TokenRefresh tokenRefresh, Clock& clock) const
     {
-        return GoogleDriveUploader(
-            *network, uploadBase, std::move(tokenProvider), std::move(tokenRefresh), clock);
+        return GoogleDriveUploader(uploadBase, std::move(tokenProvider), std::move(tokenRefresh), clock);
     }
 };
 

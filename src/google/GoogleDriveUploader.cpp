@@ -5,6 +5,7 @@
 #include "google/GoogleResumeStore.h"
 #include "google/HttpExchange.h"
 #include "google/PercentEncoding.h"
+#include "google/UploadConnections.h"
 #include "google/UploadControl.h"
 #include "google/UploadExchange.h"
 #include "google/UploadRange.h"
@@ -16,9 +17,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMimeDatabase>
-#include <QNetworkReply>
-#include <QPointer>
-#include <QThread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -86,38 +84,11 @@ std::optional<GoogleDriveItem> usableItem(const QByteArray& body)
     }
 }
 
-// The whole-file request as the run controller sees it. A request under way cannot be held, so pausing
-// leaves it running; cancelling aborts it on its own thread.
-class ReplyTransfer final : public TransferTask {
-public:
-    explicit ReplyTransfer(QNetworkReply* reply)
-        : m_reply(reply)
-    {
-    }
-    void suspend() override { }
-    void resume() override { }
-    void cancel() override
-    {
-        const QPointer<QNetworkReply> reply = m_reply;
-        if (!reply)
-            return;
-        // On its own thread at once, so that a run cancelled already stops the request before it is sent.
-        if (reply->thread() == QThread::currentThread())
-            reply->abort();
-        else
-            QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
-    }
-
-private:
-    QPointer<QNetworkReply> m_reply;
-};
-
 } // namespace
 
-GoogleDriveUploader::GoogleDriveUploader(QNetworkAccessManager& network, QUrl uploadBase,
-    GoogleDriveClient::TokenProvider tokenProvider, GoogleDriveClient::TokenRefresh tokenRefresh,
-    Clock& clock)
-    : m_network(&network)
+GoogleDriveUploader::GoogleDriveUploader(QUrl uploadBase, GoogleDriveClient::TokenProvider tokenProvider,
+    GoogleDriveClient::TokenRefresh tokenRefresh, Clock& clock)
+    : m_connections(std::make_shared<UploadConnections>())
     , m_uploadBase(std::move(uploadBase))
     , m_tokenProvider(std::move(tokenProvider))
     , m_tokenRefresh(std::move(tokenRefresh))
@@ -193,7 +164,7 @@ QCoro::Task<QUrl> GoogleDriveUploader::startSessionOnce(
     request.setRawHeader("Content-Type", "application/json; charset=utf-8");
     request.setRawHeader("X-Upload-Content-Type", mimeType.toUtf8());
     request.setRawHeader("X-Upload-Content-Length", QByteArray::number(size));
-    const UploadExchange exchange { m_network, startTimeout, {}, {} };
+    const UploadExchange exchange { m_connections.get(), startTimeout, {}, {} };
     auto sending = exchange.send(request, verb, metadata);
     const UploadAnswer answer = co_await sending;
     if (answer.status == 0)
@@ -219,10 +190,10 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::uploadWhole(QFile* file, QStri
     QNetworkRequest request(session);
     request.setRawHeader("Content-Type", mimeType.toUtf8());
     request.setHeader(QNetworkRequest::ContentLengthHeader, size);
-    UploadExchange exchange { m_network, chunkTimeout, onProgress, {} };
+    UploadExchange exchange { m_connections.get(), chunkTimeout, onProgress, {} };
     if (controller)
-        exchange.onStarted = [controller](QNetworkReply* reply) {
-            controller->setCurrentTask(std::make_shared<ReplyTransfer>(reply));
+        exchange.onStarted = [controller](std::shared_ptr<TransferTask> task) {
+            controller->setCurrentTask(std::move(task));
         };
     auto sending = exchange.send(request, QByteArrayLiteral("PUT"), file);
     const UploadAnswer answer = co_await sending;
@@ -289,7 +260,7 @@ QCoro::Task<GoogleDriveUploader::SessionStatus> GoogleDriveUploader::sessionStat
     QNetworkRequest request(url);
     request.setRawHeader("Content-Range", "bytes */" + QByteArray::number(size));
     request.setHeader(QNetworkRequest::ContentLengthHeader, 0);
-    const UploadExchange exchange { m_network, startTimeout, {}, {} };
+    const UploadExchange exchange { m_connections.get(), startTimeout, {}, {} };
     auto asking = exchange.send(request, QByteArrayLiteral("PUT"), QByteArray());
     const UploadAnswer answer = co_await asking;
     if (answer.status == 0)
@@ -336,13 +307,13 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::sendChunks(QUrl sessionURL, QF
         request.setRawHeader("Content-Range",
             "bytes " + QByteArray::number(offset) + '-' + QByteArray::number(last) + '/'
                 + QByteArray::number(size));
-        UploadExchange exchange { m_network, chunkTimeout, {}, {} };
+        UploadExchange exchange { m_connections.get(), chunkTimeout, {}, {} };
         if (onProgress)
             exchange.onSent = [onProgress, offset](qint64 sent) { onProgress(offset + sent); };
         // A cancel aborts the chunk under way rather than waiting for it to finish.
         if (controller)
-            exchange.onStarted = [controller](QNetworkReply* reply) {
-                controller->setCurrentTask(std::make_shared<ReplyTransfer>(reply));
+            exchange.onStarted = [controller](std::shared_ptr<TransferTask> task) {
+                controller->setCurrentTask(std::move(task));
             };
         UploadAnswer answer;
         try {

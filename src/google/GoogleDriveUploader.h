@@ -7,16 +7,17 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <qcoro/qcorotask.h>
 
 class QFile;
-class QNetworkAccessManager;
 
 namespace mv {
 
 class Clock;
+class UploadConnections;
 class UploadControl;
 
 // Puts a local file's content into Drive through a resumable upload session, as a new file in a folder or
@@ -34,9 +35,8 @@ public:
     static constexpr int toleratedStalls = 3;
 
     // `uploadBase` is GoogleEndpoints::uploadBase (".../upload/drive/v3/files"); `clock` paces pause waits.
-    GoogleDriveUploader(QNetworkAccessManager& network, QUrl uploadBase,
-        GoogleDriveClient::TokenProvider tokenProvider, GoogleDriveClient::TokenRefresh tokenRefresh,
-        Clock& clock);
+    GoogleDriveUploader(QUrl uploadBase, GoogleDriveClient::TokenProvider tokenProvider,
+        GoogleDriveClient::TokenRefresh tokenRefresh, Clock& clock);
 
     // Throws GoogleDriveError, GoogleTransportError, GoogleDecodingError or FileSystemError; a file that is
     // a link, a FIFO or anything but a regular file is refused without being followed or read.
@@ -67,7 +67,8 @@ private:
     QCoro::Task<GoogleDriveItem> sendChunks(QUrl sessionURL, QFile* file, qint64 size, QString mimeType,
         qint64 startOffset, UploadControl* controller, Progress onProgress);
 
-    QNetworkAccessManager* m_network;
+    // Shared by copies, so that one run's uploads keep their connections open between files.
+    std::shared_ptr<UploadConnections> m_connections;
     QUrl m_uploadBase;
     GoogleDriveClient::TokenProvider m_tokenProvider;
     GoogleDriveClient::TokenRefresh m_tokenRefresh;

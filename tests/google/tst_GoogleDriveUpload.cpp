@@ -48,12 +48,14 @@ class tst_GoogleDriveUpload : public QObject {
     ManualClock storeClock;
     RecordingSystemLog log;
     QList<qint64> progress;
+    // One for the test, as a run has one: it keeps its connections between uploads.
+    std::unique_ptr<GoogleDriveUploader> runUploader;
 
     GoogleDriveUploader uploader()
     {
         auto token = harness->token;
         return GoogleDriveUploader(
-            harness->network, GoogleEndpoints::at(server.baseUrl()).uploadBase,
+            GoogleEndpoints::at(server.baseUrl()).uploadBase,
             [token]() -> QCoro::Task<QString> {
                 const QString current = *token;
                 co_return current;
@@ -74,9 +76,8 @@ class tst_GoogleDriveUpload : public QObject {
         std::optional<QString> existingID = std::nullopt, UploadControl* controller = nullptr,
         std::function<void(qint64)> extra = {})
     {
-        GoogleDriveUploader client = uploader();
-        return waitForOutcome(client.upload(path, QFileInfo(path).fileName(), FakeGoogleServer::driveRootID,
-            existingID, context, controller, [this, extra](qint64 bytes) {
+        return waitForOutcome(runUploader->upload(path, QFileInfo(path).fileName(),
+            FakeGoogleServer::driveRootID, existingID, context, controller, [this, extra](qint64 bytes) {
                 progress << bytes;
                 if (extra)
                     extra(bytes);
@@ -130,6 +131,7 @@ private Q_SLOTS:
         harness = std::make_unique<DriveClientHarness>(server);
         dir = std::make_unique<TempDir>();
         store = std::make_unique<GoogleResumeStore>(dir->filePath("google-resume.json"), storeClock, log);
+        runUploader = std::make_unique<GoogleDriveUploader>(uploader());
         progress.clear();
     }
     void cleanup() { QCOMPARE(server.violations(), QStringList()); }
@@ -513,6 +515,7 @@ private Q_SLOTS:
         QVERIFY(!saved.isEmpty());
 
         store = std::make_unique<GoogleResumeStore>(dir->filePath("google-resume.json"), storeClock, log);
+        runUploader = std::make_unique<GoogleDriveUploader>(uploader());
         const auto outcome = run(path, resume(store->sessionURL(key, 2500000, std::nullopt)));
 
         QCOMPARE(failureOf(outcome), QString());
