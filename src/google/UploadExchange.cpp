@@ -65,7 +65,7 @@ QString failureText(QAbstractSocket::SocketError error)
     case QAbstractSocket::ConnectionRefusedError:
         return QStringLiteral("the connection was refused");
     case QAbstractSocket::HostNotFoundError:
-        return QStringLiteral("the server's name could not be resolved");
+        return QStringLiteral("the server's name could not be found");
     case QAbstractSocket::SslHandshakeFailedError:
     case QAbstractSocket::SslInternalError:
     case QAbstractSocket::SslInvalidUserDataError:
@@ -161,7 +161,8 @@ QCoro::Task<UploadAnswer> UploadExchange::exchange(
             if (attempt == 1 && (!device || device->seek(start)))
                 continue;
             throw GoogleTransportError(
-                QStringLiteral("Could not reach Google: the connection closed before an answer."), true);
+                QStringLiteral("Could not reach Google: the connection closed before an answer arrived."),
+                true);
         case UploadCall::Ending::broken:
             throw GoogleTransportError(
                 QStringLiteral("Could not reach Google: %1.").arg(failureText(call.socketError())), true);

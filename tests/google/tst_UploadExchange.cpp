@@ -207,8 +207,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("drops");
         QTest::addColumn<QString>("failure");
         QTest::newRow("once") << 1 << QString();
-        QTest::newRow("twice") << 2
-                               << QString("Could not reach Google: the connection closed before an answer.");
+        QTest::newRow("twice")
+            << 2 << QString("Could not reach Google: the connection closed before an answer arrived.");
     }
     void aRequestDroppedUnansweredIsSentOnceMore()
     {
