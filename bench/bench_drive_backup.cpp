@@ -23,7 +23,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <cstdio>
 
@@ -87,19 +86,11 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const QString repository = qEnvironmentVariable("MV_SOURCE_DIR", QStringLiteral(MV_SOURCE_DIR));
     QTemporaryDir dir;
     const QString support = dir.filePath("support");
     qputenv("MARROWVALE_SUPPORT_DIR", support.toUtf8());
     QProcess server;
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start("/usr/bin/python3",
-        { "-B", repository + "/tests/fake_google/fake_google.py", "--port", "0", "--ready-file",
-            dir.filePath("ready"), "--sink" });
-    QFile ready(dir.filePath("ready"));
-    while (!ready.open(QIODevice::ReadOnly))
-        QThread::msleep(20);
-    const QUrl base(QString::fromUtf8(ready.readAll()));
+    const QUrl base = startFakeGoogle(server, dir.path(), { "--sink" });
 
     // The source: the big file all "x", so curl can send it from one piece of the same bytes.
     const QString source = dir.filePath("source");

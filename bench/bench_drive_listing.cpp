@@ -6,16 +6,16 @@
 #include "google/GoogleDriveClient.h"
 #include "google/GoogleEndpoints.h"
 
+#include "support/CurlDrive.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +24,7 @@
 #include <qcoro/qcorotask.h>
 
 using namespace mv;
+using namespace mv::bench;
 
 namespace {
 
@@ -51,16 +52,6 @@ while True:
 print(count)
 )PY";
 
-QByteArray control(const QUrl& base, const QString& path, const QByteArray& body)
-{
-    QProcess curl;
-    curl.start("curl",
-        { "-sf", "-X", "POST", "--data-binary", QString::fromUtf8(body),
-            base.toString() + "/__fake/" + path });
-    curl.waitForFinished(-1);
-    return curl.readAllStandardOutput();
-}
-
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -72,19 +63,12 @@ double median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QString source = qEnvironmentVariable("MV_SOURCE_DIR", QStringLiteral(MV_SOURCE_DIR));
     QTemporaryDir dir;
     QProcess server;
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start("/usr/bin/python3",
-        { "-B", source + "/tests/fake_google/fake_google.py", "--port", "0", "--ready-file",
-            dir.filePath("ready") });
-    QFile ready(dir.filePath("ready"));
-    while (!ready.open(QIODevice::ReadOnly))
-        QThread::msleep(20);
-    const QUrl base(QString::fromUtf8(ready.readAll()));
-    control(base, "knobs", QByteArray("{\"drive.synthetic\": ") + QByteArray::number(itemCount) + "}");
-    const QString token = QJsonDocument::fromJson(control(base, "oauth/token", "{}"))
+    const QUrl base = startFakeGoogle(server, dir.path());
+    control(
+        base, "POST", "knobs", QByteArray("{\"drive.synthetic\": ") + QByteArray::number(itemCount) + "}");
+    const QString token = QJsonDocument::fromJson(control(base, "POST", "oauth/token", "{}"))
                               .object()
                               .value("access_token")
                               .toString();

@@ -20,7 +20,6 @@
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <sys/resource.h>
 
@@ -59,17 +58,9 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const QString source = qEnvironmentVariable("MV_SOURCE_DIR", QStringLiteral(MV_SOURCE_DIR));
     QTemporaryDir dir;
     QProcess server;
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start("/usr/bin/python3",
-        { "-B", source + "/tests/fake_google/fake_google.py", "--port", "0", "--ready-file",
-            dir.filePath("ready"), "--sink" });
-    QFile ready(dir.filePath("ready"));
-    while (!ready.open(QIODevice::ReadOnly))
-        QThread::msleep(20);
-    const QUrl base(QString::fromUtf8(ready.readAll()));
+    const QUrl base = startFakeGoogle(server, dir.path(), { "--sink" });
     // A reset forgets the tokens too: one is issued again after each.
     const auto token = std::make_shared<QString>();
     const auto reset = [&] {

@@ -1,9 +1,26 @@
 #include "support/CurlDrive.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
-#include <QStringList>
+#include <QThread>
 
 namespace mv::bench {
+
+QUrl startFakeGoogle(QProcess& server, const QString& folder, const QStringList& options)
+{
+    const QString repository = qEnvironmentVariable("MV_SOURCE_DIR", QStringLiteral(MV_SOURCE_DIR));
+    const QString readyPath = QDir(folder).filePath(QStringLiteral("ready"));
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start(QStringLiteral("/usr/bin/python3"),
+        QStringList {
+            "-B", repository + "/tests/fake_google/fake_google.py", "--port", "0", "--ready-file", readyPath }
+            + options);
+    QFile ready(readyPath);
+    while (!ready.open(QIODevice::ReadOnly))
+        QThread::msleep(20);
+    return QUrl(QString::fromUtf8(ready.readAll()));
+}
 
 QByteArray control(const QUrl& base, const QByteArray& method, const QString& path, const QByteArray& body)
 {

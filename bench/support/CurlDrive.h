@@ -2,12 +2,20 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
+
+class QProcess;
 
 namespace mv::bench {
 
 // What the Drive benchmarks measure against: curl speaking to the same fake server, driven by config files
 // so that one curl carries a chain of requests on one connection.
+
+// Starts the fake server of tests/fake_google on a free port with `options` (such as "--sink": keep only
+// each body's length and MD5), its ready file in `folder`; its base URL once it accepts connections. The
+// server is found below MV_SOURCE_DIR, from the environment or the build.
+QUrl startFakeGoogle(QProcess& server, const QString& folder, const QStringList& options = {});
 
 // A control request to the fake server under "/__fake/"; its answer's body.
 QByteArray control(

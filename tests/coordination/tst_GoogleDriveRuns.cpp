@@ -80,12 +80,7 @@ class tst_GoogleDriveRuns : public QObject {
 
     QString seed(const QString& name, const QString& parent, bool folder = false)
     {
-        return m_server
-            .seedDriveItems({ QJsonObject { { "name", name },
-                { "mimeType", folder ? folderType : "text/plain" }, { "parents", QJsonArray { parent } } } })
-            .first()
-            .toObject()["id"]
-            .toString();
+        return m_server.seedDriveItem(name, parent, folder ? folderType : "text/plain");
     }
 
     // The Drive items (trashed ones too) whose parent is `parentID`, by name.

@@ -95,4 +95,11 @@ QJsonArray FakeGoogleServer::seedDriveItems(const QJsonArray& items)
         .toArray();
 }
 
+QString FakeGoogleServer::seedDriveItem(const QString& name, const QString& parent, const QString& mimeType)
+{
+    const QJsonObject item { { QStringLiteral("name"), name }, { QStringLiteral("mimeType"), mimeType },
+        { QStringLiteral("parents"), QJsonArray { parent } } };
+    return seedDriveItems({ item }).first().toObject().value(QStringLiteral("id")).toString();
+}
+
 } // namespace mv::test

@@ -43,6 +43,8 @@ public:
     void expireAccessTokens() { control("POST", "oauth/expire", QJsonObject {}); }
     // Stores Drive items as given (absent ids, parents, trashed and times filled in); the stored items.
     QJsonArray seedDriveItems(const QJsonArray& items);
+    // Stores one item named `name` in the folder `parent`; its id.
+    QString seedDriveItem(const QString& name, const QString& parent, const QString& mimeType);
 
 private:
     QTemporaryDir m_dir;
