@@ -227,7 +227,9 @@ bool JobEditorModel::save(AppState& app)
     m_errorMessage.reset();
     BackupJob job = m_draft;
     job.name = job.name.trimmed();
-    if (std::optional<QString> problem = JobSave::firstProblem(job, m_mirrorAcknowledged)) {
+    QList<BackupJob> otherJobs = app.store().config().jobs;
+    otherJobs.removeIf([&job](const BackupJob& other) { return other.id == job.id; });
+    if (std::optional<QString> problem = JobSave::firstProblem(job, m_mirrorAcknowledged, otherJobs)) {
         m_errorMessage = std::move(problem);
         Q_EMIT changed();
         return false;

@@ -56,6 +56,47 @@ std::optional<QString> placeProblem(
     return std::nullopt;
 }
 
+bool isFolderHere(DestinationKind kind)
+{
+    return kind == DestinationKind::local || kind == DestinationKind::network;
+}
+
+QString serverHost(const BackupDestination& destination)
+{
+    QString host = destination.host.trimmed().toLower();
+    if (host.startsWith(u'[') && host.endsWith(u']'))
+        host = host.mid(1, host.size() - 2);
+    return host;
+}
+
+bool remotePathsOverlap(const QString& first, const QString& second)
+{
+    const auto inside = [](const QString& inner, const QString& outer) {
+        return inner == outer || inner.startsWith(outer.endsWith(u'/') ? outer : outer + u'/');
+    };
+    return inside(first, second) || inside(second, first);
+}
+
+// The folder a Drive run writes into: the destination's own name stands in for an empty folder name.
+QString driveFolderName(const BackupDestination& destination)
+{
+    return destination.googleFolderName.isEmpty() ? destination.name : destination.googleFolderName;
+}
+
+// The first other job with a destination in the same folder as `destination`.
+std::optional<QString> sharedWithAnotherJob(
+    const BackupDestination& destination, const QList<BackupJob>& otherJobs)
+{
+    for (const BackupJob& other : otherJobs) {
+        for (const BackupDestination& theirs : other.destinations) {
+            if (sharesFolder(destination, theirs))
+                return other.name
+                    + QStringLiteral(" already backs up into this folder. Choose another folder.");
+        }
+    }
+    return std::nullopt;
+}
+
 void commitDestination(
     BackupDestination& destination, const BackupJob& job, const QDateTime& now, const QTimeZone& zone)
 {
@@ -77,7 +118,8 @@ void commitDestination(
 
 } // namespace
 
-std::optional<QString> firstProblem(const BackupJob& job, bool mirrorAcknowledged)
+std::optional<QString> firstProblem(
+    const BackupJob& job, bool mirrorAcknowledged, const QList<BackupJob>& otherJobs)
 {
     if (job.name.isEmpty())
         return QStringLiteral("Give this backup a name.");
@@ -93,8 +135,40 @@ std::optional<QString> firstProblem(const BackupJob& job, bool mirrorAcknowledge
             return destination.name + QStringLiteral(": ") + error->message;
         if (const auto problem = placeProblem(destination, job.source.path, seen))
             return problem;
+        if (const auto problem = sharedWithAnotherJob(destination, otherJobs))
+            return problem;
     }
     return std::nullopt;
+}
+
+bool sharesFolder(const BackupDestination& first, const BackupDestination& second)
+{
+    if (isFolderHere(first.kind) && isFolderHere(second.kind))
+        return PathValidation::overlaps(first.path, second.path);
+    if (first.kind != second.kind)
+        return false;
+    switch (first.kind) {
+    case DestinationKind::local:
+    case DestinationKind::network:
+        return false;
+    case DestinationKind::ssh: {
+        const QString firstPath = PathValidation::normalizeRemotePath(first.path);
+        const QString secondPath = PathValidation::normalizeRemotePath(second.path);
+        if (serverHost(first).isEmpty() || serverHost(first) != serverHost(second) || firstPath.isEmpty()
+            || secondPath.isEmpty())
+            return false;
+        const bool inHome = firstPath.startsWith(u'~');
+        if (inHome != secondPath.startsWith(u'~')
+            || (inHome && first.user.trimmed() != second.user.trimmed()))
+            return false;
+        return remotePathsOverlap(firstPath, secondPath);
+    }
+    case DestinationKind::googleDrive:
+        return (!first.googleAccount || !second.googleAccount
+                   || first.googleAccount->compare(*second.googleAccount, Qt::CaseInsensitive) == 0)
+            && driveFolderName(first) == driveFolderName(second);
+    }
+    return false;
 }
 
 BackupJob committed(BackupJob job, const QDateTime& now, const QTimeZone& zone)

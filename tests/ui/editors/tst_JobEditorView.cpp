@@ -36,6 +36,7 @@
 using namespace mv;
 
 Q_DECLARE_METATYPE(mv::BackupJob)
+Q_DECLARE_METATYPE(mv::BackupDestination)
 Q_DECLARE_METATYPE(mv::BackupMode)
 
 namespace {
@@ -75,6 +76,24 @@ BackupDestination destinationAt(const QString& name, const QString& path)
     destination.name = name;
     destination.path = path;
     destination.usesJobSchedule = true;
+    return destination;
+}
+
+BackupDestination serverFolder(const QString& host, const QString& path)
+{
+    BackupDestination destination = destinationAt(QStringLiteral("NAS"), path);
+    destination.kind = DestinationKind::ssh;
+    destination.host = host;
+    destination.user = QStringLiteral("backup");
+    return destination;
+}
+
+BackupDestination driveFolder(const QString& folder, const QString& account)
+{
+    BackupDestination destination = destinationAt(QStringLiteral("Drive"), {});
+    destination.kind = DestinationKind::googleDrive;
+    destination.googleFolderName = folder;
+    destination.googleAccount = account;
     return destination;
 }
 
@@ -264,6 +283,106 @@ private Q_SLOTS:
             "Destinations follow the job schedule unless they set their own. Nothing is deleted unless the "
             "mode "
             "says so.");
+    }
+
+    void folderOfAnotherJob_data()
+    {
+        QTest::addColumn<BackupDestination>("theirs"); // the stored job Photos backs up into this
+        QTest::addColumn<BackupDestination>("ours"); // the new job's destination
+        QTest::addColumn<bool>("refused");
+        const QString ssd = m_files.filePath(QStringLiteral("ssd"));
+        const BackupDestination drive
+            = driveFolder(QStringLiteral("Backups"), QStringLiteral("me@example.com"));
+        const BackupDestination nas
+            = serverFolder(QStringLiteral("nas.local"), QStringLiteral("/srv/backups"));
+        const auto local
+            = [](const QString& path) { return destinationAt(QStringLiteral("Backup Drive"), path); };
+
+        QTest::newRow("same Drive folder") << drive << drive << true;
+        QTest::newRow("same local folder") << local(ssd) << local(ssd) << true;
+        QTest::newRow("folder inside theirs")
+            << local(ssd) << local(ssd + QStringLiteral("/documents")) << true;
+        QTest::newRow("same server folder") << nas << nas << true;
+        QTest::newRow("other local folder")
+            << local(ssd) << local(m_files.filePath(QStringLiteral("usb"))) << false;
+        QTest::newRow("other Drive folder")
+            << drive << driveFolder(QStringLiteral("Photos"), QStringLiteral("me@example.com")) << false;
+        QTest::newRow("other Google account")
+            << drive << driveFolder(QStringLiteral("Backups"), QStringLiteral("you@example.com")) << false;
+        QTest::newRow("other server")
+            << nas << serverFolder(QStringLiteral("backup.example.com"), QStringLiteral("/srv/backups"))
+            << false;
+    }
+
+    // Two jobs writing into one folder replace each other's files, and a mirror run deletes the other's: Save
+    // refuses a destination in a folder another job already backs up into, and writes nothing.
+    void folderOfAnotherJob()
+    {
+        QFETCH(BackupDestination, theirs);
+        QFETCH(BackupDestination, ours);
+        QFETCH(bool, refused);
+        Harness h;
+        BackupJob photos = existingJob();
+        photos.name = QStringLiteral("Photos");
+        photos.source.path = m_files.filePath(QStringLiteral("Photos"));
+        photos.destinations = { theirs };
+        h.hub.store.addJob(photos);
+        h.build();
+        QVERIFY(h.hub.store.saveNow());
+        const QByteArray before = h.configBytes();
+
+        BackupJob documents = existingJob();
+        ours.id = QUuid::createUuid();
+        documents.destinations = { ours };
+        JobEditorView& view = h.open(JobEditorContext { QUuid::createUuid(), documents, true });
+        QTest::mouseClick(view.saveButton(), Qt::LeftButton);
+        if (refused) {
+            QCOMPARE(view.footerText(), "Photos already backs up into this folder. Choose another folder.");
+            QVERIFY(view.isVisible());
+            QVERIFY(!h.hub.store.hasPendingSave());
+            QCOMPARE(h.configBytes(), before);
+        } else {
+            QCOMPARE(view.result(), int(QDialog::Accepted));
+            QCOMPARE(h.hub.store.config().jobs.size(), 2);
+        }
+    }
+
+    // A document that already holds two jobs in one folder loads as it is and is not rewritten; the rule
+    // speaks only when such a job is saved from the editor.
+    void storedSharedFolderIsLeftAsItIs()
+    {
+        Harness h;
+        BackupJob first = existingJob();
+        BackupJob second = existingJob();
+        second.id = QUuid::createUuid();
+        second.name = QStringLiteral("Documents again");
+        second.destinations.first().id = QUuid::createUuid();
+        h.hub.store.addJob(first);
+        h.hub.store.addJob(second);
+        QVERIFY(h.hub.store.saveNow());
+        const QByteArray written = h.configBytes();
+
+        ConfigurationStore reloaded(h.hub.support.path());
+        QCOMPARE(reloaded.loadError(), std::nullopt);
+        const QList<BackupJob>& loaded = reloaded.config().jobs;
+        QCOMPARE(loaded.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            const BackupJob& stored = h.hub.store.config().jobs.at(i);
+            QCOMPARE(loaded.at(i).id, stored.id);
+            QCOMPARE(loaded.at(i).destinations.size(), 1);
+            QCOMPARE(loaded.at(i).destinations.first().id, stored.destinations.first().id);
+            QCOMPARE(loaded.at(i).destinations.first().path, m_files.filePath(QStringLiteral("ssd")));
+        }
+        h.build();
+        JobEditorView& view = h.open(JobEditorContext::existing(second));
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QVERIFY(!reloaded.hasPendingSave() && !h.hub.store.hasPendingSave());
+        QCOMPARE(h.configBytes(), written);
+
+        JobEditorView& again = h.open(JobEditorContext::existing(second));
+        QTest::mouseClick(again.saveButton(), Qt::LeftButton);
+        QCOMPARE(again.footerText(), "Documents already backs up into this folder. Choose another folder.");
+        QCOMPARE(h.configBytes(), written);
     }
 
     void mirrorConfirmation_data()

@@ -17,6 +17,7 @@
 using namespace mv;
 
 Q_DECLARE_METATYPE(mv::BackupJob)
+Q_DECLARE_METATYPE(mv::BackupDestination)
 Q_DECLARE_METATYPE(mv::BackupMode)
 
 namespace {
@@ -103,6 +104,8 @@ private Q_SLOTS:
         m_files.write(QStringLiteral("Documents/a.txt"), "alpha");
         m_files.mkdir(QStringLiteral("drive/backups"));
         m_files.write(QStringLiteral("notes.txt"), "a file");
+        QVERIFY(QFile::link(
+            m_files.filePath(QStringLiteral("drive")), m_files.filePath(QStringLiteral("linked"))));
     }
 
     void saveRefusals_data()
@@ -454,6 +457,80 @@ private Q_SLOTS:
         model.addDestination();
         QCOMPARE(model.destinationEditor()->destination.name, "Destination 3");
         QCOMPARE(opened.size(), 11);
+    }
+
+    void sharedFolders_data()
+    {
+        QTest::addColumn<BackupDestination>("first");
+        QTest::addColumn<BackupDestination>("second");
+        QTest::addColumn<bool>("shared");
+        const QString backups = m_files.filePath(QStringLiteral("drive/backups"));
+        const auto folder = [](const QString& path, DestinationKind kind = DestinationKind::local) {
+            BackupDestination destination = local(QStringLiteral("Folder"), path);
+            destination.kind = kind;
+            return destination;
+        };
+        const auto server = [](const QString& host, const QString& user, const QString& path) {
+            BackupDestination destination = ssh(QStringLiteral("NAS"), 22);
+            destination.host = host;
+            destination.user = user;
+            destination.path = path;
+            return destination;
+        };
+        const auto driveIn = [](const QString& folderName, const std::optional<QString>& account) {
+            BackupDestination destination = drive(QStringLiteral("Drive"), {});
+            destination.googleFolderName = folderName;
+            destination.googleAccount = account;
+            return destination;
+        };
+        const BackupDestination nas = server("nas.local", "backup", "/srv/backups");
+
+        QTest::newRow("same folder") << folder(backups) << folder(backups) << true;
+        QTest::newRow("trailing slash") << folder(backups) << folder(backups + "/") << true;
+        QTest::newRow("inside") << folder(backups) << folder(backups + "/photos") << true;
+        QTest::newRow("around") << folder(backups + "/photos") << folder(backups) << true;
+        QTest::newRow("name that only begins alike") << folder(backups) << folder(backups + "-old") << false;
+        QTest::newRow("share and drive path alike")
+            << folder(backups, DestinationKind::network) << folder(backups) << true;
+        QTest::newRow("through a link")
+            << folder(m_files.filePath("linked/backups/photos")) << folder(backups) << true;
+        QTest::newRow("sibling folders")
+            << folder(backups) << folder(m_files.filePath(QStringLiteral("drive/other"))) << false;
+        QTest::newRow("server, other port") << nas << ssh(QStringLiteral("NAS"), 2222) << true;
+        QTest::newRow("server host spelled otherwise")
+            << nas << server("[NAS.Local]", "backup", "/srv/backups/") << true;
+        QTest::newRow("server folder inside")
+            << nas << server("nas.local", "backup", "/srv/backups/a") << true;
+        QTest::newRow("server root holds all") << nas << server("nas.local", "backup", "/") << true;
+        QTest::newRow("other server") << nas << server("nas.example.com", "backup", "/srv/backups") << false;
+        QTest::newRow("other server folder") << nas << server("nas.local", "backup", "/srv/backup") << false;
+        QTest::newRow("other user, same absolute folder")
+            << nas << server("nas.local", "admin", "/srv/backups") << true;
+        QTest::newRow("home folders of two users")
+            << server("nas.local", "backup", "~/copies") << server("nas.local", "admin", "~/copies") << false;
+        QTest::newRow("home folder of one user")
+            << server("nas.local", "backup", "~/copies") << server("nas.local", "backup", "~") << true;
+        QTest::newRow("server path and local path") << nas << folder(QStringLiteral("/srv/backups")) << false;
+        QTest::newRow("drive, same folder and account")
+            << driveIn("Backups", "me@example.com") << driveIn("Backups", "Me@Example.com") << true;
+        QTest::newRow("drive, other account")
+            << driveIn("Backups", "me@example.com") << driveIn("Backups", "you@example.com") << false;
+        QTest::newRow("drive, account not known yet")
+            << driveIn("Backups", std::nullopt) << driveIn("Backups", "you@example.com") << true;
+        QTest::newRow("drive, other folder")
+            << driveIn("Backups", "me@example.com") << driveIn("backups", "me@example.com") << false;
+        QTest::newRow("drive, folder named by the destination")
+            << driveIn({}, "me@example.com") << driveIn("Drive", "me@example.com") << true;
+    }
+
+    // When two destinations write into one folder: the rule is symmetric.
+    void sharedFolders()
+    {
+        QFETCH(BackupDestination, first);
+        QFETCH(BackupDestination, second);
+        QFETCH(bool, shared);
+        QCOMPARE(JobSave::sharesFolder(first, second), shared);
+        QCOMPARE(JobSave::sharesFolder(second, first), shared);
     }
 
     // Only the answer for the folder asked about last is shown; an unusable folder is not measured.
