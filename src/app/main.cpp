@@ -12,6 +12,7 @@
 #include "platform/TerminationSignals.h"
 #include "shell/AppDelegate.h"
 #include "shell/SingleInstance.h"
+#include "ui/kit/DesktopUrlOpener.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -55,7 +56,8 @@ int main(int argc, char** argv)
         demo->seedConfigurationIfNeeded();
     }
     KeyringSecretBackend secrets;
-    XdgOpenUrlOpener urlOpener;
+    XdgOpenUrlOpener xdgOpen;
+    DesktopUrlOpener urlOpener(xdgOpen);
     DesktopFileManager fileManager(QDBusConnection::sessionBus());
     SystemLog& log = SystemLog::system();
     const AppEnvironment environment { Clock::system(), QDBusConnection::sessionBus(),

@@ -17,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QStandardPaths>
 
@@ -66,7 +67,22 @@ QString describe(std::exception_ptr failure)
     }
 }
 
+// Thrown inside a sign-in that was cancelled, to leave it at its next step.
+struct SignInCancelled { };
+
 } // namespace
+
+// One sign-in: its listener, and whether Cancel ended it.
+struct GoogleAuthManager::SignInAttempt {
+    OAuthLoopbackServer listener;
+    bool cancelled = false;
+
+    void throwIfCancelled() const
+    {
+        if (cancelled)
+            throw SignInCancelled {};
+    }
+};
 
 GoogleAuthManager::GoogleAuthManager(ConfigurationStore& store, GoogleCredentialStore& credentials,
     QNetworkAccessManager& network, UrlOpener& opener, GoogleEndpoints endpoints, Clock& clock,
@@ -80,6 +96,15 @@ GoogleAuthManager::GoogleAuthManager(ConfigurationStore& store, GoogleCredential
     , m_clock(clock)
     , m_log(log)
 {
+}
+
+GoogleAuthManager::~GoogleAuthManager()
+{
+    // Quietly: the views that listen may be going too.
+    if (m_attempt) {
+        m_attempt->cancelled = true;
+        m_attempt->listener.stop();
+    }
 }
 
 QCoro::Task<> GoogleAuthManager::load()
@@ -182,23 +207,48 @@ QCoro::Task<> GoogleAuthManager::connect()
     }
     m_isConnecting = true;
     Q_EMIT changed();
+    const auto attempt = std::make_shared<SignInAttempt>();
+    m_attempt = attempt;
+    const QPointer<GoogleAuthManager> self(this);
     std::exception_ptr failure;
+    std::optional<QString> email;
     try {
-        auto signingIn = performSignIn();
-        m_account = co_await signingIn;
+        auto signingIn = performSignIn(attempt);
+        email = co_await signingIn;
     } catch (...) {
         failure = std::current_exception();
     }
-    if (failure)
-        m_lastError = describe(failure);
+    if (!self)
+        co_return;
+    // A sign-in that reached the keyring is complete, even when Cancel came too late to stop it.
+    if (email)
+        m_account = email;
+    if (m_attempt == attempt) {
+        m_attempt.reset();
+        m_signInAddress.reset();
+        m_lastError = failure ? std::optional<QString>(describe(failure)) : std::nullopt;
+        m_isConnecting = false;
+    }
+    Q_EMIT changed();
+}
+
+void GoogleAuthManager::cancelSignIn()
+{
+    if (!m_attempt)
+        return;
+    m_attempt->cancelled = true;
+    m_attempt->listener.stop();
+    m_attempt.reset();
+    m_signInAddress.reset();
+    m_lastError.reset();
     m_isConnecting = false;
     Q_EMIT changed();
 }
 
-QCoro::Task<QString> GoogleAuthManager::performSignIn()
+QCoro::Task<QString> GoogleAuthManager::performSignIn(std::shared_ptr<SignInAttempt> attempt)
 {
-    OAuthLoopbackServer listener;
-    const auto stopListener = qScopeGuard([&listener] { listener.stop(); });
+    OAuthLoopbackServer& listener = attempt->listener;
+    const auto stopListener = qScopeGuard([attempt] { attempt->listener.stop(); });
     const quint16 port = listener.start();
     const OAuthPkce pkce = OAuthPkce::make();
     const QUrl url = authorizationUrl(port, pkce.state, pkce.challenge);
@@ -208,19 +258,29 @@ QCoro::Task<QString> GoogleAuthManager::performSignIn()
     m_log.write(QStringLiteral("Google auth URL: ") + QString::fromLatin1(url.toEncoded()));
     const bool opened = m_opener.open(url);
     m_log.write(QStringLiteral("Google sign-in browser open result: %1").arg(opened ? 1 : 0));
+    if (!opened) {
+        // Said at once, and the listener stays open so that the address works when opened by hand.
+        m_lastError = QStringLiteral(
+            "Marrowvale could not open your web browser. Open this address in a browser to sign in:");
+        m_signInAddress = url;
+        Q_EMIT changed();
+    }
 
     auto waiting = listener.waitForCallback(signInTimeout);
     const OAuthLoopbackServer::Callback callback = co_await waiting;
+    attempt->throwIfCancelled();
     if (callback.state != pkce.state)
         throw GoogleAuthError(GoogleAuthError::Kind::stateMismatch);
     auto exchanging = exchange(callback.code, pkce.verifier, port);
     const GoogleTokenResponse tokens = co_await exchanging;
+    attempt->throwIfCancelled();
     if (tokens.refresh_token.value_or(QString()).isEmpty())
         throw GoogleAuthError::tokenExchange(
             QStringLiteral("Google did not return a refresh token. Remove Marrowvale "
                            "from your Google account permissions and sign in again."));
     auto learning = accountEmail(tokens);
     const QString email = co_await learning;
+    attempt->throwIfCancelled();
     auto storing = storeSignIn(*tokens.refresh_token, email);
     co_await storing;
     cacheAccessToken(tokens.access_token);

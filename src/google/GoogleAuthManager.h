@@ -7,8 +7,10 @@
 #include <QDateTime>
 #include <QObject>
 #include <QStringList>
+#include <QUrl>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 #include <qcoro/qcorotask.h>
@@ -25,7 +27,7 @@ class UrlOpener;
 
 // The one owner of the user's Google account state: whether an OAuth client is configured, the browser
 // sign-in, the signed-in account, and access tokens for the Drive client. Lives on the main thread; `changed`
-// follows every change of account(), isConnecting() and lastError().
+// follows every change of account(), isConnecting(), lastError() and signInAddress().
 //
 // Secrets never enter the configuration document: the client secret, the refresh token and the account
 // e-mail live in the credential store, the client identifier in the settings, access tokens in memory.
@@ -38,6 +40,8 @@ public:
     GoogleAuthManager(ConfigurationStore& store, GoogleCredentialStore& credentials,
         QNetworkAccessManager& network, UrlOpener& opener, GoogleEndpoints endpoints, Clock& clock,
         SystemLog& log, QObject* parent = nullptr);
+    // Cancels a sign-in under way.
+    ~GoogleAuthManager() override;
 
     // Reads the stored credentials (off the main thread) and, when a refresh token is stored, shows the
     // stored account. Awaited once after creation, before the views ask.
@@ -46,6 +50,9 @@ public:
     const std::optional<QString>& account() const { return m_account; }
     bool isConnecting() const { return m_isConnecting; }
     const std::optional<QString>& lastError() const { return m_lastError; }
+    // While a sign-in waits for a browser that could not be opened: Google's page, for the person to open
+    // by hand (lastError() says so).
+    const std::optional<QUrl>& signInAddress() const { return m_signInAddress; }
 
     QString clientID() const;
     bool isConfigured() const;
@@ -62,7 +69,12 @@ public:
     QCoro::Task<> importClientFile(QString path);
 
     // Runs a whole browser sign-in and publishes its outcome; returns at once while one is under way.
+    // When no browser could be opened, the failure and the address to open are published at once and the
+    // sign-in goes on waiting for that address to be opened by hand.
     QCoro::Task<> connect();
+    // Ends the sign-in under way at once: its listener's port closes and nothing of it is stored, unless
+    // the keyring already holds it.
+    void cancelSignIn();
     // Forgets the account and the cached access token; the client stays.
     QCoro::Task<> disconnect();
     // Forgets the client, then disconnects.
@@ -78,7 +90,9 @@ Q_SIGNALS:
     void changed();
 
 private:
-    QCoro::Task<QString> performSignIn();
+    struct SignInAttempt;
+
+    QCoro::Task<QString> performSignIn(std::shared_ptr<SignInAttempt> attempt);
     QCoro::Task<QString> refresh(QString refreshToken);
     QCoro::Task<GoogleTokenResponse> tokenRequest(PercentEncoding::Pairs body);
     QCoro::Task<GoogleTokenResponse> exchange(QString code, QString verifier, quint16 port);
@@ -99,6 +113,8 @@ private:
     std::optional<QString> m_account;
     bool m_isConnecting = false;
     std::optional<QString> m_lastError;
+    std::optional<QUrl> m_signInAddress;
+    std::shared_ptr<SignInAttempt> m_attempt; // the sign-in under way
     std::optional<QString> m_accessToken;
     std::optional<QDateTime> m_accessTokenExpiry;
 };

@@ -13,7 +13,8 @@ public:
     virtual bool open(const QUrl& url) = 0;
 };
 
-// Opens pages with xdg-open found on PATH, started without a shell and left to finish on the worker pool.
+// Opens pages with xdg-open found on PATH, started without a shell and left to finish on the worker pool:
+// what the program falls back on when Qt's desktop services (which need Qt Gui) open nothing.
 class XdgOpenUrlOpener final : public UrlOpener {
 public:
     bool open(const QUrl& url) override;

@@ -18,7 +18,14 @@
 #include <QCryptographicHash>
 #include <QNetworkAccessManager>
 #include <QRegularExpression>
+#include <QUrlQuery>
 #include <QtTest>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace mv;
 using namespace std::chrono_literals;
@@ -58,12 +65,41 @@ template <typename T> QString failureOf(const test::TaskOutcome<T>& outcome)
     }
 }
 
-// Everything a manager needs, around the fake server.
+// A desktop where nothing can show a web page.
+struct NoBrowser final : UrlOpener {
+    bool open(const QUrl&) override { return false; }
+};
+
+// The port of the loopback listener that Google's page at `address` redirects to.
+quint16 redirectPort(const QUrl& address)
+{
+    return quint16(QUrl(QUrlQuery(address).queryItemValue("redirect_uri", QUrl::FullyDecoded)).port());
+}
+
+bool connectionRefused(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool refused = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+        && errno == ECONNREFUSED;
+    ::close(fd);
+    return refused;
+}
+
+const QString noBrowserText
+    = "Marrowvale could not open your web browser. Open this address in a browser to sign in:";
+
+// Everything a manager needs, around the fake server; `opener` plays the desktop (the fake browser when
+// none).
 struct Fixture {
-    explicit Fixture(FakeGoogleServer& server)
+    explicit Fixture(FakeGoogleServer& server, UrlOpener* opener = nullptr)
         : store(dir.path(), clock)
         , credentials(backend)
-        , manager(store, credentials, network, browser, GoogleEndpoints::at(server.baseUrl()), clock, log)
+        , manager(store, credentials, network, opener ? *opener : browser,
+              GoogleEndpoints::at(server.baseUrl()), clock, log)
     {
     }
 
@@ -471,6 +507,82 @@ private Q_SLOTS:
         QCOMPARE(!f.manager.account().has_value(), signedOut);
         QCOMPARE(!f.backend.stored(refreshTokenAccount).has_value(), signedOut);
         QCOMPARE(f.manager.lastError(), std::nullopt);
+    }
+
+    // Without a browser the sign-in says so at once, with Google's page to open by hand, and its listener
+    // waits for that page: opened in a browser of the person's own, it completes the sign-in.
+    void noBrowserLeavesTheAddressToOpen()
+    {
+        NoBrowser nothing;
+        Fixture f(m_server, &nothing);
+        QVERIFY(f.configure());
+        QCoro::Task<> signingIn = f.manager.connect();
+        QVERIFY(f.manager.isConnecting());
+        QCOMPARE(f.manager.lastError(), noBrowserText);
+        const std::optional<QUrl> address = f.manager.signInAddress();
+        QVERIFY(address);
+        QVERIFY(address->toString().startsWith(m_server.baseUrl().toString() + "/o/oauth2/v2/auth?"));
+        QCOMPARE(f.log.lines().value(1), QString("Google sign-in browser open result: 0"));
+
+        test::FakeBrowser byHand;
+        byHand.open(*address);
+        QVERIFY(!test::waitForOutcome(std::move(signingIn)).error);
+        QCOMPARE(f.manager.account(), std::optional<QString>("person@example.com"));
+        QCOMPARE(f.manager.lastError(), std::nullopt);
+        QCOMPARE(f.manager.signInAddress(), std::nullopt);
+        QVERIFY(!f.manager.isConnecting());
+        QTRY_COMPARE_WITH_TIMEOUT(byHand.finished(), 1, 30000);
+        QCOMPARE(byHand.lastPage().body, OAuthLoopbackServer::connectedPage());
+    }
+
+    // Cancel ends a waiting sign-in at once: its port is closed, nothing is stored and no message stays; a
+    // new sign-in then runs whole.
+    void cancelWhileWaiting()
+    {
+        NoBrowser nothing;
+        Fixture f(m_server, &nothing);
+        QVERIFY(f.configure());
+        QCoro::Task<> signingIn = f.manager.connect();
+        const quint16 port = redirectPort(*f.manager.signInAddress());
+        QVERIFY(!connectionRefused(port));
+        QSignalSpy changed(&f.manager, &GoogleAuthManager::changed);
+        f.manager.cancelSignIn();
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(!f.manager.isConnecting());
+        QCOMPARE(f.manager.lastError(), std::nullopt);
+        QCOMPARE(f.manager.signInAddress(), std::nullopt);
+        QVERIFY(!test::waitForOutcome(std::move(signingIn)).error);
+        QVERIFY(connectionRefused(port));
+        QCOMPARE(f.manager.account(), std::nullopt);
+        QCOMPARE(f.manager.lastError(), std::nullopt);
+        QCOMPARE(f.backend.stored(refreshTokenAccount), std::nullopt);
+
+        QCoro::Task<> again = f.manager.connect();
+        test::FakeBrowser byHand;
+        byHand.open(*f.manager.signInAddress());
+        QVERIFY(!test::waitForOutcome(std::move(again)).error);
+        QCOMPARE(f.manager.account(), std::optional<QString>("person@example.com"));
+        QTRY_COMPARE_WITH_TIMEOUT(byHand.finished(), 1, 30000);
+    }
+
+    // Cancel after the redirect, while the code is being exchanged: the sign-in ends at once, and the
+    // exchange's late end changes nothing.
+    void cancelDuringTheTokenExchange()
+    {
+        Fixture f(m_server);
+        QVERIFY(f.configure());
+        m_server.addFaults({ QJsonObject { { "path", "/token" }, { "delay", 600 } } });
+        QCoro::Task<> signingIn = f.manager.connect();
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.requestsTo("/token").size(), 1, 30000);
+        f.manager.cancelSignIn();
+        QVERIFY(!f.manager.isConnecting());
+        m_server.reset(); // drops the held token answer
+        QVERIFY(!test::waitForOutcome(std::move(signingIn)).error);
+        QVERIFY(!f.manager.isConnecting());
+        QCOMPARE(f.manager.account(), std::nullopt);
+        QCOMPARE(f.manager.lastError(), std::nullopt);
+        QCOMPARE(f.backend.stored(refreshTokenAccount), std::nullopt);
+        QTRY_COMPARE_WITH_TIMEOUT(f.browser.finished(), 1, 30000);
     }
 
     void aRestartShowsTheStoredAccountWithoutNetwork()

@@ -6,6 +6,7 @@
 #include "model/FileSystemError.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/MVTextField.h"
 #include "ui/kit/ProgressBarView.h"
 #include "ui/kit/Prompts.h"
 #include "ui/kit/SettingsRow.h"
@@ -16,6 +17,7 @@
 #include "ui/models/SettingsTexts.h"
 
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPointer>
 #include <QVBoxLayout>
 
@@ -76,9 +78,11 @@ GoogleSettingsTab::GoogleSettingsTab(AppState& app, Prompts& prompts, QWidget* p
 
     auto* spinner = new ProgressBarView(std::nullopt, Palette::accent, 4);
     spinner->setFixedWidth(40);
+    m_cancelSignIn = new MVButton(QStringLiteral("Cancel"), std::nullopt, MVButtonKind::secondary, true,
+        false, [this] { m_app.googleAuth().cancelSignIn(); });
     m_waiting = inLine(
-        { spinner,
-            new TextLabel(QStringLiteral("Waiting for Google…"), kitFont(13), Palette::labelSecondary) },
+        { spinner, new TextLabel(QStringLiteral("Waiting for Google…"), kitFont(13), Palette::labelSecondary),
+            m_cancelSignIn },
         this);
     m_connected
         = new TagChip(QStringLiteral("Connected"), QStringLiteral("checkmark.circle.fill"), Palette::success);
@@ -119,6 +123,16 @@ GoogleSettingsTab::GoogleSettingsTab(AppState& app, Prompts& prompts, QWidget* p
     errorLine->addWidget(m_errorText, 1);
     addToGroup(m_error);
 
+    // Google's page is a long address without spaces: a read-only field keeps it on one line, selectable.
+    m_addressLine = new QWidget(this);
+    auto* addressLine = new QHBoxLayout(m_addressLine);
+    addressLine->setContentsMargins(12, 0, 12, 8);
+    m_address = new MVTextField(QString(), QString(), std::nullopt, m_addressLine);
+    m_address->lineEdit()->setReadOnly(true);
+    m_address->lineEdit()->setFont(kitFont(12));
+    addressLine->addWidget(m_address);
+    addToGroup(m_addressLine);
+
     connect(&app.store(), &ConfigurationStore::changed, this, &GoogleSettingsTab::refresh);
     connect(&app.googleAuth(), &GoogleAuthManager::changed, this, &GoogleSettingsTab::refresh);
     refresh();
@@ -147,6 +161,13 @@ void GoogleSettingsTab::refresh()
 
     m_error->setVisible(google.lastError().has_value());
     m_errorText->setText(google.lastError().value_or(QString()));
+    const QString address
+        = google.signInAddress() ? QString::fromLatin1(google.signInAddress()->toEncoded()) : QString();
+    m_addressLine->setVisible(!address.isEmpty());
+    if (m_address->text() != address) {
+        m_address->setText(address);
+        m_address->lineEdit()->setCursorPosition(0);
+    }
 }
 
 void GoogleSettingsTab::importGoogleClient()

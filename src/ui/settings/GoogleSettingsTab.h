@@ -12,6 +12,7 @@ namespace mv {
 class AppState;
 class IconButton;
 class MVButton;
+class MVTextField;
 class Prompts;
 class ProgressBarView;
 class SettingsRow;
@@ -20,6 +21,8 @@ class TextLabel;
 
 // The Google OAuth client and account: import or remove the client, sign in and out, and the last sign-in
 // error. The work is the account manager's; import results go to the banner, sign-in errors stay on the tab.
+// A sign-in under way can be cancelled; when no browser could be opened for it, the tab shows the address
+// of Google's page, selectable, for the person to open by hand.
 class GoogleSettingsTab : public SettingsTabPage {
     Q_OBJECT
 public:
@@ -36,7 +39,9 @@ public:
     QAction& removeClientAction() { return m_removeClient; }
     MVButton* signInButton() const { return m_signIn; }
     MVButton* signOutButton() const { return m_signOut; }
+    MVButton* cancelSignInButton() const { return m_cancelSignIn; }
     TextLabel* errorLabel() const { return m_errorText; }
+    MVTextField* signInAddressField() const { return m_address; }
 
 private:
     QCoro::Task<> importFile(QString path);
@@ -50,12 +55,15 @@ private:
     IconButton* m_more;
     SettingsRow* m_accountRow;
     QWidget* m_waiting;
+    MVButton* m_cancelSignIn;
     TagChip* m_connected;
     MVButton* m_signOut;
     MVButton* m_signIn;
     QWidget* m_explanation;
     QWidget* m_error;
     TextLabel* m_errorText;
+    QWidget* m_addressLine;
+    MVTextField* m_address;
 };
 
 } // namespace mv
