@@ -42,11 +42,19 @@ int main(int argc, char** argv)
         // Saving says what is wrong with the folder, where the person can see it.
     }
     SingleInstance instance(supportFolder);
-    if (!instance.acquire()) {
+    switch (instance.acquire()) {
+    case SingleInstance::Claim::heldElsewhere:
         if (instance.askToReopen())
             return 0;
         std::fputs("Marrowvale is already running, but did not answer a request to show itself.\n", stderr);
         return 1;
+    case SingleInstance::Claim::unavailable:
+    case SingleInstance::Claim::acquired:
+        // A folder that cannot be written is no other instance: the program runs, and the configuration
+        // and the history tell the user what they cannot save.
+        if (!instance.problem().isEmpty())
+            SystemLog::system().write(instance.problem());
+        break;
     }
 
     ConfigurationStore store(supportFolder);

@@ -60,6 +60,22 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     connect(&m_monitor, &DestinationMonitor::changed, this, &AppState::changed);
     connect(&m_googleAuth, &GoogleAuthManager::changed, this, &AppState::changed);
 
+    // What the store found at load is told first; every failed save after it is told as well.
+    if (m_store.loadError())
+        tellStorageProblem(*m_store.loadError());
+    connect(&m_store, &ConfigurationStore::loadErrorChanged, this, [this] {
+        if (m_store.loadError())
+            tellStorageProblem(*m_store.loadError());
+    });
+    // Read with the history's other figures, off the main thread: the warning waits for the file's check.
+    connect(
+        m_history.get(), &HistoryRepository::storageWarningChanged, this,
+        [this] {
+            m_historyWarningDue = true;
+            refreshHistory();
+        },
+        Qt::QueuedConnection);
+
     installCallbacks();
     respondToWake(m_wakeWatcher, m_scheduler, m_monitor, m_clock);
     applyMaintenance();
@@ -142,6 +158,8 @@ void AppState::start()
     m_store.saveNow();
     m_notifications.prepare();
     applyAppearance();
+    // A history that could not be opened at all says so at launch.
+    m_historyWarningDue = true;
     refreshHistory();
     // Deleting by age can take seconds on a long history: off the main thread, then the lists reload.
     const int days = int(m_store.config().settings.historyRetentionDays);
@@ -174,14 +192,18 @@ void AppState::refreshHistory()
     WorkerPool::instance().start([self, history, generation] {
         HistoryStats stats = history->stats();
         std::vector<BackupRunRecord> runs = history->fetch(recentRunLimit, 0);
+        QString warning = history->storageWarning();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, generation, stats = std::move(stats), runs = std::move(runs)]() mutable {
+            [self, generation, stats = std::move(stats), runs = std::move(runs),
+                warning = std::move(warning)]() mutable {
                 // A slower, older load never replaces a newer one.
                 if (!self || generation != self->m_historyGeneration)
                     return;
                 self->m_historyStats = stats;
                 self->m_recentRuns = std::move(runs);
+                if (std::exchange(self->m_historyWarningDue, false) && !warning.isEmpty())
+                    self->tellStorageProblem(warning);
                 Q_EMIT self->historyChanged();
             },
             Qt::QueuedConnection);
@@ -203,10 +225,22 @@ void AppState::recordMissed(const BackupJob& job, const BackupDestination& desti
 
 void AppState::setBanner(std::optional<QString> banner)
 {
+    if (!banner && !m_waitingBanners.isEmpty())
+        banner = m_waitingBanners.takeFirst();
     if (banner == m_banner)
         return;
     m_banner = std::move(banner);
     Q_EMIT bannerChanged();
+}
+
+void AppState::tellStorageProblem(const QString& message)
+{
+    if (m_banner == message || m_waitingBanners.contains(message))
+        return;
+    if (m_banner)
+        m_waitingBanners.append(message);
+    else
+        setBanner(message);
 }
 
 void AppState::setPendingDeletion(std::optional<BackupJob> job)

@@ -73,6 +73,7 @@ public:
     const std::vector<BackupRunRecord>& recentRuns() const { return m_recentRuns; }
 
     const std::optional<QString>& banner() const { return m_banner; }
+    // Replaces the banner. Clearing it shows the next storage problem still waiting, if any.
     void setBanner(std::optional<QString> banner);
     const std::optional<BackupJob>& pendingDeletion() const { return m_pendingDeletion; }
     void setPendingDeletion(std::optional<BackupJob> job);
@@ -132,6 +133,9 @@ Q_SIGNALS:
 
 private:
     void installCallbacks();
+    // Shows what the configuration or the history could not read or write: in the banner, or after the
+    // banners already waiting, so that none replaces another.
+    void tellStorageProblem(const QString& message);
     void applyMaintenance();
     void setMirrorCheckInProgress(bool inProgress);
     QCoro::Task<std::expected<MirrorPreview, CoordinatorIssue>> driveMirrorConfirmation(
@@ -166,6 +170,8 @@ private:
     std::vector<BackupRunRecord> m_recentRuns;
     quint64 m_historyGeneration = 0; // only the newest load is applied
     std::optional<QString> m_banner;
+    QStringList m_waitingBanners; // storage problems to show once the banner is cleared
+    bool m_historyWarningDue = false; // the next history load shows the history's storage warning
     std::optional<MirrorPrompt> m_mirrorPrompt;
     bool m_mirrorCheckInProgress = false;
     std::optional<BackupJob> m_pendingDeletion;

@@ -106,6 +106,7 @@ void ConfigurationStore::setLoadError(const QString& message)
 {
     m_loadError = message;
     Q_EMIT changed();
+    Q_EMIT loadErrorChanged();
 }
 
 bool ConfigurationStore::saveNow()

@@ -60,6 +60,9 @@ public:
 
 Q_SIGNALS:
     void changed();
+    // The store set loadError(), after changed(): each time, also to the text it already had, since every
+    // save that fails is one more change the user loses.
+    void loadErrorChanged();
 
 private:
     void load();

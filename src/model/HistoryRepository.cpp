@@ -181,16 +181,20 @@ std::optional<QString> HistoryRepository::prepareFile(double nowSeconds)
         return QString::fromUtf8(sqlite3_errstr(SQLITE_CORRUPT));
     sqlite3_exec(m_database, "PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
     sqlite3_exec(m_database, "PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
-    createSchema();
+    // A file with no room for its table (a full disk) could never hold a run.
+    const int schema = createSchema();
+    if (schema != SQLITE_OK && schema != SQLITE_BUSY && schema != SQLITE_LOCKED)
+        return QString::fromUtf8(sqlite3_errstr(schema));
     SqlStatement(m_database, HistorySql::markRunningInterrupted(nowSeconds)).run();
     return std::nullopt;
 }
 
-void HistoryRepository::createSchema()
+int HistoryRepository::createSchema()
 {
-    sqlite3_exec(m_database, HistorySql::createTable, nullptr, nullptr, nullptr);
+    const int table = sqlite3_exec(m_database, HistorySql::createTable, nullptr, nullptr, nullptr);
     for (const char* index : HistorySql::createIndexes)
         sqlite3_exec(m_database, index, nullptr, nullptr, nullptr);
+    return table;
 }
 
 void HistoryRepository::awaitCheck()
@@ -218,6 +222,7 @@ void HistoryRepository::moveToMemory(const QString& reason)
     logToSystem(m_storageWarning);
     if (m_database)
         createSchema();
+    Q_EMIT storageWarningChanged();
 }
 
 void HistoryRepository::withStatement(const SqlQuery& query, const std::function<void(SqlStatement&)>& use)
@@ -236,8 +241,21 @@ void HistoryRepository::withStatement(const SqlQuery& query, const std::function
 
 void HistoryRepository::run(const SqlQuery& query)
 {
-    const std::lock_guard lock(m_queue);
-    withStatement(query, [](SqlStatement& statement) { statement.run(); });
+    {
+        const std::lock_guard lock(m_queue);
+        std::optional<QString> failure;
+        withStatement(query, [&](SqlStatement& statement) {
+            failure = statement.run() ? std::nullopt : std::optional(statement.resultText());
+        });
+        if (!failure)
+            return;
+        // Without any database the warning already says that nothing is recorded.
+        if (m_database)
+            m_storageWarning = QStringLiteral("The run history “%1” could not be written: %2. Backups still "
+                                              "run, but what they do is not recorded.")
+                                   .arg(QDir::toNativeSeparators(m_path), *failure);
+    }
+    Q_EMIT storageWarningChanged();
 }
 
 QString HistoryRepository::storageWarning()

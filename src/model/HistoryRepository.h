@@ -28,7 +28,7 @@ class SqlStatement;
 // as it is from then on, and the history moves to memory.
 class HistoryRepository : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QString storageWarning READ storageWarning)
+    Q_PROPERTY(QString storageWarning READ storageWarning NOTIFY storageWarningChanged)
 
 public:
     // Opens or creates the database at `path`. When the file cannot be used (also when it is not a database
@@ -59,11 +59,14 @@ public:
     // returns the file's path. Throws FileSystemError.
     QString exportCSVFile();
 
-    // Empty while the history is kept in its file; otherwise a sentence for the user saying why it is not
-    // and what that means.
+    // Empty while the history is kept in its file and every write to it succeeded; otherwise a sentence for
+    // the user saying why it is not, or what could not be written, and what that means.
     QString storageWarning();
 
 Q_SIGNALS:
+    // storageWarning() was set: each time a write fails, also to the same text. Emitted on the thread that
+    // found the problem, possibly while the repository is busy: connect queued.
+    void storageWarningChanged();
     // Emitted on the thread that made the change, after it was written.
     void rowAdded(const QUuid& id); // begin()
     void rowChanged(const QUuid& id); // finish()
@@ -74,14 +77,15 @@ private:
     // On the worker, before any statement: checks the whole file and prepares it for use, closing the rows
     // left running before `nowSeconds`. Answers why the file cannot be used, or nothing.
     std::optional<QString> prepareFile(double nowSeconds);
-    void createSchema();
+    // Answers SQLite's result of creating the table.
+    int createSchema();
     // The rest, under the lock.
     void awaitCheck();
     void moveToMemory(const QString& reason);
     // Runs `use` on the prepared `query`. Should the statement find the file damaged, the history moves to
     // memory and `use` runs once more there.
     void withStatement(const SqlQuery& query, const std::function<void(SqlStatement&)>& use);
-    // Runs a statement that returns no rows.
+    // Runs a statement that returns no rows; one that cannot complete sets the storage warning.
     void run(const SqlQuery& query);
 
     Clock& m_clock;

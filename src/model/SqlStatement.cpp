@@ -52,9 +52,15 @@ bool SqlStatement::next()
     return m_status == SQLITE_ROW;
 }
 
-void SqlStatement::run()
+bool SqlStatement::run()
 {
     while (next()) { }
+    return m_status == SQLITE_DONE;
+}
+
+QString SqlStatement::resultText() const
+{
+    return QString::fromUtf8(sqlite3_errstr(m_status));
 }
 
 bool SqlStatement::foundDamage() const

@@ -35,8 +35,10 @@ public:
 
     // Moves to the next row; false once the rows are exhausted or a step failed.
     bool next();
-    // Steps a statement that returns no rows; its result is not reported.
-    void run();
+    // Steps a statement that returns no rows; answers whether it ran to its end.
+    bool run();
+    // SQLite's words for the result of preparing or of the last step.
+    QString resultText() const;
     // Whether preparing or a step found the file damaged or not a database at all.
     bool foundDamage() const;
 

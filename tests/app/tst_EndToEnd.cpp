@@ -2,11 +2,18 @@
 #include "model/DemoData.h"
 #include "support/BuiltPrograms.h"
 #include "support/IntegrationTimeout.h"
+#include "support/Mount.h"
 #include "support/TempDir.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/XvfbDisplay.h"
 
 #include <QApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QProcess>
 #include <QScreen>
 #include <QWidget>
@@ -111,6 +118,108 @@ bool panelSettles()
 void press(const QString& keys)
 {
     QCOMPARE(xdotool({ "key", keys }).status, 0);
+}
+
+// One node of a program's accessibility tree: a window, a label, a button, as a screen reader sees it.
+struct Accessible {
+    QString service;
+    QString path;
+    QString name;
+};
+
+// The accessibility bus, where programs show their widgets to screen readers. Asking for its address
+// starts it; a Qt program started afterwards with QT_LINUX_ACCESSIBILITY_ALWAYS_ON joins it.
+QDBusConnection accessibilityBus()
+{
+    const QString connectionName = QStringLiteral("accessibility");
+    if (QDBusConnection(connectionName).isConnected())
+        return QDBusConnection(connectionName);
+    const QDBusMessage reply
+        = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"),
+            QStringLiteral("/org/a11y/bus"), QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress")));
+    return QDBusConnection::connectToBus(reply.arguments().value(0).toString(), connectionName);
+}
+
+QDBusMessage callAccessible(const Accessible& node, const QString& interface, const QString& method,
+    const QVariantList& arguments = {})
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(node.service, node.path, interface, method);
+    call.setArguments(arguments);
+    return accessibilityBus().call(call, QDBus::Block, 5000);
+}
+
+QString accessibleName(const QString& service, const QString& path)
+{
+    const QDBusMessage reply
+        = callAccessible({ service, path, {} }, QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("Get"), { QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("Name") });
+    return reply.arguments().value(0).value<QDBusVariant>().variant().toString();
+}
+
+QList<Accessible> accessibleChildren(const Accessible& node)
+{
+    const QDBusMessage reply
+        = callAccessible(node, QStringLiteral("org.a11y.atspi.Accessible"), QStringLiteral("GetChildren"));
+    QList<Accessible> children;
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return children;
+    const QDBusArgument array = reply.arguments().first().value<QDBusArgument>();
+    array.beginArray();
+    while (!array.atEnd()) {
+        QString service;
+        QDBusObjectPath path;
+        array.beginStructure();
+        array >> service >> path;
+        array.endStructure();
+        children.append({ service, path.path(), accessibleName(service, path.path()) });
+    }
+    array.endArray();
+    return children;
+}
+
+void addDescendants(const Accessible& node, QList<Accessible>& into, int depth)
+{
+    if (depth == 0)
+        return;
+    for (const Accessible& child : accessibleChildren(node)) {
+        into.append(child);
+        addDescendants(child, into, depth - 1);
+    }
+}
+
+// What the running program shows a screen reader: for each of its windows, every node inside it.
+QList<QList<Accessible>> programWindows()
+{
+    const QDBusConnection bus = accessibilityBus();
+    const QString root = QStringLiteral("/org/a11y/atspi/accessible/root");
+    for (const QString& service : bus.interface()->registeredServiceNames().value()) {
+        if (!service.startsWith(u':') || accessibleName(service, root) != QStringLiteral("Marrowvale"))
+            continue;
+        QList<QList<Accessible>> windows;
+        for (const Accessible& window : accessibleChildren({ service, root, {} })) {
+            QList<Accessible> nodes { window };
+            addDescendants(window, nodes, 30);
+            windows.append(nodes);
+        }
+        return windows;
+    }
+    return {};
+}
+
+// The banner alert as a screen reader finds it: a window titled "Marrowvale" holding exactly `message`
+// and its "OK" button, which is answered.
+std::optional<Accessible> bannerButton(const QString& message)
+{
+    for (const QList<Accessible>& window : programWindows()) {
+        auto named = [&](const QString& name) {
+            return std::find_if(
+                window.begin(), window.end(), [&](const Accessible& n) { return n.name == name; });
+        };
+        if (window.first().name == QStringLiteral("Marrowvale") && named(message) != window.end()
+            && named(QStringLiteral("OK")) != window.end())
+            return *named(QStringLiteral("OK"));
+    }
+    return std::nullopt;
 }
 
 // A started helper process that is ended with the test.
@@ -264,10 +373,89 @@ private Q_SLOTS:
         QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.process.exitCode(), 0);
     }
+
+    // A support folder the program cannot fully use is told in the banner over the panel, one message after
+    // another, read and answered as a screen reader user would: a config.json cut short (the jobs are gone
+    // from view, and where the damaged copy was kept is said), or a folder on a read-only disk (which is no
+    // other instance: the program starts).
+    void storageProblemsAreToldAtLaunch_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("config.json cut short") << false;
+        QTest::newRow("read-only support folder") << true;
+    }
+
+    void storageProblemsAreToldAtLaunch()
+    {
+        QFETCH(bool, readOnly);
+        if (readOnly && !test::inPrivateMountNamespace())
+            QSKIP("a read-only support folder needs a mount");
+        const QString support = m_home.mkdir(QStringLiteral("support-%1").arg(readOnly));
+        std::optional<test::Mount> disk;
+        if (readOnly)
+            disk.emplace(test::Mount::tmpfs(support, "size=1m"));
+        {
+            ConfigurationStore store(support);
+            store.addJob(
+                DemoData::makeJobs(m_home.path() + "/layout", QDateTime::currentDateTimeUtc()).first());
+            QVERIFY(store.saveNow());
+        }
+        const QString config = support + "/config.json";
+        if (readOnly) {
+            disk->remountReadOnly();
+        } else {
+            QFile file(config);
+            QVERIFY(file.resize(file.size() / 2));
+        }
+
+        QVERIFY(accessibilityBus().isConnected());
+        QProcessEnvironment environment = programEnvironment();
+        environment.insert("MARROWVALE_SUPPORT_DIR", support);
+        environment.remove("MARROWVALE_DEMO");
+        environment.remove("MARROWVALE_DEBUG_RUN");
+        environment.insert("MARROWVALE_SHOW_PANEL", "1");
+        environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+        Started program;
+        program.process.setProcessEnvironment(environment);
+        program.process.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.process.start(test::builtProgram("marrowvale"));
+        QVERIFY(program.process.waitForStarted(patience));
+
+        QStringList messages;
+        if (readOnly) {
+            messages << "The configuration could not be saved: “" + config
+                    + "” could not be written: Existing file " + config + " is not writable."
+                     << "The run history “" + support
+                    + "/history.sqlite” could not be opened: unable to open database file. Nothing was "
+                      "written "
+                      "to it; runs are recorded in memory until Marrowvale quits.";
+        } else {
+            QVERIFY(QTest::qWaitFor(
+                [&] { return !QDir(support).entryList({ "config.corrupt-*.json" }).isEmpty(); }, patience));
+            messages << "The saved configuration could not be read. A copy was kept at " + support + "/"
+                    + QDir(support).entryList({ "config.corrupt-*.json" }).first() + ".";
+        }
+        for (const QString& message : messages) {
+            std::optional<Accessible> ok;
+            QVERIFY2(QTest::qWaitFor([&] { return bool(ok = bannerButton(message)); }, patience),
+                qPrintable(message));
+            const QDBusMessage pressed = callAccessible(
+                *ok, QStringLiteral("org.a11y.atspi.Action"), QStringLiteral("DoAction"), { 0 });
+            QCOMPARE(pressed.type(), QDBusMessage::ReplyMessage);
+        }
+        QVERIFY(QTest::qWaitFor([&] { return !bannerButton(messages.last()); }, patience));
+        QCOMPARE(program.process.state(), QProcess::Running);
+
+        ::kill(pid_t(program.process.processId()), SIGTERM);
+        QVERIFY(program.process.waitForFinished(patience));
+        QCOMPARE(program.process.exitCode(), 0);
+    }
 };
 
 int main(int argc, char** argv)
 {
+    // Before any thread exists: a thread made earlier would stay in the old mount namespace.
+    mv::test::enterPrivateMountNamespace();
     mv::test::XvfbDisplay display;
     if (!display.start()) {
         std::fprintf(stderr, "tst_EndToEnd: Xvfb could not be started\n");

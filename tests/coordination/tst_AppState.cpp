@@ -1,4 +1,5 @@
 #include "coordination/AppState.h"
+#include "model/ConfigurationCoding.h"
 #include "model/ConfigurationStore.h"
 #include "model/EffectiveValues.h"
 #include "model/Format.h"
@@ -324,6 +325,107 @@ private Q_SLOTS:
         hub.state->exportConfiguration();
         QVERIFY(hub.state->banner()->startsWith("The configuration could not be exported: "));
         QCOMPARE(hub.fileManagerServer.shown().size(), 2);
+    }
+
+    // What the configuration and the history cannot read or write at launch reaches the banner, each
+    // message after the one before it is dismissed: a history file that is not a database (kept as it is),
+    // a support folder on a disk that went read-only, or one on a full disk where the history has no room
+    // for its table.
+    void storageProblemsAtLaunchReachTheBanner_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("damaged history") << "damaged history";
+        QTest::newRow("read-only support folder") << "read-only";
+        QTest::newRow("full support folder") << "full";
+    }
+
+    void storageProblemsAtLaunchReachTheBanner()
+    {
+        QFETCH(QString, folder);
+        if (folder != "damaged history" && !m_canMount)
+            QSKIP("a read-only or full support folder needs a mount");
+        test::AppStateHarness hub;
+        const QString config = hub.support.filePath("config.json");
+        const QString history = hub.support.filePath("history.sqlite");
+        auto inMemory = [&](const QString& reason) {
+            return "The run history “" + history + "” could not be opened: " + reason
+                + ". Nothing was written to it; runs are recorded in memory until Marrowvale quits.";
+        };
+        std::optional<test::Mount> disk;
+        QStringList expected;
+        if (folder == "damaged history") {
+            hub.support.write("history.sqlite", QByteArray(4096, 'x'));
+            expected << inMemory("file is not a database");
+        } else {
+            disk.emplace(test::Mount::tmpfs(hub.support.path(), "size=64k"));
+            QVERIFY(hub.store.saveNow());
+            if (folder == "read-only") {
+                disk->remountReadOnly();
+                expected << "The configuration could not be saved: “" + config
+                        + "” could not be written: Existing file " + config + " is not writable."
+                         << inMemory("unable to open database file");
+            } else {
+                disk->fill();
+                expected << "The configuration could not be saved: “" + config
+                        + "” could not be written: No space left on device."
+                         << inMemory("database or disk is full");
+            }
+        }
+        hub.build();
+        hub.state->start();
+        for (const QString& message : expected) {
+            MV_TRY_COMPARE(hub.state->banner().value_or(QString()), message);
+            hub.state->setBanner(std::nullopt);
+        }
+        QCOMPARE(hub.state->banner(), std::nullopt);
+        if (folder == "damaged history")
+            QCOMPARE(TempDir::read(history), QByteArray(4096, 'x'));
+    }
+
+    // With a full support folder a backup still runs, and each record it cannot keep is told: its history
+    // row and the destination's new status in config.json.
+    void fullSupportFolderTellsWhatWasNotRecorded()
+    {
+        if (!m_canMount)
+            QSKIP("a full support folder needs a mount");
+        test::AppStateHarness hub;
+        auto disk = test::Mount::tmpfs(hub.support.path(), "size=256k");
+        const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        hub.build();
+        hub.state->start();
+        QVERIFY(hub.store.saveNow());
+        QVERIFY(hub.rows().empty()); // the history file is ready: its table is made
+        disk.fill();
+
+        QCoro::waitFor(hub.state->runJob(job));
+        const QStringList expected {
+            "The configuration could not be saved: “" + hub.support.filePath("config.json")
+                + "” could not be written: No space left on device.",
+            "The run history “" + hub.support.filePath("history.sqlite")
+                + "” could not be written: database or disk is full. Backups still run, but what they do is "
+                  "not recorded.",
+        };
+        QStringList told;
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         while (const std::optional<QString> banner = hub.state->banner()) {
+                             told.append(*banner);
+                             hub.state->setBanner(std::nullopt);
+                         }
+                         return told.contains(expected[0]) && told.contains(expected[1]);
+                     },
+                     int(test::integrationTimeout.count())),
+            qPrintable(told.join(u'\n')));
+        told.removeDuplicates();
+        told.sort();
+        QCOMPARE(told, expected);
+        QVERIFY(QFileInfo::exists(hub.files.filePath("ssd/a.txt")));
+        QVERIFY(hub.rows().empty());
+        // What was saved before the disk filled up is still there, whole.
+        QVERIFY(ConfigurationCoding::decode(TempDir::read(hub.support.filePath("config.json")), QDateTime())
+                    ->jobs.first()
+                    .name
+            == "Docs");
     }
 
     // The appearance is stored and handed to the views; the login item setting follows the autostart entry,

@@ -3,6 +3,7 @@
 #include "model/FileSystemError.h"
 #include "support/FileMode.h"
 #include "support/ManualClock.h"
+#include "support/Mount.h"
 #include "support/TempDir.h"
 
 #include <QJsonArray>
@@ -56,7 +57,13 @@ QByteArray documentWithJobMissingSource(const QDateTime& now)
 
 class tst_ConfigurationStore : public QObject {
     Q_OBJECT
+
+    bool m_canMount = false;
+
 private Q_SLOTS:
+    // Before any thread exists: a thread made earlier would stay in the old mount namespace.
+    void initTestCase() { m_canMount = test::enterPrivateMountNamespace(); }
+
     void missingFileGivesDefaultsAndWritesNothing()
     {
         test::TempDir support;
@@ -297,6 +304,33 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(folder));
         QVERIFY(store.saveNow());
         QCOMPARE(store.loadError(), message);
+    }
+
+    // On a full disk the saved document stays as it was, whole, and every failed save is told again.
+    void saveOnAFullDiskKeepsTheSavedDocument()
+    {
+        if (!m_canMount)
+            QSKIP("a full folder needs a mount");
+        test::TempDir support;
+        test::ManualClock clock;
+        auto disk = test::Mount::tmpfs(support.path(), "size=64k");
+        ConfigurationStore store(support.path(), clock);
+        store.addJob(sampleJob(clock.now()));
+        QVERIFY(store.saveNow());
+        const QString config = support.filePath("config.json");
+        const QByteArray saved = test::TempDir::read(config);
+        QSignalSpy told(&store, &ConfigurationStore::loadErrorChanged);
+
+        disk.fill();
+        store.addJob(sampleJob(clock.now(), "Music"));
+        QVERIFY(!store.saveNow());
+        QVERIFY(!store.saveNow());
+        QCOMPARE(store.loadError(),
+            "The configuration could not be saved: “" + config
+                + "” could not be written: No space left on device.");
+        QCOMPARE(told.size(), 2);
+        QCOMPARE(test::TempDir::read(config), saved);
+        QCOMPARE(QDir(support.path()).entryList(QDir::Files), QStringList { "config.json" });
     }
 
     void jobEditsStampAndSave()

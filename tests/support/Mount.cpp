@@ -4,8 +4,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 namespace mv::test {
 
@@ -82,6 +84,22 @@ void Mount::remountReadOnly()
     if (::mount(nullptr, encoded(m_target).constData(), nullptr, MS_REMOUNT | MS_RDONLY | m_flags, nullptr)
         != 0)
         qFatal("cannot remount %s read only: %s", qPrintable(m_target), strerror(errno));
+}
+
+void Mount::fill()
+{
+    const QByteArray path = encoded(m_target + QStringLiteral("/.filler"));
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0)
+        qFatal("cannot fill %s: %s", qPrintable(m_target), strerror(errno));
+    // Large pieces first, then single bytes into what the last page has left.
+    const QByteArray chunk(64 * 1024, 'x');
+    for (qsizetype size : { chunk.size(), qsizetype(1) }) {
+        while (::write(fd, chunk.constData(), size_t(size)) > 0) { }
+        if (errno != ENOSPC)
+            qFatal("cannot fill %s: %s", qPrintable(m_target), strerror(errno));
+    }
+    ::close(fd);
 }
 
 } // namespace mv::test

@@ -26,6 +26,9 @@ public:
     const QString& target() const { return m_target; }
     // Makes the mount read only; every write then fails with EROFS, even for root.
     void remountReadOnly();
+    // Writes a file ".filler" at the top of the mount until no byte more fits: later writes there fail with
+    // ENOSPC, while files can still be made and removed.
+    void fill();
 
 private:
     Mount(QString target, unsigned long flags);
