@@ -165,8 +165,13 @@ RunPlan build(const BackupJob& job, const BackupDestination& destination, const 
             const QString stamp = VersionedStore::snapshotStamp(now);
             DirectoryTools::createDirectoryIfNeeded(folder);
             VersionedStore::createMarkerIfMissing(folder);
+            // What an earlier run left unfinished goes first; one writer per folder means no run
+            // is writing it now.
+            VersionedStore::discardUnfinishedSnapshots(folder);
             plan.snapshotPath = plan.targetPath = folder + u'/' + stamp;
             plan.createdSnapshotFolder = !QFileInfo(*plan.snapshotPath).isDir();
+            if (plan.createdSnapshotFolder)
+                VersionedStore::beginSnapshot(folder, stamp);
             DirectoryTools::createDirectoryIfNeeded(*plan.snapshotPath);
             linkBase = VersionedStore::latestSnapshot(folder, stamp);
         }

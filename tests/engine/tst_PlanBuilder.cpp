@@ -233,6 +233,11 @@ private Q_SLOTS:
             QByteArray("Marrowvale versioned snapshots\n"));
         QCOMPARE(mv::test::TempDir::read(setup.backup() + "/.marrowVale-versions").size(), 31);
         QCOMPARE(first.arguments, (basic() + QStringList { setup.source() + "/", firstSnapshot }));
+        // Unfinished until its run succeeds, as the coordinator then notes.
+        QVERIFY(QFileInfo::exists(setup.backup() + "/.marrowVale-unfinished-2026-12-09_135100"));
+        QCOMPARE(VersionedStore::snapshots(setup.backup()), QStringList());
+        QCOMPARE(VersionedStore::finishSnapshot(firstSnapshot), std::nullopt);
+        QVERIFY(!QFileInfo::exists(setup.backup() + "/.marrowVale-unfinished-2026-12-09_135100"));
 
         // Decoys that must never become the link base: a file, a link, and the new run's own folder.
         setup.dir.write("backup/2026-12-09_2359", "not a folder");
