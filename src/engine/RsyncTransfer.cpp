@@ -1,6 +1,7 @@
 #include "engine/RsyncTransfer.h"
 
 #include "engine/PlanBuilder.h"
+#include "model/AppPaths.h"
 #include "platform/WorkerPool.h"
 
 #include <QFile>
@@ -34,6 +35,7 @@ RsyncTransfer::RsyncTransfer(RunPlan plan, QString logPath, Clock& clock)
     , m_logPath(std::move(logPath))
     , m_controller(clock)
 {
+    m_controller.recordChildrenIn(AppPaths::supportDirectory());
 }
 
 QCoro::Task<RsyncOutcome> RsyncTransfer::run(TransferListener& listener)
