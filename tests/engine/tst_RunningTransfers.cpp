@@ -15,8 +15,12 @@
 #include <qcoro/qcorotask.h>
 
 #include <csignal>
+#include <cstring>
+#include <vector>
 
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 
 using namespace mv;
 using namespace std::chrono_literals;
@@ -61,6 +65,36 @@ QList<pid_t> membersOf(pid_t group)
 QStringList records(const QString& supportFolder)
 {
     return QDir(RunningTransfers::recordFolder(supportFolder)).entryList(QDir::Files);
+}
+
+// The argument that makes this test program stand in for Marrowvale: it runs one slow backup run of
+// its arguments (support folder, source, target) through the rsync controller and never returns.
+constexpr char runTransferSwitch[] = "--run-transfer";
+
+int runTransfer(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    RunPlan plan;
+    plan.executable = QStringLiteral("/usr/bin/rsync");
+    plan.arguments = { QStringLiteral("--recursive"), QStringLiteral("--bwlimit=100"),
+        QStringLiteral("--partial-dir=.rsync-partial"), QStringLiteral("--temp-dir=.rsync-partial"),
+        QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]) };
+    plan.environment = PlanBuilder::childEnvironment();
+    RsyncProcessController controller;
+    controller.recordChildrenIn(QString::fromLocal8Bit(argv[2]));
+    auto running = controller.run(plan, QString::fromLocal8Bit(argv[2]) + QStringLiteral("/run.log"), {});
+    return application.exec();
+}
+
+// Waits until every process held by `pidFds` has ended; false when one outlived the integration timeout.
+bool allEnd(const std::vector<FileDescriptor>& pidFds)
+{
+    for (const FileDescriptor& pidFd : pidFds) {
+        pollfd entry { pidFd.get(), POLLIN, 0 };
+        if (::poll(&entry, 1, int(test::integrationTimeout.count())) != 1)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -152,6 +186,42 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(path));
     }
 
+    // The program is killed outright in the middle of a run: rsync and everything it started end with
+    // it, and the next launch finds nothing of it still running.
+    void killedProgramLeavesNoWriter()
+    {
+        const test::TempDir dir;
+        const QString support = dir.mkdir(QStringLiteral("support"));
+        dir.write(QStringLiteral("source/big.bin"), QByteArray(9'000'000, 'b'));
+        dir.mkdir(QStringLiteral("backup/.rsync-partial"));
+        const QString target = dir.filePath(QStringLiteral("backup"));
+        auto started = Subprocess::start(specOf(QCoreApplication::applicationFilePath(),
+            { QString::fromLatin1(runTransferSwitch), support, dir.filePath(QStringLiteral("source/")),
+                target }));
+        QVERIFY(started);
+        Subprocess& program = **started;
+        MV_TRY_COMPARE(records(support).size(), 1);
+        const pid_t rsync = QFileInfo(records(support).first()).baseName().toInt();
+        MV_TRY_VERIFY(membersOf(rsync).size() >= 3); // rsync's sender, generator and receiver
+        std::vector<FileDescriptor> writers;
+        for (const pid_t member : membersOf(rsync))
+            writers.emplace_back(static_cast<int>(::syscall(SYS_pidfd_open, member, 0)));
+
+        QVERIFY(program.signal(SIGKILL));
+        QCOMPARE(program.wait(), 128 + SIGKILL);
+        const bool ended = allEnd(writers);
+        if (!ended)
+            ::kill(-rsync, SIGKILL);
+        QVERIFY(ended);
+
+        // The record of the killed run names nothing that is still ours.
+        QCOMPARE(records(support).size(), 1);
+        const RunningTransfers::LeftoverStop stop = RunningTransfers::stopLeftovers(support, 300ms);
+        QCOMPARE(stop.stopped, 0);
+        QCOMPARE(stop.problems, QStringList());
+        QCOMPARE(records(support), QStringList());
+    }
+
     // A run's child is recorded while it runs and forgotten when it has ended.
     void aRunIsRecordedWhileItsChildRuns()
     {
@@ -178,5 +248,13 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_RunningTransfers)
+int main(int argc, char** argv)
+{
+    if (argc == 5 && std::strcmp(argv[1], runTransferSwitch) == 0)
+        return runTransfer(argc, argv);
+    QCoreApplication application(argc, argv);
+    tst_RunningTransfers test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_RunningTransfers.moc"
