@@ -1,6 +1,7 @@
 #include "coordination/AppState.h"
 
 #include "coordination/WakeResponse.h"
+#include "engine/RunningTransfers.h"
 #include "model/ConfigurationStore.h"
 #include "model/DemoSeeder.h"
 #include "model/EffectiveValues.h"
@@ -136,6 +137,7 @@ void AppState::installCallbacks()
 // thread; asking it here would hold the launch until its whole-file check ends.
 void AppState::applyMaintenance()
 {
+    RunningTransfers::stopLeftovers(m_store.supportFolder());
     bool repaired = false;
     for (const BackupJob& job : m_store.config().jobs) {
         for (const BackupDestination& destination : job.destinations) {

@@ -42,6 +42,9 @@ QCoro::Task<std::optional<QString>> pruneAfterSuccess(RunPlan plan)
     if (!makesLocalSnapshots(plan))
         co_return std::nullopt;
     auto pruning = QtConcurrent::run(&WorkerPool::instance(), [plan]() -> std::optional<QString> {
+        // A version from now on: counted by the pruning below, and kept by the next run.
+        if (const std::optional<QString> unfinished = VersionedStore::finishSnapshot(*plan.snapshotPath))
+            return unfinished;
         const auto pruned
             = VersionedStore::prune(QFileInfo(*plan.snapshotPath).path(), plan.retention, plan.snapshotPath);
         return pruned ? std::nullopt : std::optional(pruned.error());

@@ -12,8 +12,9 @@
 // the thread pool while the main thread stays free.
 namespace mv::SnapshotCleanup {
 
-// After a versioned success on a drive or share: removes the snapshots beyond the plan's retention,
-// never the new one. Answers why nothing was removed when the folder refused it, else none.
+// After a versioned success on a drive or share: notes the new snapshot as finished, then removes the
+// snapshots beyond the plan's retention, never the new one. Answers why the snapshot stays unfinished or
+// why nothing was removed when the folder refused it, else none.
 QCoro::Task<std::optional<QString>> pruneAfterSuccess(RunPlan plan);
 
 // After a versioned attempt that failed or was cancelled: removes the partial snapshot it made, so it can

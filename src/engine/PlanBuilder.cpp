@@ -38,9 +38,14 @@ const std::array<QLatin1String, 3> rsyncCandidates { QLatin1String("/usr/local/b
     QLatin1String("/usr/bin/rsync"), QLatin1String("/bin/rsync") };
 
 // The options every transfer passes, after the metadata options.
+// rsync writes each file as a temporary beside it, which a kill leaves among the user's files for a mirror
+// preview to count; in the partial folder, which rsync keeps out of every listing and deletion, a left
+// temporary is harmless.
 const QStringList fixedArguments { RsyncOutputParser::humanReadableOption, QStringLiteral("--outbuf=L"),
-    QStringLiteral("--stats"), QStringLiteral("--partial"), QStringLiteral("--partial-dir=.rsync-partial"),
-    QStringLiteral("--protect-args"), RsyncOutputParser::progressOption, RsyncOutputParser::nameLineOption };
+    QStringLiteral("--stats"), QStringLiteral("--partial"),
+    QStringLiteral("--partial-dir=") + QLatin1String(partialFolderName),
+    QStringLiteral("--temp-dir=") + QLatin1String(partialFolderName), QStringLiteral("--protect-args"),
+    RsyncOutputParser::progressOption, RsyncOutputParser::nameLineOption };
 
 void throwIf(const std::optional<PathValidationError>& error)
 {
@@ -75,6 +80,14 @@ QString targetRemotePath(const QString& path)
     if (path.startsWith(QLatin1String("~/")))
         return path.sliced(2);
     return path;
+}
+
+// rsync refuses to start when its temporary folder is missing, and on a server only the remote shell can
+// make it: the command that starts the remote rsync makes the folder first.
+QString remoteRsyncCommand(const QString& targetPath)
+{
+    QString folder = targetRemotePath(targetPath) + u'/' + QLatin1String(partialFolderName);
+    return QStringLiteral("mkdir -p '%1' && rsync").arg(folder.replace(u'\'', QStringLiteral("'\\''")));
 }
 
 } // namespace
@@ -152,8 +165,13 @@ RunPlan build(const BackupJob& job, const BackupDestination& destination, const 
             const QString stamp = VersionedStore::snapshotStamp(now);
             DirectoryTools::createDirectoryIfNeeded(folder);
             VersionedStore::createMarkerIfMissing(folder);
+            // What an earlier run left unfinished goes first; one writer per folder means no run
+            // is writing it now.
+            VersionedStore::discardUnfinishedSnapshots(folder);
             plan.snapshotPath = plan.targetPath = folder + u'/' + stamp;
             plan.createdSnapshotFolder = !QFileInfo(*plan.snapshotPath).isDir();
+            if (plan.createdSnapshotFolder)
+                VersionedStore::beginSnapshot(folder, stamp);
             DirectoryTools::createDirectoryIfNeeded(*plan.snapshotPath);
             linkBase = VersionedStore::latestSnapshot(folder, stamp);
         }
@@ -188,9 +206,11 @@ RunPlan build(const BackupJob& job, const BackupDestination& destination, const 
         if (destination.port < 1 || destination.port > 65535)
             throw PathValidationError(QStringLiteral("The port must be between 1 and 65535."));
         plan.usesStoredPassphrase = usesStoredPassphrase;
-        arguments << QStringLiteral("-e") << sshCommand(destination, usesStoredPassphrase);
+        arguments << QStringLiteral("-e") << sshCommand(destination, usesStoredPassphrase)
+                  << QStringLiteral("--rsync-path=") + remoteRsyncCommand(plan.targetPath);
     } else {
         DirectoryTools::createDirectoryIfNeeded(plan.targetPath);
+        DirectoryTools::createDirectoryIfNeeded(plan.targetPath + u'/' + QLatin1String(partialFolderName));
     }
     arguments << (plan.sourcePath.endsWith(u'/') ? plan.sourcePath : plan.sourcePath + u'/');
     arguments << (plan.isSSH ? destination.user + u'@' + targetHost(destination.host) + u':'

@@ -20,6 +20,10 @@ struct BackupJob;
 // state.
 namespace PlanBuilder {
 
+// The folder inside the target where rsync keeps partial files and writes its temporary ones; rsync
+// leaves it out of transfers, deletions and previews.
+inline constexpr char partialFolderName[] = ".rsync-partial";
+
 // The environment every rsync child starts from (plans of backups, previews and restores).
 QMap<QString, QString> childEnvironment();
 

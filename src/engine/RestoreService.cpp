@@ -172,7 +172,9 @@ QStringList arguments(const RestoreItem& item, bool overwriteExisting)
     QStringList result { QStringLiteral("--recursive"), QStringLiteral("--times"), QStringLiteral("--perms"),
         QStringLiteral("--links"), QStringLiteral("--xattrs"), RsyncOutputParser::humanReadableOption,
         QStringLiteral("--partial"), QStringLiteral("--protect-args"), RsyncOutputParser::progressOption,
-        RsyncOutputParser::nameLineOption };
+        RsyncOutputParser::nameLineOption,
+        // What an interrupted backup left in its partial folders is not the user's.
+        QStringLiteral("--exclude=") + QLatin1String(PlanBuilder::partialFolderName) + u'/' };
     if (!overwriteExisting)
         result.append(QStringLiteral("--ignore-existing"));
     // A trailing "/" on the source copies a folder's contents instead of the folder under its own name.

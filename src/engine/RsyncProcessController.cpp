@@ -5,6 +5,7 @@
 #include "engine/RsyncOutputParser.h"
 #include "engine/RsyncRunError.h"
 #include "engine/RunLogSink.h"
+#include "engine/RunningTransfers.h"
 #include "platform/Executables.h"
 #include "platform/Subprocess.h"
 
@@ -106,6 +107,7 @@ struct RsyncProcessController::Shared {
     bool cancelled = false;
     bool paused = false; // the child is stopped, or the first child is to be stopped as it starts
     bool ended = false; // a run has ended: a pause without a child no longer waits for one
+    QString recordFolder; // the support folder the children are recorded in; none when empty
 
     std::expected<RsyncOutcome, RsyncRunError> run(
         const RunPlan& plan, const QString& logPath, EventHandler onEvent, const StartedHandler& onStarted);
@@ -140,6 +142,7 @@ std::expected<RsyncOutcome, RsyncRunError> RsyncProcessController::Shared::run(
 
     RsyncOutcome outcome;
     std::shared_ptr<Subprocess> child;
+    QString supportFolder;
     {
         // Launched under the lock, so a cancel or a pause either comes before (a cancelled child never
         // starts, a paused one is stopped before it has done anything) or finds the child stored.
@@ -154,12 +157,26 @@ std::expected<RsyncOutcome, RsyncRunError> RsyncProcessController::Shared::run(
             if (paused)
                 child->signal(SIGSTOP);
         }
+        supportFolder = recordFolder;
+    }
+    std::optional<QString> record;
+    if (child && !supportFolder.isEmpty()) {
+        const std::expected<QString, QString> recorded
+            = RunningTransfers::record(supportFolder, child->pid());
+        if (recorded)
+            record = *recorded;
+        else
+            output.appendToLog(
+                QStringLiteral("This run could not be recorded, so a crash may leave it running: ")
+                + recorded.error());
     }
     if (child && onStarted)
         onStarted();
 
     if (child) {
         outcome.exitCode = child->wait();
+        if (record)
+            RunningTransfers::forget(*record);
         child->waitForOutputEnd(readerWait);
         child->stopReading();
         output.flush();
@@ -217,6 +234,12 @@ QCoro::Task<std::expected<RsyncOutcome, RsyncRunError>> RsyncProcessController::
             return shared->run(plan, logPath, std::move(onEvent), onStarted);
         });
     co_return co_await future;
+}
+
+void RsyncProcessController::recordChildrenIn(QString supportFolder)
+{
+    std::lock_guard guard(d->lock);
+    d->recordFolder = std::move(supportFolder);
 }
 
 QCoro::Task<RsyncOutcome> RsyncProcessController::run(RunPlan plan, QString logPath, EventHandler onEvent)

@@ -46,6 +46,10 @@ public:
     // cancel() does.
     QCoro::Task<std::expected<RsyncOutcome, RsyncRunError>> tryRun(
         RunPlan plan, QString logPath, EventHandler onEvent, StartedHandler onStarted = {});
+    // From the next run on, each child is recorded in the support folder while it runs (RunningTransfers),
+    // so that a launch after a crash stops it if it is still writing.
+    void recordChildrenIn(QString supportFolder);
+
     // The same, throwing RsyncRunError when the run could not start.
     QCoro::Task<RsyncOutcome> run(RunPlan plan, QString logPath, EventHandler onEvent);
 

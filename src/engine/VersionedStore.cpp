@@ -13,6 +13,9 @@
 
 #include <algorithm>
 
+#include <cerrno>
+#include <cstring>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,12 +36,38 @@ bool isSnapshotFolder(const QString& path)
         && isSnapshotName(QFileInfo(path).fileName());
 }
 
+QString unfinishedNote(const QString& folder, const QString& name)
+{
+    return folder + u'/' + QLatin1String(unfinishedNotePrefix) + name;
+}
+
+// Whether anything, even a dangling link, is at `path`.
+bool entryExists(const QString& path)
+{
+    struct stat status { };
+    return lstat(QFile::encodeName(path).constData(), &status) == 0;
+}
+
+bool isUnfinished(const QString& folder, const QString& name)
+{
+    return entryExists(unfinishedNote(folder, name));
+}
+
+// The finished snapshot names of `root`, oldest first.
 QStringList snapshotNames(const QString& root, QDir::Filters filters)
 {
     QStringList names = QDir(root).entryList(filters | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    names.removeIf([](const QString& name) { return !isSnapshotName(name); });
+    names.removeIf(
+        [&root](const QString& name) { return !isSnapshotName(name) || isUnfinished(root, name); });
     std::sort(names.begin(), names.end());
     return names;
+}
+
+void removeNote(const QString& path, const QString& snapshot)
+{
+    if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
+        throw PathValidationError(QStringLiteral("The note that %1 is unfinished could not be removed: %2")
+                                      .arg(snapshot, QString::fromLocal8Bit(::strerror(errno))));
 }
 
 void removeOrThrow(const QString& path, const QString& failurePrefix)
@@ -59,6 +88,51 @@ void createMarkerIfMissing(const QString& folder)
     [[maybe_unused]] const ssize_t written = ::write(marker.get(), markerContent, sizeof markerContent - 1);
 }
 
+void beginSnapshot(const QString& folder, const QString& name)
+{
+    const FileDescriptor note(::open(QFile::encodeName(unfinishedNote(folder, name)).constData(),
+        O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (note.get() < 0)
+        throw PathValidationError(QStringLiteral("The snapshot %1 could not be started in %2: %3")
+                                      .arg(name, folder, QString::fromLocal8Bit(::strerror(errno))));
+}
+
+std::optional<QString> finishSnapshot(const QString& snapshotPath)
+{
+    const QFileInfo snapshot(QDir::cleanPath(snapshotPath));
+    if (::unlink(QFile::encodeName(unfinishedNote(snapshot.path(), snapshot.fileName())).constData()) == 0
+        || errno == ENOENT)
+        return std::nullopt;
+    return QStringLiteral("The snapshot %1 could not be marked complete (%2), so it will be removed before "
+                          "the next run.")
+        .arg(snapshot.filePath(), QString::fromLocal8Bit(::strerror(errno)));
+}
+
+QStringList discardUnfinishedSnapshots(const QString& folder)
+{
+    QStringList removed;
+    if (!holdsMarker(folder))
+        return removed;
+    const QString prefix = QLatin1String(unfinishedNotePrefix);
+    const QStringList notes = QDir(folder).entryList(
+        { prefix + u'*' }, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& note : notes) {
+        const QString name = note.mid(prefix.size());
+        if (!isSnapshotName(name))
+            continue;
+        const QString snapshot = folder + u'/' + name;
+        // A link in the snapshot's place is left alone: what it points at was never ours to remove.
+        if (isSnapshotFolder(snapshot)) {
+            removeOrThrow(
+                snapshot, QStringLiteral("The unfinished snapshot %1 could not be removed: ").arg(snapshot));
+            removed.append(snapshot);
+        }
+        if (!entryExists(snapshot))
+            removeNote(folder + u'/' + note, snapshot);
+    }
+    return removed;
+}
+
 QString snapshotStamp(const QDateTime& time)
 {
     return QLocale::c().toString(time.toLocalTime(), QStringLiteral("yyyy-MM-dd_HHmmss"));
@@ -74,6 +148,8 @@ std::optional<QString> latestSnapshot(const QString& root, const std::optional<Q
 {
     // Real folders only: a link named like a snapshot must not become the hard-link base.
     QStringList names = snapshotNames(root, QDir::Dirs | QDir::NoSymLinks);
+    // The listing counts a dangling link as a system entry.
+    names.removeIf([&root](const QString& name) { return !isSnapshotFolder(root + u'/' + name); });
     if (excluding)
         names.removeAll(*excluding);
     if (names.isEmpty())
@@ -152,6 +228,7 @@ std::optional<QString> discardUnfinishedSnapshot(const RunPlan& plan)
     }
     removeOrThrow(
         snapshot, QStringLiteral("The unfinished snapshot %1 could not be removed: ").arg(snapshot));
+    removeNote(unfinishedNote(folder, given.fileName()), snapshot);
     return snapshot;
 }
 

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <deque>
+#include <future>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -14,8 +16,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -66,22 +68,6 @@ bool isReadable(int fd)
     return ::poll(&entry, 1, 0) > 0;
 }
 
-// Owns the spawn attribute objects so that every return path destroys them.
-struct SpawnSetup {
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    SpawnSetup()
-    {
-        posix_spawn_file_actions_init(&actions);
-        posix_spawnattr_init(&attributes);
-    }
-    ~SpawnSetup()
-    {
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
-    }
-};
-
 // Argument and environment vectors in the form execve wants, kept alive by the byte arrays.
 class CStringList {
 public:
@@ -98,6 +84,146 @@ public:
 private:
     std::vector<QByteArray> m_storage;
     std::vector<char*> m_pointers;
+};
+
+// What the forked child does before it becomes the program. Everything is prepared beforehand: between
+// fork and exec only async-signal-safe calls are allowed.
+struct ChildSetup {
+    const char* executable = nullptr;
+    char** argv = nullptr;
+    char** envp = nullptr;
+    int standardOutput = -1; // a pipe's write end, or -1 for /dev/null
+    int standardError = -1;
+    int niceness = 0;
+    pid_t parent = 0;
+    int errorReport = -1; // close-on-exec: reaches its end when exec succeeds, else carries errno
+};
+
+[[noreturn]] void failInChild(int errorReport)
+{
+    const int error = errno;
+    [[maybe_unused]] const ssize_t written = ::write(errorReport, &error, sizeof error);
+    ::_exit(127);
+}
+
+// Places `fd` as `target`, open across exec even when it already is `target`.
+void placeInChild(int fd, int target, int errorReport)
+{
+    if (fd == target ? ::fcntl(fd, F_SETFD, 0) != 0 : ::dup2(fd, target) < 0)
+        failInChild(errorReport);
+}
+
+[[noreturn]] void becomeChild(const ChildSetup& setup)
+{
+    // Ends with the program however the program ends. The parent may already have gone before the
+    // request was made, and then nobody would send it.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != setup.parent)
+        ::_exit(127);
+    // A process group of its own, so that a signal reaches everything the child starts.
+    if (::setpgid(0, 0) != 0)
+        failInChild(setup.errorReport);
+    // No blocked signals and every disposition back to its default: what this program ignores (SIGPIPE)
+    // must not be ignored by the child.
+    struct sigaction byDefault { };
+    byDefault.sa_handler = SIG_DFL;
+    for (int signal = 1; signal < NSIG; ++signal) {
+        if (signal != SIGKILL && signal != SIGSTOP)
+            ::sigaction(signal, &byDefault, nullptr);
+    }
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+
+    const int nullInput = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const int nullOutput = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (nullInput < 0 || nullOutput < 0)
+        failInChild(setup.errorReport);
+    placeInChild(nullInput, STDIN_FILENO, setup.errorReport);
+    placeInChild(
+        setup.standardOutput >= 0 ? setup.standardOutput : nullOutput, STDOUT_FILENO, setup.errorReport);
+    placeInChild(
+        setup.standardError >= 0 ? setup.standardError : nullOutput, STDERR_FILENO, setup.errorReport);
+    // Nothing else of ours reaches the program; the error report closes itself at exec.
+    const unsigned report = static_cast<unsigned>(setup.errorReport);
+    if (report > STDERR_FILENO + 1)
+        ::close_range(STDERR_FILENO + 1, report - 1, 0);
+    ::close_range(report + 1, ~0U, 0);
+    if (setup.niceness != 0)
+        ::setpriority(PRIO_PROCESS, 0, setup.niceness);
+    ::execve(setup.executable, setup.argv, setup.envp);
+    failInChild(setup.errorReport);
+}
+
+// Forks and executes the child, answering its pid or the errno of what failed.
+std::expected<pid_t, int> forkChild(ChildSetup setup)
+{
+    auto report = makePipe();
+    if (!report)
+        return std::unexpected(report.error());
+    setup.parent = ::getpid();
+    setup.errorReport = report->writeEnd.get();
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return std::unexpected(errno);
+    if (pid == 0)
+        becomeChild(setup);
+    report->writeEnd.reset();
+    int error = 0;
+    ssize_t count = 0;
+    do {
+        count = ::read(report->readEnd.get(), &error, sizeof error);
+    } while (count < 0 && errno == EINTR);
+    if (count <= 0)
+        return pid;
+    ::waitpid(pid, nullptr, 0);
+    return std::unexpected(error);
+}
+
+// Forks every child from one thread that lives as long as the program: the parent-death signal follows
+// the thread that forked, so a child started from a pool thread that later ends would die with it.
+class Spawner {
+public:
+    static Spawner& instance()
+    {
+        // Never destroyed: children may be started until the very end of the program.
+        static Spawner* spawner = new Spawner;
+        return *spawner;
+    }
+
+    std::expected<pid_t, int> spawn(const ChildSetup& setup)
+    {
+        std::packaged_task<std::expected<pid_t, int>()> task([&setup] { return forkChild(setup); });
+        std::future<std::expected<pid_t, int>> result = task.get_future();
+        {
+            std::lock_guard lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+        }
+        m_wake.notify_one();
+        return result.get();
+    }
+
+private:
+    Spawner()
+        : m_thread([this] { serve(); })
+    {
+    }
+
+    [[noreturn]] void serve()
+    {
+        for (;;) {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return !m_tasks.empty(); });
+            auto task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+            lock.unlock();
+            task();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::packaged_task<std::expected<pid_t, int>()>> m_tasks;
+    std::thread m_thread;
 };
 
 } // namespace
@@ -189,9 +315,9 @@ std::expected<std::unique_ptr<Subprocess>, QString> Subprocess::start(Subprocess
 {
     auto state = std::make_unique<State>();
     state->readBatching = spec.readBatching;
-    SpawnSetup setup;
+    ChildSetup setup;
+    setup.niceness = spec.niceness;
 
-    posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     std::vector<Pipe> pipes;
     const auto addPipe = [&](std::function<void(QByteArrayView)> onChunk) -> std::optional<int> {
         auto pipe = makePipe();
@@ -210,38 +336,20 @@ std::expected<std::unique_ptr<Subprocess>, QString> Subprocess::start(Subprocess
         if (!pipeError)
             pipeError = addPipe(std::move(spec.onStderr));
         if (!pipeError) {
-            posix_spawn_file_actions_adddup2(&setup.actions, pipes[0].writeEnd.get(), STDOUT_FILENO);
-            posix_spawn_file_actions_adddup2(&setup.actions, pipes[1].writeEnd.get(), STDERR_FILENO);
+            setup.standardOutput = pipes[0].writeEnd.get();
+            setup.standardError = pipes[1].writeEnd.get();
         }
         break;
     case SubprocessOutput::merged:
         pipeError = addPipe(std::move(spec.onStdout));
-        if (!pipeError) {
-            posix_spawn_file_actions_adddup2(&setup.actions, pipes[0].writeEnd.get(), STDOUT_FILENO);
-            posix_spawn_file_actions_adddup2(&setup.actions, pipes[0].writeEnd.get(), STDERR_FILENO);
-        }
+        if (!pipeError)
+            setup.standardOutput = setup.standardError = pipes[0].writeEnd.get();
         break;
     case SubprocessOutput::discarded:
-        posix_spawn_file_actions_addopen(&setup.actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&setup.actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         break;
     }
     if (pipeError)
         return std::unexpected(describe(*pipeError));
-    posix_spawn_file_actions_addclosefrom_np(&setup.actions, STDERR_FILENO + 1);
-
-    // A process group of its own, no blocked signals and every disposition back to its default: what this
-    // program ignores (SIGPIPE) must not be ignored by the child.
-    sigset_t signals;
-    sigemptyset(&signals);
-    posix_spawnattr_setsigmask(&setup.attributes, &signals);
-    sigfillset(&signals);
-    sigdelset(&signals, SIGKILL);
-    sigdelset(&signals, SIGSTOP);
-    posix_spawnattr_setsigdefault(&setup.attributes, &signals);
-    posix_spawnattr_setpgroup(&setup.attributes, 0);
-    posix_spawnattr_setflags(
-        &setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
     const QByteArray executable = QFile::encodeName(spec.executable);
     CStringList argv;
@@ -251,16 +359,19 @@ std::expected<std::unique_ptr<Subprocess>, QString> Subprocess::start(Subprocess
     CStringList envp;
     for (auto it = spec.environment.cbegin(); it != spec.environment.cend(); ++it)
         envp.append(QFile::encodeName(it.key() + u'=' + it.value()));
+    setup.executable = executable.constData();
+    setup.argv = argv.data();
+    setup.envp = envp.data();
 
     state->wakeFd.reset(::eventfd(0, EFD_CLOEXEC));
     state->stopFd.reset(::eventfd(0, EFD_CLOEXEC));
     if (state->wakeFd.get() < 0 || state->stopFd.get() < 0)
         return std::unexpected(describe(errno));
 
-    const int spawnError = ::posix_spawn(
-        &state->pid, executable.constData(), &setup.actions, &setup.attributes, argv.data(), envp.data());
-    if (spawnError != 0)
-        return std::unexpected(describe(spawnError));
+    const std::expected<pid_t, int> spawned = Spawner::instance().spawn(setup);
+    if (!spawned)
+        return std::unexpected(describe(spawned.error()));
+    state->pid = *spawned;
 
     // Called directly: glibc 2.36's <sys/pidfd.h> lacks C linkage for C++.
     state->pidFd.reset(static_cast<int>(::syscall(SYS_pidfd_open, state->pid, 0)));
@@ -270,8 +381,6 @@ std::expected<std::unique_ptr<Subprocess>, QString> Subprocess::start(Subprocess
         ::waitpid(state->pid, nullptr, 0);
         return std::unexpected(describe(error));
     }
-    if (spec.niceness != 0)
-        ::setpriority(PRIO_PGRP, static_cast<id_t>(state->pid), spec.niceness);
 
     for (std::size_t i = 0; i < pipes.size(); ++i) {
         pipes[i].writeEnd.reset();

@@ -50,9 +50,10 @@ struct SubprocessResult {
     bool timedOut = false; // the deadline passed and the child was terminated
 };
 
-// One child process started with posix_spawn, in a process group of its own so that a signal reaches
-// everything it started. Its output pipes are read on threads of their own while it runs, so a chatty
-// child never blocks on a full pipe. Every member may be called from any thread.
+// One child process, in a process group of its own so that a signal reaches everything it started. The
+// child is killed when this program ends, however it ends (its parent-death signal), whichever thread
+// started it and whether or not that thread still runs. Its output pipes are read on threads of their own
+// while it runs, so a chatty child never blocks on a full pipe. Every member may be called from any thread.
 class Subprocess {
 public:
     // Starts the child; the error is the system's description of why it could not start.

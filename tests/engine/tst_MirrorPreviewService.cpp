@@ -4,8 +4,10 @@
 #include "model/AppSettings.h"
 #include "model/BackupDestination.h"
 #include "model/BackupJob.h"
+#include "platform/Subprocess.h"
 #include "support/ExecutableScript.h"
 #include "support/FailureText.h"
+#include "support/IntegrationTimeout.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -13,6 +15,8 @@
 #include <QtTest>
 
 #include <qcoro/qcorotask.h>
+
+#include <csignal>
 
 using namespace mv;
 
@@ -39,11 +43,12 @@ struct MirrorSetup {
         }
     }
 
-    RunPlan plan() const
+    RunPlan plan(std::optional<qint64> bandwidthLimitKBps = std::nullopt) const
     {
         BackupJob job = BackupJob::create(now);
         job.mode = BackupMode::mirror;
         job.source.path = source;
+        job.options.bandwidthLimitKBps = bandwidthLimitKBps;
         BackupDestination destination = BackupDestination::create(now);
         destination.path = target;
         AppSettings settings;
@@ -61,6 +66,22 @@ struct MirrorSetup {
     {
         return QDir(AppPaths::logsDirectory())
             .entryList({ QStringLiteral("mirror-preview-*.log") }, QDir::Files);
+    }
+
+    // rsync's temporary files for `name` anywhere below the target: ".name.XXXXXX" beside the file, or
+    // "name.XXXXXX" in a temporary folder.
+    QStringList temporaryFilesOf(const QString& name) const
+    {
+        const QRegularExpression temporary(
+            QStringLiteral("\\A\\.?%1\\.[A-Za-z0-9]{6}\\z").arg(QRegularExpression::escape(name)));
+        QStringList files;
+        QDirIterator it(target, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (temporary.match(it.fileName()).hasMatch())
+                files.append(path);
+        }
+        return files;
     }
 
     QStringList targetFiles() const
@@ -101,6 +122,7 @@ class tst_MirrorPreviewService : public QObject {
 private Q_SLOTS:
     void listsTheFirst200AndCountsAll();
     void nothingToDelete();
+    void temporaryFileOfAKilledRunIsNoExtraFile();
     void failureKeepsTheLog_data();
     void failureKeepsTheLog();
 };
@@ -142,6 +164,38 @@ void tst_MirrorPreviewService::nothingToDelete()
     QVERIFY2(result, result ? "" : qPrintable(test::describe(result.error())));
     QCOMPARE(*result, MirrorPreview {});
     QCOMPARE(setup.previewLogs(), QStringList());
+}
+
+// rsync killed in the middle of a file with everything it started (a logout, an out-of-memory kill)
+// leaves its temporary file behind: it must sit where the next preview does not count it for deletion.
+void tst_MirrorPreviewService::temporaryFileOfAKilledRunIsNoExtraFile()
+{
+    MirrorSetup setup;
+    setup.dir.write(QStringLiteral("source/big.bin"), QByteArray(8'000'000, 'b'));
+    const RunPlan slow = setup.plan(500);
+    auto started = Subprocess::start(SubprocessSpec { .executable = slow.executable,
+        .arguments = slow.arguments,
+        .environment = slow.environment,
+        .output = SubprocessOutput::discarded,
+        .niceness = 0,
+        .onStdout = {},
+        .onStderr = {} });
+    QVERIFY(started);
+    Subprocess& rsync = **started;
+    const auto temporaryWritten = [&] {
+        const QStringList files = setup.temporaryFilesOf(QStringLiteral("big.bin"));
+        return files.size() == 1 && QFileInfo(files[0]).size() > 0;
+    };
+    MV_TRY_VERIFY(temporaryWritten());
+    QVERIFY(rsync.signal(SIGKILL));
+    QCOMPARE(rsync.wait(), 128 + SIGKILL);
+
+    const QStringList left = setup.temporaryFilesOf(QStringLiteral("big.bin"));
+    QCOMPARE(left.size(), 1);
+    QCOMPARE(QFileInfo(left[0]).path(), setup.target + QStringLiteral("/.rsync-partial"));
+    const auto result = preview(setup.plan());
+    QVERIFY2(result, result ? "" : qPrintable(test::describe(result.error())));
+    QCOMPARE(*result, MirrorPreview {});
 }
 
 void tst_MirrorPreviewService::failureKeepsTheLog_data()

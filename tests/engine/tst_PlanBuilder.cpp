@@ -24,7 +24,8 @@ namespace {
 const QDateTime now(QDate(2026, 12, 9), QTime(8, 21), Qt::UTC);
 
 const QStringList fixed { "--human-readable", "--outbuf=L", "--stats", "--partial",
-    "--partial-dir=.rsync-partial", "--protect-args", "--info=progress2,name0", "--out-format=XFER %n" };
+    "--partial-dir=.rsync-partial", "--temp-dir=.rsync-partial", "--protect-args", "--info=progress2,name0",
+    "--out-format=XFER %n" };
 
 QStringList basic()
 {
@@ -232,6 +233,11 @@ private Q_SLOTS:
             QByteArray("Marrowvale versioned snapshots\n"));
         QCOMPARE(mv::test::TempDir::read(setup.backup() + "/.marrowVale-versions").size(), 31);
         QCOMPARE(first.arguments, (basic() + QStringList { setup.source() + "/", firstSnapshot }));
+        // Unfinished until its run succeeds, as the coordinator then notes.
+        QVERIFY(QFileInfo::exists(setup.backup() + "/.marrowVale-unfinished-2026-12-09_135100"));
+        QCOMPARE(VersionedStore::snapshots(setup.backup()), QStringList());
+        QCOMPARE(VersionedStore::finishSnapshot(firstSnapshot), std::nullopt);
+        QVERIFY(!QFileInfo::exists(setup.backup() + "/.marrowVale-unfinished-2026-12-09_135100"));
 
         // Decoys that must never become the link base: a file, a link, and the new run's own folder.
         setup.dir.write("backup/2026-12-09_2359", "not a folder");
@@ -272,33 +278,45 @@ private Q_SLOTS:
         QTest::addColumn<QString>("identity");
         QTest::addColumn<QString>("sshCommand");
         QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("rsyncPath");
         const QString options
             = "/usr/bin/ssh -o BatchMode=yes -o StrictHostKeyChecking=yes -o ConnectTimeout=15 "
               "-o ServerAliveInterval=15 -o ServerAliveCountMax=4 -p 22";
         QTest::newRow("plain") << "backup.example.net"
                                << "/srv/backups/"
-                               << "" << options << "me@backup.example.net:/srv/backups";
+                               << "" << options << "me@backup.example.net:/srv/backups"
+                               << "mkdir -p '/srv/backups/.rsync-partial' && rsync";
         QTest::newRow("identity with blank and quote stays one word")
             << "backup.example.net"
             << "/srv/backups"
             << "/home/me/my keys/it's \"id\"" << options + " -i '/home/me/my keys/it''s \"id\"'"
-            << "me@backup.example.net:/srv/backups";
+            << "me@backup.example.net:/srv/backups"
+            << "mkdir -p '/srv/backups/.rsync-partial' && rsync";
         QTest::newRow("identity kept as stored") << "h"
                                                  << "/b"
                                                  << "~/.ssh/id_ed25519" << options + " -i ~/.ssh/id_ed25519"
-                                                 << "me@h:/b";
+                                                 << "me@h:/b"
+                                                 << "mkdir -p '/b/.rsync-partial' && rsync";
         QTest::newRow("IPv6 in brackets in the target") << "::1"
                                                         << "/b"
-                                                        << "" << options << "me@[::1]:/b";
+                                                        << "" << options << "me@[::1]:/b"
+                                                        << "mkdir -p '/b/.rsync-partial' && rsync";
         QTest::newRow("IPv6 stored in brackets") << "[fe80::1]"
                                                  << "/b"
-                                                 << "" << options << "me@[fe80::1]:/b";
+                                                 << "" << options << "me@[fe80::1]:/b"
+                                                 << "mkdir -p '/b/.rsync-partial' && rsync";
         QTest::newRow("home folder path relative") << "h"
                                                    << "~/backups/docs/"
-                                                   << "" << options << "me@h:backups/docs";
+                                                   << "" << options << "me@h:backups/docs"
+                                                   << "mkdir -p 'backups/docs/.rsync-partial' && rsync";
+        QTest::newRow("quote in the path") << "h"
+                                           << "/srv/it's"
+                                           << "" << options << "me@h:/srv/it's"
+                                           << "mkdir -p '/srv/it'\\''s/.rsync-partial' && rsync";
         QTest::newRow("home folder itself") << "h"
                                             << "~"
-                                            << "" << options << "me@h:.";
+                                            << "" << options << "me@h:."
+                                            << "mkdir -p './.rsync-partial' && rsync";
     }
     void sshArgumentVectors()
     {
@@ -307,6 +325,7 @@ private Q_SLOTS:
         QFETCH(QString, identity);
         QFETCH(QString, sshCommand);
         QFETCH(QString, target);
+        QFETCH(QString, rsyncPath);
         Setup setup;
         setup.destination = sshDestination();
         setup.destination.host = host;
@@ -314,7 +333,10 @@ private Q_SLOTS:
         setup.destination.identityFile = identity;
 
         const RunPlan plan = setup.build();
-        QCOMPARE(plan.arguments, (basic() + QStringList { "-e", sshCommand, setup.source() + "/", target }));
+        QCOMPARE(plan.arguments,
+            (basic()
+                + QStringList {
+                    "-e", sshCommand, "--rsync-path=" + rsyncPath, setup.source() + "/", target }));
         QVERIFY(plan.isSSH && plan.targetIsRemote);
         QCOMPARE(plan.sshHost, host);
         QCOMPARE(plan.sshIdentity, identity);

@@ -242,7 +242,8 @@ private Q_SLOTS:
         QCOMPARE(outcome(plan), passed);
         QCOMPARE(plan->executable, settings.rsyncPath);
         QCOMPARE(plan->targetPath, destination.path);
-        QCOMPARE(contents(small), QStringList({ "backup" }));
+        // The plan made the folder, with the partial folder rsync writes its temporary files into.
+        QCOMPARE(contents(small), QStringList({ "backup", "backup/.rsync-partial" }));
         QVERIFY(
             !plan->environment.contains(QString::fromLatin1(KeychainService::askpassDestinationVariable)));
     }
@@ -277,7 +278,7 @@ private Q_SLOTS:
         BackupDestination destination = BackupDestination::create(checkTime);
         destination.path = unlimited + QStringLiteral("/backup");
         QCOMPARE(outcome(check(jobWithSource(root.filePath(QStringLiteral("source"))), destination)), passed);
-        QCOMPARE(contents(unlimited), QStringList({ "backup" }));
+        QCOMPARE(contents(unlimited), QStringList({ "backup", "backup/.rsync-partial" }));
     }
 
     void mirrorCheckFollowsTheEffectiveMode()

@@ -281,7 +281,8 @@ void tst_RestoreService::argumentVectors()
     QFETCH(bool, overwrite);
     QFETCH(QStringList, tail);
     const QStringList always { "--recursive", "--times", "--perms", "--links", "--xattrs", "--human-readable",
-        "--partial", "--protect-args", "--info=progress2,name0", "--out-format=XFER %n" };
+        "--partial", "--protect-args", "--info=progress2,name0", "--out-format=XFER %n",
+        "--exclude=.rsync-partial/" };
     QCOMPARE(RestoreService::arguments(item, overwrite), always + tail);
 }
 
@@ -289,6 +290,9 @@ void tst_RestoreService::wholeBackupLandsInTheSourceFolderItself()
 {
     RestoreSetup setup;
     setup.dir.write(QStringLiteral("home/Documents/made-since.txt"), "newer than the backup\n");
+    // What interrupted backups left in their partial folders stays in the backup.
+    setup.write(QStringLiteral(".rsync-partial/.notes.txt.Xk3f9a"), "half a temporary file");
+    setup.write(QStringLiteral("projects/.rsync-partial/readme.md"), "half a readme");
     RestoreRequest request = setup.request({ QString() });
     request.overwriteExisting = true;
     const RestorePlan plan = setup.plan(request);

@@ -1,15 +1,24 @@
+#include "engine/PlanBuilder.h"
 #include "engine/RunPlan.h"
 #include "engine/VersionedStore.h"
+#include "model/AppSettings.h"
+#include "model/BackupDestination.h"
+#include "model/BackupJob.h"
 #include "model/PathValidationError.h"
+#include "platform/Subprocess.h"
+#include "support/IntegrationTimeout.h"
 #include "support/Mount.h"
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
+#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -78,6 +87,31 @@ RunPlan versionedPlan(const QString& snapshotPath, const std::optional<QString>&
     return plan;
 }
 
+SubprocessSpec rsyncOf(const RunPlan& plan)
+{
+    return SubprocessSpec { .executable = plan.executable,
+        .arguments = plan.arguments,
+        .environment = plan.environment,
+        .output = SubprocessOutput::discarded,
+        .niceness = 0,
+        .onStdout = {},
+        .onStderr = {} };
+}
+
+// Whether rsync has begun writing `name` somewhere below `folder`: a temporary file of it holds bytes.
+bool isWritingFile(const QString& folder, const QString& name)
+{
+    const QRegularExpression temporary(
+        QStringLiteral("\\A\\.?%1\\.[A-Za-z0-9]{6}\\z").arg(QRegularExpression::escape(name)));
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        if (temporary.match(it.fileName()).hasMatch() && it.fileInfo().size() > 0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 class tst_VersionedStore : public QObject {
@@ -114,6 +148,7 @@ private Q_SLOTS:
     void pruneNeverEntersAnotherFileSystem();
     void pruneRemovesReadOnlyFoldersOfTheirOwner();
     void failedAttemptLeavesNoSnapshotBehind();
+    void snapshotOfAKilledRunIsNoVersion();
     void discardTouchesOnlyAnUnfinishedSnapshot_data();
     void discardTouchesOnlyAnUnfinishedSnapshot();
 };
@@ -363,6 +398,61 @@ void tst_VersionedStore::failedAttemptLeavesNoSnapshotBehind()
     const QString next = destination.snapshot(QStringLiteral("2026-12-10_100000"));
     QCOMPARE(VersionedStore::prune(destination.root, 2, next).value_or(QStringList { "failed" }),
         QStringList { first });
+}
+
+// A run killed together with rsync (a power cut, an out-of-memory kill) never reaches the discard of a
+// failed attempt: its snapshot must still never count as a version, and the next run removes it first.
+void tst_VersionedStore::snapshotOfAKilledRunIsNoVersion()
+{
+    test::TempDir dir;
+    const QDateTime monday(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC);
+    BackupJob job = BackupJob::create(monday);
+    job.mode = BackupMode::versioned;
+    job.source.path = dir.mkdir(QStringLiteral("source"));
+    dir.write(QStringLiteral("source/a.txt"), "small and first\n");
+    dir.write(QStringLiteral("source/big.bin"), QByteArray(8'000'000, 'b'));
+    BackupDestination destination = BackupDestination::create(monday);
+    destination.path = dir.filePath(QStringLiteral("backup"));
+    destination.retention = 2;
+    const AppSettings settings;
+
+    // Two completed versions, each noted finished as a successful run's ending does.
+    QStringList versions;
+    for (int day = 0; day < 2; ++day) {
+        const RunPlan plan = PlanBuilder::build(job, destination, settings, monday.addDays(day));
+        const auto copied = Subprocess::run(rsyncOf(plan), test::integrationTimeout, 0);
+        QVERIFY(copied && copied->exitStatus == 0);
+        QCOMPARE(VersionedStore::finishSnapshot(*plan.snapshotPath), std::nullopt);
+        versions.prepend(*plan.snapshotPath);
+    }
+
+    // The third is killed, rsync and all, in the middle of a file that changed since.
+    dir.write(QStringLiteral("source/big.bin"), QByteArray(9'000'000, 'c'));
+    job.options.bandwidthLimitKBps = 500;
+    const RunPlan killed = PlanBuilder::build(job, destination, settings, monday.addDays(2));
+    auto started = Subprocess::start(rsyncOf(killed));
+    QVERIFY(started);
+    MV_TRY_VERIFY(isWritingFile(*killed.snapshotPath, QStringLiteral("big.bin")));
+    QVERIFY((*started)->signal(SIGKILL));
+    QCOMPARE((*started)->wait(), 128 + SIGKILL);
+    QVERIFY(QFile::exists(*killed.snapshotPath + QStringLiteral("/a.txt")));
+
+    QCOMPARE(VersionedStore::snapshots(destination.path), versions);
+    QCOMPARE(VersionedStore::latestSnapshot(destination.path, std::nullopt), versions.first());
+    QCOMPARE(VersionedStore::prune(destination.path, 2, std::nullopt).value_or(QStringList { "failed" }),
+        QStringList());
+    QVERIFY(QFileInfo(versions.last()).isDir());
+
+    // The next run removes it before it copies, and links against the newest completed version.
+    const RunPlan next = PlanBuilder::build(job, destination, settings, monday.addDays(3));
+    QVERIFY(!QFileInfo::exists(*killed.snapshotPath));
+    QCOMPARE(QDir(destination.path)
+                 .entryList({ QLatin1String(VersionedStore::unfinishedNotePrefix) + u'*' },
+                     QDir::AllEntries | QDir::Hidden | QDir::System),
+        QStringList {
+            QLatin1String(VersionedStore::unfinishedNotePrefix) + QFileInfo(*next.snapshotPath).fileName() });
+    QVERIFY(next.arguments.contains(QStringLiteral("--link-dest=") + versions.first()));
+    QCOMPARE(VersionedStore::snapshots(destination.path), versions);
 }
 
 void tst_VersionedStore::discardTouchesOnlyAnUnfinishedSnapshot_data()
