@@ -137,7 +137,9 @@ void AppState::installCallbacks()
 // thread; asking it here would hold the launch until its whole-file check ends.
 void AppState::applyMaintenance()
 {
-    RunningTransfers::stopLeftovers(m_store.supportFolder());
+    const RunningTransfers::LeftoverStop leftovers = RunningTransfers::stopLeftovers(m_store.supportFolder());
+    for (const QString& problem : leftovers.problems)
+        tellStorageProblem(problem);
     bool repaired = false;
     for (const BackupJob& job : m_store.config().jobs) {
         for (const BackupDestination& destination : job.destinations) {

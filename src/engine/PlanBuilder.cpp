@@ -87,7 +87,7 @@ QString targetRemotePath(const QString& path)
 QString remoteRsyncCommand(const QString& targetPath)
 {
     QString folder = targetRemotePath(targetPath) + u'/' + QLatin1String(partialFolderName);
-    return QStringLiteral("mkdir -p '%1' && rsync").arg(folder.replace(u'\'', QStringLiteral("'\\''")));
+    return QStringLiteral("mkdir -p -- '%1' && rsync").arg(folder.replace(u'\'', QStringLiteral("'\\''")));
 }
 
 } // namespace

@@ -285,38 +285,38 @@ private Q_SLOTS:
         QTest::newRow("plain") << "backup.example.net"
                                << "/srv/backups/"
                                << "" << options << "me@backup.example.net:/srv/backups"
-                               << "mkdir -p '/srv/backups/.rsync-partial' && rsync";
+                               << "mkdir -p -- '/srv/backups/.rsync-partial' && rsync";
         QTest::newRow("identity with blank and quote stays one word")
             << "backup.example.net"
             << "/srv/backups"
             << "/home/me/my keys/it's \"id\"" << options + " -i '/home/me/my keys/it''s \"id\"'"
             << "me@backup.example.net:/srv/backups"
-            << "mkdir -p '/srv/backups/.rsync-partial' && rsync";
+            << "mkdir -p -- '/srv/backups/.rsync-partial' && rsync";
         QTest::newRow("identity kept as stored") << "h"
                                                  << "/b"
                                                  << "~/.ssh/id_ed25519" << options + " -i ~/.ssh/id_ed25519"
                                                  << "me@h:/b"
-                                                 << "mkdir -p '/b/.rsync-partial' && rsync";
+                                                 << "mkdir -p -- '/b/.rsync-partial' && rsync";
         QTest::newRow("IPv6 in brackets in the target") << "::1"
                                                         << "/b"
                                                         << "" << options << "me@[::1]:/b"
-                                                        << "mkdir -p '/b/.rsync-partial' && rsync";
+                                                        << "mkdir -p -- '/b/.rsync-partial' && rsync";
         QTest::newRow("IPv6 stored in brackets") << "[fe80::1]"
                                                  << "/b"
                                                  << "" << options << "me@[fe80::1]:/b"
-                                                 << "mkdir -p '/b/.rsync-partial' && rsync";
+                                                 << "mkdir -p -- '/b/.rsync-partial' && rsync";
         QTest::newRow("home folder path relative") << "h"
                                                    << "~/backups/docs/"
                                                    << "" << options << "me@h:backups/docs"
-                                                   << "mkdir -p 'backups/docs/.rsync-partial' && rsync";
+                                                   << "mkdir -p -- 'backups/docs/.rsync-partial' && rsync";
         QTest::newRow("quote in the path") << "h"
                                            << "/srv/it's"
                                            << "" << options << "me@h:/srv/it's"
-                                           << "mkdir -p '/srv/it'\\''s/.rsync-partial' && rsync";
+                                           << "mkdir -p -- '/srv/it'\\''s/.rsync-partial' && rsync";
         QTest::newRow("home folder itself") << "h"
                                             << "~"
                                             << "" << options << "me@h:."
-                                            << "mkdir -p './.rsync-partial' && rsync";
+                                            << "mkdir -p -- './.rsync-partial' && rsync";
     }
     void sshArgumentVectors()
     {
