@@ -257,8 +257,11 @@ void BackupCoordinator::endTransfer(
     const RunKey& key, const std::shared_ptr<RunControlling>& transfer, TransferRelay& relay)
 {
     relay.close();
-    if (const auto it = m_runs.find(key); it != m_runs.end() && it->transfer == transfer)
+    // Until the next transfer starts, a resumed run is preparing again (its retry checks or plans anew).
+    if (const auto it = m_runs.find(key); it != m_runs.end() && it->transfer == transfer) {
         it->transfer.reset();
+        it->transferStarted = false;
+    }
 }
 
 // The start turns a preparing run `running`. A progress sample updates the figures of a transfer in
