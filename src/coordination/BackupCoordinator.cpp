@@ -3,8 +3,7 @@
 #include "coordination/FolderKey.h"
 #include "coordination/RestoreCoordinator.h"
 #include "coordination/RunPhaseGroups.h"
-#include "drive/GoogleDriveRunController.h"
-#include "engine/Transfer.h"
+#include "google/GoogleAuthManager.h"
 #include "model/ConfigurationStore.h"
 
 #include <algorithm>
@@ -105,7 +104,7 @@ void BackupCoordinator::enqueue(
     const auto existing = m_runs.find(key);
     if (existing != m_runs.end() && isLive(existing->entry.progress.phase))
         return;
-    const QString folder = folderKey(destination);
+    const QString folder = folderOf(destination);
     if (const auto other = liveWriter(folder, key, false)) {
         setIssue(CoordinatorIssue::busy(other->jobName, other->destinationPath));
         return;
@@ -138,6 +137,12 @@ void BackupCoordinator::runAll(RunTrigger trigger)
     }
 }
 
+// A Drive folder is the signed-in account's: that is the account a run plans with.
+QString BackupCoordinator::folderOf(const BackupDestination& destination) const
+{
+    return folderKey(destination, m_drive.auth.account());
+}
+
 std::optional<ActiveRun> BackupCoordinator::liveWriter(
     const QString& folder, const RunKey& except, bool activeOnly) const
 {
@@ -161,7 +166,7 @@ void BackupCoordinator::pump()
         if (activeCount() >= limit)
             return;
         const auto chosen = std::find_if(m_queue.begin(), m_queue.end(), [this](const QueuedRun& queued) {
-            return !liveWriter(folderKey(queued.destination), RunKey {}, true);
+            return !liveWriter(folderOf(queued.destination), RunKey {}, true);
         });
         if (chosen == m_queue.end())
             return;
@@ -181,10 +186,10 @@ void BackupCoordinator::resumeRetriesWaitingForFolders()
             freed.append(it.key());
     }
     for (const RunKey& key : freed) {
-        const auto ticket = m_runs.value(key).ticket;
-        ticket->waitingForFolder = false;
-        setProgress(key, RunPhase::preparing, QStringLiteral("Checking folders"));
-        ticket->wake();
+        const Run run = m_runs.value(key);
+        run.ticket->waitingForFolder = false;
+        setProgress(key, RunPhase::preparing, run.preparingMessage());
+        run.ticket->wake();
     }
 }
 
@@ -202,7 +207,8 @@ void BackupCoordinator::putEntry(const QueuedRun& item, RunPhase phase, const QS
     run = Run {};
     run.entry = ActiveRun { key, item.job.name, item.destination.name, item.job.source.path,
         item.destination.displayPath(), progress };
-    run.folder = folderKey(item.destination);
+    run.folder = folderOf(item.destination);
+    run.toDrive = item.destination.kind == DestinationKind::googleDrive;
     if (added)
         Q_EMIT runAdded(key);
     else
@@ -305,13 +311,10 @@ void BackupCoordinator::cancel(const QUuid& jobID, const QUuid& destinationID)
     if (!ticket)
         return;
     ticket->cancelled = true;
-    const std::shared_ptr<Transfer> transfer = it->transfer;
-    const std::shared_ptr<GoogleDriveRunController> controller = it->driveController;
+    const std::shared_ptr<RunControlling> transfer = it->transfer;
     setProgress(key, RunPhase::cancelling, QStringLiteral("Stopping safely"));
     if (transfer)
         transfer->cancel();
-    if (controller)
-        controller->cancel();
     ticket->wake();
 }
 
@@ -346,16 +349,9 @@ QCoro::Task<> BackupCoordinator::shutdown()
     }
 }
 
-RunControlling* BackupCoordinator::Run::control() const
-{
-    if (transfer)
-        return transfer.get();
-    return driveController.get();
-}
-
 QString BackupCoordinator::Run::preparingMessage() const
 {
-    return driveController ? QStringLiteral("Finding files to back up") : QStringLiteral("Checking folders");
+    return toDrive ? QStringLiteral("Finding files to back up") : QStringLiteral("Checking folders");
 }
 
 bool BackupCoordinator::anythingRunning() const

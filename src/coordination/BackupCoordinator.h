@@ -3,6 +3,7 @@
 #include "coordination/CoordinatorIssue.h"
 #include "coordination/GoogleDriveServices.h"
 #include "coordination/TransferRelay.h"
+#include "engine/RunControlling.h"
 #include "model/ActiveRun.h"
 #include "model/BackupDestination.h"
 #include "model/BackupJob.h"
@@ -26,19 +27,15 @@
 namespace mv {
 
 class ConfigurationStore;
-class GoogleDriveRunController;
 class HistoryRepository;
 class NotificationService;
 class PreflightFailure;
 class RestoreCoordinator;
-class Transfer;
 struct AppSettings;
 struct GoogleDriveOutcome;
 struct GoogleDrivePlan;
-struct GoogleProgressSnapshot;
 struct RsyncOutcome;
 struct RunEnding;
-struct RunPlan;
 
 // The one object every backup run passes through. It admits runs, queues them first in, first out, starts
 // them while the concurrency limit allows and no other run writes to the same folder, carries each through
@@ -137,21 +134,22 @@ private:
     struct Run {
         ActiveRun entry;
         QString folder; // folderKey() of the run's destination
+        bool toDrive = false; // the Drive road, else the rsync road
         std::shared_ptr<RunTicket> ticket; // from the start to the ending
-        std::shared_ptr<Transfer> transfer; // while a transfer runs
-        // While a Drive attempt plans, previews or uploads; a new one for each attempt.
-        std::shared_ptr<GoogleDriveRunController> driveController;
+        std::shared_ptr<RunControlling> transfer; // while a transfer runs, rsync or Drive
         bool transferStarted = false;
+        std::optional<QString> startedMessage; // what the entry says once the transfer has started
         std::optional<QString> pendingFile; // the last name reported, shown with the next sample
         std::shared_ptr<ClockAlarm> removal; // the 6 s hold of a finished entry
 
-        // What pause, resume and cancel reach: the transfer or the Drive attempt, when there is one.
-        RunControlling* control() const;
+        // What pause, resume and cancel reach: the transfer, when there is one.
+        RunControlling* control() const { return transfer.get(); }
         // What a preparing entry says: the Drive road plans, the rsync road checks.
         QString preparingMessage() const;
     };
 
     // Admission, queue and controls.
+    QString folderOf(const BackupDestination& destination) const;
     std::optional<ActiveRun> liveWriter(const QString& folder, const RunKey& except, bool activeOnly) const;
     void pump();
     void resumeRetriesWaitingForFolders();
@@ -161,26 +159,34 @@ private:
     void removeEntry(const RunKey& key);
     const AppSettings& settings() const;
 
-    // One run, attempt after attempt.
+    // One run, attempt after attempt, on either road: retries, their waits and the folder wait are the
+    // same for both.
     QCoro::Task<> execute(QueuedRun item, RunKey key, std::shared_ptr<RunTicket> ticket);
-    QCoro::Task<RsyncOutcome> runPlan(RunPlan plan, RunKey key, std::shared_ptr<RunTicket> ticket);
+    // How one attempt came out, whatever the road. `concluded`: the attempt ended the run itself (or the
+    // run was abandoned). `finish` is the ending of a success, or of a failure when no retry is left;
+    // `finishCancelled` what a cancel records from then on (none: cancelled before its transfer).
+    struct Attempt {
+        enum class End { concluded, cancelled, succeeded, failed };
+        End end = End::concluded;
+        std::function<void()> finish;
+        std::function<void()> finishCancelled;
+    };
+    // One attempt of each road: its checks or plan, the mirror preview when it must, and the transfer.
+    QCoro::Task<Attempt> attemptRsync(
+        QueuedRun item, RunKey key, BackupRunRecord record, std::shared_ptr<RunTicket> ticket);
+    QCoro::Task<Attempt> attemptGoogle(
+        QueuedRun item, RunKey key, BackupRunRecord record, std::shared_ptr<RunTicket> ticket);
     QCoro::Task<> waitBeforeRetry(qint64 delaySeconds, std::shared_ptr<RunTicket> ticket);
     QCoro::Task<> waitForFolder(RunKey key, std::shared_ptr<RunTicket> ticket);
+    // Makes `transfer` what the controls reach and its news the entry's figures, through the relay
+    // returned; endTransfer() hands over the last news once the transfer has returned. `filesTotal`: the
+    // count a road knows before the first sample (the entry then starts from a fraction of 0).
+    std::shared_ptr<TransferRelay> startTransfer(const RunKey& key, std::shared_ptr<RunControlling> transfer,
+        const RunTicket& ticket, std::optional<QString> startedMessage, std::optional<qint64> filesTotal);
+    void endTransfer(
+        const RunKey& key, const std::shared_ptr<RunControlling>& transfer, TransferRelay& relay);
     void handle(const RunKey& key, const TransferRelay::News& news);
     BackupRunRecord makeRecord(const QueuedRun& item) const;
-
-    // The Drive road of one run, attempt after attempt.
-    QCoro::Task<> executeGoogle(
-        QueuedRun item, RunKey key, BackupRunRecord record, std::shared_ptr<RunTicket> ticket);
-    // Plans, previews when it must and uploads once. An ending when the attempt ended the run, else the
-    // outcome of the upload.
-    struct GoogleAttempt;
-    QCoro::Task<GoogleAttempt> attemptGoogle(
-        QueuedRun item, RunKey key, BackupRunRecord record, std::shared_ptr<RunTicket> ticket);
-    void startGoogleUpload(const RunKey& key, qsizetype filesTotal);
-    void handleGoogle(const GoogleProgressSnapshot& snapshot, const RunKey& key,
-        const std::shared_ptr<GoogleDriveRunController>& controller);
-    void setGooglePlanning(const RunKey& key, bool paused);
     QString logPath(const RunKey& key) const;
 
     // Endings.

@@ -3,6 +3,7 @@
 #include "coordination/RunEnding.h"
 #include "coordination/RunPhaseGroups.h"
 #include "coordination/SnapshotCleanup.h"
+#include "drive/GoogleDriveOutcome.h"
 #include "engine/MirrorPreviewService.h"
 #include "engine/PreflightService.h"
 #include "engine/RsyncTransfer.h"
@@ -16,7 +17,8 @@
 #include <algorithm>
 #include <chrono>
 
-// A started run's road: its checks, its transfer and its retries, up to the one ending it reaches.
+// A started run's road: its checks, its transfer and its retries, up to the one ending it reaches. The
+// attempt loop, its waits and the transfer's relay serve the Drive road too (BackupCoordinatorGoogle.cpp).
 //
 // Every awaited task is made in a statement of its own and then awaited by name: GCC 12 mishandles
 // temporaries inside a co_await expression (some are never destroyed, some twice).
@@ -50,87 +52,45 @@ void BackupCoordinator::begin(QueuedRun item)
 
 QCoro::Task<> BackupCoordinator::execute(QueuedRun item, RunKey key, std::shared_ptr<RunTicket> ticket)
 {
+    const QPointer<BackupCoordinator> self(this);
     const BackupRunRecord record = makeRecord(item);
     m_history.begin(record);
-    if (item.destination.kind == DestinationKind::googleDrive) {
-        auto driving = executeGoogle(std::move(item), key, record, std::move(ticket));
-        co_await driving;
-        co_return;
-    }
-
-    const QPointer<BackupCoordinator> self(this);
+    const bool toDrive = item.destination.kind == DestinationKind::googleDrive;
     const qint64 maxRetries = effectiveRetryLimit(item.destination, settings());
     const qint64 delay = effectiveRetryDelaySeconds(item.destination, settings());
 
-    std::optional<RsyncOutcome> last;
+    // What a cancel records: the counts of the last failed attempt, none before the first.
+    std::function<void()> endCancelled = [this, item, key, record, toDrive] {
+        if (toDrive)
+            finishGoogleCancelled(std::nullopt, item, key, record);
+        else
+            finishCancelled(item, key, record, std::nullopt);
+    };
     for (qint64 attempt = 0;; ++attempt) {
         if (ticket->cancelled) {
-            finishCancelled(item, key, record, last);
+            endCancelled();
             co_return;
         }
-        if (!ticket->paused)
-            setProgress(key, RunPhase::preparing, QStringLiteral("Checking folders"));
-        auto checking = PreflightService::check(item.job, item.destination, settings(), m_clock.now());
-        const auto checked = co_await checking;
+        auto attempting
+            = toDrive ? attemptGoogle(item, key, record, ticket) : attemptRsync(item, key, record, ticket);
+        const Attempt result = co_await attempting;
         if (!self || ticket->abandoned)
             co_return;
-        // A cancel that came during the checks wins over whatever they found.
-        if (!checked && !ticket->cancelled) {
-            finishPreflightFailure(checked.error(), item, key, record);
+        switch (result.end) {
+        case Attempt::End::concluded:
             co_return;
+        case Attempt::End::cancelled:
+            (result.finishCancelled ? result.finishCancelled : endCancelled)();
+            co_return;
+        case Attempt::End::succeeded:
+            result.finish();
+            co_return;
+        case Attempt::End::failed:
+            break;
         }
-        if (checked && checked->mode == BackupMode::mirror && !ticket->confirmedMirror
-            && !ticket->cancelled) {
-            auto previewing = MirrorPreviewService::preview(*checked);
-            const auto preview = co_await previewing;
-            if (!self || ticket->abandoned)
-                co_return;
-            if (!preview && !ticket->cancelled) {
-                finishPreflightFailure(mirrorPreviewFailed(), item, key, record);
-                co_return;
-            }
-            if (preview && preview->totalDeletions > 0 && !ticket->cancelled) {
-                finishWaitingDeletions(preview->totalDeletions, item, key, record);
-                co_return;
-            }
-        }
-        if (ticket->cancelled) {
-            if (checked) {
-                auto discarding = SnapshotCleanup::discardUnfinished(*checked);
-                co_await discarding;
-                if (!self || ticket->abandoned)
-                    co_return;
-            }
-            finishCancelled(item, key, record, last);
-            co_return;
-        }
-        const RunPlan& plan = *checked;
-
-        auto transfer = runPlan(plan, key, ticket);
-        const RsyncOutcome outcome = co_await transfer;
-        if (!self || ticket->abandoned)
-            co_return;
-        // The outcome is judged as the transfer returned; clearing up after it does not change it.
-        const bool cancelled = ticket->cancelled || outcome.cancelled;
-        if (!cancelled && (outcome.exitCode == 0 || outcome.exitCode == 24)) {
-            auto pruning = SnapshotCleanup::pruneAfterSuccess(plan);
-            const std::optional<QString> pruneFailure = co_await pruning;
-            if (!self || ticket->abandoned)
-                co_return;
-            finishSuccess(outcome, pruneFailure, item, key, record);
-            co_return;
-        }
-        auto discarding = SnapshotCleanup::discardUnfinished(plan);
-        co_await discarding;
-        if (!self || ticket->abandoned)
-            co_return;
-        if (cancelled) {
-            finishCancelled(item, key, record, outcome);
-            co_return;
-        }
-        last = outcome;
+        endCancelled = result.finishCancelled;
         if (attempt >= maxRetries) {
-            finishFailure(RunEnding::errorText(outcome), outcome, item, key, record);
+            result.finish();
             co_return;
         }
 
@@ -147,6 +107,86 @@ QCoro::Task<> BackupCoordinator::execute(QueuedRun item, RunKey key, std::shared
         if (!self || ticket->abandoned)
             co_return;
     }
+}
+
+QCoro::Task<BackupCoordinator::Attempt> BackupCoordinator::attemptRsync(
+    QueuedRun item, RunKey key, BackupRunRecord record, std::shared_ptr<RunTicket> ticket)
+{
+    const QPointer<BackupCoordinator> self(this);
+    const Attempt concluded;
+    if (!ticket->paused)
+        setProgress(key, RunPhase::preparing, QStringLiteral("Checking folders"));
+    auto checking = PreflightService::check(item.job, item.destination, settings(), m_clock.now());
+    const auto checked = co_await checking;
+    if (!self || ticket->abandoned)
+        co_return concluded;
+    // A cancel that came during the checks wins over whatever they found.
+    if (!checked && !ticket->cancelled) {
+        finishPreflightFailure(checked.error(), item, key, record);
+        co_return concluded;
+    }
+    if (checked && checked->mode == BackupMode::mirror && !ticket->confirmedMirror && !ticket->cancelled) {
+        auto previewing = MirrorPreviewService::preview(*checked);
+        const auto preview = co_await previewing;
+        if (!self || ticket->abandoned)
+            co_return concluded;
+        if (!preview && !ticket->cancelled) {
+            finishPreflightFailure(mirrorPreviewFailed(), item, key, record);
+            co_return concluded;
+        }
+        if (preview && preview->totalDeletions > 0 && !ticket->cancelled) {
+            finishWaitingDeletions(preview->totalDeletions, item, key, record);
+            co_return concluded;
+        }
+    }
+    if (ticket->cancelled) {
+        if (checked) {
+            auto discarding = SnapshotCleanup::discardUnfinished(*checked);
+            co_await discarding;
+            if (!self || ticket->abandoned)
+                co_return concluded;
+        }
+        co_return Attempt { Attempt::End::cancelled, {}, {} };
+    }
+    const RunPlan& plan = *checked;
+
+    try {
+        AppPaths::ensureDirectories();
+    } catch (const FileSystemError&) {
+        // The log then cannot be written; the transfer does not depend on it.
+    }
+    const auto transfer = std::make_shared<RsyncTransfer>(plan, logPath(key), m_clock);
+    const auto relay = startTransfer(key, transfer, *ticket, std::nullopt, std::nullopt);
+    auto running = transfer->run(*relay);
+    const RsyncOutcome outcome = co_await running;
+    if (!self)
+        co_return concluded;
+    endTransfer(key, transfer, *relay);
+    if (ticket->abandoned)
+        co_return concluded;
+
+    // The outcome is judged as the transfer returned; clearing up after it does not change it.
+    const bool cancelled = ticket->cancelled || outcome.cancelled;
+    if (!cancelled && (outcome.exitCode == 0 || outcome.exitCode == 24)) {
+        auto pruning = SnapshotCleanup::pruneAfterSuccess(plan);
+        const std::optional<QString> pruneFailure = co_await pruning;
+        if (!self || ticket->abandoned)
+            co_return concluded;
+        co_return Attempt { Attempt::End::succeeded,
+            [this, outcome, pruneFailure, item, key, record] {
+                finishSuccess(outcome, pruneFailure, item, key, record);
+            },
+            {} };
+    }
+    auto discarding = SnapshotCleanup::discardUnfinished(plan);
+    co_await discarding;
+    if (!self || ticket->abandoned)
+        co_return concluded;
+    co_return Attempt { cancelled ? Attempt::End::cancelled : Attempt::End::failed,
+        [this, outcome, item, key, record] {
+            finishFailure(RunEnding::errorText(outcome), outcome, item, key, record);
+        },
+        [this, outcome, item, key, record] { finishCancelled(item, key, record, outcome); } };
 }
 
 QCoro::Task<> BackupCoordinator::waitBeforeRetry(qint64 delaySeconds, std::shared_ptr<RunTicket> ticket)
@@ -187,46 +227,47 @@ QCoro::Task<> BackupCoordinator::waitForFolder(RunKey key, std::shared_ptr<RunTi
     }
 }
 
-QCoro::Task<RsyncOutcome> BackupCoordinator::runPlan(
-    RunPlan plan, RunKey key, std::shared_ptr<RunTicket> ticket)
+std::shared_ptr<TransferRelay> BackupCoordinator::startTransfer(const RunKey& key,
+    std::shared_ptr<RunControlling> transfer, const RunTicket& ticket, std::optional<QString> startedMessage,
+    std::optional<qint64> filesTotal)
 {
-    const QPointer<BackupCoordinator> self(this);
-    try {
-        AppPaths::ensureDirectories();
-    } catch (const FileSystemError&) {
-        // The log then cannot be written; the transfer does not depend on it.
-    }
-    const auto transfer = std::make_shared<RsyncTransfer>(std::move(plan), logPath(key), m_clock);
     // A pause that came while preparing holds the transfer from its start.
-    if (ticket->paused)
+    if (ticket.paused)
         transfer->pause();
     if (const auto it = m_runs.find(key); it != m_runs.end()) {
-        it->transfer = transfer;
+        it->transfer = std::move(transfer);
         it->transferStarted = false;
+        it->startedMessage = std::move(startedMessage);
         it->pendingFile.reset();
         RunProgress& progress = it->entry.progress;
         progress.startedAt = m_clock.now();
         progress.fraction.reset();
+        if (filesTotal) {
+            progress.fraction = 0;
+            progress.filesTotal = *filesTotal;
+        }
         progress.currentFile.reset();
         Q_EMIT runChanged(key);
     }
+    // The relay is kept by the caller until the transfer has returned.
+    return TransferRelay::create(this, [this, key](const TransferRelay::News& news) { handle(key, news); });
+}
 
-    // The relay lives until the transfer has returned and is closed before its last news is lost.
-    const auto relay
-        = TransferRelay::create(this, [this, key](const TransferRelay::News& news) { handle(key, news); });
-    auto running = transfer->run(*relay);
-    const RsyncOutcome outcome = co_await running;
-    if (!self)
-        co_return outcome;
-    relay->close();
-    if (const auto it = m_runs.find(key); it != m_runs.end() && it->transfer == transfer)
+void BackupCoordinator::endTransfer(
+    const RunKey& key, const std::shared_ptr<RunControlling>& transfer, TransferRelay& relay)
+{
+    relay.close();
+    // Until the next transfer starts, a resumed run is preparing again (its retry checks or plans anew).
+    if (const auto it = m_runs.find(key); it != m_runs.end() && it->transfer == transfer) {
         it->transfer.reset();
-    co_return outcome;
+        it->transferStarted = false;
+    }
 }
 
 // The start turns a preparing run `running`. A progress sample updates the figures of a transfer in
 // progress and never changes the phase: a paused or cancelling run stays so until resume() or its
-// ending, whatever samples were still on their way.
+// ending, whatever samples were still on their way. The relay hands over at most one batch every
+// TransferRelay::updateInterval, which keeps the views' updates calm on both roads.
 void BackupCoordinator::handle(const RunKey& key, const TransferRelay::News& news)
 {
     const auto it = m_runs.find(key);
@@ -237,12 +278,16 @@ void BackupCoordinator::handle(const RunKey& key, const TransferRelay::News& new
         it->transferStarted = true;
         if (progress.phase == RunPhase::preparing) {
             progress.phase = RunPhase::running;
-            progress.message.reset();
+            progress.message = it->startedMessage;
         }
+        // On its own, so the start shows even when the first figures came with it.
+        Q_EMIT runChanged(key);
     }
     if (news.name)
         it->pendingFile = news.name;
-    if (news.sample && isActive(progress.phase) && progress.phase != RunPhase::preparing) {
+    if (!news.sample)
+        return;
+    if (isActive(progress.phase) && progress.phase != RunPhase::preparing) {
         const RsyncSample& sample = *news.sample;
         progress.fraction = sample.percent;
         progress.bytesTransferred = sample.bytesTransferred;
@@ -258,8 +303,7 @@ void BackupCoordinator::handle(const RunKey& key, const TransferRelay::News& new
                 progress.message.reset();
         }
     }
-    if (news.started || news.sample)
-        Q_EMIT runChanged(key);
+    Q_EMIT runChanged(key);
 }
 
 BackupRunRecord BackupCoordinator::makeRecord(const QueuedRun& item) const

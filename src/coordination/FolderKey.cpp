@@ -1,11 +1,12 @@
 #include "coordination/FolderKey.h"
 
+#include "drive/RunPlanning.h"
 #include "model/BackupDestination.h"
 #include "model/PathValidation.h"
 
 namespace mv {
 
-QString folderKey(const BackupDestination& destination)
+QString folderKey(const BackupDestination& destination, const std::optional<QString>& driveAccount)
 {
     switch (destination.kind) {
     case DestinationKind::local:
@@ -20,7 +21,9 @@ QString folderKey(const BackupDestination& destination)
                 PathValidation::normalizeRemotePath(destination.path));
     }
     case DestinationKind::googleDrive:
-        return QStringLiteral("drive:") + destination.displayPath();
+        return QStringLiteral("drive:%1:%2/%3")
+            .arg(driveAccount.value_or(QString()),
+                QString::fromLatin1(GoogleDriveEngine::applicationFolderName), destination.driveFolderName());
     }
     return {};
 }

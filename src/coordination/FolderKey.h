@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace mv {
 
 struct BackupDestination;
@@ -11,7 +13,9 @@ struct BackupDestination;
 // - a drive or share: its path, normalised ("~" expanded, trailing "/" dropped, symbolic links resolved);
 // - an SSH server: the user, the host in lower case without brackets, the port and the normalised remote
 //   path;
-// - Google Drive: its display path, account and folder name included.
-QString folderKey(const BackupDestination& destination);
+// - Google Drive: `driveAccount`, the account a run would use now, and the folder's name below the
+//   application's folder. Neither depends on what an earlier run wrote into the destination, so a
+//   destination that has run and one that has not yet name the same folder alike.
+QString folderKey(const BackupDestination& destination, const std::optional<QString>& driveAccount);
 
 } // namespace mv

@@ -10,7 +10,8 @@
 
 namespace mv {
 
-// What a transfer tells while it runs. Called on the transfer's own threads, never on the caller's.
+// What a transfer tells while it runs. rsync calls it on its reading threads, Drive on the main thread; a
+// listener takes either and never expects to be called on the thread that awaits the run.
 class TransferListener {
 public:
     virtual ~TransferListener() = default;
@@ -24,13 +25,16 @@ public:
 };
 
 // One transfer of a planned run, rsync or Google Drive alike: the one road the coordinator drives, so
-// retries, pauses, cancels and endings are written once whatever moves the files.
-class Transfer : public RunControlling {
+// retries, pauses, cancels, progress and endings are written once whatever moves the files. `Outcome` is
+// how the road reports the end of one transfer.
+template <class Outcome> class TransferOf : public RunControlling {
 public:
-    // Runs the transfer to its one outcome. A transfer that could not start ends with exit code -1 and
-    // the reason as its only error; it never throws. A pause or cancel that comes before the start is
-    // applied as the transfer starts.
-    virtual QCoro::Task<RsyncOutcome> run(TransferListener& listener) = 0;
+    // Runs the transfer to its one outcome; it never throws. A pause or cancel that comes before the start
+    // is applied as the transfer starts.
+    virtual QCoro::Task<Outcome> run(TransferListener& listener) = 0;
 };
+
+// A transfer by rsync. One that could not start ends with exit code -1 and the reason as its only error.
+class Transfer : public TransferOf<RsyncOutcome> { };
 
 } // namespace mv

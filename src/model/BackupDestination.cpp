@@ -21,9 +21,14 @@ QString BackupDestination::displayPath() const
     case DestinationKind::googleDrive:
         return QStringLiteral("Google Drive \u00B7 ")
             + googleAccount.value_or(QStringLiteral("not signed in")) + QStringLiteral(" / ")
-            + (googleFolderName.isEmpty() ? name : googleFolderName);
+            + driveFolderName();
     }
     return path;
+}
+
+QString BackupDestination::driveFolderName() const
+{
+    return googleFolderName.isEmpty() ? name : googleFolderName;
 }
 
 } // namespace mv

@@ -49,6 +49,9 @@ struct BackupDestination {
     // How views, history records and notifications name the target: the path, user@host:path, or
     // "Google Drive · <account> / <folder>".
     QString displayPath() const;
+    // The name of the Drive folder the destination writes to below the application's folder: the chosen
+    // folder name, else the destination's name.
+    QString driveFolderName() const;
 
     bool operator==(const BackupDestination&) const = default;
 };

@@ -5,6 +5,7 @@
 #include "support/TaskOutcome.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +16,8 @@ using namespace mv;
 using namespace std::chrono_literals;
 using mv::test::drive;
 using mv::test::FakeGoogleServer;
+using mv::test::local;
+using mv::test::Place;
 
 using Harness = mv::test::CoordinatorHarness;
 
@@ -465,6 +468,134 @@ private Q_SLOTS:
         MV_TRY_COMPARE(h.server.notices().size(), 1);
         QCOMPARE(h.server.notices().first().title, "Docs could not finish");
         QCOMPARE(h.server.notices().first().body, "Docs SSD: " + message);
+    }
+
+    // One writer per Drive folder holds for retries: a run whose retry wait ends while another job uploads
+    // into its folder waits for that upload to end, then finds the files there and uploads nothing.
+    void retryWaitsForAnotherJobsUpload()
+    {
+        Harness h(m_server.baseUrl());
+        signIn(h);
+        h.settings([](AppSettings& s) {
+            s.retryAttempts = 1;
+            s.retryDelaySeconds = 5;
+        });
+        m_server.addFaults({ QJsonObject { { "method", "POST" }, { "path", uploadPath }, { "times", 1 },
+            { "status", 403 }, { "body", "{\"error\":{\"code\":403,\"message\":\"Forbidden\"}}" } } });
+        const RunKey retrying = h.enqueue(h.addJob("Retrying", drive("Cloud")));
+        MV_TRY_COMPARE(h.message(retrying), "Retrying in 5s (1/1)");
+
+        // The writer's first bytes are held back a moment, so the pause finds it uploading.
+        m_server.addFaults(
+            { QJsonObject { { "method", "PUT" }, { "path", uploadPath }, { "delay", 3 }, { "times", 1 } } });
+        const BackupJob other = h.addJob("Writer", drive("Cloud"));
+        const RunKey writer = h.enqueue(other);
+        MV_TRY_VERIFY(chunksInFlightOrSent() > 0);
+        h.coordinator.pause(writer.jobID, writer.destinationID);
+        QCOMPARE(h.phase(writer), "paused");
+
+        h.clock.advance(5s);
+        MV_TRY_COMPARE(
+            h.message(retrying), "Writer is already writing to " + other.destinations[0].displayPath() + ".");
+        QCOMPARE(h.phase(retrying), "waiting");
+
+        h.coordinator.resume(writer.jobID, writer.destinationID);
+        MV_TRY_COMPARE(h.recorded, 2);
+        QCOMPARE(h.phase(writer), "completed");
+        QCOMPARE(h.phase(retrying), "completed");
+        const auto row = [&](const RunKey& key) {
+            const std::vector<BackupRunRecord> rows = h.rows();
+            return *std::find_if(rows.begin(), rows.end(),
+                [&](const BackupRunRecord& r) { return r.destinationID == key.destinationID; });
+        };
+        QCOMPARE(row(writer).filesCopied, qint64(2));
+        QCOMPARE(row(retrying).result, RunResult::success);
+        QCOMPARE(row(retrying).filesCopied, qint64(0));
+        // One copy of each file: the two runs never uploaded side by side.
+        QStringList names;
+        const QJsonObject items = m_server.state()["drive"].toObject()["items"].toObject();
+        for (const QJsonValue& value : items) {
+            const QJsonObject item = value.toObject();
+            if (item["parents"].toArray().contains(cloudFolderID()) && !item["trashed"].toBool())
+                names.append(item["name"].toString());
+        }
+        names.sort();
+        QCOMPARE(names, QStringList({ "a.txt", "b.txt" }));
+    }
+
+    // A destination that has run (its account recorded) and one that never ran name the same Drive folder:
+    // whichever is live, the other is refused as a second writer.
+    void drivePlaceIsTheSameBeforeAndAfterAFirstRun_data()
+    {
+        QTest::addColumn<bool>("earlierFirst"); // the destination that has run is queued first
+        QTest::newRow("the one that has run is writing") << true;
+        QTest::newRow("the one that never ran is writing") << false;
+    }
+    void drivePlaceIsTheSameBeforeAndAfterAFirstRun()
+    {
+        QFETCH(bool, earlierFirst);
+        Harness h(m_server.baseUrl());
+        signIn(h);
+        const BackupJob job = h.addJob("Earlier", drive("Cloud"));
+        h.enqueue(job);
+        MV_TRY_COMPARE(h.recorded, 1);
+        const BackupJob earlier = *h.store.job(job.id);
+        QCOMPARE(earlier.destinations[0].googleAccount, std::optional(account));
+        const BackupJob later = h.addJob("Later", drive("Cloud"));
+
+        const BackupJob& writing = earlierFirst ? earlier : later;
+        const BackupJob& refused = earlierFirst ? later : earlier;
+        h.enqueue(writing);
+        const RunKey refusedKey = h.enqueue(refused);
+
+        QCOMPARE(h.phase(Harness::key(writing)), "preparing");
+        QVERIFY(h.coordinator.issue());
+        QCOMPARE(h.coordinator.issue()->title, "Destination is busy");
+        QCOMPARE(h.coordinator.issue()->message,
+            writing.name + " is already writing to " + writing.destinations[0].displayPath() + ".");
+        // Nothing was queued: the refused one keeps what it had, the first run's finished entry included.
+        QCOMPARE(h.phase(refusedKey), earlierFirst ? "none" : "completed");
+        QCOMPARE(h.lastResult(refusedKey), earlierFirst ? "none" : "success");
+        MV_TRY_COMPARE(h.recorded, 2);
+    }
+
+    // Progress reaches the views at a calm rate whatever carries the bytes: over the whole run, at most
+    // 12 changes of its entry a second, for an upload of many pieces as for an rsync copy of the same file.
+    void progressReachesTheViewsCalmly_data()
+    {
+        QTest::addColumn<Place>("place");
+        QTest::newRow("Google Drive") << drive("Cloud");
+        QTest::newRow("rsync") << local("ssd");
+    }
+    void progressReachesTheViewsCalmly()
+    {
+        QFETCH(Place, place);
+        Harness h(m_server.baseUrl());
+        signIn(h);
+        // Each run lasts a few seconds: 96 pieces of 1 MiB, each answered 30 ms late, or rsync held to
+        // 24,000 KiB a second.
+        constexpr qint64 size = 96 * 1048576;
+        m_server.addFaults(
+            { QJsonObject { { "method", "PUT" }, { "path", uploadPath }, { "delay", 0.03 } } });
+        h.settings([](AppSettings& s) { s.bandwidthLimitKBps = 24000; });
+        const BackupJob job = h.addJob("Docs", place);
+        h.files.write("sources/Docs/big.bin", QByteArray(size, 'q'));
+        int changes = 0;
+        QObject::connect(&h.coordinator, &BackupCoordinator::runChanged, &h.coordinator,
+            [&](const RunKey& changed) { changes += changed == Harness::key(job); });
+
+        QElapsedTimer running;
+        running.start();
+        h.enqueue(job);
+        MV_TRY_COMPARE(h.recorded, 1);
+        const double seconds = double(running.elapsed()) / 1000.0;
+
+        QCOMPARE(h.rows().front().result, RunResult::success);
+        QVERIFY(h.rows().front().bytesTransferred >= size);
+        // The run's own floor (its delays or its limit), so the rate below is measured over seconds.
+        QVERIFY2(seconds >= 2.5, qPrintable(QString::number(seconds)));
+        QVERIFY2(changes / seconds <= 12,
+            qPrintable(QStringLiteral("%1 changes in %2 s").arg(changes).arg(seconds)));
     }
 
 private:
