@@ -84,8 +84,10 @@ QCoro::Task<> TransferPass::transfer(const GoogleLocalFile& file)
     // hashed first; any other file is hashed as the upload reads it.
     std::optional<QString> local;
     const bool mayBeInDrive = remote && remote->sizeBytes() == file.size && remote->md5Checksum;
-    if (mayBeInDrive)
-        local = co_await localMD5(file);
+    if (mayBeInDrive) {
+        auto hashing = localMD5(file);
+        local = co_await hashing;
+    }
     RunTally& tally = m_context.tally;
     if (mayBeInDrive && local && remote->md5Checksum == local) {
         ++tally.skipped;
