@@ -182,11 +182,11 @@ QCoro::Task<UploadedFile> GoogleDriveUploader::upload(QString filePath, QString 
     const QString mimeType = mimeTypeFor(QFileInfo(filePath).fileName());
     UploadedFile uploaded;
     if (resume && size >= 1) {
-        ReadDigest digest;
+        const auto digest = std::make_shared<ReadDigest>();
         auto chunked = uploadResumable(file.get(), filePath, size, mimeType, name, parentID, existingID,
-            *resume, controller, onProgress, &digest);
+            *resume, controller, onProgress, digest);
         uploaded.item = co_await chunked;
-        uploaded.readMD5 = digest.hex(size);
+        uploaded.readMD5 = digest->hex(size);
     } else {
         try {
             auto whole
@@ -284,7 +284,8 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::uploadWhole(QFile* file, QStri
 
 QCoro::Task<GoogleDriveItem> GoogleDriveUploader::uploadResumable(QFile* file, QString path, qint64 size,
     QString mimeType, QString name, QString parentID, std::optional<QString> existingID,
-    GoogleUploadResume resume, UploadControl* controller, Progress onProgress, ReadDigest* digest)
+    GoogleUploadResume resume, UploadControl* controller, Progress onProgress,
+    std::shared_ptr<ReadDigest> digest)
 {
     GoogleResumeStore& store = *resume.store;
     std::optional<QUrl> session = sessionUrlFrom(resume.sessionURL);
@@ -364,7 +365,7 @@ QCoro::Task<GoogleDriveUploader::SessionStatus> GoogleDriveUploader::sessionStat
 
 QCoro::Task<GoogleDriveItem> GoogleDriveUploader::sendChunks(QUrl sessionURL, QFile* file, QString path,
     qint64 size, QString mimeType, qint64 startOffset, UploadControl* controller, Progress onProgress,
-    ReadDigest* digest)
+    std::shared_ptr<ReadDigest> digest)
 {
     const QString noFinalAnswer = QStringLiteral("The upload ended without a Drive response.");
     if (startOffset >= size)
@@ -394,7 +395,10 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::sendChunks(QUrl sessionURL, QF
             }
         }
         const QByteArray chunk = readPiece(*file, path, offset, std::min(chunkSize, size - offset));
-        digest->add(offset, chunk);
+        // The digest takes the piece on a worker while the piece goes out, and is done with it before the
+        // next: hashing on this thread would hold up the sending.
+        auto hashing = QtConcurrent::run(
+            &WorkerPool::instance(), [digest, offset, chunk] { digest->add(offset, chunk); });
         const qint64 last = offset + chunk.size() - 1;
         QNetworkRequest request(sessionURL);
         request.setRawHeader("Content-Type", mimeType.toUtf8());
@@ -419,6 +423,7 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::sendChunks(QUrl sessionURL, QF
                 throw GoogleDriveError::cancelled();
             throw;
         }
+        co_await hashing;
         if (answer.status == 0)
             throw GoogleDriveError::invalidResponse();
         if (answer.status == 200 || answer.status == 201) {

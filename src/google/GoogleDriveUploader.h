@@ -63,14 +63,14 @@ private:
     QCoro::Task<GoogleDriveItem> uploadWhole(QFile* file, QString name, QString parentID,
         std::optional<QString> existingID, qint64 size, QString mimeType, UploadControl* controller,
         Progress onProgress);
-    // `digest` must outlive the task.
+    // Adds what it reads to `digest`, partly on workers, which keep it alive as long as they need it.
     QCoro::Task<GoogleDriveItem> uploadResumable(QFile* file, QString path, qint64 size, QString mimeType,
         QString name, QString parentID, std::optional<QString> existingID, GoogleUploadResume resume,
-        UploadControl* controller, Progress onProgress, ReadDigest* digest);
+        UploadControl* controller, Progress onProgress, std::shared_ptr<ReadDigest> digest);
     QCoro::Task<SessionStatus> sessionStatus(QUrl url, qint64 size);
     QCoro::Task<GoogleDriveItem> sendChunks(QUrl sessionURL, QFile* file, QString path, qint64 size,
         QString mimeType, qint64 startOffset, UploadControl* controller, Progress onProgress,
-        ReadDigest* digest);
+        std::shared_ptr<ReadDigest> digest);
 
     // Shared by copies, so that one run's uploads keep their connections open between files.
     std::shared_ptr<UploadConnections> m_connections;
