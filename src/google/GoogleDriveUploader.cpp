@@ -36,6 +36,7 @@ namespace mv {
 namespace {
 
 constexpr char octetStream[] = "application/octet-stream";
+constexpr qint64 hashOnWorkerFrom = 256 * 1024;
 
 bool isSessionGone(int status)
 {
@@ -395,10 +396,14 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::sendChunks(QUrl sessionURL, QF
             }
         }
         const QByteArray chunk = readPiece(*file, path, offset, std::min(chunkSize, size - offset));
-        // The digest takes the piece on a worker while the piece goes out, and is done with it before the
-        // next: hashing on this thread would hold up the sending.
-        auto hashing = QtConcurrent::run(
-            &WorkerPool::instance(), [digest, offset, chunk] { digest->add(offset, chunk); });
+        // A large piece is hashed on a worker while it goes out (here, about 1.5 ms a MiB would hold up the
+        // sending) and is done before the next; a small one costs less here than the hand-over.
+        std::optional<QFuture<void>> hashing;
+        if (chunk.size() >= hashOnWorkerFrom)
+            hashing = QtConcurrent::run(
+                &WorkerPool::instance(), [digest, offset, chunk] { digest->add(offset, chunk); });
+        else
+            digest->add(offset, chunk);
         const qint64 last = offset + chunk.size() - 1;
         QNetworkRequest request(sessionURL);
         request.setRawHeader("Content-Type", mimeType.toUtf8());
@@ -423,7 +428,8 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::sendChunks(QUrl sessionURL, QF
                 throw GoogleDriveError::cancelled();
             throw;
         }
-        co_await hashing;
+        if (hashing)
+            co_await *hashing;
         if (answer.status == 0)
             throw GoogleDriveError::invalidResponse();
         if (answer.status == 200 || answer.status == 201) {
