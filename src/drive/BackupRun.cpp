@@ -101,7 +101,8 @@ QCoro::Task<GoogleDriveOutcome> run(GoogleDrivePlan plan, bool allowDeletions, R
         co_return outcome;
     }
 
-    outcome.warnings.append(plan.warnings);
+    // A file that may be stored half old, half new leads: only the first warning is the run's summary.
+    outcome.warnings = tally.warnings + outcome.warnings + plan.warnings;
     outcome.duration = secondsSinceStart();
     outcome.logPath = log.finish();
     const double averageSpeed = tally.uploadedBytes >= 1 && outcome.duration > 0

@@ -14,7 +14,9 @@ struct GoogleDriveOutcome {
     qsizetype deleted = 0; // Drive files moved to the trash by a mirror run
     qint64 bytes = 0; // sum of the uploaded files' sizes
     bool cancelled = false;
-    QStringList warnings; // completed runs only: the removal sentence, then the plan's warnings
+    // Completed runs only: files that changed while they were sent, the removal sentence, the plan's
+    // warnings.
+    QStringList warnings;
     std::optional<QString> logPath; // set at every ending
     double duration = 0; // seconds
     // Present when the run stopped on an error; this is what makes the run count as failed and be retried.

@@ -18,7 +18,9 @@ public:
     GoogleRunLog& operator=(const GoogleRunLog&) = delete;
 
     // Writes the line, passed without its line feed, redacted: secrets masked, and the session identifier of
-    // an upload URL too, since such a URL lets anyone holding it write into the user's Drive.
+    // an upload URL too, since such a URL lets anyone holding it write into the user's Drive. Control
+    // characters (a line feed in a file name) are written as rsync writes them, "\#012", so that no name
+    // can make a line of its own.
     void append(const QString& line);
     // Closes the file and answers its path; later appends write nothing.
     QString finish();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QStringList>
 
 namespace mv::GoogleDriveEngine {
 
@@ -12,6 +12,7 @@ struct RunTally {
     qint64 uploadedBytes = 0; // sizes of the files this run uploaded
     qint64 doneBytes = 0; // uploaded and skipped
     qsizetype filesDone = 0; // uploaded and skipped
+    QStringList warnings; // one for each file that changed while it was sent
 };
 
 } // namespace mv::GoogleDriveEngine

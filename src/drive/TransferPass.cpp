@@ -80,9 +80,16 @@ QCoro::Task<> TransferPass::transfer(const GoogleLocalFile& file)
     if (const auto found = m_context.remoteFiles.constFind(file.relativePath);
         found != m_context.remoteFiles.constEnd())
         remote = *found;
-    const std::optional<QString> local = co_await localMD5(file);
+    // Only a Drive copy of the same size with a digest can spare the upload, so only then is the file
+    // hashed first; any other file is hashed as the upload reads it.
+    std::optional<QString> local;
+    const bool mayBeInDrive = remote && remote->sizeBytes() == file.size && remote->md5Checksum;
+    if (mayBeInDrive) {
+        auto hashing = localMD5(file);
+        local = co_await hashing;
+    }
     RunTally& tally = m_context.tally;
-    if (remote && local && remote->sizeBytes() == file.size && remote->md5Checksum == local) {
+    if (mayBeInDrive && local && remote->md5Checksum == local) {
         ++tally.skipped;
         ++tally.filesDone;
         tally.doneBytes += file.size;
@@ -98,13 +105,25 @@ QCoro::Task<> TransferPass::transfer(const GoogleLocalFile& file)
     std::optional<QString> existingID;
     if (remote)
         existingID = remote->id;
-    const GoogleDriveItem stored = co_await upload(file, key, *parentID, existingID);
-    // Drive's digest is of what it received; ours stands in only when Drive gives none.
-    std::optional<QString> md5 = stored.md5Checksum;
-    if (!md5)
-        md5 = local;
-    if (md5)
-        m_context.store.storeMD5(*md5, key, file.size, file.modified);
+    auto uploading = upload(file, key, *parentID, existingID);
+    const UploadedFile sent = co_await uploading;
+    // What was read stands for the file; an empty file is never read, and a finished session sends nothing.
+    std::optional<QString> read = sent.readMD5;
+    if (!read && file.size <= 0)
+        read = QString::fromLatin1(emptyMD5);
+    if (!read)
+        read = local;
+    const std::optional<QString>& stored = sent.item.md5Checksum;
+    if (sent.changedWhileSending || (stored && read && *stored != *read)) {
+        // Drive's copy may be a mix of two versions. Unrecorded, the file is compared and sent again next
+        // time instead of passing for backed up.
+        tally.warnings.append(file.relativePath
+            + QStringLiteral(" changed while it was being backed up; it will be copied again next time."));
+    } else if (stored) {
+        m_context.store.storeMD5(*stored, key, file.size, file.modified);
+    } else if (read) {
+        m_context.store.storeMD5(*read, key, file.size, file.modified); // Drive gave no digest
+    }
     ++tally.uploaded;
     ++tally.filesDone;
     tally.uploadedBytes += file.size;
@@ -113,7 +132,7 @@ QCoro::Task<> TransferPass::transfer(const GoogleLocalFile& file)
     report(file.relativePath);
 }
 
-QCoro::Task<GoogleDriveItem> TransferPass::upload(const GoogleLocalFile& file, const QString& key,
+QCoro::Task<UploadedFile> TransferPass::upload(const GoogleLocalFile& file, const QString& key,
     const QString& parentID, std::optional<QString> existingID)
 {
     GoogleResumeStore& store = m_context.store;
@@ -122,23 +141,27 @@ QCoro::Task<GoogleDriveItem> TransferPass::upload(const GoogleLocalFile& file, c
 
     // Reports while the file goes out work only on what was known when it began: the run's own counters
     // move on only after the upload returned.
-    const RunTally before = m_context.tally;
-    ProgressCounts counts { before.doneBytes, m_context.plan.totalBytes, before.filesDone,
+    const RunTally& tally = m_context.tally;
+    ProgressCounts counts { tally.doneBytes, m_context.plan.totalBytes, tally.filesDone,
         qsizetype(m_context.plan.files.size()), file.relativePath };
     const qint64 size = file.size;
+    const qint64 doneBefore = tally.doneBytes;
+    const qint64 uploadedBefore = tally.uploadedBytes;
     GoogleProgressMeter* meter = &m_context.meter;
     const ProgressHandler onProgress = m_context.onProgress;
     // A request can end with Qt reporting 0 bytes sent; holding the furthest point reached keeps the
     // reports from jumping back.
-    auto reporter = [counts, before, size, meter, onProgress, reached = qint64(0)](qint64 sent) mutable {
+    auto reporter = [counts, doneBefore, uploadedBefore, size, meter, onProgress, reached = qint64(0)](
+                        qint64 sent) mutable {
         reached = std::max(reached, std::min(sent, size));
-        counts.doneBytes = before.doneBytes + reached;
+        counts.doneBytes = doneBefore + reached;
         if (onProgress)
-            onProgress(counts.snapshot(meter->speed(before.uploadedBytes + reached)));
+            onProgress(counts.snapshot(meter->speed(uploadedBefore + reached)));
     };
-    co_return co_await m_context.uploader.upload(QFile::decodeName(file.url),
-        lastComponent(file.relativePath), parentID, std::move(existingID), resume, &m_context.controller,
-        reporter);
+    auto sending = m_context.uploader.upload(QFile::decodeName(file.url), lastComponent(file.relativePath),
+        parentID, std::move(existingID), resume, &m_context.controller, reporter);
+    UploadedFile sent = co_await sending;
+    co_return sent;
 }
 
 void TransferPass::report(const QString& relativePath)

@@ -4,6 +4,7 @@
 #include "drive/GoogleProgressSnapshot.h"
 #include "drive/RemoteTable.h"
 #include "google/GoogleDriveItem.h"
+#include "google/UploadedFile.h"
 
 #include <QHash>
 #include <QSet>
@@ -29,7 +30,9 @@ struct RunTally;
 
 // The second pass over a run's files: each file not resumed is skipped when Drive holds the same size and
 // MD5 at its path, and uploaded otherwise (over the Drive file at that path, when there is one). Both are
-// recorded in the resume store and reported. Everything it is given must outlive run().
+// recorded in the resume store and reported, except an upload whose file changed while it was read or
+// whose Drive digest differs from the bytes read: that file gets a warning in the tally and no record.
+// Everything it is given must outlive run().
 class TransferPass {
 public:
     using ProgressHandler = std::function<void(const GoogleProgressSnapshot&)>;
@@ -59,8 +62,8 @@ public:
 private:
     QCoro::Task<> awaitTurn();
     QCoro::Task<> transfer(const GoogleLocalFile& file);
-    QCoro::Task<GoogleDriveItem> upload(const GoogleLocalFile& file, const QString& key,
-        const QString& parentID, std::optional<QString> existingID);
+    QCoro::Task<UploadedFile> upload(const GoogleLocalFile& file, const QString& key, const QString& parentID,
+        std::optional<QString> existingID);
     void report(const QString& relativePath);
 
     Context m_context;

@@ -16,7 +16,12 @@ QString GoogleDriveError::description() const
     case Kind::auth:
         return QStringLiteral("Google Drive authorization failed. ") + m_message;
     case Kind::api:
-        return QStringLiteral("Google Drive returned HTTP %1. ").arg(m_status) + m_message;
+        // Without a status the message alone says what happened; "HTTP 0" would blame Drive for nothing.
+        if (m_status > 0)
+            return QStringLiteral("Google Drive returned HTTP %1. ").arg(m_status) + m_message;
+        if (m_message.isEmpty())
+            return QStringLiteral("Google Drive returned an unreadable response.");
+        return m_message;
     case Kind::invalidResponse:
         return QStringLiteral("Google Drive returned an unreadable response.");
     case Kind::cancelled:

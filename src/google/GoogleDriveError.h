@@ -26,7 +26,8 @@ public:
     static GoogleDriveError sessionExpired() { return GoogleDriveError(Kind::sessionExpired); }
 
     Kind kind() const { return m_kind; }
-    int status() const { return m_status; } // the HTTP status of `api`, else 0
+    // The HTTP status of `api`: 0 or -1 for a failure without one (no usable answer, no Drive folder).
+    int status() const { return m_status; }
     const QString& message() const { return m_message; } // the API's message of `auth` and `api`
     QString description() const;
     const char* what() const noexcept override { return m_what.constData(); }

@@ -5,11 +5,13 @@
 #include "google/GoogleResumeStore.h"
 #include "google/HttpExchange.h"
 #include "google/PercentEncoding.h"
+#include "google/ReadDigest.h"
 #include "google/UploadConnections.h"
 #include "google/UploadControl.h"
 #include "google/UploadExchange.h"
 #include "google/UploadRange.h"
 #include "model/FileSystemError.h"
+#include "platform/WorkerPool.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,27 +19,47 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMimeDatabase>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
+
+#include <qcoro/qcorofuture.h>
 
 namespace mv {
 
 namespace {
 
 constexpr char octetStream[] = "application/octet-stream";
+constexpr qint64 hashOnWorkerFrom = 256 * 1024;
 
 bool isSessionGone(int status)
 {
     return status == 401 || status == 404 || status == 410;
 }
 
+// What says that a file was written to: its size and its change times, to the nanosecond.
+struct FileFacts {
+    qint64 size = 0;
+    timespec modified {};
+    timespec changed {};
+
+    static FileFacts of(const struct stat& facts) { return { facts.st_size, facts.st_mtim, facts.st_ctim }; }
+    bool operator==(const FileFacts& other) const
+    {
+        return size == other.size && modified.tv_sec == other.modified.tv_sec
+            && modified.tv_nsec == other.modified.tv_nsec && changed.tv_sec == other.changed.tv_sec
+            && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
 // Opened without following a link and without waiting on a FIFO; only a regular file is read.
-std::unique_ptr<QFile> openRegularFile(const QString& path, qint64& size)
+std::unique_ptr<QFile> openRegularFile(const QString& path, FileFacts& opened)
 {
     const int descriptor
         = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -50,13 +72,58 @@ std::unique_ptr<QFile> openRegularFile(const QString& path, qint64& size)
         throw FileSystemError(
             QStringLiteral("The file “%1” is not a regular file and was not uploaded.").arg(path));
     }
-    size = facts.st_size;
+    opened = FileFacts::of(facts);
     auto file = std::make_unique<QFile>();
     if (!file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);
         throw FileSystemError(QStringLiteral("The file “%1” could not be opened.").arg(path));
     }
     return file;
+}
+
+// Whether the open file is still as it was opened; a file that cannot be looked at counts as changed.
+bool changedSince(const QFile& file, const FileFacts& opened)
+{
+    struct stat facts { };
+    return ::fstat(file.handle(), &facts) != 0 || !(FileFacts::of(facts) == opened);
+}
+
+FileSystemError unreadable(const QString& path, const QString& cause)
+{
+    return FileSystemError(
+        QStringLiteral("The file “%1” could not be read while it was being uploaded: %2.").arg(path, cause));
+}
+
+// Exactly `length` bytes at `offset`; a file now too short to hold them is a local failure, not Drive's.
+QByteArray readPiece(QFile& file, const QString& path, qint64 offset, qint64 length)
+{
+    if (!file.seek(offset))
+        throw unreadable(path, file.errorString());
+    QByteArray bytes = file.read(length);
+    if (file.error() != QFileDevice::NoError)
+        throw unreadable(path, file.errorString());
+    if (bytes.size() < length)
+        throw unreadable(path, QStringLiteral("it became shorter than when its upload began"));
+    return bytes;
+}
+
+// Adds the file's bytes from what the digest counted up to `end`; the cause when they cannot be read.
+QString hashPrefix(int descriptor, ReadDigest& digest, qint64 end)
+{
+    QByteArray buffer(GoogleDriveUploader::chunkSize, Qt::Uninitialized);
+    while (digest.counted() < end) {
+        const qint64 from = digest.counted();
+        const ssize_t count
+            = ::pread(descriptor, buffer.data(), size_t(std::min(qint64(buffer.size()), end - from)), from);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        if (count == 0)
+            return QStringLiteral("it became shorter than when its upload began");
+        digest.add(from, QByteArrayView(buffer.constData(), count));
+    }
+    return {};
 }
 
 // A session URL must be an absolute web address; anything else counts as no session.
@@ -106,22 +173,36 @@ QString GoogleDriveUploader::mimeTypeFor(const QString& name)
     return type.isDefault() ? QLatin1String(octetStream) : type.name();
 }
 
-QCoro::Task<GoogleDriveItem> GoogleDriveUploader::upload(QString filePath, QString name, QString parentID,
+QCoro::Task<UploadedFile> GoogleDriveUploader::upload(QString filePath, QString name, QString parentID,
     std::optional<QString> existingID, std::optional<GoogleUploadResume> resume, UploadControl* controller,
     Progress onProgress)
 {
-    qint64 size = 0;
-    const std::unique_ptr<QFile> file = openRegularFile(filePath, size);
+    FileFacts opened;
+    const std::unique_ptr<QFile> file = openRegularFile(filePath, opened);
+    const qint64 size = opened.size;
     const QString mimeType = mimeTypeFor(QFileInfo(filePath).fileName());
+    UploadedFile uploaded;
     if (resume && size >= 1) {
-        auto chunked = uploadResumable(
-            file.get(), size, mimeType, name, parentID, existingID, *resume, controller, onProgress);
-        GoogleDriveItem item = co_await chunked;
-        co_return item;
+        const auto digest = std::make_shared<ReadDigest>();
+        auto chunked = uploadResumable(file.get(), filePath, size, mimeType, name, parentID, existingID,
+            *resume, controller, onProgress, digest);
+        uploaded.item = co_await chunked;
+        uploaded.readMD5 = digest->hex(size);
+    } else {
+        try {
+            auto whole
+                = uploadWhole(file.get(), name, parentID, existingID, size, mimeType, controller, onProgress);
+            uploaded.item = co_await whole;
+        } catch (const FileSystemError&) {
+            // The stream ran dry before the length Drive was promised.
+            throw unreadable(filePath,
+                file->error() != QFileDevice::NoError
+                    ? file->errorString()
+                    : QStringLiteral("it became shorter than when its upload began"));
+        }
     }
-    auto whole = uploadWhole(file.get(), name, parentID, existingID, size, mimeType, controller, onProgress);
-    GoogleDriveItem item = co_await whole;
-    co_return item;
+    uploaded.changedWhileSending = changedSince(*file, opened);
+    co_return uploaded;
 }
 
 QCoro::Task<QUrl> GoogleDriveUploader::startSession(
@@ -202,9 +283,10 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::uploadWhole(QFile* file, QStri
     co_return GoogleDriveItem::decode(answer.body);
 }
 
-QCoro::Task<GoogleDriveItem> GoogleDriveUploader::uploadResumable(QFile* file, qint64 size, QString mimeType,
-    QString name, QString parentID, std::optional<QString> existingID, GoogleUploadResume resume,
-    UploadControl* controller, Progress onProgress)
+QCoro::Task<GoogleDriveItem> GoogleDriveUploader::uploadResumable(QFile* file, QString path, qint64 size,
+    QString mimeType, QString name, QString parentID, std::optional<QString> existingID,
+    GoogleUploadResume resume, UploadControl* controller, Progress onProgress,
+    std::shared_ptr<ReadDigest> digest)
 {
     GoogleResumeStore& store = *resume.store;
     std::optional<QUrl> session = sessionUrlFrom(resume.sessionURL);
@@ -231,13 +313,18 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::uploadResumable(QFile* file, q
             session.reset();
         }
     }
+    // A session is worth keeping only for an upload of more than one request: a file sent in one either
+    // arrives or goes again whole.
+    const bool keepSession = size > chunkSize;
     if (!session) {
         auto starting = startSession(name, parentID, existingID, size, mimeType);
         session = co_await starting;
-        store.storeSessionURL(session->toString(QUrl::FullyEncoded), resume.key, size, resume.modified);
+        if (keepSession)
+            store.storeSessionURL(session->toString(QUrl::FullyEncoded), resume.key, size, resume.modified);
     }
     try {
-        auto sending = sendChunks(*session, file, size, mimeType, offset, controller, onProgress);
+        auto sending
+            = sendChunks(*session, file, path, size, mimeType, offset, controller, onProgress, digest);
         GoogleDriveItem item = co_await sending;
         store.removeSession(resume.key);
         co_return item;
@@ -248,8 +335,9 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::uploadResumable(QFile* file, q
     store.removeSession(resume.key);
     auto restarting = startSession(name, parentID, existingID, size, mimeType);
     const QUrl fresh = co_await restarting;
-    store.storeSessionURL(fresh.toString(QUrl::FullyEncoded), resume.key, size, resume.modified);
-    auto resending = sendChunks(fresh, file, size, mimeType, 0, controller, onProgress);
+    if (keepSession)
+        store.storeSessionURL(fresh.toString(QUrl::FullyEncoded), resume.key, size, resume.modified);
+    auto resending = sendChunks(fresh, file, path, size, mimeType, 0, controller, onProgress, digest);
     GoogleDriveItem item = co_await resending;
     store.removeSession(resume.key);
     co_return item;
@@ -276,12 +364,24 @@ QCoro::Task<GoogleDriveUploader::SessionStatus> GoogleDriveUploader::sessionStat
     throw GoogleDriveError::api(answer.status, GoogleDriveClient::errorMessage(answer.body));
 }
 
-QCoro::Task<GoogleDriveItem> GoogleDriveUploader::sendChunks(QUrl sessionURL, QFile* file, qint64 size,
-    QString mimeType, qint64 startOffset, UploadControl* controller, Progress onProgress)
+QCoro::Task<GoogleDriveItem> GoogleDriveUploader::sendChunks(QUrl sessionURL, QFile* file, QString path,
+    qint64 size, QString mimeType, qint64 startOffset, UploadControl* controller, Progress onProgress,
+    std::shared_ptr<ReadDigest> digest)
 {
     const QString noFinalAnswer = QStringLiteral("The upload ended without a Drive response.");
     if (startOffset >= size)
         throw GoogleDriveError::api(0, noFinalAnswer);
+    if (digest->counted() < startOffset) {
+        // What Drive already holds of a continued session is read once here, off the main thread, so that
+        // the digest covers the whole file. The digest is left alone meanwhile: this task awaits it.
+        auto catchingUp
+            = QtConcurrent::run(&WorkerPool::instance(), [descriptor = file->handle(), digest, startOffset] {
+                  return hashPrefix(descriptor, *digest, startOffset);
+              });
+        const QString failure = co_await catchingUp;
+        if (!failure.isEmpty())
+            throw unreadable(path, failure);
+    }
     qint64 offset = startOffset;
     int stalls = 0;
     for (;;) {
@@ -295,12 +395,15 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::sendChunks(QUrl sessionURL, QF
                     throw GoogleDriveError::cancelled();
             }
         }
-        if (!file->seek(offset))
-            throw FileSystemError(QStringLiteral("The local file could not be read while uploading."));
-        const QByteArray chunk = file->read(std::min(chunkSize, size - offset));
-        if (chunk.isEmpty())
-            throw GoogleDriveError::api(
-                0, QStringLiteral("The local file could not be read while uploading."));
+        const QByteArray chunk = readPiece(*file, path, offset, std::min(chunkSize, size - offset));
+        // A large piece is hashed on a worker while it goes out (here, about 1.5 ms a MiB would hold up the
+        // sending) and is done before the next; a small one costs less here than the hand-over.
+        std::optional<QFuture<void>> hashing;
+        if (chunk.size() >= hashOnWorkerFrom)
+            hashing = QtConcurrent::run(
+                &WorkerPool::instance(), [digest, offset, chunk] { digest->add(offset, chunk); });
+        else
+            digest->add(offset, chunk);
         const qint64 last = offset + chunk.size() - 1;
         QNetworkRequest request(sessionURL);
         request.setRawHeader("Content-Type", mimeType.toUtf8());
@@ -325,6 +428,8 @@ QCoro::Task<GoogleDriveItem> GoogleDriveUploader::sendChunks(QUrl sessionURL, QF
                 throw GoogleDriveError::cancelled();
             throw;
         }
+        if (hashing)
+            co_await *hashing;
         if (answer.status == 0)
             throw GoogleDriveError::invalidResponse();
         if (answer.status == 200 || answer.status == 201) {

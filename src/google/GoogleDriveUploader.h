@@ -3,6 +3,7 @@
 #include "google/GoogleDriveClient.h"
 #include "google/GoogleDriveItem.h"
 #include "google/GoogleUploadResume.h"
+#include "google/UploadedFile.h"
 
 #include <QUrl>
 
@@ -17,14 +18,15 @@ class QFile;
 namespace mv {
 
 class Clock;
+class ReadDigest;
 class UploadConnections;
 class UploadControl;
 
 // Puts a local file's content into Drive through a resumable upload session, as a new file in a folder or
 // as the new content of an existing one. With a resume context a non-empty file goes in 1 MiB pieces and
 // its session URL is kept in the resume store, so a cut upload continues where Drive stopped, even in a
-// later process; otherwise the whole file is streamed in one request. Progress is the absolute count of the
-// file's bytes sent, from any thread.
+// later process; otherwise the whole file is streamed in one request. Only a file of more than one piece
+// keeps its session. Progress is the absolute count of the file's bytes sent, from any thread.
 class GoogleDriveUploader {
 public:
     using Progress = std::function<void(qint64)>;
@@ -38,9 +40,10 @@ public:
     GoogleDriveUploader(QUrl uploadBase, GoogleDriveClient::TokenProvider tokenProvider,
         GoogleDriveClient::TokenRefresh tokenRefresh, Clock& clock);
 
-    // Throws GoogleDriveError, GoogleTransportError, GoogleDecodingError or FileSystemError; a file that is
-    // a link, a FIFO or anything but a regular file is refused without being followed or read.
-    QCoro::Task<GoogleDriveItem> upload(QString filePath, QString name, QString parentID,
+    // Throws GoogleDriveError, GoogleTransportError, GoogleDecodingError or FileSystemError (naming the file
+    // and what went wrong with it); a file that is a link, a FIFO or anything but a regular file is refused
+    // without being followed or read. The chunked path hashes what it reads as it goes.
+    QCoro::Task<UploadedFile> upload(QString filePath, QString name, QString parentID,
         std::optional<QString> existingID, std::optional<GoogleUploadResume> resume,
         UploadControl* controller, Progress onProgress);
 
@@ -60,12 +63,14 @@ private:
     QCoro::Task<GoogleDriveItem> uploadWhole(QFile* file, QString name, QString parentID,
         std::optional<QString> existingID, qint64 size, QString mimeType, UploadControl* controller,
         Progress onProgress);
-    QCoro::Task<GoogleDriveItem> uploadResumable(QFile* file, qint64 size, QString mimeType, QString name,
-        QString parentID, std::optional<QString> existingID, GoogleUploadResume resume,
-        UploadControl* controller, Progress onProgress);
+    // Adds what it reads to `digest`, partly on workers, which keep it alive as long as they need it.
+    QCoro::Task<GoogleDriveItem> uploadResumable(QFile* file, QString path, qint64 size, QString mimeType,
+        QString name, QString parentID, std::optional<QString> existingID, GoogleUploadResume resume,
+        UploadControl* controller, Progress onProgress, std::shared_ptr<ReadDigest> digest);
     QCoro::Task<SessionStatus> sessionStatus(QUrl url, qint64 size);
-    QCoro::Task<GoogleDriveItem> sendChunks(QUrl sessionURL, QFile* file, qint64 size, QString mimeType,
-        qint64 startOffset, UploadControl* controller, Progress onProgress);
+    QCoro::Task<GoogleDriveItem> sendChunks(QUrl sessionURL, QFile* file, QString path, qint64 size,
+        QString mimeType, qint64 startOffset, UploadControl* controller, Progress onProgress,
+        std::shared_ptr<ReadDigest> digest);
 
     // Shared by copies, so that one run's uploads keep their connections open between files.
     std::shared_ptr<UploadConnections> m_connections;

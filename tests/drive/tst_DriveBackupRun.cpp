@@ -58,6 +58,7 @@ QString headerOf(const QJsonValue& entry, const QString& name)
 
 // What one run returned, reported and logged.
 struct RunRecord {
+    GoogleDrivePlan plan;
     GoogleDriveOutcome outcome;
     QList<GoogleProgressSnapshot> reports;
     QStringList log;
@@ -164,6 +165,7 @@ class tst_DriveBackupRun : public QObject {
         if (beforeStart)
             beforeStart(controller);
         RunRecord record;
+        record.plan = plan;
         auto running = GoogleDriveEngine::run(plan, allowDeletions,
             GoogleDriveEngine::RunServices { connection(), *m_store, *m_runClock }, controller,
             [&record, &controller, hook](const GoogleProgressSnapshot& report) {
@@ -518,6 +520,82 @@ private Q_SLOTS:
             << QJsonArray { unavailable, tooMany } << QString() << QStringList {} << 0;
     }
 
+    // A file rewritten in place, at its size, while it goes out leaves Drive a copy that is half old, half
+    // new. The run says so and records nothing, so the next run sends the file again instead of taking it
+    // for uploaded earlier.
+    void aFileChangedWhileSentIsSentAgain()
+    {
+        writeTree();
+        // The second piece's answer is held while the file changes under the upload.
+        m_server.addFaults({ QJsonObject { { "method", "PUT" }, { "path", uploadPath },
+            { "header", QJsonObject { { "Content-Range", secondChunk } } }, { "delay", 0.2 },
+            { "times", 1 } } });
+        const QString path = m_source->filePath("sub/big.bin");
+        QByteArray rewritten = bigContent();
+        std::reverse(rewritten.begin(), rewritten.end());
+        bool rewrote = false;
+        const RunRecord run = runBackup(plan(), false, [&](const GoogleProgressSnapshot& report, auto&) {
+            if (rewrote || report.currentFile != "sub/big.bin" || report.bytes <= 6 + 1048576)
+                return;
+            rewrote = true;
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite)); // in place: no truncation, no new inode
+            QCOMPARE(file.write(rewritten), bigSize);
+        });
+        QVERIFY(rewrote);
+        QVERIFY2(!run.outcome.errorMessage, qPrintable(run.outcome.errorMessage.value_or("")));
+        QCOMPARE(run.outcome.uploaded, 4);
+        QCOMPARE(run.outcome.warnings,
+            QStringList { "sub/big.bin changed while it was being backed up; it will be copied again next "
+                          "time." });
+        const QString mixed = driveIndex().files.value("sub/big.bin").md5Checksum.value_or(QString());
+        QVERIFY(mixed != md5Of(bigContent()) && mixed != md5Of(rewritten));
+        reopenStore();
+        const QString key = GoogleDriveEngine::fileKey(m_folder, "sub/big.bin");
+        for (const GoogleDrivePlan& planned : { run.plan, plan() }) {
+            const auto file = std::find_if(planned.files.cbegin(), planned.files.cend(),
+                [](const GoogleLocalFile& each) { return each.relativePath == "sub/big.bin"; });
+            QCOMPARE(m_store->md5(key, file->size, file->modified), std::nullopt);
+        }
+
+        const RunRecord next = runBackup(plan());
+        QVERIFY2(!next.outcome.errorMessage, qPrintable(next.outcome.errorMessage.value_or("")));
+        QCOMPARE(next.outcome.warnings, QStringList {});
+        QCOMPARE(next.logLines("UPLOAD"), QStringList { "UPLOAD sub/big.bin (2.6 MB)" });
+        QCOMPARE(next.outcome.skipped, 3);
+        verifyDriveMatchesSource();
+    }
+
+    // A file that shrinks while it goes out is a local failure: the run names the file and the cause.
+    void aFileThatShrinksFailsTheRun()
+    {
+        writeTree();
+        const QString path = m_source->filePath("sub/big.bin");
+        const RunRecord run = runBackup(plan(), false, [&](const GoogleProgressSnapshot& report, auto&) {
+            if (report.currentFile == "sub/big.bin" && report.bytes > 6 + 1048576)
+                QFile::resize(path, 1000);
+        });
+        const QString message = "The file “" + path
+            + "” could not be read while it was being uploaded: it became shorter than when its upload "
+              "began.";
+        QCOMPARE(run.outcome.errorMessage.value_or(QString()), message);
+        QCOMPARE(run.logLines("ERROR"), QStringList { "ERROR " + message });
+    }
+
+    // A name cannot forge log lines: a line feed in it is written as rsync writes it.
+    void controlCharactersInNamesAreEscaped()
+    {
+        m_source->write("new\nline.txt", "113");
+        m_source->write("x\nERROR disk full", "x");
+        const RunRecord run = runBackup(plan());
+        QVERIFY(!run.outcome.errorMessage);
+        QCOMPARE(run.outcome.uploaded, 2);
+        QCOMPARE(run.logLines("UPLOAD"),
+            QStringList({ "UPLOAD new\\#012line.txt (3 bytes)", "UPLOAD x\\#012ERROR disk full (1 byte)" }));
+        QCOMPARE(run.logLines("ERROR"), QStringList {});
+        QCOMPARE(run.logLines("line.txt"), QStringList {});
+    }
+
     // A paused run waits before its next file, looking again every 150 ms, and goes on once resumed.
     void pauseHoldsTheNextFile()
     {
@@ -634,7 +712,7 @@ private Q_SLOTS:
         planned.warnings = QStringList { "Skipped a link." };
 
         const RunRecord run = runBackup(planned);
-        const QString message = "Google Drive returned HTTP 0. No Drive folder for x/y.";
+        const QString message = "No Drive folder for x/y.";
         QCOMPARE(run.outcome.errorMessage.value_or(QString()), message);
         QCOMPARE(run.logLines("ERROR"), QStringList { "ERROR " + message });
         QVERIFY(run.logLines("FOLDER").isEmpty());

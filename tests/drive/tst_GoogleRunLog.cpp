@@ -88,6 +88,15 @@ private Q_SLOTS:
                                                     << "ERROR upload%3Fupload_id%3D••• gone";
         QTest::newRow("nothing secret") << "UPLOAD a/b.txt (3 KB)"
                                         << "UPLOAD a/b.txt (3 KB)";
+        // A name cannot make a line of its own, nor a false failure.
+        QTest::newRow("line feed in a name") << "UPLOAD new\nline.txt (113 bytes)"
+                                             << "UPLOAD new\\#012line.txt (113 bytes)";
+        QTest::newRow("forged error") << "SKIP a\r\nERROR disk full"
+                                      << "SKIP a\\#015\\#012ERROR disk full";
+        QTest::newRow("tab, escape, next line, line separator") << QString(
+            "SKIP \t\x1b\u0085\u2028.txt") << "SKIP \\#011\\#033\\#302\\#205\\#342\\#200\\#250.txt";
+        QTest::newRow("a backslash starting an escape is escaped itself") << "SKIP a\\#012b \\n é"
+                                                                          << "SKIP a\\#134#012b \\n é";
     }
 
     void linesAreRedacted()

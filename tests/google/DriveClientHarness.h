@@ -7,6 +7,7 @@
 #include "google/GoogleDriveClient.h"
 #include "google/GoogleDriveError.h"
 #include "google/GoogleEndpoints.h"
+#include "model/FileSystemError.h"
 
 #include <QNetworkAccessManager>
 
@@ -72,6 +73,8 @@ template <typename T> QString failureOf(const TaskOutcome<T>& outcome)
     } catch (const GoogleDecodingError& error) {
         return error.description();
     } catch (const GoogleAuthError& error) {
+        return error.description();
+    } catch (const FileSystemError& error) {
         return error.description();
     } catch (const std::exception& error) {
         return QStringLiteral("unexpected: ") + QString::fromUtf8(error.what());

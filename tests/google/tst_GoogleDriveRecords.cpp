@@ -232,7 +232,7 @@ private Q_SLOTS:
         QTest::newRow("auth") << 0 << "Google Drive authorization failed. Invalid Credentials";
         QTest::newRow("auth, empty message") << 1 << "Google Drive authorization failed. ";
         QTest::newRow("api") << 2 << "Google Drive returned HTTP 404. File not found: %1.";
-        QTest::newRow("api, status 0") << 3 << "Google Drive returned HTTP 0. No folder";
+        QTest::newRow("api without a status") << 3 << "No folder";
         QTest::newRow("api, empty message") << 4 << "Google Drive returned HTTP 500. ";
         QTest::newRow("invalid response") << 5 << "Google Drive returned an unreadable response.";
         QTest::newRow("cancelled") << 6 << "The Google Drive transfer was cancelled.";

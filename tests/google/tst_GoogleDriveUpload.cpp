@@ -72,7 +72,7 @@ class tst_GoogleDriveUpload : public QObject {
         return GoogleUploadResume { store.get(), key, 0, std::nullopt, sessionURL };
     }
 
-    TaskOutcome<GoogleDriveItem> run(const QString& path, std::optional<GoogleUploadResume> context,
+    TaskOutcome<UploadedFile> run(const QString& path, std::optional<GoogleUploadResume> context,
         std::optional<QString> existingID = std::nullopt, UploadControl* controller = nullptr,
         std::function<void(qint64)> extra = {})
     {
@@ -141,31 +141,42 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("size");
         QTest::addColumn<bool>("withResume");
         QTest::addColumn<QStringList>("ranges");
-        QTest::newRow("empty file") << qint64(0) << true << QStringList { QString() };
+        QTest::addColumn<bool>("sessionKept"); // while it goes out: only an upload of several pieces keeps it
+        QTest::newRow("empty file") << qint64(0) << true << QStringList { QString() } << false;
         QTest::newRow("one whole chunk")
-            << qint64(1048576) << true << QStringList { "bytes 0-1048575/1048576" };
-        QTest::newRow("one byte over") << qint64(
-            1048577) << true << QStringList { "bytes 0-1048575/1048577", "bytes 1048576-1048576/1048577" };
+            << qint64(1048576) << true << QStringList { "bytes 0-1048575/1048576" } << false;
+        QTest::newRow("one byte over")
+            << qint64(1048577) << true
+            << QStringList { "bytes 0-1048575/1048577", "bytes 1048576-1048576/1048577" } << true;
         QTest::newRow("three chunks")
             << qint64(2500000) << true
             << QStringList { "bytes 0-1048575/2500000", "bytes 1048576-2097151/2500000",
-                   "bytes 2097152-2499999/2500000" };
-        QTest::newRow("no resume context") << qint64(2500000) << false << QStringList { QString() };
+                   "bytes 2097152-2499999/2500000" }
+            << true;
+        QTest::newRow("no resume context") << qint64(2500000) << false << QStringList { QString() } << false;
     }
-    // Drive ends up with the same bytes, and a finished session leaves no record behind.
+    // Drive ends up with the same bytes, the chunks were hashed as they were read, and a finished session
+    // leaves no record behind.
     void sendsTheFileInChunks()
     {
         QFETCH(qint64, size);
         QFETCH(bool, withResume);
         QFETCH(QStringList, ranges);
+        QFETCH(bool, sessionKept);
         const QByteArray bytes = content(size);
         const QString path = dir->write("big.bin", bytes);
+        bool sessionSeen = false;
 
-        const auto outcome = run(path, withResume ? std::optional(resume()) : std::nullopt);
+        const auto outcome = run(path, withResume ? std::optional(resume()) : std::nullopt, std::nullopt,
+            nullptr, [&](qint64) { sessionSeen = sessionSeen || !storedSession(size).isEmpty(); });
 
         QCOMPARE(failureOf(outcome), QString());
-        QCOMPARE(outcome.value->md5Checksum,
-            std::optional<QString>(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex()));
+        const QString md5 = QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
+        QCOMPARE(outcome.value->item.md5Checksum, std::optional<QString>(md5));
+        QCOMPARE(outcome.value->readMD5, withResume && size > 0 ? std::optional(md5) : std::nullopt);
+        QVERIFY(!outcome.value->changedWhileSending);
+        QCOMPARE(sessionSeen, sessionKept);
+        QCOMPARE(QFile::exists(store->sessionPath()), sessionKept);
         QCOMPARE(contentRanges(), ranges);
         const QJsonArray starts = server.requestsTo(uploadPath);
         QCOMPARE(headerOf(starts.at(0), "X-Upload-Content-Length"), QString::number(size));
@@ -228,7 +239,7 @@ private Q_SLOTS:
         const auto outcome = run(path, resume());
 
         QCOMPARE(failureOf(outcome), QString());
-        QCOMPARE(outcome.value->mimeType, type);
+        QCOMPARE(outcome.value->item.mimeType, type);
         QCOMPARE(headerOf(server.requestsTo(uploadPath).at(0), "X-Upload-Content-Type"), type);
         QCOMPARE(headerOf(puts().at(0), "Content-Type"), type);
     }
@@ -244,8 +255,8 @@ private Q_SLOTS:
         const auto outcome = run(path, resume(), id);
 
         QCOMPARE(failureOf(outcome), QString());
-        QCOMPARE(outcome.value->id, id);
-        QCOMPARE(outcome.value->name, QString("new.txt"));
+        QCOMPARE(outcome.value->item.id, id);
+        QCOMPARE(outcome.value->item.name, QString("new.txt"));
         const QJsonObject start = server.requestsTo(QString(uploadPath) + "/" + id).at(0).toObject();
         QCOMPARE(start.value("method").toString(), QString("PATCH"));
     }
@@ -293,8 +304,10 @@ private Q_SLOTS:
         const auto outcome = run(path, resume(saved));
 
         QCOMPARE(failureOf(outcome), QString());
-        QCOMPARE(outcome.value->md5Checksum,
+        QCOMPARE(outcome.value->item.md5Checksum,
             std::optional<QString>(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex()));
+        // What Drive held already was read here too, so the digest covers the whole file.
+        QCOMPARE(outcome.value->readMD5, outcome.value->item.md5Checksum);
         QCOMPARE(headerOf(puts().at(before), "Content-Range"), QString("bytes */2500000"));
         QCOMPARE(headerOf(puts().at(before + 1), "Content-Range"), firstRange);
         QCOMPARE(sessionStarts(), startsBefore + (newSession ? 1 : 0));
@@ -373,7 +386,7 @@ private Q_SLOTS:
             QCOMPARE(failureOf(outcome), failure);
         }
         if (failure.isEmpty())
-            QCOMPARE(outcome.value->md5Checksum,
+            QCOMPARE(outcome.value->item.md5Checksum,
                 std::optional<QString>(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex()));
         QCOMPARE(sessionStarts(), starts);
     }
@@ -390,8 +403,9 @@ private Q_SLOTS:
         const auto outcome = run(path, resume());
 
         QCOMPARE(failureOf(outcome), QString());
-        QCOMPARE(outcome.value->md5Checksum,
+        QCOMPARE(outcome.value->item.md5Checksum,
             std::optional<QString>(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex()));
+        QCOMPARE(outcome.value->readMD5, outcome.value->item.md5Checksum); // bytes sent twice count once
         QCOMPARE(contentRanges(),
             QStringList({ "bytes 0-1048575/2500000", "bytes 1048576-2097151/2500000",
                 "bytes 786432-1835007/2500000", "bytes 1835008-2499999/2500000" }));
@@ -407,7 +421,9 @@ private Q_SLOTS:
                 QFile::resize(path, 1000);
         });
         QCOMPARE(failureOf(outcome),
-            QString("Google Drive returned HTTP 0. The local file could not be read while uploading."));
+            "The file “" + path
+                + "” could not be read while it was being uploaded: it became shorter than when its upload "
+                  "began.");
         QVERIFY(!storedSession(2500000).isEmpty());
     }
 
@@ -460,12 +476,12 @@ private Q_SLOTS:
         QCOMPARE(failureOf(first), QString());
         const QString finished = lastSessionURL();
         GoogleDriveClient client = harness->client();
-        QCOMPARE(failureOf(waitForOutcome(client.trash(first.value->id))), QString());
+        QCOMPARE(failureOf(waitForOutcome(client.trash(first.value->item.id))), QString());
 
         const auto outcome = run(path, resume(finished));
 
         QCOMPARE(failureOf(outcome), QString());
-        QVERIFY(outcome.value->id != first.value->id);
+        QVERIFY(outcome.value->item.id != first.value->item.id);
         QCOMPARE(sessionStarts(), 2);
     }
 
@@ -476,7 +492,7 @@ private Q_SLOTS:
         GoogleDriveRunController controller;
         GoogleDriveUploader client = uploader();
         bool pausedOnce = false;
-        std::optional<TaskOutcome<GoogleDriveItem>> outcome;
+        std::optional<TaskOutcome<UploadedFile>> outcome;
         auto task = [&]() -> QCoro::Task<> {
             auto capturing = detail::capture(client.upload(path, "big.bin", FakeGoogleServer::driveRootID,
                 std::nullopt, resume(), &controller, [&](qint64 bytes) {
@@ -519,7 +535,7 @@ private Q_SLOTS:
         const auto outcome = run(path, resume(store->sessionURL(key, 2500000, std::nullopt)));
 
         QCOMPARE(failureOf(outcome), QString());
-        QCOMPARE(outcome.value->md5Checksum,
+        QCOMPARE(outcome.value->item.md5Checksum,
             std::optional<QString>(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex()));
         QCOMPARE(sessionStarts(), 1);
     }
