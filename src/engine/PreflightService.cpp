@@ -244,7 +244,6 @@ CheckResult prepare(const BackupJob& job, const BackupDestination& destination, 
         = buildPlan(job, destination, settings, now, sourcePath, destinationPath, usesStoredPassphrase);
     if (!plan)
         return plan;
-    plan->scopedURLs = startedAccess;
     // The plan's ssh asks the askpass program for a stored passphrase, which must find the keyring.
     if (usesStoredPassphrase)
         plan->environment.insert(SSHCommand::askpassEnvironment(destination.id));
