@@ -299,7 +299,7 @@ QCoro::Task<std::expected<RunPlan, PreflightFailure>> check(
         co_return prepared;
 
     QCoro::Task<SSHCommand::ProbeResult> probing
-        = SSHCommand::probe(destination, sshProbeTimeout, prepared->usesStoredPassphrase);
+        = SSHCommand::probe(destination, SSHCommand::probeTimeout, prepared->usesStoredPassphrase);
     const SSHCommand::ProbeResult probe = co_await probing;
     if (!probe.connected)
         co_return refuse(QStringLiteral("Cannot reach %1").arg(destination.name), probe.message,
@@ -314,7 +314,7 @@ QCoro::Task<std::expected<RunPlan, PreflightFailure>> check(
         bool ready = false;
         if (creation.created) {
             QCoro::Task<SSHCommand::ProbeResult> reprobing
-                = SSHCommand::probe(destination, sshProbeTimeout, prepared->usesStoredPassphrase);
+                = SSHCommand::probe(destination, SSHCommand::probeTimeout, prepared->usesStoredPassphrase);
             ready = (co_await reprobing).writable;
         }
         if (!ready)
