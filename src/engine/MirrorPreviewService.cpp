@@ -24,7 +24,6 @@ RunPlan dryRun(RunPlan plan)
     const qsizetype at = plan.arguments.size() >= 2 ? plan.arguments.size() - 2 : 0;
     plan.arguments.insert(at, QStringLiteral("--itemize-changes"));
     plan.arguments.insert(at, QStringLiteral("--dry-run"));
-    plan.scopedURLs.clear();
     plan.sourceChangedWhileCopying = false;
     return plan;
 }

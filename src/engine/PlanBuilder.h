@@ -36,8 +36,8 @@ std::optional<QString> resolveRsyncExecutable(const AppSettings& settings);
 
 // The plan of one run at `now`. The overrides replace the job's source path and the destination's path.
 // A versioned run on a local or network destination creates the destination folder, the marker and the
-// snapshot folder. Throws PathValidationError for unusable input, DirectoryCreationError when a folder
-// cannot be made.
+// snapshot folder. Throws PathValidationError for unusable input, FileSystemError when a folder cannot
+// be made.
 // `usesStoredPassphrase`: the keyring holds the SSH key's passphrase (looked up once by the caller).
 RunPlan build(const BackupJob& job, const BackupDestination& destination, const AppSettings& settings,
     const QDateTime& now, const std::optional<QString>& sourcePathOverride = std::nullopt,

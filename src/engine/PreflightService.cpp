@@ -244,7 +244,6 @@ CheckResult prepare(const BackupJob& job, const BackupDestination& destination, 
         = buildPlan(job, destination, settings, now, sourcePath, destinationPath, usesStoredPassphrase);
     if (!plan)
         return plan;
-    plan->scopedURLs = startedAccess;
     // The plan's ssh asks the askpass program for a stored passphrase, which must find the keyring.
     if (usesStoredPassphrase)
         plan->environment.insert(SSHCommand::askpassEnvironment(destination.id));
@@ -300,7 +299,7 @@ QCoro::Task<std::expected<RunPlan, PreflightFailure>> check(
         co_return prepared;
 
     QCoro::Task<SSHCommand::ProbeResult> probing
-        = SSHCommand::probe(destination, sshProbeTimeout, prepared->usesStoredPassphrase);
+        = SSHCommand::probe(destination, SSHCommand::probeTimeout, prepared->usesStoredPassphrase);
     const SSHCommand::ProbeResult probe = co_await probing;
     if (!probe.connected)
         co_return refuse(QStringLiteral("Cannot reach %1").arg(destination.name), probe.message,
@@ -315,7 +314,7 @@ QCoro::Task<std::expected<RunPlan, PreflightFailure>> check(
         bool ready = false;
         if (creation.created) {
             QCoro::Task<SSHCommand::ProbeResult> reprobing
-                = SSHCommand::probe(destination, sshProbeTimeout, prepared->usesStoredPassphrase);
+                = SSHCommand::probe(destination, SSHCommand::probeTimeout, prepared->usesStoredPassphrase);
             ready = (co_await reprobing).writable;
         }
         if (!ready)

@@ -9,7 +9,6 @@
 #include <QDateTime>
 #include <QString>
 
-#include <chrono>
 #include <expected>
 #include <optional>
 
@@ -23,7 +22,6 @@ namespace mv::PreflightService {
 inline constexpr char writeTestFileName[] = ".marrowVale-write-test";
 // Below this many free bytes a destination counts as nearly full.
 inline constexpr qint64 minimumFreeBytes = 10 * 1024 * 1024;
-inline constexpr std::chrono::milliseconds sshProbeTimeout { 20000 };
 
 // The plan of the run, or why it cannot start. `now` names the snapshot of a versioned run. The file-system
 // checks and the rsync version probe run on a worker thread.

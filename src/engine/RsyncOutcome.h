@@ -16,7 +16,6 @@ struct RsyncOutcome {
     QStringList errors; // the first 20 error lines, redacted
     QStringList warnings; // the first 20 warning lines, redacted
     bool cancelled = false; // cancel() was called on the controller
-    bool interrupted = false; // always equal to cancelled
     std::optional<QString> logPath;
     bool logTruncated = false; // the log reached its cap and later lines were dropped
     double duration = 0; // seconds from just before the launch to the end

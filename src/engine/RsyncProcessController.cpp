@@ -208,7 +208,6 @@ std::expected<RsyncOutcome, RsyncRunError> RsyncProcessController::Shared::run(
     if (wasPaused)
         output.appendToLog(QStringLiteral("Process was still paused when it ended."));
     const RunLogSink::Result log = output.finishLog();
-    outcome.interrupted = outcome.cancelled;
     outcome.logPath = log.path;
     outcome.logTruncated = log.truncated;
     outcome.duration = static_cast<double>(clock.nsecsElapsed()) / 1e9;

@@ -40,7 +40,6 @@ struct RunPlan {
     // An SSH run whose key passphrase is in the keyring, looked up once for the attempt: the ssh options,
     // the askpass variables and the server checks all follow this one answer.
     bool usesStoredPassphrase = false;
-    QStringList scopedURLs; // folders whose access was started for this run (filled by the pre-run checks)
     bool sourceChangedWhileCopying = false;
 
     bool operator==(const RunPlan&) const = default;

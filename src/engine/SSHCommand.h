@@ -19,6 +19,9 @@ namespace mv::SSHCommand {
 
 // The line the remote shell prints once the test or the mkdir succeeded.
 inline constexpr char successMarker[] = "MV_OK";
+// How long a test of the destination, from the pre-run checks or from the views, may take before ssh is
+// stopped.
+inline constexpr std::chrono::milliseconds probeTimeout { 20000 };
 inline constexpr std::chrono::milliseconds folderCreationTimeout { 20000 };
 // ssh's output kept in memory; more than any banner a server can send, the rest is read and dropped.
 inline constexpr qsizetype outputLimit = 1024 * 1024;

@@ -76,7 +76,11 @@ std::optional<QString> firstValue(
     return std::nullopt;
 }
 
-Outcome parseRequest(const QByteArray& collected)
+} // namespace
+
+namespace detail {
+
+Outcome parseRedirectRequest(const QByteArray& collected)
 {
     const QString text = QString::fromUtf8(collected);
     const QString requestLine = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).value(0);
@@ -105,6 +109,10 @@ Outcome parseRequest(const QByteArray& collected)
     return OAuthLoopbackServer::Callback { *code,
         firstValue(items, QLatin1StringView("state")).value_or(QString()) };
 }
+
+} // namespace detail
+
+namespace {
 
 void answer(int fd, bool connected)
 {
@@ -166,7 +174,7 @@ Outcome serve(int listenFD, int wakeFD, QDeadlineTimer deadline)
             }
             connection.collected.append(buffer, got);
             if (connection.collected.contains("\r\n\r\n") || connection.collected.size() >= headerLimit) {
-                Outcome outcome = parseRequest(connection.collected);
+                Outcome outcome = detail::parseRedirectRequest(connection.collected);
                 answer(connection.fd, std::holds_alternative<OAuthLoopbackServer::Callback>(outcome));
                 closeConnections();
                 return outcome;

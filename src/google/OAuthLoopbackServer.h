@@ -1,10 +1,13 @@
 #pragma once
 
+#include "google/GoogleAuthError.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <chrono>
 #include <memory>
+#include <variant>
 
 #include <qcoro/qcorotask.h>
 
@@ -50,5 +53,14 @@ private:
     std::shared_ptr<Shared> m_shared;
     quint16 m_port = 0;
 };
+
+namespace detail {
+
+// The redirect's code and state, read from the request line of the bytes a browser sent (a whole request
+// head, or as much of one as the listener takes), or why the sign-in cannot go on.
+std::variant<OAuthLoopbackServer::Callback, GoogleAuthError> parseRedirectRequest(
+    const QByteArray& collected);
+
+} // namespace detail
 
 } // namespace mv

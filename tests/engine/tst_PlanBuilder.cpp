@@ -212,8 +212,7 @@ private Q_SLOTS:
         QCOMPARE(plan.executable, "/usr/bin/rsync");
         QCOMPARE(plan.jobID, setup.job.id);
         QCOMPARE(plan.destinationID, setup.destination.id);
-        QVERIFY(!plan.isSSH && !plan.targetIsRemote && plan.scopedURLs.isEmpty()
-            && !plan.sourceChangedWhileCopying);
+        QVERIFY(!plan.isSSH && !plan.targetIsRemote && !plan.sourceChangedWhileCopying);
         setup.destination.retention = 5;
         QCOMPARE(setup.build().retention, 5);
     }

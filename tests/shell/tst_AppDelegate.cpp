@@ -15,6 +15,9 @@
 
 #include <qcoro/qcorotask.h>
 
+// Declared before the first use: the table below is typed by it.
+Q_DECLARE_METATYPE(mv::LaunchSwitches)
+
 using namespace mv;
 using namespace std::chrono_literals;
 
@@ -372,8 +375,6 @@ private Q_SLOTS:
             && state.history().fetch(10, 0).front().result == RunResult::success);
     }
 };
-
-Q_DECLARE_METATYPE(LaunchSwitches)
 
 MV_UI_TEST_MAIN(tst_AppDelegate)
 #include "tst_AppDelegate.moc"

@@ -8,13 +8,13 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
+
+#include <optional>
 
 namespace {
 
@@ -70,37 +70,63 @@ QString defaultCollection()
     return reply.arguments().value(0).value<QDBusObjectPath>().path();
 }
 
-bool startKeyring()
+// The usual session bus's configuration without its service folders, written into `folder`: a bus that
+// starts no service by itself. Its path, or none when it could not be written.
+std::optional<QString> busWithoutActivation(const QTemporaryDir& folder)
+{
+    QFile standard(QStringLiteral("/usr/share/dbus-1/session.conf"));
+    QFile config(folder.filePath(QStringLiteral("bus.conf")));
+    if (!standard.open(QIODevice::ReadOnly) || !config.open(QIODevice::WriteOnly))
+        return std::nullopt;
+    const QByteArray withoutActivation = standard.readAll().replace(
+        "<standard_session_servicedirs />", "<servicedir>/nonexistent</servicedir>");
+    if (!withoutActivation.contains("/nonexistent") || config.write(withoutActivation) < 0)
+        return std::nullopt;
+    return config.fileName();
+}
+
+} // namespace
+
+bool waitForSecretService(bool held)
+{
+    return QTest::qWaitFor(
+        [held] {
+            return QDBusConnection::sessionBus().interface()->isServiceRegistered(secretsName).value()
+                == held;
+        },
+        10000);
+}
+
+bool startOwnKeyring()
 {
     QProcess daemon;
     daemon.start(QStringLiteral("gnome-keyring-daemon"),
         { QStringLiteral("--unlock"), QStringLiteral("--components=secrets") });
     daemon.write(keyringPassword);
     daemon.closeWriteChannel();
-    if (!daemon.waitForFinished(10000))
-        return false;
-    const QDeadlineTimer deadline(std::chrono::seconds(10));
-    while (!deadline.hasExpired()) {
-        if (QDBusConnection::sessionBus().interface()->isServiceRegistered(secretsName).value())
-            return true;
-        QThread::msleep(20);
-    }
-    return false;
+    return daemon.waitForFinished(10000) && waitForSecretService(true);
 }
 
-} // namespace
-
-int execWithOwnKeyring(QObject& test, int argc, char** argv)
+int execWithOwnKeyring(QObject& test, int argc, char** argv, KeyringAtStart keyring)
 {
     if (qEnvironmentVariable(ownKeyringVariable) == QLatin1String("1")) {
         qDBusRegisterMetaType<Secret>();
-        if (!startKeyring()) {
+        if (keyring == KeyringAtStart::unlocked && !startOwnKeyring()) {
             qWarning("the test's own keyring did not start");
             return 1;
         }
         return QTest::qExec(&test, argc, argv);
     }
     QTemporaryDir scratch;
+    QStringList busArguments;
+    if (keyring == KeyringAtStart::none) {
+        const std::optional<QString> config = busWithoutActivation(scratch);
+        if (!config) {
+            qWarning("the configuration of the test's own bus could not be written");
+            return 1;
+        }
+        busArguments << QStringLiteral("--config-file=") + *config;
+    }
     QDir(scratch.path()).mkdir(QStringLiteral("runtime"));
     QFile::setPermissions(scratch.filePath(QStringLiteral("runtime")),
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -115,7 +141,7 @@ int execWithOwnKeyring(QObject& test, int argc, char** argv)
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::ForwardedChannels);
     child.start(QStringLiteral("dbus-run-session"),
-        QStringList { QStringLiteral("--"), QCoreApplication::applicationFilePath() }
+        busArguments + QStringList { QStringLiteral("--"), QCoreApplication::applicationFilePath() }
             + QCoreApplication::arguments().mid(1));
     child.waitForFinished(-1);
     return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : 1;

@@ -27,13 +27,11 @@ namespace mv {
 
 namespace {
 
-constexpr std::chrono::milliseconds probeTimeout { 20'000 };
-
 // Runs apart from the row, which may be gone when the server answers; the answer, whatever it says, is the
 // banner.
 QCoro::Task<> probeToBanner(QPointer<AppState> app, BackupDestination destination)
 {
-    const SSHCommand::ProbeResult result = co_await SSHCommand::probe(destination, probeTimeout);
+    const SSHCommand::ProbeResult result = co_await SSHCommand::probe(destination, SSHCommand::probeTimeout);
     if (app)
         app->setBanner(result.message);
 }

@@ -122,7 +122,8 @@ QCoro::Task<> DestinationEditorModel::runTest(
     quint64 operation, BackupDestination destination, QString startFingerprint)
 {
     QPointer<DestinationEditorModel> self(this);
-    const SSHCommand::ProbeResult result = co_await SSHCommand::probe(std::move(destination), probeTimeout);
+    const SSHCommand::ProbeResult result
+        = co_await SSHCommand::probe(std::move(destination), SSHCommand::probeTimeout);
     if (!self || operation != m_operation)
         co_return;
     m_state.testing = false;

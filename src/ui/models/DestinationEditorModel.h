@@ -21,8 +21,6 @@ class AppState;
 class DestinationEditorModel : public QObject {
     Q_OBJECT
 public:
-    static constexpr std::chrono::milliseconds probeTimeout { 20000 };
-
     DestinationEditorModel(DestinationEditorContext context, QString sourcePath, BackupMode defaultMode,
         BackupSchedule jobSchedule, AppState& app, QObject* parent = nullptr);
 
