@@ -28,7 +28,7 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     , m_store(store)
     , m_clock(environment.clock)
     , m_fileManager(environment.fileManager)
-    , m_history(std::make_shared<HistoryRepository>(
+    , m_history(std::make_unique<HistoryRepository>(
           QDir(store.supportFolder()).filePath(historyFileName), environment.clock))
     , m_notifications(environment.sessionBus)
     , m_googleCredentials(environment.secrets)
@@ -143,13 +143,12 @@ void AppState::start()
     m_notifications.prepare();
     applyAppearance();
     refreshHistory();
-    // Deleting by age can take seconds on a long history: off the main thread, then the lists reload.
+    // The history deletes by age on its own thread, the logs are pruned on a worker, then the lists reload.
     const int days = int(m_store.config().settings.historyRetentionDays);
+    m_history->deleteOlderThan(days);
     QPointer<AppState> self(this);
-    std::shared_ptr<HistoryRepository> history = m_history;
     Clock* clock = &m_clock;
-    m_maintenance = QtConcurrent::run(&WorkerPool::instance(), [self, history, clock, days] {
-        history->deleteOlderThan(days);
+    m_maintenance = QtConcurrent::run(&WorkerPool::instance(), [self, clock, days] {
         // One setting bounds both the run records and their log files.
         LogMaintenance::prune(days, *clock);
         QMetaObject::invokeMethod(
@@ -164,27 +163,19 @@ void AppState::start()
     m_monitor.start();
 }
 
-// The results come back through the application object, which outlives this one: whether this object is
-// still there is asked on the main thread, never from a worker.
+// The history answers on its own thread, in the order asked: the recent runs come after the totals.
 void AppState::refreshHistory()
 {
     const quint64 generation = ++m_historyGeneration;
-    QPointer<AppState> self(this);
-    std::shared_ptr<HistoryRepository> history = m_history;
-    WorkerPool::instance().start([self, history, generation] {
-        HistoryStats stats = history->stats();
-        std::vector<BackupRunRecord> runs = history->fetch(recentRunLimit, 0);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, generation, stats = std::move(stats), runs = std::move(runs)]() mutable {
-                // A slower, older load never replaces a newer one.
-                if (!self || generation != self->m_historyGeneration)
-                    return;
-                self->m_historyStats = stats;
-                self->m_recentRuns = std::move(runs);
-                Q_EMIT self->historyChanged();
-            },
-            Qt::QueuedConnection);
+    QFuture<HistoryStats> stats = m_history->statsAsync();
+    QFuture<std::vector<BackupRunRecord>> runs = m_history->fetchAsync(recentRunLimit, 0);
+    runs.then(this, [this, generation, stats](std::vector<BackupRunRecord> loaded) {
+        // A slower, older load never replaces a newer one.
+        if (generation != m_historyGeneration)
+            return;
+        m_historyStats = stats.result();
+        m_recentRuns = std::move(loaded);
+        Q_EMIT historyChanged();
     });
 }
 

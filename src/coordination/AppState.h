@@ -51,8 +51,6 @@ public:
 
     ConfigurationStore& store() { return m_store; }
     HistoryRepository& history() { return *m_history; }
-    // For reads on a worker, which may still be running when this object goes.
-    std::shared_ptr<HistoryRepository> sharedHistory() const { return m_history; }
     NotificationService& notifications() { return m_notifications; }
     GoogleAuthManager& googleAuth() { return m_googleAuth; }
     GoogleCredentialStore& googleCredentials() { return m_googleCredentials; }
@@ -148,8 +146,7 @@ private:
     ConfigurationStore& m_store;
     Clock& m_clock;
     FileManager& m_fileManager;
-    // Shared with the history work on workers, which may still be running when this object goes.
-    std::shared_ptr<HistoryRepository> m_history;
+    std::unique_ptr<HistoryRepository> m_history;
     NotificationService m_notifications;
     GoogleCredentialStore m_googleCredentials;
     QNetworkAccessManager m_network;

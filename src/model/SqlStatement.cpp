@@ -57,6 +57,11 @@ void SqlStatement::run()
     while (next()) { }
 }
 
+bool SqlStatement::succeeded() const
+{
+    return m_statement && m_status == SQLITE_DONE;
+}
+
 bool SqlStatement::foundDamage() const
 {
     const int primary = m_status & 0xff;

@@ -37,6 +37,8 @@ public:
     bool next();
     // Steps a statement that returns no rows; its result is not reported.
     void run();
+    // Whether the statement ran to its end without an error.
+    bool succeeded() const;
     // Whether preparing or a step found the file damaged or not a database at all.
     bool foundDamage() const;
 
