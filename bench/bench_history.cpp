@@ -91,37 +91,27 @@ double timeMs(const std::function<void()>& call)
     return elapsedMs(timer);
 }
 
-// Wall time of one sqlite3 shell process reading `script`, in ms. With `timerLines`, the sum of the shell's
-// own ".timer" figures instead.
-double runShell(const QString& database, const QString& script, bool timerLines = false)
+// The shell's own time for `statements`, run once after `setup`: the sum of its ".timer" figures, so its
+// start and its reading of the schema are not counted.
+double shellTimed(const QString& database, const QString& setup, const QString& statements)
 {
     QTemporaryDir dir;
     const QString scriptPath = dir.filePath("script.sql");
     QFile file(scriptPath);
+    const QString script = "PRAGMA synchronous=NORMAL;\n" + setup + ".timer on\n" + statements;
     if (!file.open(QIODevice::WriteOnly) || file.write(script.toUtf8()) < 0)
         qFatal("cannot write the shell script");
     file.close();
     QProcess shell;
     shell.setStandardInputFile(scriptPath);
-    QElapsedTimer timer;
-    timer.start();
     shell.start("sqlite3", { "-batch", database });
     if (!shell.waitForFinished(600'000) || shell.exitCode() != 0)
         qFatal("sqlite3 failed: %s", shell.readAllStandardError().constData());
-    const double wall = elapsedMs(timer);
-    if (!timerLines)
-        return wall;
     double total = 0;
     static const QRegularExpression runTime("Run Time: real ([0-9.]+)");
     for (auto it = runTime.globalMatch(QString::fromUtf8(shell.readAllStandardOutput())); it.hasNext();)
         total += it.next().captured(1).toDouble() * 1000.0;
     return total;
-}
-
-// The shell's own time for `statements`, run once after `setup`.
-double shellTimed(const QString& database, const QString& setup, const QString& statements)
-{
-    return runShell(database, "PRAGMA synchronous=NORMAL;\n" + setup + ".timer on\n" + statements, true);
 }
 
 struct Spread {

@@ -6,6 +6,7 @@
 #include "model/EffectiveValues.h"
 #include "model/Format.h"
 #include "model/LogMaintenance.h"
+#include "platform/WhenFinished.h"
 #include "platform/WorkerPool.h"
 
 #include <QCoreApplication>
@@ -169,12 +170,12 @@ void AppState::refreshHistory()
     const quint64 generation = ++m_historyGeneration;
     QFuture<HistoryStats> stats = m_history->statsAsync();
     QFuture<std::vector<BackupRunRecord>> runs = m_history->fetchAsync(recentRunLimit, 0);
-    runs.then(this, [this, generation, stats](std::vector<BackupRunRecord> loaded) {
+    whenFinished(runs, this, [this, generation, stats](QFuture<std::vector<BackupRunRecord>> loaded) {
         // A slower, older load never replaces a newer one.
         if (generation != m_historyGeneration)
             return;
         m_historyStats = stats.result();
-        m_recentRuns = std::move(loaded);
+        m_recentRuns = loaded.result();
         Q_EMIT historyChanged();
     });
 }

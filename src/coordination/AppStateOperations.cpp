@@ -7,6 +7,7 @@
 #include "model/FileSystemError.h"
 #include "model/KeychainService.h"
 #include "model/UuidText.h"
+#include "platform/WhenFinished.h"
 
 #include <QTimeZone>
 
@@ -60,7 +61,7 @@ void AppState::scheduleNextRuns(const BackupJob& job)
 // The rows are read and written out on the history's own thread; the file is shown once it is there.
 void AppState::exportHistory()
 {
-    m_history->exportCSVFileAsync().then(this, [this](QFuture<QString> written) {
+    whenFinished(m_history->exportCSVFileAsync(), this, [this](QFuture<QString> written) {
         exportFile(
             [&written] { return written.result(); }, QStringLiteral("The history could not be exported: "));
     });

@@ -4,6 +4,7 @@
 #include "model/ConfigurationStore.h"
 #include "model/Format.h"
 #include "platform/Clock.h"
+#include "platform/WhenFinished.h"
 #include "platform/WorkerPool.h"
 #include "ui/dashboard/ActivityInspector.h"
 #include "ui/dashboard/ActivityListDelegate.h"
@@ -249,21 +250,22 @@ void ActivitySection::load()
 {
     m_totalRuns = m_app.historyStats().totalRuns;
     const quint64 generation = ++m_loadGeneration;
-    m_app.history()
-        .fetchAsync(ActivitySectionLogic::recordLimit, 0, m_query, m_resultFilter, m_jobFilter)
-        .then(&WorkerPool::instance(),
-            [now = m_clock.now(), width = m_listView->viewport()->width()](
-                std::vector<BackupRunRecord> records) {
-                Load load;
-                load.rows = ActivityListModel::rowsFor(records, now);
-                load.detailRows = ActivityListDelegate::rowsFor(records, width);
-                load.records = std::move(records);
-                return load;
-            })
-        .then(this, [this, generation](Load load) {
-            if (generation == m_loadGeneration)
-                applyLoad(std::move(load));
-        });
+    QFuture<Load> loading
+        = m_app.history()
+              .fetchAsync(ActivitySectionLogic::recordLimit, 0, m_query, m_resultFilter, m_jobFilter)
+              .then(&WorkerPool::instance(),
+                  [now = m_clock.now(), width = m_listView->viewport()->width()](
+                      std::vector<BackupRunRecord> records) {
+                      Load load;
+                      load.rows = ActivityListModel::rowsFor(records, now);
+                      load.detailRows = ActivityListDelegate::rowsFor(records, width);
+                      load.records = std::move(records);
+                      return load;
+                  });
+    whenFinished(loading, this, [this, generation](QFuture<Load> load) {
+        if (generation == m_loadGeneration)
+            applyLoad(load.result());
+    });
 }
 
 void ActivitySection::applyLoad(Load load)
