@@ -117,7 +117,7 @@ private:
     Clock& m_clock;
     const QString m_path;
 
-    mutable std::mutex m_state; // the two below
+    mutable std::mutex m_state; // the three below
     std::shared_ptr<HistoryConnection> m_writer; // none until opened, and when no database could be had
     std::shared_ptr<HistoryConnection> m_reader; // the writer's connection when the file has no second one
     QString m_storageWarning;
