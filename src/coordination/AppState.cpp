@@ -7,6 +7,7 @@
 #include "model/EffectiveValues.h"
 #include "model/Format.h"
 #include "model/LogMaintenance.h"
+#include "platform/WhenFinished.h"
 #include "platform/WorkerPool.h"
 
 #include <QCoreApplication>
@@ -29,7 +30,7 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     , m_store(store)
     , m_clock(environment.clock)
     , m_fileManager(environment.fileManager)
-    , m_history(std::make_shared<HistoryRepository>(
+    , m_history(std::make_unique<HistoryRepository>(
           QDir(store.supportFolder()).filePath(historyFileName), environment.clock))
     , m_notifications(environment.sessionBus)
     , m_googleCredentials(environment.secrets)
@@ -68,14 +69,11 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
         if (m_store.loadError())
             tellStorageProblem(*m_store.loadError());
     });
-    // Read with the history's other figures, off the main thread: the warning waits for the file's check.
-    connect(
-        m_history.get(), &HistoryRepository::storageWarningChanged, this,
-        [this] {
-            m_historyWarningDue = true;
-            refreshHistory();
-        },
-        Qt::QueuedConnection);
+    // Told on the main thread once the file's check ended, and after every write that failed.
+    connect(m_history.get(), &HistoryRepository::storageWarningChanged, this, [this] {
+        if (const QString warning = m_history->storageWarning(); !warning.isEmpty())
+            tellStorageProblem(warning);
+    });
 
     installCallbacks();
     respondToWake(m_wakeWatcher, m_scheduler, m_monitor, m_clock);
@@ -162,16 +160,13 @@ void AppState::start()
     m_store.saveNow();
     m_notifications.prepare();
     applyAppearance();
-    // A history that could not be opened at all says so at launch.
-    m_historyWarningDue = true;
     refreshHistory();
-    // Deleting by age can take seconds on a long history: off the main thread, then the lists reload.
+    // The history deletes by age on its own thread, the logs are pruned on a worker, then the lists reload.
     const int days = int(m_store.config().settings.historyRetentionDays);
+    m_history->deleteOlderThan(days);
     QPointer<AppState> self(this);
-    std::shared_ptr<HistoryRepository> history = m_history;
     Clock* clock = &m_clock;
-    m_maintenance = QtConcurrent::run(&WorkerPool::instance(), [self, history, clock, days] {
-        history->deleteOlderThan(days);
+    m_maintenance = QtConcurrent::run(&WorkerPool::instance(), [self, clock, days] {
         // One setting bounds both the run records and their log files.
         LogMaintenance::prune(days, *clock);
         QMetaObject::invokeMethod(
@@ -186,31 +181,19 @@ void AppState::start()
     m_monitor.start();
 }
 
-// The results come back through the application object, which outlives this one: whether this object is
-// still there is asked on the main thread, never from a worker.
+// The history answers on its own thread, in the order asked: the recent runs come after the totals.
 void AppState::refreshHistory()
 {
     const quint64 generation = ++m_historyGeneration;
-    QPointer<AppState> self(this);
-    std::shared_ptr<HistoryRepository> history = m_history;
-    WorkerPool::instance().start([self, history, generation] {
-        HistoryStats stats = history->stats();
-        std::vector<BackupRunRecord> runs = history->fetch(recentRunLimit, 0);
-        QString warning = history->storageWarning();
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, generation, stats = std::move(stats), runs = std::move(runs),
-                warning = std::move(warning)]() mutable {
-                // A slower, older load never replaces a newer one.
-                if (!self || generation != self->m_historyGeneration)
-                    return;
-                self->m_historyStats = stats;
-                self->m_recentRuns = std::move(runs);
-                if (std::exchange(self->m_historyWarningDue, false) && !warning.isEmpty())
-                    self->tellStorageProblem(warning);
-                Q_EMIT self->historyChanged();
-            },
-            Qt::QueuedConnection);
+    QFuture<HistoryStats> stats = m_history->statsAsync();
+    QFuture<std::vector<BackupRunRecord>> runs = m_history->fetchAsync(recentRunLimit, 0);
+    whenFinished(runs, this, [this, generation, stats](QFuture<std::vector<BackupRunRecord>> loaded) {
+        // A slower, older load never replaces a newer one.
+        if (generation != m_historyGeneration)
+            return;
+        m_historyStats = stats.result();
+        m_recentRuns = loaded.result();
+        Q_EMIT historyChanged();
     });
 }
 

@@ -51,8 +51,6 @@ public:
 
     ConfigurationStore& store() { return m_store; }
     HistoryRepository& history() { return *m_history; }
-    // For reads on a worker, which may still be running when this object goes.
-    std::shared_ptr<HistoryRepository> sharedHistory() const { return m_history; }
     NotificationService& notifications() { return m_notifications; }
     GoogleAuthManager& googleAuth() { return m_googleAuth; }
     GoogleCredentialStore& googleCredentials() { return m_googleCredentials; }
@@ -152,8 +150,7 @@ private:
     ConfigurationStore& m_store;
     Clock& m_clock;
     FileManager& m_fileManager;
-    // Shared with the history work on workers, which may still be running when this object goes.
-    std::shared_ptr<HistoryRepository> m_history;
+    std::unique_ptr<HistoryRepository> m_history;
     NotificationService m_notifications;
     GoogleCredentialStore m_googleCredentials;
     QNetworkAccessManager m_network;
@@ -171,7 +168,6 @@ private:
     quint64 m_historyGeneration = 0; // only the newest load is applied
     std::optional<QString> m_banner;
     QStringList m_waitingBanners; // storage problems to show once the banner is cleared
-    bool m_historyWarningDue = false; // the next history load shows the history's storage warning
     std::optional<MirrorPrompt> m_mirrorPrompt;
     bool m_mirrorCheckInProgress = false;
     std::optional<BackupJob> m_pendingDeletion;

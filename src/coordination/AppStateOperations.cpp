@@ -7,6 +7,7 @@
 #include "model/FileSystemError.h"
 #include "model/KeychainService.h"
 #include "model/UuidText.h"
+#include "platform/WhenFinished.h"
 
 #include <QTimeZone>
 
@@ -57,10 +58,13 @@ void AppState::scheduleNextRuns(const BackupJob& job)
     }
 }
 
+// The rows are read and written out on the history's own thread; the file is shown once it is there.
 void AppState::exportHistory()
 {
-    exportFile(
-        [this] { return m_history->exportCSVFile(); }, QStringLiteral("The history could not be exported: "));
+    whenFinished(m_history->exportCSVFileAsync(), this, [this](QFuture<QString> written) {
+        exportFile(
+            [&written] { return written.result(); }, QStringLiteral("The history could not be exported: "));
+    });
 }
 
 void AppState::exportConfiguration()

@@ -27,11 +27,10 @@ void DemoSeeder::seedConfigurationIfNeeded()
 void DemoSeeder::seedHistoryIfNeeded(HistoryRepository& history)
 {
     const QList<BackupJob>& jobs = m_store.config().jobs;
-    if (!m_seeded || !DemoData::requested() || jobs.isEmpty() || history.stats().totalRuns != 0)
+    if (!m_seeded || !DemoData::requested() || jobs.isEmpty())
         return;
     m_seeded = false;
-    for (const BackupRunRecord& record : DemoData::historyRecords(jobs, m_clock.now()))
-        history.begin(record);
+    history.seedIfEmpty(DemoData::historyRecords(jobs, m_clock.now()));
 }
 
 } // namespace mv

@@ -62,8 +62,6 @@ const std::array<const char*, 3> createIndexes = {
     "CREATE INDEX IF NOT EXISTS idx_runs_result ON runs(result);",
 };
 
-const char clear[] = "DELETE FROM runs";
-
 SqlQuery begin(const BackupRunRecord& r)
 {
     return { QByteArray("INSERT OR REPLACE INTO runs (") + columns
@@ -128,9 +126,29 @@ SqlQuery deleteRun(const QUuid& id)
     return { "DELETE FROM runs WHERE id=?", { uuidText(id) } };
 }
 
-SqlQuery deleteStartedBefore(double cutoffSeconds)
+SqlQuery lastRowNumber()
 {
-    return { "DELETE FROM runs WHERE started_at < ?", { cutoffSeconds } };
+    return { "SELECT COALESCE(MAX(rowid),0) FROM runs", {} };
+}
+
+SqlQuery hasRows()
+{
+    return { "SELECT EXISTS(SELECT 1 FROM runs)", {} };
+}
+
+SqlQuery clearBatch(qint64 lastRow, int limit)
+{
+    return {
+        "DELETE FROM runs WHERE rowid IN (SELECT rowid FROM runs WHERE rowid <= ? ORDER BY rowid LIMIT ?)",
+        { lastRow, qint64(limit) }
+    };
+}
+
+SqlQuery deleteStartedBeforeBatch(double cutoffSeconds, qint64 lastRow, int limit)
+{
+    return { "DELETE FROM runs WHERE rowid IN\n"
+             "(SELECT rowid FROM runs WHERE started_at < ? AND rowid <= ? LIMIT ?)",
+        { cutoffSeconds, lastRow, qint64(limit) } };
 }
 
 SqlQuery markRunningInterrupted(double nowSeconds)

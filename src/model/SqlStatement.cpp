@@ -55,12 +55,17 @@ bool SqlStatement::next()
 bool SqlStatement::run()
 {
     while (next()) { }
-    return m_status == SQLITE_DONE;
+    return succeeded();
 }
 
 QString SqlStatement::resultText() const
 {
     return QString::fromUtf8(sqlite3_errstr(m_status));
+}
+
+bool SqlStatement::succeeded() const
+{
+    return m_statement && m_status == SQLITE_DONE;
 }
 
 bool SqlStatement::foundDamage() const

@@ -37,6 +37,8 @@ public:
     bool next();
     // Steps a statement that returns no rows; answers whether it ran to its end.
     bool run();
+    // Whether the statement ran to its end without an error.
+    bool succeeded() const;
     // SQLite's words for the result of preparing or of the last step.
     QString resultText() const;
     // Whether preparing or a step found the file damaged or not a database at all.

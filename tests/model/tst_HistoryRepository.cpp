@@ -1,4 +1,5 @@
 #include "model/HistoryRepository.h"
+#include "model/SqlStatement.h"
 
 #include "support/FileMode.h"
 #include "support/ManualClock.h"
@@ -7,8 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSemaphore>
 #include <QtTest>
 
+#include <atomic>
+#include <sqlite3.h>
 #include <thread>
 #include <unistd.h>
 
@@ -60,6 +64,30 @@ QString sqliteShell(const QString& path, const QString& sql)
     return QString::fromUtf8(shell.readAllStandardOutput());
 }
 
+// Holds the next statement that a connection which only reads runs in this process, until released: a
+// long read of a view, made as long as the test needs.
+struct ReadHold {
+    std::atomic<bool> armed = false;
+    QSemaphore holding;
+    QSemaphore released;
+};
+ReadHold readHold;
+
+int holdReading(void* database)
+{
+    if (sqlite3_db_readonly(static_cast<sqlite3*>(database), "main") == 1 && readHold.armed.exchange(false)) {
+        readHold.holding.release();
+        readHold.released.acquire();
+    }
+    return 0;
+}
+
+int installReadHold(sqlite3* database, const char**, const sqlite3_api_routines*)
+{
+    sqlite3_progress_handler(database, 1, holdReading, database);
+    return SQLITE_OK;
+}
+
 } // namespace
 
 // Readable failure messages. They are plain functions in mv so that QCOMPARE prefers them over the
@@ -106,6 +134,7 @@ class tst_HistoryRepository : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void newFileHasTheSchemaInWalMode();
     void beginReplacesAndFinishCompletesOnlyTheEnd();
     void fetchFilters_data();
@@ -124,16 +153,26 @@ private Q_SLOTS:
     void damagedFileIsLeftAsItIs_data();
     void damagedFileIsLeftAsItIs();
     void callsFromManyThreads();
+    void writesGoOnWhileAReadIsHeld();
+    void longDeletionsLetRunsIn_data();
+    void longDeletionsLetRunsIn();
 
 private:
     test::TempSupportDir m_support;
     test::ManualClock m_clock { now };
 };
 
+void tst_HistoryRepository::initTestCase()
+{
+    QCOMPARE(sqlite3_auto_extension(reinterpret_cast<void (*)()>(installReadHold)), SQLITE_OK);
+}
+
 void tst_HistoryRepository::newFileHasTheSchemaInWalMode()
 {
     const QString path = m_support.filePath(QStringLiteral("schema.sqlite"));
     HistoryRepository history(path, m_clock);
+    // Any answer comes after the file was opened.
+    QCOMPARE(history.stats(), HistoryStats {});
     QVERIFY(history.storageWarning().isEmpty());
 
     QCOMPARE(sqliteShell(path, QStringLiteral(".schema")),
@@ -366,19 +405,19 @@ void tst_HistoryRepository::deleteAndClear()
     for (int i = 0; i < 3; ++i)
         history.begin(run(i, QString::number(i), now.addSecs(i)));
     history.finish(run(2, "2", now.addSecs(2)));
-    QCOMPARE(added.size(), 3);
+    QTRY_COMPARE(added.size(), 3);
     QCOMPARE(added.at(1).at(0).toUuid(), uuid(1));
-    QCOMPARE(changed.size(), 1);
+    QTRY_COMPARE(changed.size(), 1);
     QCOMPARE(changed.at(0).at(0).toUuid(), uuid(2));
 
     history.deleteRun(uuid(1));
     history.deleteRun(uuid(42));
     QCOMPARE(jobNames(history.fetch(10, 0)), (QStringList { "2", "0" }));
-    QCOMPARE(removed.size(), 2);
+    QTRY_COMPARE(removed.size(), 2);
     QCOMPARE(removed.at(0).at(0).toUuid(), uuid(1));
     history.clear();
     QCOMPARE(history.fetch(10, 0).size(), 0u);
-    QCOMPARE(cleared.size(), 1);
+    QTRY_COMPARE(cleared.size(), 1);
 }
 
 void tst_HistoryRepository::deleteOlderThan_data()
@@ -527,8 +566,12 @@ void tst_HistoryRepository::unusablePathFallsBackToMemory()
         if (kind == "read-only" && ::setresuid(65534, 65534, 0) != 0)
             QFAIL("cannot become an ordinary user");
         HistoryRepository history(path, m_clock);
+        QSignalSpy warned(&history, &HistoryRepository::storageWarningChanged);
+        // Any answer comes after the file was opened.
+        QCOMPARE(history.stats(), HistoryStats {});
         if (kind == "read-only" && ::setresuid(0, 0, 0) != 0)
             qFatal("cannot become root again");
+        QTRY_COMPARE(warned.size(), 1);
         QVERIFY(history.storageWarning().startsWith(
             QStringLiteral("The run history “%1” could not be opened: ").arg(path)));
         QVERIFY(history.storageWarning().endsWith(QStringLiteral(
@@ -546,19 +589,22 @@ void tst_HistoryRepository::unusablePathFallsBackToMemory()
         QStringList { "history.sqlite" });
 }
 
-// A history whose damage is past its first page: found at the start by the check of every page, or only by
-// a later statement (an index that no longer matches its table passes that check). Either way the file is
-// left byte for byte as it was, and runs go on being recorded in memory.
+// A history whose damage is past its first page, in a page or only in an index that no longer matches its
+// table: the check at the start finds it, the file is left byte for byte as it was, and runs go on being
+// recorded in memory.
 void tst_HistoryRepository::damagedFileIsLeftAsItIs_data()
 {
-    QTest::addColumn<bool>("foundAtStart");
-    QTest::newRow("a damaged page") << true;
-    QTest::newRow("an index that does not match its table") << false;
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("a damaged page") << "page";
+    QTest::newRow("an index of another column") << "index column";
+    // An index missing one row hides that row from every page read through it, and SQLite's quick check
+    // does not compare an index with its table.
+    QTest::newRow("an index missing a row") << "index entry";
 }
 
 void tst_HistoryRepository::damagedFileIsLeftAsItIs()
 {
-    QFETCH(bool, foundAtStart);
+    QFETCH(QString, damage);
     const test::TempDir dir;
     const QString path = dir.filePath(QStringLiteral("history.sqlite"));
     {
@@ -566,30 +612,40 @@ void tst_HistoryRepository::damagedFileIsLeftAsItIs()
         for (int i = 0; i < 500; ++i)
             history.begin(run(i, QStringLiteral("run %1").arg(i), now.addSecs(i)));
     }
-    if (foundAtStart) {
+    if (damage == "page") {
         constexpr qsizetype pageSize = 4096;
         QByteArray bytes = test::TempDir::read(path);
         QVERIFY(bytes.size() > 4 * pageSize);
         bytes.replace(bytes.size() - pageSize, pageSize, QByteArray(pageSize, '\xff'));
         dir.write(QStringLiteral("history.sqlite"), bytes);
-    } else {
+    } else if (damage == "index column") {
         sqliteShell(path,
             QStringLiteral("PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql='CREATE INDEX "
                            "idx_runs_result ON runs(job_name)' WHERE name='idx_runs_result';"));
+    } else {
+        // The index is rebuilt without the row of "run 7", then declared whole again.
+        sqliteShell(path,
+            QStringLiteral("DROP INDEX idx_runs_started; CREATE INDEX idx_runs_started ON "
+                           "runs(started_at DESC) WHERE job_name <> 'run 7'; PRAGMA writable_schema=ON; "
+                           "UPDATE sqlite_master SET sql='CREATE INDEX idx_runs_started ON "
+                           "runs(started_at DESC)' WHERE name='idx_runs_started';"));
+        QCOMPARE(sqliteShell(path, QStringLiteral("PRAGMA quick_check;")), QStringLiteral("ok\n"));
+        QCOMPARE(sqliteShell(path,
+                     QStringLiteral("SELECT count(*) FROM runs NOT INDEXED; SELECT count(*) FROM (SELECT "
+                                    "id FROM runs ORDER BY started_at DESC LIMIT 1000);")),
+            QStringLiteral("500\n499\n"));
     }
     const QByteArray before = test::TempDir::read(path);
 
     {
         HistoryRepository history(path, m_clock);
-        if (!foundAtStart) {
-            QVERIFY(history.storageWarning().isEmpty());
-            QCOMPARE(history.stats().totalRuns, 500);
-            history.deleteRun(uuid(7));
-        }
+        QSignalSpy warned(&history, &HistoryRepository::storageWarningChanged);
+        QCOMPARE(history.stats(), HistoryStats {});
         QCOMPARE(history.storageWarning(),
             QStringLiteral("The run history “%1” could not be opened: database disk image is malformed. "
                            "Nothing was written to it; runs are recorded in memory until Marrowvale quits.")
                 .arg(path));
+        QTRY_COMPARE(warned.size(), 1);
         history.begin(run(900, QStringLiteral("kept in memory"), now, RunResult::running));
         history.finish(run(900, QStringLiteral("kept in memory"), now, RunResult::success));
         QCOMPARE(history.fetch(10, 0), std::vector { run(900, QStringLiteral("kept in memory"), now) });
@@ -615,6 +671,72 @@ void tst_HistoryRepository::callsFromManyThreads()
     for (auto& writer : writers)
         writer.join();
     QCOMPARE(history.stats().totalRuns, 400);
+}
+
+// A view's long read neither holds a run's rows nor is disturbed by them: the rows reach the file while the
+// read is still under way, and the read answers for the history as it was asked.
+void tst_HistoryRepository::writesGoOnWhileAReadIsHeld()
+{
+    const QString path = m_support.filePath(QStringLiteral("held.sqlite"));
+    HistoryRepository history(path, m_clock);
+    history.begin(run(1, QStringLiteral("before"), now));
+    QCOMPARE(history.fetch(10, 0).size(), 1u);
+    QSignalSpy changed(&history, &HistoryRepository::rowChanged);
+
+    readHold.armed = true;
+    const QFuture<std::vector<BackupRunRecord>> reading = history.fetchAsync(10, 0);
+    QVERIFY(readHold.holding.tryAcquire(1, 600'000));
+    history.begin(run(2, QStringLiteral("during"), now.addSecs(1), RunResult::running));
+    history.finish(run(2, QStringLiteral("during"), now.addSecs(1)));
+    QTRY_COMPARE(changed.size(), 1);
+    QCOMPARE(sqliteShell(path, QStringLiteral("SELECT job_name, result FROM runs ORDER BY started_at")),
+        QStringLiteral("before|success\nduring|success\n"));
+    QVERIFY(!reading.isFinished());
+
+    readHold.released.release();
+    QCOMPARE(jobNames(reading.result()), QStringList { "before" });
+    QCOMPARE(jobNames(history.fetch(10, 0)), (QStringList { "during", "before" }));
+}
+
+// Deleting a long history goes in short transactions: a run that starts meanwhile is written between two
+// of them, long before the deletion ends, and only the rows there were when it was asked go.
+void tst_HistoryRepository::longDeletionsLetRunsIn_data()
+{
+    QTest::addColumn<bool>("byAge");
+    QTest::newRow("older than 90 days") << true;
+    QTest::newRow("clear") << false;
+}
+
+void tst_HistoryRepository::longDeletionsLetRunsIn()
+{
+    QFETCH(bool, byAge);
+    const QString path = m_support.filePath(QStringLiteral("long-%1.sqlite").arg(byAge));
+    {
+        HistoryRepository created(path, m_clock);
+    }
+    // 200,000 runs, a year old.
+    sqliteShell(path,
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199999) "
+                       "INSERT INTO runs (id, job_id, job_name, source_path, destination_id, "
+                       "destination_name, destination_path, mode, trigger, started_at, ended_at, "
+                       "result) SELECT printf('%08X-0000-4000-8000-000000000000', i), '%1', 'old', "
+                       "'', '%1', '', '', 'incremental', 'manual', %2 + i, %2 + i, 'success' FROM n")
+            .arg(uuid(1).toString(QUuid::WithoutBraces).toUpper())
+            .arg(qint64(toEpochSeconds(now.addDays(-365)))));
+
+    HistoryRepository history(path, m_clock);
+    QStringList order;
+    connect(&history, &HistoryRepository::rowAdded, this, [&] { order << "added"; });
+    connect(&history, &HistoryRepository::rowsRemoved, this, [&] { order << "removed"; });
+    if (byAge)
+        history.deleteOlderThan(90);
+    else
+        history.clear();
+    history.begin(run(900000, QStringLiteral("during"), now.addSecs(-3600), RunResult::running));
+
+    QTRY_COMPARE_WITH_TIMEOUT(order.size(), 2, 120'000);
+    QCOMPARE(order, (QStringList { "added", "removed" }));
+    QCOMPARE(jobNames(history.fetch(10, 0)), QStringList { "during" });
 }
 
 QTEST_GUILESS_MAIN(tst_HistoryRepository)

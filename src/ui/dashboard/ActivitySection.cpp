@@ -4,6 +4,7 @@
 #include "model/ConfigurationStore.h"
 #include "model/Format.h"
 #include "platform/Clock.h"
+#include "platform/WhenFinished.h"
 #include "platform/WorkerPool.h"
 #include "ui/dashboard/ActivityInspector.h"
 #include "ui/dashboard/ActivityListDelegate.h"
@@ -24,7 +25,6 @@
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -244,29 +244,28 @@ void ActivitySection::select(const QUuid& id)
     showSelection();
 }
 
-// The read, the grouping by day and the measuring of every row run on a worker, so a long history never
-// holds the window; the answer comes back through the application object, which outlives this page, and
-// only the newest read is shown.
+// The history reads on its own thread, and the grouping by day and the measuring of every row run on a
+// worker, so a long history never holds the window; only the newest read is shown.
 void ActivitySection::load()
 {
     m_totalRuns = m_app.historyStats().totalRuns;
     const quint64 generation = ++m_loadGeneration;
-    QPointer<ActivitySection> self(this);
-    WorkerPool::instance().start(
-        [self, generation, history = m_app.sharedHistory(), query = m_query, result = m_resultFilter,
-            job = m_jobFilter, now = m_clock.now(), width = m_listView->viewport()->width()] {
-            Load load;
-            load.records = history->fetch(ActivitySectionLogic::recordLimit, 0, query, result, job);
-            load.rows = ActivityListModel::rowsFor(load.records, now);
-            load.detailRows = ActivityListDelegate::rowsFor(load.records, width);
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [self, generation, load = std::move(load)]() mutable {
-                    if (self && generation == self->m_loadGeneration)
-                        self->applyLoad(std::move(load));
-                },
-                Qt::QueuedConnection);
-        });
+    QFuture<Load> loading
+        = m_app.history()
+              .fetchAsync(ActivitySectionLogic::recordLimit, 0, m_query, m_resultFilter, m_jobFilter)
+              .then(&WorkerPool::instance(),
+                  [now = m_clock.now(), width = m_listView->viewport()->width()](
+                      std::vector<BackupRunRecord> records) {
+                      Load load;
+                      load.rows = ActivityListModel::rowsFor(records, now);
+                      load.detailRows = ActivityListDelegate::rowsFor(records, width);
+                      load.records = std::move(records);
+                      return load;
+                  });
+    whenFinished(loading, this, [this, generation](QFuture<Load> load) {
+        if (generation == m_loadGeneration)
+            applyLoad(load.result());
+    });
 }
 
 void ActivitySection::applyLoad(Load load)

@@ -46,15 +46,18 @@ QCoro::Task<SupportReport> SupportReportModel::gather()
     QPointer<SupportReportModel> self(this);
     const quint64 generation = ++m_started;
     m_gathering = true;
-    // Everything but rsync's version is read now, so nothing of the state hub is touched after the wait.
+    // Everything but rsync's version and the failures is read now, so nothing of the state hub is touched
+    // after the waits. The failures come from the history's own thread.
+    QFuture<std::vector<BackupRunRecord>> failures
+        = m_app.history().fetchAsync(SupportReport::failureLimit, 0, {}, RunResult::failed);
     const AppConfiguration& config = m_app.store().config();
     SupportReportInputs inputs { m_clock.now(), m_system,
         PlanBuilder::resolveRsyncExecutable(config.settings), std::nullopt, config.jobs, config.settings,
-        m_app.monitor().availability(), m_app.lastSuccessfulBackup(), m_app.historyStats().totalRuns,
-        m_app.history().fetch(SupportReport::failureLimit, 0, {}, RunResult::failed),
+        m_app.monitor().availability(), m_app.lastSuccessfulBackup(), m_app.historyStats().totalRuns, {},
         m_app.store().supportFolder() };
     if (inputs.rsyncExecutable)
         inputs.rsyncVersion = co_await RsyncVersionProbe::read(*inputs.rsyncExecutable);
+    inputs.failedRuns = co_await failures;
 
     SupportReport report = SupportReport::make(inputs);
     if (self && generation == m_started) {

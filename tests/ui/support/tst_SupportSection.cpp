@@ -259,6 +259,8 @@ private Q_SLOTS:
         Support s;
         s.open();
         const QString folder = s.hub.store.supportFolder();
+        // Any answer of the history comes after it opened its file in the folder.
+        s.hub.state->history().stats();
         QVERIFY(QDir(folder).removeRecursively());
         s.press("Reveal Logs");
         QVERIFY(QFileInfo(folder + "/Logs").isDir());
