@@ -6,6 +6,7 @@
 #include "model/EffectiveValues.h"
 #include "model/Format.h"
 #include "model/LogMaintenance.h"
+#include "model/ValueBounds.h"
 #include "platform/WorkerPool.h"
 
 #include <QCoreApplication>
@@ -144,7 +145,8 @@ void AppState::start()
     applyAppearance();
     refreshHistory();
     // Deleting by age can take seconds on a long history: off the main thread, then the lists reload.
-    const int days = int(m_store.config().settings.historyRetentionDays);
+    const int days = int(std::clamp(m_store.config().settings.historyRetentionDays,
+        ValueBounds::historyRetentionDays.minimum, ValueBounds::historyRetentionDays.maximum));
     QPointer<AppState> self(this);
     std::shared_ptr<HistoryRepository> history = m_history;
     Clock* clock = &m_clock;
