@@ -63,8 +63,8 @@ constexpr char stopWatching = 0;
 
 } // namespace
 
-// A thread that hears each signal too, and ends the process when the event loop has not taken every request
-// within the patience.
+// A thread that hears the first signal too, and ends the process when the event loop has not taken it within
+// the patience, or when the program's own ending has not ended it within the bound.
 struct TerminationSignals::Watchdog {
     std::atomic<int> taken { 0 };
     std::thread thread;
@@ -83,25 +83,32 @@ struct TerminationSignals::Watchdog {
     void watch()
     {
         using namespace std::chrono;
-        int heard = 0;
-        for (;;) {
-            const std::optional<char> signalNumber = readByte(watchEnds[0], -1ms);
+        std::optional<char> signalNumber;
+        while (!signalNumber) {
+            signalNumber = readByte(watchEnds[0], -1ms);
             if (signalNumber == stopWatching)
                 return;
-            if (!signalNumber)
-                continue;
-            ++heard;
-            const auto deadline = steady_clock::now() + patience;
-            for (auto left = patience; left > 0ms;
-                 left = ceil<milliseconds>(deadline - steady_clock::now())) {
-                const std::optional<char> next = readByte(watchEnds[0], left);
-                if (next == stopWatching)
-                    return;
-                heard += next.has_value();
-            }
-            if (taken.load() < heard)
-                endNow(*signalNumber);
         }
+        const auto heardAt = steady_clock::now();
+        if (!waitUntil(heardAt + patience))
+            return;
+        if (taken.load() == 0)
+            endNow(*signalNumber);
+        if (!waitUntil(heardAt + endingBound))
+            return;
+        endNow(*signalNumber);
+    }
+
+    // False when asked to stop first; later signals change nothing.
+    static bool waitUntil(std::chrono::steady_clock::time_point deadline)
+    {
+        using namespace std::chrono;
+        for (auto left = ceil<milliseconds>(deadline - steady_clock::now()); left > 0ms;
+             left = ceil<milliseconds>(deadline - steady_clock::now())) {
+            if (readByte(watchEnds[0], left) == stopWatching)
+                return false;
+        }
+        return true;
     }
 
     [[noreturn]] static void endNow(int signalNumber)

@@ -13,12 +13,14 @@ namespace mv {
 // object per process.
 //
 // A request is never left waiting: when the owner's thread has not taken it within `patience` (it may be
-// busy with a huge document), the signal's default action ends the process. Every file the program writes
-// survives that as it survives a crash.
+// busy with a huge document), or the program has not ended within `endingBound` of it (which leaves room for
+// runs to stop), the signal's default action ends the process. Every file the program writes survives that
+// as it survives a crash.
 class TerminationSignals : public QObject {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds patience { 2000 };
+    static constexpr std::chrono::milliseconds endingBound { 15000 };
 
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;
