@@ -7,6 +7,7 @@
 #include "model/EffectiveValues.h"
 #include "model/Format.h"
 #include "model/LogMaintenance.h"
+#include "model/ValueBounds.h"
 #include "platform/WhenFinished.h"
 #include "platform/WorkerPool.h"
 
@@ -162,7 +163,8 @@ void AppState::start()
     applyAppearance();
     refreshHistory();
     // The history deletes by age on its own thread, the logs are pruned on a worker, then the lists reload.
-    const int days = int(m_store.config().settings.historyRetentionDays);
+    const int days = int(std::clamp(m_store.config().settings.historyRetentionDays,
+        ValueBounds::historyRetentionDays.minimum, ValueBounds::historyRetentionDays.maximum));
     m_history->deleteOlderThan(days);
     QPointer<AppState> self(this);
     Clock* clock = &m_clock;

@@ -218,8 +218,8 @@ void DestinationMonitor::store(const DestinationRef& key, const Availability& va
     const auto existing = m_availability.constFind(key);
     if (existing != m_availability.constEnd() && *existing == value)
         return;
+    // Told once, when the pass ends: a signal per destination made a pass over many jobs cost their square.
     m_availability.insert(key, value);
-    Q_EMIT changed();
 }
 
 } // namespace mv

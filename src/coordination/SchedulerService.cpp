@@ -55,6 +55,13 @@ void SchedulerService::tick(const QDateTime& now)
     if (jobs.isEmpty())
         return;
     const QTimeZone zone = QTimeZone::systemTimeZone();
+    // Next runs are stored together, and before any callback that follows them, so that a callback sees its
+    // own destination's next run stored and what it changes itself is not written over.
+    QHash<DestinationRef, std::optional<QDateTime>> nextRuns;
+    const auto storePending = [&] {
+        if (!nextRuns.isEmpty())
+            storeNextRuns(std::exchange(nextRuns, {}));
+    };
     bool changed = false;
     for (const BackupJob& job : jobs) {
         if (!job.isEnabled)
@@ -65,22 +72,16 @@ void SchedulerService::tick(const QDateTime& now)
             const BackupSchedule& schedule = effectiveSchedule(job, destination);
             if (!isScheduled(schedule.kind))
                 continue;
-            const auto storeNext = [&] {
-                const std::optional<QDateTime> next = schedule.nextRun(now, zone);
-                m_store.updateDestination(
-                    job.id, destination.id, [&](BackupDestination& stored) { stored.nextRun = next; });
-            };
-            if (!destination.nextRun) {
-                storeNext();
-                changed = true;
+            if (destination.nextRun && *destination.nextRun > now)
                 continue;
-            }
-            const QDateTime due = *destination.nextRun;
-            if (due > now)
-                continue;
-            const qint64 lateness = due.secsTo(now);
             // The next slot after now, not after the missed time: a long absence gives one catch-up at most.
-            storeNext();
+            nextRuns.insert({ job.id, destination.id }, schedule.nextRun(now, zone));
+            changed = true;
+            if (!destination.nextRun)
+                continue;
+            const QDateTime due = *destination.nextRun;
+            const qint64 lateness = due.secsTo(now);
+            storePending();
             if (lateness > skippedAfterSeconds) {
                 if (onMissed)
                     onMissed(job, destination, due);
@@ -90,14 +91,29 @@ void SchedulerService::tick(const QDateTime& now)
                 if (onRunDue)
                     onRunDue(job.id, destination.id, RunTrigger::schedule);
             }
-            changed = true;
         }
     }
     if (!changed)
         return;
+    storePending();
     m_store.scheduleSave();
     if (onStateChanged)
         onStateChanged();
+}
+
+// One edit for all of a tick's destinations: the views hear of it once, however many jobs there are.
+void SchedulerService::storeNextRuns(const QHash<DestinationRef, std::optional<QDateTime>>& nextRuns)
+{
+    AppConfiguration config = m_store.config();
+    for (BackupJob& job : config.jobs) {
+        for (BackupDestination& destination : job.destinations) {
+            const auto next = nextRuns.constFind({ job.id, destination.id });
+            if (next != nextRuns.constEnd())
+                destination.nextRun = *next;
+        }
+    }
+    config.updatedAt = m_clock.now().toUTC();
+    m_store.setConfig(config);
 }
 
 void SchedulerService::reschedule(const QUuid& jobID, const QUuid& destinationID, const QDateTime& after)

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "coordination/DestinationRef.h"
 #include "model/BackupDestination.h"
 #include "model/BackupJob.h"
 #include "model/Enumerations.h"
 #include "platform/Clock.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QUuid>
 
@@ -47,6 +49,7 @@ public:
 
 private:
     void armTimer();
+    void storeNextRuns(const QHash<DestinationRef, std::optional<QDateTime>>& nextRuns);
 
     ConfigurationStore& m_store;
     Clock& m_clock;

@@ -3,10 +3,14 @@
 #include "model/IsoDate.h"
 #include "model/JsonObjectReader.h"
 #include "model/UuidText.h"
+#include "model/ValueBounds.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
+
+#include <algorithm>
 
 namespace mv {
 
@@ -18,6 +22,35 @@ using namespace Qt::StringLiterals;
 
 // Reading. Jobs, destinations, settings and the document are tolerant (absent or null keys take defaults);
 // schedules, options and sources require their keys.
+
+// One reading of a document: its time, and what had to be repaired for the document to be used.
+struct Reading {
+    QDateTime time;
+    QStringList repairs;
+};
+
+qint64 bounded(qint64 value, const QString& path, ValueRange range, Reading& reading)
+{
+    const qint64 held = std::clamp(value, range.minimum, range.maximum);
+    if (held != value)
+        reading.repairs.append(QStringLiteral("%1 was %2 and is now %3").arg(path).arg(value).arg(held));
+    return held;
+}
+
+qint64 boundedValue(
+    const JsonObjectReader& json, QLatin1StringView key, qint64 fallback, ValueRange range, Reading& reading)
+{
+    return bounded(json.value<qint64>(key, fallback), json.pathOf(key), range, reading);
+}
+
+std::optional<qint64> boundedOptional(
+    const JsonObjectReader& json, QLatin1StringView key, ValueRange range, Reading& reading)
+{
+    const std::optional<qint64> value = json.optional<qint64>(key);
+    if (!value)
+        return std::nullopt;
+    return bounded(*value, json.pathOf(key), range, reading);
+}
 
 BackupSchedule readSchedule(const JsonObjectReader& json)
 {
@@ -40,11 +73,12 @@ BackupSource readSource(const JsonObjectReader& json)
     };
 }
 
-TransferOptions readOptions(const JsonObjectReader& json)
+TransferOptions readOptions(const JsonObjectReader& json, Reading& reading)
 {
     const QList<BuiltInExclusion> builtIn = json.required<QList<BuiltInExclusion>>("builtInExclusions"_L1);
     return {
-        .bandwidthLimitKBps = json.optional<qint64>("bandwidthLimitKBps"_L1),
+        .bandwidthLimitKBps
+        = boundedOptional(json, "bandwidthLimitKBps"_L1, ValueBounds::bandwidthLimitKBps, reading),
         .preservePermissions = json.required<bool>("preservePermissions"_L1),
         .preserveExtendedAttributes = json.required<bool>("preserveExtendedAttributes"_L1),
         .preserveOwnership = json.required<bool>("preserveOwnership"_L1),
@@ -60,7 +94,7 @@ BackupSchedule readOptionalSchedule(const JsonObjectReader& json)
     return schedule ? readSchedule(*schedule) : BackupSchedule();
 }
 
-BackupDestination readDestination(const JsonObjectReader& json, const QDateTime& readingTime)
+BackupDestination readDestination(const JsonObjectReader& json, Reading& reading)
 {
     const BackupDestination defaults;
     return {
@@ -76,9 +110,11 @@ BackupDestination readDestination(const JsonObjectReader& json, const QDateTime&
         .usesJobSchedule = json.value<bool>("usesJobSchedule"_L1, defaults.usesJobSchedule),
         .schedule = readOptionalSchedule(json),
         .modeOverride = json.optional<BackupMode>("modeOverride"_L1),
-        .retention = json.value<qint64>("retention"_L1, defaults.retention),
-        .retryLimit = json.optional<qint64>("retryLimit"_L1),
-        .retryDelaySeconds = json.optional<qint64>("retryDelaySeconds"_L1),
+        .retention
+        = boundedValue(json, "retention"_L1, defaults.retention, ValueBounds::snapshotRetention, reading),
+        .retryLimit = boundedOptional(json, "retryLimit"_L1, ValueBounds::retryAttempts, reading),
+        .retryDelaySeconds
+        = boundedOptional(json, "retryDelaySeconds"_L1, ValueBounds::retryDelaySeconds, reading),
         .isEnabled = json.value<bool>("isEnabled"_L1, defaults.isEnabled),
         .volumeIdentity = json.optional<QString>("volumeIdentity"_L1),
         .volumeName = json.optional<QString>("volumeName"_L1),
@@ -90,17 +126,42 @@ BackupDestination readDestination(const JsonObjectReader& json, const QDateTime&
         .lastResult = json.optional<RunResult>("lastResult"_L1),
         .lastError = json.optional<QString>("lastError"_L1),
         .nextRun = json.optional<QDateTime>("nextRun"_L1),
-        .createdAt = json.value<QDateTime>("createdAt"_L1, readingTime),
+        .createdAt = json.value<QDateTime>("createdAt"_L1, reading.time),
     };
 }
 
-BackupJob readJob(const JsonObjectReader& json, const QDateTime& readingTime)
+// Two records of one list with the same id would be one thing to every part that finds records by id: the
+// later ones are given fresh ids, and nothing is dropped.
+template <typename Record>
+void giveRepeatedIdsFreshOnes(QList<Record>& records, const QString& listPath, Reading& reading)
+{
+    QSet<QUuid> seen;
+    seen.reserve(records.size());
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        Record& record = records[i];
+        if (!seen.contains(record.id)) {
+            seen.insert(record.id);
+            continue;
+        }
+        do
+            record.id = QUuid::createUuid();
+        while (seen.contains(record.id));
+        seen.insert(record.id);
+        reading.repairs.append(QStringLiteral("%1[%2].id repeated an earlier id and is now %3")
+                                   .arg(listPath)
+                                   .arg(i)
+                                   .arg(uuidText(record.id)));
+    }
+}
+
+BackupJob readJob(const JsonObjectReader& json, Reading& reading)
 {
     const BackupJob defaults;
     const std::optional<JsonObjectReader> options = json.optional<JsonObjectReader>("options"_L1);
     QList<BackupDestination> destinations;
     for (const JsonObjectReader& destination : json.value<QList<JsonObjectReader>>("destinations"_L1, {}))
-        destinations.append(readDestination(destination, readingTime));
+        destinations.append(readDestination(destination, reading));
+    giveRepeatedIdsFreshOnes(destinations, json.pathOf("destinations"_L1), reading);
     return {
         .id = json.value<QUuid>("id"_L1, QUuid::createUuid()),
         .name = json.value<QString>("name"_L1, defaults.name),
@@ -109,12 +170,12 @@ BackupJob readJob(const JsonObjectReader& json, const QDateTime& readingTime)
         .mode = json.value<BackupMode>("mode"_L1, defaults.mode),
         .isEnabled = json.value<bool>("isEnabled"_L1, defaults.isEnabled),
         .schedule = readOptionalSchedule(json),
-        .options = options ? readOptions(*options) : TransferOptions(),
-        .createdAt = json.value<QDateTime>("createdAt"_L1, readingTime),
+        .options = options ? readOptions(*options, reading) : TransferOptions(),
+        .createdAt = json.value<QDateTime>("createdAt"_L1, reading.time),
     };
 }
 
-AppSettings readSettings(const JsonObjectReader& json)
+AppSettings readSettings(const JsonObjectReader& json, Reading& reading)
 {
     const AppSettings d;
     return {
@@ -123,11 +184,16 @@ AppSettings readSettings(const JsonObjectReader& json)
         .appearance = json.value<AppearancePreference>("appearance"_L1, d.appearance),
         .openDashboardAtLogin = json.value<bool>("openDashboardAtLogin"_L1, d.openDashboardAtLogin),
         .defaultMode = json.value<BackupMode>("defaultMode"_L1, d.defaultMode),
-        .maxConcurrentJobs = json.value<qint64>("maxConcurrentJobs"_L1, d.maxConcurrentJobs),
-        .bandwidthLimitKBps = json.optional<qint64>("bandwidthLimitKBps"_L1),
-        .retryAttempts = json.value<qint64>("retryAttempts"_L1, d.retryAttempts),
-        .retryDelaySeconds = json.value<qint64>("retryDelaySeconds"_L1, d.retryDelaySeconds),
-        .historyRetentionDays = json.value<qint64>("historyRetentionDays"_L1, d.historyRetentionDays),
+        .maxConcurrentJobs = boundedValue(
+            json, "maxConcurrentJobs"_L1, d.maxConcurrentJobs, ValueBounds::maxConcurrentJobs, reading),
+        .bandwidthLimitKBps
+        = boundedOptional(json, "bandwidthLimitKBps"_L1, ValueBounds::bandwidthLimitKBps, reading),
+        .retryAttempts
+        = boundedValue(json, "retryAttempts"_L1, d.retryAttempts, ValueBounds::retryAttempts, reading),
+        .retryDelaySeconds = boundedValue(
+            json, "retryDelaySeconds"_L1, d.retryDelaySeconds, ValueBounds::retryDelaySeconds, reading),
+        .historyRetentionDays = boundedValue(json, "historyRetentionDays"_L1, d.historyRetentionDays,
+            ValueBounds::historyRetentionDays, reading),
         .notifySuccess = json.value<bool>("notifySuccess"_L1, d.notifySuccess),
         .notifyFailure = json.value<bool>("notifyFailure"_L1, d.notifyFailure),
         .notifyOffline = json.value<bool>("notifyOffline"_L1, d.notifyOffline),
@@ -138,17 +204,18 @@ AppSettings readSettings(const JsonObjectReader& json)
     };
 }
 
-AppConfiguration readConfiguration(const JsonObjectReader& json, const QDateTime& readingTime)
+AppConfiguration readConfiguration(const JsonObjectReader& json, Reading& reading)
 {
     const std::optional<JsonObjectReader> settings = json.optional<JsonObjectReader>("settings"_L1);
     QList<BackupJob> jobs;
     for (const JsonObjectReader& job : json.value<QList<JsonObjectReader>>("jobs"_L1, {}))
-        jobs.append(readJob(job, readingTime));
+        jobs.append(readJob(job, reading));
+    giveRepeatedIdsFreshOnes(jobs, json.pathOf("jobs"_L1), reading);
     return {
         .schemaVersion = json.value<qint64>("schemaVersion"_L1, 1),
         .jobs = jobs,
-        .settings = settings ? readSettings(*settings) : AppSettings(),
-        .updatedAt = json.value<QDateTime>("updatedAt"_L1, readingTime),
+        .settings = settings ? readSettings(*settings, reading) : AppSettings(),
+        .updatedAt = json.value<QDateTime>("updatedAt"_L1, reading.time),
     };
 }
 
@@ -318,6 +385,15 @@ QJsonObject writeSettings(const AppSettings& settings)
 std::expected<AppConfiguration, QString> ConfigurationCoding::decode(
     const QByteArray& bytes, const QDateTime& readingTime)
 {
+    auto document = read(bytes, readingTime);
+    if (!document)
+        return std::unexpected(document.error());
+    return std::move(document->configuration);
+}
+
+std::expected<ConfigurationCoding::ReadDocument, QString> ConfigurationCoding::read(
+    const QByteArray& bytes, const QDateTime& readingTime)
+{
     QJsonParseError error {};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)
@@ -327,7 +403,9 @@ std::expected<AppConfiguration, QString> ConfigurationCoding::decode(
     if (!document.isObject())
         return std::unexpected(QStringLiteral("The file does not hold a JSON object."));
     try {
-        return readConfiguration(JsonObjectReader(document.object(), {}), readingTime.toUTC());
+        Reading reading { readingTime.toUTC(), {} };
+        AppConfiguration configuration = readConfiguration(JsonObjectReader(document.object(), {}), reading);
+        return ReadDocument { std::move(configuration), std::move(reading.repairs) };
     } catch (const detail::JsonReadError& failure) {
         return std::unexpected(failure.message);
     }

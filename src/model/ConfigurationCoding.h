@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <expected>
 
@@ -19,6 +20,16 @@ struct ConfigurationCoding {
     // naming where (e.g. "jobs[0].destinations[1].port: expected an integer").
     static std::expected<AppConfiguration, QString> decode(
         const QByteArray& bytes, const QDateTime& readingTime);
+
+    // A document as read, and what reading repaired so that it could be used: a number outside the range of
+    // ValueBounds is brought into it, and a job or a job's destination whose id repeats an earlier one of
+    // its list is given a fresh id. Each repair is one line naming where ("settings.retryAttempts was 9 and
+    // is now 5"). A repaired document is the one to save.
+    struct ReadDocument {
+        AppConfiguration configuration;
+        QStringList repairs;
+    };
+    static std::expected<ReadDocument, QString> read(const QByteArray& bytes, const QDateTime& readingTime);
 
     static QByteArray encode(const AppConfiguration& configuration);
 };

@@ -40,6 +40,18 @@ QString notSavedNotice(const QString& what)
     return what + QStringLiteral(" It was left as it is, and changes made now will not be saved.");
 }
 
+QString repairedNotice(const QStringList& repairs)
+{
+    constexpr qsizetype listed = 5;
+    QString notice
+        = QStringLiteral("Some values in the saved configuration could not be used as they were and "
+                         "were repaired: ")
+        + repairs.first(std::min(listed, repairs.size())).join(QStringLiteral("; "));
+    if (repairs.size() > listed)
+        notice += QStringLiteral("; and %1 more").arg(repairs.size() - listed);
+    return notice + u'.';
+}
+
 } // namespace
 
 ConfigurationStore::ConfigurationStore(const QString& supportFolder, Clock& clock, QObject* parent)
@@ -79,9 +91,14 @@ void ConfigurationStore::load()
         break;
     }
 
-    auto decoded = ConfigurationCoding::decode(contents.bytes, m_clock.now());
+    auto decoded = ConfigurationCoding::read(contents.bytes, m_clock.now());
     if (decoded) {
-        m_config = std::move(*decoded);
+        m_config = std::move(decoded->configuration);
+        // Saved at once, so the next launch reads the same ids and has nothing to repair again.
+        if (!decoded->repairs.isEmpty()) {
+            setLoadError(repairedNotice(decoded->repairs));
+            saveNow();
+        }
         return;
     }
     const auto copy = ConfigurationFile::keepCorruptCopy(m_supportFolder, contents.bytes, m_clock.now());

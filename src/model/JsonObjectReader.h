@@ -44,9 +44,10 @@ public:
         return std::move(*found);
     }
 
-private:
+    // Where `key` sits in the document, for messages ("jobs[0].destinations[1].port").
     QString pathOf(QLatin1StringView key) const;
 
+private:
     QJsonObject m_object;
     QString m_path;
 };

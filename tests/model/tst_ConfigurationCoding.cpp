@@ -1,5 +1,6 @@
 #include "model/ConfigurationCoding.h"
 #include "model/IsoDate.h"
+#include "model/UuidText.h"
 
 #include <QtTest>
 
@@ -225,12 +226,11 @@ private Q_SLOTS:
                                             << nulls << "";
 
         AppConfiguration settings = AppConfiguration::create(readingTime);
-        settings.settings.maxConcurrentJobs = 0;
-        settings.settings.retryAttempts = -1;
-        QTest::newRow("settings read unclamped") << QByteArray(
-            R"({"settings": {"maxConcurrentJobs": 0, "retryAttempts": -1, "bandwidthLimitKBps": null,)"
-            R"( "someFutureSetting": "ignored"}})")
-                                                 << settings << "";
+        settings.settings.maxConcurrentJobs = 4;
+        QTest::newRow("settings, unknown key ignored")
+            << QByteArray(R"({"settings": {"maxConcurrentJobs": 4, "bandwidthLimitKBps": null,)"
+                          R"( "someFutureSetting": "ignored"}})")
+            << settings << "";
 
         AppConfiguration dates = withDefaultDestination();
         dates.updatedAt = at("2026-12-09T08:21:00.750Z");
@@ -315,6 +315,162 @@ private Q_SLOTS:
         blankFreshIds(*read, expected);
         QCOMPARE(ConfigurationCoding::encode(*read), ConfigurationCoding::encode(expected));
         QVERIFY(*read == expected);
+    }
+
+    // Every number is held where it is read to the range its users act on, so none is narrowed where it is
+    // used: a retention of 2^32 + 1 days once became 1 day and deleted the history.
+    void numbersAreHeldToTheirRangeWhenRead_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<qint64>("read");
+        QTest::addColumn<QString>("repair"); // empty: the value reads as it stands
+
+        const auto setting = [](const char* key, const char* value) {
+            return QByteArray("{\"settings\": {\"") + key + "\": " + value + "}}";
+        };
+        const auto destination = [](const char* key, const char* value) {
+            return withDestination(QByteArray("\"") + key + "\": " + value);
+        };
+        const auto transfer = [](const char* value) {
+            return withJob(QByteArray(options).chopped(1) + R"(, "bandwidthLimitKBps": )" + value + "}");
+        };
+
+        QTest::newRow("retention days past 32 bits")
+            << setting("historyRetentionDays", "4294967297") << "historyRetentionDays" << qint64(36500)
+            << "settings.historyRetentionDays was 4294967297 and is now 36500";
+        QTest::newRow("retention days at the top")
+            << setting("historyRetentionDays", "36500") << "historyRetentionDays" << qint64(36500) << "";
+        QTest::newRow("retention days negative")
+            << setting("historyRetentionDays", "-4294967295") << "historyRetentionDays" << qint64(0)
+            << "settings.historyRetentionDays was -4294967295 and is now 0";
+        QTest::newRow("concurrent runs 0") << setting("maxConcurrentJobs", "0") << "maxConcurrentJobs"
+                                           << qint64(1) << "settings.maxConcurrentJobs was 0 and is now 1";
+        QTest::newRow("concurrent runs huge")
+            << setting("maxConcurrentJobs", "9223372036854775807") << "maxConcurrentJobs" << qint64(4)
+            << "settings.maxConcurrentJobs was 9223372036854775807 and is now 4";
+        QTest::newRow("retries negative") << setting("retryAttempts", "-1") << "retryAttempts" << qint64(0)
+                                          << "settings.retryAttempts was -1 and is now 0";
+        QTest::newRow("retry delay past 32 bits")
+            << setting("retryDelaySeconds", "4294967326") << "retryDelaySeconds" << qint64(86400)
+            << "settings.retryDelaySeconds was 4294967326 and is now 86400";
+        QTest::newRow("retry delay below 5 s")
+            << setting("retryDelaySeconds", "2") << "retryDelaySeconds" << qint64(5)
+            << "settings.retryDelaySeconds was 2 and is now 5";
+        QTest::newRow("global bandwidth huge")
+            << setting("bandwidthLimitKBps", "9223372036854775807") << "bandwidthLimitKBps"
+            << qint64(1000000000)
+            << "settings.bandwidthLimitKBps was 9223372036854775807 and is now 1000000000";
+        QTest::newRow("global bandwidth negative")
+            << setting("bandwidthLimitKBps", "-5") << "bandwidthLimitKBps" << qint64(0)
+            << "settings.bandwidthLimitKBps was -5 and is now 0";
+        QTest::newRow("job bandwidth huge")
+            << transfer("4294967296") << "options.bandwidthLimitKBps" << qint64(1000000000)
+            << "jobs[0].options.bandwidthLimitKBps was 4294967296 and is now 1000000000";
+        QTest::newRow("snapshots kept past 32 bits")
+            << destination("retention", "4294967298") << "retention" << qint64(10000)
+            << "jobs[0].destinations[0].retention was 4294967298 and is now 10000";
+        QTest::newRow("snapshots kept 0") << destination("retention", "0") << "retention" << qint64(1)
+                                          << "jobs[0].destinations[0].retention was 0 and is now 1";
+        QTest::newRow("destination retries") << destination("retryLimit", "9") << "retryLimit" << qint64(5)
+                                             << "jobs[0].destinations[0].retryLimit was 9 and is now 5";
+        QTest::newRow("destination retry delay")
+            << destination("retryDelaySeconds", "-4294967296") << "destination retryDelaySeconds" << qint64(5)
+            << "jobs[0].destinations[0].retryDelaySeconds was -4294967296 and is now 5";
+        // Refused where it is used, with the path validation's message: a port brought into range would reach
+        // another server.
+        QTest::newRow("port out of range")
+            << destination("port", "4294967318") << "port" << qint64(4294967318) << "";
+        // Stored times of day wrap by design (25:00 is 01:00 the next day); schedules guard their own
+        // arithmetic.
+        QTest::newRow("hour past a day") << withJob(R"("schedule": {"kind": "daily", "hour": 4294967297,)"
+                                                    R"( "minute": 0, "weekday": 2, "customMinutes": 60})")
+                                         << "schedule.hour" << qint64(4294967297) << "";
+    }
+
+    void numbersAreHeldToTheirRangeWhenRead()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, field);
+        QFETCH(qint64, read);
+        QFETCH(QString, repair);
+
+        const auto document = ConfigurationCoding::read(json, readingTime);
+        QVERIFY2(document, qPrintable(document ? QString() : document.error()));
+        const AppConfiguration& configuration = document->configuration;
+        const AppSettings& settings = configuration.settings;
+        const auto job = [&] { return configuration.jobs.value(0); };
+        const auto destination = [&] { return job().destinations.value(0); };
+        const QHash<QString, std::function<std::optional<qint64>()>> fields {
+            { "historyRetentionDays", [&] { return settings.historyRetentionDays; } },
+            { "maxConcurrentJobs", [&] { return settings.maxConcurrentJobs; } },
+            { "retryAttempts", [&] { return settings.retryAttempts; } },
+            { "retryDelaySeconds", [&] { return settings.retryDelaySeconds; } },
+            { "bandwidthLimitKBps", [&] { return settings.bandwidthLimitKBps; } },
+            { "options.bandwidthLimitKBps", [&] { return job().options.bandwidthLimitKBps; } },
+            { "retention", [&] { return destination().retention; } },
+            { "retryLimit", [&] { return destination().retryLimit; } },
+            { "destination retryDelaySeconds", [&] { return destination().retryDelaySeconds; } },
+            { "port", [&] { return destination().port; } },
+            { "schedule.hour", [&] { return job().schedule.hour; } },
+        };
+        QVERIFY(fields.contains(field));
+        QCOMPARE(fields.value(field)(), std::optional<qint64>(read));
+        QCOMPARE(document->repairs, repair.isEmpty() ? QStringList() : QStringList { repair });
+
+        // What is written back reads again unchanged, with nothing left to repair.
+        const auto again = ConfigurationCoding::read(ConfigurationCoding::encode(configuration), readingTime);
+        QVERIFY(again);
+        QCOMPARE(again->repairs, QStringList());
+    }
+
+    // Two jobs with one id crashed every launch; a job's destinations are found by id as well. The later
+    // records get fresh ids, nothing is dropped, and the order stays.
+    void repeatedIdsAreGivenFreshOnes()
+    {
+        const QByteArray job = QByteArray("{") + source + R"(, "id": "6A1F0C6E-3B7D-4F0E-9A55-0D9E3C2B1A10",)"
+            + R"( "destinations": [{"id": "B2C4E6F8-0A1B-4C3D-8E5F-7A9B1C2D3E4F", "name": "one"},)"
+            + R"( {"id": "b2c4e6f8-0a1b-4c3d-8e5f-7a9b1c2d3e4f", "name": "two"},)"
+            + R"( {"id": "B2C4E6F8-0A1B-4C3D-8E5F-7A9B1C2D3E4F", "name": "three"}], "name": "%1"})";
+        const QByteArray json = "{\"jobs\": [" + QByteArray(job).replace("%1", "first") + ", "
+            + QByteArray(job).replace("%1", "second") + ", " + QByteArray(job).replace("%1", "third") + "]}";
+
+        const auto document = ConfigurationCoding::read(json, readingTime);
+        QVERIFY2(document, qPrintable(document ? QString() : document.error()));
+        const QList<BackupJob>& jobs = document->configuration.jobs;
+        QCOMPARE(jobs.size(), 3);
+        const QUuid first("6a1f0c6e-3b7d-4f0e-9a55-0d9e3c2b1a10");
+        const QUuid firstDestination("b2c4e6f8-0a1b-4c3d-8e5f-7a9b1c2d3e4f");
+        QCOMPARE(jobs[0].id, first);
+        QSet<QUuid> ids;
+        for (const BackupJob& read : jobs) {
+            ids.insert(read.id);
+            QCOMPARE(read.destinations.size(), 3);
+            QCOMPARE(read.destinations[0].id, firstDestination);
+            QSet<QUuid> destinationIds;
+            for (const BackupDestination& destination : read.destinations)
+                destinationIds.insert(destination.id);
+            QCOMPARE(destinationIds.size(), 3);
+            QCOMPARE(read.destinations[2].name, QStringLiteral("three"));
+        }
+        QCOMPARE(ids.size(), 3);
+        QCOMPARE(jobs[1].name, QStringLiteral("second"));
+        QCOMPARE(jobs[2].name, QStringLiteral("third"));
+
+        QStringList expected;
+        for (int j = 0; j < 3; ++j) {
+            for (int d = 1; d < 3; ++d)
+                expected.append(
+                    QStringLiteral("jobs[%1].destinations[%2].id repeated an earlier id and is now %3")
+                        .arg(j)
+                        .arg(d)
+                        .arg(uuidText(jobs[j].destinations[d].id)));
+        }
+        for (int j = 1; j < 3; ++j)
+            expected.append(QStringLiteral("jobs[%1].id repeated an earlier id and is now %2")
+                                .arg(j)
+                                .arg(uuidText(jobs[j].id)));
+        QCOMPARE(document->repairs, expected);
     }
 
     void freshIdsDifferAtEachReading()

@@ -28,7 +28,7 @@ BackupJob sampleJob(const QDateTime& now, const QString& name = QStringLiteral("
         BackupDestination destination = BackupDestination::create(now.addDays(-10));
         destination.name = target.section(QLatin1Char('/'), 2, 2);
         destination.path = target;
-        destination.retryLimit = 7;
+        destination.retryLimit = 4;
         destination.lastAttempt = now.addSecs(-60);
         destination.lastSuccess = now.addSecs(-30);
         destination.lastResult = RunResult::success;
@@ -94,6 +94,45 @@ private Q_SLOTS:
         ConfigurationStore reopened(support.path(), clock);
         QVERIFY(reopened.config() == written);
         QVERIFY(!reopened.loadError());
+    }
+
+    // A document that reads only after repairs (a repeated job id, a number out of range) is used, repaired,
+    // written back at once and reported; the next load finds nothing to repair.
+    void repairedDocumentIsSavedOnceAndReported()
+    {
+        test::TempDir support;
+        test::ManualClock clock;
+        AppConfiguration original = AppConfiguration::create(clock.now());
+        const BackupJob job = sampleJob(clock.now());
+        BackupJob twin = sampleJob(clock.now(), QStringLiteral("Twin"));
+        twin.id = job.id;
+        original.jobs = { job, twin };
+        original.settings.historyRetentionDays = 4'294'967'297;
+        support.write("config.json", ConfigurationCoding::encode(original));
+
+        ConfigurationStore store(support.path(), clock);
+        const QList<BackupJob>& jobs = store.config().jobs;
+        QCOMPARE(jobs.size(), 2);
+        QCOMPARE(jobs[0], job);
+        QCOMPARE(jobs[1].name, QStringLiteral("Twin"));
+        QVERIFY(jobs[1].id != job.id);
+        QCOMPARE(store.config().settings.historyRetentionDays, qint64(36'500));
+        QVERIFY(store.loadError());
+        QVERIFY2(
+            store.loadError()->startsWith(QStringLiteral(
+                "Some values in the saved configuration could not be used as they were and were repaired: ")),
+            qPrintable(*store.loadError()));
+        QVERIFY(store.loadError()->contains(QStringLiteral("jobs[1].id repeated an earlier id")));
+        QVERIFY(store.loadError()->contains(
+            QStringLiteral("settings.historyRetentionDays was 4294967297 and is now 36500")));
+        const QByteArray saved = test::TempDir::read(support.filePath("config.json"));
+        QCOMPARE(saved, ConfigurationCoding::encode(store.config()));
+        QVERIFY(!store.hasPendingSave());
+
+        ConfigurationStore reopened(support.path(), clock);
+        QVERIFY(reopened.config() == store.config());
+        QVERIFY(!reopened.loadError());
+        QVERIFY(!reopened.hasPendingSave());
     }
 
     // Saves killed before they finished left their temporaries; loading removes those of the store's own

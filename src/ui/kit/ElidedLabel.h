@@ -7,7 +7,9 @@
 namespace mv {
 
 // One line of text that is cut where it does not fit, at its end or in its middle. It asks for the width of
-// the whole text but accepts less, and tells accessibility the whole text.
+// the whole text but accepts less, and tells accessibility the whole text. Only as much of a long text as
+// any label could show is ever measured (a few thousand characters at the side that stays), so a name of
+// millions of characters costs what a long line costs.
 class ElidedLabel : public QWidget {
     Q_OBJECT
 public:
@@ -28,6 +30,8 @@ protected:
 
 private:
     QString m_text;
+    // m_text, or for a long one the part that can be shown, cut where the mode elides.
+    QString m_shown;
     PaletteColor m_color;
     Qt::TextElideMode m_mode;
 };

@@ -21,9 +21,12 @@ public:
     const QList<Row>& rows() const { return m_rows; }
 
 protected:
-    void apply(const QList<Row>& next)
+    // A row whose identity repeats an earlier row of `given` is left out (the first one is shown): two rows
+    // of one identity would be one thing shown twice, and the rows are matched by identity.
+    void apply(const QList<Row>& given)
     {
         m_applying = true;
+        const QList<Row> next = withoutRepeats(given);
         QSet<QString> kept;
         kept.reserve(next.size());
         for (const Row& row : next)
@@ -35,10 +38,11 @@ protected:
                 endRemoveRows();
             }
         }
+        // The rows before i already match next's, and identities are unique, so a row found is at i or later.
         for (qsizetype i = 0; i < next.size(); ++i) {
             const QString id = identity(next[i]);
             // Rows mostly stay where they were: look there first.
-            const qsizetype at = i < m_rows.size() && identity(m_rows[i]) == id ? i : indexOf(m_rows, id);
+            const qsizetype at = i < m_rows.size() && identity(m_rows[i]) == id ? i : indexOf(m_rows, id, i);
             if (at < 0) {
                 beginInsertRows({}, int(i), int(i));
                 m_rows.insert(i, next[i]);
@@ -64,13 +68,31 @@ protected:
     virtual QString identity(const Row& row) const = 0;
 
 private:
-    qsizetype indexOf(const QList<Row>& rows, const QString& id) const
+    qsizetype indexOf(const QList<Row>& rows, const QString& id, qsizetype from) const
     {
-        for (qsizetype i = 0; i < rows.size(); ++i) {
+        for (qsizetype i = from; i < rows.size(); ++i) {
             if (identity(rows[i]) == id)
                 return i;
         }
         return -1;
+    }
+
+    QList<Row> withoutRepeats(const QList<Row>& rows) const
+    {
+        QList<Row> unique;
+        unique.reserve(rows.size());
+        QSet<QString> seen;
+        seen.reserve(rows.size());
+        for (const Row& row : rows) {
+            const QString id = identity(row);
+            if (seen.contains(id)) {
+                qWarning("A list row repeats the identity %s and is left out.", qPrintable(id));
+                continue;
+            }
+            seen.insert(id);
+            unique.append(row);
+        }
+        return unique;
     }
 
     QList<Row> m_rows;
