@@ -435,15 +435,30 @@ private Q_SLOTS:
             messages << "The saved configuration could not be read. A copy was kept at " + support + "/"
                     + QDir(support).entryList({ "config.corrupt-*.json" }).first() + ".";
         }
-        for (const QString& message : messages) {
+        // The configuration and the history are checked apart, so their banners may come in either order:
+        // each is shown in turn, after the one before it was dismissed.
+        QStringList waiting = messages;
+        QString last;
+        while (!waiting.isEmpty()) {
             std::optional<Accessible> ok;
-            QVERIFY2(QTest::qWaitFor([&] { return bool(ok = bannerButton(message)); }, patience),
-                qPrintable(message));
+            const bool shown = QTest::qWaitFor(
+                [&] {
+                    for (const QString& message : waiting) {
+                        if ((ok = bannerButton(message))) {
+                            last = message;
+                            return true;
+                        }
+                    }
+                    return false;
+                },
+                patience);
+            QVERIFY2(shown, qPrintable(waiting.join('\n')));
             const QDBusMessage pressed = callAccessible(
                 *ok, QStringLiteral("org.a11y.atspi.Action"), QStringLiteral("DoAction"), { 0 });
             QCOMPARE(pressed.type(), QDBusMessage::ReplyMessage);
+            waiting.removeOne(last);
         }
-        QVERIFY(QTest::qWaitFor([&] { return !bannerButton(messages.last()); }, patience));
+        QVERIFY(QTest::qWaitFor([&] { return !bannerButton(last); }, patience));
         QCOMPARE(program.process.state(), QProcess::Running);
 
         ::kill(pid_t(program.process.processId()), SIGTERM);
