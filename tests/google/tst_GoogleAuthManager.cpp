@@ -1,6 +1,7 @@
 #include "support/CountingSecretBackend.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeGoogleServer.h"
+#include "support/LoopbackHttp.h"
 #include "support/ManualClock.h"
 #include "support/RecordingSystemLog.h"
 #include "support/TaskOutcome.h"
@@ -20,12 +21,6 @@
 #include <QRegularExpression>
 #include <QUrlQuery>
 #include <QtTest>
-
-#include <arpa/inet.h>
-#include <cerrno>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace mv;
 using namespace std::chrono_literals;
@@ -74,19 +69,6 @@ struct NoBrowser final : UrlOpener {
 quint16 redirectPort(const QUrl& address)
 {
     return quint16(QUrl(QUrlQuery(address).queryItemValue("redirect_uri", QUrl::FullyDecoded)).port());
-}
-
-bool connectionRefused(quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool refused = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
-        && errno == ECONNREFUSED;
-    ::close(fd);
-    return refused;
 }
 
 const QString noBrowserText
@@ -544,7 +526,7 @@ private Q_SLOTS:
         QVERIFY(f.configure());
         QCoro::Task<> signingIn = f.manager.connect();
         const quint16 port = redirectPort(*f.manager.signInAddress());
-        QVERIFY(!connectionRefused(port));
+        QVERIFY(!test::connectionRefused(port));
         QSignalSpy changed(&f.manager, &GoogleAuthManager::changed);
         f.manager.cancelSignIn();
         QCOMPARE(changed.size(), 1);
@@ -552,7 +534,7 @@ private Q_SLOTS:
         QCOMPARE(f.manager.lastError(), std::nullopt);
         QCOMPARE(f.manager.signInAddress(), std::nullopt);
         QVERIFY(!test::waitForOutcome(std::move(signingIn)).error);
-        QVERIFY(connectionRefused(port));
+        QVERIFY(test::connectionRefused(port));
         QCOMPARE(f.manager.account(), std::nullopt);
         QCOMPARE(f.manager.lastError(), std::nullopt);
         QCOMPARE(f.backend.stored(refreshTokenAccount), std::nullopt);

@@ -81,4 +81,17 @@ LoopbackAnswer loopbackRequest(
     return answer;
 }
 
+bool connectionRefused(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool refused = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+        && errno == ECONNREFUSED;
+    ::close(fd);
+    return refused;
+}
+
 } // namespace mv::test

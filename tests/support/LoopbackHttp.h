@@ -21,4 +21,7 @@ struct LoopbackAnswer {
 LoopbackAnswer loopbackRequest(const QUrl& url, const QByteArray& method = "GET", const QByteArray& body = {},
     const QByteArray& contentType = "application/json");
 
+// Whether nothing listens on `port` of 127.0.0.1 any more: a connection to it is refused.
+bool connectionRefused(quint16 port);
+
 } // namespace mv::test

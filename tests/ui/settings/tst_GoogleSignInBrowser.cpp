@@ -27,12 +27,6 @@
 #include <QUrlQuery>
 #include <QtTest>
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 using namespace mv;
 
 namespace {
@@ -120,19 +114,6 @@ quint16 redirectPort(const QString& address)
     return quint16(QUrl(query.queryItemValue("redirect_uri", QUrl::FullyDecoded)).port());
 }
 
-bool connectionRefused(quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool refused = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
-        && errno == ECONNREFUSED;
-    ::close(fd);
-    return refused;
-}
-
 // Google's page opened as a browser would: it redirects to the program's listener, which answers.
 void visit(const QString& address)
 {
@@ -198,14 +179,14 @@ private Q_SLOTS:
         const Desktop desktop(m_emptyFolder, {});
         click(tab.signInButton());
         const quint16 port = redirectPort(tab.signInAddressField()->text());
-        QVERIFY(!connectionRefused(port));
+        QVERIFY(!test::connectionRefused(port));
 
         click(tab.cancelSignInButton());
         QVERIFY(tab.signInButton()->isVisible());
         QVERIFY(!test::visibleTexts(tab).contains("Waiting for Google…"));
         QVERIFY(!tab.errorLabel()->isVisible());
         QVERIFY(!tab.signInAddressField()->isVisible());
-        MV_TRY_VERIFY(connectionRefused(port));
+        MV_TRY_VERIFY(test::connectionRefused(port));
         QCOMPARE(page.hub.secrets.stored(GoogleCredentialStore::refreshToken), std::nullopt);
         QCOMPARE(tab.accountRow()->detailLabel()->text(), "Not signed in");
     }
