@@ -416,8 +416,11 @@ int main(int argc, char** argv)
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(app.applicationFilePath(), { QStringLiteral("--rows"), QString::number(rows) });
-        if (!child.waitForFinished(-1) || child.exitCode() != 0)
+        if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit
+            || child.exitCode() != 0) {
+            std::fprintf(stderr, "bench_history: the run with %d rows ended early\n", rows);
             return 1;
+        }
     }
     return 0;
 }
