@@ -35,6 +35,9 @@ int main(int argc, char** argv)
     // Closing the dashboard leaves the program in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Before everything it outlives, so that its bound on the ending covers their teardown too.
+    TerminationSignals termination;
+
     const QString supportFolder = AppPaths::supportDirectory();
     try {
         AppPaths::ensureDirectories(supportFolder);
@@ -75,9 +78,11 @@ int main(int argc, char** argv)
     ProgramViews views(fileManager, urlOpener);
     AppDelegate delegate(store, environment, {}, LaunchSwitches::fromEnvironment());
     delegate.setViews(views.factories(delegate));
-    QObject::connect(&delegate, &AppDelegate::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // The delegate has saved and stopped; exit() ends the loop without first closing every window, which
+    // quit() does and which costs as much as their teardown.
+    QObject::connect(
+        &delegate, &AppDelegate::finished, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate, &AppDelegate::reopen);
-    TerminationSignals termination;
     QObject::connect(
         &termination, &TerminationSignals::received, &delegate, [&delegate] { delegate.terminate(); });
 

@@ -93,7 +93,7 @@ void AppDelegate::scheduleLaunchActions()
     const AppConfiguration& config = m_store.config();
     if (config.jobs.isEmpty() || m_switches.showPanel)
         after(firstRunPanelDelay, [this] {
-            if (!std::exchange(m_didShowFirstRunPanel, true))
+            if (!m_terminating && !std::exchange(m_didShowFirstRunPanel, true))
                 m_panel->showPanel(std::nullopt);
         });
     if (config.settings.openDashboardAtLogin)
@@ -113,7 +113,10 @@ void AppDelegate::scheduleLaunchActions()
     if (m_switches.debugRun)
         after(debugRunDelay, [this] { debugRun(); });
     if (m_switches.debugShowPanelAfter)
-        after(*m_switches.debugShowPanelAfter, [this] { m_panel->showPanel(std::nullopt); });
+        after(*m_switches.debugShowPanelAfter, [this] {
+            if (!m_terminating)
+                m_panel->showPanel(std::nullopt);
+        });
 }
 
 void AppDelegate::after(std::chrono::milliseconds delay, std::function<void()> action)
@@ -175,7 +178,8 @@ void AppDelegate::navigate(const NavigationRequest& request)
 
 void AppDelegate::openDashboard(DashboardSection section)
 {
-    if (m_dashboard)
+    // A program that is ending opens nothing: a window made now would only delay the end.
+    if (m_dashboard && !m_terminating)
         m_dashboard->openDashboard(section);
 }
 

@@ -30,7 +30,19 @@ JobsSection::JobsSection(AppState& state, QWidget* parent)
 void JobsSection::setJobs(const QList<JobRow>& jobs)
 {
     m_header->setCount(jobs.size());
+    if (!isVisible()) {
+        m_pending = jobs;
+        return;
+    }
+    m_pending.reset();
     m_list.setRows(jobs);
+}
+
+void JobsSection::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_pending)
+        m_list.setRows(*std::exchange(m_pending, std::nullopt));
 }
 
 } // namespace mv

@@ -128,9 +128,10 @@ void MenuBarPanel::refresh()
 {
     refreshRuns();
     const QList<JobRow>& jobs = m_jobsModel->rows();
+    // Before the list is hidden, so that the cards of the last jobs go with them.
+    m_jobs->setJobs(jobs);
     m_emptyPage->setVisible(jobs.isEmpty());
     m_scroll->setVisible(!jobs.isEmpty());
-    m_jobs->setJobs(jobs);
     const std::vector<BackupRunRecord>& recent = m_state.recentRuns();
     m_footer->setLastRun(recent.empty() ? std::nullopt : std::optional(recent.front()));
 }

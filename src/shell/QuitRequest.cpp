@@ -25,11 +25,13 @@ QCoro::Task<bool> requestQuit(AppState& state, std::function<QCoro::Task<bool>(Q
         if (!quit || !alive)
             co_return false;
     }
-    state.store().saveNow();
+    // A copy of the implicitly shared jobs, not a deep one.
+    const AppConfiguration saved = state.store().config();
+    const bool written = state.store().saveNow();
     co_await state.coordinator().shutdown();
     // The runs' endings wrote their destinations' results after that save; a debounced save would be lost
-    // with the process.
-    if (alive)
+    // with the process. Writing an unchanged document again would only hold the ending of a large one.
+    if (alive && (!written || state.store().config() != saved))
         state.store().saveNow();
     co_return !alive.isNull();
 }

@@ -1,4 +1,5 @@
 #include "model/DemoSeeder.h"
+#include "model/UuidText.h"
 #include "shell/ActiveRunsSection.h"
 #include "shell/JobsSection.h"
 #include "shell/MenuBarPanel.h"
@@ -249,6 +250,34 @@ private Q_SLOTS:
         QVERIFY(!gone->isVisible());
         QTRY_VERIFY(gone.isNull());
         QVERIFY(before[0]->y() > before[1]->y());
+    }
+
+    // The panel is made soon after the launch though nobody opens it: its job cards are made only when it
+    // shows, from the jobs as they are then, and the count is right before.
+    void cardsAreMadeWhenShown()
+    {
+        test::AppStateHarness hub;
+        const BackupJob photos = hub.addJob("Photos", { { "ssd", BackupMode::incremental } });
+        hub.addJob("Music", { { "nas", BackupMode::incremental } });
+        hub.build();
+        PanelRootView root(*hub.state);
+        MenuBarPanel& panel = root.panel();
+        panel.flush();
+        QCOMPARE(panel.jobsSection()->list().count(), 0);
+        QCOMPARE(panel.jobsSection()->header()->countCapsule()->count(), 2);
+
+        hub.addJob("Mail", { { "usb", BackupMode::incremental } });
+        QTRY_COMPARE(panel.jobsSection()->header()->countCapsule()->count(), 3);
+        QCOMPARE(panel.jobsSection()->list().count(), 0);
+        root.show();
+        QCOMPARE(panel.jobsSection()->list().count(), 3);
+
+        root.hide();
+        hub.store.deleteJob(photos.id);
+        QTRY_COMPARE(panel.jobsSection()->header()->countCapsule()->count(), 2);
+        root.show();
+        QCOMPARE(panel.jobsSection()->list().count(), 2);
+        QVERIFY(!panel.jobsSection()->list().entry(uuidText(photos.id)));
     }
 
     // A deletion request is taken once and confirmed: Cancel keeps the job, "Delete Backup" removes it and

@@ -142,10 +142,10 @@ void OverviewSection::refreshJobs()
     for (const BackupJob& job : jobs)
         shown.push_back({ job, m_app.jobStatus(job), Format::relative(job.lastActivity(), now) });
     m_jobsHeader->setCount(jobs.size());
-    if (m_jobsContent && shown == m_jobsShown)
+    if ((m_jobsContent || m_jobsBuilding) && shown == m_jobsShown)
         return;
     m_jobsShown = shown;
-    delete m_jobsContent;
+    delete m_jobsBuilding;
 
     if (shown.empty()) {
         auto* empty = new EmptyStateView(QStringLiteral("tray"), QStringLiteral("No backup jobs yet"),
@@ -153,21 +153,51 @@ void OverviewSection::refreshJobs()
             QStringLiteral("Add Backup"), [this] {
                 m_app.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
             });
-        m_jobsContent = cardSurface(empty, 10);
-    } else {
-        auto* card = new CardSurface(10, false, std::nullopt);
-        auto* list = new QVBoxLayout(card);
-        list->setContentsMargins(0, 0, 0, 0);
-        list->setSpacing(0);
-        for (std::size_t i = 0; i < shown.size(); ++i) {
-            list->addWidget(new OverviewJobRow(
-                shown[i].job, shown[i].status, shown[i].lastActivity, m_callbacks.openEditor,
-                [this](const BackupJob& job) { runJob(job); }, card));
-            if (i + 1 < shown.size())
-                list->addWidget(new HairlineDivider(44, card));
-        }
-        m_jobsContent = card;
+        placeJobs(cardSurface(empty, 10));
+        return;
     }
+    // Filled while hidden and shown whole: each row shown in a visible list would lay out the whole list.
+    auto* card = new CardSurface(10, false, std::nullopt, this);
+    card->hide();
+    auto* list = new QVBoxLayout(card);
+    list->setContentsMargins(0, 0, 0, 0);
+    list->setSpacing(0);
+    m_jobsBuilding = card;
+    addJobRows(0);
+}
+
+void OverviewSection::addJobRows(std::size_t first)
+{
+    QWidget* card = m_jobsBuilding;
+    // A batch in a widget of its own: painting a widget looks at each of its siblings.
+    auto* batch = new QWidget(card);
+    auto* list = new QVBoxLayout(batch);
+    list->setContentsMargins(0, 0, 0, 0);
+    list->setSpacing(0);
+    card->layout()->addWidget(batch);
+    const std::size_t end = std::min(m_jobsShown.size(), first + jobRowsPerBatch);
+    for (std::size_t i = first; i < end; ++i) {
+        const ShownJob& shown = m_jobsShown[i];
+        list->addWidget(new OverviewJobRow(
+            shown.job, shown.status, shown.lastActivity, m_callbacks.openEditor,
+            [this](const BackupJob& job) { runJob(job); }, batch));
+        if (i + 1 < m_jobsShown.size())
+            list->addWidget(new HairlineDivider(44, batch));
+    }
+    if (end == m_jobsShown.size()) {
+        m_jobsBuilding = nullptr;
+        placeJobs(card);
+        return;
+    }
+    // Queued behind what the rows so far have posted; dropped with the card when a newer list replaces it.
+    QMetaObject::invokeMethod(
+        card, [this, end] { addJobRows(end); }, Qt::QueuedConnection);
+}
+
+void OverviewSection::placeJobs(QWidget* content)
+{
+    delete m_jobsContent;
+    m_jobsContent = content;
     m_jobsColumn->insertWidget(1, m_jobsContent);
     m_jobsContent->show();
 }

@@ -5,6 +5,7 @@
 #include "model/BackupRunRecord.h"
 #include "ui/models/CoalescedCall.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -33,6 +34,9 @@ class OverviewSection : public QWidget {
     Q_OBJECT
 public:
     static constexpr int recentRunsShown = 6;
+    // Job rows made at once. Further rows are made once the event loop has run: thousands made in one go
+    // would hold it, and each new widget searches Qt's queue of posted events, which would only grow.
+    static constexpr std::size_t jobRowsPerBatch = 100;
 
     OverviewSection(AppState& app, Clock& clock, SectionCallbacks callbacks, QWidget* parent = nullptr);
     // Reads the state again now.
@@ -46,6 +50,10 @@ public:
 
 private:
     void refreshJobs();
+    // Adds the rows of the shown jobs from `first` on to the card being filled, a batch now and the rest
+    // later; the full card takes the place of the shown one.
+    void addJobRows(std::size_t first);
+    void placeJobs(QWidget* content);
     void refreshRecentRuns();
     void runJob(const BackupJob& job);
 
@@ -60,6 +68,8 @@ private:
     QVBoxLayout* m_jobsColumn;
     QVBoxLayout* m_activityColumn;
     QWidget* m_jobsContent = nullptr;
+    // The jobs card being filled, not shown yet.
+    QPointer<QWidget> m_jobsBuilding;
     QWidget* m_activityContent = nullptr;
     // What the lists were last built from, so an unchanged list keeps its rows (and their pulse and hover).
     struct ShownJob {

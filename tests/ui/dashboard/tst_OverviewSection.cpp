@@ -14,6 +14,7 @@
 #include "ui/dashboard/DashboardSidebar.h"
 #include "ui/dashboard/DashboardView.h"
 #include "ui/dashboard/DashboardViewHarness.h"
+#include "ui/dashboard/HairlineDivider.h"
 #include "ui/dashboard/OverviewJobRow.h"
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/RecentRunRow.h"
@@ -147,6 +148,36 @@ private Q_SLOTS:
         QTRY_VERIFY(o.section().findChild<EmptyStateView*>());
         QTest::mouseClick(o.section().findChild<EmptyStateView*>()->actionButton(), Qt::LeftButton);
         QCOMPARE(asked.last().target, NavigationRequest::Target::newJob);
+    }
+
+    // A long list is made in batches with the event loop running between them and shown whole, in order; a
+    // change meanwhile replaces the list being made.
+    void longListIsShownWhole()
+    {
+        Overview o;
+        const int jobs = int(OverviewSection::jobRowsPerBatch) * 2 + 5;
+        for (int i = 0; i < jobs; ++i)
+            o.hub.addJob(QStringLiteral("Job %1").arg(i),
+                { { QStringLiteral("d%1").arg(i), BackupMode::incremental } });
+        o.build();
+        const auto shownNames = [&o] {
+            QStringList names;
+            for (OverviewJobRow* row : o.section().findChildren<OverviewJobRow*>())
+                if (row->isVisible())
+                    names.append(row->job().name);
+            return names;
+        };
+        QVERIFY(shownNames().isEmpty());
+        o.hub.store.deleteJob(o.hub.store.config().jobs.first().id);
+
+        QTRY_COMPARE(shownNames().size(), jobs - 1);
+        QStringList expected;
+        for (int i = 1; i < jobs; ++i)
+            expected.append(QStringLiteral("Job %1").arg(i));
+        QCOMPARE(shownNames(), expected);
+        QTRY_COMPARE(o.section().findChildren<OverviewJobRow*>().size(), jobs - 1);
+        QCOMPARE(o.section().findChildren<HairlineDivider*>().size(), jobs - 2);
+        QCOMPARE(o.section().jobsHeader()->countCapsule()->count(), jobs - 1);
     }
 
     // "Jobs with warnings" counts failed, offline and needs-review jobs and turns to the warning colour.
