@@ -2,7 +2,7 @@
 
 #include "coordination/CoordinationLog.h"
 #include "engine/VersionedStore.h"
-#include "model/PathValidationError.h"
+#include "platform/DescribedError.h"
 #include "platform/WorkerPool.h"
 
 #include <QFileInfo>
@@ -23,10 +23,8 @@ template <typename Removal> std::optional<QString> failureOf(Removal removal)
     try {
         removal();
         return std::nullopt;
-    } catch (const PathValidationError& error) {
-        return error.description();
-    } catch (const std::exception& error) {
-        return QString::fromUtf8(error.what());
+    } catch (const std::exception&) {
+        return describeError(std::current_exception());
     }
 }
 

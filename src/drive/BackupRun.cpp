@@ -2,7 +2,6 @@
 
 #include "drive/DriveFolders.h"
 #include "drive/DrivePreview.h"
-#include "drive/ErrorDescription.h"
 #include "drive/GoogleDriveRunController.h"
 #include "drive/GoogleProgressMeter.h"
 #include "drive/GoogleRunLog.h"
@@ -13,6 +12,7 @@
 #include "google/GoogleDriveError.h"
 #include "google/GoogleResumeStore.h"
 #include "platform/Clock.h"
+#include "platform/DescribedError.h"
 
 namespace mv::GoogleDriveEngine {
 
@@ -92,7 +92,7 @@ QCoro::Task<GoogleDriveOutcome> run(GoogleDrivePlan plan, bool allowDeletions, R
         if (controller.cancelled()) {
             outcome.cancelled = true;
         } else {
-            outcome.errorMessage = errorDescription(failure);
+            outcome.errorMessage = describeError(failure);
             log.append(QStringLiteral("ERROR ") + *outcome.errorMessage);
         }
         outcome.duration = secondsSinceStart();

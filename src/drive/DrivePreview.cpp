@@ -1,7 +1,7 @@
 #include "drive/DrivePreview.h"
 
-#include "drive/ErrorDescription.h"
 #include "drive/PathOrder.h"
+#include "platform/DescribedError.h"
 
 #include <QSet>
 
@@ -62,9 +62,9 @@ QCoro::Task<std::expected<GoogleDrivePreview, PreflightFailure>> preview(
     try {
         items = co_await client.list(QStringLiteral("trashed = false"), GoogleDriveClient::maximumPageSize);
     } catch (...) {
-        co_return std::unexpected(PreflightFailure(QStringLiteral("Mirror preview failed"),
-            errorDescription(std::current_exception()), QStringLiteral("Nothing was deleted."), false,
-            QStringLiteral("cloud")));
+        co_return std::unexpected(
+            PreflightFailure(QStringLiteral("Mirror preview failed"), describeError(std::current_exception()),
+                QStringLiteral("Nothing was deleted."), false, QStringLiteral("cloud")));
     }
     co_return previewOf(plan, makeIndex(items, plan.folderID));
 }

@@ -1,6 +1,5 @@
 #include "drive/RunPlanning.h"
 
-#include "drive/ErrorDescription.h"
 #include "drive/SourceScan.h"
 #include "google/GoogleAuthManager.h"
 #include "google/GoogleCredentialStore.h"
@@ -11,6 +10,7 @@
 #include "model/PathValidation.h"
 #include "model/VolumeInspector.h"
 #include "platform/Bookmark.h"
+#include "platform/DescribedError.h"
 #include "platform/SystemLog.h"
 #include "platform/WorkerPool.h"
 
@@ -113,7 +113,7 @@ QCoro::Task<std::optional<PreflightFailure>> checkQuota(GoogleDriveClient& clien
         quota = co_await client.quota();
     } catch (...) {
         log.write(QStringLiteral("Google Drive quota check skipped: %1")
-                      .arg(errorDescription(std::current_exception())));
+                      .arg(describeError(std::current_exception())));
         co_return std::nullopt;
     }
     if (!quota.limit || *quota.limit < 1)
@@ -200,7 +200,7 @@ QCoro::Task<PlanResult> makePlan(BackupJob job, BackupDestination destination, P
             co_return std::unexpected(std::move(*full));
         scan = co_await scanOnWorker(source.path, job.options);
     } catch (...) {
-        const QString description = errorDescription(std::current_exception());
+        const QString description = describeError(std::current_exception());
         services.log.write(QStringLiteral("Google Drive plan failed: %1").arg(description));
         co_return refuse(QStringLiteral("Google Drive is unavailable"), description,
             QStringLiteral("Check the connection and sign in again. Nothing was changed."), true, "cloud");

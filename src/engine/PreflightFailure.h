@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/DescribedError.h"
+
 #include <QByteArray>
 #include <QString>
 
-#include <exception>
 #include <optional>
 
 namespace mv {
@@ -11,7 +12,7 @@ namespace mv {
 // Why a run cannot start, for the person who asked for it: a headline, what is wrong, what they can do
 // (often saying what was not done), whether it may pass by itself, and the name of the symbol shown with
 // it. Returned by the pre-run checks and the planners; may also be thrown.
-class PreflightFailure : public std::exception {
+class PreflightFailure : public DescribedError {
 public:
     // The symbol of a failure that names none of its own.
     static constexpr char warningSymbol[] = "exclamationmark.triangle.fill";
@@ -27,6 +28,7 @@ public:
 
     // The message and, when there is one, the recovery, joined by one blank.
     QString combined() const;
+    QString description() const override { return combined(); }
     const char* what() const noexcept override;
 
     bool operator==(const PreflightFailure& other) const

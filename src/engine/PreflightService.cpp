@@ -5,12 +5,12 @@
 #include "engine/SSHCommand.h"
 #include "model/DirectoryTools.h"
 #include "model/EffectiveValues.h"
-#include "model/FileSystemError.h"
 #include "model/Format.h"
 #include "model/KeychainService.h"
 #include "model/PathValidation.h"
 #include "model/VolumeInspector.h"
 #include "platform/Bookmark.h"
+#include "platform/DescribedError.h"
 #include "platform/WorkerPool.h"
 
 #include <QFile>
@@ -169,9 +169,7 @@ std::optional<PreflightFailure> checkFolder(
     std::optional<QString> creationError;
     try {
         DirectoryTools::createDirectoryIfNeeded(path);
-    } catch (const PathValidationError& error) {
-        creationError = error.description();
-    } catch (const FileSystemError& error) {
+    } catch (const DescribedError& error) {
         creationError = error.description();
     }
     if (creationError)
@@ -189,10 +187,8 @@ CheckResult buildPlan(const BackupJob& job, const BackupDestination& destination
             job, destination, settings, now, sourcePath, destinationPath, usesStoredPassphrase);
     } catch (const PathValidationError& error) {
         return std::unexpected(cannotRun(error));
-    } catch (const FileSystemError& error) {
-        return std::unexpected(cannotRun(PathValidationError(error.description())));
-    } catch (const std::exception& error) {
-        return std::unexpected(cannotRun(PathValidationError(QString::fromUtf8(error.what()))));
+    } catch (const std::exception&) {
+        return std::unexpected(cannotRun(PathValidationError(describeError(std::current_exception()))));
     }
 }
 

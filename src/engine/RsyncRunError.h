@@ -1,14 +1,14 @@
 #pragma once
 
+#include "platform/DescribedError.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include <exception>
 
 namespace mv {
 
 // Why an rsync run could not start. Once started, a run always ends in an RsyncOutcome.
-class RsyncRunError : public std::exception {
+class RsyncRunError : public DescribedError {
 public:
     enum class Case { launchFailed, notExecutable };
 
@@ -19,8 +19,7 @@ public:
 
     Case kind() const { return m_case; }
     const QString& payload() const { return m_payload; }
-    // The text shown to people.
-    QString description() const;
+    QString description() const override;
     const char* what() const noexcept override { return m_what.constData(); }
 
     bool operator==(const RsyncRunError& other) const

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "platform/DescribedError.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include <exception>
 
 namespace mv {
 
 // Why a Google sign-in, a token request or a client import failed, with the text shown in the settings view.
-class GoogleAuthError : public std::exception {
+class GoogleAuthError : public DescribedError {
 public:
     enum class Kind {
         browserDenied,
@@ -35,7 +35,7 @@ public:
 
     Kind kind() const { return m_kind; }
     const QString& payload() const { return m_payload; }
-    QString description() const;
+    QString description() const override;
     const char* what() const noexcept override { return m_what.constData(); }
 
 private:
@@ -47,10 +47,10 @@ private:
 // Google could not be reached, or the connection broke before a whole answer arrived. The text never holds a
 // URL, a header or a token. A transient one (time-out, lost or refused connection, name lookup) may be tried
 // again.
-class GoogleTransportError : public std::exception {
+class GoogleTransportError : public DescribedError {
 public:
     explicit GoogleTransportError(QString description, bool transient = false);
-    const QString& description() const { return m_description; }
+    QString description() const override { return m_description; }
     bool isTransient() const { return m_transient; }
     const char* what() const noexcept override { return m_what.constData(); }
 
@@ -61,10 +61,10 @@ private:
 };
 
 // A document (Google's answer, a client file) that is not of the expected form: which value and why.
-class GoogleDecodingError : public std::exception {
+class GoogleDecodingError : public DescribedError {
 public:
     explicit GoogleDecodingError(QString description);
-    const QString& description() const { return m_description; }
+    QString description() const override { return m_description; }
     const char* what() const noexcept override { return m_what.constData(); }
 
 private:

@@ -8,8 +8,8 @@
 #include "google/OAuthPkce.h"
 #include "google/UrlOpener.h"
 #include "model/ConfigurationStore.h"
-#include "model/FileSystemError.h"
 #include "platform/Clock.h"
+#include "platform/DescribedError.h"
 #include "platform/SystemLog.h"
 
 #include <QDir>
@@ -48,23 +48,6 @@ QString errorBodyText(const QByteArray& body)
         return QString::fromUtf8(QJsonDocument(shown).toJson(QJsonDocument::Compact));
     }
     return oneLine(body).left(300);
-}
-
-QString describe(std::exception_ptr failure)
-{
-    try {
-        std::rethrow_exception(failure);
-    } catch (const GoogleAuthError& error) {
-        return error.description();
-    } catch (const GoogleTransportError& error) {
-        return error.description();
-    } catch (const GoogleDecodingError& error) {
-        return error.description();
-    } catch (const FileSystemError& error) {
-        return error.description();
-    } catch (const std::exception& error) {
-        return QString::fromUtf8(error.what());
-    }
 }
 
 // Thrown inside a sign-in that was cancelled, to leave it at its next step.
@@ -161,7 +144,7 @@ QCoro::Task<std::optional<QString>> GoogleAuthManager::loadClientAutomatically(
         } catch (...) {
             failure = std::current_exception();
         }
-        m_lastError = failure ? std::optional<QString>(describe(failure)) : std::nullopt;
+        m_lastError = failure ? std::optional<QString>(describeError(failure)) : std::nullopt;
         Q_EMIT changed();
         if (!failure)
             co_return candidate;
@@ -226,7 +209,7 @@ QCoro::Task<> GoogleAuthManager::connect()
     if (m_attempt == attempt) {
         m_attempt.reset();
         m_signInAddress.reset();
-        m_lastError = failure ? std::optional<QString>(describe(failure)) : std::nullopt;
+        m_lastError = failure ? std::optional<QString>(describeError(failure)) : std::nullopt;
         m_isConnecting = false;
     }
     Q_EMIT changed();

@@ -1,15 +1,15 @@
 #pragma once
 
+#include "platform/DescribedError.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include <exception>
 
 namespace mv {
 
 // Every failure the Drive API reports (and a few the uploads find themselves), with the sentence shown to
 // the user. Transport, token and decoding failures travel as their own errors.
-class GoogleDriveError : public std::exception {
+class GoogleDriveError : public DescribedError {
 public:
     enum class Kind { auth, api, invalidResponse, cancelled, sessionExpired };
 
@@ -29,7 +29,7 @@ public:
     // The HTTP status of `api`: 0 or -1 for a failure without one (no usable answer, no Drive folder).
     int status() const { return m_status; }
     const QString& message() const { return m_message; } // the API's message of `auth` and `api`
-    QString description() const;
+    QString description() const override;
     const char* what() const noexcept override { return m_what.constData(); }
 
 private:
@@ -43,9 +43,9 @@ private:
 
 // A listing that reached the item cap with pages still to come: indexing only part of a folder would make
 // its other files look missing.
-class GoogleListingTruncatedError : public std::exception {
+class GoogleListingTruncatedError : public DescribedError {
 public:
-    QString description() const;
+    QString description() const override;
     const char* what() const noexcept override;
 };
 

@@ -1,17 +1,18 @@
 #pragma once
 
-#include <QString>
+#include "platform/DescribedError.h"
 
-#include <stdexcept>
+#include <QByteArray>
+#include <QString>
 
 namespace mv {
 
 // A file or folder operation that failed, with a sentence a person can read ("… could not be created: …").
-class FileSystemError : public std::runtime_error {
+class FileSystemError : public DescribedError {
 public:
     explicit FileSystemError(const QString& description)
-        : std::runtime_error(description.toStdString())
-        , m_description(description)
+        : m_description(description)
+        , m_what(description.toUtf8())
     {
     }
 
@@ -21,10 +22,12 @@ public:
         return FileSystemError(QStringLiteral("The folder “%1” could not be created: %2.").arg(path, reason));
     }
 
-    const QString& description() const { return m_description; }
+    QString description() const override { return m_description; }
+    const char* what() const noexcept override { return m_what.constData(); }
 
 private:
     QString m_description;
+    QByteArray m_what;
 };
 
 } // namespace mv

@@ -3,7 +3,7 @@
 #include "coordination/AppState.h"
 #include "google/GoogleAuthError.h"
 #include "model/ConfigurationStore.h"
-#include "model/FileSystemError.h"
+#include "platform/DescribedError.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/MVTextField.h"
@@ -47,14 +47,10 @@ QString importFailure(std::exception_ptr failure)
     } catch (const GoogleAuthError& error) {
         if (error.kind() == GoogleAuthError::Kind::keyring)
             return QStringLiteral("The client secret could not be stored in the keyring.");
-        return error.description();
-    } catch (const GoogleDecodingError& error) {
-        return error.description();
-    } catch (const FileSystemError& error) {
-        return error.description();
-    } catch (const std::exception& error) {
-        return QString::fromUtf8(error.what());
+    } catch (...) {
+        // Said below, in the words every other view uses.
     }
+    return describeError(failure);
 }
 
 } // namespace
