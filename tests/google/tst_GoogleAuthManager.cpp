@@ -1,6 +1,7 @@
 #include "support/CountingSecretBackend.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeGoogleServer.h"
+#include "support/FakeGoogleSuite.h"
 #include "support/LoopbackHttp.h"
 #include "support/ManualClock.h"
 #include "support/RecordingSystemLog.h"
@@ -26,6 +27,7 @@ using namespace mv;
 using namespace std::chrono_literals;
 using mv::test::CountingSecretBackend;
 using mv::test::FakeGoogleServer;
+using mv::test::FakeGoogleSuite;
 
 namespace {
 
@@ -110,26 +112,16 @@ struct Fixture {
 
 // Sign-in, tokens and the account against the fake Google server, with a fake browser behind the opener seam
 // and an in-memory keyring that counts its calls.
-class tst_GoogleAuthManager : public QObject {
+class tst_GoogleAuthManager : public FakeGoogleSuite {
     Q_OBJECT
 
-    FakeGoogleServer m_server;
-
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_server.isRunning()); }
-
     void init()
     {
         m_server.reset();
         for (const char* variable :
             { "MARROWVALE_GOOGLE_EPHEMERAL", "MARROWVALE_GOOGLE_CLIENT_JSON", "MARROWVALE_GOOGLE_ENDPOINT" })
             qunsetenv(variable);
-    }
-
-    void cleanup()
-    {
-        const QStringList violations = m_server.violations();
-        QVERIFY2(violations.isEmpty(), qPrintable(violations.join('\n')));
     }
 
     void pkceValues()
