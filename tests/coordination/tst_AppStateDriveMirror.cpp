@@ -1,6 +1,7 @@
 #include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
 #include "support/FakeGoogleServer.h"
+#include "support/FakeGoogleSuite.h"
 #include "support/TaskOutcome.h"
 #include "support/TempDir.h"
 #include "support/state/AppStateHarness.h"
@@ -14,6 +15,7 @@
 
 using namespace mv;
 using mv::test::FakeGoogleServer;
+using mv::test::FakeGoogleSuite;
 
 namespace {
 
@@ -32,10 +34,8 @@ QString seed(FakeGoogleServer& server, const QString& name, const QString& paren
 } // namespace
 
 // A manual run of a Drive mirror destination previews the Drive files it would trash before it runs.
-class tst_AppStateDriveMirror : public QObject {
+class tst_AppStateDriveMirror : public FakeGoogleSuite {
     Q_OBJECT
-
-    FakeGoogleServer m_server;
 
     // A signed-in hub holding one job whose source has a.txt, mirrored to the Drive folder "Cloud".
     BackupJob prepare(test::AppStateHarness& hub)
@@ -67,15 +67,6 @@ class tst_AppStateDriveMirror : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_server.isRunning()); }
-    void init() { m_server.reset(); }
-
-    void cleanup()
-    {
-        const QStringList violations = m_server.violations();
-        QVERIFY2(violations.isEmpty(), qPrintable(violations.join('\n')));
-    }
-
     // Asked for twice quickly: one plan, one preview, one prompt naming the first 200 of 250 extras.
     void extrasRaiseOnePrompt()
     {

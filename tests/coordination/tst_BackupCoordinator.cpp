@@ -1,4 +1,5 @@
 #include "coordination/RunEnding.h"
+#include "coordination/TransferRelay.h"
 #include "engine/RsyncProcessController.h"
 #include "support/CoordinatorHarness.h"
 #include "support/EnumCompare.h"
@@ -688,10 +689,13 @@ private Q_SLOTS:
         });
 
         h.coordinator.pause(key.jobID, key.destinationID);
-        QTest::qWait(300);
+        // Samples already on their way may or may not come: nothing to wait for, so a few hand-overs of
+        // the relay, during which none may make the run running.
+        QTest::qWait(int(3 * TransferRelay::updateInterval.count()));
         h.coordinator.resume(key.jobID, key.destinationID);
         QCOMPARE(h.phase(key), "running");
-        QTest::qWait(100);
+        const qsizetype changesAtResume = phases.size();
+        MV_TRY_VERIFY(phases.size() > changesAtResume);
         h.coordinator.cancel(key.jobID, key.destinationID);
         MV_TRY_COMPARE(h.phase(key), "cancelled");
 
@@ -721,7 +725,8 @@ private Q_SLOTS:
         const RunKey key = h.enqueue(h.addJob("Docs", local("ssd")));
         const auto progress = [&] { return h.progress(key); };
         MV_TRY_COMPARE(h.phase(key), "running");
-        QTest::qWait(200);
+        // The name alone changes nothing the run shows: nothing to wait for, so two hand-overs of the relay.
+        QTest::qWait(int(2 * TransferRelay::updateInterval.count()));
         QCOMPARE(progress().currentFile, std::nullopt);
         QCOMPARE(progress().fraction, std::nullopt);
 

@@ -1,6 +1,7 @@
 #include "coordination/DestinationMonitor.h"
 #include "model/ConfigurationStore.h"
 #include "model/VolumeInspector.h"
+#include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 #include "support/Mount.h"
 #include "support/TempDir.h"
@@ -231,9 +232,9 @@ private Q_SLOTS:
         QSignalSpy done(&monitor, &DestinationMonitor::refreshed);
         monitor.refresh();
         monitor.refresh(); // asked for again meanwhile: runs after this one
-        QTRY_COMPARE_WITH_TIMEOUT(stuckChecks.load(), 2, 20000);
+        MV_TRY_COMPARE(stuckChecks.load(), 2);
         // The disk's answer is in before the bound passes; only the stuck one is still out.
-        QTRY_VERIFY_WITH_TIMEOUT(!monitor.isChecking({ documents.id, disk.id }), 20000);
+        MV_TRY_VERIFY(!monitor.isChecking({ documents.id, disk.id }));
         QCOMPARE(done.count(), 0);
         clock.advance(DestinationMonitor::checkBound);
         QVERIFY(done.count() >= 1); // the refresh asked for meanwhile may be done too: it waits for no one
@@ -241,7 +242,7 @@ private Q_SLOTS:
         QCOMPARE(entry(monitor, documents, stuck), Availability::online());
 
         // The second refresh does not wait for the destination still hanging, nor start another check of it.
-        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 20000);
+        MV_TRY_COMPARE(done.count(), 2);
         QCOMPARE(stuckChecks.load(), 2);
         QCOMPARE(entry(monitor, documents, stuck), Availability::online());
 
@@ -290,14 +291,14 @@ private Q_SLOTS:
         DestinationMonitor monitor(store, clock);
         QSignalSpy done(&monitor, &DestinationMonitor::refreshed);
         monitor.start();
-        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 20000);
+        MV_TRY_COMPARE(done.count(), 1);
         monitor.start();
-        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 20000);
+        MV_TRY_COMPARE(done.count(), 2);
         QCOMPARE(clock.pendingAlarms(), 1);
         clock.advance(29s);
         QCOMPARE(done.count(), 2);
         clock.advance(1s);
-        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 3, 20000);
+        MV_TRY_COMPARE(done.count(), 3);
     }
 };
 

@@ -2,6 +2,7 @@
 #include "support/CoordinatorHarness.h"
 #include "support/EnumCompare.h"
 #include "support/FakeGoogleServer.h"
+#include "support/FakeGoogleSuite.h"
 #include "support/TaskOutcome.h"
 
 #include <QCryptographicHash>
@@ -16,6 +17,7 @@ using namespace mv;
 using namespace std::chrono_literals;
 using mv::test::drive;
 using mv::test::FakeGoogleServer;
+using mv::test::FakeGoogleSuite;
 using mv::test::local;
 using mv::test::Place;
 
@@ -64,10 +66,8 @@ struct EntryRecorder {
 
 // Backups to Google Drive through the coordinator: planning, the mirror preview, the upload with its
 // progress, pause and cancel, retries that resume, and the three endings, against the fake Google server.
-class tst_GoogleDriveRuns : public QObject {
+class tst_GoogleDriveRuns : public FakeGoogleSuite {
     Q_OBJECT
-
-    FakeGoogleServer m_server;
 
     // Imports the fake server's client and signs in through the harness's browser.
     void signIn(Harness& h)
@@ -124,12 +124,6 @@ private Q_SLOTS:
     {
         QVERIFY(m_server.isRunning());
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    }
-    void init() { m_server.reset(); }
-    void cleanup()
-    {
-        const QStringList violations = m_server.violations();
-        QVERIFY2(violations.isEmpty(), qPrintable(violations.join('\n')));
     }
 
     // A first run uploads the tree and records it; a second finds everything in Drive and uploads nothing.

@@ -1,4 +1,5 @@
 #include "support/FakeGoogleServer.h"
+#include "support/FakeGoogleSuite.h"
 #include "support/ManualClock.h"
 #include "support/RecordingSystemLog.h"
 #include "support/TaskOutcome.h"
@@ -26,6 +27,7 @@
 
 using namespace mv;
 using mv::test::FakeGoogleServer;
+using mv::test::FakeGoogleSuite;
 
 namespace {
 
@@ -93,10 +95,9 @@ public:
 } // namespace
 
 // One Drive backup run against the fake server, with its resume records in a temporary folder.
-class tst_DriveBackupRun : public QObject {
+class tst_DriveBackupRun : public FakeGoogleSuite {
     Q_OBJECT
 
-    FakeGoogleServer m_server;
     test::TempSupportDir m_support; // the run logs go here
     QNetworkAccessManager m_network;
     std::shared_ptr<QString> m_token;
@@ -230,8 +231,6 @@ class tst_DriveBackupRun : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_server.isRunning()); }
-
     void init()
     {
         m_server.reset();
@@ -241,12 +240,6 @@ private Q_SLOTS:
         m_storeDir = std::make_unique<test::TempDir>();
         reopenStore();
         m_folder = seed("Backup", FakeGoogleServer::driveRootID, std::nullopt);
-    }
-
-    void cleanup()
-    {
-        const QStringList violations = m_server.violations();
-        QVERIFY2(violations.isEmpty(), qPrintable(violations.join('\n')));
     }
 
     void firstRunUploadsTheTree()

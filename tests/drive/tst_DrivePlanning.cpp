@@ -2,6 +2,7 @@
 #include "support/EnumCompare.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeGoogleServer.h"
+#include "support/FakeGoogleSuite.h"
 #include "support/ManualClock.h"
 #include "support/RecordingSystemLog.h"
 #include "support/TaskOutcome.h"
@@ -23,6 +24,7 @@
 
 using namespace mv;
 using mv::test::FakeGoogleServer;
+using mv::test::FakeGoogleSuite;
 using PlanResult = std::expected<GoogleDrivePlan, PreflightFailure>;
 
 namespace {
@@ -132,21 +134,10 @@ struct Planning {
 
 } // namespace
 
-class tst_DrivePlanning : public QObject {
+class tst_DrivePlanning : public FakeGoogleSuite {
     Q_OBJECT
 
-    FakeGoogleServer m_server;
-
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_server.isRunning()); }
-    void init() { m_server.reset(); }
-
-    void cleanup()
-    {
-        const QStringList violations = m_server.violations();
-        QVERIFY2(violations.isEmpty(), qPrintable(violations.join('\n')));
-    }
-
     // Each failure, in the order the checks run, with every field the user sees.
     void failures_data()
     {

@@ -1,4 +1,5 @@
 #include "support/FakeGoogleServer.h"
+#include "support/FakeGoogleSuite.h"
 #include "support/TaskOutcome.h"
 
 #include "drive/DrivePreview.h"
@@ -14,6 +15,7 @@
 using namespace mv;
 using GoogleDriveEngine::RemoteIndex;
 using mv::test::FakeGoogleServer;
+using mv::test::FakeGoogleSuite;
 using PreviewResult = std::expected<GoogleDrivePreview, PreflightFailure>;
 
 namespace {
@@ -51,10 +53,8 @@ RemoteIndex indexOf(const QStringList& files, const QStringList& folders = {})
 } // namespace
 
 // What a mirror run would move to the Drive trash.
-class tst_DrivePreview : public QObject {
+class tst_DrivePreview : public FakeGoogleSuite {
     Q_OBJECT
-
-    FakeGoogleServer m_server;
 
     PreviewResult previewAgainstServer(GoogleDrivePlan plan)
     {
@@ -76,15 +76,6 @@ class tst_DrivePreview : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_server.isRunning()); }
-    void init() { m_server.reset(); }
-
-    void cleanup()
-    {
-        const QStringList violations = m_server.violations();
-        QVERIFY2(violations.isEmpty(), qPrintable(violations.join('\n')));
-    }
-
     void candidates_data()
     {
         QTest::addColumn<QStringList>("planned");

@@ -1,4 +1,5 @@
 #include "drive/GoogleDriveRunController.h"
+#include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 
 #include <QtTest>
@@ -143,7 +144,7 @@ private Q_SLOTS:
             QCOMPARE(clock.pendingAlarms(), 1); // looking again every 150 ms
         }
         QVERIFY(ending == "resume" ? controller.resume() : controller.cancel());
-        QTRY_VERIFY(done); // without the clock moving
+        MV_TRY_VERIFY(done); // without the clock moving
     }
 
     void aWaitWithoutPauseEndsAtOnce()
@@ -152,7 +153,7 @@ private Q_SLOTS:
         GoogleDriveRunController controller;
         bool done = false;
         QCoro::Task<> waiting = markWhenDone(controller.waitWhilePaused(clock), done);
-        QTRY_VERIFY(done);
+        MV_TRY_VERIFY(done);
         QCOMPARE(clock.pendingAlarms(), 0);
     }
 };

@@ -1,6 +1,8 @@
 #include "support/CountingSecretBackend.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeGoogleServer.h"
+#include "support/FakeGoogleSuite.h"
+#include "support/IntegrationTimeout.h"
 #include "support/LoopbackHttp.h"
 #include "support/ManualClock.h"
 #include "support/RecordingSystemLog.h"
@@ -26,6 +28,7 @@ using namespace mv;
 using namespace std::chrono_literals;
 using mv::test::CountingSecretBackend;
 using mv::test::FakeGoogleServer;
+using mv::test::FakeGoogleSuite;
 
 namespace {
 
@@ -110,26 +113,16 @@ struct Fixture {
 
 // Sign-in, tokens and the account against the fake Google server, with a fake browser behind the opener seam
 // and an in-memory keyring that counts its calls.
-class tst_GoogleAuthManager : public QObject {
+class tst_GoogleAuthManager : public FakeGoogleSuite {
     Q_OBJECT
 
-    FakeGoogleServer m_server;
-
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_server.isRunning()); }
-
     void init()
     {
         m_server.reset();
         for (const char* variable :
             { "MARROWVALE_GOOGLE_EPHEMERAL", "MARROWVALE_GOOGLE_CLIENT_JSON", "MARROWVALE_GOOGLE_ENDPOINT" })
             qunsetenv(variable);
-    }
-
-    void cleanup()
-    {
-        const QStringList violations = m_server.violations();
-        QVERIFY2(violations.isEmpty(), qPrintable(violations.join('\n')));
     }
 
     void pkceValues()
@@ -225,7 +218,7 @@ private Q_SLOTS:
 
         // The browser came back to the listener and was told so.
         QCOMPARE(f.browser.opened(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(f.browser.finished(), 1, 30000);
+        MV_TRY_COMPARE(f.browser.finished(), 1);
         QCOMPARE(f.browser.lastPage().body, OAuthLoopbackServer::connectedPage());
 
         // The nine query items in order (the fake checks them too); the secret holding "+", "/", "=" and "&"
@@ -344,7 +337,7 @@ private Q_SLOTS:
             QCOMPARE(f.backend.stored(accountEmailAccount), std::optional<QString>(account));
         }
         if (f.browser.opened() > 0)
-            QTRY_COMPARE_WITH_TIMEOUT(f.browser.finished(), 1, 30000);
+            MV_TRY_COMPARE(f.browser.finished(), 1);
     }
 
     void importClearAndDisconnect()
@@ -513,7 +506,7 @@ private Q_SLOTS:
         QCOMPARE(f.manager.lastError(), std::nullopt);
         QCOMPARE(f.manager.signInAddress(), std::nullopt);
         QVERIFY(!f.manager.isConnecting());
-        QTRY_COMPARE_WITH_TIMEOUT(byHand.finished(), 1, 30000);
+        MV_TRY_COMPARE(byHand.finished(), 1);
         QCOMPARE(byHand.lastPage().body, OAuthLoopbackServer::connectedPage());
     }
 
@@ -544,7 +537,7 @@ private Q_SLOTS:
         byHand.open(*f.manager.signInAddress());
         QVERIFY(!test::waitForOutcome(std::move(again)).error);
         QCOMPARE(f.manager.account(), std::optional<QString>("person@example.com"));
-        QTRY_COMPARE_WITH_TIMEOUT(byHand.finished(), 1, 30000);
+        MV_TRY_COMPARE(byHand.finished(), 1);
     }
 
     // Cancel after the redirect, while the code is being exchanged: the sign-in ends at once, and the
@@ -555,7 +548,7 @@ private Q_SLOTS:
         QVERIFY(f.configure());
         m_server.addFaults({ QJsonObject { { "path", "/token" }, { "delay", 600 } } });
         QCoro::Task<> signingIn = f.manager.connect();
-        QTRY_COMPARE_WITH_TIMEOUT(m_server.requestsTo("/token").size(), 1, 30000);
+        MV_TRY_COMPARE(m_server.requestsTo("/token").size(), 1);
         f.manager.cancelSignIn();
         QVERIFY(!f.manager.isConnecting());
         m_server.reset(); // drops the held token answer
@@ -564,7 +557,7 @@ private Q_SLOTS:
         QCOMPARE(f.manager.account(), std::nullopt);
         QCOMPARE(f.manager.lastError(), std::nullopt);
         QCOMPARE(f.backend.stored(refreshTokenAccount), std::nullopt);
-        QTRY_COMPARE_WITH_TIMEOUT(f.browser.finished(), 1, 30000);
+        MV_TRY_COMPARE(f.browser.finished(), 1);
     }
 
     void aRestartShowsTheStoredAccountWithoutNetwork()

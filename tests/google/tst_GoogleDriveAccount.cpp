@@ -1,6 +1,7 @@
 #include "support/CountingSecretBackend.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeGoogleServer.h"
+#include "support/FakeGoogleSuite.h"
 #include "support/ManualClock.h"
 #include "support/RecordingSystemLog.h"
 #include "support/TaskOutcome.h"
@@ -18,26 +19,16 @@
 
 using namespace mv;
 using mv::test::FakeGoogleServer;
+using mv::test::FakeGoogleSuite;
 
 // A Drive client whose tokens come from a signed-in account manager: a token Drive refuses is dropped from
 // the manager's cache and refreshed with the stored refresh token.
-class tst_GoogleDriveAccount : public QObject {
+class tst_GoogleDriveAccount : public FakeGoogleSuite {
     Q_OBJECT
 
-    FakeGoogleServer m_server;
-
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_server.isRunning()); }
-
-    void cleanup()
-    {
-        const QStringList violations = m_server.violations();
-        QVERIFY2(violations.isEmpty(), qPrintable(violations.join('\n')));
-    }
-
     void refusedTokenIsRefreshedThroughTheAccount()
     {
-        m_server.reset();
         test::TempDir dir;
         test::ManualClock clock;
         ConfigurationStore store(dir.path(), clock);

@@ -1,4 +1,5 @@
 #include "DriveClientHarness.h"
+#include "support/FakeGoogleSuite.h"
 
 #include <QJsonDocument>
 #include <QtTest>
@@ -6,6 +7,7 @@
 using namespace mv;
 using mv::test::DriveClientHarness;
 using mv::test::FakeGoogleServer;
+using mv::test::FakeGoogleSuite;
 
 namespace {
 
@@ -64,21 +66,10 @@ QCoro::Task<QStringList> ensureConcurrently(
 
 // The Drive file operations against the fake Google server: listings and their pages, finding or creating
 // a folder, reading an item, the quota and the trash.
-class tst_GoogleDriveFiles : public QObject {
+class tst_GoogleDriveFiles : public FakeGoogleSuite {
     Q_OBJECT
 
-    FakeGoogleServer m_server;
-
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_server.isRunning()); }
-    void init() { m_server.reset(); }
-
-    void cleanup()
-    {
-        const QStringList violations = m_server.violations();
-        QVERIFY2(violations.isEmpty(), qPrintable(violations.join('\n')));
-    }
-
     void listingFollowsPages()
     {
         const QString parent = idOf(m_server.seedDriveItems({ folderNamed("Backup") }).first());

@@ -1,4 +1,5 @@
 #include "DriveClientHarness.h"
+#include "support/FakeGoogleSuite.h"
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
@@ -8,6 +9,7 @@
 using namespace mv;
 using mv::test::DriveClientHarness;
 using mv::test::FakeGoogleServer;
+using mv::test::FakeGoogleSuite;
 
 namespace {
 
@@ -33,10 +35,8 @@ const QString unavailable = "The service is currently unavailable.";
 
 // The layer under every Drive call: the token, the classification of answers, the transient retries with
 // back-off and the one token renewal, against the fake Google server.
-class tst_GoogleDriveRequests : public QObject {
+class tst_GoogleDriveRequests : public FakeGoogleSuite {
     Q_OBJECT
-
-    FakeGoogleServer m_server;
 
     // A stored item and the path that reads and trashes it.
     QString seedItem()
@@ -47,15 +47,6 @@ class tst_GoogleDriveRequests : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_server.isRunning()); }
-    void init() { m_server.reset(); }
-
-    void cleanup()
-    {
-        const QStringList violations = m_server.violations();
-        QVERIFY2(violations.isEmpty(), qPrintable(violations.join('\n')));
-    }
-
     void retries_data()
     {
         QTest::addColumn<bool>("write"); // trash(id) instead of folder(id)

@@ -3,6 +3,7 @@
 #include "drive/GoogleDriveRunController.h"
 #include "google/GoogleDriveUploader.h"
 #include "google/GoogleResumeStore.h"
+#include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 #include "support/RecordingSystemLog.h"
 #include "support/TempDir.h"
@@ -503,12 +504,12 @@ private Q_SLOTS:
                 }));
             outcome = co_await capturing;
         }();
-        QTRY_VERIFY_WITH_TIMEOUT(pausedOnce, 30000);
-        QTRY_COMPARE_WITH_TIMEOUT(puts().size(), 1, 30000);
+        MV_TRY_VERIFY(pausedOnce);
+        MV_TRY_COMPARE(puts().size(), 1);
         QCoreApplication::processEvents();
         QCOMPARE(outcome.has_value(), false);
         controller.cancel();
-        QTRY_VERIFY_WITH_TIMEOUT(outcome.has_value(), 30000);
+        MV_TRY_VERIFY(outcome.has_value());
         QCOMPARE(puts().size(), 1);
         QVERIFY(outcome->error);
         try {

@@ -1,3 +1,4 @@
+#include "support/IntegrationTimeout.h"
 #include "support/TaskOutcome.h"
 
 #include "google/GoogleAuthError.h"
@@ -291,7 +292,7 @@ private Q_SLOTS:
         QCoro::Task<Callback> waiting = server.waitForCallback(60s);
         const int silent = connectTo(port);
         // The listening socket, its wake-up descriptor, our client and the accepted connection.
-        QTRY_VERIFY_WITH_TIMEOUT((openDescriptors() - before).size() >= 4, 30000);
+        MV_TRY_VERIFY((openDescriptors() - before).size() >= 4);
         for (const int fd : openDescriptors() - before) {
             const int flags = ::fcntl(fd, F_GETFD);
             QVERIFY2(flags < 0 || (flags & FD_CLOEXEC), qPrintable(QString("descriptor %1").arg(fd)));

@@ -2,6 +2,7 @@
 #include "model/SqlStatement.h"
 
 #include "support/FileMode.h"
+#include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 #include "support/TempDir.h"
 
@@ -405,19 +406,19 @@ void tst_HistoryRepository::deleteAndClear()
     for (int i = 0; i < 3; ++i)
         history.begin(run(i, QString::number(i), now.addSecs(i)));
     history.finish(run(2, "2", now.addSecs(2)));
-    QTRY_COMPARE(added.size(), 3);
+    MV_TRY_COMPARE(added.size(), 3);
     QCOMPARE(added.at(1).at(0).toUuid(), uuid(1));
-    QTRY_COMPARE(changed.size(), 1);
+    MV_TRY_COMPARE(changed.size(), 1);
     QCOMPARE(changed.at(0).at(0).toUuid(), uuid(2));
 
     history.deleteRun(uuid(1));
     history.deleteRun(uuid(42));
     QCOMPARE(jobNames(history.fetch(10, 0)), (QStringList { "2", "0" }));
-    QTRY_COMPARE(removed.size(), 2);
+    MV_TRY_COMPARE(removed.size(), 2);
     QCOMPARE(removed.at(0).at(0).toUuid(), uuid(1));
     history.clear();
     QCOMPARE(history.fetch(10, 0).size(), 0u);
-    QTRY_COMPARE(cleared.size(), 1);
+    MV_TRY_COMPARE(cleared.size(), 1);
 }
 
 void tst_HistoryRepository::deleteOlderThan_data()
@@ -571,7 +572,7 @@ void tst_HistoryRepository::unusablePathFallsBackToMemory()
         QCOMPARE(history.stats(), HistoryStats {});
         if (kind == "read-only" && ::setresuid(0, 0, 0) != 0)
             qFatal("cannot become root again");
-        QTRY_COMPARE(warned.size(), 1);
+        MV_TRY_COMPARE(warned.size(), 1);
         QVERIFY(history.storageWarning().startsWith(
             QStringLiteral("The run history “%1” could not be opened: ").arg(path)));
         QVERIFY(history.storageWarning().endsWith(QStringLiteral(
@@ -645,7 +646,7 @@ void tst_HistoryRepository::damagedFileIsLeftAsItIs()
             QStringLiteral("The run history “%1” could not be opened: database disk image is malformed. "
                            "Nothing was written to it; runs are recorded in memory until Marrowvale quits.")
                 .arg(path));
-        QTRY_COMPARE(warned.size(), 1);
+        MV_TRY_COMPARE(warned.size(), 1);
         history.begin(run(900, QStringLiteral("kept in memory"), now, RunResult::running));
         history.finish(run(900, QStringLiteral("kept in memory"), now, RunResult::success));
         QCOMPARE(history.fetch(10, 0), std::vector { run(900, QStringLiteral("kept in memory"), now) });
@@ -688,7 +689,7 @@ void tst_HistoryRepository::writesGoOnWhileAReadIsHeld()
     QVERIFY(readHold.holding.tryAcquire(1, 600'000));
     history.begin(run(2, QStringLiteral("during"), now.addSecs(1), RunResult::running));
     history.finish(run(2, QStringLiteral("during"), now.addSecs(1)));
-    QTRY_COMPARE(changed.size(), 1);
+    MV_TRY_COMPARE(changed.size(), 1);
     QCOMPARE(sqliteShell(path, QStringLiteral("SELECT job_name, result FROM runs ORDER BY started_at")),
         QStringLiteral("before|success\nduring|success\n"));
     QVERIFY(!reading.isFinished());

@@ -1,4 +1,5 @@
 #include "platform/Clock.h"
+#include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 
 #include <QtTest>
@@ -55,7 +56,7 @@ private Q_SLOTS:
             co_await mv::sleepFor(mv::Clock::system(), 50ms);
             flag = true;
         }(done);
-        QTRY_VERIFY(done);
+        MV_TRY_VERIFY(done);
         QVERIFY(timer.elapsed() >= 45);
     }
 };

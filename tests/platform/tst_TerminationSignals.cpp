@@ -1,4 +1,5 @@
 #include "platform/TerminationSignals.h"
+#include "support/IntegrationTimeout.h"
 
 #include <QtTest>
 
@@ -37,7 +38,7 @@ private Q_SLOTS:
         QSignalSpy received(&signals, &TerminationSignals::received);
         ::raise(SIGTERM);
         ::raise(SIGINT);
-        QTRY_COMPARE(received.size(), 2);
+        MV_TRY_COMPARE(received.size(), 2);
         QCOMPARE(received.at(0).at(0).toInt(), SIGTERM);
         QCOMPARE(received.at(1).at(0).toInt(), SIGINT);
     }

@@ -98,7 +98,7 @@ private Q_SLOTS:
         QTest::mouseClick(alert->buttons().first(), Qt::LeftButton);
         QVERIFY(!hub.state->coordinator().issue());
         QVERIFY(!presenter.issueAlert());
-        QTRY_VERIFY(shownAlerts().isEmpty());
+        MV_TRY_VERIFY(shownAlerts().isEmpty());
     }
 
     // A new issue while one is shown replaces its words in the same alert; Escape clears it too.
@@ -136,14 +136,14 @@ private Q_SLOTS:
         QVERIFY(test::saveLightAndDark(*alert, "BannerAlert"));
         QTest::mouseClick(alert->buttons().first(), Qt::LeftButton);
         QVERIFY(!hub.state->banner());
-        QTRY_VERIFY(shownAlerts().isEmpty());
+        MV_TRY_VERIFY(shownAlerts().isEmpty());
 
         hub.state->setBanner("Again.");
         QVERIFY(presenter.bannerAlert());
         QCOMPARE(presenter.bannerAlert()->informativeText(), "Again.");
         // Cleared elsewhere: the alert goes without touching anything else.
         hub.state->setBanner(std::nullopt);
-        QTRY_VERIFY(shownAlerts().isEmpty());
+        MV_TRY_VERIFY(shownAlerts().isEmpty());
     }
 
     // With the panel and the dashboard both open, the issue, the banner and the mirror prompt each show
@@ -156,7 +156,7 @@ private Q_SLOTS:
         AlertPresenter presenter(*hub.state);
         Hosts hosts(presenter);
         hosts.panel.activateWindow();
-        QTRY_VERIFY(hosts.panel.isActiveWindow());
+        MV_TRY_VERIFY(hosts.panel.isActiveWindow());
 
         hub.state->coordinator().setIssue(CoordinatorIssue::turnedOff("Docs"));
         hub.state->setBanner("Connected.");
@@ -188,20 +188,20 @@ private Q_SLOTS:
         hub.state->setBanner("Waiting for a window.");
         QVERIFY(shownAlerts().isEmpty());
         dashboard.show();
-        QTRY_COMPARE(shownAlerts().size(), 1);
+        MV_TRY_COMPARE(shownAlerts().size(), 1);
         QCOMPARE(presenter.bannerAlert()->parentWidget(), &dashboard);
 
         panel.show();
         dashboard.hide();
-        QTRY_COMPARE(presenter.bannerAlert()->parentWidget(), &panel);
-        QTRY_COMPARE(shownAlerts().size(), 1);
+        MV_TRY_COMPARE(presenter.bannerAlert()->parentWidget(), &panel);
+        MV_TRY_COMPARE(shownAlerts().size(), 1);
         QVERIFY(hub.state->banner());
 
         // A window that no longer hosts hands the alert on.
         dashboard.show();
         presenter.removeHost(&panel);
-        QTRY_COMPARE(presenter.bannerAlert()->parentWidget(), &dashboard);
-        QTRY_COMPARE(shownAlerts().size(), 1);
+        MV_TRY_COMPARE(presenter.bannerAlert()->parentWidget(), &dashboard);
+        MV_TRY_COMPARE(shownAlerts().size(), 1);
     }
 };
 

@@ -298,7 +298,7 @@ private Q_SLOTS:
             action->trigger();
         QCOMPARE(launch.windows.events,
             (QStringList { "0 dashboard overview", "0 dashboard overview", "0 dashboard settings" }));
-        QTRY_COMPARE(finished.size(), 1);
+        MV_TRY_COMPARE(finished.size(), 1);
     }
 
     // The views' requests reach the dashboard's model and section.
@@ -321,7 +321,7 @@ private Q_SLOTS:
 
         QSignalSpy finished(&*launch.delegate, &AppDelegate::finished);
         state.requestNavigation({ NavigationRequest::Target::quit, {} });
-        QTRY_COMPARE(finished.size(), 1);
+        MV_TRY_COMPARE(finished.size(), 1);
     }
 
     // "Keep Backing Up" leaves the run going; the system's request to end stops it without asking and
@@ -346,7 +346,7 @@ private Q_SLOTS:
         MV_TRY_VERIFY(rsync.hasReached("ssd", "started"));
 
         launch.delegate->statusItem()->actions().quit.trigger();
-        QTRY_COMPARE(asked.size(), 1);
+        MV_TRY_COMPARE(asked.size(), 1);
         QCOMPARE(asked.first().message, "Quit while a backup is running?");
         QCOMPARE(state.coordinator().activeRuns().size(), 1);
         QCOMPARE(finished.size(), 0);

@@ -45,12 +45,10 @@ private Q_SLOTS:
         window.resize(200, 100);
         window.show();
         window.activateWindow();
-        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::applicationState(), Qt::ApplicationActive,
-            int(test::integrationTimeout.count()));
+        MV_TRY_COMPARE(QGuiApplication::applicationState(), Qt::ApplicationActive);
         press(QStringLiteral("ctrl+alt+super+b"));
         window.hide();
-        QTRY_VERIFY_WITH_TIMEOUT(QGuiApplication::applicationState() != Qt::ApplicationActive,
-            int(test::integrationTimeout.count()));
+        MV_TRY_VERIFY(QGuiApplication::applicationState() != Qt::ApplicationActive);
         press(QStringLiteral("ctrl+alt+super+b"));
         QVERIFY(activated.wait(int(test::integrationTimeout.count())));
         QCOMPARE(activated.size(), 3);

@@ -171,7 +171,7 @@ private Q_SLOTS:
             line = label->text() == warning ? label : line;
         auto* box = view.findChild<QPlainTextEdit*>("logText");
         QVERIFY(line->mapTo(&view, QPoint(0, line->height())).y() <= box->mapTo(&view, QPoint()).y());
-        QTRY_VERIFY(box->verticalScrollBar()->isVisible());
+        MV_TRY_VERIFY(box->verticalScrollBar()->isVisible());
         QVERIFY(test::saveLightAndDark(view, "LogView-truncated"));
     }
 

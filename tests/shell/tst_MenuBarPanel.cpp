@@ -248,7 +248,7 @@ private Q_SLOTS:
         QCOMPARE(section.list().entries(), (QList { before[1], before[0] }));
         QVERIFY(before[1]->accessibleName().startsWith("Songs"));
         QVERIFY(!gone->isVisible());
-        QTRY_VERIFY(gone.isNull());
+        MV_TRY_VERIFY(gone.isNull());
         QVERIFY(before[0]->y() > before[1]->y());
     }
 
@@ -267,14 +267,14 @@ private Q_SLOTS:
         QCOMPARE(panel.jobsSection()->header()->countCapsule()->count(), 2);
 
         hub.addJob("Mail", { { "usb", BackupMode::incremental } });
-        QTRY_COMPARE(panel.jobsSection()->header()->countCapsule()->count(), 3);
+        MV_TRY_COMPARE(panel.jobsSection()->header()->countCapsule()->count(), 3);
         QCOMPARE(panel.jobsSection()->list().count(), 0);
         root.show();
         QCOMPARE(panel.jobsSection()->list().count(), 3);
 
         root.hide();
         hub.store.deleteJob(photos.id);
-        QTRY_COMPARE(panel.jobsSection()->header()->countCapsule()->count(), 2);
+        MV_TRY_COMPARE(panel.jobsSection()->header()->countCapsule()->count(), 2);
         root.show();
         QCOMPARE(panel.jobsSection()->list().count(), 2);
         QVERIFY(!panel.jobsSection()->list().entry(uuidText(photos.id)));
@@ -312,12 +312,12 @@ private Q_SLOTS:
                 QVERIFY(test::saveLightAndDark(*box, "panel-delete-confirmation"));
             QVERIFY(chosen);
             chosen->click();
-            QTRY_VERIFY(!panel.deleteConfirmation());
+            MV_TRY_VERIFY(!panel.deleteConfirmation());
             if (answer == QLatin1String("Cancel"))
                 QCOMPARE(hub.store.config().jobs.size(), 1);
         }
         QVERIFY(hub.store.config().jobs.isEmpty());
-        QTRY_VERIFY(panel.emptyState()->isVisible());
+        MV_TRY_VERIFY(panel.emptyState()->isVisible());
         QCOMPARE(panel.jobsSection()->list().count(), 0);
     }
 
@@ -342,12 +342,12 @@ private Q_SLOTS:
 
         hub.state->requestRun(job, job.destinations.first());
         MV_TRY_VERIFY(hub.state->mirrorCheckInProgress());
-        QTRY_VERIFY(header.spinner()->isVisible());
+        MV_TRY_VERIFY(header.spinner()->isVisible());
         QVERIFY(saveOverPattern(root, "panel-mirror-check"));
 
         QFile(go).open(QIODevice::WriteOnly);
         MV_TRY_VERIFY(!hub.state->mirrorCheckInProgress());
-        QTRY_VERIFY(!header.spinner()->isVisible());
+        MV_TRY_VERIFY(!header.spinner()->isVisible());
     }
 };
 

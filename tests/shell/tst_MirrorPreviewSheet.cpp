@@ -110,7 +110,7 @@ private Q_SLOTS:
             QCOMPARE(list->height(), 118);
             // Ten rows are more than the box holds: it scrolls instead of growing.
             auto* scrollBar = list->findChild<QScrollArea*>()->verticalScrollBar();
-            QTRY_COMPARE(scrollBar->isVisible(), rows == 10);
+            MV_TRY_COMPARE(scrollBar->isVisible(), rows == 10);
         }
         QVERIFY(test::saveLightAndDark(
             sheet, "MirrorPreviewSheet-" + QString(QTest::currentDataTag()).replace(' ', '-')));

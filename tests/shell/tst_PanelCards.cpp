@@ -187,7 +187,7 @@ private Q_SLOTS:
         QVERIFY(column.show());
         QVERIFY(column.shoot("cards-demo-idle"));
 
-        QTRY_COMPARE(strip->jobsCell()->value(), "3");
+        MV_TRY_COMPARE(strip->jobsCell()->value(), "3");
         QCOMPARE(strip->lastBackupCell()->caption(), "LAST BACKUP");
         QVERIFY(strip->lastBackupCell()->value() != "Never");
         QVERIFY(strip->transferredCell()->value() != "Zero bytes");
@@ -322,7 +322,7 @@ private Q_SLOTS:
         QTest::mouseClick(jobCard->runButton(), Qt::LeftButton);
         MV_TRY_VERIFY(active.only() && active.only()->statusChip()->text() == "Running");
         ActiveRunCard* card = active.only();
-        QTRY_COMPARE(jobCard->runButton()->title(), "Running");
+        MV_TRY_COMPARE(jobCard->runButton()->title(), "Running");
         QVERIFY(jobCard->runButton()->isBusy());
         QVERIFY(!jobCard->runButton()->symbol());
         QCOMPARE(card->pauseButton()->title(), "Pause");
@@ -376,7 +376,7 @@ private Q_SLOTS:
         QVERIFY(card->runButton()->isEnabled());
         card->toggleAction().trigger();
         QVERIFY(!hub.store.job(job.id)->isEnabled);
-        QTRY_VERIFY(!card->runButton()->isEnabled());
+        MV_TRY_VERIFY(!card->runButton()->isEnabled());
         QCOMPARE(card->runButton()->title(), "Run Now");
         menu = openContextMenu(*card);
         QVERIFY(menu);
@@ -428,7 +428,7 @@ private Q_SLOTS:
         QVERIFY(card->isHighlighted());
         // A change of the job refreshes the card in place: hover and revealed rows stay.
         hub.state->toggleJob(job);
-        QTRY_COMPARE(card->statusChip()->text(), hub.state->jobStatus(*hub.store.job(job.id)).text);
+        MV_TRY_COMPARE(card->statusChip()->text(), hub.state->jobStatus(*hub.store.job(job.id)).text);
         QCOMPARE(card->destinationRows().size(), 3);
         QVERIFY(!card->moreButton()->isVisible());
         QVERIFY(card->isHighlighted());

@@ -1,6 +1,7 @@
 #include "shell/MenuBarPanel.h"
 #include "shell/PanelController.h"
 #include "shell/PanelRootView.h"
+#include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 #include "support/state/AppStateHarness.h"
 #include "support/ui/UiTestMain.h"
@@ -126,7 +127,7 @@ private Q_SLOTS:
         QVERIFY(dialog);
         QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(5, 5));
         QTest::keyClick(dialog, Qt::Key_Escape);
-        QTRY_VERIFY(!QApplication::activeModalWidget());
+        MV_TRY_VERIFY(!QApplication::activeModalWidget());
         QCOMPARE(panel.state(), State::shown);
         QCOMPARE(m_hub->store.config().jobs.size(), 1);
 

@@ -67,7 +67,7 @@ struct Activity : test::DashboardViewHarness {
     {
         hub.state->refreshHistory();
         model.setSection(DashboardSection::activity);
-        QTRY_VERIFY(section().hasLoaded());
+        MV_TRY_VERIFY(section().hasLoaded());
     }
     ActivitySection& section() { return *view->sectionView()->findChild<ActivitySection*>(); }
     ActivityListModel& list() { return *section().listModel(); }
@@ -177,7 +177,7 @@ private Q_SLOTS:
         a.open();
         QListView& view = *a.section().listView();
         QVERIFY(view.isVisible());
-        QTRY_VERIFY(view.visualRect(a.list().index(a.runRows()[1])).isValid());
+        MV_TRY_VERIFY(view.visualRect(a.list().index(a.runRows()[1])).isValid());
         const QRect failedRow = view.visualRect(a.list().index(a.runRows()[0]));
         const QRect copiedRow = view.visualRect(a.list().index(a.runRows()[1]));
         QCOMPARE(failedRow.width(), view.viewport()->width());
@@ -197,7 +197,7 @@ private Q_SLOTS:
             QContextMenuEvent::Mouse, failedRow.center(), view.viewport()->mapToGlobal(failedRow.center()));
         QCoreApplication::sendEvent(view.viewport(), &rightClick);
         QMenu* menu = nullptr;
-        QTRY_VERIFY((menu = a.section().findChild<QMenu*>()) && menu->isVisible());
+        MV_TRY_VERIFY((menu = a.section().findChild<QMenu*>()) && menu->isVisible());
         QStringList items;
         for (QAction* action : menu->actions())
             items << (action->isSeparator() ? "-" : action->text());
@@ -282,22 +282,22 @@ private Q_SLOTS:
         a.section().select(copied.id);
         a.section().resultPicker()->setCurrentIndex(1);
         Q_EMIT a.section().resultPicker()->activated(1);
-        QTRY_COMPARE(a.shownIDs(), (QList<QUuid> { other.id, copied.id }));
+        MV_TRY_COMPARE(a.shownIDs(), (QList<QUuid> { other.id, copied.id }));
         QCOMPARE(a.section().selectedID(), copied.id);
         QCOMPARE(a.section().inspector()->record()->id, copied.id);
 
         a.section().jobPicker()->setCurrentIndex(2);
         Q_EMIT a.section().jobPicker()->activated(2);
-        QTRY_COMPARE(a.shownIDs(), (QList<QUuid> { other.id }));
+        MV_TRY_COMPARE(a.shownIDs(), (QList<QUuid> { other.id }));
         QCOMPARE(a.section().selectedID(), other.id);
 
         a.section().resultPicker()->setCurrentIndex(0);
         Q_EMIT a.section().resultPicker()->activated(0);
         a.section().jobPicker()->setCurrentIndex(0);
         Q_EMIT a.section().jobPicker()->activated(0);
-        QTRY_COMPARE(a.shownIDs().size(), 4);
+        MV_TRY_COMPARE(a.shownIDs().size(), 4);
         a.section().searchField()->lineEdit()->setText("nothing like it");
-        QTRY_VERIFY(a.texts().contains("No runs match this search and filter."));
+        MV_TRY_VERIFY(a.texts().contains("No runs match this search and filter."));
         QCOMPARE(a.section().selectedID(), std::nullopt);
         QVERIFY(a.texts().contains("Select a run"));
         QVERIFY(test::saveLightAndDark(*a.view, "dashboard-activity-filtered"));
@@ -309,7 +309,7 @@ private Q_SLOTS:
         Activity a;
         a.model.setActivityQuery("Docs");
         a.model.requestActivity(a.docs.id);
-        QTRY_COMPARE(a.section().jobFilter(), a.docs.id);
+        MV_TRY_COMPARE(a.section().jobFilter(), a.docs.id);
         QCOMPARE(a.model.activityJobID(), std::nullopt);
         QCOMPARE(a.section().searchField()->text(), "Docs");
         a.model.setSection(DashboardSection::jobs);
@@ -346,7 +346,7 @@ private Q_SLOTS:
         QVERIFY(test::triggerMenuItem(
             [&](QMenu& m) { a.section().fillRowMenu(m, first); }, "Delete Entry\u2026"));
         QVERIFY(a.answer("Delete this history entry?", "Delete Entry"));
-        QTRY_COMPARE(a.shownIDs(), (QList<QUuid> { older.id }));
+        MV_TRY_COMPARE(a.shownIDs(), (QList<QUuid> { older.id }));
         QCOMPARE(a.section().selectedID(), older.id);
 
         QVERIFY(
@@ -356,7 +356,7 @@ private Q_SLOTS:
         QCOMPARE(box->informativeText(),
             "This removes the run records and their log references. Backup files are not touched.");
         QVERIFY(a.answer("Clear all history?", "Clear History"));
-        QTRY_VERIFY(a.texts().contains("No activity yet"));
+        MV_TRY_VERIFY(a.texts().contains("No activity yet"));
         QVERIFY(a.texts().contains("Runs appear here after the first backup."));
         QCOMPARE(a.section().selectedID(), std::nullopt);
         QVERIFY(a.hub.rows().empty());
@@ -371,7 +371,7 @@ private Q_SLOTS:
         a.open();
         QVERIFY(test::triggerMenuItem([&](QMenu& m) { a.section().fillActionsMenu(m); }, "Export CSV\u2026"));
         // The history writes the file on its own thread.
-        QTRY_COMPARE(
+        MV_TRY_COMPARE(
             QDir(a.hub.support.path()).entryList({ "Marrowvale-history-*.csv" }, QDir::Files).size(), 1);
         QCOMPARE(a.hub.state->banner(), std::nullopt);
 
@@ -379,7 +379,7 @@ private Q_SLOTS:
             QSKIP("a read-only support folder needs a mount");
         const auto readOnly = test::Mount::tmpfs(a.hub.support.path(), "ro,size=1m");
         QVERIFY(test::triggerMenuItem([&](QMenu& m) { a.section().fillActionsMenu(m); }, "Export CSV\u2026"));
-        QTRY_VERIFY(a.hub.state->banner()
+        MV_TRY_VERIFY(a.hub.state->banner()
             && a.hub.state->banner()->startsWith("The history could not be exported: "));
     }
 

@@ -1,5 +1,6 @@
 #include "model/ConfigurationStore.h"
 #include "model/DemoSeeder.h"
+#include "support/IntegrationTimeout.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
@@ -179,12 +180,12 @@ private Q_SLOTS:
         QVERIFY(test::triggerMenuItem([&](QMenu& m) { docs->fillContextMenu(m); }, "Delete\u2026"));
         QCOMPARE(j.view->deleteTarget()->id, job.id);
         QVERIFY(test::triggerMenuItem([&](QMenu& m) { docs->fillContextMenu(m); }, "Duplicate"));
-        QTRY_COMPARE(j.section().rows().size(), 3);
+        MV_TRY_COMPARE(j.section().rows().size(), 3);
         QVERIFY(
             test::triggerMenuItem([&](QMenu& m) { j.section().rows()[0]->fillContextMenu(m); }, "Disable"));
         QVERIFY(!j.hub.store.job(job.id)->isEnabled);
         j.section().showDisabledBox()->setChecked(false);
-        QTRY_COMPARE(j.rowNames().contains("Docs"), false);
+        MV_TRY_COMPARE(j.rowNames().contains("Docs"), false);
     }
 
     // The command strip is dimmed at rest and full under the pointer, and clickable either way.

@@ -1,4 +1,5 @@
 #include "model/ConfigurationStore.h"
+#include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 #include "support/state/AppStateHarness.h"
 #include "support/ui/Screenshots.h"
@@ -115,12 +116,12 @@ private Q_SLOTS:
         QCOMPARE(box->informativeText(),
             "The job and its schedule are removed. Files already at the destination are not deleted.");
         answer("Cancel");
-        QTRY_VERIFY(!v.view->deleteTarget());
+        MV_TRY_VERIFY(!v.view->deleteTarget());
         QCOMPARE(v.hub.store.config().jobs.size(), 1);
 
         v.view->deleteJob(docs);
         answer("Delete Backup");
-        QTRY_VERIFY(v.hub.store.config().jobs.isEmpty());
+        MV_TRY_VERIFY(v.hub.store.config().jobs.isEmpty());
         QVERIFY(!v.view->deleteTarget());
     }
 };

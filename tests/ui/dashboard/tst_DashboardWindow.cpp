@@ -1,5 +1,6 @@
 #include "model/ConfigurationStore.h"
 #include "support/EnumCompare.h"
+#include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 #include "support/state/AppStateHarness.h"
 #include "support/ui/RecordingPrompts.h"
@@ -55,7 +56,7 @@ struct Dashboard {
             QObject::connect(dashboard->view(), &DashboardView::editorOpened,
                 [this](const JobEditorContext& context) { editors.append(context); });
         clock.advance(DashboardWindow::fadeInDelay);
-        QTRY_VERIFY(!dashboard->isPresenting());
+        MV_TRY_VERIFY(!dashboard->isPresenting());
     }
 
     QWidget& window() { return *dashboard->window(); }
@@ -108,14 +109,14 @@ private Q_SLOTS:
         d.open(DashboardSection::overview);
         QVERIFY(d.dashboard->isEnforcing());
         d.window().resize(1100, 750);
-        QTRY_COMPARE(d.window().geometry(), centred);
+        MV_TRY_COMPARE(d.window().geometry(), centred);
 
         d.clock.advance(DashboardWindow::holdPeriod);
         QVERIFY(!d.dashboard->isEnforcing());
         d.window().resize(1100, 750);
-        QTRY_COMPARE(d.dashboard->desiredFrame(), QRect(centred.topLeft(), QSize(1100, 750)));
+        MV_TRY_COMPARE(d.dashboard->desiredFrame(), QRect(centred.topLeft(), QSize(1100, 750)));
         d.window().move(200, 100);
-        QTRY_COMPARE(d.window().pos(), QPoint(200, 100));
+        MV_TRY_COMPARE(d.window().pos(), QPoint(200, 100));
         const QRect moved = d.window().geometry();
         QVERIFY(moved.topLeft() != centred.topLeft());
         QCOMPARE(d.dashboard->desiredFrame()->topLeft(), centred.topLeft());
@@ -140,7 +141,7 @@ private Q_SLOTS:
         QVERIFY(d.dashboard->isEnforcing());
         QCOMPARE(d.model.section(), DashboardSection::activity);
         d.window().resize(1000, 650);
-        QTRY_COMPARE(d.window().geometry(), centred);
+        MV_TRY_COMPARE(d.window().geometry(), centred);
         d.clock.advance(DashboardWindow::holdPeriod);
         QVERIFY(!d.dashboard->isEnforcing());
     }
@@ -156,19 +157,19 @@ private Q_SLOTS:
         d.open(DashboardSection::overview);
         d.clock.advance(DashboardWindow::holdPeriod);
         d.window().setGeometry(0, 0, 1600, 1000);
-        QTRY_COMPARE(d.window().size(), QSize(1600, 1000));
+        MV_TRY_COMPARE(d.window().size(), QSize(1600, 1000));
         d.window().close();
         QCOMPARE(settings().value(frameKey).toString(), "{{440, 190}, {1040, 700}}");
 
         d.open(DashboardSection::overview);
         d.clock.advance(DashboardWindow::holdPeriod);
         d.window().setGeometry(30, 20, 900, 620);
-        QTRY_COMPARE(d.window().geometry(), QRect(30, 20, 900, 620));
+        MV_TRY_COMPARE(d.window().geometry(), QRect(30, 20, 900, 620));
         QVERIFY(QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection));
         QCOMPARE(settings().value(frameKey).toString(), "{{30, 20}, {900, 620}}");
 
         d.window().resize(500, 400);
-        QTRY_COMPARE(d.window().size(), QSize(880, 600));
+        MV_TRY_COMPARE(d.window().size(), QSize(880, 600));
     }
 
     // The program's menu comes with the window or onto the window on screen, and goes again, its shortcuts
@@ -188,7 +189,7 @@ private Q_SLOTS:
         d.dashboard->setProgramMenu({ &open, &quit });
         QVERIFY(!d.dashboard->menuBar());
         d.open(DashboardSection::overview);
-        QTRY_VERIFY(viewBelowTheBar());
+        MV_TRY_VERIFY(viewBelowTheBar());
         const QList<QAction*> menus = d.dashboard->menuBar()->actions();
         QCOMPARE(menus.size(), 1);
         QCOMPARE(menus.first()->text(), "Marrowvale");
@@ -200,12 +201,12 @@ private Q_SLOTS:
         d.dashboard->setProgramMenu({});
         QVERIFY(!d.dashboard->menuBar());
         QVERIFY(d.window().findChildren<QMenuBar*>().isEmpty());
-        QTRY_COMPARE(d.dashboard->view()->y(), 0);
+        MV_TRY_COMPARE(d.dashboard->view()->y(), 0);
         QTest::keyClick(&d.window(), Qt::Key_Q, Qt::ControlModifier);
         QCOMPARE(quits.size(), 1);
 
         d.dashboard->setProgramMenu({ &open, &quit });
-        QTRY_VERIFY(viewBelowTheBar());
+        MV_TRY_VERIFY(viewBelowTheBar());
     }
 
     // A new-job request raised before the window exists opens the editor once the window is there, and only

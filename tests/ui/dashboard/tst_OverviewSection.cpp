@@ -145,7 +145,7 @@ private Q_SLOTS:
                 { NavigationRequest::Target::activity, std::nullopt } }));
 
         o.hub.store.deleteJob(o.hub.store.config().jobs.first().id);
-        QTRY_VERIFY(o.section().findChild<EmptyStateView*>());
+        MV_TRY_VERIFY(o.section().findChild<EmptyStateView*>());
         QTest::mouseClick(o.section().findChild<EmptyStateView*>()->actionButton(), Qt::LeftButton);
         QCOMPARE(asked.last().target, NavigationRequest::Target::newJob);
     }
@@ -170,12 +170,12 @@ private Q_SLOTS:
         QVERIFY(shownNames().isEmpty());
         o.hub.store.deleteJob(o.hub.store.config().jobs.first().id);
 
-        QTRY_COMPARE(shownNames().size(), jobs - 1);
+        MV_TRY_COMPARE(shownNames().size(), jobs - 1);
         QStringList expected;
         for (int i = 1; i < jobs; ++i)
             expected.append(QStringLiteral("Job %1").arg(i));
         QCOMPARE(shownNames(), expected);
-        QTRY_COMPARE(o.section().findChildren<OverviewJobRow*>().size(), jobs - 1);
+        MV_TRY_COMPARE(o.section().findChildren<OverviewJobRow*>().size(), jobs - 1);
         QCOMPARE(o.section().findChildren<HairlineDivider*>().size(), jobs - 2);
         QCOMPARE(o.section().jobsHeader()->countCapsule()->count(), jobs - 1);
     }
@@ -195,7 +195,7 @@ private Q_SLOTS:
         BackupJob photos = o.hub.store.config().jobs.at(1);
         photos.destinations[0].lastResult = RunResult::success;
         o.hub.store.replaceJob(photos);
-        QTRY_COMPARE(o.metric(3).value(), "0");
+        MV_TRY_COMPARE(o.metric(3).value(), "0");
         QCOMPARE(o.metric(3).tint(), Palette::success);
         QVERIFY(badgeShows(o.metric(3), Palette::success));
     }
@@ -224,7 +224,7 @@ private Q_SLOTS:
         }
         o.hub.state->refreshHistory();
         MV_TRY_COMPARE(o.hub.state->recentRuns().size(), 9u);
-        QTRY_VERIFY(o.section().findChild<ActivityListCard*>());
+        MV_TRY_VERIFY(o.section().findChild<ActivityListCard*>());
 
         const auto* card = o.section().findChild<ActivityListCard*>();
         const std::vector<BackupRunRecord>& recent = o.hub.state->recentRuns();
@@ -291,7 +291,7 @@ private Q_SLOTS:
 
         ActiveRunsOverviewCard& card = *o.section().activeRunsCard();
         MV_TRY_COMPARE(card.header()->countCapsule()->count(), 5);
-        QTRY_COMPARE(card.rows().size(), 3);
+        MV_TRY_COMPARE(card.rows().size(), 3);
         QCOMPARE(card.findChildren<ActiveRunRow*>().size(), 3);
         QCOMPARE(card.rows()[1]->chip()->text(), "Queued");
         QVERIFY(card.rows()[1]->pauseButton()->isHidden());

@@ -458,7 +458,7 @@ private Q_SLOTS:
         QCOMPARE(retention->maximum(), 60);
 
         sheet.hub.settings([](AppSettings& settings) { settings.retryAttempts = 0; });
-        QTRY_COMPARE(sheet.mode().retriesPicker()->itemText(0), "Use default (0)");
+        MV_TRY_COMPARE(sheet.mode().retriesPicker()->itemText(0), "Use default (0)");
         QVERIFY(!sheet.mode().retryDelayRow()->isVisible());
         sheet.clickPrimary();
         QCOMPARE(sheet.saved.size(), 1);

@@ -1,5 +1,6 @@
 #include "model/Format.h"
 #include "support/EnumCompare.h"
+#include "support/IntegrationTimeout.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
@@ -158,12 +159,12 @@ private Q_SLOTS:
         QVERIFY(!view.isDropTarget());
 
         SourceCard* card = view.nameAndSource()->sourceCard();
-        QTRY_VERIFY(card->isVisible());
+        MV_TRY_VERIFY(card->isVisible());
         QCOMPARE(view.nameAndSource()->nameField()->text(), "Photos");
         QCOMPARE(view.model().draft().source.path, m_files.filePath(QStringLiteral("Photos")));
         QCOMPARE(card->sizeLine(), "Measuring\u2026");
         size.gate->release();
-        QTRY_COMPARE(card->sizeLine(), Format::bytes(5));
+        MV_TRY_COMPARE(card->sizeLine(), Format::bytes(5));
         QVERIFY(view.modeChip()->isVisible());
         QCOMPARE(view.modeChip()->text(), "Incremental");
 
@@ -177,7 +178,7 @@ private Q_SLOTS:
         BackupDestination answered = h.sheets.context->destination;
         answered.path = m_files.filePath(QStringLiteral("ssd"));
         h.sheets.onSave(answered);
-        QTRY_VERIFY(!view.destinationSheet());
+        MV_TRY_VERIFY(!view.destinationSheet());
 
         QCOMPARE(destinations->rows().size(), 1);
         QVERIFY(destinations->rows().first()->isVisible());
@@ -193,7 +194,7 @@ private Q_SLOTS:
         QTest::mouseClick(view.saveButton(), Qt::LeftButton);
         QCOMPARE(view.result(), int(QDialog::Accepted));
         QVERIFY(!view.isVisible());
-        QTRY_COMPARE(h.config().value("jobs").toArray().size(), 1);
+        MV_TRY_COMPARE(h.config().value("jobs").toArray().size(), 1);
         const QJsonObject job = h.config().value("jobs").toArray().first().toObject();
         QCOMPARE(job.value("name").toString(), "Photos");
         QCOMPARE(job.value("source").toObject().value("displayName").toString(), "Photos");
@@ -271,7 +272,7 @@ private Q_SLOTS:
         QVERIFY(view.isVisible());
         QVERIFY(!h.hub.store.hasPendingSave());
         QCOMPARE(h.configBytes(), before);
-        QTRY_VERIFY(!view.model().sizeLoading());
+        MV_TRY_VERIFY(!view.model().sizeLoading());
         QVERIFY(test::saveLightAndDark(view, "job-editor-error-" + screen));
 
         // Choosing the source again clears the message.
@@ -442,7 +443,7 @@ private Q_SLOTS:
         job.destinations.append(usb);
         job.options.customExclusions = { QStringLiteral("*.psd"), QStringLiteral("build/") };
         JobEditorView& view = h.open(JobEditorContext::existing(job));
-        QTRY_COMPARE(view.nameAndSource()->sourceCard()->sizeLine(), Format::bytes(4));
+        MV_TRY_COMPARE(view.nameAndSource()->sourceCard()->sizeLine(), Format::bytes(4));
         const QList<DestinationRow*>& rows = view.destinationsSection()->rows();
         QCOMPARE(rows.size(), 2);
         QCOMPARE(test::visibleTexts(*rows[0]),
@@ -458,14 +459,14 @@ private Q_SLOTS:
 
         // The row's switch turns the destination on; its chip goes.
         QTest::mouseClick(rows[1]->enabledSwitch(), Qt::LeftButton);
-        QTRY_VERIFY(view.model().draft().destinations[1].isEnabled);
+        MV_TRY_VERIFY(view.model().draft().destinations[1].isEnabled);
         QVERIFY(!test::visibleTexts(*view.destinationsSection()->rows()[1]).contains("Off"));
         // The pencil opens the editor on a copy; trash removes the row.
         QTest::mouseClick(view.destinationsSection()->rows()[0]->editButton(), Qt::LeftButton);
         QCOMPARE(h.sheets.context->destination, job.destinations[0]);
         QVERIFY(!h.sheets.context->isNew);
         h.sheets.onCancel();
-        QTRY_VERIFY(!view.destinationSheet());
+        MV_TRY_VERIFY(!view.destinationSheet());
         // A sheet closed without an answer (Escape) counts as Cancel.
         QTest::mouseClick(view.destinationsSection()->rows()[0]->editButton(), Qt::LeftButton);
         QVERIFY(view.model().destinationEditor());
@@ -473,9 +474,9 @@ private Q_SLOTS:
         QVERIFY(!view.model().destinationEditor());
         QCOMPARE(view.model().draft().destinations.size(), 2);
         QTest::mouseClick(view.destinationsSection()->rows()[0]->removeButton(), Qt::LeftButton);
-        QTRY_COMPARE(view.destinationsSection()->rows().size(), 1);
+        MV_TRY_COMPARE(view.destinationsSection()->rows().size(), 1);
         QTest::mouseClick(view.destinationsSection()->rows()[0]->removeButton(), Qt::LeftButton);
-        QTRY_VERIFY(view.destinationsSection()->emptyState());
+        MV_TRY_VERIFY(view.destinationsSection()->emptyState());
         QVERIFY(!view.saveButton()->isEnabled());
     }
 
@@ -512,9 +513,9 @@ private Q_SLOTS:
         QTest::mouseClick(section->checkbox(BuiltInExclusion::git), Qt::LeftButton, {}, QPoint(6, 8));
         QCOMPARE(headerCount(section->header()), 5);
         QTest::mouseClick(section->chips()->removeButton("*.psd"), Qt::LeftButton);
-        QTRY_COMPARE(view.model().draft().options.customExclusions, QStringList { "*.PSD" });
+        MV_TRY_COMPARE(view.model().draft().options.customExclusions, QStringList { "*.PSD" });
         QTest::mouseClick(section->chips()->removeButton("*.PSD"), Qt::LeftButton);
-        QTRY_VERIFY(!section->chips());
+        MV_TRY_VERIFY(!section->chips());
         QCOMPARE(headerCount(section->header()), 3);
     }
 
@@ -573,7 +574,7 @@ private Q_SLOTS:
         QCOMPARE(picker->currentIndex(), shown);
         QTest::mouseClick(view.saveButton(), Qt::LeftButton);
         QVERIFY(!view.isVisible());
-        QTRY_VERIFY(!h.hub.store.hasPendingSave());
+        MV_TRY_VERIFY(!h.hub.store.hasPendingSave());
         const QJsonObject options
             = h.config().value("jobs").toArray().first().toObject().value("options").toObject();
         QCOMPARE(options.value("bandwidthLimitKBps"), written);
@@ -605,9 +606,9 @@ private Q_SLOTS:
         drop(view,
             { QUrl::fromLocalFile(m_files.filePath(QStringLiteral("Photos"))),
                 QUrl::fromLocalFile(m_files.filePath(QStringLiteral("Documents"))) });
-        QTRY_COMPARE(view.model().draft().source.path, m_files.filePath(QStringLiteral("Photos")));
+        MV_TRY_COMPARE(view.model().draft().source.path, m_files.filePath(QStringLiteral("Photos")));
         drop(view, { QUrl::fromLocalFile(m_files.filePath(QStringLiteral("Documents"))) });
-        QTRY_COMPARE(view.model().draft().source.path, m_files.filePath(QStringLiteral("Documents")));
+        MV_TRY_COMPARE(view.model().draft().source.path, m_files.filePath(QStringLiteral("Documents")));
         QCOMPARE(view.model().draft().name, "Photos");
         QCOMPARE(h.prompts.revealed, QStringList {});
         QTest::mouseClick(button(*view.nameAndSource(), QStringLiteral("Reveal")), Qt::LeftButton);

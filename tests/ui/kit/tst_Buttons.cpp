@@ -1,3 +1,4 @@
+#include "support/IntegrationTimeout.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "ui/kit/IconButton.h"
@@ -140,9 +141,9 @@ private Q_SLOTS:
 
         QVERIFY(test::closeColours(fillPixel(button), test::composite(rest.resolve(button), window)));
         QTest::mouseMove(button);
-        QTRY_VERIFY(test::closeColours(fillPixel(button), test::composite(hover.resolve(button), window)));
+        MV_TRY_VERIFY(test::closeColours(fillPixel(button), test::composite(hover.resolve(button), window)));
         QTest::mouseMove(other);
-        QTRY_VERIFY(test::closeColours(fillPixel(button), test::composite(rest.resolve(button), window)));
+        MV_TRY_VERIFY(test::closeColours(fillPixel(button), test::composite(rest.resolve(button), window)));
     }
 
     void anIconButtonsGlyphFollowsItsSizeAndColours()
@@ -191,9 +192,9 @@ private Q_SLOTS:
         auto* button = host.add(new MVButton(
             QStringLiteral("Pause"), QStringLiteral("pause.fill"), MVButtonKind::secondary, true, false, {}));
         QTest::mousePress(button, Qt::LeftButton);
-        QTRY_COMPARE(button->pressStyle().scale(), 0.975);
+        MV_TRY_COMPARE(button->pressStyle().scale(), 0.975);
         QTest::mouseRelease(button, Qt::LeftButton);
-        QTRY_COMPARE(button->pressStyle().scale(), 1.0);
+        MV_TRY_COMPARE(button->pressStyle().scale(), 1.0);
     }
 };
 

@@ -1,3 +1,4 @@
+#include "support/IntegrationTimeout.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "ui/kit/AppMark.h"
@@ -151,9 +152,9 @@ private Q_SLOTS:
         for (MVButton* button : pressed)
             QTest::mousePress(button, Qt::LeftButton);
         for (MVButton* button : hovered)
-            QTRY_COMPARE(button->hoverProgress(), 1.0);
+            MV_TRY_COMPARE(button->hoverProgress(), 1.0);
         for (MVButton* button : pressed)
-            QTRY_COMPARE(button->pressStyle().scale(), 0.975);
+            MV_TRY_COMPARE(button->pressStyle().scale(), 0.975);
         save(page, QStringLiteral("kit-buttons"));
         for (MVButton* button : pressed)
             QTest::mouseRelease(button, Qt::LeftButton);

@@ -1,3 +1,4 @@
+#include "support/IntegrationTimeout.h"
 #include "support/TempDir.h"
 #include "support/ui/UiTestMain.h"
 #include "ui/kit/Motion.h"
@@ -97,9 +98,9 @@ private Q_SLOTS:
         GSettings* settings = g_settings_new("org.gnome.desktop.interface");
         QSignalSpy changes(&MotionSettings::instance(), &MotionSettings::reduceMotionChanged);
         g_settings_set_boolean(settings, "enable-animations", FALSE);
-        QTRY_VERIFY(MotionSettings::instance().reduceMotion());
+        MV_TRY_VERIFY(MotionSettings::instance().reduceMotion());
         g_settings_set_boolean(settings, "enable-animations", TRUE);
-        QTRY_VERIFY(!MotionSettings::instance().reduceMotion());
+        MV_TRY_VERIFY(!MotionSettings::instance().reduceMotion());
         QCOMPARE(changes.count(), 2);
         g_object_unref(settings);
     }
@@ -113,11 +114,11 @@ private Q_SLOTS:
         layout->addWidget(bar);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_COMPARE(bar->width(), 300);
+        MV_TRY_COMPARE(bar->width(), 300);
 
         QVERIFY(bar->isSliding());
         const qreal start = bar->indicatorRect().x();
-        QTRY_VERIFY(bar->indicatorRect().x() > start + 10);
+        MV_TRY_VERIFY(bar->indicatorRect().x() > start + 10);
         QCOMPARE(bar->indicatorRect().width(), 84.0);
 
         ScopedEnvironment environment("MARROWVALE_REDUCE_MOTION", "1");

@@ -1,3 +1,4 @@
+#include "support/IntegrationTimeout.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "ui/kit/Appearance.h"
@@ -142,12 +143,12 @@ private Q_SLOTS:
         QWidget window;
         // The application's palette reaches its widgets through posted events.
         applyAppearancePreference(AppearancePreference::dark);
-        QTRY_COMPARE(effectiveAppearance(&window), Appearance::dark);
+        MV_TRY_COMPARE(effectiveAppearance(&window), Appearance::dark);
         applyAppearancePreference(AppearancePreference::light);
-        QTRY_COMPARE(effectiveAppearance(&window), Appearance::light);
+        MV_TRY_COMPARE(effectiveAppearance(&window), Appearance::light);
         applyAppearancePreference(AppearancePreference::system);
         QCOMPARE(QGuiApplication::palette().color(QPalette::Window), desktop.color(QPalette::Window));
-        QTRY_COMPARE(window.palette().color(QPalette::Window), desktop.color(QPalette::Window));
+        MV_TRY_COMPARE(window.palette().color(QPalette::Window), desktop.color(QPalette::Window));
         QCOMPARE(Palette::accent.resolve(&window), desktop.color(QPalette::Active, QPalette::Highlight));
     }
 

@@ -1,3 +1,4 @@
+#include "support/IntegrationTimeout.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "ui/kit/ProgressBarView.h"
@@ -145,7 +146,7 @@ private Q_SLOTS:
         Host host;
         auto* bar = host.add(new ProgressBarView(fraction, Palette::accent, 6));
         bar->setFixedWidth(width);
-        QTRY_COMPARE(bar->width(), width);
+        MV_TRY_COMPARE(bar->width(), width);
         QCOMPARE(bar->height(), 6);
         const QRectF actual = bar->indicatorRect();
         QVERIFY2(std::abs(actual.x() - indicator.x()) < 1e-9
@@ -168,7 +169,7 @@ private Q_SLOTS:
         Host host;
         auto* bar = host.add(new ProgressBarView(1.0, Palette::success, 8));
         bar->setFixedWidth(200);
-        QTRY_COMPARE(bar->width(), 200);
+        MV_TRY_COMPARE(bar->width(), 200);
         const QImage picture = bar->grab().toImage();
         const QColor window = host.window.palette().color(QPalette::Window);
         const QColor tint = Palette::success.resolve(bar);

@@ -3,6 +3,7 @@
 #include "platform/Bookmark.h"
 #include "platform/WorkerPool.h"
 #include "support/EnumCompare.h"
+#include "support/IntegrationTimeout.h"
 #include "support/TempDir.h"
 #include "support/state/AppStateHarness.h"
 #include "ui/models/JobEditorModel.h"
@@ -215,8 +216,8 @@ private Q_SLOTS:
         QVERIFY(!second.bookmark);
         QCOMPARE(second.volumeIdentity, first.volumeIdentity);
         QVERIFY(!second.nextRun);
-        QTRY_VERIFY(!history.isEmpty());
-        QTRY_VERIFY(hub.state->notifications().authorized());
+        MV_TRY_VERIFY(!history.isEmpty());
+        MV_TRY_VERIFY(hub.state->notifications().authorized());
     }
 
     // An existing job is replaced where it stands; one deleted meanwhile comes back at the end.
@@ -545,7 +546,7 @@ private Q_SLOTS:
         measurement.measure(m_source);
         QVERIFY(measurement.isLoading());
         measurement.measure(m_files.filePath(QStringLiteral("drive")));
-        QTRY_COMPARE(measurement.size(), 222);
+        MV_TRY_COMPARE(measurement.size(), 222);
         QVERIFY(!measurement.isLoading());
         QSignalSpy changes(&measurement, &SourceSizeMeasurement::changed);
         slow.gate->release();

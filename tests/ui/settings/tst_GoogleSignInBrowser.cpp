@@ -3,6 +3,7 @@
 #include "google/UrlOpener.h"
 #include "support/ExecutableScript.h"
 #include "support/FakeGoogleServer.h"
+#include "support/FakeGoogleSuite.h"
 #include "support/IntegrationTimeout.h"
 #include "support/LoopbackHttp.h"
 #include "support/TaskOutcome.h"
@@ -128,21 +129,12 @@ void visit(const QString& address)
 
 // The sign-in's browser as the program opens it, on a real X server: Qt's desktop services with $BROWSER,
 // and what Settings offers when nothing could be opened.
-class tst_GoogleSignInBrowser : public QObject {
+class tst_GoogleSignInBrowser : public test::FakeGoogleSuite {
     Q_OBJECT
 
-    test::FakeGoogleServer m_server;
     test::TempDir m_emptyFolder;
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_server.isRunning()); }
-    void init() { m_server.reset(); }
-    void cleanup()
-    {
-        const QStringList violations = m_server.violations();
-        QVERIFY2(violations.isEmpty(), qPrintable(violations.join('\n')));
-    }
-
     // With neither a browser nor xdg-open the tab says so at once and shows Google's page, selectable; the
     // page opened by hand completes the sign-in.
     void noBrowserShowsTheAddress()

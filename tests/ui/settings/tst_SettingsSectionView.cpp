@@ -40,7 +40,7 @@ using namespace mv;
 
 namespace {
 
-constexpr int generous = 20000;
+const int generous = int(test::integrationTimeout.count());
 
 // The settings page on a real state hub, at the size the dashboard gives it.
 struct Page {
@@ -358,7 +358,7 @@ private Q_SLOTS:
         if (banner.isEmpty()) {
             QCOMPARE(page.hub.state->banner(), std::nullopt);
         } else {
-            QTRY_COMPARE_WITH_TIMEOUT(page.hub.state->banner().value_or(QString()), banner, generous);
+            MV_TRY_COMPARE(page.hub.state->banner().value_or(QString()), banner);
         }
         QCOMPARE(tab.clientRow()->detailLabel()->text(), detail);
         const bool imported = banner.startsWith("Google");
@@ -379,14 +379,14 @@ private Q_SLOTS:
         page.prompts.openPath = page.hub.files.write("client.json",
             clientFile(test::FakeGoogleServer::clientID, test::FakeGoogleServer::clientSecret));
         click(tab.importButton());
-        QTRY_VERIFY_WITH_TIMEOUT(tab.signInButton()->isVisible(), generous);
+        MV_TRY_VERIFY(tab.signInButton()->isVisible());
         QCOMPARE(tab.accountRow()->detailLabel()->text(), "Not signed in");
 
         click(tab.signInButton());
         // The sign-in is under way as soon as it is asked for.
         QVERIFY(test::visibleTexts(tab).contains("Waiting for Google…"));
         QVERIFY(!tab.signInButton()->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(tab.signOutButton()->isVisible(), generous);
+        MV_TRY_VERIFY(tab.signOutButton()->isVisible());
         QVERIFY(!test::visibleTexts(tab).contains("Waiting for Google…"));
         QCOMPARE(tab.accountRow()->detailLabel()->text(), "person@example.com");
         QVERIFY(test::visibleTexts(tab).contains("Connected"));
@@ -395,12 +395,12 @@ private Q_SLOTS:
         QVERIFY(test::saveLightAndDark(*page.view, "settings-google-connected"));
 
         click(tab.signOutButton());
-        QTRY_VERIFY_WITH_TIMEOUT(tab.signInButton()->isVisible(), generous);
+        MV_TRY_VERIFY(tab.signInButton()->isVisible());
         QCOMPARE(tab.accountRow()->detailLabel()->text(), "Not signed in");
         QVERIFY(!tab.signOutButton()->isVisible());
 
         tab.removeClientAction().trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!tab.accountRow()->isVisible(), generous);
+        MV_TRY_VERIFY(!tab.accountRow()->isVisible());
         QCOMPARE(tab.clientRow()->detailLabel()->text(),
             "Not configured. Add ~/Documents/Marrowvale/google-oauth-client.json or import the JSON.");
         QVERIFY(!tab.moreButton()->isVisible());
@@ -417,7 +417,7 @@ private Q_SLOTS:
         page.build();
         AdvancedSettingsTab& tab = *page.view->advancedTab();
         page.view->tabWidget()->setCurrentIndex(4);
-        QTRY_COMPARE_WITH_TIMEOUT(tab.versionChip()->text(), installedRsyncVersion(), generous);
+        MV_TRY_COMPARE(tab.versionChip()->text(), installedRsyncVersion());
         QVERIFY(tab.versionChip()->isVisible());
         QCOMPARE(tab.rsyncRow()->detailLabel()->text(), "/usr/bin/rsync");
 

@@ -285,14 +285,14 @@ private Q_SLOTS:
         HelpDisclosure* rsync = s.page().helpRows().at(3);
         QVERIFY(menuBar->isExpanded() && rsync->isExpanded());
         QCOMPARE(s.page().expanded(), (QSet<QString> { "menu-bar", "rsync" }));
-        QTRY_COMPARE(rsync->openness(), 1.0);
+        MV_TRY_COMPARE(rsync->openness(), 1.0);
         QVERIFY(rsync->answerLabel()->isVisible());
         QVERIFY(s.texts().contains(rsync->item().answer));
         QVERIFY(test::saveLightAndDark(*s.view, "support-section-topics"));
 
         click(0);
         QVERIFY(!menuBar->isExpanded());
-        QTRY_VERIFY(!menuBar->answerLabel()->isVisible());
+        MV_TRY_VERIFY(!menuBar->answerLabel()->isVisible());
         QVERIFY(rsync->isExpanded());
 
         s.model.setSection(DashboardSection::overview);
@@ -330,15 +330,15 @@ private Q_SLOTS:
         connect(&*s.hub.state, &AppState::navigationRequested, this,
             [&](const NavigationRequest& request) { asked.append(request); });
         QTest::mouseClick(s.page().setupCard()->addBackupButton(), Qt::LeftButton);
-        QTRY_COMPARE(asked.size(), 1);
+        MV_TRY_COMPARE(asked.size(), 1);
         QCOMPARE(asked.first().target, NavigationRequest::Target::newJob);
 
         s.press("Open Settings");
-        QTRY_COMPARE(s.model.section(), DashboardSection::settings);
+        MV_TRY_COMPARE(s.model.section(), DashboardSection::settings);
         s.model.setSection(DashboardSection::support);
         s.awaitReport();
         s.press("Open Activity");
-        QTRY_COMPARE(s.model.section(), DashboardSection::activity);
+        MV_TRY_COMPARE(s.model.section(), DashboardSection::activity);
         QVERIFY(!s.view->sectionView()->findChild<SupportSectionView*>());
     }
 };
