@@ -3,6 +3,7 @@
 #include "support/BuiltPrograms.h"
 #include "support/IntegrationTimeout.h"
 #include "support/Mount.h"
+#include "support/StartedProcess.h"
 #include "support/TempDir.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/XvfbDisplay.h"
@@ -222,18 +223,6 @@ std::optional<Accessible> bannerButton(const QString& message)
     return std::nullopt;
 }
 
-// A started helper process that is ended with the test.
-struct Started {
-    QProcess process;
-    ~Started()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
-    }
-};
-
 } // namespace
 
 class tst_EndToEnd : public QObject {
@@ -241,8 +230,8 @@ class tst_EndToEnd : public QObject {
 
 private:
     test::TempDir m_home;
-    Started m_openbox;
-    Started m_trayer;
+    test::StartedProcess m_openbox;
+    test::StartedProcess m_trayer;
 
     QProcessEnvironment programEnvironment() const
     {
@@ -303,7 +292,7 @@ private Q_SLOTS:
             QVERIFY(store.saveNow());
         }
 
-        Started program;
+        test::StartedProcess program;
         program.process.setProcessEnvironment(programEnvironment());
         program.process.setProcessChannelMode(QProcess::ForwardedChannels);
         program.process.start(test::builtProgram("marrowvale"));
@@ -415,7 +404,7 @@ private Q_SLOTS:
         environment.remove("MARROWVALE_DEBUG_RUN");
         environment.insert("MARROWVALE_SHOW_PANEL", "1");
         environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
-        Started program;
+        test::StartedProcess program;
         program.process.setProcessEnvironment(environment);
         program.process.setProcessChannelMode(QProcess::ForwardedChannels);
         program.process.start(test::builtProgram("marrowvale"));

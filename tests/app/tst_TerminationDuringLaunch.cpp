@@ -1,6 +1,7 @@
 #include "model/ConfigurationCoding.h"
 #include "support/BuiltPrograms.h"
 #include "support/IntegrationTimeout.h"
+#include "support/StartedProcess.h"
 #include "support/TempDir.h"
 #include "support/ui/XvfbDisplay.h"
 
@@ -95,18 +96,6 @@ bool trayIsUp()
     return search.exitCode() == 0;
 }
 
-// A helper process ended with the test.
-struct Started {
-    QProcess process;
-    ~Started()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
-    }
-};
-
 QProcessEnvironment programEnvironment(const test::TempDir& home)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -187,7 +176,7 @@ private Q_SLOTS:
         constexpr int jobs = 10'000;
         test::TempDir home;
         home.write("support/config.json", documentOf(jobs, "Documents"));
-        Started trayer;
+        test::StartedProcess trayer;
         if (tray) {
             trayer.process.start(QStringLiteral("trayer"),
                 { "--edge", "bottom", "--align", "right", "--widthtype", "request" });
@@ -231,7 +220,7 @@ int main(int argc, char** argv)
         return 1;
     }
     QCoreApplication app(argc, argv);
-    Started openbox;
+    test::StartedProcess openbox;
     openbox.process.start(QStringLiteral("openbox"), { "--sm-disable" });
     if (!openbox.process.waitForStarted()) {
         std::fprintf(stderr, "tst_TerminationDuringLaunch: openbox could not be started\n");
