@@ -7,10 +7,10 @@
 
 #include "coordination/AppState.h"
 #include "google/SecretBackend.h"
-#include "google/UrlOpener.h"
 #include "model/ConfigurationStore.h"
 #include "platform/FileManager.h"
 #include "platform/SystemLog.h"
+#include "platform/UrlOpener.h"
 #include "support/SupportFixture.h"
 #include "ui/dashboard/ActivitySection.h"
 #include "ui/dashboard/SearchField.h"

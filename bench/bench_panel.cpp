@@ -8,10 +8,10 @@
 #include "coordination/AppState.h"
 #include "coordination/BackupCoordinator.h"
 #include "google/SecretBackend.h"
-#include "google/UrlOpener.h"
 #include "model/ConfigurationStore.h"
 #include "platform/FileManager.h"
 #include "platform/SystemLog.h"
+#include "platform/UrlOpener.h"
 #include "shell/PanelRootView.h"
 #include "support/SupportFixture.h"
 

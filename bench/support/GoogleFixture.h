@@ -6,8 +6,8 @@
 #include "google/GoogleEndpoints.h"
 #include "google/GoogleResumeStore.h"
 #include "google/SecretBackend.h"
-#include "google/UrlOpener.h"
 #include "platform/SystemLog.h"
+#include "platform/UrlOpener.h"
 
 #include <QHash>
 #include <QMutex>

@@ -6,11 +6,11 @@
 #include "google/HttpExchange.h"
 #include "google/OAuthLoopbackServer.h"
 #include "google/OAuthPkce.h"
-#include "google/UrlOpener.h"
 #include "model/ConfigurationStore.h"
 #include "platform/Clock.h"
 #include "platform/DescribedError.h"
 #include "platform/SystemLog.h"
+#include "platform/UrlOpener.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #include "shell/ActiveRunCard.h"
 
 #include "coordination/AppState.h"
-#include "shell/ProgressMetricsView.h"
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/ProgressBarView.h"
+#include "ui/kit/ProgressMetricsView.h"
 #include "ui/kit/StatusChip.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"

@@ -1,7 +1,7 @@
 #include "shell/ActiveRunsSection.h"
 
 #include "shell/PanelEntries.h"
-#include "shell/PlainButton.h"
+#include "ui/kit/PlainButton.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"

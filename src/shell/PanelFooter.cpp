@@ -4,9 +4,9 @@
 #include "model/UuidText.h"
 #include "shell/Hairline.h"
 #include "shell/PanelEntries.h"
-#include "shell/PlainButton.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/PlainButton.h"
 #include "ui/kit/SymbolImage.h"
 
 #include <QBoxLayout>

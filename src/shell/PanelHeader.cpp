@@ -1,10 +1,10 @@
 #include "shell/PanelHeader.h"
 
 #include "coordination/AppState.h"
-#include "shell/SmallSpinner.h"
 #include "ui/kit/AppMark.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/IconButton.h"
+#include "ui/kit/SmallSpinner.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/AggregateStatusPresentation.h"

@@ -1,5 +1,5 @@
-#include "google/UrlOpener.h"
 #include "model/Format.h"
+#include "platform/UrlOpener.h"
 #include "shell/LogView.h"
 #include "support/IntegrationTimeout.h"
 #include "support/state/AppStateHarness.h"

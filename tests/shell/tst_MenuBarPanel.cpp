@@ -6,8 +6,6 @@
 #include "shell/PanelFooter.h"
 #include "shell/PanelHeader.h"
 #include "shell/PanelRootView.h"
-#include "shell/PlainButton.h"
-#include "shell/SmallSpinner.h"
 #include "support/ExecutableScript.h"
 #include "support/IntegrationTimeout.h"
 #include "support/ScriptedRsync.h"
@@ -21,7 +19,9 @@
 #include "ui/kit/EmptyStateView.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/PlainButton.h"
 #include "ui/kit/SectionHeader.h"
+#include "ui/kit/SmallSpinner.h"
 
 #include <QDir>
 #include <QMessageBox>

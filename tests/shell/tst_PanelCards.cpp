@@ -6,7 +6,6 @@
 #include "shell/DestinationStatusRow.h"
 #include "shell/FolderTile.h"
 #include "shell/JobCard.h"
-#include "shell/ProgressMetricsView.h"
 #include "shell/StatCell.h"
 #include "shell/SummaryStrip.h"
 #include "support/IntegrationTimeout.h"
@@ -16,6 +15,7 @@
 #include "support/ui/VisibleTexts.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/ProgressBarView.h"
+#include "ui/kit/ProgressMetricsView.h"
 #include "ui/kit/StatusChip.h"
 #include "ui/kit/StatusDot.h"
 

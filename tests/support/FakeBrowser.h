@@ -2,7 +2,7 @@
 
 #include "LoopbackHttp.h"
 
-#include "google/UrlOpener.h"
+#include "platform/UrlOpener.h"
 
 #include <QList>
 #include <QMutex>

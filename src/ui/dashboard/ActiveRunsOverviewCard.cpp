@@ -2,7 +2,7 @@
 
 #include "coordination/BackupCoordinator.h"
 #include "ui/dashboard/ActiveRunRow.h"
-#include "ui/dashboard/HairlineDivider.h"
+#include "ui/kit/HairlineDivider.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/SectionHeader.h"
 

@@ -2,10 +2,10 @@
 
 #include "model/Format.h"
 #include "platform/Clock.h"
-#include "ui/dashboard/HairlineDivider.h"
 #include "ui/dashboard/MenuButton.h"
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/ElidedLabel.h"
+#include "ui/kit/HairlineDivider.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/Palette.h"

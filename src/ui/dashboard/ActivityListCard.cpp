@@ -1,7 +1,7 @@
 #include "ui/dashboard/ActivityListCard.h"
 
-#include "ui/dashboard/HairlineDivider.h"
 #include "ui/dashboard/RecentRunRow.h"
+#include "ui/kit/HairlineDivider.h"
 
 #include <QVBoxLayout>
 

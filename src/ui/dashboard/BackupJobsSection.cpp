@@ -3,11 +3,11 @@
 #include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
 #include "platform/Clock.h"
-#include "ui/dashboard/HairlineDivider.h"
 #include "ui/dashboard/JobListRow.h"
 #include "ui/dashboard/SearchField.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/EmptyStateView.h"
+#include "ui/kit/HairlineDivider.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/JobListPresentation.h"
 

@@ -2,9 +2,9 @@
 
 #include "coordination/AppState.h"
 #include "platform/Clock.h"
-#include "ui/dashboard/HairlineDivider.h"
 #include "ui/dashboard/SidebarRow.h"
 #include "ui/kit/AppMark.h"
+#include "ui/kit/HairlineDivider.h"
 #include "ui/kit/Palette.h"
 #include "ui/kit/StatusDot.h"
 #include "ui/kit/TextLabel.h"

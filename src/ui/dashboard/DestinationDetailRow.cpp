@@ -16,6 +16,7 @@
 #include "ui/models/DashboardTexts.h"
 #include "ui/models/DestinationDetailPresentation.h"
 #include "ui/models/DestinationRowPresentation.h"
+#include "ui/models/EnumerationPresentation.h"
 
 #include <QHBoxLayout>
 #include <QMenu>
@@ -77,8 +78,8 @@ DestinationDetailRow::DestinationDetailRow(AppState& app, Prompts& prompts, cons
     titleLine->setSpacing(7);
     titleLine->addWidget(new ElidedLabel(
         destination.name, kitFont(15, QFont::DemiBold), Palette::label, Qt::ElideRight, this));
-    titleLine->addWidget(new TagChip(DestinationDetailPresentation::kindTag(destination.kind), std::nullopt,
-        Palette::labelSecondary, this));
+    titleLine->addWidget(
+        new TagChip(kindTitle(destination.kind), std::nullopt, Palette::labelSecondary, this));
     titleLine->addWidget(
         new TagChip(modeLabel(effectiveMode(job, destination)), std::nullopt, Palette::labelSecondary, this));
     titleLine->addWidget(new StatusChip(status.text, status.color, std::nullopt, status.pulsing, this));

@@ -14,6 +14,7 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DashboardTexts.h"
+#include "ui/models/EnumerationPresentation.h"
 #include "ui/models/JobListPresentation.h"
 #include "ui/models/SectionDerivations.h"
 
@@ -69,8 +70,8 @@ JobListRow::JobListRow(AppState& app, const BackupJob& job, const DestinationDis
     titleLine->setSpacing(7);
     titleLine->addWidget(new ElidedLabel(job.name, kitFont(16, QFont::DemiBold),
         job.isEnabled ? Palette::label : Palette::labelSecondary, Qt::ElideRight, this));
-    titleLine->addWidget(new TagChip(
-        modeLabel(job.mode), JobListPresentation::modeSymbol(job.mode), Palette::labelSecondary, this));
+    titleLine->addWidget(
+        new TagChip(modeLabel(job.mode), modeSymbol(job.mode), Palette::labelSecondary, this));
     if (!job.isEnabled)
         titleLine->addWidget(
             new TagChip(QStringLiteral("Off"), QStringLiteral("pause.fill"), Palette::warning, this));

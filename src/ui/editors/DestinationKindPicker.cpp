@@ -6,6 +6,7 @@
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DestinationEditorModel.h"
 #include "ui/models/DestinationEditorTexts.h"
+#include "ui/models/EnumerationPresentation.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -28,7 +29,7 @@ DestinationKindPicker::DestinationKindPicker(DestinationEditorModel& model, QWid
     auto* segments = new QHBoxLayout;
     segments->setSpacing(0);
     for (const DestinationKind kind : allCases<DestinationKind>()) {
-        auto* segment = new QPushButton(DestinationEditorTexts::kindTitle(kind), this);
+        auto* segment = new QPushButton(kindTitle(kind), this);
         segment->setCheckable(true);
         // Not a default button of the dialog: Return belongs to the sheet's primary button.
         segment->setAutoDefault(false);

@@ -2,7 +2,6 @@
 
 #include "platform/WorkerPool.h"
 #include "ui/editors/DestinationEditorView.h"
-#include "ui/editors/EditorHairline.h"
 #include "ui/editors/ExclusionsSection.h"
 #include "ui/editors/JobDestinationsSection.h"
 #include "ui/editors/JobScheduleSection.h"
@@ -11,12 +10,14 @@
 #include "ui/editors/TransferOptionsSection.h"
 #include "ui/kit/AppMark.h"
 #include "ui/kit/ElidedLabel.h"
+#include "ui/kit/HairlineDivider.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TagChip.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DashboardTexts.h"
+#include "ui/models/EnumerationPresentation.h"
 #include "ui/models/JobEditorPresentation.h"
 
 #include <QCoreApplication>
@@ -66,9 +67,9 @@ JobEditorView::JobEditorView(JobEditorContext context, AppState& app, Prompts& p
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
     stack->addWidget(makeHeader());
-    stack->addWidget(new EditorHairline(0, this));
+    stack->addWidget(new HairlineDivider(0, this));
     stack->addWidget(makeBody(), 1);
-    stack->addWidget(new EditorHairline(0, this));
+    stack->addWidget(new HairlineDivider(0, this));
     stack->addWidget(makeFooter());
 
     connect(&m_model, &JobEditorModel::changed, this, &JobEditorView::refresh);

@@ -6,6 +6,7 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DashboardTexts.h"
+#include "ui/models/EnumerationPresentation.h"
 #include "ui/models/JobEditorPresentation.h"
 
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "google/UrlOpener.h"
+#include "platform/UrlOpener.h"
 
 namespace mv {
 

@@ -1,7 +1,7 @@
 #include "ui/kit/Prompts.h"
 
-#include "google/UrlOpener.h"
 #include "platform/FileManager.h"
+#include "platform/UrlOpener.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -10,21 +10,6 @@ QString countsLine(qint64 destinations, qint64 jobs)
     return QStringLiteral("%1 destinations across %2 jobs").arg(destinations).arg(jobs);
 }
 
-QString kindTag(DestinationKind kind)
-{
-    switch (kind) {
-    case DestinationKind::local:
-        return QStringLiteral("Local");
-    case DestinationKind::network:
-        return QStringLiteral("Network");
-    case DestinationKind::ssh:
-        return QStringLiteral("SSH");
-    case DestinationKind::googleDrive:
-        return QStringLiteral("Google Drive");
-    }
-    return {};
-}
-
 QStringList factsLine(const BackupJob& job, const BackupDestination& destination, const QDateTime& now)
 {
     const BackupSchedule& schedule = effectiveSchedule(job, destination);

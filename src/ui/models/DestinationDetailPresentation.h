@@ -12,8 +12,6 @@ namespace mv::DestinationDetailPresentation {
 
 // "4 destinations across 3 jobs", the same words for counts of one.
 QString countsLine(qint64 destinations, qint64 jobs);
-// "Local", "Network", "SSH", "Google Drive".
-QString kindTag(DestinationKind kind);
 // The facts under the path, in order: the effective schedule, "·", the last success, and, for a scheduled
 // destination with a next run, "·" and the next run.
 QStringList factsLine(const BackupJob& job, const BackupDestination& destination, const QDateTime& now);

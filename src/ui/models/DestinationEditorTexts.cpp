@@ -4,21 +4,6 @@
 
 namespace mv::DestinationEditorTexts {
 
-QString kindTitle(DestinationKind kind)
-{
-    switch (kind) {
-    case DestinationKind::local:
-        return QStringLiteral("Local");
-    case DestinationKind::network:
-        return QStringLiteral("Network");
-    case DestinationKind::ssh:
-        return QStringLiteral("SSH");
-    case DestinationKind::googleDrive:
-        return QStringLiteral("Google Drive");
-    }
-    return {};
-}
-
 QString kindHelp(DestinationKind kind)
 {
     switch (kind) {

@@ -13,8 +13,6 @@ namespace mv {
 // The destination editor's words that depend on its state: kinds, pickers, header, footer hint.
 namespace DestinationEditorTexts {
 
-// "Local", "Network", "SSH", "Google Drive": the kind picker's segments.
-QString kindTitle(DestinationKind kind);
 // The line under the kind picker: "Local or external drive", …
 QString kindHelp(DestinationKind kind);
 // The folder block's label: "Mounted share folder" for network, else "Destination folder".

@@ -4,19 +4,6 @@
 
 namespace mv {
 
-QString modeSymbol(BackupMode mode)
-{
-    switch (mode) {
-    case BackupMode::incremental:
-        return QStringLiteral("arrow.triangle.2.circlepath");
-    case BackupMode::mirror:
-        return QStringLiteral("rectangle.on.rectangle.angled");
-    case BackupMode::versioned:
-        return QStringLiteral("clock.arrow.circlepath");
-    }
-    return {};
-}
-
 QString modeRowTitle(BackupMode mode)
 {
     switch (mode) {

@@ -12,8 +12,6 @@ namespace mv {
 
 // The job editor's small derived texts and choices, shared by its sections.
 
-// The symbol beside a mode's name: in the header's chip and on the mode's row.
-QString modeSymbol(BackupMode mode);
 // "Incremental copy", "Mirror", "Versioned": the mode rows' titles.
 QString modeRowTitle(BackupMode mode);
 QString modeDescription(BackupMode mode);

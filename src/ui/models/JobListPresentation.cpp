@@ -61,19 +61,6 @@ QString destinationSummary(const BackupJob& job)
     return summary.isEmpty() ? QStringLiteral("No destinations") : summary;
 }
 
-QString modeSymbol(BackupMode mode)
-{
-    switch (mode) {
-    case BackupMode::incremental:
-        return QStringLiteral("arrow.triangle.2.circlepath");
-    case BackupMode::mirror:
-        return QStringLiteral("rectangle.on.rectangle.angled");
-    case BackupMode::versioned:
-        return QStringLiteral("clock.arrow.circlepath");
-    }
-    return {};
-}
-
 QString lastRunLine(const std::optional<QDateTime>& lastActivity, const QDateTime& now)
 {
     if (!lastActivity)

@@ -17,8 +17,6 @@ bool matches(const BackupJob& job, const QString& query);
 QList<BackupJob> filtered(const QList<BackupJob>& jobs, const QString& query, bool showDisabled);
 // The first two destinations' names, " +" and how many more, or "No destinations".
 QString destinationSummary(const BackupJob& job);
-// The symbol of a mode's tag.
-QString modeSymbol(BackupMode mode);
 // "Never run", or "Last run " and how long ago.
 QString lastRunLine(const std::optional<QDateTime>& lastActivity, const QDateTime& now);
 

@@ -1,11 +1,11 @@
 #include "ui/restore/BackupBrowserCard.h"
 
-#include "shell/PlainButton.h"
-#include "shell/SmallSpinner.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/PlainButton.h"
 #include "ui/kit/SectionHeader.h"
+#include "ui/kit/SmallSpinner.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"

@@ -1,11 +1,11 @@
 #include "ui/restore/RestoreProgressCard.h"
 
 #include "coordination/RestoreCoordinator.h"
-#include "shell/ProgressMetricsView.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/PathLabel.h"
 #include "ui/kit/ProgressBarView.h"
+#include "ui/kit/ProgressMetricsView.h"
 #include "ui/kit/StatusChip.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"

@@ -7,12 +7,12 @@
 #include "ui/dashboard/DashboardViewHarness.h"
 #include "ui/dashboard/DestinationDetailRow.h"
 #include "ui/dashboard/DestinationsSection.h"
-#include "ui/dashboard/HairlineDivider.h"
 #include "ui/dashboard/MenuButton.h"
 #include "ui/dashboard/SectionTestHelpers.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/CountCapsule.h"
 #include "ui/kit/EmptyStateView.h"
+#include "ui/kit/HairlineDivider.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/SectionHeader.h"
 

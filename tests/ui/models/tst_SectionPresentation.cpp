@@ -2,6 +2,7 @@
 #include "ui/models/ActivityPresentation.h"
 #include "ui/models/ActivitySectionLogic.h"
 #include "ui/models/DestinationDetailPresentation.h"
+#include "ui/models/EnumerationPresentation.h"
 #include "ui/models/JobListPresentation.h"
 #include "ui/models/LogPreview.h"
 
@@ -199,8 +200,8 @@ private Q_SLOTS:
     {
         QCOMPARE(DestinationDetailPresentation::countsLine(4, 3), "4 destinations across 3 jobs");
         QCOMPARE(DestinationDetailPresentation::countsLine(1, 1), "1 destinations across 1 jobs");
-        QCOMPARE(DestinationDetailPresentation::kindTag(DestinationKind::googleDrive), "Google Drive");
-        QCOMPARE(DestinationDetailPresentation::kindTag(DestinationKind::ssh), "SSH");
+        QCOMPARE(kindTitle(DestinationKind::googleDrive), "Google Drive");
+        QCOMPARE(kindTitle(DestinationKind::ssh), "SSH");
     }
 
     void resultAndTriggerLabels()

@@ -1,6 +1,6 @@
 #include "coordination/AppState.h"
 #include "google/GoogleCredentialStore.h"
-#include "google/UrlOpener.h"
+#include "platform/UrlOpener.h"
 #include "support/ExecutableScript.h"
 #include "support/FakeGoogleServer.h"
 #include "support/FakeGoogleSuite.h"

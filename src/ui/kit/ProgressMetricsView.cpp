@@ -1,4 +1,4 @@
-#include "shell/ProgressMetricsView.h"
+#include "ui/kit/ProgressMetricsView.h"
 
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"

@@ -4,7 +4,8 @@
 
 namespace mv {
 
-// The hairline between rows of a card, starting `indent` from the leading edge.
+// A full-pixel hairline across a sheet or between the rows of a card, starting `indent` from the leading
+// edge.
 class HairlineDivider : public QWidget {
     Q_OBJECT
 public:

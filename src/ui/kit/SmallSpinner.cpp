@@ -1,4 +1,4 @@
-#include "shell/SmallSpinner.h"
+#include "ui/kit/SmallSpinner.h"
 
 #include "ui/kit/MotionSettings.h"
 #include "ui/kit/Palette.h"

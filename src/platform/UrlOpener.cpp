@@ -1,4 +1,4 @@
-#include "google/UrlOpener.h"
+#include "platform/UrlOpener.h"
 
 #include "platform/Subprocess.h"
 #include "platform/WorkerPool.h"

@@ -1,4 +1,4 @@
-#include "shell/PlainButton.h"
+#include "ui/kit/PlainButton.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "ui/editors/EditorHairline.h"
+#include "ui/kit/HairlineDivider.h"
 
 #include "ui/kit/Palette.h"
 
@@ -6,7 +6,7 @@
 
 namespace mv {
 
-EditorHairline::EditorHairline(int indent, QWidget* parent)
+HairlineDivider::HairlineDivider(int indent, QWidget* parent)
     : QWidget(parent)
     , m_indent(indent)
 {
@@ -14,7 +14,7 @@ EditorHairline::EditorHairline(int indent, QWidget* parent)
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-void EditorHairline::paintEvent(QPaintEvent*)
+void HairlineDivider::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(QRect(m_indent, 0, width() - m_indent, 1), Palette::hairline.resolve(this));
