@@ -170,7 +170,7 @@ Cost programRound(const QUrl& base, const QString& source, const QString& root, 
     store.addJob(job);
 
     QEventLoop loop;
-    QObject::connect(&state.coordinator(), &BackupCoordinator::runRecorded, &loop, &QEventLoop::quit);
+    QObject::connect(&state.coordinator(), &BackupCoordinator::runFinished, &loop, &QEventLoop::quit);
     const double cpuBefore = cpuSeconds(RUSAGE_SELF);
     QElapsedTimer timer;
     timer.start();

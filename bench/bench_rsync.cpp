@@ -123,7 +123,7 @@ Cost runCoordinator(BackupCoordinator& coordinator, HistoryRepository& history, 
     return measure([&] {
         bool recorded = false;
         const auto connection = QObject::connect(
-            &coordinator, &BackupCoordinator::runRecorded, [&recorded] { recorded = true; });
+            &coordinator, &BackupCoordinator::runFinished, [&recorded] { recorded = true; });
         coordinator.enqueue(job, job.destinations.first(), RunTrigger::manual);
         while (!recorded)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

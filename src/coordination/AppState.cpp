@@ -48,6 +48,11 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     , m_monitor(store, environment.clock)
     , m_scheduler(store, environment.clock)
     , m_wakeWatcher(environment.systemBus, environment.clock)
+    , m_historyFeed(*m_history, environment.fileManager)
+    , m_requests(store, m_notifications, environment.fileManager, environment.clock)
+    , m_jobActions(store, m_coordinator, m_monitor, m_historyFeed,
+          GoogleDriveServices { m_googleAuth, m_googleCredentials, m_driveConnection, m_log, m_googleResume },
+          environment.clock)
 {
     if (environment.demo)
         environment.demo->seedHistoryIfNeeded(*m_history);
@@ -76,6 +81,17 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
             tellStorageProblem(warning);
     });
 
+    // Temporary forwarding while views move to the small objects.
+    connect(&m_historyFeed, &HistoryFeed::changed, this, &AppState::historyChanged);
+    connect(&m_historyFeed, &HistoryFeed::failed, &m_requests, &ProgramRequests::setBanner);
+    connect(&m_requests, &ProgramRequests::bannerChanged, this, &AppState::bannerChanged);
+    connect(&m_requests, &ProgramRequests::navigationRequested, this, &AppState::navigationRequested);
+    connect(&m_requests, &ProgramRequests::appearanceChanged, this, &AppState::appearanceChanged);
+    connect(&m_jobActions, &JobActions::mirrorPromptChanged, this, &AppState::mirrorPromptChanged);
+    connect(&m_jobActions, &JobActions::mirrorCheckInProgressChanged, this,
+        &AppState::mirrorCheckInProgressChanged);
+    connect(&m_jobActions, &JobActions::pendingDeletionChanged, this, &AppState::pendingDeletionChanged);
+
     installCallbacks();
     respondToWake(m_wakeWatcher, m_scheduler, m_monitor, m_clock);
     applyMaintenance();
@@ -94,7 +110,6 @@ void AppState::installCallbacks()
         m_scheduler.reschedule(key.jobID, key.destinationID, m_clock.now());
         refreshHistory();
     });
-    connect(&m_coordinator, &BackupCoordinator::runRecorded, this, [this] { refreshHistory(); });
 
     m_scheduler.onRunDue = [this](const QUuid& jobID, const QUuid& destinationID, RunTrigger trigger) {
         const std::optional<BackupJob> job = m_store.job(jobID);
@@ -183,20 +198,14 @@ void AppState::start()
     m_monitor.start();
 }
 
-// The history answers on its own thread, in the order asked: the recent runs come after the totals.
 void AppState::refreshHistory()
 {
-    const quint64 generation = ++m_historyGeneration;
-    QFuture<HistoryStats> stats = m_history->statsAsync();
-    QFuture<std::vector<BackupRunRecord>> runs = m_history->fetchAsync(recentRunLimit, 0);
-    whenFinished(runs, this, [this, generation, stats](QFuture<std::vector<BackupRunRecord>> loaded) {
-        // A slower, older load never replaces a newer one.
-        if (generation != m_historyGeneration)
-            return;
-        m_historyStats = stats.result();
-        m_recentRuns = loaded.result();
-        Q_EMIT historyChanged();
-    });
+    m_historyFeed.refresh();
+}
+
+void AppState::tellStorageProblem(const QString& message)
+{
+    m_requests.tellProblem(message);
 }
 
 void AppState::recordMissed(const BackupJob& job, const BackupDestination& destination, const QDateTime& date)
@@ -212,47 +221,6 @@ void AppState::recordMissed(const BackupJob& job, const BackupDestination& desti
     refreshHistory();
 }
 
-void AppState::setBanner(std::optional<QString> banner)
-{
-    if (!banner && !m_waitingBanners.isEmpty())
-        banner = m_waitingBanners.takeFirst();
-    if (banner == m_banner)
-        return;
-    m_banner = std::move(banner);
-    Q_EMIT bannerChanged();
-}
-
-void AppState::tellStorageProblem(const QString& message)
-{
-    if (m_banner == message || m_waitingBanners.contains(message))
-        return;
-    if (m_banner)
-        m_waitingBanners.append(message);
-    else
-        setBanner(message);
-}
-
-void AppState::setPendingDeletion(std::optional<BackupJob> job)
-{
-    if (job == m_pendingDeletion)
-        return;
-    m_pendingDeletion = std::move(job);
-    Q_EMIT pendingDeletionChanged();
-}
-
-void AppState::requestNavigation(const NavigationRequest& request)
-{
-    if (isSignalConnected(QMetaMethod::fromSignal(&AppState::navigationRequested)))
-        Q_EMIT navigationRequested(request);
-    else
-        m_pendingNavigation.append(request);
-}
-
-QList<NavigationRequest> AppState::takePendingNavigation()
-{
-    return std::exchange(m_pendingNavigation, {});
-}
-
 GoogleAccountState AppState::googleAccountState() const
 {
     return { m_googleAuth.isConfigured(),
@@ -265,7 +233,7 @@ template <typename Read> auto AppState::derive(Read read) const
     const QList<ActiveRun> runs = m_coordinator.runs();
     const QList<ActiveRun> active = m_coordinator.activeRuns();
     return read(StatusDerivations({ m_store.config().jobs, runs, active, m_monitor.availability(),
-        googleAccountState(), m_historyStats, m_clock.now() }));
+        googleAccountState(), m_historyFeed.stats(), m_clock.now() }));
 }
 
 AggregateStatus AppState::aggregateStatus() const

@@ -3,9 +3,12 @@
 #include "coordination/AppEnvironment.h"
 #include "coordination/BackupCoordinator.h"
 #include "coordination/DestinationMonitor.h"
+#include "coordination/HistoryFeed.h"
+#include "coordination/JobActions.h"
 #include "coordination/MirrorPrompt.h"
 #include "coordination/NavigationRequest.h"
 #include "coordination/NotificationService.h"
+#include "coordination/ProgramRequests.h"
 #include "coordination/SchedulerService.h"
 #include "coordination/StatusDerivations.h"
 #include "drive/GoogleDriveConnection.h"
@@ -42,8 +45,6 @@ class SystemLog;
 class AppState : public QObject {
     Q_OBJECT
 public:
-    static constexpr int recentRunLimit = 120;
-
     // Builds every service and repairs the previous process's leftovers; the configuration is saved
     // before this returns.
     AppState(ConfigurationStore& store, const AppEnvironment& environment, QObject* parent = nullptr);
@@ -59,6 +60,9 @@ public:
     SchedulerService& scheduler() { return m_scheduler; }
     // The clock every status and relative time is read against.
     Clock& clock() const { return m_clock; }
+    HistoryFeed& historyFeed() { return m_historyFeed; }
+    JobActions& jobActions() { return m_jobActions; }
+    ProgramRequests& requests() { return m_requests; }
 
     // Starts the background work, once: notifications, history, pruning by age, the scheduler, the monitor.
     void start();
@@ -67,13 +71,13 @@ public:
     // Records a scheduled run that did not happen.
     void recordMissed(const BackupJob& job, const BackupDestination& destination, const QDateTime& date);
 
-    const HistoryStats& historyStats() const { return m_historyStats; }
-    const std::vector<BackupRunRecord>& recentRuns() const { return m_recentRuns; }
+    const HistoryStats& historyStats() const;
+    const std::vector<BackupRunRecord>& recentRuns() const;
 
-    const std::optional<QString>& banner() const { return m_banner; }
+    const std::optional<QString>& banner() const;
     // Replaces the banner. Clearing it shows the next storage problem still waiting, if any.
     void setBanner(std::optional<QString> banner);
-    const std::optional<BackupJob>& pendingDeletion() const { return m_pendingDeletion; }
+    const std::optional<BackupJob>& pendingDeletion() const;
     void setPendingDeletion(std::optional<BackupJob> job);
 
     // Run requests. A mirror destination's manual run is previewed first; when it would delete anything,
@@ -81,9 +85,9 @@ public:
     QCoro::Task<> runJob(BackupJob job);
     QCoro::Task<> requestRun(BackupJob job, BackupDestination destination);
     void confirmMirrorRun();
-    const std::optional<MirrorPrompt>& mirrorPrompt() const { return m_mirrorPrompt; }
+    const std::optional<MirrorPrompt>& mirrorPrompt() const;
     void setMirrorPrompt(std::optional<MirrorPrompt> prompt);
-    bool mirrorCheckInProgress() const { return m_mirrorCheckInProgress; }
+    bool mirrorCheckInProgress() const;
 
     // The statuses, computed at each call from the configuration, the runs, the monitor and the account.
     AggregateStatus aggregateStatus() const;
@@ -135,15 +139,7 @@ private:
     // banners already waiting, so that none replaces another.
     void tellStorageProblem(const QString& message);
     void applyMaintenance();
-    void setMirrorCheckInProgress(bool inProgress);
-    QCoro::Task<std::expected<MirrorPreview, CoordinatorIssue>> driveMirrorConfirmation(
-        BackupJob job, BackupDestination destination);
-    QCoro::Task<std::expected<MirrorPreview, CoordinatorIssue>> mirrorConfirmation(
-        BackupJob job, BackupDestination destination);
     GoogleAccountState googleAccountState() const;
-    void scheduleNextRuns(const BackupJob& job);
-    void changeSettings(const std::function<void(AppSettings&)>& change);
-    void exportFile(const std::function<QString()>& write, const QString& failurePrefix);
     void takeRunChange(const RunKey& key);
     template <typename Read> auto derive(Read read) const;
 
@@ -163,15 +159,9 @@ private:
     SchedulerService m_scheduler;
     WakeWatcher m_wakeWatcher;
 
-    HistoryStats m_historyStats;
-    std::vector<BackupRunRecord> m_recentRuns;
-    quint64 m_historyGeneration = 0; // only the newest load is applied
-    std::optional<QString> m_banner;
-    QStringList m_waitingBanners; // storage problems to show once the banner is cleared
-    std::optional<MirrorPrompt> m_mirrorPrompt;
-    bool m_mirrorCheckInProgress = false;
-    std::optional<BackupJob> m_pendingDeletion;
-    QList<NavigationRequest> m_pendingNavigation;
+    HistoryFeed m_historyFeed;
+    ProgramRequests m_requests;
+    JobActions m_jobActions;
     bool m_started = false;
     QFuture<void> m_maintenance; // the launch's pruning by age
     // Each live run's phase and message as last announced with changed().

@@ -91,8 +91,8 @@ void BackupCoordinator::setIssue(std::optional<CoordinatorIssue> issue)
     Q_EMIT issueChanged();
 }
 
-void BackupCoordinator::enqueue(
-    const BackupJob& job, const BackupDestination& destination, RunTrigger trigger, bool confirmedMirror)
+void BackupCoordinator::enqueue(const BackupJob& job, const BackupDestination& destination,
+    RunTrigger trigger, bool confirmedMirror, std::shared_ptr<const GoogleDrivePlan> confirmedPlan)
 {
     if (m_shutDown)
         return;
@@ -112,11 +112,14 @@ void BackupCoordinator::enqueue(
     // A run of this key waiting for its retry goes on now: one run, one transfer at a time per key.
     if (existing != m_runs.end() && existing->ticket) {
         existing->ticket->confirmedMirror = existing->ticket->confirmedMirror || confirmedMirror;
+        if (confirmedPlan)
+            existing->ticket->confirmedPlan = std::move(confirmedPlan);
         existing->ticket->wake();
         return;
     }
 
-    QueuedRun item { job, destination, trigger, confirmedMirror, destination.lastResult };
+    QueuedRun item { job, destination, trigger, confirmedMirror, std::move(confirmedPlan),
+        destination.lastResult };
     putEntry(item, RunPhase::queued, QStringLiteral("Waiting for a free slot"));
     m_queue.append(item);
     m_store.updateDestination(

@@ -26,6 +26,8 @@
 
 namespace mv {
 
+struct GoogleDrivePlan;
+
 class ConfigurationStore;
 class HistoryRepository;
 class NotificationService;
@@ -72,8 +74,10 @@ public:
 
     // Admits, ignores (a run of the key is live already) or refuses (turned off, folder busy) one run. A run
     // of the key waiting for its retry goes on at once instead of a second run being queued.
+    // A confirmed Drive mirror may bring the plan its preview was made from: its first attempt runs on it
+    // instead of scanning and listing again.
     void enqueue(const BackupJob& job, const BackupDestination& destination, RunTrigger trigger,
-        bool confirmedMirror = false);
+        bool confirmedMirror = false, std::shared_ptr<const GoogleDrivePlan> confirmedPlan = {});
     // Enqueues every enabled destination of every enabled job.
     void runAll(RunTrigger trigger);
 
@@ -99,10 +103,8 @@ Q_SIGNALS:
     void runChanged(const RunKey& key);
     void runRemoved(const RunKey& key);
     void issueChanged();
-    // At the end of every ending, with the run's key...
+    // At the end of every ending, with the run's key, once the ending's history row is written.
     void runFinished(const RunKey& key);
-    // ...and right after it, once the ending's history row is written.
-    void runRecorded(const RunKey& key);
 
 private:
     // A run admitted and not yet started, with copies of its job and destination taken at admission.
@@ -111,11 +113,13 @@ private:
         BackupDestination destination;
         RunTrigger trigger = RunTrigger::manual;
         bool confirmedMirror = false;
+        std::shared_ptr<const GoogleDrivePlan> confirmedPlan; // the plan a person confirmed, if any
         std::optional<RunResult> previousResult; // the destination's lastResult before it was queued
     };
     // What the controls share with one started run's task, from its start to its ending.
     struct RunTicket {
         bool confirmedMirror = false; // a later request may confirm what the run would delete
+        std::shared_ptr<const GoogleDrivePlan> confirmedPlan; // taken by the next attempt
         bool cancelled = false; // the run ends cancelled at its next step
         bool paused = false; // the transfer is held, or is to start held
         bool abandoned = false; // shut down: the run stops where it stands, with no ending

@@ -121,7 +121,6 @@ void BackupCoordinator::conclude(
     notify();
     scheduleRemoval(key);
     Q_EMIT runFinished(key);
-    Q_EMIT runRecorded(key);
     pump();
     noteEnded();
 }

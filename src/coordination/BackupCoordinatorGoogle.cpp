@@ -9,10 +9,10 @@
 #include "model/AppSettings.h"
 #include "model/Format.h"
 
-// One attempt of a run to Google Drive and the Drive endings: every attempt plans afresh, previews what an
-// unconfirmed mirror would trash, and uploads through a transfer of its own. Planning and preview failures
-// end the run at once: waiting would not change them. Retries, the folder wait and the progress relay are
-// the rsync road's (BackupCoordinatorRun.cpp).
+// One attempt of a run to Google Drive and the Drive endings: every attempt plans afresh (a confirmed
+// mirror's first attempt excepted), previews what an unconfirmed mirror would trash, and uploads through a
+// transfer of its own. Planning and preview failures end the run at once: waiting would not change them.
+// Retries, the folder wait and the progress relay are the rsync road's (BackupCoordinatorRun.cpp).
 //
 // As in BackupCoordinatorRun.cpp, every awaited task is made in a statement of its own and then awaited
 // by name (GCC 12 mishandles temporaries inside a co_await expression).
@@ -40,12 +40,19 @@ QCoro::Task<BackupCoordinator::Attempt> BackupCoordinator::attemptGoogle(
         Q_EMIT runChanged(key);
     }
 
-    auto planning = GoogleDriveEngine::makePlan(item.job, item.destination,
-        GoogleDriveEngine::PlanningServices {
-            m_drive.auth, m_drive.credentials, m_drive.connection, m_drive.log });
-    const std::expected<GoogleDrivePlan, PreflightFailure> plan = co_await planning;
-    if (!self || ticket->abandoned)
-        co_return concluded;
+    // A confirmed mirror's first attempt runs on the plan its preview was made from: the person agreed to
+    // those deletions, and a second scan and listing would cost as much again. Retries plan afresh.
+    std::expected<GoogleDrivePlan, PreflightFailure> plan;
+    if (const auto confirmed = std::exchange(ticket->confirmedPlan, nullptr)) {
+        plan = *confirmed;
+    } else {
+        auto planning = GoogleDriveEngine::makePlan(item.job, item.destination,
+            GoogleDriveEngine::PlanningServices {
+                m_drive.auth, m_drive.credentials, m_drive.connection, m_drive.log });
+        plan = co_await planning;
+        if (!self || ticket->abandoned)
+            co_return concluded;
+    }
     // A cancel that came while planning wins over whatever planning found.
     if (ticket->cancelled)
         co_return cancelledBeforeUpload;

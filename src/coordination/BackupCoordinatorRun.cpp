@@ -45,6 +45,7 @@ void BackupCoordinator::begin(QueuedRun item)
     putEntry(item, RunPhase::preparing, QStringLiteral("Checking folders"));
     auto ticket = std::make_shared<RunTicket>();
     ticket->confirmedMirror = item.confirmedMirror;
+    ticket->confirmedPlan = item.confirmedPlan;
     m_runs[key].ticket = ticket;
     // The task runs on by itself; the ticket is how the controls reach it.
     execute(std::move(item), key, std::move(ticket));

@@ -6,7 +6,11 @@
 
 #include <QUuid>
 
+#include <memory>
+
 namespace mv {
+
+struct GoogleDrivePlan;
 
 // A manual mirror run waiting for the user to confirm what it would delete. The job and destination are
 // as they were when the run was asked for; each prompt has a new identifier, so a sheet is shown per prompt.
@@ -15,6 +19,7 @@ struct MirrorPrompt {
     BackupJob job;
     BackupDestination destination;
     MirrorPreview preview;
+    std::shared_ptr<const GoogleDrivePlan> drivePlan; // a Drive preview's plan, which the confirmed run uses
 
     bool operator==(const MirrorPrompt&) const = default;
 };

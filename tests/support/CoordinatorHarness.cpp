@@ -26,9 +26,10 @@ Place drive(const QString& folder)
 CoordinatorHarness::CoordinatorHarness(const QUrl& google)
     : endpoints(GoogleEndpoints::at(google))
 {
-    QObject::connect(
-        &coordinator, &BackupCoordinator::runFinished, [this](const RunKey& key) { finished.append(key); });
-    QObject::connect(&coordinator, &BackupCoordinator::runRecorded, [this] { ++recorded; });
+    QObject::connect(&coordinator, &BackupCoordinator::runFinished, [this](const RunKey& key) {
+        finished.append(key);
+        ++recorded;
+    });
     QObject::connect(&restores, &RestoreCoordinator::restoreRecorded, [this] { ++recorded; });
     settings([this](AppSettings& s) {
         s.rsyncPath = rsync.path();

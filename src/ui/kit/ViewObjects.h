@@ -1,0 +1,28 @@
+#pragma once
+
+#include "ui/kit/Commands.h"
+#include "ui/models/ActiveRunsModel.h"
+#include "ui/models/StatusBoard.h"
+#include "ui/models/ViewContext.h"
+
+namespace mv {
+
+class AppState;
+
+// The small objects every view follows, made once from the state hub: the run list, the status board and
+// the commands, with the hub's history feed, job actions and requests beside them in one ViewContext.
+// `state` must outlive this object.
+class ViewObjects {
+public:
+    explicit ViewObjects(AppState& state);
+
+    ViewContext& context() { return m_context; }
+
+private:
+    ActiveRunsModel m_runs;
+    StatusBoard m_status;
+    Commands m_commands;
+    ViewContext m_context;
+};
+
+} // namespace mv
