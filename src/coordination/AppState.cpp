@@ -130,15 +130,29 @@ void AppState::installCallbacks()
           };
 }
 
-// What a previous process left running is over: its destinations read interrupted, and the configuration
-// is written at once so a second crash cannot bring "running" back. With nothing to repair the write waits
-// for start(), after the tray icon is up. The history marks its own rows as it opens the file, off the main
-// thread; asking it here would hold the launch until its whole-file check ends.
+// What a previous process left running is over: its transfers still writing are stopped and its
+// destinations read interrupted, and the configuration is written at once so a second crash cannot bring
+// "running" back. With nothing to repair the write waits for start(), after the tray icon is up. The history
+// marks its own rows as it opens the file, off the main thread; asking it here would hold the launch until
+// its whole-file check ends.
 void AppState::applyMaintenance()
 {
-    const RunningTransfers::LeftoverStop leftovers = RunningTransfers::stopLeftovers(m_store.supportFolder());
-    for (const QString& problem : leftovers.problems)
-        tellStorageProblem(problem);
+    // A leftover deaf to SIGTERM takes seconds to stop: on a worker, with every run held until it is gone,
+    // so that no two writers share a folder. Its problems reach the banner before any run starts.
+    QPointer<AppState> self(this);
+    m_leftoverStop = QtConcurrent::run(&WorkerPool::instance(), [self, folder = m_store.supportFolder()] {
+        const RunningTransfers::LeftoverStop stopped = RunningTransfers::stopLeftovers(folder);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, problems = stopped.problems] {
+                if (!self)
+                    return;
+                for (const QString& problem : problems)
+                    self->tellStorageProblem(problem);
+            },
+            Qt::QueuedConnection);
+    });
+    m_coordinator.holdStartsUntil(m_leftoverStop);
     bool repaired = false;
     for (const BackupJob& job : m_store.config().jobs) {
         for (const BackupDestination& destination : job.destinations) {

@@ -174,6 +174,7 @@ private:
     QList<NavigationRequest> m_pendingNavigation;
     bool m_started = false;
     QFuture<void> m_maintenance; // the launch's pruning by age
+    QFuture<void> m_leftoverStop; // the launch's stopping of what an earlier process left writing
     // Each live run's phase and message as last announced with changed().
     QHash<RunKey, std::pair<RunPhase, std::optional<QString>>> m_runStates;
 };
