@@ -17,6 +17,8 @@
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <qcoro/qcorofuture.h>
+
 namespace mv {
 
 namespace {
@@ -83,8 +85,24 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
 
 AppState::~AppState()
 {
-    // The pruning reads the clock and the support folder, which may go right after this object.
+    // Only when finishBackgroundWork() was not awaited (tests): the pruning reads the clock, which may go
+    // right after this object.
     m_maintenance.waitForFinished();
+}
+
+QCoro::Task<> AppState::finishBackgroundWork()
+{
+    const QPointer<AppState> self(this);
+    QFuture<void> stopping = m_leftoverStop;
+    co_await stopping;
+    if (!self)
+        co_return;
+    QFuture<void> pruning = m_maintenance;
+    co_await pruning;
+    if (!self)
+        co_return;
+    QFuture<void> draining = m_history->drain();
+    co_await draining;
 }
 
 void AppState::installCallbacks()

@@ -48,6 +48,10 @@ public:
     // before this returns.
     AppState(ConfigurationStore& store, const AppEnvironment& environment, QObject* parent = nullptr);
     ~AppState() override;
+    // For the quit path, once the runs have stopped: resumes when the launch's stopping of leftovers and
+    // its pruning have ended and every history write made so far is in the file, so that destroying this
+    // object waits for nothing.
+    QCoro::Task<> finishBackgroundWork();
 
     ConfigurationStore& store() { return m_store; }
     HistoryRepository& history() { return *m_history; }
