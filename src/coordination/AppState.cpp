@@ -17,6 +17,8 @@
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <qcoro/qcorofuture.h>
+
 namespace mv {
 
 namespace {
@@ -99,8 +101,24 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
 
 AppState::~AppState()
 {
-    // The pruning reads the clock and the support folder, which may go right after this object.
+    // Only when finishBackgroundWork() was not awaited (tests): the pruning reads the clock, which may go
+    // right after this object.
     m_maintenance.waitForFinished();
+}
+
+QCoro::Task<> AppState::finishBackgroundWork()
+{
+    const QPointer<AppState> self(this);
+    QFuture<void> stopping = m_leftoverStop;
+    co_await stopping;
+    if (!self)
+        co_return;
+    QFuture<void> pruning = m_maintenance;
+    co_await pruning;
+    if (!self)
+        co_return;
+    QFuture<void> draining = m_history->drain();
+    co_await draining;
 }
 
 void AppState::installCallbacks()
@@ -145,15 +163,29 @@ void AppState::installCallbacks()
           };
 }
 
-// What a previous process left running is over: its destinations read interrupted, and the configuration
-// is written at once so a second crash cannot bring "running" back. With nothing to repair the write waits
-// for start(), after the tray icon is up. The history marks its own rows as it opens the file, off the main
-// thread; asking it here would hold the launch until its whole-file check ends.
+// What a previous process left running is over: its transfers still writing are stopped and its
+// destinations read interrupted, and the configuration is written at once so a second crash cannot bring
+// "running" back. With nothing to repair the write waits for start(), after the tray icon is up. The history
+// marks its own rows as it opens the file, off the main thread; asking it here would hold the launch until
+// its whole-file check ends.
 void AppState::applyMaintenance()
 {
-    const RunningTransfers::LeftoverStop leftovers = RunningTransfers::stopLeftovers(m_store.supportFolder());
-    for (const QString& problem : leftovers.problems)
-        tellStorageProblem(problem);
+    // A leftover deaf to SIGTERM takes seconds to stop: on a worker, with every run held until it is gone,
+    // so that no two writers share a folder. Its problems reach the banner before any run starts.
+    QPointer<AppState> self(this);
+    m_leftoverStop = QtConcurrent::run(&WorkerPool::instance(), [self, folder = m_store.supportFolder()] {
+        const RunningTransfers::LeftoverStop stopped = RunningTransfers::stopLeftovers(folder);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, problems = stopped.problems] {
+                if (!self)
+                    return;
+                for (const QString& problem : problems)
+                    self->tellStorageProblem(problem);
+            },
+            Qt::QueuedConnection);
+    });
+    m_coordinator.holdStartsUntil(m_leftoverStop);
     bool repaired = false;
     for (const BackupJob& job : m_store.config().jobs) {
         for (const BackupDestination& destination : job.destinations) {

@@ -49,6 +49,10 @@ public:
     // before this returns.
     AppState(ConfigurationStore& store, const AppEnvironment& environment, QObject* parent = nullptr);
     ~AppState() override;
+    // For the quit path, once the runs have stopped: resumes when the launch's stopping of leftovers and
+    // its pruning have ended and every history write made so far is in the file, so that destroying this
+    // object waits for nothing.
+    QCoro::Task<> finishBackgroundWork();
 
     ConfigurationStore& store() { return m_store; }
     HistoryRepository& history() { return *m_history; }
@@ -164,6 +168,7 @@ private:
     JobActions m_jobActions;
     bool m_started = false;
     QFuture<void> m_maintenance; // the launch's pruning by age
+    QFuture<void> m_leftoverStop; // the launch's stopping of what an earlier process left writing
     // Each live run's phase and message as last announced with changed().
     QHash<RunKey, std::pair<RunPhase, std::optional<QString>>> m_runStates;
 };

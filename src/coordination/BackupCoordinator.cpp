@@ -5,6 +5,7 @@
 #include "coordination/RunPhaseGroups.h"
 #include "google/GoogleAuthManager.h"
 #include "model/ConfigurationStore.h"
+#include "platform/WhenFinished.h"
 
 #include <algorithm>
 
@@ -140,6 +141,15 @@ void BackupCoordinator::runAll(RunTrigger trigger)
     }
 }
 
+void BackupCoordinator::holdStartsUntil(QFuture<void> ready)
+{
+    ++m_startHolds;
+    whenFinished(ready, this, [this](const QFuture<void>&) {
+        --m_startHolds;
+        pump();
+    });
+}
+
 // A Drive folder is the signed-in account's: that is the account a run plans with.
 QString BackupCoordinator::folderOf(const BackupDestination& destination) const
 {
@@ -161,7 +171,7 @@ std::optional<ActiveRun> BackupCoordinator::liveWriter(
 
 void BackupCoordinator::pump()
 {
-    if (m_shutDown)
+    if (m_shutDown || m_startHolds > 0)
         return;
     resumeRetriesWaitingForFolders();
     for (;;) {

@@ -11,6 +11,7 @@
 #include "model/RunKey.h"
 #include "platform/Clock.h"
 
+#include <QFuture>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -80,6 +81,10 @@ public:
         bool confirmedMirror = false, std::shared_ptr<const GoogleDrivePlan> confirmedPlan = {});
     // Enqueues every enabled destination of every enabled job.
     void runAll(RunTrigger trigger);
+    // Starts no run until `ready` has finished; runs are admitted and wait in the queue meanwhile. For the
+    // launch, which stops what an earlier process left writing before anything else writes. Takes the one
+    // continuation a Qt 6.4 future keeps: another then() on `ready` would replace this one.
+    void holdStartsUntil(QFuture<void> ready);
 
     void pauseAll();
     void togglePause(const QUuid& jobID, const QUuid& destinationID);
@@ -235,6 +240,7 @@ private:
     QList<QueuedRun> m_queue;
     QSet<RunKey> m_offlineNotified;
     bool m_shutDown = false;
+    int m_startHolds = 0; // futures still holding every start back
     QList<QPointer<Sleep>> m_shutdownWaits; // ended once nothing runs any more
 };
 

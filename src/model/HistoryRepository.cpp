@@ -110,6 +110,7 @@ HistoryRepository::HistoryRepository(const QString& path, Clock& clock, QObject*
 
 HistoryRepository::~HistoryRepository()
 {
+    // Idle after the quit path's drain(); only without one (tests) is there anything left to wait for.
     m_writing.reset();
     m_reading.reset();
 }
@@ -266,7 +267,7 @@ void HistoryRepository::deleteInBatches(
     };
     write([this, batch = std::move(batch), mayStopAtClose, done = std::move(done),
               start = std::optional<Start>()](bool closing) mutable {
-        if (closing && mayStopAtClose)
+        if ((closing || m_draining) && mayStopAtClose)
             return false; // the next launch deletes the rest
         const std::shared_ptr<HistoryConnection> held = connection(Role::writing);
         // A history that moved to memory meanwhile holds only rows written after the deletion was asked.
@@ -329,6 +330,16 @@ void HistoryRepository::read(std::function<void()> task)
 void HistoryRepository::announce(std::function<void()> emitSignal)
 {
     QMetaObject::invokeMethod(this, std::move(emitSignal), Qt::QueuedConnection);
+}
+
+QFuture<void> HistoryRepository::drain()
+{
+    m_draining = true;
+    auto promise = std::make_shared<QPromise<void>>();
+    promise->start();
+    // A read runs after the reads before it, once the writes made before it are done.
+    read([promise] { promise->finish(); });
+    return promise->future();
 }
 
 QString HistoryRepository::storageWarning() const

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QUuid>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -45,8 +46,13 @@ public:
     // storageWarning() says so. Rows left running by an earlier process are marked interrupted.
     explicit HistoryRepository(
         const QString& path, Clock& clock = Clock::system(), QObject* parent = nullptr);
-    // Finishes every write made so far (a deletion by age still under way stops where it is).
+    // Finishes every write made so far (a deletion by age still under way stops where it is). After a
+    // finished drain() with nothing asked since, there is nothing left to wait for.
     ~HistoryRepository() override;
+
+    // For the quit path: finishes once every write and read asked for before the call is done, without
+    // holding the calling thread. A deletion by age still under way, or asked for later, stops where it is.
+    QFuture<void> drain();
 
     // Writes the row of a run that started, replacing any row with the same id.
     void begin(const BackupRunRecord& record);
@@ -118,6 +124,8 @@ private:
 
     Clock& m_clock;
     const QString m_path;
+
+    std::atomic<bool> m_draining = false; // deletions by age stop: the program is quitting
 
     mutable std::mutex m_state; // the three below
     std::shared_ptr<HistoryConnection> m_writer; // none until opened, and when no database could be had

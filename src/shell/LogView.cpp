@@ -5,6 +5,8 @@
 #include "model/FileSystemError.h"
 #include "model/Format.h"
 #include "model/Redactor.h"
+#include "platform/WhenFinished.h"
+#include "platform/WorkerPool.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/Palette.h"
@@ -18,7 +20,11 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPromise>
 #include <QVBoxLayout>
+
+#include <memory>
+#include <optional>
 
 namespace mv {
 
@@ -36,6 +42,30 @@ QString redactLines(const QString& text)
     for (QString& line : lines)
         line = Redactor::redact(line);
     return lines.join(QLatin1Char('\n'));
+}
+
+// The masked text of the file at `path`, or none when it cannot be read. Up to 2 MB: off the main thread.
+std::optional<QString> readMasked(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    // Bytes that are not UTF-8 become replacement characters: the rest of the log stays readable.
+    return redactLines(QString::fromUtf8(bytes));
+}
+
+QFuture<std::optional<QString>> readMaskedOnPool(QString path)
+{
+    auto promise = std::make_shared<QPromise<std::optional<QString>>>();
+    promise->start();
+    WorkerPool::instance().start([promise, path] {
+        promise->addResult(readMasked(path));
+        promise->finish();
+    });
+    return promise->future();
 }
 
 // The log box's text colour on a clear background, for the appearance `view` is shown in.
@@ -97,7 +127,9 @@ LogView::LogView(BackupRunRecord record, AppState& app, Prompts& prompts, QWidge
     m_box->setFont(monospacedFont(13));
     m_box->document()->setDocumentMargin(10);
     m_box->viewport()->setAutoFillBackground(false);
-    m_box->setPlainText(placeholder());
+    // With a log to read the box stays empty until the text arrives.
+    if (!m_record.logPath)
+        m_box->setPlainText(placeholder());
     auto* well = new WellSurface(8, this);
     auto* fill = new QVBoxLayout(well);
     fill->setContentsMargins(0, 0, 0, 0);
@@ -176,15 +208,15 @@ void LogView::load()
 {
     if (!m_record.logPath)
         return;
-    QFile file(*m_record.logPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return;
-    // Bytes that are not UTF-8 become replacement characters: the rest of the log stays readable.
-    m_text = redactLines(QString::fromUtf8(bytes));
-    m_box->setPlainText(m_text.isEmpty() ? placeholder() : m_text);
+    const quint64 read = ++m_reads;
+    whenFinished(
+        readMaskedOnPool(*m_record.logPath), this, [this, read](QFuture<std::optional<QString>> done) {
+            // An earlier showing's read that answers late never replaces a newer one.
+            if (read != m_reads)
+                return;
+            m_text = done.result().value_or(QString());
+            m_box->setPlainText(m_text.isEmpty() ? placeholder() : m_text);
+        });
 }
 
 } // namespace mv

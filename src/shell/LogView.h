@@ -13,15 +13,16 @@ class Prompts;
 
 // The saved text log of one run: the job, the destination and the start, a warning when the log was cut
 // short, the whole text in a selectable monospaced box, and "Copy Log", "Export…" and "Reveal". What is
-// shown, copied and exported is the log with its secrets masked. The text is read again each time the view
-// comes on screen; it never follows a log that grows.
+// shown, copied and exported is the log with its secrets masked. The text is read again, on the worker
+// pool, each time the view comes on screen; the box stays as it was until the text arrives. It never
+// follows a log that grows.
 class LogView : public QDialog {
     Q_OBJECT
 public:
     LogView(BackupRunRecord record, AppState& app, Prompts& prompts, QWidget* parent = nullptr);
 
     const BackupRunRecord& record() const { return m_record; }
-    // The masked log text; empty until a log was read.
+    // The masked log text; empty until a log was read, or when it could not be.
     const QString& text() const { return m_text; }
     // "Marrowvale-" + the job's name with every blank a hyphen + ".log".
     static QString exportName(const QString& jobName);
@@ -42,6 +43,7 @@ private:
     Prompts& m_prompts;
     QString m_text;
     QPlainTextEdit* m_box = nullptr;
+    quint64 m_reads = 0; // only the newest read is shown
 };
 
 } // namespace mv

@@ -21,18 +21,26 @@ QCoro::Task<bool> requestQuit(AppState& state, std::function<QCoro::Task<bool>(Q
     QPointer<AppState> alive(&state);
     const qsizetype active = state.coordinator().activeRuns().size();
     if (active > 0) {
-        const bool quit = co_await confirm(QuitQuestion::forActiveRuns(int(active)));
+        QCoro::Task<bool> asking = confirm(QuitQuestion::forActiveRuns(int(active)));
+        const bool quit = co_await asking;
         if (!quit || !alive)
             co_return false;
     }
     // A copy of the implicitly shared jobs, not a deep one.
     const AppConfiguration saved = state.store().config();
     const bool written = state.store().saveNow();
-    co_await state.coordinator().shutdown();
+    QCoro::Task<> stopping = state.coordinator().shutdown();
+    co_await stopping;
+    if (!alive)
+        co_return false;
     // The runs' endings wrote their destinations' results after that save; a debounced save would be lost
     // with the process. Writing an unchanged document again would only hold the ending of a large one.
-    if (alive && (!written || state.store().config() != saved))
+    if (!written || state.store().config() != saved)
         state.store().saveNow();
+    // The endings' history rows, the launch's pruning and its stopping of leftovers end here, while the
+    // event loop still turns, and not in the destructors after it.
+    QCoro::Task<> finishing = state.finishBackgroundWork();
+    co_await finishing;
     co_return !alive.isNull();
 }
 

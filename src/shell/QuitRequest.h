@@ -21,8 +21,9 @@ struct QuitQuestion {
 };
 
 // Quits calmly: with runs going, asks first (`confirm` answers true for "Quit and Stop"); then saves the
-// configuration at once, stops every run, each recorded as cancelled, and saves what their endings
-// changed, before answering true, after which the caller ends the event loop. Answers false, changing
+// configuration at once, stops every run, each recorded as cancelled, saves what their endings changed and
+// waits, without holding the event loop, for the state's background work and history writes, before
+// answering true, after which the caller ends the event loop. Answers false, changing
 // nothing, when the person keeps backing up.
 QCoro::Task<bool> requestQuit(AppState& state, std::function<QCoro::Task<bool>(QuitQuestion)> confirm);
 

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPromise>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
@@ -212,6 +213,25 @@ private Q_SLOTS:
         QCOMPARE(h.phase(key), "paused");
         h.coordinator.resume(key.jobID, key.destinationID);
         MV_TRY_COMPARE(stoppedChild(), 0);
+        MV_TRY_COMPARE(h.phase(key), "completed");
+        QCOMPARE(h.rsync.attempts("ssd"), 1);
+    }
+
+    // Held while the launch stops what an earlier process left writing: a run is admitted and waits in the
+    // queue, however often the event loop turns, and starts once the hold ends.
+    void startsWaitForTheHold()
+    {
+        Harness h;
+        QPromise<void> stopping;
+        stopping.start();
+        h.coordinator.holdStartsUntil(stopping.future());
+        const RunKey key = h.enqueue(h.addJob("Docs", local("ssd")));
+        QCOMPARE(h.phase(key), "queued");
+        QCoreApplication::processEvents();
+        QCOMPARE(h.phase(key), "queued");
+        QCOMPARE(h.rsync.attempts("ssd"), 0);
+
+        stopping.finish();
         MV_TRY_COMPARE(h.phase(key), "completed");
         QCOMPARE(h.rsync.attempts("ssd"), 1);
     }

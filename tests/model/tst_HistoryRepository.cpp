@@ -157,6 +157,8 @@ private Q_SLOTS:
     void writesGoOnWhileAReadIsHeld();
     void longDeletionsLetRunsIn_data();
     void longDeletionsLetRunsIn();
+    void drainFinishesWhatWasAskedWithoutWaiting();
+    void drainStopsADeletionByAge();
 
 private:
     test::TempSupportDir m_support;
@@ -738,6 +740,57 @@ void tst_HistoryRepository::longDeletionsLetRunsIn()
     QTRY_COMPARE_WITH_TIMEOUT(order.size(), 2, 120'000);
     QCOMPARE(order, (QStringList { "added", "removed" }));
     QCOMPARE(jobNames(history.fetch(10, 0)), QStringList { "during" });
+}
+
+// At quit the history is drained without holding the caller: the drain answers once every read and write
+// asked before it is done, so that what a quit records is in the file before the process ends.
+void tst_HistoryRepository::drainFinishesWhatWasAskedWithoutWaiting()
+{
+    const QString path = m_support.filePath(QStringLiteral("drain.sqlite"));
+    HistoryRepository history(path, m_clock);
+    readHold.armed = true;
+    const QFuture<std::vector<BackupRunRecord>> reading = history.fetchAsync(10, 0);
+    QVERIFY(readHold.holding.tryAcquire(1, 600'000));
+    history.begin(run(1, QStringLiteral("cancelled at quit"), now, RunResult::running));
+    history.finish(run(1, QStringLiteral("cancelled at quit"), now, RunResult::cancelled));
+
+    const QFuture<void> drained = history.drain();
+    QVERIFY(!drained.isFinished());
+    readHold.released.release();
+    MV_TRY_VERIFY(drained.isFinished());
+    QVERIFY(reading.isFinished());
+    QCOMPARE(sqliteShell(path, QStringLiteral("SELECT job_name, result FROM runs")),
+        QStringLiteral("cancelled at quit|cancelled\n"));
+}
+
+// A deletion by age still under way at quit stops where it is, the rest left for the next launch, while a
+// run's rows asked for after it are still written.
+void tst_HistoryRepository::drainStopsADeletionByAge()
+{
+    const QString path = m_support.filePath(QStringLiteral("drain-deleting.sqlite"));
+    {
+        HistoryRepository created(path, m_clock);
+    }
+    sqliteShell(path,
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199999) "
+                       "INSERT INTO runs (id, job_id, job_name, source_path, destination_id, "
+                       "destination_name, destination_path, mode, trigger, started_at, ended_at, "
+                       "result) SELECT printf('%08X-0000-4000-8000-000000000000', i), '%1', 'old', "
+                       "'', '%1', '', '', 'incremental', 'manual', %2 + i, %2 + i, 'success' FROM n")
+            .arg(uuid(1).toString(QUuid::WithoutBraces).toUpper())
+            .arg(qint64(toEpochSeconds(now.addDays(-365)))));
+
+    HistoryRepository history(path, m_clock);
+    history.deleteOlderThan(90);
+    history.begin(run(900000, QStringLiteral("during"), now, RunResult::cancelled));
+    const QFuture<void> drained = history.drain();
+    QTRY_VERIFY_WITH_TIMEOUT(drained.isFinished(), 120'000);
+    QCOMPARE(sqliteShell(path, QStringLiteral("SELECT count(*) FROM runs WHERE job_name = 'during'")),
+        QStringLiteral("1\n"));
+    QVERIFY(sqliteShell(path, QStringLiteral("SELECT count(*) FROM runs WHERE job_name = 'old'"))
+                .trimmed()
+                .toInt()
+        > 0);
 }
 
 QTEST_GUILESS_MAIN(tst_HistoryRepository)

@@ -31,6 +31,16 @@ bool processExists(qint64 pid)
     return pid > 0 && ::kill(pid_t(pid), 0) == 0;
 }
 
+// Runs SQL through the sqlite3 shell, the way a person inspecting the file would.
+QString sqliteShell(const QString& path, const QString& sql)
+{
+    QProcess shell;
+    shell.start(QStringLiteral("sqlite3"), { path, sql });
+    if (!shell.waitForFinished(int(test::integrationTimeout.count())) || shell.exitCode() != 0)
+        qFatal("sqlite3 failed: %s", shell.readAllStandardError().constData());
+    return QString::fromUtf8(shell.readAllStandardOutput());
+}
+
 } // namespace
 
 class tst_QuitRequest : public QObject {
@@ -87,6 +97,28 @@ private Q_SLOTS:
         QVERIFY(!hub.store.hasPendingSave());
         QVERIFY(
             test::TempDir::read(QDir(hub.support.path()).filePath("config.json")).contains("\"cancelled\""));
+    }
+
+    // A long history write asked for before quitting (clearing 200,000 rows) is in the file once the quit
+    // answers, done while the event loop turned rather than in the destructors after it.
+    void quittingFinishesTheHistoryWrites()
+    {
+        test::AppStateHarness hub;
+        hub.build();
+        const QString history = hub.support.filePath("history.sqlite");
+        QVERIFY(hub.rows().empty()); // the file is open
+        sqliteShell(history,
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199999) INSERT INTO "
+            "runs "
+            "(id, job_id, job_name, source_path, destination_id, destination_name, destination_path, mode, "
+            "trigger, started_at, ended_at, result) SELECT printf('%08X-0000-4000-8000-000000000000', i), "
+            "'00000001-0000-4000-8000-000000000000', 'old', '', '00000001-0000-4000-8000-000000000000', '', "
+            "'', 'incremental', 'manual', i, i, 'success' FROM n");
+
+        hub.state->history().clear();
+        Alert alert;
+        QVERIFY(QCoro::waitFor(requestQuit(*hub.state, alert.answer())));
+        QCOMPARE(sqliteShell(history, "SELECT count(*) FROM runs"), "0\n");
     }
 };
 
