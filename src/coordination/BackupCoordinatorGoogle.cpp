@@ -13,9 +13,6 @@
 // mirror's first attempt excepted), previews what an unconfirmed mirror would trash, and uploads through a
 // transfer of its own. Planning and preview failures end the run at once: waiting would not change them.
 // Retries, the folder wait and the progress relay are the rsync road's (BackupCoordinatorRun.cpp).
-//
-// As in BackupCoordinatorRun.cpp, every awaited task is made in a statement of its own and then awaited
-// by name (GCC 12 mishandles temporaries inside a co_await expression).
 
 namespace mv {
 

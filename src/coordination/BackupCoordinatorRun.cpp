@@ -19,9 +19,6 @@
 
 // A started run's road: its checks, its transfer and its retries, up to the one ending it reaches. The
 // attempt loop, its waits and the transfer's relay serve the Drive road too (BackupCoordinatorGoogle.cpp).
-//
-// Every awaited task is made in a statement of its own and then awaited by name: GCC 12 mishandles
-// temporaries inside a co_await expression (some are never destroyed, some twice).
 
 namespace mv {
 

@@ -13,9 +13,6 @@
 
 #include <algorithm>
 
-// Every awaited task is made in a statement of its own and then awaited by name: GCC 12 mishandles
-// temporaries inside a co_await expression.
-
 namespace mv {
 
 namespace {

@@ -10,9 +10,6 @@
 
 #include <qcoro/qcorofuture.h>
 
-// Every awaited future is made in a statement of its own and then awaited by name: GCC 12 mishandles
-// temporaries inside a co_await expression.
-
 namespace mv::SnapshotCleanup {
 
 namespace {

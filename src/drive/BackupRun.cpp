@@ -27,7 +27,8 @@ QCoro::Task<QString> removeExtras(const GoogleDrivePlan& plan, const RemoteIndex
     for (const QString& path : extras) {
         if (controller.cancelled())
             throw GoogleDriveError::cancelled();
-        co_await client.trash(index.files.value(path).id);
+        auto trashing = client.trash(index.files.value(path).id);
+        co_await trashing;
         ++tally.deleted;
         log.append(QStringLiteral("TRASH ") + path);
     }
@@ -58,9 +59,11 @@ QCoro::Task<GoogleDriveOutcome> run(GoogleDrivePlan plan, bool allowDeletions, R
     GoogleDriveOutcome outcome;
     std::exception_ptr failure;
     try {
-        const RemoteIndex index = co_await buildRemoteIndex(client, plan.folderID, &log);
+        auto indexing = buildRemoteIndex(client, plan.folderID, &log);
+        const RemoteIndex index = co_await indexing;
         DriveFolders folders(plan.folderID, QHash<QString, GoogleDriveItem>(index.folders));
-        co_await folders.ensure(client, plan.directories, log);
+        auto ensuring = folders.ensure(client, plan.directories, log);
+        co_await ensuring;
 
         GoogleProgressMeter meter(services.clock);
         const ResumedFiles resumed = resumePass(plan, index.files, store, log);
@@ -74,10 +77,13 @@ QCoro::Task<GoogleDriveOutcome> run(GoogleDrivePlan plan, bool allowDeletions, R
 
         TransferPass transfers({ plan, index.files, folders, resumed.keys, store, uploader, controller,
             services.clock, meter, log, onProgress, tally });
-        co_await transfers.run();
+        auto transferring = transfers.run();
+        co_await transferring;
 
-        if (plan.mode == BackupMode::mirror && allowDeletions)
-            outcome.warnings.append(co_await removeExtras(plan, index, client, controller, log, tally));
+        if (plan.mode == BackupMode::mirror && allowDeletions) {
+            auto removing = removeExtras(plan, index, client, controller, log, tally);
+            outcome.warnings.append(co_await removing);
+        }
     } catch (...) {
         failure = std::current_exception();
     }

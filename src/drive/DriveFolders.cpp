@@ -19,7 +19,8 @@ QCoro::Task<> DriveFolders::ensure(GoogleDriveClient& client, QStringList direct
         const std::optional<QString> parent = parentID(directory);
         if (!parent || m_folders.contains(directory))
             continue;
-        GoogleDriveItem folder = co_await client.ensureFolder(lastComponent(directory), *parent);
+        auto ensuring = client.ensureFolder(lastComponent(directory), *parent);
+        GoogleDriveItem folder = co_await ensuring;
         m_folders.insert(directory, std::move(folder));
         log.append(QStringLiteral("FOLDER ") + directory);
     }

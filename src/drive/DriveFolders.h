@@ -18,6 +18,7 @@ class GoogleRunLog;
 namespace GoogleDriveEngine {
 
 // The Drive folders of one run by relative path: those Drive held when the run began and those it created.
+// It, the client and the log must outlive ensure().
 class DriveFolders {
 public:
     DriveFolders(QString rootID, QHash<QString, GoogleDriveItem> existing);

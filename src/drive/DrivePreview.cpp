@@ -60,7 +60,8 @@ QCoro::Task<std::expected<GoogleDrivePreview, PreflightFailure>> preview(
     GoogleDriveClient client = connection.client(plan.tokenProvider, plan.tokenRefresh);
     QList<GoogleDriveItem> items;
     try {
-        items = co_await client.list(QStringLiteral("trashed = false"), GoogleDriveClient::maximumPageSize);
+        auto listing = client.list(QStringLiteral("trashed = false"), GoogleDriveClient::maximumPageSize);
+        items = co_await listing;
     } catch (...) {
         co_return std::unexpected(
             PreflightFailure(QStringLiteral("Mirror preview failed"), describeError(std::current_exception()),

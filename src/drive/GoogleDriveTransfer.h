@@ -8,7 +8,7 @@ namespace mv {
 
 // A planned Drive backup as one transfer, driven by the coordinator like an rsync transfer: its controls
 // reach the run's controller, and its progress snapshots reach the listener as samples, each with the file
-// under way as the item last written.
+// under way as the item last written. It, the listener and the services must outlive run().
 class GoogleDriveTransfer final : public TransferOf<GoogleDriveOutcome> {
 public:
     // `allowDeletions`: a mirror plan may move the files the source lacks to the Drive trash.

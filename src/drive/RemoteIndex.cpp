@@ -174,8 +174,8 @@ QCoro::Task<RemoteIndex> buildRemoteIndex(GoogleDriveClient& client, QString roo
 {
     if (log)
         log->append(QStringLiteral("INDEX reading the Drive folder tree"));
-    const QList<GoogleDriveItem> items
-        = co_await client.list(QStringLiteral("trashed = false"), GoogleDriveClient::maximumPageSize);
+    auto listing = client.list(QStringLiteral("trashed = false"), GoogleDriveClient::maximumPageSize);
+    const QList<GoogleDriveItem> items = co_await listing;
     if (log)
         log->append(QStringLiteral("INDEX %1 Drive item(s) visible").arg(items.size()));
     RemoteIndex index = makeIndex(items, rootID);

@@ -92,7 +92,8 @@ QCoro::Task<QString> destinationFolder(
     if (destination.googleFolderID) {
         std::optional<GoogleDriveItem> stored;
         try {
-            stored = co_await client.folder(*destination.googleFolderID);
+            auto reading = client.folder(*destination.googleFolderID);
+            stored = co_await reading;
         } catch (const GoogleDriveError& error) {
             if (error.kind() != GoogleDriveError::Kind::api || error.status() != 404)
                 throw;
@@ -100,7 +101,8 @@ QCoro::Task<QString> destinationFolder(
         if (stored && isUsableFolder(*stored))
             co_return stored->id;
     }
-    const GoogleDriveItem created = co_await client.ensureFolder(folderName, parentID);
+    auto ensuring = client.ensureFolder(folderName, parentID);
+    const GoogleDriveItem created = co_await ensuring;
     co_return created.id;
 }
 
@@ -110,7 +112,8 @@ QCoro::Task<std::optional<PreflightFailure>> checkQuota(GoogleDriveClient& clien
 {
     GoogleQuotaBytes quota;
     try {
-        quota = co_await client.quota();
+        auto asking = client.quota();
+        quota = co_await asking;
     } catch (...) {
         log.write(QStringLiteral("Google Drive quota check skipped: %1")
                       .arg(describeError(std::current_exception())));
@@ -156,8 +159,8 @@ QCoro::Task<PlanResult> makePlan(BackupJob job, BackupDestination destination, P
             QStringLiteral("Open Settings → Google Drive."), false, "cloud");
     bool signedIn = auth.account().has_value();
     if (signedIn) {
-        const std::optional<QString> refreshToken
-            = co_await services.credentials.read(QStringLiteral("refresh-token"));
+        auto reading = services.credentials.read(GoogleCredentialStore::refreshToken);
+        const std::optional<QString> refreshToken = co_await reading;
         signedIn = refreshToken && !refreshToken->isEmpty();
     }
     if (!signedIn)
@@ -181,24 +184,23 @@ QCoro::Task<PlanResult> makePlan(BackupJob job, BackupDestination destination, P
 
     const QString folderName
         = destination.googleFolderName.isEmpty() ? destination.name : destination.googleFolderName;
-    GoogleAuthManager* account = &auth;
-    GoogleDriveClient::TokenProvider tokenProvider
-        = [account]() -> QCoro::Task<QString> { co_return co_await account->accessToken(); };
-    GoogleDriveClient::TokenRefresh tokenRefresh = [account]() -> QCoro::Task<> {
-        account->invalidateAccessToken();
-        co_return;
-    };
+    GoogleDriveClient::TokenProvider tokenProvider = GoogleDriveClient::accountTokens(auth);
+    GoogleDriveClient::TokenRefresh tokenRefresh = GoogleDriveClient::accountTokenRefresh(auth);
     GoogleDriveClient client = services.connection.client(tokenProvider, tokenRefresh);
 
     QString folderID;
     ScanResult scan;
     try {
-        const GoogleDriveItem application = co_await client.ensureFolder(
-            QString::fromLatin1(applicationFolderName), QStringLiteral("root"));
-        folderID = co_await destinationFolder(client, destination, folderName, application.id);
-        if (std::optional<PreflightFailure> full = co_await checkQuota(client, services.log))
+        auto ensuring
+            = client.ensureFolder(QString::fromLatin1(applicationFolderName), QStringLiteral("root"));
+        const GoogleDriveItem application = co_await ensuring;
+        auto finding = destinationFolder(client, destination, folderName, application.id);
+        folderID = co_await finding;
+        auto checkingQuota = checkQuota(client, services.log);
+        if (std::optional<PreflightFailure> full = co_await checkingQuota)
             co_return std::unexpected(std::move(*full));
-        scan = co_await scanOnWorker(source.path, job.options);
+        auto scanning = scanOnWorker(source.path, job.options);
+        scan = co_await scanning;
     } catch (...) {
         const QString description = describeError(std::current_exception());
         services.log.write(QStringLiteral("Google Drive plan failed: %1").arg(description));

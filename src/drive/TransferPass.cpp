@@ -48,8 +48,10 @@ TransferPass::TransferPass(Context context)
 QCoro::Task<> TransferPass::run()
 {
     for (const GoogleLocalFile& file : m_context.plan.files) {
-        co_await awaitTurn();
-        co_await transfer(file);
+        auto waiting = awaitTurn();
+        co_await waiting;
+        auto transferring = transfer(file);
+        co_await transferring;
     }
 }
 
@@ -60,7 +62,8 @@ QCoro::Task<> TransferPass::awaitTurn()
         throw GoogleDriveError::cancelled();
     if (!controller.paused())
         co_return;
-    co_await controller.waitWhilePaused(m_context.clock);
+    auto waiting = controller.waitWhilePaused(m_context.clock);
+    co_await waiting;
     if (controller.cancelled())
         throw GoogleDriveError::cancelled();
 }

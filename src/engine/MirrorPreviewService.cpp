@@ -39,7 +39,6 @@ QCoro::Task<std::expected<MirrorPreview, PreflightFailure>> preview(RunPlan plan
         if (event.deletion)
             collector->append(*event.deletion);
     };
-    // Made before the co_await: GCC 12 destroys temporaries of a co_await expression twice.
     auto running = controller.tryRun(dryRun(std::move(plan)), logPath, onEvent);
     const auto outcome = co_await running;
     if (!outcome)

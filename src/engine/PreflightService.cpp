@@ -287,7 +287,6 @@ std::optional<PreflightFailure> writeTest(const QString& folder)
 QCoro::Task<std::expected<RunPlan, PreflightFailure>> check(
     BackupJob job, BackupDestination destination, AppSettings settings, QDateTime now)
 {
-    // Every awaited task is a named local: GCC 12 mishandles temporaries inside a co_await expression.
     QFuture<CheckResult> preparing
         = QtConcurrent::run(&WorkerPool::instance(), prepare, job, destination, settings, now);
     CheckResult prepared = co_await preparing;

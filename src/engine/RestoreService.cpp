@@ -227,7 +227,6 @@ QCoro::Task<QStringList> scanConflicts(RestorePlan plan)
         };
         const QString logPath = LogPath::prepare(QStringLiteral("restore-preview-"));
         std::optional<QString> problem;
-        // Made before the co_await: GCC 12 destroys temporaries of a co_await expression twice.
         auto running = controller.tryRun(dryRunPlan(plan, item), logPath, onEvent);
         const auto outcome = co_await running;
         if (!outcome)

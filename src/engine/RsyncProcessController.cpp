@@ -225,8 +225,7 @@ RsyncProcessController::~RsyncProcessController() = default;
 QCoro::Task<std::expected<RsyncOutcome, RsyncRunError>> RsyncProcessController::tryRun(
     RunPlan plan, QString logPath, EventHandler onEvent, StartedHandler onStarted)
 {
-    // The worker holds the shared state, so the run ends cleanly even if this controller goes first. The
-    // future is made before the co_await: GCC 12 destroys temporaries of a co_await expression twice.
+    // The worker holds the shared state, so the run ends cleanly even if this controller goes first.
     QFuture<std::expected<RsyncOutcome, RsyncRunError>> future = QtConcurrent::run(&runPool(),
         [shared = d, plan = std::move(plan), logPath = std::move(logPath), onEvent = std::move(onEvent),
             onStarted = std::move(onStarted)]() mutable {

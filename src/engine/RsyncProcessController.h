@@ -25,6 +25,7 @@ namespace mv {
 // A cancel is final: it ends the running child, and a run that had not started yet, or starts later on
 // this controller, ends at once as cancelled without launching anything. A pause that comes before the
 // first child exists is kept, and that child is stopped as soon as it starts; a resume before then drops it.
+// Its runs keep what they need, so it may go before they end.
 class RsyncProcessController final : public RunControlling {
 public:
     // Called on the pipe reader threads (and, for the last unfinished lines, on the run's worker thread).

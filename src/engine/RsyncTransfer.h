@@ -8,7 +8,8 @@ namespace mv {
 
 class Clock;
 
-// A planned run as one rsync child, driven through the rsync controller.
+// A planned run as one rsync child, driven through the rsync controller. It and the listener must outlive
+// run().
 class RsyncTransfer final : public Transfer {
 public:
     RsyncTransfer(RunPlan plan, QString logPath, Clock& clock);

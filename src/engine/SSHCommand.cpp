@@ -135,7 +135,6 @@ QString quotedRemotePath(const QString& path)
 QCoro::Task<ProcessResult> runProcess(QString executable, QStringList arguments,
     std::chrono::milliseconds timeout, QMap<QString, QString> extraEnvironment)
 {
-    // Awaited by name: GCC 12 mishandles temporaries inside a co_await expression.
     QFuture<ProcessResult> running = QtConcurrent::run(
         &WorkerPool::instance(), runBlocking, executable, arguments, timeout, extraEnvironment);
     co_return co_await running;

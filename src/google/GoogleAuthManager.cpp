@@ -53,6 +53,13 @@ QString errorBodyText(const QByteArray& body)
 // Thrown inside a sign-in that was cancelled, to leave it at its next step.
 struct SignInCancelled { };
 
+// Leaves a coroutine whose manager was destroyed while it waited: to its caller, the account is gone.
+void throwIfGone(const QPointer<GoogleAuthManager>& self)
+{
+    if (!self)
+        throw GoogleAuthError(GoogleAuthError::Kind::notConnected);
+}
+
 } // namespace
 
 // One sign-in: its listener, and whether Cancel ended it.
@@ -92,14 +99,20 @@ GoogleAuthManager::~GoogleAuthManager()
 
 QCoro::Task<> GoogleAuthManager::load()
 {
+    const QPointer<GoogleAuthManager> self(this);
     auto secret = m_credentials.read(GoogleCredentialStore::clientSecret);
     co_await secret;
+    if (!self)
+        co_return;
     auto token = m_credentials.read(GoogleCredentialStore::refreshToken);
     const std::optional<QString> refreshToken = co_await token;
-    if (!refreshToken)
+    if (!self || !refreshToken)
         co_return;
-    auto email = m_credentials.read(GoogleCredentialStore::accountEmail);
-    m_account = co_await email;
+    auto reading = m_credentials.read(GoogleCredentialStore::accountEmail);
+    const std::optional<QString> email = co_await reading;
+    if (!self)
+        co_return;
+    m_account = email;
     Q_EMIT changed();
 }
 
@@ -134,6 +147,7 @@ QCoro::Task<std::optional<QString>> GoogleAuthManager::loadClientAutomatically(
 {
     if (isConfigured())
         co_return std::nullopt;
+    const QPointer<GoogleAuthManager> self(this);
     for (const QString& candidate : candidates.value_or(clientFileCandidates())) {
         if (!QFileInfo::exists(candidate))
             continue;
@@ -144,6 +158,8 @@ QCoro::Task<std::optional<QString>> GoogleAuthManager::loadClientAutomatically(
         } catch (...) {
             failure = std::current_exception();
         }
+        if (!self)
+            co_return std::nullopt;
         m_lastError = failure ? std::optional<QString>(describeError(failure)) : std::nullopt;
         Q_EMIT changed();
         if (!failure)
@@ -159,8 +175,12 @@ QCoro::Task<> GoogleAuthManager::importClientFile(QString path)
     const QString secret = file.details.client_secret.trimmed();
     if (clientID.isEmpty() || secret.isEmpty())
         throw GoogleAuthError(GoogleAuthError::Kind::invalidClientFile);
+    const QPointer<GoogleAuthManager> self(this);
     auto saving = m_credentials.save(secret, GoogleCredentialStore::clientSecret);
-    if (!co_await saving)
+    const bool saved = co_await saving;
+    if (!self)
+        co_return;
+    if (!saved)
         throw GoogleAuthError(GoogleAuthError::Kind::keyring,
             QStringLiteral(
                 "Marrowvale could not store the OAuth client secret in the keyring. Nothing was imported."));
@@ -230,6 +250,7 @@ void GoogleAuthManager::cancelSignIn()
 
 QCoro::Task<QString> GoogleAuthManager::performSignIn(std::shared_ptr<SignInAttempt> attempt)
 {
+    const QPointer<GoogleAuthManager> self(this);
     OAuthLoopbackServer& listener = attempt->listener;
     const auto stopListener = qScopeGuard([attempt] { attempt->listener.stop(); });
     const quint16 port = listener.start();
@@ -251,6 +272,7 @@ QCoro::Task<QString> GoogleAuthManager::performSignIn(std::shared_ptr<SignInAtte
 
     auto waiting = listener.waitForCallback(signInTimeout);
     const OAuthLoopbackServer::Callback callback = co_await waiting;
+    // The destructor cancels the attempt, so this also leaves once the manager is gone.
     attempt->throwIfCancelled();
     if (callback.state != pkce.state)
         throw GoogleAuthError(GoogleAuthError::Kind::stateMismatch);
@@ -266,6 +288,7 @@ QCoro::Task<QString> GoogleAuthManager::performSignIn(std::shared_ptr<SignInAtte
     attempt->throwIfCancelled();
     auto storing = storeSignIn(*tokens.refresh_token, email);
     co_await storing;
+    throwIfGone(self);
     cacheAccessToken(tokens.access_token);
     co_return email;
 }
@@ -274,14 +297,20 @@ QCoro::Task<> GoogleAuthManager::storeSignIn(QString refreshToken, QString email
 {
     const GoogleAuthError notStored(GoogleAuthError::Kind::keyring,
         QStringLiteral("Marrowvale could not store the Google sign-in in the keyring."));
+    const QPointer<GoogleAuthManager> self(this);
     auto readingPrevious = m_credentials.read(GoogleCredentialStore::refreshToken);
     const std::optional<QString> previous = co_await readingPrevious;
+    throwIfGone(self);
     auto savingToken = m_credentials.save(refreshToken, GoogleCredentialStore::refreshToken);
-    if (!co_await savingToken)
+    const bool tokenSaved = co_await savingToken;
+    throwIfGone(self);
+    if (!tokenSaved)
         throw notStored;
     auto savingEmail = m_credentials.save(email, GoogleCredentialStore::accountEmail);
-    if (co_await savingEmail)
+    const bool emailSaved = co_await savingEmail;
+    if (emailSaved)
         co_return;
+    throwIfGone(self);
     // Half a sign-in is none: put back the token that was there before.
     if (previous) {
         auto restoring = m_credentials.save(*previous, GoogleCredentialStore::refreshToken);
@@ -311,8 +340,10 @@ QUrl GoogleAuthManager::authorizationUrl(quint16 port, const QString& state, con
 
 QCoro::Task<GoogleTokenResponse> GoogleAuthManager::exchange(QString code, QString verifier, quint16 port)
 {
+    const QPointer<GoogleAuthManager> self(this);
     auto secret = m_credentials.read(GoogleCredentialStore::clientSecret);
     const QString clientSecret = (co_await secret).value_or(QString());
+    throwIfGone(self);
     auto requesting = tokenRequest({
         { QStringLiteral("client_id"), clientID() },
         { QStringLiteral("client_secret"), clientSecret },
@@ -368,16 +399,22 @@ QCoro::Task<> GoogleAuthManager::disconnect()
     m_account.reset();
     invalidateAccessToken();
     Q_EMIT changed();
+    const QPointer<GoogleAuthManager> self(this);
     auto removingToken = m_credentials.remove(GoogleCredentialStore::refreshToken);
     co_await removingToken;
+    if (!self)
+        co_return;
     auto removingEmail = m_credentials.remove(GoogleCredentialStore::accountEmail);
     co_await removingEmail;
 }
 
 QCoro::Task<> GoogleAuthManager::clearClient()
 {
+    const QPointer<GoogleAuthManager> self(this);
     auto removingSecret = m_credentials.remove(GoogleCredentialStore::clientSecret);
     co_await removingSecret;
+    if (!self)
+        co_return;
     setClientID(QString());
     auto forgetting = disconnect();
     co_await forgetting;
@@ -402,20 +439,25 @@ QCoro::Task<QString> GoogleAuthManager::accessToken()
         const QString cached = *m_accessToken;
         co_return cached;
     }
+    const QPointer<GoogleAuthManager> self(this);
     auto reading = m_credentials.read(GoogleCredentialStore::refreshToken);
     const std::optional<QString> refreshToken = co_await reading;
+    throwIfGone(self);
     if (!refreshToken)
         throw GoogleAuthError(GoogleAuthError::Kind::notConnected);
     auto refreshing = refresh(*refreshToken);
     const QString token = co_await refreshing;
+    throwIfGone(self);
     cacheAccessToken(token);
     co_return token;
 }
 
 QCoro::Task<QString> GoogleAuthManager::refresh(QString refreshToken)
 {
+    const QPointer<GoogleAuthManager> self(this);
     auto secret = m_credentials.read(GoogleCredentialStore::clientSecret);
     const QString clientSecret = (co_await secret).value_or(QString());
+    throwIfGone(self);
     std::exception_ptr failure;
     bool revoked = false;
     try {
@@ -432,7 +474,7 @@ QCoro::Task<QString> GoogleAuthManager::refresh(QString refreshToken)
         revoked = error.kind() == GoogleAuthError::Kind::tokenExchange
             && error.payload().contains(QLatin1String("invalid_grant"), Qt::CaseInsensitive);
     }
-    if (revoked) {
+    if (revoked && self) {
         auto forgetting = disconnect();
         co_await forgetting;
     }

@@ -20,6 +20,8 @@ class SecretBackend;
 // With MARROWVALE_GOOGLE_EPHEMERAL=1 (read on every call) nothing touches the keyring: values live in memory,
 // seeded from MARROWVALE_GOOGLE_CLIENT_SECRET, MARROWVALE_GOOGLE_REFRESH_TOKEN and MARROWVALE_GOOGLE_ACCOUNT
 // while memory has none for their account.
+//
+// It and its backend must outlive every read(), save() and remove() under way.
 class GoogleCredentialStore {
 public:
     static constexpr QLatin1StringView clientSecret { "client-secret" };

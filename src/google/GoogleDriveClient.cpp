@@ -102,22 +102,29 @@ GoogleDriveClient::GoogleDriveClient(QNetworkAccessManager& network, QUrl driveA
 
 GoogleDriveClient::GoogleDriveClient(QNetworkAccessManager& network, const GoogleEndpoints& endpoints,
     GoogleAuthManager& account, Sleeper sleeper)
-    : GoogleDriveClient(
-        network, endpoints.driveApiBase,
-        [account = QPointer<GoogleAuthManager>(&account)]() -> QCoro::Task<QString> {
-            if (!account)
-                throw GoogleAuthError(GoogleAuthError::Kind::notConnected);
-            auto asking = account->accessToken();
-            const QString token = co_await asking;
-            co_return token;
-        },
-        [account = QPointer<GoogleAuthManager>(&account)]() -> QCoro::Task<> {
-            if (account)
-                account->invalidateAccessToken();
-            co_return;
-        },
+    : GoogleDriveClient(network, endpoints.driveApiBase, accountTokens(account), accountTokenRefresh(account),
         std::move(sleeper))
 {
+}
+
+GoogleDriveClient::TokenProvider GoogleDriveClient::accountTokens(GoogleAuthManager& account)
+{
+    return [account = QPointer<GoogleAuthManager>(&account)]() -> QCoro::Task<QString> {
+        if (!account)
+            throw GoogleAuthError(GoogleAuthError::Kind::notConnected);
+        auto asking = account->accessToken();
+        const QString token = co_await asking;
+        co_return token;
+    };
+}
+
+GoogleDriveClient::TokenRefresh GoogleDriveClient::accountTokenRefresh(GoogleAuthManager& account)
+{
+    return [account = QPointer<GoogleAuthManager>(&account)]() -> QCoro::Task<> {
+        if (account)
+            account->invalidateAccessToken();
+        co_return;
+    };
 }
 
 QString GoogleDriveClient::errorMessage(const QByteArray& body)

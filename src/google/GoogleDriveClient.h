@@ -50,6 +50,11 @@ public:
     GoogleDriveClient(QNetworkAccessManager& network, const GoogleEndpoints& endpoints,
         GoogleAuthManager& account, Sleeper sleeper = {});
 
+    // The account manager's tokens; once the manager is gone the provider throws
+    // GoogleAuthError::notConnected and the refresh does nothing.
+    static TokenProvider accountTokens(GoogleAuthManager& account);
+    static TokenRefresh accountTokenRefresh(GoogleAuthManager& account);
+
     // Every item the search query finds, following all pages, at most 1000 a page. Throws
     // GoogleListingTruncatedError when 250,000 items are collected and Drive still has more.
     QCoro::Task<QList<GoogleDriveItem>> list(QString query, int pageSize);

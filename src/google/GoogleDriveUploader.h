@@ -27,6 +27,7 @@ class UploadControl;
 // its session URL is kept in the resume store, so a cut upload continues where Drive stopped, even in a
 // later process; otherwise the whole file is streamed in one request. Only a file of more than one piece
 // keeps its session. Progress is the absolute count of the file's bytes sent, from any thread.
+// It, its clock, and the controller and resume store given to upload() must outlive the upload.
 class GoogleDriveUploader {
 public:
     using Progress = std::function<void(qint64)>;

@@ -17,7 +17,7 @@ namespace mv {
 // sign-in. It serves exactly one request: the first connection that delivers a whole request header (a
 // browser's silent pre-connections do not count), answers it with a small page and closes its port.
 // Every socket is close-on-exec; the blocking wait runs on the worker pool, and stop() from any thread ends
-// it at once.
+// it at once. It must outlive waitForCallback().
 class OAuthLoopbackServer {
 public:
     struct Callback {

@@ -31,7 +31,7 @@ struct UploadAnswer {
 // byte of an answer before its connection closed (an idle connection the server had dropped) is sent once
 // more on a new one. `onSent` gets the request body's bytes sent so far; `onStarted` the transfer the run
 // may cancel, before anything is sent. Throws GoogleTransportError when no whole answer arrived; its text
-// names no URL.
+// names no URL. It and `connections` must outlive send().
 struct UploadExchange {
     UploadConnections* connections = nullptr;
     std::chrono::milliseconds timeout { 60000 };

@@ -64,7 +64,6 @@ QCoro::Task<> Sleep::wait()
 {
     if (m_finished)
         co_return;
-    // Awaitables are named locals: GCC 12 mishandles temporaries inside a co_await expression.
     auto finishedSignal = qCoro(this, &Sleep::finished);
     co_await finishedSignal;
 }

@@ -74,6 +74,21 @@ quint16 redirectPort(const QUrl& address)
     return quint16(QUrl(QUrlQuery(address).queryItemValue("redirect_uri", QUrl::FullyDecoded)).port());
 }
 
+// One of the manager's calls that waits on the keyring, by name, as a task of no value.
+QCoro::Task<> keyringCall(QString name, GoogleAuthManager* manager)
+{
+    if (name == "load") {
+        auto loading = manager->load();
+        co_await loading;
+    } else if (name == "disconnect") {
+        auto disconnecting = manager->disconnect();
+        co_await disconnecting;
+    } else {
+        auto clearing = manager->clearClient();
+        co_await clearing;
+    }
+}
+
 const QString noBrowserText
     = "Marrowvale could not open your web browser. Open this address in a browser to sign in:";
 
@@ -558,6 +573,29 @@ private Q_SLOTS:
         QCOMPARE(f.manager.lastError(), std::nullopt);
         QCOMPARE(f.backend.stored(refreshTokenAccount), std::nullopt);
         MV_TRY_COMPARE(f.browser.finished(), 1);
+    }
+
+    // A manager destroyed while one of its calls waits on the keyring: the call ends without touching it.
+    void theManagerMayGoWhileItWaits_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::newRow("load") << "load";
+        QTest::newRow("disconnect") << "disconnect";
+        QTest::newRow("clear client") << "clearClient";
+    }
+
+    void theManagerMayGoWhileItWaits()
+    {
+        QFETCH(QString, call);
+        Fixture f(m_server);
+        f.backend.store(refreshTokenAccount, "1//stored");
+        f.backend.store(accountEmailAccount, "stored@example.com");
+        auto manager = std::make_unique<GoogleAuthManager>(f.store, f.credentials, f.network, f.browser,
+            GoogleEndpoints::at(m_server.baseUrl()), f.clock, f.log);
+        QCoro::Task<> waiting = keyringCall(call, manager.get());
+        manager.reset();
+        QCOMPARE(failureOf(test::waitForOutcome(std::move(waiting))), QString());
+        QVERIFY(m_server.journal().isEmpty());
     }
 
     void aRestartShowsTheStoredAccountWithoutNetwork()
