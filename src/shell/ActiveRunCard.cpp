@@ -144,6 +144,8 @@ void ActiveRunCard::showRun(const ActiveRun& run)
     m_bar->setTint(look.color);
     m_fraction->setText(P::fractionText(progress));
     m_metrics->setProgress(progress);
+    // The percentage leads the metrics line: a run that has measured nothing yet shows neither.
+    m_fraction->setVisible(!m_metrics->isHidden());
 
     const P::Detail detail = P::detail(progress);
     m_fileSymbol->setVisible(detail.kind == P::Detail::Kind::file);
