@@ -10,6 +10,7 @@
 #include "shell/SummaryStrip.h"
 #include "support/IntegrationTimeout.h"
 #include "support/state/AppStateHarness.h"
+#include "support/ui/AccessibleMenu.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
@@ -21,6 +22,7 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -352,6 +354,27 @@ private Q_SLOTS:
         MV_TRY_VERIFY(active.cards.empty());
         MV_TRY_COMPARE(jobCard->runButton()->title(), "Run Now");
         MV_TRY_VERIFY(!hub.rows().empty() && hub.rows().front().result == RunResult::cancelled);
+    }
+
+    // Each opening of the context menu reads in full on the accessibility tree, also after the earlier
+    // menus are gone.
+    void contextMenuReadsAloudEachTime()
+    {
+        test::AppStateHarness hub;
+        const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        hub.build();
+        Column column;
+        auto* card = column.add(new JobCard(*hub.state, job.id));
+        QVERIFY(column.show());
+        for (int opening = 1; opening <= 3; ++opening) {
+            QPointer<QMenu> menu = openContextMenu(*card);
+            QVERIFY(menu);
+            QCOMPARE(test::accessibleMenuItems(*menu),
+                (QStringList {
+                    "Open in Dashboard", "Run Now", "-", "Duplicate", "Disable", "-", "Delete\u2026" }));
+            menu->close();
+            MV_TRY_VERIFY(menu.isNull());
+        }
     }
 
     // The context menu in its order, each entry acting through the state hub; a left click opens the
