@@ -4,6 +4,7 @@
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/Motion.h"
 #include "ui/kit/ProgressBarView.h"
 #include "ui/kit/ProgressMetricsView.h"
 #include "ui/kit/StatusChip.h"
@@ -131,19 +132,27 @@ void ActiveRunCard::refresh()
 
 void ActiveRunCard::showRun(const ActiveRun& run)
 {
+    const RunPhase phaseBefore = m_run.progress.phase;
     m_run = run;
     const RunProgress& progress = run.progress;
     const P::PhaseLook look = P::phaseLook(progress.phase);
 
-    setTint(PaletteColor(look.color).opacity(fillOpacity));
+    if (progress.phase != phaseBefore) {
+        m_colorBefore = P::phaseLook(phaseBefore).color;
+        Motion::animate(*this, "phaseBlend", 0.0, 1.0, Motion::spring());
+    } else if (m_phaseBlend >= 1) {
+        setTint(PaletteColor(look.color).opacity(fillOpacity));
+    }
     m_jobName->setText(run.jobName);
     m_chip->setStatus(look.label, look.color, std::nullopt, look.pulsing);
     m_source->setText(P::sourceName(run.sourcePath));
     m_destination->setText(run.destinationName);
-    m_bar->setFraction(P::shownFraction(progress));
+    m_bar->glideTo(P::shownFraction(progress));
     m_bar->setTint(look.color);
     m_fraction->setText(P::fractionText(progress));
     m_metrics->setProgress(progress);
+    // The percentage leads the metrics line: a run that has measured nothing yet shows neither.
+    m_fraction->setVisible(!m_metrics->isHidden());
 
     const P::Detail detail = P::detail(progress);
     m_fileSymbol->setVisible(detail.kind == P::Detail::Kind::file);
@@ -163,13 +172,26 @@ void ActiveRunCard::showRun(const ActiveRun& run)
     update();
 }
 
+void ActiveRunCard::setPhaseBlend(qreal blend)
+{
+    m_phaseBlend = blend;
+    // Fixed colours on the way; the phase's own, following the appearance, once there.
+    setTint(blend >= 1 ? PaletteColor(P::phaseLook(m_run.progress.phase).color).opacity(fillOpacity)
+                       : PaletteColor(phaseColor(fillOpacity)));
+}
+
+QColor ActiveRunCard::phaseColor(qreal opacity) const
+{
+    const QColor now = PaletteColor(P::phaseLook(m_run.progress.phase).color).opacity(opacity).resolve(this);
+    return Palette::mix(PaletteColor(m_colorBefore).opacity(opacity).resolve(this), now, m_phaseBlend);
+}
+
 void ActiveRunCard::paintEvent(QPaintEvent* event)
 {
     CardSurface::paintEvent(event);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    strokeInside(painter, rect(), radius,
-        PaletteColor(P::phaseLook(m_run.progress.phase).color).opacity(frameOpacity).resolve(this));
+    strokeInside(painter, rect(), radius, phaseColor(frameOpacity));
 }
 
 } // namespace mv

@@ -23,6 +23,8 @@ class TextLabel;
 // stays as it was last shown once the run has left the coordinator's table.
 class ActiveRunCard : public CardSurface {
     Q_OBJECT
+    // 0 in the colours of the phase before, 1 in those of the run's phase; springs on a change of phase.
+    Q_PROPERTY(qreal phaseBlend READ phaseBlend WRITE setPhaseBlend)
 public:
     static constexpr std::chrono::milliseconds refreshInterval { 100 };
 
@@ -39,6 +41,7 @@ public:
     ProgressBarView* progressBar() const { return m_bar; }
     MVButton* pauseButton() const { return m_pause; }
     MVButton* cancelButton() const { return m_cancel; }
+    qreal phaseBlend() const { return m_phaseBlend; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -49,9 +52,14 @@ private:
     QLayout* buildFiguresRow();
     QLayout* buildDetailRow();
     QLayout* buildControlRow();
+    void setPhaseBlend(qreal blend);
+    // The phase colour at `opacity`, on its way from the phase before while blending.
+    QColor phaseColor(qreal opacity) const;
 
     AppState& m_app;
     ActiveRun m_run;
+    PaletteRole m_colorBefore = PaletteRole::accent;
+    qreal m_phaseBlend = 1;
     StatusChip* m_chip = nullptr;
     ElidedLabel* m_jobName = nullptr;
     ElidedLabel* m_source = nullptr;

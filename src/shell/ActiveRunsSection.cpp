@@ -36,7 +36,7 @@ void ActiveRunsSection::setRuns(const QList<ActiveRun>& runs)
     m_runs = runs;
     const bool capped = !m_showAll && runs.size() > cap;
     m_header->setCount(runs.size());
-    m_list.setRows(capped ? runs.first(cap) : runs);
+    m_list.setRows(capped ? runs.first(cap) : runs, true);
     m_showMore->setVisible(capped);
     if (capped) {
         const QString text = QStringLiteral("Show %1 more runs").arg(runs.size() - cap);

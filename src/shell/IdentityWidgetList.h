@@ -1,8 +1,11 @@
 #pragma once
 
+#include "ui/kit/Motion.h"
+
 #include <QHash>
 #include <QList>
 #include <QPointer>
+#include <QPropertyAnimation>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -18,7 +21,8 @@ template <typename Row> struct EntryWidget {
 
 // A vertical list of one widget per row, kept by the row's identity: a widget whose identity stays keeps
 // its state (hover, expansion, an animation) and is given the new value; one whose identity is gone is
-// deleted; new ones are made by the list's factory.
+// deleted; new ones are made by the list's factory. Entries coming and going may spring the list's height
+// from what it was to what it takes now.
 template <typename Row> class IdentityWidgetList {
 public:
     using Identity = std::function<QString(const Row&)>;
@@ -32,6 +36,9 @@ public:
     {
         m_layout->setContentsMargins(0, 0, 0, 0);
         m_layout->setSpacing(spacing);
+        // The list's height may be held below what its entries take while it springs; the entries then
+        // overflow and are cut at its bottom edge.
+        m_layout->setSizeConstraint(QLayout::SetNoConstraint);
     }
 
     QWidget* widget() const { return m_container; }
@@ -47,8 +54,12 @@ public:
         return widgets;
     }
 
-    void setRows(const QList<Row>& rows)
+    // Shows `rows`; with `spring`, entries coming or going on screen change the list's height with
+    // Motion::spring.
+    void setRows(const QList<Row>& rows, bool spring = false)
     {
+        // An empty list stands at no height, whatever it had when it was last laid out.
+        const int before = m_order.isEmpty() ? 0 : m_container->height();
         QHash<QString, EntryWidget<Row>> next;
         QStringList order;
         for (const Row& row : rows) {
@@ -78,11 +89,36 @@ public:
             }
             widget->show();
         }
+        const bool entriesChanged = order != m_order;
         m_entries = std::move(next);
         m_order = std::move(order);
+        if (spring && entriesChanged && m_container->isVisible())
+            springHeight(before);
     }
 
 private:
+    // Holds the list at the height the spring has reached, growing or shrinking, until it has settled.
+    void springHeight(int before)
+    {
+        const int after = m_layout->hasHeightForWidth() ? m_layout->heightForWidth(m_container->width())
+                                                        : m_layout->sizeHint().height();
+        QWidget* container = m_container;
+        QPropertyAnimation* animation
+            = Motion::animate(*container, "maximumHeight", before, after, Motion::spring());
+        if (!animation) {
+            container->setMinimumHeight(0);
+            container->setMaximumHeight(QWIDGETSIZE_MAX);
+            return;
+        }
+        container->setMinimumHeight(before);
+        QObject::connect(animation, &QVariantAnimation::valueChanged, container,
+            [container](const QVariant& height) { container->setMinimumHeight(height.toInt()); });
+        QObject::connect(animation, &QAbstractAnimation::finished, container, [container] {
+            container->setMinimumHeight(0);
+            container->setMaximumHeight(QWIDGETSIZE_MAX);
+        });
+    }
+
     Identity m_identity;
     Factory m_factory;
     QWidget* m_container;

@@ -8,6 +8,7 @@
 #include "shell/HairlineRule.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/MenuPopup.h"
 #include "ui/kit/PathLabel.h"
 #include "ui/kit/StatusChip.h"
 #include "ui/kit/TextLabel.h"
@@ -233,10 +234,7 @@ void JobCard::mouseReleaseEvent(QMouseEvent* event)
 
 void JobCard::contextMenuEvent(QContextMenuEvent* event)
 {
-    auto* menu = new QMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    fillContextMenu(*menu);
-    menu->popup(event->globalPos());
+    popUpMenu(*this, event->globalPos(), [this](QMenu& menu) { fillContextMenu(menu); });
     event->accept();
 }
 

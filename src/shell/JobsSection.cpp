@@ -35,12 +35,13 @@ void JobsSection::setJobs(const QList<JobRow>& jobs)
         return;
     }
     m_pending.reset();
-    m_list.setRows(jobs);
+    m_list.setRows(jobs, true);
 }
 
 void JobsSection::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    // The entries the panel opens with are simply there.
     if (m_pending)
         m_list.setRows(*std::exchange(m_pending, std::nullopt));
 }

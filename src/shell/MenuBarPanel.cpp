@@ -78,7 +78,9 @@ MenuBarPanel::MenuBarPanel(AppState& state, qreal cornerRadius, QWidget* parent)
     auto* emptyColumn = new QVBoxLayout(m_emptyPage);
     emptyColumn->setContentsMargins(20, 0, 20, 0);
     emptyColumn->addStretch();
-    emptyColumn->addWidget(m_empty, 0, Qt::AlignHCenter);
+    // The full width: the view centres itself and lets its message wrap at its own limit, not at its
+    // preferred width.
+    emptyColumn->addWidget(m_empty);
     emptyColumn->addStretch();
 
     auto* content = new QWidget;

@@ -4,6 +4,7 @@
 #include "ui/kit/AppMark.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/IconButton.h"
+#include "ui/kit/Motion.h"
 #include "ui/kit/SmallSpinner.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
@@ -54,7 +55,11 @@ PanelHeader::PanelHeader(AppState& state, QWidget* parent)
 void PanelHeader::refresh()
 {
     const AggregateStatus status = m_state.aggregateStatus();
-    m_headline->setText(status.headline());
+    const QString headline = status.headline();
+    // A new headline on screen fades in.
+    if (headline != m_headline->text() && m_headline->isVisible())
+        Motion::fadeIn(*m_headline, Motion::quick());
+    m_headline->setText(headline);
     m_headline->setColor(statusColor(status));
     m_headline->setToolTip(statusHint(status));
     m_spinner->setVisible(m_state.mirrorCheckInProgress());

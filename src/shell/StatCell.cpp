@@ -1,6 +1,7 @@
 #include "shell/StatCell.h"
 
 #include "ui/kit/ElidedLabel.h"
+#include "ui/kit/Motion.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 
@@ -52,8 +53,13 @@ QString StatCell::value() const
 
 void StatCell::setValue(const QString& value)
 {
+    if (value == m_value->text())
+        return;
     m_value->setText(value);
     fitValue();
+    // A new figure on screen comes in as a content transition, not as a jump.
+    if (isVisible())
+        Motion::fadeIn(*m_value, Motion::quick());
 }
 
 void StatCell::resizeEvent(QResizeEvent* event)

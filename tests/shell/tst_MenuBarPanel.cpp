@@ -22,6 +22,7 @@
 #include "ui/kit/PlainButton.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/SmallSpinner.h"
+#include "ui/kit/TextLabel.h"
 
 #include <QDir>
 #include <QMessageBox>
@@ -122,6 +123,38 @@ private Q_SLOTS:
         QVERIFY2(belowCard.lightness() < std::min(patternA.lightness(), patternB.lightness()) - 10,
             qPrintable(belowCard.name()));
         QVERIFY(saveOverPattern(root, "panel-first-run"));
+    }
+
+    // The first-run invitation takes the panel's width: the message wraps at its 280 px limit, centred,
+    // and "Add Backup" stands 10 + 4 px under it.
+    void firstRunLayout()
+    {
+        test::AppStateHarness hub;
+        hub.build();
+        PanelRootView root(*hub.state);
+        root.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&root));
+        EmptyStateView* empty = root.panel().emptyState();
+        TextLabel* message = nullptr;
+        for (TextLabel* label : empty->findChildren<TextLabel*>()) {
+            if (label->text().startsWith("Choose a folder"))
+                message = label;
+        }
+        QVERIFY(message);
+        const QRect text = message->geometry();
+        QCOMPARE(text.width(), 280);
+        // Centred to the pixel: an odd leftover puts the extra pixel on one side.
+        const auto centred = [](const QRect& rect, int width) {
+            return std::abs(2 * rect.left() + rect.width() - width) <= 1;
+        };
+        QVERIFY(centred(text, empty->width()));
+        QVERIFY2(text.height() <= 3 * message->fontMetrics().lineSpacing(),
+            qPrintable(QString::number(text.height())));
+        const QRect button = empty->actionButton()->geometry();
+        QCOMPARE(button.top() - (text.bottom() + 1), 14);
+        QVERIFY(centred(button, empty->width()));
+        const QRect inPanel(empty->mapTo(&root.panel(), QPoint(0, 0)), empty->size());
+        QVERIFY(centred(inPanel, root.panel().width()));
     }
 
     // The demo's jobs and history: three job entries, the last run in the footer, and every button asks

@@ -5,6 +5,7 @@
 #include "ui/dashboard/SymbolBadge.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/IconButton.h"
+#include "ui/kit/MenuPopup.h"
 #include "ui/kit/Motion.h"
 #include "ui/kit/MotionSettings.h"
 #include "ui/kit/Palette.h"
@@ -206,10 +207,7 @@ void JobListRow::mouseReleaseEvent(QMouseEvent* event)
 
 void JobListRow::contextMenuEvent(QContextMenuEvent* event)
 {
-    auto* menu = new QMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    fillContextMenu(*menu);
-    menu->popup(event->globalPos());
+    popUpMenu(*this, event->globalPos(), [this](QMenu& menu) { fillContextMenu(menu); });
     event->accept();
 }
 

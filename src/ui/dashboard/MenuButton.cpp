@@ -1,6 +1,6 @@
 #include "ui/dashboard/MenuButton.h"
 
-#include <QMenu>
+#include "ui/kit/MenuPopup.h"
 
 namespace mv {
 
@@ -14,10 +14,7 @@ MenuButton::MenuButton(
 
 void MenuButton::popUp()
 {
-    auto* menu = new QMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    m_fill(*menu);
-    menu->popup(mapToGlobal(QPoint(0, height())));
+    popUpMenu(*this, mapToGlobal(QPoint(0, height())), m_fill);
 }
 
 } // namespace mv

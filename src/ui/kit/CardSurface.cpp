@@ -2,6 +2,7 @@
 
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/KitAccessibility.h"
+#include "ui/kit/Motion.h"
 
 #include <QPainter>
 #include <QVBoxLayout>
@@ -12,6 +13,7 @@ CardSurface::CardSurface(qreal radius, bool highlighted, std::optional<PaletteCo
     : QWidget(parent)
     , m_radius(radius)
     , m_highlighted(highlighted)
+    , m_highlight(highlighted ? 1 : 0)
     , m_tint(std::move(tint))
 {
     installKitAccessibility();
@@ -19,7 +21,15 @@ CardSurface::CardSurface(qreal radius, bool highlighted, std::optional<PaletteCo
 
 void CardSurface::setHighlighted(bool highlighted)
 {
+    if (highlighted == m_highlighted)
+        return;
     m_highlighted = highlighted;
+    Motion::animate(*this, "highlight", {}, highlighted ? 1.0 : 0.0, Motion::quick());
+}
+
+void CardSurface::setHighlight(qreal highlight)
+{
+    m_highlight = highlight;
     update();
 }
 
@@ -33,12 +43,12 @@ QColor CardSurface::fillColor() const
 {
     if (m_tint)
         return m_tint->resolve(this);
-    return (m_highlighted ? Palette::cardRaised : Palette::card).resolve(this);
+    return Palette::mix(Palette::card.resolve(this), Palette::cardRaised.resolve(this), m_highlight);
 }
 
 QColor CardSurface::borderColor() const
 {
-    return (m_highlighted ? Palette::hairlineStrong : Palette::hairline).resolve(this);
+    return Palette::mix(Palette::hairline.resolve(this), Palette::hairlineStrong.resolve(this), m_highlight);
 }
 
 void CardSurface::paintEvent(QPaintEvent*)

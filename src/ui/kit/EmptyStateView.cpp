@@ -65,13 +65,16 @@ EmptyStateView::EmptyStateView(const QString& symbol, const QString& title, cons
         new TextLabel(title, kitFont(16, QFont::DemiBold), Palette::label, this), 0, Qt::AlignHCenter);
 
     // The message takes the width it is offered up to its limit and wraps there; the stretches around it keep
-    // it
-    // centred (a layout alignment would give a wrapping label only its preferred width).
+    // it centred (a layout alignment would give a wrapping label only its preferred width).
     auto* explanation = new TextLabel(message, kitFont(13), Palette::labelSecondary, this);
     explanation->setWordWrap(true);
     explanation->setAlignment(Qt::AlignHCenter);
     explanation->setMaximumWidth(messageWidth);
-    explanation->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    // Its height follows the width it gets: without that the view is as tall as the message wrapped at
+    // its preferred width, with the extra height as empty space around it.
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    explanation->setSizePolicy(policy);
     auto* centred = new QHBoxLayout;
     centred->addStretch(1);
     centred->addWidget(explanation, 1000);

@@ -16,11 +16,6 @@ KitButton::KitButton(std::function<void()> action, bool hoverMotion, QWidget* pa
     installKitAccessibility();
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::TabFocus);
-    Motion::apply(m_hoverAnimation, Motion::quick());
-    connect(&m_hoverAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        m_hoverProgress = value.toReal();
-        update();
-    });
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (acceptsClicks() && m_action)
             m_action();
@@ -60,15 +55,16 @@ void KitButton::setHovering(bool hovering)
         return;
     m_hovering = hovering;
     const qreal target = hovering ? 1 : 0;
-    m_hoverAnimation.stop();
-    if (!m_hoverMotion) {
-        m_hoverProgress = target;
-        update();
-        return;
-    }
-    m_hoverAnimation.setStartValue(m_hoverProgress);
-    m_hoverAnimation.setEndValue(target);
-    m_hoverAnimation.start();
+    if (m_hoverMotion)
+        Motion::animate(*this, "hoverProgress", {}, target, Motion::quick());
+    else
+        setHoverProgress(target);
+}
+
+void KitButton::setHoverProgress(qreal progress)
+{
+    m_hoverProgress = progress;
+    update();
 }
 
 } // namespace mv

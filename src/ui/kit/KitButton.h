@@ -3,7 +3,6 @@
 #include "ui/kit/MVPressStyle.h"
 
 #include <QAbstractButton>
-#include <QVariantAnimation>
 
 #include <functional>
 
@@ -13,6 +12,7 @@ namespace mv {
 // style.
 class KitButton : public QAbstractButton {
     Q_OBJECT
+    Q_PROPERTY(qreal hoverProgress READ hoverProgress WRITE setHoverProgress)
 public:
     void setAction(std::function<void()> action) { m_action = std::move(action); }
 
@@ -24,7 +24,8 @@ public:
     virtual bool acceptsClicks() const { return isEnabled(); }
 
 protected:
-    // `hoverMotion` cross-fades the hover colours over Motion::quick; otherwise they switch at once.
+    // `hoverMotion` cross-fades the hover colours over Motion::quick (unless Reduce Motion is on); otherwise
+    // they switch at once.
     KitButton(std::function<void()> action, bool hoverMotion, QWidget* parent);
 
     bool event(QEvent* event) override;
@@ -32,12 +33,12 @@ protected:
 
 private:
     void setHovering(bool hovering);
+    void setHoverProgress(qreal progress);
 
     std::function<void()> m_action;
     bool m_hoverMotion;
     bool m_hovering = false;
     qreal m_hoverProgress = 0;
-    QVariantAnimation m_hoverAnimation;
     MVPressStyle m_pressStyle;
 };
 

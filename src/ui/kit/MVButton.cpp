@@ -67,13 +67,6 @@ PaletteColor border(MVButtonKind kind)
     return Palette::hairline;
 }
 
-QColor mix(const QColor& from, const QColor& to, qreal progress)
-{
-    const auto blend = [progress](float a, float b) { return a + (b - a) * float(progress); };
-    return QColor::fromRgbF(blend(from.redF(), to.redF()), blend(from.greenF(), to.greenF()),
-        blend(from.blueF(), to.blueF()), blend(from.alphaF(), to.alphaF()));
-}
-
 } // namespace
 
 MVButton::MVButton(const QString& title, std::optional<QString> symbol, MVButtonKind kind, bool isEnabled,
@@ -183,7 +176,7 @@ void MVButton::paintEvent(QPaintEvent*)
     const QRectF frame = rect();
     const QColor rest = background(m_kind, false).resolve(this);
     const QColor hovered = background(m_kind, true).resolve(this);
-    painter.fillRect(frame, mix(rest, hovered, hoverProgress()));
+    painter.fillRect(frame, Palette::mix(rest, hovered, hoverProgress()));
     strokeInside(painter, frame, cornerRadius, border(m_kind).resolve(this));
 
     const QColor ink = foreground(m_kind).resolve(this);

@@ -1,6 +1,10 @@
 #include "ui/kit/Motion.h"
 
-#include <QVariantAnimation>
+#include "ui/kit/MotionSettings.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QPropertyAnimation>
+#include <QWidget>
 
 #include <cmath>
 #include <numbers>
@@ -61,6 +65,38 @@ void apply(QVariantAnimation& animation, const MotionPreset& preset)
 {
     animation.setEasingCurve(preset.curve);
     animation.setDuration(preset.durationMs);
+}
+
+QPropertyAnimation* animate(QObject& target, const QByteArray& property, const QVariant& from,
+    const QVariant& to, const MotionPreset& preset)
+{
+    for (QPropertyAnimation* earlier : target.findChildren<QPropertyAnimation*>(Qt::FindDirectChildrenOnly)) {
+        if (earlier->propertyName() == property && earlier->state() == QAbstractAnimation::Running)
+            earlier->stop();
+    }
+    if (MotionSettings::instance().reduceMotion()) {
+        target.setProperty(property.constData(), to);
+        return nullptr;
+    }
+    auto* animation = new QPropertyAnimation(&target, property, &target);
+    animation->setStartValue(from.isValid() ? from : target.property(property.constData()));
+    animation->setEndValue(to);
+    apply(*animation, preset);
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+    return animation;
+}
+
+void fadeIn(QWidget& widget, const MotionPreset& preset)
+{
+    // Without motion the content just changes, with no effect slowing every paint.
+    if (MotionSettings::instance().reduceMotion())
+        return;
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(widget.graphicsEffect());
+    if (!effect) {
+        effect = new QGraphicsOpacityEffect(&widget);
+        widget.setGraphicsEffect(effect);
+    }
+    animate(*effect, "opacity", 0.0, 1.0, preset);
 }
 
 } // namespace mv::Motion

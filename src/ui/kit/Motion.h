@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QEasingCurve>
+#include <QVariant>
 
+class QObject;
+class QPropertyAnimation;
 class QVariantAnimation;
+class QWidget;
 
 namespace mv {
 
@@ -25,6 +30,16 @@ MotionPreset progress();
 
 // Gives `animation` the curve and the duration of `preset`.
 void apply(QVariantAnimation& animation, const MotionPreset& preset);
+
+// Runs `preset` on `property` of `target`, from `from` (an invalid value: where the property stands) to `to`.
+// A newer run of the same property takes over from where the earlier one got to. Under Reduce Motion the
+// property takes `to` at once and nothing runs. Answers the running animation, a child of `target` that is
+// deleted once it stops; null when nothing runs.
+QPropertyAnimation* animate(QObject& target, const QByteArray& property, const QVariant& from,
+    const QVariant& to, const MotionPreset& preset);
+
+// Shows the new content of `widget` fading in with `preset`: an opacity content transition.
+void fadeIn(QWidget& widget, const MotionPreset& preset);
 
 } // namespace Motion
 

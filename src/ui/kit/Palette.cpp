@@ -94,6 +94,17 @@ QColor color(PaletteRole role, Appearance appearance)
     return color(role, appearancePalette(appearance));
 }
 
+QColor mix(const QColor& from, const QColor& to, qreal progress)
+{
+    if (progress <= 0)
+        return from;
+    if (progress >= 1)
+        return to;
+    const auto blend = [progress](float a, float b) { return a + (b - a) * float(progress); };
+    return QColor::fromRgbF(blend(from.redF(), to.redF()), blend(from.greenF(), to.greenF()),
+        blend(from.blueF(), to.blueF()), blend(from.alphaF(), to.alphaF()));
+}
+
 } // namespace Palette
 
 PaletteColor PaletteColor::opacity(qreal factor) const

@@ -47,6 +47,10 @@ namespace Palette {
 QColor color(PaletteRole role, const QPalette& palette);
 QColor color(PaletteRole role, Appearance appearance);
 
+// The colour `progress` of the way from `from` to `to` (0 … 1), for cross-fades: exactly `from` at 0 and `to`
+// at 1.
+QColor mix(const QColor& from, const QColor& to, qreal progress);
+
 inline const PaletteColor card { PaletteRole::card };
 inline const PaletteColor cardRaised { PaletteRole::cardRaised };
 inline const PaletteColor well { PaletteRole::well };

@@ -3,6 +3,7 @@
 #include "model/Format.h"
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/KitAccessibility.h"
+#include "ui/kit/Motion.h"
 #include "ui/kit/MotionSettings.h"
 
 #include <QLinearGradient>
@@ -52,12 +53,40 @@ ProgressBarView::ProgressBarView(
 
 void ProgressBarView::setFraction(std::optional<double> fraction)
 {
+    showFraction(fraction, false);
+}
+
+void ProgressBarView::glideTo(std::optional<double> fraction)
+{
+    showFraction(fraction, true);
+}
+
+void ProgressBarView::showFraction(std::optional<double> fraction, bool glide)
+{
+    const std::optional<double> before = clampedFraction();
     // A fraction that is not a finite number means the progress is not known.
     m_fraction = fraction && std::isfinite(*fraction) ? fraction : std::nullopt;
     const auto shown = percent();
     setAccessibleName(shown ? tr("Progress %1").arg(Format::percent(*clampedFraction()))
                             : tr("Progress not measurable yet"));
+    // The same fraction again leaves the fill where it is, or on its way there.
+    if (const std::optional<double> to = clampedFraction(); to && to != before) {
+        if (glide && before) {
+            // From where the fill stands, also halfway through an earlier glide.
+            m_glide = Motion::animate(*this, "filled", {}, *to, Motion::progress());
+        } else {
+            if (m_glide)
+                m_glide->stop();
+            setFilled(*to);
+        }
+    }
     updateSlide();
+    update();
+}
+
+void ProgressBarView::setFilled(qreal filled)
+{
+    m_filled = filled;
     update();
 }
 
@@ -90,8 +119,8 @@ bool ProgressBarView::isSliding() const
 QRectF ProgressBarView::indicatorRect() const
 {
     const qreal width = this->width();
-    if (const auto fraction = clampedFraction())
-        return { 0, 0, std::max(0.0, width * *fraction), m_height };
+    if (m_fraction)
+        return { 0, 0, std::max(0.0, width * m_filled), m_height };
     const qreal slider = std::max(width * sliderShare, sliderMinimum);
     qreal offset = 0;
     if (m_slide)

@@ -22,7 +22,7 @@ ProgressMetricsView::ProgressMetricsView(const RunProgress& progress, bool compa
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(7);
     layout->addWidget(m_speed);
-    layout->addWidget(dot());
+    layout->addWidget(m_speedDot = dot());
     layout->addWidget(m_amount);
     layout->addWidget(m_timeDot = dot());
     layout->addWidget(m_timeLeft);
@@ -31,18 +31,30 @@ ProgressMetricsView::ProgressMetricsView(const RunProgress& progress, bool compa
 
 void ProgressMetricsView::setProgress(const RunProgress& progress)
 {
-    const ProgressMetrics metrics = ProgressMetrics::of(progress);
-    m_speed->setText(metrics.speed);
-    m_amount->setText(metrics.amount);
-    m_timeLeft->setText(metrics.timeLeft.value_or(QString()));
-    m_timeDot->setVisible(metrics.timeLeft.has_value());
-    m_timeLeft->setVisible(metrics.timeLeft.has_value());
-    setAccessibleName(metrics.parts().join(QStringLiteral(", ")));
+    const std::optional<ProgressMetrics> metrics = ProgressMetrics::of(progress);
+    setVisible(metrics.has_value());
+    if (!metrics) {
+        setAccessibleName({});
+        return;
+    }
+    m_speed->setText(metrics->speed.value_or(QString()));
+    m_speed->setVisible(metrics->speed.has_value());
+    m_speedDot->setVisible(metrics->speed.has_value());
+    m_amount->setText(metrics->amount);
+    m_timeLeft->setText(metrics->timeLeft.value_or(QString()));
+    m_timeDot->setVisible(metrics->timeLeft.has_value());
+    m_timeLeft->setVisible(metrics->timeLeft.has_value());
+    setAccessibleName(metrics->parts().join(QStringLiteral(", ")));
 }
 
 QStringList ProgressMetricsView::parts() const
 {
-    QStringList shown { m_speed->text(), m_amount->text() };
+    QStringList shown;
+    if (isHidden())
+        return shown;
+    if (!m_speed->isHidden())
+        shown.append(m_speed->text());
+    shown.append(m_amount->text());
     if (!m_timeLeft->isHidden())
         shown.append(m_timeLeft->text());
     return shown;

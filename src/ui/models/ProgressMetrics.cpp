@@ -18,10 +18,14 @@ QString ProgressMetrics::speedText(double bytesPerSecond)
     return Format::bytes(qint64(bytesPerSecond)) + QStringLiteral("/s");
 }
 
-ProgressMetrics ProgressMetrics::of(const RunProgress& progress)
+std::optional<ProgressMetrics> ProgressMetrics::of(const RunProgress& progress)
 {
+    if (progress.phase == RunPhase::queued)
+        return std::nullopt;
+    const bool paused = progress.phase == RunPhase::paused;
     ProgressMetrics metrics;
-    metrics.speed = speedText(progress.bytesPerSecond);
+    if (!paused)
+        metrics.speed = speedText(progress.bytesPerSecond);
     if (progress.filesTotal >= 1)
         metrics.amount = Format::grouped(progress.filesCompleted) + QStringLiteral(" of ")
             + Format::grouped(progress.filesTotal) + QStringLiteral(" files");
@@ -29,14 +33,17 @@ ProgressMetrics ProgressMetrics::of(const RunProgress& progress)
         metrics.amount = Format::bytes(progress.bytesTransferred);
     else
         metrics.amount = QStringLiteral("Building file list");
-    if (progress.etaSeconds)
+    if (progress.etaSeconds && !paused)
         metrics.timeLeft = Format::eta(progress.etaSeconds);
     return metrics;
 }
 
 QStringList ProgressMetrics::parts() const
 {
-    QStringList parts { speed, amount };
+    QStringList parts;
+    if (speed)
+        parts.append(*speed);
+    parts.append(amount);
     if (timeLeft)
         parts.append(*timeLeft);
     return parts;

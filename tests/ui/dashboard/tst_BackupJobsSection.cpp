@@ -1,6 +1,7 @@
 #include "model/ConfigurationStore.h"
 #include "model/DemoSeeder.h"
 #include "support/IntegrationTimeout.h"
+#include "support/ui/AccessibleMenu.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
@@ -17,7 +18,10 @@
 #include "ui/kit/TagChip.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
 #include <QtTest>
 
 using namespace mv;
@@ -159,6 +163,36 @@ private Q_SLOTS:
                 "Run Now", "Edit\u2026", "Duplicate", "Disable", "-", "Show History", "-", "Delete\u2026" }));
         QCOMPARE(test::menuItems([&](QMenu& m) { rows[1]->fillContextMenu(m); }),
             (QStringList { "Edit\u2026", "Run Now", "Duplicate", "Enable", "-", "Delete\u2026" }));
+    }
+
+    // Both menus read in full on the accessibility tree at every opening, in turns, also after the earlier
+    // menus are gone.
+    void menusReadAloudEachTime()
+    {
+        Jobs j;
+        addDocsAndArchive(j);
+        j.open();
+        JobListRow* docs = j.section().rows()[0];
+        const QStringList pullDown { "Run Now", "Edit\u2026", "Duplicate", "Disable", "-", "Show History",
+            "-", "Delete\u2026" };
+        const QStringList context { "Edit\u2026", "Run Now", "Duplicate", "Disable", "-", "Delete\u2026" };
+        for (int opening = 1; opening <= 3; ++opening) {
+            QContextMenuEvent rightClick(
+                QContextMenuEvent::Mouse, QPoint(60, 10), docs->mapToGlobal(QPoint(60, 10)));
+            QApplication::sendEvent(docs, &rightClick);
+            QPointer<QMenu> menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QCOMPARE(test::accessibleMenuItems(*menu), context);
+            menu->close();
+            MV_TRY_VERIFY(menu.isNull());
+
+            QTest::mouseClick(docs->moreButton(), Qt::LeftButton);
+            menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QCOMPARE(test::accessibleMenuItems(*menu), pullDown);
+            menu->close();
+            MV_TRY_VERIFY(menu.isNull());
+        }
     }
 
     // The commands reach the state hub and the dashboard: edit, duplicate, disable, history, delete.
