@@ -3,7 +3,6 @@
 #include "model/Format.h"
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/KitAccessibility.h"
-#include "ui/kit/MotionSettings.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -33,6 +32,15 @@ ProgressBarView::ProgressBarView(
     : QWidget(parent)
     , m_tint(std::move(tint))
     , m_height(height)
+    , m_gate(
+          this, [this] { return m_slide && !m_fraction; },
+          [this](bool run) {
+              if (run && !isSliding())
+                  m_slider.start();
+              else if (!run)
+                  m_slider.stop();
+              update();
+          })
 {
     installKitAccessibility();
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -45,8 +53,6 @@ ProgressBarView::ProgressBarView(
     m_slider.setEasingCurve(curve);
     m_slider.setLoopCount(-1);
     connect(&m_slider, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
-    connect(&MotionSettings::instance(), &MotionSettings::reduceMotionChanged, this,
-        &ProgressBarView::updateSlide);
     setFraction(fraction);
 }
 
@@ -57,7 +63,7 @@ void ProgressBarView::setFraction(std::optional<double> fraction)
     const auto shown = percent();
     setAccessibleName(shown ? tr("Progress %1").arg(Format::percent(*clampedFraction()))
                             : tr("Progress not measurable yet"));
-    updateSlide();
+    m_gate.reconsider();
     update();
 }
 
@@ -107,7 +113,7 @@ QSize ProgressBarView::sizeHint() const
 void ProgressBarView::showEvent(QShowEvent* event)
 {
     m_slide = true;
-    updateSlide();
+    m_gate.reconsider();
     QWidget::showEvent(event);
 }
 
@@ -115,16 +121,6 @@ void ProgressBarView::hideEvent(QHideEvent* event)
 {
     m_slider.stop();
     QWidget::hideEvent(event);
-}
-
-void ProgressBarView::updateSlide()
-{
-    const bool wanted = m_slide && !m_fraction && isVisible() && !MotionSettings::instance().reduceMotion();
-    if (wanted && !isSliding())
-        m_slider.start();
-    else if (!wanted)
-        m_slider.stop();
-    update();
 }
 
 void ProgressBarView::paintEvent(QPaintEvent*)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/kit/MotionGate.h"
 #include "ui/kit/Palette.h"
 
 #include <QVariantAnimation>
@@ -37,7 +38,6 @@ protected:
 
 private:
     std::optional<double> clampedFraction() const;
-    void updateSlide();
 
     std::optional<double> m_fraction;
     PaletteColor m_tint;
@@ -45,6 +45,7 @@ private:
     // Turns on when the bar first comes on screen and stays on.
     bool m_slide = false;
     QVariantAnimation m_slider;
+    MotionGate m_gate;
 };
 
 } // namespace mv
