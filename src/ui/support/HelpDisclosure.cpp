@@ -67,6 +67,7 @@ HelpDisclosure::HelpDisclosure(
     // The question row: its whole padded area is the click target. Its text is the question, for
     // accessibility; the parts laid out on it draw it.
     m_button->setText(item.question);
+    m_button->setAccessibleName(item.question);
     m_button->setFocusRing(true);
     auto* face = new QWidget(m_button);
     auto* row = new QHBoxLayout(face);
