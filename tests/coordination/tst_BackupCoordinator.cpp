@@ -676,14 +676,16 @@ private Q_SLOTS:
     {
         Harness h;
         // The late sample is written by a helper in a session of its own, which the pause does not stop,
-        // once the test has paused the run: a sample that is certain to arrive after the pause.
+        // once the test has paused the run: a sample that is certain to arrive after the pause. The
+        // samples start only once the helper has left the run's process group.
         h.rsync.setBehaviour("ssd",
             "sample() { printf '      %s  %s%%  1.00MB/s    0:00:01 (xfr#1, to-chk=1/2)\\r' \"$1\" \"$2\"; "
             "}\n"
-            "late() { while [ ! -f \"$control/late.go\" ]; do kill -0 $test 2>/dev/null || exit 1; "
-            "sleep 0.02; done; sample 2,000 75; }\n"
+            "late() { touch \"$control/late.away\"; while [ ! -f \"$control/late.go\" ]; do "
+            "kill -0 $test 2>/dev/null || exit 1; sleep 0.02; done; sample 2,000 75; }\n"
             "export -f sample late; export control test\n"
             "setsid bash -c late &\n"
+            "while [ ! -f \"$control/late.away\" ]; do sleep 0.01; done\n"
             "trap 'sample 1,000 50; sleep 0.3; exit 20' TERM\n"
             "while true; do sample 1,000 50; sleep 0.005; done");
         const RunKey key = h.enqueue(h.addJob("Docs", local("ssd")));
