@@ -39,6 +39,7 @@ struct GoogleDriveOutcome;
 struct GoogleDrivePlan;
 struct RsyncOutcome;
 struct RunEnding;
+template <class Outcome> class TransferOf;
 
 // The one object every backup run passes through. It admits runs, queues them first in, first out, starts
 // them while the concurrency limit allows and no other run writes to the same folder, carries each through
@@ -187,9 +188,16 @@ private:
         QueuedRun item, RunKey key, BackupRunRecord record, std::shared_ptr<RunTicket> ticket);
     QCoro::Task<> waitBeforeRetry(qint64 delaySeconds, std::shared_ptr<RunTicket> ticket);
     QCoro::Task<> waitForFolder(RunKey key, std::shared_ptr<RunTicket> ticket);
-    // Makes `transfer` what the controls reach and its news the entry's figures, through the relay
-    // returned; endTransfer() hands over the last news once the transfer has returned. `filesTotal`: the
-    // count a road knows before the first sample (the entry then starts from a fraction of 0).
+    // Runs `transfer` as the run's current one: the controls reach it and its news are the entry's figures
+    // until it returns. Its outcome, or none when the run was abandoned meanwhile (check `this` after the
+    // await as after any). `filesTotal`: the count a road knows before the first sample (the entry then
+    // starts from a fraction of 0).
+    template <class Outcome>
+    QCoro::Task<std::optional<Outcome>> runTransfer(RunKey key, std::shared_ptr<TransferOf<Outcome>> transfer,
+        std::shared_ptr<RunTicket> ticket, std::optional<QString> startedMessage,
+        std::optional<qint64> filesTotal);
+    // The two ends of runTransfer(): the relay returned carries the news; endTransfer() hands over the last
+    // of it once the transfer has returned.
     std::shared_ptr<TransferRelay> startTransfer(const RunKey& key, std::shared_ptr<RunControlling> transfer,
         const RunTicket& ticket, std::optional<QString> startedMessage, std::optional<qint64> filesTotal);
     void endTransfer(

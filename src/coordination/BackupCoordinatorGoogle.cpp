@@ -77,17 +77,14 @@ QCoro::Task<BackupCoordinator::Attempt> BackupCoordinator::attemptGoogle(
         allowDeletions = true; // there is nothing to trash
     }
 
-    const auto transfer = std::make_shared<GoogleDriveTransfer>(*plan, allowDeletions,
-        GoogleDriveEngine::RunServices { m_drive.connection, m_drive.resumeStore, m_clock });
-    const auto relay = startTransfer(
-        key, transfer, *ticket, QStringLiteral("Checking Google Drive"), qint64(plan->files.size()));
-    auto running = transfer->run(*relay);
-    const GoogleDriveOutcome outcome = co_await running;
-    if (!self)
+    auto transferring = runTransfer<GoogleDriveOutcome>(key,
+        std::make_shared<GoogleDriveTransfer>(*plan, allowDeletions,
+            GoogleDriveEngine::RunServices { m_drive.connection, m_drive.resumeStore, m_clock }),
+        ticket, QStringLiteral("Checking Google Drive"), qint64(plan->files.size()));
+    const std::optional<GoogleDriveOutcome> transferred = co_await transferring;
+    if (!self || !transferred)
         co_return concluded;
-    endTransfer(key, transfer, *relay);
-    if (ticket->abandoned)
-        co_return concluded;
+    const GoogleDriveOutcome& outcome = *transferred;
 
     const std::function<void()> finishCancelled
         = [this, outcome, item, key, record] { finishGoogleCancelled(outcome, item, key, record); };

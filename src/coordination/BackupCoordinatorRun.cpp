@@ -153,15 +153,12 @@ QCoro::Task<BackupCoordinator::Attempt> BackupCoordinator::attemptRsync(
     } catch (const FileSystemError&) {
         // The log then cannot be written; the transfer does not depend on it.
     }
-    const auto transfer = std::make_shared<RsyncTransfer>(plan, logPath(key), m_clock);
-    const auto relay = startTransfer(key, transfer, *ticket, std::nullopt, std::nullopt);
-    auto running = transfer->run(*relay);
-    const RsyncOutcome outcome = co_await running;
-    if (!self)
+    auto transferring = runTransfer<RsyncOutcome>(key,
+        std::make_shared<RsyncTransfer>(plan, logPath(key), m_clock), ticket, std::nullopt, std::nullopt);
+    const std::optional<RsyncOutcome> transferred = co_await transferring;
+    if (!self || !transferred)
         co_return concluded;
-    endTransfer(key, transfer, *relay);
-    if (ticket->abandoned)
-        co_return concluded;
+    const RsyncOutcome& outcome = *transferred;
 
     // The outcome is judged as the transfer returned; clearing up after it does not change it.
     const bool cancelled = ticket->cancelled || outcome.cancelled;
@@ -224,6 +221,30 @@ QCoro::Task<> BackupCoordinator::waitForFolder(RunKey key, std::shared_ptr<RunTi
             co_return;
     }
 }
+
+template <class Outcome>
+QCoro::Task<std::optional<Outcome>> BackupCoordinator::runTransfer(RunKey key,
+    std::shared_ptr<TransferOf<Outcome>> transfer, std::shared_ptr<RunTicket> ticket,
+    std::optional<QString> startedMessage, std::optional<qint64> filesTotal)
+{
+    const QPointer<BackupCoordinator> self(this);
+    const auto relay = startTransfer(key, transfer, *ticket, std::move(startedMessage), filesTotal);
+    auto running = transfer->run(*relay);
+    Outcome outcome = co_await running;
+    if (!self)
+        co_return std::nullopt;
+    endTransfer(key, transfer, *relay);
+    if (ticket->abandoned)
+        co_return std::nullopt;
+    co_return outcome;
+}
+
+template QCoro::Task<std::optional<RsyncOutcome>> BackupCoordinator::runTransfer(RunKey,
+    std::shared_ptr<TransferOf<RsyncOutcome>>, std::shared_ptr<RunTicket>, std::optional<QString>,
+    std::optional<qint64>);
+template QCoro::Task<std::optional<GoogleDriveOutcome>> BackupCoordinator::runTransfer(RunKey,
+    std::shared_ptr<TransferOf<GoogleDriveOutcome>>, std::shared_ptr<RunTicket>, std::optional<QString>,
+    std::optional<qint64>);
 
 std::shared_ptr<TransferRelay> BackupCoordinator::startTransfer(const RunKey& key,
     std::shared_ptr<RunControlling> transfer, const RunTicket& ticket, std::optional<QString> startedMessage,

@@ -2,11 +2,11 @@
 
 #include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
-#include "shell/AccentTextButton.h"
 #include "shell/DestinationStatusRow.h"
 #include "shell/FolderTile.h"
-#include "shell/HairlineRule.h"
+#include "ui/kit/AccentTextButton.h"
 #include "ui/kit/ElidedLabel.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/MenuPopup.h"
 #include "ui/kit/PathLabel.h"
@@ -69,7 +69,7 @@ JobCard::JobCard(AppState& app, const QUuid& jobID, QWidget* parent)
     });
     destinations->addWidget(m_more, 0, Qt::AlignLeft);
     layout->addWidget(m_destinations);
-    layout->addWidget(new HairlineRule(Qt::Horizontal, 0, this));
+    layout->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::half, 0, this));
     layout->addWidget(buildFooter());
 
     setAttribute(Qt::WA_Hover);

@@ -3,7 +3,6 @@
 #include "coordination/AppState.h"
 #include "coordination/RunPhaseGroups.h"
 #include "shell/ActiveRunsSection.h"
-#include "shell/Hairline.h"
 #include "shell/JobsSection.h"
 #include "shell/ListFade.h"
 #include "shell/PanelEntries.h"
@@ -11,6 +10,7 @@
 #include "shell/PanelHeader.h"
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/EmptyStateView.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/Palette.h"
 #include "ui/models/ActiveRunsModel.h"
 #include "ui/models/JobsModel.h"
@@ -106,10 +106,10 @@ MenuBarPanel::MenuBarPanel(AppState& state, qreal cornerRadius, QWidget* parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(m_header);
-    column->addWidget(new Hairline);
+    column->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::half));
     column->addWidget(m_emptyPage, 1);
     column->addWidget(m_scroll, 1);
-    column->addWidget(new Hairline);
+    column->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::half));
     column->addWidget(m_footer);
 
     follow(m_jobsModel, m_refresh);

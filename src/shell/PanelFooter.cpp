@@ -2,8 +2,8 @@
 
 #include "coordination/AppState.h"
 #include "model/UuidText.h"
-#include "shell/Hairline.h"
 #include "shell/PanelEntries.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/PlainButton.h"
@@ -30,7 +30,7 @@ PanelFooter::PanelFooter(AppState& state, QWidget* parent)
           [&state](
               const BackupRunRecord& record, QWidget* host) { return makeLastRunEntry(state, record, host); },
           0, nullptr)
-    , m_lastRunRule(new Hairline)
+    , m_lastRunRule(new Hairline(Qt::Horizontal, HairlineWeight::half))
     , m_add(new MVButton(QStringLiteral("Add Backup"), QStringLiteral("plus"), MVButtonKind::primary, true,
           false,
           [this] {

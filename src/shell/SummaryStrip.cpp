@@ -1,8 +1,8 @@
 #include "shell/SummaryStrip.h"
 
 #include "coordination/AppState.h"
-#include "shell/HairlineRule.h"
-#include "shell/StatCell.h"
+#include "ui/kit/Hairline.h"
+#include "ui/kit/MetricView.h"
 #include "ui/models/SummaryFigures.h"
 
 #include <QHBoxLayout>
@@ -15,7 +15,9 @@ QWidget* divider(QWidget* parent)
     auto* padding = new QWidget(parent);
     auto* layout = new QHBoxLayout(padding);
     layout->setContentsMargins(10, 0, 10, 0);
-    layout->addWidget(new HairlineRule(Qt::Vertical, 28, padding));
+    auto* rule = new Hairline(Qt::Vertical, HairlineWeight::half, 0, padding);
+    rule->setFixedHeight(28);
+    layout->addWidget(rule);
     return padding;
 }
 } // namespace
@@ -23,9 +25,12 @@ QWidget* divider(QWidget* parent)
 SummaryStrip::SummaryStrip(AppState& app, QWidget* parent)
     : QWidget(parent)
     , m_app(app)
-    , m_lastBackup(new StatCell(QStringLiteral("Last backup"), {}, Palette::label, Qt::AlignLeft, this))
-    , m_jobs(new StatCell(QStringLiteral("Jobs"), {}, Palette::label, Qt::AlignLeft, this))
-    , m_transferred(new StatCell(QStringLiteral("Transferred"), {}, Palette::label, Qt::AlignLeft, this))
+    , m_lastBackup(new MetricView(
+          MetricView::Style::strip, QStringLiteral("Last backup"), std::nullopt, Palette::label, this))
+    , m_jobs(new MetricView(
+          MetricView::Style::strip, QStringLiteral("Jobs"), std::nullopt, Palette::label, this))
+    , m_transferred(new MetricView(
+          MetricView::Style::strip, QStringLiteral("Transferred"), std::nullopt, Palette::label, this))
     , m_refresh(this, [this] { refresh(); })
 {
     auto* layout = new QHBoxLayout(this);
@@ -51,8 +56,8 @@ void SummaryStrip::refresh()
     m_lastBackup->setValue(figures.lastBackup);
     m_jobs->setValue(figures.jobs);
     m_transferred->setValue(figures.transferred);
-    setAccessibleName(QStringList { m_lastBackup->caption(), figures.lastBackup, m_jobs->caption(),
-        figures.jobs, m_transferred->caption(), figures.transferred }
+    setAccessibleName(QStringList { m_lastBackup->label(), figures.lastBackup, m_jobs->label(), figures.jobs,
+        m_transferred->label(), figures.transferred }
                           .join(QStringLiteral(", ")));
 }
 

@@ -7,7 +7,7 @@
 namespace mv {
 
 class AppState;
-class StatCell;
+class MetricView;
 
 // The panel's strip of three figures: the last successful backup, the number of jobs and the bytes
 // transferred, between hairline dividers. It follows the state hub and the history by itself.
@@ -19,15 +19,15 @@ public:
     // Reads the figures again now.
     void refresh();
 
-    StatCell* lastBackupCell() const { return m_lastBackup; }
-    StatCell* jobsCell() const { return m_jobs; }
-    StatCell* transferredCell() const { return m_transferred; }
+    MetricView* lastBackupCell() const { return m_lastBackup; }
+    MetricView* jobsCell() const { return m_jobs; }
+    MetricView* transferredCell() const { return m_transferred; }
 
 private:
     AppState& m_app;
-    StatCell* m_lastBackup;
-    StatCell* m_jobs;
-    StatCell* m_transferred;
+    MetricView* m_lastBackup;
+    MetricView* m_jobs;
+    MetricView* m_transferred;
     CoalescedCall m_refresh;
 };
 

@@ -1,5 +1,4 @@
 #include "coordination/RunEnding.h"
-#include "coordination/TransferRelay.h"
 #include "engine/RsyncProcessController.h"
 #include "support/CoordinatorHarness.h"
 #include "support/EnumCompare.h"
@@ -696,10 +695,19 @@ private Q_SLOTS:
     void lateSamplesKeepPausedAndCancelling()
     {
         Harness h;
+        // The late sample is written by a helper in a session of its own, which the pause does not stop,
+        // once the test has paused the run: a sample that is certain to arrive after the pause. The
+        // samples start only once the helper has left the run's process group.
         h.rsync.setBehaviour("ssd",
-            "sample() { printf '      1,000  50%%  1.00MB/s    0:00:01 (xfr#1, to-chk=1/2)\\r'; }\n"
-            "trap 'sample; sleep 0.3; exit 20' TERM\n"
-            "while true; do sample; sleep 0.005; done");
+            "sample() { printf '      %s  %s%%  1.00MB/s    0:00:01 (xfr#1, to-chk=1/2)\\r' \"$1\" \"$2\"; "
+            "}\n"
+            "late() { touch \"$control/late.away\"; while [ ! -f \"$control/late.go\" ]; do "
+            "kill -0 $test 2>/dev/null || exit 1; sleep 0.02; done; sample 2,000 75; }\n"
+            "export -f sample late; export control test\n"
+            "setsid bash -c late &\n"
+            "while [ ! -f \"$control/late.away\" ]; do sleep 0.01; done\n"
+            "trap 'sample 1,000 50; sleep 0.3; exit 20' TERM\n"
+            "while true; do sample 1,000 50; sleep 0.005; done");
         const RunKey key = h.enqueue(h.addJob("Docs", local("ssd")));
         MV_TRY_COMPARE(h.progress(key).fraction.value_or(0), 0.5);
         QList<RunPhase> phases;
@@ -709,9 +717,9 @@ private Q_SLOTS:
         });
 
         h.coordinator.pause(key.jobID, key.destinationID);
-        // Samples already on their way may or may not come: nothing to wait for, so a few hand-overs of
-        // the relay, during which none may make the run running.
-        QTest::qWait(int(3 * TransferRelay::updateInterval.count()));
+        h.rsync.release("late");
+        MV_TRY_COMPARE(h.progress(key).fraction.value_or(0), 0.75);
+        QCOMPARE(h.phase(key), "paused");
         h.coordinator.resume(key.jobID, key.destinationID);
         QCOMPARE(h.phase(key), "running");
         const qsizetype changesAtResume = phases.size();
@@ -745,8 +753,6 @@ private Q_SLOTS:
         const RunKey key = h.enqueue(h.addJob("Docs", local("ssd")));
         const auto progress = [&] { return h.progress(key); };
         MV_TRY_COMPARE(h.phase(key), "running");
-        // The name alone changes nothing the run shows: nothing to wait for, so two hand-overs of the relay.
-        QTest::qWait(int(2 * TransferRelay::updateInterval.count()));
         QCOMPARE(progress().currentFile, std::nullopt);
         QCOMPARE(progress().fraction, std::nullopt);
 
@@ -771,6 +777,24 @@ private Q_SLOTS:
         QCOMPARE(progress().filesCompleted, 0);
         h.rsync.release("ssd");
         MV_TRY_COMPARE(h.phase(key), "completed");
+    }
+
+    // A name no sample follows is never shown: the relay hands it over, at the latest as the transfer
+    // returns, and every change of the run until its end still shows no file.
+    void aNameAloneShowsNothing()
+    {
+        Harness h;
+        h.rsync.setBehaviour("ssd", "printf 'XFER docs/a.txt\\n'\nexit 23");
+        QList<std::optional<QString>> shownFiles;
+        QObject::connect(&h.coordinator, &BackupCoordinator::runChanged, [&](const RunKey& changed) {
+            if (const auto run = h.coordinator.run(changed))
+                shownFiles.append(run->progress.currentFile);
+        });
+        const RunKey key = h.enqueue(h.addJob("Docs", local("ssd")));
+        MV_TRY_COMPARE(h.recorded, 1);
+        QCOMPARE(h.lastResult(key), "failed");
+        QVERIFY(!shownFiles.isEmpty());
+        QVERIFY(!shownFiles.contains(QStringLiteral("docs/a.txt")));
     }
 
     // A retry whose wait ends while another run writes to its folder waits until that run has ended.

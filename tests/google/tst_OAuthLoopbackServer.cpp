@@ -235,12 +235,12 @@ private Q_SLOTS:
                 sendAll(fd, "G");
                 std::this_thread::sleep_for(10ms);
             }
-            while (!done)
-                std::this_thread::sleep_for(10ms);
+            done.wait(false);
             ::close(fd);
         });
         const Outcome outcome = await(server.waitForCallback(1s));
         done = true;
+        done.notify_all();
         browser.join();
         QCOMPARE(outcome.error, denied("The sign-in window was closed before Google replied."));
         QCOMPARE(connectTo(port), -1);

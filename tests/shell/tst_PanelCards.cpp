@@ -1,12 +1,10 @@
 #include "model/ConfigurationStore.h"
 #include "model/DemoData.h"
-#include "shell/AccentTextButton.h"
 #include "shell/ActiveRunCard.h"
 #include "shell/ActivityRow.h"
 #include "shell/DestinationStatusRow.h"
 #include "shell/FolderTile.h"
 #include "shell/JobCard.h"
-#include "shell/StatCell.h"
 #include "shell/SummaryStrip.h"
 #include "support/IntegrationTimeout.h"
 #include "support/state/AppStateHarness.h"
@@ -14,7 +12,9 @@
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
+#include "ui/kit/AccentTextButton.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/MetricView.h"
 #include "ui/kit/ProgressBarView.h"
 #include "ui/kit/ProgressMetricsView.h"
 #include "ui/kit/StatusChip.h"
@@ -195,7 +195,7 @@ private Q_SLOTS:
         QVERIFY(column.shoot("cards-demo-idle"));
 
         MV_TRY_COMPARE(strip->jobsCell()->value(), "3");
-        QCOMPARE(strip->lastBackupCell()->caption(), "LAST BACKUP");
+        QCOMPARE(strip->lastBackupCell()->label(), "LAST BACKUP");
         QVERIFY(strip->lastBackupCell()->value() != "Never");
         QVERIFY(strip->transferredCell()->value() != "Zero bytes");
         for (JobCard* card : cards) {
@@ -221,10 +221,10 @@ private Q_SLOTS:
         test::AppStateHarness hub;
         hub.build();
         SummaryStrip strip(*hub.state);
-        const QList<StatCell*> cells { strip.lastBackupCell(), strip.jobsCell(), strip.transferredCell() };
+        const QList<MetricView*> cells { strip.lastBackupCell(), strip.jobsCell(), strip.transferredCell() };
         QStringList shown;
-        for (const StatCell* cell : cells)
-            shown << cell->caption() << cell->value();
+        for (const MetricView* cell : cells)
+            shown << cell->label() << cell->value();
         QCOMPARE(shown, (QStringList { "LAST BACKUP", "Never", "JOBS", "0", "TRANSFERRED", "Zero bytes" }));
     }
 

@@ -1,11 +1,11 @@
 #include "FakeGoogleServer.h"
 
+#include "IntegrationTimeout.h"
 #include "LoopbackHttp.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonDocument>
-#include <QThread>
+#include <QTest>
 
 namespace mv::test {
 
@@ -22,15 +22,12 @@ FakeGoogleServer::FakeGoogleServer()
     if (!m_process.waitForStarted(30000))
         return;
     // The server writes its address once it accepts connections.
-    const QDeadlineTimer deadline(std::chrono::seconds(60));
-    while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
-        QFile file(ready);
-        if (file.open(QIODevice::ReadOnly)) {
-            m_baseUrl = QUrl(QString::fromUtf8(file.readAll()));
-            return;
-        }
-        QThread::msleep(10);
-    }
+    QFile file(ready);
+    const bool ended
+        = QTest::qWaitFor([&] { return file.exists() || m_process.state() != QProcess::Running; },
+            int(integrationTimeout.count()));
+    if (ended && file.open(QIODevice::ReadOnly))
+        m_baseUrl = QUrl(QString::fromUtf8(file.readAll()));
 }
 
 FakeGoogleServer::~FakeGoogleServer()

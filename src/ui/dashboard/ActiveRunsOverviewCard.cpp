@@ -2,7 +2,7 @@
 
 #include "coordination/BackupCoordinator.h"
 #include "ui/dashboard/ActiveRunRow.h"
-#include "ui/kit/HairlineDivider.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/SectionHeader.h"
 
@@ -56,7 +56,7 @@ void ActiveRunsOverviewCard::refresh()
     m_byRun = kept;
 
     while (QLayoutItem* item = m_rows->takeAt(0)) {
-        if (auto* divider = qobject_cast<HairlineDivider*>(item->widget()))
+        if (auto* divider = qobject_cast<Hairline*>(item->widget()))
             delete divider;
         delete item;
     }
@@ -66,7 +66,7 @@ void ActiveRunsOverviewCard::refresh()
         m_rows->addSpacing(4);
         if (i + 1 < shown.size()) {
             m_rows->addSpacing(10);
-            m_rows->addWidget(new HairlineDivider(14, this));
+            m_rows->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 14, this));
             m_rows->addSpacing(4);
         }
     }

@@ -2,12 +2,12 @@
 
 #include "model/Format.h"
 #include "platform/Clock.h"
-#include "ui/dashboard/MenuButton.h"
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/ElidedLabel.h"
-#include "ui/kit/HairlineDivider.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/MenuButton.h"
 #include "ui/kit/Palette.h"
 #include "ui/kit/PathLabel.h"
 #include "ui/kit/Prompts.h"
@@ -147,7 +147,7 @@ void ActivityInspector::rebuild()
         column->setContentsMargins(0, 0, 0, 0);
         column->setSpacing(0);
         column->addWidget(header(*m_record));
-        column->addWidget(new HairlineDivider(0, m_content));
+        column->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 0, m_content));
         auto* body = new QWidget;
         auto* stack = new QVBoxLayout(body);
         stack->setContentsMargins(12, 12, 12, 12);

@@ -1,7 +1,7 @@
 #include "ui/dashboard/ActivityListCard.h"
 
 #include "ui/dashboard/RecentRunRow.h"
-#include "ui/kit/HairlineDivider.h"
+#include "ui/kit/Hairline.h"
 
 #include <QVBoxLayout>
 
@@ -20,7 +20,7 @@ ActivityListCard::ActivityListCard(const std::vector<BackupRunRecord>& records, 
         column->addWidget(row);
         m_rows.append(row);
         if (i + 1 < records.size())
-            column->addWidget(new HairlineDivider(30, this));
+            column->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 30, this));
     }
 }
 

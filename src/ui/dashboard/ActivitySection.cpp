@@ -8,12 +8,12 @@
 #include "platform/WorkerPool.h"
 #include "ui/dashboard/ActivityInspector.h"
 #include "ui/dashboard/ActivityListDelegate.h"
-#include "ui/dashboard/MenuButton.h"
-#include "ui/dashboard/SearchField.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/EmptyStateView.h"
+#include "ui/kit/MenuButton.h"
 #include "ui/kit/Palette.h"
 #include "ui/kit/Prompts.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/ActivityListModel.h"
@@ -60,7 +60,7 @@ ActivitySection::ActivitySection(AppState& app, DashboardModel& ui, Clock& clock
     , m_clock(clock)
     , m_prompts(prompts)
     , m_showLog(std::move(showLog))
-    , m_search(new SearchField(QStringLiteral("Search job, path or error"), 300, false, this))
+    , m_search(TextField::search(QStringLiteral("Search job, path or error"), 300, false, this))
     , m_resultPicker(new QComboBox(this))
     , m_jobPicker(new QComboBox(this))
     , m_actions(new MenuButton(
@@ -145,7 +145,7 @@ ActivitySection::ActivitySection(AppState& app, DashboardModel& ui, Clock& clock
     takeHandOver();
     refreshJobPicker();
 
-    connect(m_search, &SearchField::textChanged, this, [this](const QString& text) {
+    connect(m_search, &TextField::textChanged, this, [this](const QString& text) {
         m_query = text;
         m_load.request();
     });

@@ -26,7 +26,7 @@ class Clock;
 class DashboardModel;
 class MenuButton;
 class Prompts;
-class SearchField;
+class TextField;
 class TextLabel;
 
 // The run history: up to 500 runs that match the search, result and job filters, newest first, grouped by
@@ -40,7 +40,7 @@ public:
     ActivitySection(AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts,
         std::function<void(const BackupRunRecord&)> showLog, QWidget* parent = nullptr);
 
-    SearchField* searchField() const { return m_search; }
+    TextField* searchField() const { return m_search; }
     QComboBox* resultPicker() const { return m_resultPicker; }
     QComboBox* jobPicker() const { return m_jobPicker; }
     MenuButton* actionsButton() const { return m_actions; }
@@ -92,7 +92,7 @@ private:
     qint64 m_totalRuns = -1;
     quint64 m_loadGeneration = 0; // only the newest read is shown
 
-    SearchField* m_search;
+    TextField* m_search;
     QComboBox* m_resultPicker;
     QComboBox* m_jobPicker;
     QList<std::pair<QString, QUuid>> m_pickerJobs;

@@ -4,10 +4,10 @@
 #include "model/ConfigurationStore.h"
 #include "platform/Clock.h"
 #include "ui/dashboard/JobListRow.h"
-#include "ui/dashboard/SearchField.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/EmptyStateView.h"
-#include "ui/kit/HairlineDivider.h"
+#include "ui/kit/Hairline.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/JobListPresentation.h"
 
@@ -22,7 +22,7 @@ BackupJobsSection::BackupJobsSection(AppState& app, Clock& clock, SectionCallbac
     , m_app(app)
     , m_clock(clock)
     , m_callbacks(std::move(callbacks))
-    , m_search(new SearchField(QStringLiteral("Search jobs, folders or destinations"), 320, true, this))
+    , m_search(TextField::search(QStringLiteral("Search jobs, folders or destinations"), 320, true, this))
     , m_showDisabled(new QCheckBox(QStringLiteral("Show disabled"), this))
     , m_page(new QVBoxLayout(this))
     , m_refresh(this, [this] { refresh(); })
@@ -41,7 +41,7 @@ BackupJobsSection::BackupJobsSection(AppState& app, Clock& clock, SectionCallbac
     m_page->addLayout(topBar);
     m_page->addStretch(1);
 
-    connect(m_search, &SearchField::textChanged, this, [this] { refresh(); });
+    connect(m_search, &TextField::textChanged, this, [this] { refresh(); });
     connect(m_showDisabled, &QCheckBox::toggled, this, [this] { refresh(); });
     connect(&app, &AppState::changed, this, [this] { m_refresh.request(); });
     BackupCoordinator& coordinator = app.coordinator();
@@ -93,7 +93,7 @@ void BackupJobsSection::refresh()
             list->addWidget(
                 new JobListRow(m_app, shown[i].job, shown[i].status, shown[i].lastRun, m_callbacks, card));
             if (i + 1 < shown.size())
-                list->addWidget(new HairlineDivider(44, card));
+                list->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 44, card));
         }
         m_body = card;
     }

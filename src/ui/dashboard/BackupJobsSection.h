@@ -17,7 +17,7 @@ namespace mv {
 class AppState;
 class Clock;
 class JobListRow;
-class SearchField;
+class TextField;
 
 // The Backup Jobs page of the dashboard (the panel has its own JobsSection): a search field and a "Show
 // disabled" switch over the jobs that pass them, one row each in configuration order. The search and the
@@ -28,7 +28,7 @@ class BackupJobsSection : public QWidget {
 public:
     BackupJobsSection(AppState& app, Clock& clock, SectionCallbacks callbacks, QWidget* parent = nullptr);
 
-    SearchField* searchField() const { return m_search; }
+    TextField* searchField() const { return m_search; }
     QCheckBox* showDisabledBox() const { return m_showDisabled; }
     QList<JobListRow*> rows() const;
     // Reads the state again now.
@@ -38,7 +38,7 @@ private:
     AppState& m_app;
     Clock& m_clock;
     SectionCallbacks m_callbacks;
-    SearchField* m_search;
+    TextField* m_search;
     QCheckBox* m_showDisabled;
     QVBoxLayout* m_page;
     QWidget* m_body = nullptr;

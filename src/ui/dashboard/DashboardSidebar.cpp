@@ -4,7 +4,7 @@
 #include "platform/Clock.h"
 #include "ui/dashboard/SidebarRow.h"
 #include "ui/kit/AppMark.h"
-#include "ui/kit/HairlineDivider.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/Palette.h"
 #include "ui/kit/StatusDot.h"
 #include "ui/kit/TextLabel.h"
@@ -75,7 +75,7 @@ DashboardSidebar::DashboardSidebar(AppState& app, DashboardModel& ui, Clock& clo
     column->addLayout(brand);
     column->addLayout(sections);
     column->addStretch(1);
-    column->addWidget(new HairlineDivider(0));
+    column->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full));
     column->addLayout(footer);
 
     connect(&ui, &DashboardModel::sectionChanged, this, &DashboardSidebar::select);

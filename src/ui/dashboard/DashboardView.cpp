@@ -10,8 +10,7 @@
 #include "ui/dashboard/DestinationsSection.h"
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/SectionPlaceholder.h"
-#include "ui/kit/HairlineDivider.h"
-#include "ui/kit/Palette.h"
+#include "ui/kit/Hairline.h"
 #include "ui/models/DashboardModel.h"
 #include "ui/restore/RestoreSection.h"
 #include "ui/settings/SettingsSectionView.h"
@@ -19,7 +18,6 @@
 
 #include <QHBoxLayout>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -27,22 +25,6 @@
 namespace mv {
 
 namespace {
-
-// The one-pixel line between the sidebar and the content.
-class VerticalHairline : public QWidget {
-public:
-    explicit VerticalHairline(QWidget* parent)
-        : QWidget(parent)
-    {
-        setFixedWidth(1);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter(this).fillRect(rect(), Palette::hairline.resolve(this));
-    }
-};
 
 bool scrolls(DashboardSection section)
 {
@@ -104,13 +86,13 @@ DashboardView::DashboardView(
     m_content->setContentsMargins(0, 0, 0, 0);
     m_content->setSpacing(0);
     m_content->addWidget(m_header);
-    m_content->addWidget(new HairlineDivider(0, this));
+    m_content->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 0, this));
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     row->addWidget(m_sidebar);
-    row->addWidget(new VerticalHairline(this));
+    row->addWidget(new Hairline(Qt::Vertical, HairlineWeight::full, 0, this));
     row->addLayout(m_content, 1);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);

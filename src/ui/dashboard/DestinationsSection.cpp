@@ -6,7 +6,7 @@
 #include "ui/dashboard/DestinationDetailRow.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/EmptyStateView.h"
-#include "ui/kit/HairlineDivider.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/TextLabel.h"
@@ -105,7 +105,7 @@ void DestinationsSection::refresh()
                 list->addWidget(new DestinationDetailRow(
                     m_app, m_prompts, job, destination, shown.statuses[row++], now, m_openEditor, card));
                 if (i + 1 < job.destinations.size())
-                    list->addWidget(new HairlineDivider(44, card));
+                    list->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 44, card));
             }
             if (job.destinations.isEmpty())
                 card->setMinimumHeight(20);

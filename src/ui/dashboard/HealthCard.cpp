@@ -1,8 +1,8 @@
 #include "ui/dashboard/HealthCard.h"
 
 #include "coordination/AppState.h"
-#include "ui/dashboard/SymbolBadge.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/SymbolBadge.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/HealthPresentation.h"

@@ -8,9 +8,9 @@
 #include "ui/dashboard/ActivityListCard.h"
 #include "ui/dashboard/HealthCard.h"
 #include "ui/dashboard/OverviewJobRow.h"
-#include "ui/dashboard/SummaryMetricCard.h"
 #include "ui/kit/EmptyStateView.h"
-#include "ui/kit/HairlineDivider.h"
+#include "ui/kit/Hairline.h"
+#include "ui/kit/MetricView.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
@@ -75,18 +75,18 @@ OverviewSection::OverviewSection(AppState& app, Clock& clock, SectionCallbacks c
     , m_refresh(this, [this] { refresh(); })
 {
     m_metrics = {
-        new SummaryMetricCard(QStringLiteral("Last successful backup"), {}, QStringLiteral("checkmark.seal"),
-            Palette::success, this),
-        new SummaryMetricCard(QStringLiteral("Data transferred"), {}, QStringLiteral("arrow.up.arrow.down"),
-            Palette::accent, this),
-        new SummaryMetricCard(QStringLiteral("Recorded runs"), {}, QStringLiteral("clock.arrow.circlepath"),
-            Palette::offline, this),
-        new SummaryMetricCard(QStringLiteral("Jobs with warnings"), {},
+        new MetricView(MetricView::Style::card, QStringLiteral("Last successful backup"),
+            QStringLiteral("checkmark.seal"), Palette::success, this),
+        new MetricView(MetricView::Style::card, QStringLiteral("Data transferred"),
+            QStringLiteral("arrow.up.arrow.down"), Palette::accent, this),
+        new MetricView(MetricView::Style::card, QStringLiteral("Recorded runs"),
+            QStringLiteral("clock.arrow.circlepath"), Palette::offline, this),
+        new MetricView(MetricView::Style::card, QStringLiteral("Jobs with warnings"),
             QStringLiteral("exclamationmark.triangle"), Palette::success, this),
     };
     auto* metricsRow = new QHBoxLayout;
     metricsRow->setSpacing(12);
-    for (SummaryMetricCard* card : std::as_const(m_metrics))
+    for (MetricView* card : std::as_const(m_metrics))
         metricsRow->addWidget(card, 1);
 
     m_jobsColumn->setSpacing(10);
@@ -182,7 +182,7 @@ void OverviewSection::addJobRows(std::size_t first)
             shown.job, shown.status, shown.lastActivity, m_callbacks.openEditor,
             [this](const BackupJob& job) { runJob(job); }, batch));
         if (i + 1 < m_jobsShown.size())
-            list->addWidget(new HairlineDivider(44, batch));
+            list->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 44, batch));
     }
     if (end == m_jobsShown.size()) {
         m_jobsBuilding = nullptr;

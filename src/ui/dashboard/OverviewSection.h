@@ -19,7 +19,7 @@ class AppState;
 class Clock;
 class HealthCard;
 class SectionHeader;
-class SummaryMetricCard;
+class MetricView;
 
 // What the dashboard hands a section: open a job's editor, show a run's log, ask to delete a job.
 struct SectionCallbacks {
@@ -44,7 +44,7 @@ public:
 
     HealthCard* healthCard() const { return m_health; }
     ActiveRunsOverviewCard* activeRunsCard() const { return m_activeRuns; }
-    QList<SummaryMetricCard*> metricCards() const { return m_metrics; }
+    QList<MetricView*> metricCards() const { return m_metrics; }
     SectionHeader* jobsHeader() const { return m_jobsHeader; }
     SectionHeader* activityHeader() const { return m_activityHeader; }
 
@@ -62,7 +62,7 @@ private:
     SectionCallbacks m_callbacks;
     HealthCard* m_health;
     ActiveRunsOverviewCard* m_activeRuns;
-    QList<SummaryMetricCard*> m_metrics;
+    QList<MetricView*> m_metrics;
     SectionHeader* m_jobsHeader;
     SectionHeader* m_activityHeader;
     QVBoxLayout* m_jobsColumn;

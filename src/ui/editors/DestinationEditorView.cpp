@@ -1,16 +1,16 @@
 #include "ui/editors/DestinationEditorView.h"
 
-#include "ui/editors/DestinationHairline.h"
 #include "ui/editors/DestinationKindPicker.h"
 #include "ui/editors/DestinationKindTile.h"
 #include "ui/editors/DestinationLocationSection.h"
 #include "ui/editors/DestinationModeSection.h"
 #include "ui/editors/DestinationScheduleSection.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/MVButton.h"
-#include "ui/kit/MVTextField.h"
 #include "ui/kit/Palette.h"
 #include "ui/kit/Prompts.h"
 #include "ui/kit/SymbolImage.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DestinationEditorModel.h"
@@ -79,9 +79,9 @@ DestinationEditorView::DestinationEditorView(DestinationEditorContext context, Q
     body->setContentsMargins(0, 0, 0, 0);
     body->setSpacing(0);
     body->addWidget(makeHeader());
-    body->addWidget(new DestinationHairline(this));
+    body->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 0, this));
     body->addWidget(scroll, 1);
-    body->addWidget(new DestinationHairline(this));
+    body->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 0, this));
     body->addWidget(makeFooter());
 
     // The name is what most sheets are opened to change first.

@@ -1,7 +1,7 @@
 #include "ui/editors/DestinationFieldColumn.h"
 
-#include "ui/kit/MVTextField.h"
 #include "ui/kit/Palette.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 
@@ -24,12 +24,12 @@ DestinationFieldColumn::DestinationFieldColumn(const QString& label, QWidget* co
 DestinationFieldColumn* DestinationFieldColumn::labeledField(
     const QString& label, const QString& text, const QString& placeholder, QWidget* parent)
 {
-    return new DestinationFieldColumn(label, new MVTextField(placeholder, text, std::nullopt), parent);
+    return new DestinationFieldColumn(label, new TextField(placeholder, text, std::nullopt), parent);
 }
 
-MVTextField* DestinationFieldColumn::textField() const
+TextField* DestinationFieldColumn::textField() const
 {
-    return qobject_cast<MVTextField*>(m_control);
+    return qobject_cast<TextField*>(m_control);
 }
 
 TextLabel* destinationSectionTitle(const QString& text, QWidget* parent)
@@ -37,7 +37,7 @@ TextLabel* destinationSectionTitle(const QString& text, QWidget* parent)
     return new TextLabel(text, kitFont(12, QFont::DemiBold), Palette::labelSecondary, parent);
 }
 
-void showFieldText(MVTextField& field, const QString& text)
+void showFieldText(TextField& field, const QString& text)
 {
     if (field.text() == text)
         return;

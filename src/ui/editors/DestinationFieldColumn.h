@@ -4,7 +4,7 @@
 
 namespace mv {
 
-class MVTextField;
+class TextField;
 class TextLabel;
 
 // A field of the destination editor: its label in 12 px medium secondary text over the control, 3 px apart.
@@ -19,7 +19,7 @@ public:
 
     QWidget* control() const { return m_control; }
     // The control as a text field, for labelled fields.
-    MVTextField* textField() const;
+    TextField* textField() const;
 
 private:
     QWidget* m_control;
@@ -30,6 +30,6 @@ TextLabel* destinationSectionTitle(const QString& text, QWidget* parent = nullpt
 
 // Sets `field`'s text to `text` unless it shows it already, so that a refresh never moves the cursor of a
 // field being typed in, and without announcing it as an edit.
-void showFieldText(MVTextField& field, const QString& text);
+void showFieldText(TextField& field, const QString& text);
 
 } // namespace mv

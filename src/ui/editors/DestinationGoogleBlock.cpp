@@ -2,10 +2,10 @@
 
 #include "ui/editors/DestinationFieldColumn.h"
 #include "ui/kit/MVButton.h"
-#include "ui/kit/MVTextField.h"
 #include "ui/kit/Palette.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TagChip.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DestinationEditorModel.h"
@@ -57,7 +57,7 @@ DestinationGoogleBlock::DestinationGoogleBlock(DestinationEditorModel& model, QW
     column->addWidget(m_accountRow);
     column->addWidget(folder);
     column->addWidget(footnote);
-    connect(m_folder, &MVTextField::textChanged, this, [this](const QString& text) {
+    connect(m_folder, &TextField::textChanged, this, [this](const QString& text) {
         m_model.edit([&](DestinationEditorState& state) { state.path = text; });
     });
     refresh();

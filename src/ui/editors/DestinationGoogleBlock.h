@@ -6,7 +6,7 @@ namespace mv {
 
 class DestinationEditorModel;
 class MVButton;
-class MVTextField;
+class TextField;
 class SymbolImage;
 class TagChip;
 class TextLabel;
@@ -24,7 +24,7 @@ public:
     TextLabel* accountLabel() const { return m_account; }
     TagChip* signedInChip() const { return m_chip; }
     MVButton* signInButton() const { return m_signIn; }
-    MVTextField* folderField() const { return m_folder; }
+    TextField* folderField() const { return m_folder; }
     void refresh();
 
 private:
@@ -35,7 +35,7 @@ private:
     TextLabel* m_account;
     TagChip* m_chip;
     MVButton* m_signIn;
-    MVTextField* m_folder;
+    TextField* m_folder;
 };
 
 } // namespace mv

@@ -4,7 +4,7 @@
 #include "ui/editors/DestinationFolderBlock.h"
 #include "ui/editors/DestinationGoogleBlock.h"
 #include "ui/editors/DestinationSshBlock.h"
-#include "ui/kit/MVTextField.h"
+#include "ui/kit/TextField.h"
 #include "ui/models/DestinationEditorModel.h"
 
 #include <QHBoxLayout>
@@ -16,7 +16,7 @@ DestinationLocationSection::DestinationLocationSection(DestinationEditorModel& m
     std::function<void()> chooseFolder, std::function<void()> chooseIdentity, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
-    , m_name(new MVTextField(QStringLiteral("Backup SSD"), model.state().name, QStringLiteral("tag")))
+    , m_name(new TextField(QStringLiteral("Backup SSD"), model.state().name, QStringLiteral("tag")))
     , m_folder(new DestinationFolderBlock(model, std::move(chooseFolder), this))
     , m_ssh(new DestinationSshBlock(model, std::move(chooseIdentity), this))
     , m_google(new DestinationGoogleBlock(model, this))
@@ -34,7 +34,7 @@ DestinationLocationSection::DestinationLocationSection(DestinationEditorModel& m
     column->addWidget(m_folder);
     column->addWidget(m_ssh);
     column->addWidget(m_google);
-    connect(m_name, &MVTextField::textChanged, this, [this](const QString& text) {
+    connect(m_name, &TextField::textChanged, this, [this](const QString& text) {
         m_model.edit([&](DestinationEditorState& state) { state.name = text; });
     });
     refresh();

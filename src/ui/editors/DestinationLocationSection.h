@@ -10,7 +10,7 @@ class DestinationEditorModel;
 class DestinationFolderBlock;
 class DestinationGoogleBlock;
 class DestinationSshBlock;
-class MVTextField;
+class TextField;
 
 // The destination's name and the block of the chosen kind: folder, SSH server or Google Drive (the sheet's
 // nameAndPath). The hidden blocks keep nothing of their own: the values live in the editing state.
@@ -20,7 +20,7 @@ public:
     DestinationLocationSection(DestinationEditorModel& model, std::function<void()> chooseFolder,
         std::function<void()> chooseIdentity, QWidget* parent = nullptr);
 
-    MVTextField* nameField() const { return m_name; }
+    TextField* nameField() const { return m_name; }
     DestinationFolderBlock* folderBlock() const { return m_folder; }
     DestinationSshBlock* sshBlock() const { return m_ssh; }
     DestinationGoogleBlock* googleBlock() const { return m_google; }
@@ -28,7 +28,7 @@ public:
 
 private:
     DestinationEditorModel& m_model;
-    MVTextField* m_name;
+    TextField* m_name;
     DestinationFolderBlock* m_folder;
     DestinationSshBlock* m_ssh;
     DestinationGoogleBlock* m_google;

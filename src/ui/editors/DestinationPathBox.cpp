@@ -1,10 +1,10 @@
 #include "ui/editors/DestinationPathBox.h"
 
-#include "ui/kit/ContinuousShape.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/Palette.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TypeScale.h"
+#include "ui/kit/WellSurface.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -40,11 +40,7 @@ void DestinationPathBox::setPath(const QString& path)
 void DestinationPathBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Palette::well.resolve(this));
-    painter.drawPath(continuousRoundedRect(rect(), cornerRadius));
-    strokeInside(painter, rect(), cornerRadius, Palette::hairline.resolve(this));
+    paintWell(painter, rect(), cornerRadius, this, WellEdge::hairline);
 }
 
 } // namespace mv

@@ -1,12 +1,12 @@
 #include "ui/editors/DestinationRow.h"
 
-#include "ui/editors/MiniSwitch.h"
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/PathLabel.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TagChip.h"
 #include "ui/kit/TextLabel.h"
+#include "ui/kit/ToggleSwitch.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DashboardTexts.h"
 #include "ui/models/DestinationRowPresentation.h"
@@ -52,7 +52,7 @@ DestinationRow::DestinationRow(const BackupDestination& destination, BackupMode 
     const BackupSchedule& schedule, DestinationRowActions actions, QWidget* parent)
     : QWidget(parent)
     , m_actions(std::move(actions))
-    , m_switch(new MiniSwitch(destination.isEnabled, destination.name, this))
+    , m_switch(new ToggleSwitch(ToggleSwitch::Kind::plain, destination.isEnabled, destination.name, this))
     , m_edit(new IconButton(QStringLiteral("pencil"), QStringLiteral("Edit destination"), false, std::nullopt,
           24, m_actions.edit, this))
     , m_remove(new IconButton(QStringLiteral("trash"), QStringLiteral("Remove destination"), false,
@@ -80,7 +80,7 @@ DestinationRow::DestinationRow(const BackupDestination& destination, BackupMode 
     row->addWidget(m_switch);
     row->addWidget(m_edit);
     row->addWidget(m_remove);
-    connect(m_switch, &MiniSwitch::toggled, this, [this](bool on) { m_actions.setEnabled(on); });
+    connect(m_switch, &ToggleSwitch::toggled, this, [this](bool on) { m_actions.setEnabled(on); });
     setCursor(Qt::PointingHandCursor);
 }
 

@@ -9,7 +9,7 @@
 namespace mv {
 
 class IconButton;
-class MiniSwitch;
+class ToggleSwitch;
 
 // What a destination row can ask of its editor.
 struct DestinationRowActions {
@@ -28,7 +28,7 @@ public:
     DestinationRow(const BackupDestination& destination, BackupMode mode, const BackupSchedule& schedule,
         DestinationRowActions actions, QWidget* parent = nullptr);
 
-    MiniSwitch* enabledSwitch() const { return m_switch; }
+    ToggleSwitch* enabledSwitch() const { return m_switch; }
     IconButton* editButton() const { return m_edit; }
     IconButton* removeButton() const { return m_remove; }
 
@@ -37,7 +37,7 @@ protected:
 
 private:
     DestinationRowActions m_actions;
-    MiniSwitch* m_switch;
+    ToggleSwitch* m_switch;
     IconButton* m_edit;
     IconButton* m_remove;
 };

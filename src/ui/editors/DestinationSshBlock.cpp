@@ -2,8 +2,8 @@
 
 #include "ui/editors/DestinationFieldColumn.h"
 #include "ui/kit/MVButton.h"
-#include "ui/kit/MVTextField.h"
 #include "ui/kit/Palette.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DestinationEditorModel.h"
@@ -19,9 +19,9 @@ namespace mv {
 namespace {
 
 // Binds a text field to one text of the state: every keystroke is an edit.
-void bindText(MVTextField* field, DestinationEditorModel& model, QString DestinationEditorState::*member)
+void bindText(TextField* field, DestinationEditorModel& model, QString DestinationEditorState::*member)
 {
-    QObject::connect(field, &MVTextField::textChanged, field, [&model, member](const QString& text) {
+    QObject::connect(field, &TextField::textChanged, field, [&model, member](const QString& text) {
         model.edit([&](DestinationEditorState& state) { state.*member = text; });
     });
 }
@@ -44,7 +44,7 @@ DestinationSshBlock::DestinationSshBlock(
         QStringLiteral("Server"), state.host, QStringLiteral("nas.local or 192.168.1.20"), this);
     auto* user = DestinationFieldColumn::labeledField(
         QStringLiteral("User"), state.user, QStringLiteral("backup"), this);
-    m_port = new MVTextField(QStringLiteral("22"), QLocale().toString(state.port), std::nullopt);
+    m_port = new TextField(QStringLiteral("22"), QLocale().toString(state.port), std::nullopt);
     m_port->setFixedWidth(70);
     server->addWidget(host, 1);
     server->addWidget(user, 1);
@@ -71,7 +71,7 @@ DestinationSshBlock::DestinationSshBlock(
 
     auto* secret = new QHBoxLayout;
     secret->setSpacing(8);
-    m_passphrase = new MVTextField(QStringLiteral("Stored in keyring"), QString(), std::nullopt);
+    m_passphrase = new TextField(QStringLiteral("Stored in keyring"), QString(), std::nullopt);
     m_passphrase->lineEdit()->setEchoMode(QLineEdit::Password);
     m_saveKey = new MVButton(
         QStringLiteral("Save Key"), std::nullopt, MVButtonKind::secondary, false, false,
@@ -87,7 +87,7 @@ DestinationSshBlock::DestinationSshBlock(
     bindText(m_path, model, &DestinationEditorState::path);
     bindText(m_identity, model, &DestinationEditorState::identityFile);
     bindText(m_passphrase, model, &DestinationEditorState::passphrase);
-    connect(m_port, &MVTextField::textChanged, this, &DestinationSshBlock::portEdited);
+    connect(m_port, &TextField::textChanged, this, &DestinationSshBlock::portEdited);
     // Once the field is left it shows the number it holds, as the locale writes it.
     connect(m_port->lineEdit(), &QLineEdit::editingFinished, this,
         [this] { showFieldText(*m_port, QLocale().toString(m_model.state().port)); });

@@ -8,7 +8,7 @@ namespace mv {
 
 class DestinationEditorModel;
 class MVButton;
-class MVTextField;
+class TextField;
 class TextLabel;
 
 // The SSH server's fields (server, user, port, remote folder, key, passphrase with "Save Key") and the
@@ -19,12 +19,12 @@ public:
     DestinationSshBlock(
         DestinationEditorModel& model, std::function<void()> chooseIdentity, QWidget* parent = nullptr);
 
-    MVTextField* hostField() const { return m_host; }
-    MVTextField* userField() const { return m_user; }
-    MVTextField* portField() const { return m_port; }
-    MVTextField* remoteFolderField() const { return m_path; }
-    MVTextField* identityField() const { return m_identity; }
-    MVTextField* passphraseField() const { return m_passphrase; }
+    TextField* hostField() const { return m_host; }
+    TextField* userField() const { return m_user; }
+    TextField* portField() const { return m_port; }
+    TextField* remoteFolderField() const { return m_path; }
+    TextField* identityField() const { return m_identity; }
+    TextField* passphraseField() const { return m_passphrase; }
     MVButton* chooseIdentityButton() const { return m_chooseIdentity; }
     MVButton* saveKeyButton() const { return m_saveKey; }
     MVButton* testButton() const { return m_test; }
@@ -37,12 +37,12 @@ private:
     void portEdited(const QString& text);
 
     DestinationEditorModel& m_model;
-    MVTextField* m_host;
-    MVTextField* m_user;
-    MVTextField* m_port;
-    MVTextField* m_path;
-    MVTextField* m_identity;
-    MVTextField* m_passphrase;
+    TextField* m_host;
+    TextField* m_user;
+    TextField* m_port;
+    TextField* m_path;
+    TextField* m_identity;
+    TextField* m_passphrase;
     MVButton* m_chooseIdentity;
     MVButton* m_saveKey;
     MVButton* m_test = nullptr;

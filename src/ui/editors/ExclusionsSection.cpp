@@ -3,8 +3,8 @@
 #include "ui/editors/FlowChips.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/MVButton.h"
-#include "ui/kit/MVTextField.h"
 #include "ui/kit/SectionHeader.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/JobEditorModel.h"
@@ -21,7 +21,7 @@ ExclusionsSection::ExclusionsSection(JobEditorModel& model, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
     , m_header(new SectionHeader(QStringLiteral("Exclusions"), 0, std::nullopt, std::nullopt, {}, this))
-    , m_field(new MVTextField(QStringLiteral("Custom pattern, for example *.psd"), model.customPattern(),
+    , m_field(new TextField(QStringLiteral("Custom pattern, for example *.psd"), model.customPattern(),
           QStringLiteral("line.3.horizontal.decrease"), this))
     , m_add(new MVButton(
           QStringLiteral("Add"), std::nullopt, MVButtonKind::secondary, true, false,
@@ -69,7 +69,7 @@ ExclusionsSection::ExclusionsSection(JobEditorModel& model, QWidget* parent)
     column->addWidget(card);
 
     // Return in the field adds nothing: only the button adds a pattern.
-    connect(m_field, &MVTextField::textChanged, &m_model, &JobEditorModel::setCustomPattern);
+    connect(m_field, &TextField::textChanged, &m_model, &JobEditorModel::setCustomPattern);
     connect(&m_model, &JobEditorModel::changed, this, &ExclusionsSection::refresh);
     refresh();
 }

@@ -13,7 +13,7 @@ namespace mv {
 class FlowChips;
 class JobEditorModel;
 class MVButton;
-class MVTextField;
+class TextField;
 class SectionHeader;
 
 // "Exclusions": the built-in groups as checkboxes, two a line, a field and "Add" for custom patterns, and the
@@ -25,7 +25,7 @@ public:
 
     SectionHeader* header() const { return m_header; }
     QCheckBox* checkbox(BuiltInExclusion exclusion) const { return m_boxes.value(exclusion); }
-    MVTextField* patternField() const { return m_field; }
+    TextField* patternField() const { return m_field; }
     MVButton* addButton() const { return m_add; }
     // None while there is no custom pattern.
     FlowChips* chips() const { return m_chips; }
@@ -36,7 +36,7 @@ private:
     JobEditorModel& m_model;
     SectionHeader* m_header;
     QMap<BuiltInExclusion, QCheckBox*> m_boxes;
-    MVTextField* m_field;
+    TextField* m_field;
     MVButton* m_add;
     QVBoxLayout* m_stack;
     FlowChips* m_chips = nullptr;

@@ -1,12 +1,11 @@
 #include "ui/editors/FlowChips.h"
 
-#include "ui/kit/ContinuousShape.h"
+#include "ui/kit/IconButton.h"
 #include "ui/kit/Palette.h"
-#include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
+#include "ui/kit/WellSurface.h"
 
-#include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QPainter>
 
@@ -14,56 +13,36 @@ namespace mv {
 
 namespace {
 
-// The small bold cross at a chip's end.
-class ChipRemoveButton final : public QAbstractButton {
-public:
-    ChipRemoveButton(const QString& pattern, QWidget* parent)
-        : QAbstractButton(parent)
-    {
-        setToolTip(QStringLiteral("Remove ") + pattern);
-        setAccessibleName(QStringLiteral("Remove ") + pattern);
-        setFixedSize(10, 10);
-        setCursor(Qt::PointingHandCursor);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        IconLibrary::paint(painter, IconLibrary::textSizedBox(QRectF(rect()).center(), 7),
-            QStringLiteral("xmark"), Palette::labelTertiary.resolve(this), SymbolWeight::semibold);
-    }
-};
-
 // One pattern on a capsule of the well colour.
 class Chip final : public QWidget {
 public:
     Chip(const QString& pattern, const std::function<void(const QString&)>& remove, QWidget* parent)
         : QWidget(parent)
-        , m_button(new ChipRemoveButton(pattern, this))
+        , m_button(new IconButton(
+              QStringLiteral("xmark"), QStringLiteral("Remove ") + pattern, false, Palette::labelTertiary, 10,
+              [remove, pattern] { remove(pattern); }, this))
     {
+        // The small bold cross at the chip's end.
+        m_button->setGlyph(7, SymbolWeight::semibold);
+        m_button->setCursor(Qt::PointingHandCursor);
         auto* row = new QHBoxLayout(this);
         row->setContentsMargins(6, 3, 6, 3);
         row->setSpacing(4);
         row->addWidget(new TextLabel(pattern, monospacedFont(12), Palette::label, this));
         row->addWidget(m_button);
-        connect(m_button, &QAbstractButton::clicked, this, [remove, pattern] { remove(pattern); });
     }
 
-    QAbstractButton* button() const { return m_button; }
+    IconButton* button() const { return m_button; }
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(Palette::well.resolve(this));
-        painter.drawPath(continuousRoundedRect(rect(), height() / 2.0));
+        paintWell(painter, rect(), height() / 2.0, this, WellEdge::none);
     }
 
 private:
-    QAbstractButton* m_button;
+    IconButton* m_button;
 };
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "ui/editors/DashedWell.h"
 #include "ui/editors/DestinationRow.h"
 #include "ui/kit/CardSurface.h"
-#include "ui/kit/HairlineDivider.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/SymbolImage.h"
@@ -76,7 +76,7 @@ QWidget* JobDestinationsSection::makeList()
         m_rows.append(row);
         list->addWidget(row);
         if (i + 1 < draft.destinations.size())
-            list->addWidget(new HairlineDivider(44, card));
+            list->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 44, card));
     }
     return card;
 }

@@ -10,7 +10,7 @@
 #include "ui/editors/TransferOptionsSection.h"
 #include "ui/kit/AppMark.h"
 #include "ui/kit/ElidedLabel.h"
-#include "ui/kit/HairlineDivider.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TagChip.h"
@@ -67,9 +67,9 @@ JobEditorView::JobEditorView(JobEditorContext context, AppState& app, Prompts& p
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
     stack->addWidget(makeHeader());
-    stack->addWidget(new HairlineDivider(0, this));
+    stack->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 0, this));
     stack->addWidget(makeBody(), 1);
-    stack->addWidget(new HairlineDivider(0, this));
+    stack->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 0, this));
     stack->addWidget(makeFooter());
 
     connect(&m_model, &JobEditorModel::changed, this, &JobEditorView::refresh);

@@ -2,9 +2,9 @@
 
 #include "ui/editors/SourceCard.h"
 #include "ui/editors/SourceDropZone.h"
-#include "ui/kit/MVTextField.h"
 #include "ui/kit/Prompts.h"
 #include "ui/kit/SectionHeader.h"
+#include "ui/kit/TextField.h"
 #include "ui/models/JobEditorModel.h"
 #include "ui/models/JobEditorPresentation.h"
 
@@ -17,7 +17,7 @@ NameAndSourceSection::NameAndSourceSection(JobEditorModel& model, Prompts& promp
     : QWidget(parent)
     , m_model(model)
     , m_prompts(prompts)
-    , m_name(new MVTextField(QStringLiteral("Backup name"), model.draft().name, QStringLiteral("tag"), this))
+    , m_name(new TextField(QStringLiteral("Backup name"), model.draft().name, QStringLiteral("tag"), this))
     , m_dropZone(new SourceDropZone([this] { chooseSource(); }, this))
     , m_card(new SourceCard(
           [this] { m_prompts.reveal(m_model.draft().source.path); }, [this] { chooseSource(); }, this))
@@ -36,7 +36,7 @@ NameAndSourceSection::NameAndSourceSection(JobEditorModel& model, Prompts& promp
         QStringLiteral("Name and source"), std::nullopt, std::nullopt, std::nullopt, {}, this));
     column->addLayout(fields);
 
-    connect(m_name, &MVTextField::textChanged, &m_model, &JobEditorModel::setName);
+    connect(m_name, &TextField::textChanged, &m_model, &JobEditorModel::setName);
     connect(&m_model, &JobEditorModel::changed, this, &NameAndSourceSection::refresh);
     refresh();
 }

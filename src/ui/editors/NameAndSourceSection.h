@@ -5,7 +5,7 @@
 namespace mv {
 
 class JobEditorModel;
-class MVTextField;
+class TextField;
 class Prompts;
 class SourceCard;
 class SourceDropZone;
@@ -21,7 +21,7 @@ public:
     // A drag hovers over the sheet, or no longer does.
     void setDropTarget(bool targeted);
 
-    MVTextField* nameField() const { return m_name; }
+    TextField* nameField() const { return m_name; }
     SourceDropZone* dropZone() const { return m_dropZone; }
     SourceCard* sourceCard() const { return m_card; }
 
@@ -30,7 +30,7 @@ private:
 
     JobEditorModel& m_model;
     Prompts& m_prompts;
-    MVTextField* m_name;
+    TextField* m_name;
     SourceDropZone* m_dropZone;
     SourceCard* m_card;
 };

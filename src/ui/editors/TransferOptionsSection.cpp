@@ -1,9 +1,9 @@
 #include "ui/editors/TransferOptionsSection.h"
 
-#include "ui/editors/MiniSwitch.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/SettingsRow.h"
+#include "ui/kit/ToggleSwitch.h"
 #include "ui/models/JobEditorModel.h"
 #include "ui/models/JobEditorPresentation.h"
 
@@ -54,8 +54,9 @@ TransferOptionsSection::TransferOptionsSection(JobEditorModel& model, QWidget* p
     rows->addWidget(new SettingsRow(QStringLiteral("Bandwidth limit"),
         QStringLiteral("Off uses the full connection."), m_bandwidth, card));
     for (const OptionRow& row : optionRows()) {
-        auto* toggle = new MiniSwitch(model.draft().options.*row.option, row.title, card);
-        connect(toggle, &MiniSwitch::toggled, this,
+        auto* toggle
+            = new ToggleSwitch(ToggleSwitch::Kind::plain, model.draft().options.*row.option, row.title, card);
+        connect(toggle, &ToggleSwitch::toggled, this,
             [this, option = row.option](bool on) { m_model.setOption(option, on); });
         m_switches.append({ row.option, toggle });
         rows->addWidget(new SettingsRow(row.title, row.detail, toggle, card));
@@ -74,7 +75,7 @@ TransferOptionsSection::TransferOptionsSection(JobEditorModel& model, QWidget* p
     refresh();
 }
 
-MiniSwitch* TransferOptionsSection::optionSwitch(bool TransferOptions::*option) const
+ToggleSwitch* TransferOptionsSection::optionSwitch(bool TransferOptions::*option) const
 {
     for (const auto& [field, toggle] : m_switches) {
         if (field == option)

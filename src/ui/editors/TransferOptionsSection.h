@@ -12,7 +12,7 @@ class QComboBox;
 namespace mv {
 
 class JobEditorModel;
-class MiniSwitch;
+class ToggleSwitch;
 
 // "Transfer options": the bandwidth limit and four switches, one settings row each.
 class TransferOptionsSection : public QWidget {
@@ -22,14 +22,14 @@ public:
 
     QComboBox* bandwidthPicker() const { return m_bandwidth; }
     // The switch of `option` (a bool member of TransferOptions).
-    MiniSwitch* optionSwitch(bool TransferOptions::*option) const;
+    ToggleSwitch* optionSwitch(bool TransferOptions::*option) const;
 
 private:
     void refresh();
 
     JobEditorModel& m_model;
     QComboBox* m_bandwidth;
-    QList<std::pair<bool TransferOptions::*, MiniSwitch*>> m_switches;
+    QList<std::pair<bool TransferOptions::*, ToggleSwitch*>> m_switches;
 };
 
 } // namespace mv

@@ -54,11 +54,7 @@ QColor CardSurface::borderColor() const
 void CardSurface::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(fillColor());
-    painter.drawPath(continuousRoundedRect(rect(), m_radius));
-    strokeInside(painter, rect(), m_radius, borderColor());
+    paintSurface(painter, rect(), m_radius, fillColor(), borderColor());
 }
 
 CardSurface* cardSurface(QWidget* content, qreal radius, bool highlighted, std::optional<PaletteColor> tint)

@@ -84,4 +84,17 @@ void strokeInside(QPainter& painter, const QRectF& rect, qreal radius, const QCo
     painter.restore();
 }
 
+void paintSurface(
+    QPainter& painter, const QRectF& rect, qreal radius, const QColor& fill, std::optional<QColor> edge)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawPath(continuousRoundedRect(rect, radius));
+    if (edge)
+        strokeInside(painter, rect, radius, *edge);
+    painter.restore();
+}
+
 } // namespace mv

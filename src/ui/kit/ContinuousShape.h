@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QColor>
 #include <QPainterPath>
 #include <QRectF>
 
-class QColor;
+#include <optional>
+
 class QPainter;
 
 namespace mv {
@@ -18,5 +20,10 @@ QPainterPath continuousRoundedRect(const QRectF& rect, qreal radius);
 // size.
 void strokeInside(
     QPainter& painter, const QRectF& rect, qreal radius, const QColor& colour, qreal width = 0.5);
+
+// A kit surface (a card, a well): `fill` in the rounded shape, antialiased, with a 0.5 px `edge` inside it
+// when given.
+void paintSurface(QPainter& painter, const QRectF& rect, qreal radius, const QColor& fill,
+    std::optional<QColor> edge = std::nullopt);
 
 } // namespace mv

@@ -57,9 +57,16 @@ QSize IconButton::sizeHint() const
     return { side, side };
 }
 
+void IconButton::setGlyph(qreal size, SymbolWeight weight)
+{
+    m_glyphSize = size;
+    m_weight = weight;
+    update();
+}
+
 qreal IconButton::glyphSize() const
 {
-    return m_size * glyphFactor;
+    return m_glyphSize.value_or(m_size * glyphFactor);
 }
 
 QRectF IconButton::glyphRect() const
@@ -84,7 +91,7 @@ void IconButton::paintEvent(QPaintEvent*)
         painter.setBrush(Palette::well.resolve(this));
         painter.drawPath(continuousRoundedRect(rect(), cornerRadius));
     }
-    IconLibrary::paint(painter, glyphRect(), m_symbol, glyphColor(), SymbolWeight::medium);
+    IconLibrary::paint(painter, glyphRect(), m_symbol, glyphColor(), m_weight);
 }
 
 } // namespace mv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/kit/IconLibrary.h"
 #include "ui/kit/KitButton.h"
 #include "ui/kit/Palette.h"
 
@@ -23,7 +24,9 @@ public:
     void setActive(bool active);
     void setTint(std::optional<PaletteColor> tint);
 
-    // The glyph's text size, 0.46 of the button's side, and the square it is drawn in, centred.
+    // A glyph of its own text size and weight, for a button too small for the usual share.
+    void setGlyph(qreal size, SymbolWeight weight);
+    // The glyph's text size, 0.46 of the button's side unless set, and the square it is drawn in, centred.
     qreal glyphSize() const;
     QRectF glyphRect() const;
     QColor glyphColor() const;
@@ -38,6 +41,8 @@ private:
     bool m_active;
     std::optional<PaletteColor> m_tint;
     qreal m_size;
+    std::optional<qreal> m_glyphSize;
+    SymbolWeight m_weight = SymbolWeight::medium;
 };
 
 } // namespace mv

@@ -4,6 +4,7 @@
 #include "ui/kit/IconLibrary.h"
 #include "ui/kit/MotionSettings.h"
 #include "ui/kit/Palette.h"
+#include "ui/kit/SmallSpinner.h"
 #include "ui/kit/TypeScale.h"
 
 #include <QEvent>
@@ -80,10 +81,7 @@ MVButton::MVButton(const QString& title, std::optional<QString> symbol, MVButton
     setAccessibleName(title);
     setEnabled(isEnabled);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    m_spinner.setStartValue(0.0);
-    m_spinner.setEndValue(360.0);
-    m_spinner.setDuration(900);
-    m_spinner.setLoopCount(-1);
+    SmallSpinner::configureTurn(m_spinner);
     connect(&m_spinner, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
     connect(
         &MotionSettings::instance(), &MotionSettings::reduceMotionChanged, this, &MVButton::updateSpinner);
@@ -190,15 +188,7 @@ void MVButton::paintEvent(QPaintEvent*)
     if (m_busy) {
         const qreal side = spinnerFrame * spinnerScale;
         const QRectF spinner(x + (spinnerFrame - side) / 2, middle - side / 2, side, side);
-        painter.save();
-        painter.translate(spinner.center());
-        painter.rotate(m_spinner.currentValue().toReal());
-        painter.translate(-spinner.center());
-        QPen pen(ink, 1.6);
-        pen.setCapStyle(Qt::RoundCap);
-        painter.setPen(pen);
-        painter.drawArc(spinner, 90 * 16, -270 * 16);
-        painter.restore();
+        SmallSpinner::paintArc(painter, spinner, m_spinner.currentValue().toReal(), ink);
     } else if (m_symbol) {
         IconLibrary::paint(painter, IconLibrary::textSizedBox({ x + symbolSize / 2.0, middle }, symbolSize),
             *m_symbol, ink, SymbolWeight::semibold);

@@ -1,5 +1,7 @@
 #include "ui/kit/PlainButton.h"
 
+#include "ui/kit/Palette.h"
+
 #include <QHBoxLayout>
 #include <QPainter>
 
@@ -30,14 +32,24 @@ QSize PlainButton::minimumSizeHint() const
     return layout()->minimumSize();
 }
 
+void PlainButton::setFocusRing(bool shown)
+{
+    m_focusRing = shown;
+    update();
+}
+
 void PlainButton::paintEvent(QPaintEvent*)
 {
+    QPainter painter(this);
     // A press dims the face a little, as the kit's press style does for every button.
     if (isDown()) {
-        QPainter painter(this);
         QColor shade = palette().color(QPalette::WindowText);
         shade.setAlphaF(0.06);
         painter.fillRect(rect(), shade);
+    }
+    if (m_focusRing && hasFocus()) {
+        painter.setPen(QPen(Palette::accent.resolve(this), 1));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 }
 

@@ -13,12 +13,18 @@ public:
 
     // Takes `content` as the button's face; clicks on it reach the button.
     void setContent(QWidget* content);
+    // Outlines the button in the accent colour while it has the keyboard focus, for a face that shows no
+    // focus of its own.
+    void setFocusRing(bool shown);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool m_focusRing = false;
 };
 
 } // namespace mv

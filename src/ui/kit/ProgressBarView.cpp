@@ -4,7 +4,6 @@
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/KitAccessibility.h"
 #include "ui/kit/Motion.h"
-#include "ui/kit/MotionSettings.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -34,6 +33,15 @@ ProgressBarView::ProgressBarView(
     : QWidget(parent)
     , m_tint(std::move(tint))
     , m_height(height)
+    , m_gate(
+          this, [this] { return m_slide && !m_fraction; },
+          [this](bool run) {
+              if (run && !isSliding())
+                  m_slider.start();
+              else if (!run)
+                  m_slider.stop();
+              update();
+          })
 {
     installKitAccessibility();
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -46,8 +54,6 @@ ProgressBarView::ProgressBarView(
     m_slider.setEasingCurve(curve);
     m_slider.setLoopCount(-1);
     connect(&m_slider, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
-    connect(&MotionSettings::instance(), &MotionSettings::reduceMotionChanged, this,
-        &ProgressBarView::updateSlide);
     setFraction(fraction);
 }
 
@@ -80,7 +86,7 @@ void ProgressBarView::showFraction(std::optional<double> fraction, bool glide)
             setFilled(*to);
         }
     }
-    updateSlide();
+    m_gate.reconsider();
     update();
 }
 
@@ -136,7 +142,7 @@ QSize ProgressBarView::sizeHint() const
 void ProgressBarView::showEvent(QShowEvent* event)
 {
     m_slide = true;
-    updateSlide();
+    m_gate.reconsider();
     QWidget::showEvent(event);
 }
 
@@ -144,16 +150,6 @@ void ProgressBarView::hideEvent(QHideEvent* event)
 {
     m_slider.stop();
     QWidget::hideEvent(event);
-}
-
-void ProgressBarView::updateSlide()
-{
-    const bool wanted = m_slide && !m_fraction && isVisible() && !MotionSettings::instance().reduceMotion();
-    if (wanted && !isSliding())
-        m_slider.start();
-    else if (!wanted)
-        m_slider.stop();
-    update();
 }
 
 void ProgressBarView::paintEvent(QPaintEvent*)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/kit/MotionGate.h"
 #include "ui/kit/Palette.h"
 
 #include <QPointer>
@@ -44,7 +45,6 @@ protected:
 
 private:
     std::optional<double> clampedFraction() const;
-    void updateSlide();
     void showFraction(std::optional<double> fraction, bool glide);
     void setFilled(qreal filled);
 
@@ -56,6 +56,7 @@ private:
     bool m_slide = false;
     QVariantAnimation m_slider;
     QPointer<QPropertyAnimation> m_glide;
+    MotionGate m_gate;
 };
 
 } // namespace mv

@@ -1,16 +1,28 @@
 #pragma once
 
+#include "ui/kit/MotionGate.h"
+
 #include <QVariantAnimation>
 #include <QWidget>
 
+class QPainter;
+
 namespace mv {
 
-// A small indeterminate activity indicator: an arc that turns while shown, and stands still under Reduce
-// Motion.
+// A small indeterminate activity indicator that turns while shown, and stands still under Reduce Motion.
+// A ring spinner is a faint track with a short arc on it; an arc spinner is an open arc of three quarters.
 class SmallSpinner : public QWidget {
     Q_OBJECT
 public:
-    explicit SmallSpinner(int side, QWidget* parent = nullptr);
+    enum class Look { ring, arc };
+
+    explicit SmallSpinner(int side, Look look = Look::ring, QWidget* parent = nullptr);
+
+    // Paints the arc spinner's arc in `box`, turned `degrees` clockwise: also a busy button's spinner.
+    static void paintArc(QPainter& painter, const QRectF& box, qreal degrees, const QColor& ink);
+
+    // One turn of a spinner.
+    static void configureTurn(QVariantAnimation& turn);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -18,9 +30,9 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void updateTurning();
-
+    Look m_look;
     QVariantAnimation m_turn;
+    MotionGate m_gate;
 };
 
 } // namespace mv

@@ -1,7 +1,6 @@
 #include "ui/kit/StatusDot.h"
 
 #include "ui/kit/KitAccessibility.h"
-#include "ui/kit/MotionSettings.h"
 #include "ui/kit/PulseRing.h"
 
 #include <QEvent>
@@ -16,10 +15,11 @@ StatusDot::StatusDot(PaletteColor color, bool pulsing, qreal size, QWidget* pare
     , m_color(std::move(color))
     , m_pulsing(pulsing)
     , m_size(size)
+    , m_gate(
+          this, [this] { return m_pulsing && parentWidget(); }, [this](bool run) { showRing(run); })
 {
     installKitAccessibility();
     setFixedSize(sizeHint());
-    connect(&MotionSettings::instance(), &MotionSettings::reduceMotionChanged, this, &StatusDot::updateRing);
 }
 
 StatusDot::~StatusDot()
@@ -38,7 +38,7 @@ void StatusDot::setColor(PaletteColor color)
 void StatusDot::setPulsing(bool pulsing)
 {
     m_pulsing = pulsing;
-    updateRing();
+    m_gate.reconsider();
 }
 
 bool StatusDot::isPulseShown() const
@@ -63,14 +63,13 @@ void StatusDot::paintEvent(QPaintEvent*)
 
 void StatusDot::showEvent(QShowEvent* event)
 {
-    m_pulse = true;
-    updateRing();
+    m_gate.reconsider();
     QWidget::showEvent(event);
 }
 
 void StatusDot::hideEvent(QHideEvent* event)
 {
-    updateRing();
+    m_gate.reconsider();
     QWidget::hideEvent(event);
 }
 
@@ -92,16 +91,14 @@ void StatusDot::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ParentChange) {
         delete m_ring;
-        updateRing();
+        m_gate.reconsider();
     }
     QWidget::changeEvent(event);
 }
 
-void StatusDot::updateRing()
+void StatusDot::showRing(bool shown)
 {
-    const bool wanted
-        = m_pulsing && m_pulse && isVisible() && parentWidget() && !MotionSettings::instance().reduceMotion();
-    if (!wanted) {
+    if (!shown) {
         if (m_ring)
             m_ring->stop();
         return;

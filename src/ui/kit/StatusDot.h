@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/kit/MotionGate.h"
 #include "ui/kit/Palette.h"
 
 #include <QPointer>
@@ -36,14 +37,13 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void updateRing();
+    void showRing(bool shown);
 
     PaletteColor m_color;
     bool m_pulsing;
     qreal m_size;
-    // Turns on when the dot first comes on screen; the ring's animation runs from then on.
-    bool m_pulse = false;
     QPointer<PulseRing> m_ring;
+    MotionGate m_gate;
 };
 
 } // namespace mv

@@ -7,6 +7,12 @@
 
 namespace mv {
 
+void paintWell(QPainter& painter, const QRectF& rect, qreal radius, const QWidget* widget, WellEdge edge)
+{
+    paintSurface(painter, rect, radius, Palette::well.resolve(widget),
+        edge == WellEdge::hairline ? std::optional(Palette::hairline.resolve(widget)) : std::nullopt);
+}
+
 WellSurface::WellSurface(qreal radius, QWidget* parent)
     : QWidget(parent)
     , m_radius(radius)
@@ -16,10 +22,7 @@ WellSurface::WellSurface(qreal radius, QWidget* parent)
 void WellSurface::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Palette::well.resolve(this));
-    painter.drawPath(continuousRoundedRect(rect(), m_radius));
+    paintWell(painter, rect(), m_radius, this, WellEdge::none);
 }
 
 } // namespace mv

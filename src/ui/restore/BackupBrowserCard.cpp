@@ -32,7 +32,7 @@ QWidget* loadingRow(QWidget* parent)
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 8, 0, 8);
     layout->setSpacing(8);
-    layout->addWidget(new SmallSpinner(14, row));
+    layout->addWidget(new SmallSpinner(14, SmallSpinner::Look::ring, row));
     layout->addWidget(
         new TextLabel(QStringLiteral("Reading folder\u2026"), kitFont(13), Palette::labelSecondary, row));
     layout->addStretch();
@@ -140,7 +140,7 @@ BackupBrowserCard::BackupBrowserCard(RestoreSectionModel& model, Prompts& prompt
     auto* scanningRow = new QHBoxLayout(m_scanning);
     scanningRow->setContentsMargins(0, 0, 0, 0);
     scanningRow->setSpacing(6);
-    scanningRow->addWidget(new SmallSpinner(14, m_scanning));
+    scanningRow->addWidget(new SmallSpinner(14, SmallSpinner::Look::ring, m_scanning));
     scanningRow->addWidget(new TextLabel(
         QStringLiteral("Checking for conflicts\u2026"), kitFont(12), Palette::labelSecondary, m_scanning));
     m_summary = new TextLabel({}, kitFont(12), Palette::labelTertiary, card);

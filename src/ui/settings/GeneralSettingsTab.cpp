@@ -5,10 +5,10 @@
 #include "model/ConfigurationStore.h"
 #include "ui/kit/SettingsRow.h"
 #include "ui/kit/TextLabel.h"
+#include "ui/kit/ToggleSwitch.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/SettingBinding.h"
 #include "ui/models/SettingsTexts.h"
-#include "ui/settings/SettingSwitch.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -21,9 +21,9 @@ namespace mv {
 
 namespace {
 
-SettingSwitch* boundSwitch(AppState& app, const QString& name, bool AppSettings::*field, QWidget* parent)
+ToggleSwitch* boundSwitch(AppState& app, const QString& name, bool AppSettings::*field, QWidget* parent)
 {
-    auto* toggle = new SettingSwitch(name, parent);
+    auto* toggle = new ToggleSwitch(ToggleSwitch::Kind::outlined, false, name, parent);
     QObject::connect(toggle, &QAbstractButton::toggled, parent,
         [&app, field](bool on) { SettingBinding<bool>(app.store(), app.clock(), field).set(on); });
     return toggle;
@@ -34,7 +34,8 @@ SettingSwitch* boundSwitch(AppState& app, const QString& name, bool AppSettings:
 GeneralSettingsTab::GeneralSettingsTab(AppState& app, QWidget* parent)
     : SettingsTabPage(SettingsTexts::tabs().at(0), parent)
     , m_app(app)
-    , m_launchAtLogin(new SettingSwitch(QStringLiteral("Launch at login"), this))
+    , m_launchAtLogin(
+          new ToggleSwitch(ToggleSwitch::Kind::outlined, false, QStringLiteral("Launch at login"), this))
     , m_menuBarIcon(
           boundSwitch(app, QStringLiteral("Show menu bar icon"), &AppSettings::showMenuBarIcon, this))
     , m_dashboardAtLogin(boundSwitch(
@@ -100,7 +101,7 @@ GeneralSettingsTab::GeneralSettingsTab(AppState& app, QWidget* parent)
 void GeneralSettingsTab::refresh()
 {
     const AppSettings& settings = m_app.store().config().settings;
-    const std::pair<SettingSwitch*, bool> switches[] { { m_launchAtLogin, settings.launchAtLogin },
+    const std::pair<ToggleSwitch*, bool> switches[] { { m_launchAtLogin, settings.launchAtLogin },
         { m_menuBarIcon, settings.showMenuBarIcon }, { m_dashboardAtLogin, settings.openDashboardAtLogin },
         { m_globalShortcut, settings.globalShortcutEnabled } };
     for (const auto& [toggle, on] : switches) {

@@ -9,7 +9,7 @@ class QAbstractButton;
 namespace mv {
 
 class AppState;
-class SettingSwitch;
+class ToggleSwitch;
 class SettingsRow;
 
 // How the program starts and shows itself: the login item, the tray icon, the dashboard at login, the
@@ -23,20 +23,20 @@ public:
     // Reads the settings and the login item again.
     void refresh();
 
-    SettingSwitch* launchAtLoginSwitch() const { return m_launchAtLogin; }
-    SettingSwitch* menuBarIconSwitch() const { return m_menuBarIcon; }
-    SettingSwitch* dashboardAtLoginSwitch() const { return m_dashboardAtLogin; }
-    SettingSwitch* globalShortcutSwitch() const { return m_globalShortcut; }
+    ToggleSwitch* launchAtLoginSwitch() const { return m_launchAtLogin; }
+    ToggleSwitch* menuBarIconSwitch() const { return m_menuBarIcon; }
+    ToggleSwitch* dashboardAtLoginSwitch() const { return m_dashboardAtLogin; }
+    ToggleSwitch* globalShortcutSwitch() const { return m_globalShortcut; }
     // System, Light and Dark.
     const QList<QAbstractButton*>& appearanceButtons() const { return m_appearance; }
     SettingsRow* launchAtLoginRow() const { return m_launchAtLoginRow; }
 
 private:
     AppState& m_app;
-    SettingSwitch* m_launchAtLogin;
-    SettingSwitch* m_menuBarIcon;
-    SettingSwitch* m_dashboardAtLogin;
-    SettingSwitch* m_globalShortcut;
+    ToggleSwitch* m_launchAtLogin;
+    ToggleSwitch* m_menuBarIcon;
+    ToggleSwitch* m_dashboardAtLogin;
+    ToggleSwitch* m_globalShortcut;
     QList<QAbstractButton*> m_appearance;
     SettingsRow* m_launchAtLoginRow;
 };

@@ -6,12 +6,12 @@
 #include "platform/DescribedError.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
-#include "ui/kit/MVTextField.h"
 #include "ui/kit/ProgressBarView.h"
 #include "ui/kit/Prompts.h"
 #include "ui/kit/SettingsRow.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TagChip.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/SettingsTexts.h"
@@ -123,7 +123,7 @@ GoogleSettingsTab::GoogleSettingsTab(AppState& app, Prompts& prompts, QWidget* p
     m_addressLine = new QWidget(this);
     auto* addressLine = new QHBoxLayout(m_addressLine);
     addressLine->setContentsMargins(12, 0, 12, 8);
-    m_address = new MVTextField(QString(), QString(), std::nullopt, m_addressLine);
+    m_address = new TextField(QString(), QString(), std::nullopt, m_addressLine);
     m_address->lineEdit()->setReadOnly(true);
     m_address->lineEdit()->setFont(kitFont(12));
     addressLine->addWidget(m_address);

@@ -12,7 +12,7 @@ namespace mv {
 class AppState;
 class IconButton;
 class MVButton;
-class MVTextField;
+class TextField;
 class Prompts;
 class ProgressBarView;
 class SettingsRow;
@@ -41,7 +41,7 @@ public:
     MVButton* signOutButton() const { return m_signOut; }
     MVButton* cancelSignInButton() const { return m_cancelSignIn; }
     TextLabel* errorLabel() const { return m_errorText; }
-    MVTextField* signInAddressField() const { return m_address; }
+    TextField* signInAddressField() const { return m_address; }
 
 private:
     QCoro::Task<> importFile(QString path);
@@ -63,7 +63,7 @@ private:
     QWidget* m_error;
     TextLabel* m_errorText;
     QWidget* m_addressLine;
-    MVTextField* m_address;
+    TextField* m_address;
 };
 
 } // namespace mv

@@ -2,9 +2,9 @@
 
 #include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
+#include "ui/kit/ToggleSwitch.h"
 #include "ui/models/SettingBinding.h"
 #include "ui/models/SettingsTexts.h"
-#include "ui/settings/SettingSwitch.h"
 
 #include <array>
 
@@ -30,7 +30,7 @@ NotificationSettingsTab::NotificationSettingsTab(AppState& app, QWidget* parent)
 {
     for (const Flag& flag : flags) {
         const QString title = QString::fromUtf8(flag.title);
-        auto* toggle = new SettingSwitch(title, this);
+        auto* toggle = new ToggleSwitch(ToggleSwitch::Kind::outlined, false, title, this);
         connect(toggle, &QAbstractButton::toggled, this, [&app, field = flag.field](bool on) {
             SettingBinding<bool>(app.store(), app.clock(), field).set(on);
         });

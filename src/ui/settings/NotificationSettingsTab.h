@@ -7,7 +7,7 @@
 namespace mv {
 
 class AppState;
-class SettingSwitch;
+class ToggleSwitch;
 
 // Which of the four kinds of desktop notification are posted. The page, not this tab, asks for permission
 // when one turns on.
@@ -19,11 +19,11 @@ public:
     void refresh();
 
     // Backup completed, Backup failed, Destination unavailable, Missed schedule.
-    const QList<SettingSwitch*>& switches() const { return m_switches; }
+    const QList<ToggleSwitch*>& switches() const { return m_switches; }
 
 private:
     AppState& m_app;
-    QList<SettingSwitch*> m_switches;
+    QList<ToggleSwitch*> m_switches;
 };
 
 } // namespace mv

@@ -3,6 +3,7 @@
 #include "ui/kit/IconLibrary.h"
 #include "ui/kit/Motion.h"
 #include "ui/kit/Palette.h"
+#include "ui/kit/PlainButton.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
@@ -13,33 +14,6 @@
 #include <QVBoxLayout>
 
 namespace mv {
-
-namespace {
-
-// The question row: a button without chrome whose whole padded area is the click target. Its text is the
-// question, for accessibility; the children draw it.
-class QuestionButton : public QAbstractButton {
-public:
-    QuestionButton(const QString& question, QWidget* parent)
-        : QAbstractButton(parent)
-    {
-        setText(question);
-        setFocusPolicy(Qt::TabFocus);
-        setCursor(Qt::PointingHandCursor);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        if (!hasFocus())
-            return;
-        QPainter painter(this);
-        painter.setPen(QPen(Palette::accent.resolve(this), 1));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-};
-
-} // namespace
 
 // The chevron at the row's end, turned a quarter clockwise (pointing down) as the topic opens.
 class HelpChevron : public QWidget {
@@ -78,7 +52,7 @@ HelpDisclosure::HelpDisclosure(
     , m_item(item)
     , m_expanded(isExpanded)
     , m_openness(isExpanded ? 1 : 0)
-    , m_button(new QuestionButton(item.question, this))
+    , m_button(new PlainButton(std::move(toggle), this))
     , m_icon(new SymbolImage(
           QStringLiteral("questionmark.circle"), 13, SymbolWeight::regular, Palette::labelTertiary, m_button))
     , m_chevron(new HelpChevron(m_button))
@@ -90,18 +64,21 @@ HelpDisclosure::HelpDisclosure(
     question->setWordWrap(true);
     for (QWidget* part : { static_cast<QWidget*>(m_icon), static_cast<QWidget*>(question) })
         part->setAttribute(Qt::WA_TransparentForMouseEvents);
-    auto* row = new QHBoxLayout(m_button);
+    // The question row: its whole padded area is the click target. Its text is the question, for
+    // accessibility; the parts laid out on it draw it.
+    m_button->setText(item.question);
+    m_button->setAccessibleName(item.question);
+    m_button->setFocusRing(true);
+    auto* face = new QWidget(m_button);
+    auto* row = new QHBoxLayout(face);
     row->setContentsMargins(14, 10, 14, 10);
     row->setSpacing(8);
     row->addWidget(m_icon, 0, Qt::AlignVCenter);
     row->addWidget(question, 1, Qt::AlignVCenter);
     row->addSpacing(8);
     row->addWidget(m_chevron, 0, Qt::AlignVCenter);
+    m_button->setContent(face);
     m_button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
-    connect(m_button, &QAbstractButton::clicked, this, [toggle = std::move(toggle)] {
-        if (toggle)
-            toggle();
-    });
 
     m_answer->setWordWrap(true);
     m_answer->setGraphicsEffect(m_fade);

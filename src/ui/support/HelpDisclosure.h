@@ -1,8 +1,8 @@
 #pragma once
 
+#include "ui/kit/PlainButton.h"
 #include "ui/models/HelpItem.h"
 
-#include <QAbstractButton>
 #include <QVariantAnimation>
 #include <QWidget>
 
@@ -29,7 +29,7 @@ public:
     bool isExpanded() const { return m_expanded; }
     void setExpanded(bool expanded);
 
-    QAbstractButton* questionButton() const { return m_button; }
+    PlainButton* questionButton() const { return m_button; }
     TextLabel* answerLabel() const { return m_answer; }
     // 0 closed … 1 open, moving while the row animates.
     qreal openness() const { return m_openness; }
@@ -40,7 +40,7 @@ private:
     HelpItem m_item;
     bool m_expanded;
     qreal m_openness;
-    QAbstractButton* m_button;
+    PlainButton* m_button;
     SymbolImage* m_icon;
     HelpChevron* m_chevron;
     QWidget* m_answerBox; // holds the answer with its margins, so a closed topic takes no room

@@ -1,11 +1,11 @@
 #include "ui/support/SetupGuideCard.h"
 
+#include "ui/kit/Hairline.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/support/InsetHairline.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -80,7 +80,7 @@ SetupGuideCard::SetupGuideCard(std::function<void()> addBackup, QWidget* parent)
     stack->addWidget(new SectionHeader(
         QStringLiteral("Set up a backup"), std::nullopt, std::nullopt, std::nullopt, nullptr, this));
     stack->addLayout(steps);
-    stack->addWidget(new InsetHairline(0, this));
+    stack->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::half, 0, this));
     stack->addLayout(hints);
     stack->addSpacing(2);
     stack->addWidget(m_addBackup, 0, Qt::AlignLeft);

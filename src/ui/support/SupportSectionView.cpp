@@ -7,6 +7,7 @@
 #include "model/FileSystemError.h"
 #include "platform/Clock.h"
 #include "ui/kit/CardSurface.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/Prompts.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/SymbolImage.h"
@@ -16,7 +17,6 @@
 #include "ui/models/HelpItem.h"
 #include "ui/models/SupportTexts.h"
 #include "ui/support/HelpDisclosure.h"
-#include "ui/support/InsetHairline.h"
 #include "ui/support/SetupGuideCard.h"
 #include "ui/support/SupportActionBar.h"
 #include "ui/support/SystemDiagnosticsCard.h"
@@ -85,7 +85,7 @@ QWidget* SupportSectionView::troubleshooting()
         m_helpRows << row;
         list->addWidget(row);
         if (i < items.size() - 1)
-            list->addWidget(new InsetHairline(14, card));
+            list->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::half, 14, card));
     }
 
     auto* section = new QWidget(this);

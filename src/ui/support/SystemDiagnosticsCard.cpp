@@ -1,58 +1,18 @@
 #include "ui/support/SystemDiagnosticsCard.h"
 
 #include "ui/kit/MVButton.h"
-#include "ui/kit/MotionSettings.h"
 #include "ui/kit/PathLabel.h"
 #include "ui/kit/SectionHeader.h"
+#include "ui/kit/SmallSpinner.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/SupportTexts.h"
 #include "ui/support/DiagnosticsInfoLine.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
 #include <QVBoxLayout>
-#include <QVariantAnimation>
 
 namespace mv {
-
-namespace {
-
-// A small turning arc: the gathering is under way. It stands still under Reduce Motion.
-class ReadingIndicator : public QWidget {
-public:
-    explicit ReadingIndicator(QWidget* parent)
-        : QWidget(parent)
-    {
-        setFixedSize(14, 14);
-        m_turn.setStartValue(0.0);
-        m_turn.setEndValue(360.0);
-        m_turn.setDuration(900);
-        m_turn.setLoopCount(-1);
-        connect(&m_turn, &QVariantAnimation::valueChanged, this, [this] { update(); });
-    }
-
-protected:
-    void showEvent(QShowEvent*) override
-    {
-        if (!MotionSettings::instance().reduceMotion())
-            m_turn.start();
-    }
-    void hideEvent(QHideEvent*) override { m_turn.stop(); }
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(Palette::labelSecondary.resolve(this), 1.6, Qt::SolidLine, Qt::RoundCap));
-        const int start = -int(m_turn.currentValue().toReal() * 16);
-        painter.drawArc(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), start, 270 * 16);
-    }
-
-private:
-    QVariantAnimation m_turn;
-};
-
-} // namespace
 
 SystemDiagnosticsCard::SystemDiagnosticsCard(
     std::function<void()> openSettings, std::function<void()> openActivity, QWidget* parent)
@@ -69,7 +29,7 @@ SystemDiagnosticsCard::SystemDiagnosticsCard(
     auto* reading = new QHBoxLayout(m_reading);
     reading->setContentsMargins(0, 0, 0, 0);
     reading->setSpacing(8);
-    reading->addWidget(new ReadingIndicator(m_reading));
+    reading->addWidget(new SmallSpinner(14, SmallSpinner::Look::arc, m_reading));
     reading->addWidget(new TextLabel(
         QStringLiteral("Reading diagnostics…"), kitFont(13), Palette::labelSecondary, m_reading));
     reading->addStretch(1);

@@ -9,10 +9,10 @@
 #include "ui/dashboard/ActivityInspector.h"
 #include "ui/dashboard/ActivitySection.h"
 #include "ui/dashboard/DashboardViewHarness.h"
-#include "ui/dashboard/MenuButton.h"
-#include "ui/dashboard/SearchField.h"
 #include "ui/dashboard/SectionTestHelpers.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/MenuButton.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/models/ActivityListModel.h"
 

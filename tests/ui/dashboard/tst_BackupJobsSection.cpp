@@ -8,14 +8,14 @@
 #include "ui/dashboard/BackupJobsSection.h"
 #include "ui/dashboard/DashboardViewHarness.h"
 #include "ui/dashboard/JobListRow.h"
-#include "ui/dashboard/MenuButton.h"
-#include "ui/dashboard/SearchField.h"
 #include "ui/dashboard/SectionTestHelpers.h"
 #include "ui/kit/EmptyStateView.h"
-#include "ui/kit/HairlineDivider.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/MenuButton.h"
 #include "ui/kit/TagChip.h"
+#include "ui/kit/TextField.h"
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -84,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(offTags(rows[0]), 0);
         QCOMPARE(offTags(rows[1]), 1);
         QCOMPARE(int(rows[1]->tint()), int(PaletteRole::idle));
-        QCOMPARE(j.section().findChildren<HairlineDivider*>().size(), 1);
+        QCOMPARE(j.section().findChildren<Hairline*>().size(), 1);
         QVERIFY(test::saveLightAndDark(*j.view, "dashboard-jobs"));
     }
 

@@ -7,13 +7,13 @@
 #include "ui/dashboard/DashboardViewHarness.h"
 #include "ui/dashboard/DestinationDetailRow.h"
 #include "ui/dashboard/DestinationsSection.h"
-#include "ui/dashboard/MenuButton.h"
 #include "ui/dashboard/SectionTestHelpers.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/CountCapsule.h"
 #include "ui/kit/EmptyStateView.h"
-#include "ui/kit/HairlineDivider.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/MenuButton.h"
 #include "ui/kit/SectionHeader.h"
 
 #include <QtTest>
@@ -74,7 +74,7 @@ private Q_SLOTS:
         const QList<CardSurface*> cards = d.section().findChildren<CardSurface*>();
         QList<int> dividers;
         for (CardSurface* card : cards)
-            dividers << card->findChildren<HairlineDivider*>().size();
+            dividers << card->findChildren<Hairline*>().size();
         QCOMPARE(dividers, (QList<int> { 1, 0, 0 }));
         const QStringList texts = d.texts();
         for (const QString& expected : QStringList { "DOCUMENTS", "Backup SSD", "Local", "Network",
@@ -112,7 +112,7 @@ private Q_SLOTS:
         d.open();
         QCOMPARE(d.section().countsText(), "1 destinations across 2 jobs");
         QCOMPARE(d.section().findChildren<SectionHeader*>().size(), 2);
-        QCOMPARE(d.section().findChildren<HairlineDivider*>().size(), 0);
+        QCOMPARE(d.section().findChildren<Hairline*>().size(), 0);
     }
 
     // The menu per kind: SSH offers "Test Connection", the others show their folder.

@@ -17,16 +17,16 @@
 #include "ui/dashboard/OverviewJobRow.h"
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/RecentRunRow.h"
-#include "ui/dashboard/SummaryMetricCard.h"
-#include "ui/dashboard/SymbolBadge.h"
 #include "ui/kit/CountCapsule.h"
 #include "ui/kit/EmptyStateView.h"
-#include "ui/kit/HairlineDivider.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/MetricView.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/StatusChip.h"
 #include "ui/kit/StatusDot.h"
+#include "ui/kit/SymbolBadge.h"
 #include "ui/models/DashboardModel.h"
 
 #include <QtTest>
@@ -38,7 +38,7 @@ namespace {
 // The overview as the dashboard shows it, with the parts the tests read.
 struct Overview : test::DashboardViewHarness {
     OverviewSection& section() { return *view->sectionView()->findChild<OverviewSection*>(); }
-    SummaryMetricCard& metric(int index) { return *section().metricCards().at(index); }
+    MetricView& metric(int index) { return *section().metricCards().at(index); }
     QStringList texts() { return test::visibleTexts(*view); }
 };
 
@@ -52,7 +52,7 @@ BackupJob jobWithLastResult(test::AppStateHarness& hub, const QString& name, std
 }
 
 // Whether the card's badge, just inside its left edge, is painted in `tint` at 0.12 over the card.
-bool badgeShows(SummaryMetricCard& card, const PaletteColor& tint)
+bool badgeShows(MetricView& card, const PaletteColor& tint)
 {
     const QImage picture = card.grab().toImage();
     const QRect badge = card.findChild<SymbolBadge*>()->geometry();
@@ -176,7 +176,7 @@ private Q_SLOTS:
             expected.append(QStringLiteral("Job %1").arg(i));
         QCOMPARE(shownNames(), expected);
         MV_TRY_COMPARE(o.section().findChildren<OverviewJobRow*>().size(), jobs - 1);
-        QCOMPARE(o.section().findChildren<HairlineDivider*>().size(), jobs - 2);
+        QCOMPARE(o.section().findChildren<Hairline*>().size(), jobs - 2);
         QCOMPARE(o.section().jobsHeader()->countCapsule()->count(), jobs - 1);
     }
 

@@ -21,10 +21,10 @@
 #include "ui/editors/ScheduleFrequencyRows.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/MVButton.h"
-#include "ui/kit/MVTextField.h"
 #include "ui/kit/SettingsRow.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TagChip.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/models/DestinationEditorModel.h"
 
@@ -65,7 +65,7 @@ struct Sheet {
     DestinationSshBlock& ssh() { return *view->locationSection()->sshBlock(); }
     DestinationModeSection& mode() { return *view->modeSection(); }
     void pickKind(DestinationKind kind) { view->kindPicker()->segments().at(int(kind))->click(); }
-    void type(MVTextField* field, const QString& text)
+    void type(TextField* field, const QString& text)
     {
         field->lineEdit()->selectAll();
         QTest::keyClicks(field->lineEdit(), text);

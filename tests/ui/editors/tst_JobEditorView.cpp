@@ -10,7 +10,6 @@
 #include "ui/editors/JobDestinationsSection.h"
 #include "ui/editors/JobEditorHarness.h"
 #include "ui/editors/JobScheduleSection.h"
-#include "ui/editors/MiniSwitch.h"
 #include "ui/editors/ModeRow.h"
 #include "ui/editors/ModeSection.h"
 #include "ui/editors/NameAndSourceSection.h"
@@ -21,9 +20,10 @@
 #include "ui/kit/CountCapsule.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
-#include "ui/kit/MVTextField.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/TagChip.h"
+#include "ui/kit/TextField.h"
+#include "ui/kit/ToggleSwitch.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -586,8 +586,8 @@ private Q_SLOTS:
         Harness h;
         JobEditorView& view
             = h.open(JobEditorContext::newJob(AppSettings {}, QDateTime::currentDateTimeUtc()));
-        MiniSwitch* ownership = view.optionsSection()->optionSwitch(&TransferOptions::preserveOwnership);
-        MiniSwitch* links = view.optionsSection()->optionSwitch(&TransferOptions::copySymlinks);
+        ToggleSwitch* ownership = view.optionsSection()->optionSwitch(&TransferOptions::preserveOwnership);
+        ToggleSwitch* links = view.optionsSection()->optionSwitch(&TransferOptions::copySymlinks);
         QVERIFY(!ownership->isChecked() && links->isChecked());
         QTest::mouseClick(ownership, Qt::LeftButton);
         QTest::mouseClick(links, Qt::LeftButton);

@@ -7,7 +7,6 @@
 #include "ui/kit/IconButton.h"
 #include "ui/kit/IconLibrary.h"
 #include "ui/kit/MVButton.h"
-#include "ui/kit/MVTextField.h"
 #include "ui/kit/PathLabel.h"
 #include "ui/kit/ProgressBarView.h"
 #include "ui/kit/SectionHeader.h"
@@ -17,6 +16,7 @@
 #include "ui/kit/StatusDot.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TagChip.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/kit/VisualEffectView.h"
@@ -163,10 +163,10 @@ private Q_SLOTS:
     void fieldsHeadersAndMarks()
     {
         Page page;
-        auto* empty = new MVTextField(QStringLiteral("Backup name"), QString(), QStringLiteral("tag"));
-        auto* filled = new MVTextField(
+        auto* empty = new TextField(QStringLiteral("Backup name"), QString(), QStringLiteral("tag"));
+        auto* filled = new TextField(
             QStringLiteral("Backup name"), QStringLiteral("Documents"), QStringLiteral("tag"));
-        auto* plain = new MVTextField(QStringLiteral("Search"), QString(), std::nullopt);
+        auto* plain = new TextField(QStringLiteral("Search"), QString(), std::nullopt);
         for (auto* field : { empty, filled, plain })
             field->setFixedWidth(220);
         page.addRow(QStringLiteral("fields"), { empty, filled, plain });

@@ -4,9 +4,9 @@
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/CountCapsule.h"
 #include "ui/kit/IconButton.h"
-#include "ui/kit/MVTextField.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/SymbolImage.h"
+#include "ui/kit/TextField.h"
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -22,8 +22,8 @@ private Q_SLOTS:
     {
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
-        auto* named = new MVTextField(QStringLiteral("Backup name"), QString(), QStringLiteral("tag"));
-        auto* plain = new MVTextField(QStringLiteral("Search"), QStringLiteral("photos"), std::nullopt);
+        auto* named = new TextField(QStringLiteral("Backup name"), QString(), QStringLiteral("tag"));
+        auto* plain = new TextField(QStringLiteral("Search"), QStringLiteral("photos"), std::nullopt);
         layout->addWidget(named);
         layout->addWidget(plain);
         window.show();
@@ -37,7 +37,7 @@ private Q_SLOTS:
         QCOMPARE(plain->lineEdit()->x(), 8);
         QVERIFY(named->lineEdit()->x() > named->symbolImage()->geometry().right());
 
-        QSignalSpy edits(named, &MVTextField::textChanged);
+        QSignalSpy edits(named, &TextField::textChanged);
         named->setFocus();
         QTest::keyClicks(named->lineEdit(), QStringLiteral("Docs"));
         QCOMPARE(edits.count(), 4);

@@ -3,8 +3,8 @@
 #include "support/state/AppStateHarness.h"
 #include "support/ui/RecordingPrompts.h"
 #include "support/ui/XvfbDisplay.h"
+#include "ui/kit/ToggleSwitch.h"
 #include "ui/settings/GeneralSettingsTab.h"
-#include "ui/settings/SettingSwitch.h"
 #include "ui/settings/SettingsSectionView.h"
 
 #include <QApplication>
@@ -66,7 +66,7 @@ private Q_SLOTS:
         test::RecordingPrompts prompts;
         SettingsSectionView page(*hub.state, prompts);
         page.show();
-        SettingSwitch* shortcut = page.generalTab()->globalShortcutSwitch();
+        ToggleSwitch* shortcut = page.generalTab()->globalShortcutSwitch();
         QVERIFY(othersCanGrabTheShortcut());
 
         QTest::mouseClick(shortcut, Qt::LeftButton);

@@ -14,8 +14,8 @@
 #include "support/ui/XvfbDisplay.h"
 #include "ui/kit/DesktopUrlOpener.h"
 #include "ui/kit/MVButton.h"
-#include "ui/kit/MVTextField.h"
 #include "ui/kit/SettingsRow.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/settings/GoogleSettingsTab.h"
 #include "ui/settings/SettingsSectionView.h"
@@ -147,7 +147,7 @@ private Q_SLOTS:
         QVERIFY(tab.cancelSignInButton()->isVisible());
         QVERIFY(tab.errorLabel()->isVisible());
         QCOMPARE(tab.errorLabel()->text(), noBrowserText);
-        MVTextField* field = tab.signInAddressField();
+        TextField* field = tab.signInAddressField();
         QVERIFY(field->isVisible());
         QVERIFY(field->text().startsWith(m_server.baseUrl().toString() + "/o/oauth2/v2/auth?client_id="));
         QVERIFY(test::saveLightAndDark(*page.view, "settings-google-no-browser"));

@@ -17,12 +17,12 @@
 #include "ui/kit/SettingsRow.h"
 #include "ui/kit/TagChip.h"
 #include "ui/kit/TextLabel.h"
+#include "ui/kit/ToggleSwitch.h"
 #include "ui/settings/AdvancedSettingsTab.h"
 #include "ui/settings/BackupSettingsTab.h"
 #include "ui/settings/GeneralSettingsTab.h"
 #include "ui/settings/GoogleSettingsTab.h"
 #include "ui/settings/NotificationSettingsTab.h"
-#include "ui/settings/SettingSwitch.h"
 #include "ui/settings/SettingsSectionView.h"
 
 #include <QComboBox>
@@ -258,7 +258,7 @@ private Q_SLOTS:
     {
         Page page;
         page.build();
-        const QList<SettingSwitch*>& switches = page.view->notificationTab()->switches();
+        const QList<ToggleSwitch*>& switches = page.view->notificationTab()->switches();
         page.view->tabWidget()->setCurrentIndex(2);
         QVERIFY(page.hub.server.settle(page.hub.bus.connection()));
         const int before = page.hub.server.informationRequests();

@@ -7,13 +7,13 @@
 #include "ui/dashboard/DashboardViewHarness.h"
 #include "ui/kit/CountCapsule.h"
 #include "ui/kit/ElidedLabel.h"
+#include "ui/kit/Hairline.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/PathLabel.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/support/DiagnosticsInfoLine.h"
 #include "ui/support/HelpDisclosure.h"
-#include "ui/support/InsetHairline.h"
 #include "ui/support/SetupGuideCard.h"
 #include "ui/support/SupportActionBar.h"
 #include "ui/support/SupportSectionView.h"
@@ -112,7 +112,7 @@ private Q_SLOTS:
         for (HelpDisclosure* row : s.page().helpRows())
             QVERIFY2(!row->isExpanded() && !row->answerLabel()->isVisible(), qPrintable(row->item().id));
         QWidget* topics = s.page().helpRows().first()->parentWidget();
-        QCOMPARE(topics->findChildren<InsetHairline*>().size(), 8);
+        QCOMPARE(topics->findChildren<Hairline*>().size(), 8);
         QLayout* list = topics->layout();
         QCOMPARE(list->itemAt(list->count() - 1)->widget(), s.page().helpRows().last());
 

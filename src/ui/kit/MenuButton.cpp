@@ -1,4 +1,4 @@
-#include "ui/dashboard/MenuButton.h"
+#include "ui/kit/MenuButton.h"
 
 #include "ui/kit/MenuPopup.h"
 

@@ -1,4 +1,4 @@
-#include "ui/editors/MiniSwitch.h"
+#include "ui/kit/ToggleSwitch.h"
 
 #include "ui/kit/Palette.h"
 
@@ -6,8 +6,9 @@
 
 namespace mv {
 
-MiniSwitch::MiniSwitch(bool on, const QString& name, QWidget* parent)
+ToggleSwitch::ToggleSwitch(Kind kind, bool on, const QString& name, QWidget* parent)
     : QAbstractButton(parent)
+    , m_kind(kind)
 {
     setCheckable(true);
     setChecked(on);
@@ -16,17 +17,23 @@ MiniSwitch::MiniSwitch(bool on, const QString& name, QWidget* parent)
     setFixedSize(sizeHint());
 }
 
-void MiniSwitch::paintEvent(QPaintEvent*)
+void ToggleSwitch::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    const bool outlined = m_kind == Kind::outlined;
+    if (outlined)
+        painter.setOpacity(isEnabled() ? 1.0 : 0.45);
     const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const qreal radius = track.height() / 2;
-    painter.setPen(Qt::NoPen);
-    painter.setBrush((isChecked() ? Palette::accent : Palette::labelTertiary.opacity(0.5)).resolve(this));
+    const PaletteColor off = outlined ? Palette::well : Palette::labelTertiary.opacity(0.5);
+    painter.setPen(outlined ? QPen(Palette::hairlineStrong.resolve(this), 1) : QPen(Qt::NoPen));
+    painter.setBrush((isChecked() ? Palette::accent : off).resolve(this));
     painter.drawRoundedRect(track, radius, radius);
+
     const qreal knob = track.height() - 3;
     const qreal x = isChecked() ? track.right() - 1.5 - knob : track.left() + 1.5;
+    painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(Qt::white));
     painter.drawEllipse(QRectF(x, track.top() + 1.5, knob, knob));
 }

@@ -1,4 +1,4 @@
-#include "ui/dashboard/SymbolBadge.h"
+#include "ui/kit/SymbolBadge.h"
 
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/KitAccessibility.h"

@@ -1,4 +1,4 @@
-#include "shell/AccentTextButton.h"
+#include "ui/kit/AccentTextButton.h"
 
 #include "ui/kit/Palette.h"
 #include "ui/kit/TypeScale.h"
