@@ -254,6 +254,39 @@ private Q_SLOTS:
         QCOMPARE(sheet.saved.first().kind, DestinationKind::ssh);
     }
 
+    // ssh's explanation of a failed test is shown whole beside the button and in the footer, and can be
+    // selected to copy it.
+    void failedTestMessageShowsWhole()
+    {
+        Sheet sheet;
+        sheet.open(newDestination(DestinationKind::ssh, "NAS"));
+        const QString message = QStringLiteral(
+            "Could not connect. Check the host, the key and that the host key is in known_hosts. "
+            "@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@ WARNING: REMOTE HOST "
+            "IDENTIFICATION HAS CHANGED! @@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@\n"
+            "Host key verification failed.");
+        sheet.model().edit([&](DestinationEditorState& state) {
+            state.testSucceeded = false;
+            state.testMessage = message;
+        });
+        QCoreApplication::sendPostedEvents();
+        QList<TextLabel*> shown;
+        for (TextLabel* label : sheet.view->findChildren<TextLabel*>()) {
+            if (label->text() == message)
+                shown.append(label);
+        }
+        QCOMPARE(shown.size(), 2);
+        for (TextLabel* label : std::as_const(shown)) {
+            QVERIFY(label->isVisible());
+            QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                qPrintable(QStringLiteral("%1 px of %2").arg(label->height()).arg(
+                    label->heightForWidth(label->width()))));
+            QVERIFY(label->textInteractionFlags().testFlags(
+                Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard));
+        }
+        QCOMPARE(sheet.view->footerMessage(), message);
+    }
+
     // "Save Key" stores the passphrase and empties the field; Cancel after typing one stores nothing.
     void passphraseInTheSheet()
     {

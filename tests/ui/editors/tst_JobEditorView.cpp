@@ -24,6 +24,7 @@
 #include "ui/kit/MVTextField.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/TagChip.h"
+#include "ui/kit/TextLabel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -284,6 +285,24 @@ private Q_SLOTS:
             "Destinations follow the job schedule unless they set their own. Nothing is deleted unless the "
             "mode "
             "says so.");
+    }
+
+    // The footer's hint is read whole in the sheet's width: it wraps rather than being cut.
+    void footerHintWraps()
+    {
+        Harness h;
+        JobEditorView& view = h.open(JobEditorContext::newJob(AppSettings {}, QDateTime::currentDateTimeUtc()));
+        QCoreApplication::sendPostedEvents();
+        const QString hint = view.footerText();
+        QVERIFY(hint.endsWith("Nothing is deleted unless the mode says so."));
+        QList<TextLabel*> shown;
+        for (TextLabel* label : view.findChildren<TextLabel*>()) {
+            if (label->text() == hint && label->isVisible())
+                shown.append(label);
+        }
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown.first()->wordWrap());
+        QVERIFY(shown.first()->height() >= shown.first()->heightForWidth(shown.first()->width()));
     }
 
     void folderOfAnotherJob_data()
