@@ -11,6 +11,7 @@
 #include "ui/kit/EmptyStateView.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/StatusChip.h"
+#include "ui/models/ProgressMetrics.h"
 #include "ui/models/RestoreEntryListModel.h"
 #include "ui/restore/BackupBrowserCard.h"
 #include "ui/restore/BackupPickerCard.h"
@@ -122,6 +123,43 @@ private Q_SLOTS:
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked.at(0).at(0).value<NavigationRequest>().target, NavigationRequest::Target::newJob);
         QVERIFY(test::saveLightAndDark(section, "restore-no-jobs"));
+    }
+
+    // The metrics line counts down only while the restore goes on: an ended one shows no time left.
+    void cardTimeLeft_data()
+    {
+        QTest::addColumn<RunPhase>("phase");
+        QTest::addColumn<QStringList>("metrics");
+        const QString speed = ProgressMetrics::speedText(2'000'000);
+        const QString amount = QStringLiteral("20,004 of 20,004 files");
+        QTest::newRow("running") << RunPhase::running << QStringList { speed, amount, "2s left" };
+        QTest::newRow("completed") << RunPhase::completed << QStringList { speed, amount };
+        QTest::newRow("failed") << RunPhase::failed << QStringList { speed, amount };
+        QTest::newRow("cancelled") << RunPhase::cancelled << QStringList { speed, amount };
+    }
+    void cardTimeLeft()
+    {
+        QFETCH(RunPhase, phase);
+        QFETCH(QStringList, metrics);
+        Restore r;
+        r.hub.build();
+        RestoreProgressCard card(r.restores());
+        RestoreProgressState state;
+        state.phase = phase;
+        state.message = QStringLiteral("Restore complete");
+        state.progress.fraction = 1.0;
+        state.progress.bytesPerSecond = 2'000'000;
+        state.progress.filesCompleted = 20'004;
+        state.progress.filesTotal = 20'004;
+        state.progress.etaSeconds = 2;
+        state.itemIndex = 0;
+        state.itemCount = 1;
+        state.target = QStringLiteral("/home/ann/Documents");
+        card.present(state);
+        card.resize(760, card.sizeHint().height());
+        card.show();
+        QCOMPARE(card.metrics(), metrics);
+        QVERIFY(test::saveLightAndDark(card, "restore-card-" + toString(phase)));
     }
 
     // A versioned destination: the June snapshot first and browsed; choosing May lists May; the note says
