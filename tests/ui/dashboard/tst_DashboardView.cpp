@@ -12,6 +12,7 @@
 #include "ui/kit/IconButton.h"
 #include "ui/models/DashboardModel.h"
 
+#include <QAccessible>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
@@ -89,6 +90,43 @@ private Q_SLOTS:
             v.model.setSection(section);
             QVERIFY(test::saveLightAndDark(*v.view, "dashboard-placeholder-settings"));
         }
+    }
+
+    // The sidebar does without the mouse: a screen reader's press or toggle, Space and Return on a row, and
+    // the arrow key from the row shown all show the Backup Jobs page, not only mark its row.
+    void sidebarWithoutMouse_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char* way : { "press action", "toggle action", "space", "return", "down arrow" })
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+    void sidebarWithoutMouse()
+    {
+        QFETCH(QString, way);
+        View v;
+        v.build();
+        v.view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&*v.view));
+        QCOMPARE(v.model.section(), DashboardSection::overview);
+        SidebarRow* jobs = v.view->sidebar()->row(DashboardSection::jobs);
+        if (way.endsWith("action")) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(jobs);
+            QVERIFY(accessible && accessible->actionInterface());
+            accessible->actionInterface()->doAction(way == "press action"
+                    ? QAccessibleActionInterface::pressAction()
+                    : QAccessibleActionInterface::toggleAction());
+        } else if (way == "down arrow") {
+            SidebarRow* overview = v.view->sidebar()->row(DashboardSection::overview);
+            overview->setFocus();
+            QTest::keyClick(overview, Qt::Key_Down);
+            QVERIFY(jobs->hasFocus());
+        } else {
+            jobs->setFocus();
+            QTest::keyClick(jobs, way == "space" ? Qt::Key_Space : Qt::Key_Return);
+        }
+        MV_TRY_COMPARE(v.model.section(), DashboardSection::jobs);
+        QCOMPARE(v.view->header()->title(), sectionTitle(DashboardSection::jobs));
+        QVERIFY(jobs->isChecked());
     }
 
     // The help button goes to Support.

@@ -21,6 +21,7 @@
 #include "ui/restore/RestoreProgressCard.h"
 #include "ui/restore/RestoreSection.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QListView>
 #include <QMessageBox>
@@ -402,6 +403,44 @@ private Q_SLOTS:
         QCOMPARE(r.phase(), "none");
         QCOMPARE(r.browser().selectionSummary(), "1 item selected");
         QCOMPARE(test::TempDir::read(job.source.path + "/a.txt"), "changed here, longer");
+    }
+
+    // The location segments do without the mouse: a screen reader's press or toggle, Space and Return on a
+    // segment, and the arrow key from the chosen one all choose another folder.
+    void locationWithoutMouse_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char* way : { "press action", "toggle action", "space", "return", "right arrow" })
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+    void locationWithoutMouse()
+    {
+        QFETCH(QString, way);
+        Restore r;
+        r.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        r.hub.files.write("ssd/Reports/q1.txt", "q1");
+        r.buildAndList();
+        r.view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&*r.view));
+        RestoreLocationControls& controls = *r.browser().locationControls();
+        QPushButton* custom = controls.segment(1);
+        if (way.endsWith("action")) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(custom);
+            QVERIFY(accessible && accessible->actionInterface());
+            accessible->actionInterface()->doAction(way == "press action"
+                    ? QAccessibleActionInterface::pressAction()
+                    : QAccessibleActionInterface::toggleAction());
+        } else if (way == "right arrow") {
+            controls.segment(0)->setFocus();
+            QTest::keyClick(controls.segment(0), Qt::Key_Right);
+            QVERIFY(custom->hasFocus());
+        } else {
+            custom->setFocus();
+            QTest::keyClick(custom, way == "space" ? Qt::Key_Space : Qt::Key_Return);
+        }
+        MV_TRY_COMPARE(r.state().location(), RestoreLocation::custom);
+        QVERIFY(custom->isChecked());
+        QVERIFY(controls.chooseButton()->isVisibleTo(&*r.view));
     }
 
     // Into an empty folder nothing is replaced, so the restore starts at once; without a folder it cannot.
