@@ -2,6 +2,7 @@
 #include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 #include "support/state/AppStateHarness.h"
+#include "support/ui/ModalKeys.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "ui/dashboard/DashboardHeader.h"
@@ -141,12 +142,19 @@ private Q_SLOTS:
         QCOMPARE(v.model.section(), DashboardSection::support);
     }
 
-    // Deleting a job asks first: Cancel keeps it, "Delete Backup" removes it.
+    // Deleting a job asks first: Return, Escape and Cancel keep it, "Delete Backup" removes it.
     void deleteAsksFirst()
     {
         View v;
         const BackupJob docs = v.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         v.build();
+        for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Escape }) {
+            v.view->deleteJob(docs);
+            QVERIFY(test::pressOnModal(key));
+            MV_TRY_VERIFY(!v.view->deleteTarget());
+            QVERIFY(!QApplication::activeModalWidget());
+            QCOMPARE(v.hub.store.config().jobs.size(), 1);
+        }
         v.view->deleteJob(docs);
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         QVERIFY(box);
