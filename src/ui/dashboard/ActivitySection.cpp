@@ -327,10 +327,11 @@ void ActivitySection::confirmClear()
 {
     if (m_clearBox)
         m_clearBox->close();
-    const DestructiveConfirmation question = DestructiveConfirmation::make(window(),
-        QStringLiteral("Clear all history?"),
-        QStringLiteral("This removes the run records and their log references. Backup files are not touched."),
-        QStringLiteral("Clear History"));
+    const DestructiveConfirmation question
+        = DestructiveConfirmation::make(window(), QStringLiteral("Clear all history?"),
+            QStringLiteral(
+                "This removes the run records and their log references. Backup files are not touched."),
+            QStringLiteral("Clear History"));
     QMessageBox* box = question.box;
     QPushButton* clear = question.confirm;
     connect(box, &QMessageBox::finished, this, [this, box, clear] {

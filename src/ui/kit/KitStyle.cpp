@@ -15,8 +15,8 @@ namespace {
 void paintTickBox(const QStyleOption& option, QPainter& painter)
 {
     const qreal side = std::min(option.rect.width(), option.rect.height());
-    const QRectF box = QRectF(QPointF(0, 0), QSizeF(side, side)).translated(
-        QRectF(option.rect).center() - QPointF(side / 2, side / 2));
+    const QRectF box = QRectF(QPointF(0, 0), QSizeF(side, side))
+                           .translated(QRectF(option.rect).center() - QPointF(side / 2, side / 2));
     // A 1 px line lies on pixel centres when drawn half a pixel inside the box.
     const QRectF edge = box.adjusted(0.5, 0.5, -0.5, -0.5);
     const qreal radius = side * 0.22;

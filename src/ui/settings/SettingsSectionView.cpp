@@ -88,7 +88,8 @@ void SettingsSectionView::askToReset()
 {
     if (m_resetConfirmation)
         return;
-    const DestructiveConfirmation question = DestructiveConfirmation::make(window(), QStringLiteral("Reset settings?"),
+    const DestructiveConfirmation question = DestructiveConfirmation::make(window(),
+        QStringLiteral("Reset settings?"),
         QStringLiteral("Jobs, destinations and backup files are not removed. Only preferences are reset."),
         QStringLiteral("Reset Settings"));
     QMessageBox* box = question.box;

@@ -209,7 +209,8 @@ private Q_SLOTS:
             jobs = jobs->parentWidget();
         auto* activity = o.section().findChild<ActivityListCard*>();
         QVERIFY2(qAbs(jobs->width() - activity->width()) <= 1,
-            qPrintable(QStringLiteral("jobs %1 px, activity %2 px").arg(jobs->width()).arg(activity->width())));
+            qPrintable(
+                QStringLiteral("jobs %1 px, activity %2 px").arg(jobs->width()).arg(activity->width())));
         for (const QString name : { QStringLiteral("Notes"), QStringLiteral("Projects") }) {
             bool whole = false;
             for (OverviewJobRow* row : o.section().findChildren<OverviewJobRow*>())
@@ -219,7 +220,8 @@ private Q_SLOTS:
         }
         bool errorCut = false;
         for (ElidedLabel* label : activity->findChildren<ElidedLabel*>())
-            errorCut = errorCut || (label->text() == *record.errorSummary && label->elidedText() != label->text());
+            errorCut
+                = errorCut || (label->text() == *record.errorSummary && label->elidedText() != label->text());
         QVERIFY(errorCut);
         QVERIFY(test::saveLightAndDark(*o.view, "dashboard-overview-long-error"));
     }

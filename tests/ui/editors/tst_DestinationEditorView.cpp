@@ -318,8 +318,9 @@ private Q_SLOTS:
         for (TextLabel* label : std::as_const(shown)) {
             QVERIFY(label->isVisible());
             QVERIFY2(label->height() >= label->heightForWidth(label->width()),
-                qPrintable(QStringLiteral("%1 px of %2").arg(label->height()).arg(
-                    label->heightForWidth(label->width()))));
+                qPrintable(QStringLiteral("%1 px of %2")
+                               .arg(label->height())
+                               .arg(label->heightForWidth(label->width()))));
             QVERIFY(label->textInteractionFlags().testFlags(
                 Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard));
         }

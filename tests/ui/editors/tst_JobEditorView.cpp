@@ -301,7 +301,8 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("alpha") == 5);
         file.close();
         Harness h;
-        JobEditorView& view = h.open(JobEditorContext::newJob(AppSettings {}, QDateTime::currentDateTimeUtc()));
+        JobEditorView& view
+            = h.open(JobEditorContext::newJob(AppSettings {}, QDateTime::currentDateTimeUtc()));
         view.model().setSource("/mnt/Travel");
         MV_TRY_COMPARE(
             view.nameAndSource()->sourceCard()->sizeLine(), Format::bytes(5) + " \u00B7 external volume");
@@ -314,7 +315,8 @@ private Q_SLOTS:
     void footerHintWraps()
     {
         Harness h;
-        JobEditorView& view = h.open(JobEditorContext::newJob(AppSettings {}, QDateTime::currentDateTimeUtc()));
+        JobEditorView& view
+            = h.open(JobEditorContext::newJob(AppSettings {}, QDateTime::currentDateTimeUtc()));
         QCoreApplication::sendPostedEvents();
         const QString hint = view.footerText();
         QVERIFY(hint.endsWith("Nothing is deleted unless the mode says so."));

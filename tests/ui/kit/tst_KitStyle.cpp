@@ -14,8 +14,8 @@ namespace {
 // How far apart two colours are on their most different channel.
 int distance(const QColor& a, const QColor& b)
 {
-    return std::max({ std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
-        std::abs(a.blue() - b.blue()) });
+    return std::max(
+        { std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue()) });
 }
 
 } // namespace
@@ -66,7 +66,8 @@ private Q_SLOTS:
         int edge = 0;
         for (int x = box.left(); x <= box.left() + 2; ++x)
             edge = std::max(edge,
-                std::min(distance(picture.pixelColor(x, y), inside), distance(picture.pixelColor(x, y), outside)));
+                std::min(
+                    distance(picture.pixelColor(x, y), inside), distance(picture.pixelColor(x, y), outside)));
         QVERIFY2(edge >= 20, qPrintable(QStringLiteral("the edge stands %1 apart").arg(edge)));
 
         const QRect tickedBox = indicator(ticked);
