@@ -2,10 +2,14 @@
 #include "support/ui/UiTestMain.h"
 #include "ui/kit/Appearance.h"
 #include "ui/kit/CardSurface.h"
+#include "ui/kit/Palette.h"
 
 #include <QCheckBox>
+#include <QStyle>
 #include <QStyleOptionButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace mv;
 
