@@ -211,7 +211,7 @@ private Q_SLOTS:
         QVERIFY2(qAbs(jobs->width() - activity->width()) <= 1,
             qPrintable(
                 QStringLiteral("jobs %1 px, activity %2 px").arg(jobs->width()).arg(activity->width())));
-        for (const QString name : { QStringLiteral("Notes"), QStringLiteral("Projects") }) {
+        for (const QString& name : { QStringLiteral("Notes"), QStringLiteral("Projects") }) {
             bool whole = false;
             for (OverviewJobRow* row : o.section().findChildren<OverviewJobRow*>())
                 for (ElidedLabel* label : row->findChildren<ElidedLabel*>())

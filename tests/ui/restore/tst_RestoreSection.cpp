@@ -438,7 +438,7 @@ private Q_SLOTS:
             custom->setFocus();
             QTest::keyClick(custom, way == "space" ? Qt::Key_Space : Qt::Key_Return);
         }
-        MV_TRY_COMPARE(r.state().location(), RestoreLocation::custom);
+        MV_TRY_VERIFY(r.state().location() == RestoreLocation::custom);
         QVERIFY(custom->isChecked());
         QVERIFY(controls.chooseButton()->isVisibleTo(&*r.view));
     }
