@@ -13,6 +13,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/SingleInstance.h"
 #include "ui/kit/DesktopUrlOpener.h"
+#include "ui/kit/KitStyle.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -32,6 +33,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(MV_VERSION));
     QApplication::setOrganizationName(QStringLiteral("Marrowvale"));
     QApplication::setDesktopFileName(QStringLiteral("marrowvale"));
+    QApplication::setStyle(new KitStyle);
     // Closing the dashboard leaves the program in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 

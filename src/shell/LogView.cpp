@@ -153,7 +153,7 @@ void LogView::copyLog()
 void LogView::exportLog()
 {
     const SavePanelRequest request { exportName(m_record.jobName), QStringLiteral("Plain text (*.log *.txt)"),
-        QStringLiteral("log") };
+        QStringLiteral("log"), QString() };
     m_prompts.askSavePath(this, request, [view = QPointer(this)](const QString& path) {
         if (!view)
             return;

@@ -9,6 +9,7 @@
 #include "shell/PanelFooter.h"
 #include "shell/PanelHeader.h"
 #include "ui/kit/ContinuousShape.h"
+#include "ui/kit/DestructiveConfirmation.h"
 #include "ui/kit/EmptyStateView.h"
 #include "ui/kit/Hairline.h"
 #include "ui/kit/Palette.h"
@@ -165,17 +166,13 @@ void MenuBarPanel::confirmDeletion()
         m_confirmation->setText(title);
         return;
     }
-    auto* box = new QMessageBox(this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    box->setIcon(QMessageBox::Warning);
+    const DestructiveConfirmation question = DestructiveConfirmation::make(this, title,
+        QStringLiteral(
+            "The job and its schedule are removed. Files already at the destination are not deleted."),
+        QStringLiteral("Delete Backup"));
+    QMessageBox* box = question.box;
+    QPushButton* remove = question.confirm;
     box->setWindowTitle(QStringLiteral("Marrowvale"));
-    box->setText(title);
-    box->setInformativeText(QStringLiteral(
-        "The job and its schedule are removed. Files already at the destination are not deleted."));
-    QPushButton* remove = box->addButton(QStringLiteral("Delete Backup"), QMessageBox::DestructiveRole);
-    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box->setDefaultButton(QMessageBox::NoButton);
     connect(box, &QMessageBox::finished, this, [this, box, remove] {
         const std::optional<BackupJob> job = std::exchange(m_jobToDelete, std::nullopt);
         if (box->clickedButton() == remove && job)

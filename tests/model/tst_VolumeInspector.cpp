@@ -2,6 +2,7 @@
 #include "support/Mount.h"
 #include "support/TempDir.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtTest>
 
@@ -99,6 +100,38 @@ private Q_SLOTS:
     {
         QCOMPARE(VolumeInspector::volume(m_dir.filePath("missing")), std::optional<VolumeInfo>());
         QCOMPARE(VolumeInspector::volume(" \n"), std::optional<VolumeInfo>());
+    }
+
+    // Drives plugged in or mounted by hand are external; the system's own volumes are not.
+    void externalMountPoints_data()
+    {
+        QTest::addColumn<QString>("mountPoint");
+        QTest::addColumn<bool>("external");
+        QTest::newRow("media") << "/media/ann/Travel Disk" << true;
+        QTest::newRow("run media") << "/run/media/ann/SSD" << true;
+        QTest::newRow("mnt itself") << "/mnt" << true;
+        QTest::newRow("under mnt") << "/mnt/backup" << true;
+        QTest::newRow("root") << "/" << false;
+        QTest::newRow("home") << "/home" << false;
+        QTest::newRow("run") << "/run" << false;
+        QTest::newRow("a name that starts alike") << "/mediathek" << false;
+        QTest::newRow("tmp") << "/tmp" << false;
+    }
+    void externalMountPoints()
+    {
+        QFETCH(QString, mountPoint);
+        QFETCH(bool, external);
+        QCOMPARE(VolumeInspector::detail::isExternalMountPoint(mountPoint), external);
+    }
+
+    // A folder on a volume mounted under /mnt is external; one beside the system's files is not.
+    void recognisesAnExternalVolume()
+    {
+        auto volume = test::Mount::tmpfs("/mnt", "size=1m");
+        QVERIFY(QDir("/mnt").mkpath("photos"));
+        QVERIFY(VolumeInspector::isExternal("/mnt/photos"));
+        QVERIFY(!VolumeInspector::isExternal(m_dir.mkdir("photos")));
+        QVERIFY(!VolumeInspector::isExternal("/no/such/folder"));
     }
 };
 

@@ -10,6 +10,7 @@
 #include "support/IntegrationTimeout.h"
 #include "support/ScriptedRsync.h"
 #include "support/state/AppStateHarness.h"
+#include "support/ui/ModalKeys.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
@@ -313,8 +314,8 @@ private Q_SLOTS:
         QVERIFY(!panel.jobsSection()->list().entry(uuidText(photos.id)));
     }
 
-    // A deletion request is taken once and confirmed: Cancel keeps the job, "Delete Backup" removes it and
-    // the panel shows its first-run content again.
+    // A deletion request is taken once and confirmed: Return, Escape and Cancel keep the job, "Delete
+    // Backup" removes it and the panel shows its first-run content again.
     void deletionIsConfirmed()
     {
         test::AppStateHarness hub;
@@ -324,6 +325,12 @@ private Q_SLOTS:
         root.show();
         MenuBarPanel& panel = root.panel();
 
+        for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Escape }) {
+            hub.state->setPendingDeletion(job);
+            QVERIFY(test::pressOnModal(key));
+            MV_TRY_VERIFY(!panel.deleteConfirmation());
+            QCOMPARE(hub.store.config().jobs.size(), 1);
+        }
         for (const QString answer : { "Cancel", "Delete Backup" }) {
             hub.state->setPendingDeletion(job);
             QVERIFY(!hub.state->pendingDeletion());

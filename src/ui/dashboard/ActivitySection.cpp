@@ -9,6 +9,7 @@
 #include "ui/dashboard/ActivityInspector.h"
 #include "ui/dashboard/ActivityListDelegate.h"
 #include "ui/kit/CardSurface.h"
+#include "ui/kit/DestructiveConfirmation.h"
 #include "ui/kit/EmptyStateView.h"
 #include "ui/kit/MenuButton.h"
 #include "ui/kit/Palette.h"
@@ -326,13 +327,13 @@ void ActivitySection::confirmClear()
 {
     if (m_clearBox)
         m_clearBox->close();
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clear all history?"),
-        QStringLiteral("Clear all history?"), QMessageBox::NoButton, window());
-    box->setInformativeText(QStringLiteral(
-        "This removes the run records and their log references. Backup files are not touched."));
-    QPushButton* clear = box->addButton(QStringLiteral("Clear History"), QMessageBox::DestructiveRole);
-    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box->setAttribute(Qt::WA_DeleteOnClose);
+    const DestructiveConfirmation question
+        = DestructiveConfirmation::make(window(), QStringLiteral("Clear all history?"),
+            QStringLiteral(
+                "This removes the run records and their log references. Backup files are not touched."),
+            QStringLiteral("Clear History"));
+    QMessageBox* box = question.box;
+    QPushButton* clear = question.confirm;
     connect(box, &QMessageBox::finished, this, [this, box, clear] {
         if (box->clickedButton() != clear)
             return;
@@ -349,11 +350,10 @@ void ActivitySection::confirmDelete(const BackupRunRecord& record)
 {
     if (m_deleteBox)
         m_deleteBox->close();
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete this history entry?"),
-        QStringLiteral("Delete this history entry?"), QMessageBox::NoButton, window());
-    QPushButton* remove = box->addButton(QStringLiteral("Delete Entry"), QMessageBox::DestructiveRole);
-    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box->setAttribute(Qt::WA_DeleteOnClose);
+    const DestructiveConfirmation question = DestructiveConfirmation::make(
+        window(), QStringLiteral("Delete this history entry?"), QString(), QStringLiteral("Delete Entry"));
+    QMessageBox* box = question.box;
+    QPushButton* remove = question.confirm;
     connect(box, &QMessageBox::finished, this, [this, box, remove, id = record.id] {
         if (box->clickedButton() != remove)
             return;

@@ -53,7 +53,11 @@ DashboardSidebar::DashboardSidebar(AppState& app, DashboardModel& ui, Clock& clo
         }
         for (DashboardSection section : group.sections) {
             auto* row = new SidebarRow(section);
-            connect(row, &QAbstractButton::clicked, this, [&ui, section] { ui.setSection(section); });
+            // Toggled, not clicked: a screen reader's activate checks the row without clicking it.
+            connect(row, &QAbstractButton::toggled, this, [&ui, section](bool checked) {
+                if (checked)
+                    ui.setSection(section);
+            });
             sections->addWidget(row);
             m_rows.insert(section, row);
         }

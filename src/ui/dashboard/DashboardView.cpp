@@ -10,7 +10,9 @@
 #include "ui/dashboard/DestinationsSection.h"
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/SectionPlaceholder.h"
+#include "ui/kit/DestructiveConfirmation.h"
 #include "ui/kit/Hairline.h"
+#include "ui/kit/Palette.h"
 #include "ui/models/DashboardModel.h"
 #include "ui/restore/RestoreSection.h"
 #include "ui/settings/SettingsSectionView.h"
@@ -217,15 +219,13 @@ void DashboardView::deleteJob(const BackupJob& job)
     m_deleteTarget = job;
     if (m_deleteConfirmation)
         m_deleteConfirmation->close();
-    auto* box = new QMessageBox(QMessageBox::Warning,
+    const DestructiveConfirmation question = DestructiveConfirmation::make(window(),
         QStringLiteral("Delete \u201C") + job.name + QStringLiteral("\u201D?"),
-        QStringLiteral("Delete \u201C") + job.name + QStringLiteral("\u201D?"), QMessageBox::NoButton,
-        window());
-    box->setInformativeText(QStringLiteral(
-        "The job and its schedule are removed. Files already at the destination are not deleted."));
-    QPushButton* remove = box->addButton(QStringLiteral("Delete Backup"), QMessageBox::DestructiveRole);
-    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box->setAttribute(Qt::WA_DeleteOnClose);
+        QStringLiteral(
+            "The job and its schedule are removed. Files already at the destination are not deleted."),
+        QStringLiteral("Delete Backup"));
+    QMessageBox* box = question.box;
+    QPushButton* remove = question.confirm;
     // The box ends before a button's own handlers run, so the answer is read when it has ended.
     connect(box, &QMessageBox::finished, this, [this, box, remove] {
         if (box->clickedButton() == remove && m_deleteTarget)

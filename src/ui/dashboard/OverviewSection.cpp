@@ -47,6 +47,17 @@ QWidget* noRunsCard(QWidget* parent)
     return card;
 }
 
+// A column of the row that the jobs and the recent activity share equally: what its content would like to be
+// wide is ignored, so a long line in one cannot take the other's half; the line is cut instead.
+QWidget* equalColumn(QVBoxLayout* column, QWidget* parent)
+{
+    auto* holder = new QWidget(parent);
+    holder->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    column->setContentsMargins(0, 0, 0, 0);
+    holder->setLayout(column);
+    return holder;
+}
+
 } // namespace
 
 OverviewSection::OverviewSection(AppState& app, Clock& clock, SectionCallbacks callbacks, QWidget* parent)
@@ -95,8 +106,8 @@ OverviewSection::OverviewSection(AppState& app, Clock& clock, SectionCallbacks c
     m_activityColumn->addWidget(m_activityHeader);
     auto* lowerRow = new QHBoxLayout;
     lowerRow->setSpacing(16);
-    lowerRow->addLayout(m_jobsColumn, 1);
-    lowerRow->addLayout(m_activityColumn, 1);
+    lowerRow->addWidget(equalColumn(m_jobsColumn, this), 1);
+    lowerRow->addWidget(equalColumn(m_activityColumn, this), 1);
     m_jobsColumn->addStretch(1);
     m_activityColumn->addStretch(1);
 

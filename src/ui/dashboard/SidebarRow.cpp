@@ -5,6 +5,7 @@
 #include "ui/kit/Palette.h"
 #include "ui/kit/TypeScale.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace mv {
@@ -32,6 +33,16 @@ SidebarRow::SidebarRow(DashboardSection section, QWidget* parent)
 QSize SidebarRow::sizeHint() const
 {
     return { 180, rowHeight };
+}
+
+void SidebarRow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void SidebarRow::paintEvent(QPaintEvent*)

@@ -6,7 +6,8 @@
 
 namespace mv {
 
-// One section in the sidebar: its symbol and title, highlighted while it is the section shown.
+// One section in the sidebar: its symbol and title, highlighted while it is the section shown. Space and
+// Return choose it; the arrow keys move to the row above or below and choose that.
 class SidebarRow : public QAbstractButton {
     Q_OBJECT
 public:
@@ -15,6 +16,7 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

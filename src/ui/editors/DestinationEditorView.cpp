@@ -19,7 +19,6 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPointer>
@@ -30,12 +29,12 @@ namespace mv {
 
 namespace {
 
-// A message that shows at most two lines of a text that may be longer (ssh's output).
-TextLabel* twoLineLabel(const QFont& font, PaletteColor color, QWidget* parent)
+// A message that may carry ssh's output: it wraps to as many lines as it needs, and can be copied.
+TextLabel* messageLabel(const QFont& font, PaletteColor color, QWidget* parent)
 {
     auto* label = new TextLabel(QString(), font, color, parent);
     label->setWordWrap(true);
-    label->setMaximumHeight(2 * QFontMetrics(font).lineSpacing());
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     return label;
 }
 
@@ -128,14 +127,14 @@ QWidget* DestinationEditorView::makeFooter()
     auto* row = new QHBoxLayout(footer);
     row->setContentsMargins(18, 12, 18, 12);
     row->setSpacing(10);
-    m_error = twoLineLabel(kitFont(13), Palette::danger, footer);
+    m_error = messageLabel(kitFont(13), Palette::danger, footer);
     m_outcome = new QWidget(footer);
     auto* outcome = new QHBoxLayout(m_outcome);
     outcome->setContentsMargins(0, 0, 0, 0);
     outcome->setSpacing(5);
     m_outcomeSymbol = new SymbolImage(
         QStringLiteral("checkmark.circle.fill"), 13, SymbolWeight::regular, Palette::success, m_outcome);
-    m_outcomeText = twoLineLabel(kitFont(13), Palette::labelSecondary, m_outcome);
+    m_outcomeText = messageLabel(kitFont(13), Palette::labelSecondary, m_outcome);
     outcome->addWidget(m_outcomeSymbol, 0, Qt::AlignTop);
     outcome->addWidget(m_outcomeText, 1);
     m_hint = new TextLabel(QString(), kitFont(12), Palette::labelTertiary, footer);

@@ -2,6 +2,7 @@
 
 #include "ui/editors/DestinationFieldColumn.h"
 #include "ui/kit/Palette.h"
+#include "ui/kit/SegmentButton.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DestinationEditorModel.h"
@@ -29,17 +30,16 @@ DestinationKindPicker::DestinationKindPicker(DestinationEditorModel& model, QWid
     auto* segments = new QHBoxLayout;
     segments->setSpacing(0);
     for (const DestinationKind kind : allCases<DestinationKind>()) {
-        auto* segment = new QPushButton(kindTitle(kind), this);
-        segment->setCheckable(true);
-        // Not a default button of the dialog: Return belongs to the sheet's primary button.
-        segment->setAutoDefault(false);
+        auto* segment = new SegmentButton(kindTitle(kind), this);
         m_group->addButton(segment, int(kind));
         segments->addWidget(segment, 1);
     }
     column->addLayout(segments);
     column->addWidget(m_help);
-    connect(m_group, &QButtonGroup::idClicked, this, [this](int id) {
-        m_model.edit([id](DestinationEditorState& state) { state.changeKind(DestinationKind(id)); });
+    // Toggled, not clicked: a screen reader's activate checks the segment without clicking it.
+    connect(m_group, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked && DestinationKind(id) != m_model.state().kind)
+            m_model.edit([id](DestinationEditorState& state) { state.changeKind(DestinationKind(id)); });
     });
     refresh();
 }

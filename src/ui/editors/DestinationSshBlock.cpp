@@ -8,7 +8,6 @@
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DestinationEditorModel.h"
 
-#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QLocale>
@@ -107,8 +106,9 @@ QWidget* DestinationSshBlock::makeTestRow()
         QStringLiteral("Create Folder"), std::nullopt, MVButtonKind::secondary, true, false,
         [this] { m_model.createRemoteFolder(); }, testRow);
     m_message = new TextLabel(QString(), kitFont(12), Palette::warning, testRow);
+    // ssh's own words say why a test failed: all of them show, and can be copied.
     m_message->setWordWrap(true);
-    m_message->setMaximumHeight(2 * QFontMetrics(kitFont(12)).lineSpacing());
+    m_message->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_message->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     row->addWidget(m_test);
     row->addWidget(m_createFolder);

@@ -158,9 +158,10 @@ QWidget* JobEditorView::makeFooter()
     m_errorRow->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_error->setMaximumHeight(QFontMetrics(m_error->font()).lineSpacing() * 2 + 2);
     errorLine->addWidget(m_error, 1);
-    m_hint = new ElidedLabel(QStringLiteral("Destinations follow the job schedule unless they set their own. "
-                                            "Nothing is deleted unless the mode says so."),
-        kitFont(12), Palette::labelTertiary, Qt::ElideRight, footer);
+    m_hint = new TextLabel(QStringLiteral("Destinations follow the job schedule unless they set their own. "
+                                          "Nothing is deleted unless the mode says so."),
+        kitFont(12), Palette::labelTertiary, footer);
+    m_hint->setWordWrap(true);
 
     m_cancel = new MVButton(
         QStringLiteral("Cancel"), std::nullopt, MVButtonKind::secondary, true, false, [this] { reject(); },

@@ -105,7 +105,7 @@ private:
     TagChip* m_modeChip = nullptr;
     QWidget* m_errorRow = nullptr;
     TextLabel* m_error = nullptr;
-    ElidedLabel* m_hint = nullptr;
+    TextLabel* m_hint = nullptr;
     MVButton* m_cancel = nullptr;
     MVButton* m_save = nullptr;
     NameAndSourceSection* m_nameAndSource = nullptr;

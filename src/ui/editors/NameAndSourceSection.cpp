@@ -68,7 +68,8 @@ void NameAndSourceSection::refresh()
     m_dropZone->setVisible(!hasSource);
     m_card->setVisible(hasSource);
     if (hasSource)
-        m_card->showSource(draft.source, sourceSizeLine(m_model.sizeLoading(), m_model.sourceSize()));
+        m_card->showSource(draft.source,
+            sourceSizeLine(m_model.sizeLoading(), m_model.sourceSize(), m_model.sourceOnExternalVolume()));
 }
 
 } // namespace mv

@@ -22,7 +22,7 @@ void DesktopPrompts::askSavePath(
     QWidget* parent, const SavePanelRequest& request, std::function<void(const QString& path)> chosen)
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    auto* dialog = new QFileDialog(parent, QString(), folder, request.nameFilter);
+    auto* dialog = new QFileDialog(parent, request.title, folder, request.nameFilter);
     dialog->setOptions(m_dialogOptions);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);

@@ -13,12 +13,14 @@ namespace mv {
 class FileManager;
 class UrlOpener;
 
-// What a save panel offers: the file name it suggests, the kinds of file it lists ("Plain text (*.log)")
-// and the suffix added to a name typed without one.
+// What a save panel offers: the file name it suggests, the kinds of file it lists ("Plain text (*.log)"),
+// the suffix added to a name typed without one, and its title, which tells what is saved (none: the
+// desktop's own).
 struct SavePanelRequest {
     QString suggestedName;
     QString nameFilter;
     QString defaultSuffix;
+    QString title;
 
     bool operator==(const SavePanelRequest&) const = default;
 };

@@ -32,6 +32,7 @@ public:
     const std::optional<DestinationEditorContext>& destinationEditor() const { return m_destinationEditor; }
     std::optional<qint64> sourceSize() const { return m_size.size(); }
     bool sizeLoading() const { return m_size.isLoading(); }
+    bool sourceOnExternalVolume() const { return m_size.isOnExternalVolume(); }
 
     // Whether Save can be pressed: a name that is not all blanks, a source, a destination, and mirror only
     // once confirmed.

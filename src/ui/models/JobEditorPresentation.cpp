@@ -98,13 +98,12 @@ QString scheduleKindTitle(ScheduleKind kind)
     return {};
 }
 
-QString sourceSizeLine(bool loading, std::optional<qint64> size)
+QString sourceSizeLine(bool loading, std::optional<qint64> size, bool external)
 {
     if (loading)
         return QStringLiteral("Measuring\u2026");
-    if (!size)
-        return QStringLiteral("Size not available");
-    return Format::bytes(*size);
+    const QString measured = size ? Format::bytes(*size) : QStringLiteral("Size not available");
+    return external ? measured + QStringLiteral(" \u00B7 external volume") : measured;
 }
 
 } // namespace mv

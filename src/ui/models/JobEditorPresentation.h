@@ -33,7 +33,8 @@ std::optional<int> bandwidthChoiceIndex(std::optional<qint64> limit);
 // A frequency picker entry: "Manual only", "Every 15 minutes", … "When destination is available".
 QString scheduleKindTitle(ScheduleKind kind);
 
-// The source card's size line: "Measuring…" while measuring, else the size, else "Size not available".
-QString sourceSizeLine(bool loading, std::optional<qint64> size);
+// The source card's size line: "Measuring…" while measuring, else the size, else "Size not available";
+// either of the last two ends with " · external volume" for a source on one.
+QString sourceSizeLine(bool loading, std::optional<qint64> size, bool external);
 
 } // namespace mv

@@ -99,4 +99,11 @@ QString restoreHeadline(const std::optional<QString>& message)
     return message.value_or(QStringLiteral("Restoring"));
 }
 
+RunProgress restoreShownProgress(RunPhase phase, RunProgress progress)
+{
+    if (phase == RunPhase::completed || phase == RunPhase::failed || phase == RunPhase::cancelled)
+        progress.etaSeconds.reset();
+    return progress;
+}
+
 } // namespace mv

@@ -2,6 +2,7 @@
 
 #include "model/Enumerations.h"
 #include "model/PaletteRole.h"
+#include "model/RunProgress.h"
 #include "ui/models/RestoreLocation.h"
 
 #include <QString>
@@ -45,5 +46,7 @@ RestorePhaseStyle restorePhaseStyle(RunPhase phase);
 QString restoreItemCounter(qint64 itemIndex, qint64 itemCount);
 // The card's headline: the restore's message, or "Restoring".
 QString restoreHeadline(const std::optional<QString>& message);
+// The figures the card shows for a restore in `phase`: one that has ended has no time left.
+RunProgress restoreShownProgress(RunPhase phase, RunProgress progress);
 
 } // namespace mv

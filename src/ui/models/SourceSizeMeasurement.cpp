@@ -2,6 +2,7 @@
 
 #include "model/DirectoryTools.h"
 #include "model/PathValidation.h"
+#include "model/VolumeInspector.h"
 #include "platform/WorkerPool.h"
 
 #include <QCoreApplication>
@@ -25,7 +26,7 @@ void SourceSizeMeasurement::measure(const QString& path)
 {
     const quint64 generation = ++m_generation;
     if (path.isEmpty() || PathValidation::validateSource(path)) {
-        finish(std::nullopt);
+        finish(std::nullopt, false);
         return;
     }
     m_loading = true;
@@ -34,19 +35,21 @@ void SourceSizeMeasurement::measure(const QString& path)
     QPointer<SourceSizeMeasurement> self(this);
     WorkerPool::instance().start([self, generation, path, measure = m_measure] {
         const std::optional<qint64> size = measure(path);
+        const bool external = VolumeInspector::isExternal(path);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, generation, size] {
+            [self, generation, size, external] {
                 if (self && generation == self->m_generation)
-                    self->finish(size);
+                    self->finish(size, external);
             },
             Qt::QueuedConnection);
     });
 }
 
-void SourceSizeMeasurement::finish(std::optional<qint64> size)
+void SourceSizeMeasurement::finish(std::optional<qint64> size, bool external)
 {
     m_size = size;
+    m_external = external;
     m_loading = false;
     Q_EMIT changed();
 }

@@ -3,6 +3,7 @@
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/Prompts.h"
+#include "ui/kit/SegmentButton.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/RestoreSectionModel.h"
@@ -21,8 +22,8 @@ RestoreLocationControls::RestoreLocationControls(
     : QWidget(parent)
     , m_model(model)
     , m_prompts(prompts)
-    , m_original(new QPushButton(restoreLocationTitle(RestoreLocation::original), this))
-    , m_custom(new QPushButton(restoreLocationTitle(RestoreLocation::custom), this))
+    , m_original(new SegmentButton(restoreLocationTitle(RestoreLocation::original), this))
+    , m_custom(new SegmentButton(restoreLocationTitle(RestoreLocation::custom), this))
     , m_folder(new ElidedLabel({}, kitFont(12), Palette::labelSecondary, Qt::ElideMiddle, this))
     , m_choose(new MVButton(
           QStringLiteral("Choose\u2026"), std::nullopt, MVButtonKind::secondary, true, false,
@@ -37,15 +38,20 @@ RestoreLocationControls::RestoreLocationControls(
     segmentRow->setSpacing(0);
     auto* group = new QButtonGroup(this);
     for (QPushButton* segment : { m_original, m_custom }) {
-        segment->setCheckable(true);
         segment->setFont(kitFont(12, QFont::Medium));
         segment->setParent(segments);
         group->addButton(segment);
         segmentRow->addWidget(segment, 1);
     }
-    connect(
-        m_original, &QPushButton::clicked, this, [this] { m_model.setLocation(RestoreLocation::original); });
-    connect(m_custom, &QPushButton::clicked, this, [this] { m_model.setLocation(RestoreLocation::custom); });
+    // Toggled, not clicked: a screen reader's activate checks the segment without clicking it.
+    const std::pair<QPushButton*, RestoreLocation> choices[]
+        = { { m_original, RestoreLocation::original }, { m_custom, RestoreLocation::custom } };
+    for (const auto& [segment, location] : choices) {
+        connect(segment, &QPushButton::toggled, this, [this, location](bool checked) {
+            if (checked)
+                m_model.setLocation(location);
+        });
+    }
 
     auto* row = new QHBoxLayout;
     row->setSpacing(10);

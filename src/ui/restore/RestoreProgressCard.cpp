@@ -74,7 +74,7 @@ void RestoreProgressCard::present(const RestoreProgressState& state)
     m_bar->setFraction(state.progress.fraction);
     m_bar->setTint(style.color);
     m_counter->setText(restoreItemCounter(state.itemIndex, state.itemCount));
-    m_metrics->setProgress(state.progress);
+    m_metrics->setProgress(restoreShownProgress(state.phase, state.progress));
     m_target->setPath(state.target);
 }
 
@@ -86,6 +86,11 @@ QString RestoreProgressCard::headline() const
 QString RestoreProgressCard::itemCounter() const
 {
     return m_counter->text();
+}
+
+QStringList RestoreProgressCard::metrics() const
+{
+    return m_metrics->parts();
 }
 
 } // namespace mv

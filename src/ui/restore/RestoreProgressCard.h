@@ -27,6 +27,8 @@ public:
     StatusChip* chip() const { return m_chip; }
     QString headline() const;
     QString itemCounter() const;
+    // The metrics line's parts as shown: speed, amount and, while the restore goes on, the time left.
+    QStringList metrics() const;
     MVButton* cancelButton() const { return m_cancel; }
     MVButton* doneButton() const { return m_done; }
     ProgressBarView* bar() const { return m_bar; }

@@ -3,6 +3,7 @@
 #include "coordination/AppState.h"
 #include "engine/PlanBuilder.h"
 #include "model/ConfigurationStore.h"
+#include "ui/kit/DestructiveConfirmation.h"
 #include "ui/kit/IconLibrary.h"
 #include "ui/kit/Palette.h"
 #include "ui/models/RsyncVersionProbe.h"
@@ -87,13 +88,12 @@ void SettingsSectionView::askToReset()
 {
     if (m_resetConfirmation)
         return;
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Reset settings?"),
-        QStringLiteral("Reset settings?"), QMessageBox::NoButton, window());
-    box->setInformativeText(
-        QStringLiteral("Jobs, destinations and backup files are not removed. Only preferences are reset."));
-    QPushButton* reset = box->addButton(QStringLiteral("Reset Settings"), QMessageBox::DestructiveRole);
-    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box->setAttribute(Qt::WA_DeleteOnClose);
+    const DestructiveConfirmation question = DestructiveConfirmation::make(window(),
+        QStringLiteral("Reset settings?"),
+        QStringLiteral("Jobs, destinations and backup files are not removed. Only preferences are reset."),
+        QStringLiteral("Reset Settings"));
+    QMessageBox* box = question.box;
+    QPushButton* reset = question.confirm;
     // The answer is read once the box has ended, before a button's own handlers could run.
     connect(box, &QMessageBox::finished, this, [this, box, reset] {
         m_confirmReset = false;

@@ -169,7 +169,8 @@ void SupportSectionView::saveReport()
 {
     QPointer<SupportSectionView> self(this);
     const SavePanelRequest request { supportReportFileName(m_clock.now()),
-        QStringLiteral("Plain text (*.txt)"), QStringLiteral("txt") };
+        QStringLiteral("Plain text (*.txt)"), QStringLiteral("txt"),
+        QStringLiteral("Save a read-only support report. It contains versions, paths and recent errors.") };
     m_prompts.askSavePath(window(), request, [self](const QString& path) {
         if (self)
             QCoro::Task<> writing = self->writeReport(path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/kit/KitStyle.h"
+
 #include <QApplication>
 #include <QtTest>
 
@@ -13,13 +15,14 @@ void prepareUiTest(Motion motion);
 
 } // namespace mv::test
 
-// QTEST_MAIN for view tests; MV_UI_TEST_MAIN_ANIMATED leaves Reduce Motion off.
+// QTEST_MAIN for view tests, in the program's own style; MV_UI_TEST_MAIN_ANIMATED leaves Reduce Motion off.
 #define MV_UI_TEST_MAIN_WITH(TestObject, motion)                                                             \
     int main(int argc, char** argv)                                                                          \
     {                                                                                                        \
         mv::test::prepareUiTest(motion);                                                                     \
         QApplication app(argc, argv);                                                                        \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
+        QApplication::setStyle(new mv::KitStyle);                                                            \
         TestObject test;                                                                                     \
         QTEST_SET_MAIN_SOURCE_PATH                                                                           \
         return QTest::qExec(&test, argc, argv);                                                              \

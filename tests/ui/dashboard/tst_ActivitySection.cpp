@@ -2,6 +2,7 @@
 #include "model/Format.h"
 #include "support/IntegrationTimeout.h"
 #include "support/Mount.h"
+#include "support/ui/ModalKeys.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
@@ -338,6 +339,19 @@ private Q_SLOTS:
         a.write(newer);
         a.write(older);
         a.open();
+        // Return and Escape keep everything: only the destructive button itself goes ahead.
+        for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Escape }) {
+            QVERIFY(test::triggerMenuItem(
+                [&](QMenu& m) { a.section().inspector()->fillMenu(m); }, "Delete Entry\u2026"));
+            QVERIFY(test::pressOnModal(key));
+            MV_TRY_VERIFY(!QApplication::activeModalWidget());
+            QVERIFY(test::triggerMenuItem(
+                [&](QMenu& m) { a.section().fillActionsMenu(m); }, "Clear History\u2026"));
+            QVERIFY(test::pressOnModal(key));
+            MV_TRY_VERIFY(!QApplication::activeModalWidget());
+            QCoreApplication::processEvents();
+            QCOMPARE(a.hub.rows().size(), std::size_t(2));
+        }
         QVERIFY(test::triggerMenuItem(
             [&](QMenu& m) { a.section().inspector()->fillMenu(m); }, "Delete Entry\u2026"));
         QVERIFY(a.answer("Delete this history entry?", "Cancel"));

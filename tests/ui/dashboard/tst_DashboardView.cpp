@@ -2,6 +2,7 @@
 #include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 #include "support/state/AppStateHarness.h"
+#include "support/ui/ModalKeys.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "ui/dashboard/DashboardHeader.h"
@@ -12,6 +13,7 @@
 #include "ui/kit/IconButton.h"
 #include "ui/models/DashboardModel.h"
 
+#include <QAccessible>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
@@ -91,6 +93,43 @@ private Q_SLOTS:
         }
     }
 
+    // The sidebar does without the mouse: a screen reader's press or toggle, Space and Return on a row, and
+    // the arrow key from the row shown all show the Backup Jobs page, not only mark its row.
+    void sidebarWithoutMouse_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char* way : { "press action", "toggle action", "space", "return", "down arrow" })
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+    void sidebarWithoutMouse()
+    {
+        QFETCH(QString, way);
+        View v;
+        v.build();
+        v.view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&*v.view));
+        QCOMPARE(v.model.section(), DashboardSection::overview);
+        SidebarRow* jobs = v.view->sidebar()->row(DashboardSection::jobs);
+        if (way.endsWith("action")) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(jobs);
+            QVERIFY(accessible && accessible->actionInterface());
+            accessible->actionInterface()->doAction(way == "press action"
+                    ? QAccessibleActionInterface::pressAction()
+                    : QAccessibleActionInterface::toggleAction());
+        } else if (way == "down arrow") {
+            SidebarRow* overview = v.view->sidebar()->row(DashboardSection::overview);
+            overview->setFocus();
+            QTest::keyClick(overview, Qt::Key_Down);
+            QVERIFY(jobs->hasFocus());
+        } else {
+            jobs->setFocus();
+            QTest::keyClick(jobs, way == "space" ? Qt::Key_Space : Qt::Key_Return);
+        }
+        MV_TRY_COMPARE(v.model.section(), DashboardSection::jobs);
+        QCOMPARE(v.view->header()->title(), sectionTitle(DashboardSection::jobs));
+        QVERIFY(jobs->isChecked());
+    }
+
     // The help button goes to Support.
     void helpOpensSupport()
     {
@@ -103,12 +142,19 @@ private Q_SLOTS:
         QCOMPARE(v.model.section(), DashboardSection::support);
     }
 
-    // Deleting a job asks first: Cancel keeps it, "Delete Backup" removes it.
+    // Deleting a job asks first: Return, Escape and Cancel keep it, "Delete Backup" removes it.
     void deleteAsksFirst()
     {
         View v;
         const BackupJob docs = v.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         v.build();
+        for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Escape }) {
+            v.view->deleteJob(docs);
+            QVERIFY(test::pressOnModal(key));
+            MV_TRY_VERIFY(!v.view->deleteTarget());
+            QVERIFY(!QApplication::activeModalWidget());
+            QCOMPARE(v.hub.store.config().jobs.size(), 1);
+        }
         v.view->deleteJob(docs);
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         QVERIFY(box);

@@ -18,6 +18,7 @@
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/RecentRunRow.h"
 #include "ui/kit/CountCapsule.h"
+#include "ui/kit/ElidedLabel.h"
 #include "ui/kit/EmptyStateView.h"
 #include "ui/kit/Hairline.h"
 #include "ui/kit/IconButton.h"
@@ -178,6 +179,51 @@ private Q_SLOTS:
         MV_TRY_COMPARE(o.section().findChildren<OverviewJobRow*>().size(), jobs - 1);
         QCOMPARE(o.section().findChildren<Hairline*>().size(), jobs - 2);
         QCOMPARE(o.section().jobsHeader()->countCapsule()->count(), jobs - 1);
+    }
+
+    // The jobs and the recent activity share the row equally: a long error line in a run is cut in its
+    // half and leaves the job names whole.
+    void longErrorLineElides()
+    {
+        Overview o;
+        const BackupJob notes = o.hub.addJob("Notes", { { "ssd", BackupMode::incremental } });
+        o.hub.addJob("Projects", { { "nas", BackupMode::incremental } });
+        o.build();
+        const QDateTime started = o.clock.now().addSecs(-600);
+        BackupRunRecord record
+            = BackupRunRecord::of(notes, notes.destinations.first(), RunTrigger::schedule, started);
+        o.hub.state->history().begin(record);
+        record.endedAt = started.addSecs(40);
+        record.result = RunResult::failed;
+        record.errorSummary = QStringLiteral("rsync: [sender] send_files failed to open "
+                                             "\"/home/ann/Notes/Archive/2019/Quarterly review of the "
+                                             "northern region.odt\": Permission denied (13) and more");
+        o.hub.state->history().finish(record);
+        o.hub.state->refreshHistory();
+        MV_TRY_VERIFY(o.section().findChild<ActivityListCard*>());
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+
+        QWidget* jobs = o.section().findChild<OverviewJobRow*>()->parentWidget();
+        while (jobs->parentWidget() != o.section().jobsHeader()->parentWidget())
+            jobs = jobs->parentWidget();
+        auto* activity = o.section().findChild<ActivityListCard*>();
+        QVERIFY2(qAbs(jobs->width() - activity->width()) <= 1,
+            qPrintable(
+                QStringLiteral("jobs %1 px, activity %2 px").arg(jobs->width()).arg(activity->width())));
+        for (const QString& name : { QStringLiteral("Notes"), QStringLiteral("Projects") }) {
+            bool whole = false;
+            for (OverviewJobRow* row : o.section().findChildren<OverviewJobRow*>())
+                for (ElidedLabel* label : row->findChildren<ElidedLabel*>())
+                    whole = whole || (label->text() == name && label->elidedText() == name);
+            QVERIFY2(whole, qPrintable(name));
+        }
+        bool errorCut = false;
+        for (ElidedLabel* label : activity->findChildren<ElidedLabel*>())
+            errorCut
+                = errorCut || (label->text() == *record.errorSummary && label->elidedText() != label->text());
+        QVERIFY(errorCut);
+        QVERIFY(test::saveLightAndDark(*o.view, "dashboard-overview-long-error"));
     }
 
     // "Jobs with warnings" counts failed, offline and needs-review jobs and turns to the warning colour.

@@ -28,6 +28,7 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/models/DestinationEditorModel.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -252,6 +253,75 @@ private Q_SLOTS:
         QCOMPARE(sheet.saved.first().port, server.port());
         QCOMPARE(sheet.saved.first().path, remote.filePath(QStringLiteral("docs")));
         QCOMPARE(sheet.saved.first().kind, DestinationKind::ssh);
+    }
+
+    // The Type segments do without the mouse: a screen reader's press or toggle, Space and Return on a
+    // segment, and the arrow key from the chosen one all change the kind. Return on a segment does not save.
+    void kindWithoutMouse_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char* way : { "press action", "toggle action", "space", "return", "right arrow" })
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+    void kindWithoutMouse()
+    {
+        QFETCH(QString, way);
+        Sheet sheet;
+        sheet.open(newDestination(DestinationKind::local, "NAS"));
+        sheet.view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(sheet.view.get()));
+        const QList<QPushButton*> segments = sheet.view->kindPicker()->segments();
+        QPushButton* network = segments.at(int(DestinationKind::network));
+        if (way.endsWith("action")) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(network);
+            QVERIFY(accessible && accessible->actionInterface());
+            accessible->actionInterface()->doAction(way == "press action"
+                    ? QAccessibleActionInterface::pressAction()
+                    : QAccessibleActionInterface::toggleAction());
+        } else if (way == "right arrow") {
+            QPushButton* local = segments.at(int(DestinationKind::local));
+            local->setFocus();
+            QTest::keyClick(local, Qt::Key_Right);
+            QVERIFY(network->hasFocus());
+        } else {
+            network->setFocus();
+            QTest::keyClick(network, way == "space" ? Qt::Key_Space : Qt::Key_Return);
+        }
+        MV_TRY_COMPARE(sheet.state().kind, DestinationKind::network);
+        QVERIFY(network->isChecked());
+        QVERIFY(sheet.saved.isEmpty());
+        QVERIFY(sheet.view->isVisible());
+    }
+
+    // ssh's explanation of a failed test is shown whole beside the button and in the footer, and can be
+    // selected to copy it.
+    void failedTestMessageShowsWhole()
+    {
+        Sheet sheet;
+        sheet.open(newDestination(DestinationKind::ssh, "NAS"));
+        const QString message = QStringLiteral(
+            "Could not connect. Check the host, the key and that the host key is in known_hosts. "
+            "@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@ WARNING: REMOTE HOST "
+            "IDENTIFICATION HAS CHANGED! @@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@@\n"
+            "Host key verification failed.");
+        sheet.model().edit([&](DestinationEditorState& state) {
+            state.testSucceeded = false;
+            state.testMessage = message;
+        });
+        QCoreApplication::sendPostedEvents();
+        QList<TextLabel*> shown;
+        for (TextLabel* label : sheet.view->findChildren<TextLabel*>()) {
+            if (label->text() == message)
+                shown.append(label);
+        }
+        QCOMPARE(shown.size(), 2);
+        for (TextLabel* label : std::as_const(shown)) {
+            QVERIFY(label->isVisible());
+            MV_TRY_VERIFY(label->height() >= label->heightForWidth(label->width()));
+            QVERIFY(label->textInteractionFlags().testFlags(
+                Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard));
+        }
+        QCOMPARE(sheet.view->footerMessage(), message);
     }
 
     // "Save Key" stores the passphrase and empties the field; Cancel after typing one stores nothing.

@@ -1,6 +1,7 @@
 #include "model/Format.h"
 #include "support/EnumCompare.h"
 #include "support/IntegrationTimeout.h"
+#include "support/Mount.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
@@ -23,6 +24,7 @@
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/TagChip.h"
 #include "ui/kit/TextField.h"
+#include "ui/kit/TextLabel.h"
 #include "ui/kit/ToggleSwitch.h"
 
 #include <QCheckBox>
@@ -109,6 +111,7 @@ class tst_JobEditorView : public QObject {
     Q_OBJECT
 
     test::TempDir m_files;
+    bool m_canMount = false;
 
     // An existing job on a real source with one destination folder.
     BackupJob existingJob(BackupMode mode = BackupMode::incremental) const
@@ -126,6 +129,7 @@ class tst_JobEditorView : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
+        m_canMount = test::enterPrivateMountNamespace();
         m_files.write(QStringLiteral("Photos/a.txt"), "alpha");
         m_files.write(QStringLiteral("Documents/b.txt"), "beta");
         m_files.write(QStringLiteral("notes.txt"), "a file");
@@ -284,6 +288,46 @@ private Q_SLOTS:
             "Destinations follow the job schedule unless they set their own. Nothing is deleted unless the "
             "mode "
             "says so.");
+    }
+
+    // A source on an external volume says so after its size; one on the system's volume does not.
+    void sourceOnExternalVolume()
+    {
+        if (!m_canMount)
+            QSKIP("mounting needs root");
+        auto volume = test::Mount::tmpfs("/mnt", "size=1m");
+        QVERIFY(QDir("/mnt").mkpath("Travel"));
+        QFile file("/mnt/Travel/a.txt");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("alpha") == 5);
+        file.close();
+        Harness h;
+        JobEditorView& view
+            = h.open(JobEditorContext::newJob(AppSettings {}, QDateTime::currentDateTimeUtc()));
+        view.model().setSource("/mnt/Travel");
+        MV_TRY_COMPARE(
+            view.nameAndSource()->sourceCard()->sizeLine(), Format::bytes(5) + " \u00B7 external volume");
+        QVERIFY(test::saveLightAndDark(view, "job-editor-external-source"));
+        view.model().setSource(m_files.filePath(QStringLiteral("Photos")));
+        MV_TRY_COMPARE(view.nameAndSource()->sourceCard()->sizeLine(), Format::bytes(5));
+    }
+
+    // The footer's hint is read whole in the sheet's width: it wraps rather than being cut.
+    void footerHintWraps()
+    {
+        Harness h;
+        JobEditorView& view
+            = h.open(JobEditorContext::newJob(AppSettings {}, QDateTime::currentDateTimeUtc()));
+        QCoreApplication::sendPostedEvents();
+        const QString hint = view.footerText();
+        QVERIFY(hint.endsWith("Nothing is deleted unless the mode says so."));
+        QList<TextLabel*> shown;
+        for (TextLabel* label : view.findChildren<TextLabel*>()) {
+            if (label->text() == hint && label->isVisible())
+                shown.append(label);
+        }
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown.first()->wordWrap());
+        QVERIFY(shown.first()->height() >= shown.first()->heightForWidth(shown.first()->width()));
     }
 
     void folderOfAnotherJob_data()

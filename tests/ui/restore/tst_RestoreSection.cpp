@@ -11,6 +11,7 @@
 #include "ui/kit/EmptyStateView.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/StatusChip.h"
+#include "ui/models/ProgressMetrics.h"
 #include "ui/models/RestoreEntryListModel.h"
 #include "ui/restore/BackupBrowserCard.h"
 #include "ui/restore/BackupPickerCard.h"
@@ -20,6 +21,7 @@
 #include "ui/restore/RestoreProgressCard.h"
 #include "ui/restore/RestoreSection.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QListView>
 #include <QMessageBox>
@@ -122,6 +124,43 @@ private Q_SLOTS:
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked.at(0).at(0).value<NavigationRequest>().target, NavigationRequest::Target::newJob);
         QVERIFY(test::saveLightAndDark(section, "restore-no-jobs"));
+    }
+
+    // The metrics line counts down only while the restore goes on: an ended one shows no time left.
+    void cardTimeLeft_data()
+    {
+        QTest::addColumn<RunPhase>("phase");
+        QTest::addColumn<QStringList>("metrics");
+        const QString speed = ProgressMetrics::speedText(2'000'000);
+        const QString amount = QStringLiteral("20,004 of 20,004 files");
+        QTest::newRow("running") << RunPhase::running << QStringList { speed, amount, "2s left" };
+        QTest::newRow("completed") << RunPhase::completed << QStringList { speed, amount };
+        QTest::newRow("failed") << RunPhase::failed << QStringList { speed, amount };
+        QTest::newRow("cancelled") << RunPhase::cancelled << QStringList { speed, amount };
+    }
+    void cardTimeLeft()
+    {
+        QFETCH(RunPhase, phase);
+        QFETCH(QStringList, metrics);
+        Restore r;
+        r.hub.build();
+        RestoreProgressCard card(r.restores());
+        RestoreProgressState state;
+        state.phase = phase;
+        state.message = QStringLiteral("Restore complete");
+        state.progress.fraction = 1.0;
+        state.progress.bytesPerSecond = 2'000'000;
+        state.progress.filesCompleted = 20'004;
+        state.progress.filesTotal = 20'004;
+        state.progress.etaSeconds = 2;
+        state.itemIndex = 0;
+        state.itemCount = 1;
+        state.target = QStringLiteral("/home/ann/Documents");
+        card.present(state);
+        card.resize(760, card.sizeHint().height());
+        card.show();
+        QCOMPARE(card.metrics(), metrics);
+        QVERIFY(test::saveLightAndDark(card, "restore-card-" + toString(phase)));
     }
 
     // A versioned destination: the June snapshot first and browsed; choosing May lists May; the note says
@@ -364,6 +403,44 @@ private Q_SLOTS:
         QCOMPARE(r.phase(), "none");
         QCOMPARE(r.browser().selectionSummary(), "1 item selected");
         QCOMPARE(test::TempDir::read(job.source.path + "/a.txt"), "changed here, longer");
+    }
+
+    // The location segments do without the mouse: a screen reader's press or toggle, Space and Return on a
+    // segment, and the arrow key from the chosen one all choose another folder.
+    void locationWithoutMouse_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char* way : { "press action", "toggle action", "space", "return", "right arrow" })
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+    void locationWithoutMouse()
+    {
+        QFETCH(QString, way);
+        Restore r;
+        r.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        r.hub.files.write("ssd/Reports/q1.txt", "q1");
+        r.buildAndList();
+        r.view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&*r.view));
+        RestoreLocationControls& controls = *r.browser().locationControls();
+        QPushButton* custom = controls.segment(1);
+        if (way.endsWith("action")) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(custom);
+            QVERIFY(accessible && accessible->actionInterface());
+            accessible->actionInterface()->doAction(way == "press action"
+                    ? QAccessibleActionInterface::pressAction()
+                    : QAccessibleActionInterface::toggleAction());
+        } else if (way == "right arrow") {
+            controls.segment(0)->setFocus();
+            QTest::keyClick(controls.segment(0), Qt::Key_Right);
+            QVERIFY(custom->hasFocus());
+        } else {
+            custom->setFocus();
+            QTest::keyClick(custom, way == "space" ? Qt::Key_Space : Qt::Key_Return);
+        }
+        MV_TRY_VERIFY(r.state().location() == RestoreLocation::custom);
+        QVERIFY(custom->isChecked());
+        QVERIFY(controls.chooseButton()->isVisibleTo(&*r.view));
     }
 
     // Into an empty folder nothing is replaced, so the restore starts at once; without a folder it cannot.

@@ -6,6 +6,7 @@
 #include "support/FakeGoogleServer.h"
 #include "support/IntegrationTimeout.h"
 #include "support/state/AppStateHarness.h"
+#include "support/ui/ModalKeys.h"
 #include "support/ui/RecordingPrompts.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
@@ -468,12 +469,15 @@ private Q_SLOTS:
         QCOMPARE(page.prompts.revealed, QStringList { page.hub.support.filePath("history.sqlite") });
     }
 
-    // "Reset Settings" brings back every default and keeps the jobs; "Cancel" changes nothing.
+    // "Reset Settings" brings back every default and keeps the jobs; "Cancel", Return and Escape change
+    // nothing.
     void resetAfterConfirmation_data()
     {
         QTest::addColumn<QString>("answer");
         QTest::newRow("reset") << "Reset Settings";
         QTest::newRow("cancel") << "Cancel";
+        QTest::newRow("return") << "Return";
+        QTest::newRow("escape") << "Escape";
     }
     void resetAfterConfirmation()
     {
@@ -496,11 +500,15 @@ private Q_SLOTS:
         QCOMPARE(box->text(), "Reset settings?");
         QCOMPARE(box->informativeText(),
             "Jobs, destinations and backup files are not removed. Only preferences are reset.");
-        QAbstractButton* button = boxButton(answer);
-        QVERIFY(button);
-        button->click();
+        if (answer == "Return" || answer == "Escape") {
+            QVERIFY(test::pressOnModal(answer == "Return" ? Qt::Key_Return : Qt::Key_Escape));
+        } else {
+            QAbstractButton* button = boxButton(answer);
+            QVERIFY(button);
+            button->click();
+        }
         QVERIFY(!page.view->confirmReset());
-        QCOMPARE(page.settings(), answer == "Cancel" ? before : AppSettings {});
+        QCOMPARE(page.settings(), answer == "Reset Settings" ? AppSettings {} : before);
         QCOMPARE(page.store().config().jobs.size(), 1);
     }
 

@@ -8,8 +8,10 @@
 #include "ui/kit/CountCapsule.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/Hairline.h"
+#include "ui/kit/KitStyle.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/PathLabel.h"
+#include "ui/kit/Prompts.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/support/DiagnosticsInfoLine.h"
@@ -19,6 +21,7 @@
 #include "ui/support/SupportSectionView.h"
 #include "ui/support/SystemDiagnosticsCard.h"
 
+#include <QFileDialog>
 #include <QLayout>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -199,6 +202,8 @@ private Q_SLOTS:
         QCOMPARE(s.prompts.saveRequests.size(), 1);
         QCOMPARE(s.prompts.saveRequests.first().suggestedName, "Marrowvale-support-2026-03-03-0905.txt");
         QCOMPARE(s.prompts.saveRequests.first().defaultSuffix, "txt");
+        QCOMPARE(s.prompts.saveRequests.first().title,
+            "Save a read-only support report. It contains versions, paths and recent errors.");
         QCOMPARE(QString::fromUtf8(test::TempDir::read(path)), report.text());
         QCOMPARE(dismissAlert(s.page()), "Report saved to " + path + ".");
 
@@ -214,6 +219,27 @@ private Q_SLOTS:
         s.press("Save Report…");
         QCOMPARE(s.prompts.saveRequests.size(), 3);
         QCOMPARE(s.page().confirmation(), std::nullopt);
+    }
+
+    // The desktop's save panel says what is saved.
+    void savePanelSaysWhatIsSaved()
+    {
+        Support s;
+        s.hub.build();
+        struct : UrlOpener {
+            bool open(const QUrl&) override { return true; }
+        } urls;
+        DesktopPrompts prompts(s.hub.fileManager, urls, QFileDialog::DontUseNativeDialog);
+        SupportSectionView page(*s.hub.state, s.model, s.clock, prompts);
+        page.show();
+        for (MVButton* button : page.findChildren<MVButton*>())
+            if (button->title() == "Save Report\u2026")
+                QTest::mouseClick(button, Qt::LeftButton);
+        auto* panel = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(panel);
+        QCOMPARE(panel->windowTitle(),
+            "Save a read-only support report. It contains versions, paths and recent errors.");
+        panel->reject();
     }
 
     void checkRsync_data()
@@ -350,6 +376,7 @@ int main(int argc, char** argv)
     qputenv("TZ", "UTC");
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
+    QApplication::setStyle(new mv::KitStyle);
     tst_SupportSection test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
