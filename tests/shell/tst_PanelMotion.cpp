@@ -4,12 +4,12 @@
 #include "shell/JobCard.h"
 #include "shell/JobsSection.h"
 #include "shell/PanelHeader.h"
-#include "shell/StatCell.h"
 #include "support/IntegrationTimeout.h"
 #include "support/state/AppStateHarness.h"
 #include "support/ui/UiTestMain.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/MVButton.h"
+#include "ui/kit/MetricView.h"
 #include "ui/kit/Motion.h"
 #include "ui/kit/MotionSettings.h"
 #include "ui/kit/ProgressBarView.h"
@@ -217,8 +217,9 @@ private Q_SLOTS:
             break;
         }
         case Sample::figureChanges: {
-            auto* cell = column.add(
-                new StatCell(QStringLiteral("Jobs"), QStringLiteral("1"), Palette::label, Qt::AlignLeft));
+            auto* cell = column.add(new MetricView(
+                MetricView::Style::strip, QStringLiteral("Jobs"), std::nullopt, Palette::label));
+            cell->setValue(QStringLiteral("1"));
             QVERIFY(column.show());
             cell->setValue(QStringLiteral("2"));
             settled = [cell] { return cell->value() == "2"; };
