@@ -79,6 +79,11 @@ private Q_SLOTS:
         // Bytes that are not UTF-8 do not hide the rest of the log.
         QTest::newRow("not UTF-8") << "run.log" << std::optional<QByteArray>("caf\xe9 ok\nnext line\n")
                                    << "caf\ufffd ok\nnext line\n";
+        // Names as rsync escapes them read as they are on disk; a control character in a name breaks no line.
+        QTest::newRow("escaped names")
+            << "run.log"
+            << std::optional<QByteArray>("XFER Notes \\#342\\#200\\#224 2024.txt\nXFER a\\#012ERROR b\n")
+            << "XFER Notes \u2014 2024.txt\nXFER a\u240aERROR b\n";
         QTest::newRow("missing file") << "gone.log" << std::optional<QByteArray>() << "";
         QTest::newRow("no log kept") << "" << std::optional<QByteArray>() << "";
     }
