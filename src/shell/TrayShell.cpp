@@ -40,7 +40,7 @@ TrayShell::TrayShell(
     connect(&m_actions.runAll, &QAction::triggered, this,
         [this] { m_state.coordinator().runAll(RunTrigger::manual); });
     connect(&m_actions.pauseAll, &QAction::triggered, this, [this] { m_state.coordinator().pauseAll(); });
-    connect(&m_shortcut, &GlobalShortcut::activated, this, [this] { togglePanel(); });
+    connect(&m_shortcut, &GlobalShortcut::activated, this, &TrayShell::shortcutPressed);
 
     m_icon.onTick = [this] { updateStatusItem(); };
     // A burst of changes redraws once, after the change itself has been stored.
@@ -93,6 +93,12 @@ void TrayShell::togglePanel(std::optional<QPoint> anchor)
         m_panel.hidePanel();
     else
         m_panel.showPanel(anchor);
+}
+
+void TrayShell::shortcutPressed()
+{
+    if (m_panel.isPanelVisible() || QGuiApplication::applicationState() != Qt::ApplicationActive)
+        togglePanel();
 }
 
 } // namespace mv
