@@ -4,10 +4,10 @@
 #include "model/ConfigurationStore.h"
 #include "shell/StatusTooltip.h"
 #include "shell/StatusTransition.h"
+#include "shell/TrayInk.h"
 
 #include <QCursor>
 #include <QGuiApplication>
-#include <QPalette>
 #include <QTimer>
 
 namespace mv {
@@ -68,8 +68,8 @@ void TrayShell::updateStatusItem()
         m_icon.noteRunFinished(*success);
     m_lastAggregate = status;
     const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-    const QColor ink = QGuiApplication::palette().color(QPalette::WindowText);
-    m_tray.setIcon(QIcon(QPixmap::fromImage(m_icon.image(status, ink, ratio))));
+    const TrayInk ink = TrayInk::forTray();
+    m_tray.setIcon(QIcon(QPixmap::fromImage(m_icon.image(status, ink.glyph, ratio, ink.ring))));
     m_tray.setToolTip(statusTooltip(status));
 }
 
