@@ -1,6 +1,7 @@
 #include "drive/GoogleRunLog.h"
 
 #include "engine/LogPath.h"
+#include "engine/RsyncEscape.h"
 #include "model/Redactor.h"
 
 #include <QFile>
@@ -23,34 +24,6 @@ QString withoutSessionIds(const QString& line)
     QString masked = line;
     masked.replace(sessionId, QStringLiteral("\\1\\2•••"));
     return masked;
-}
-
-// A control character, a Unicode line or paragraph separator, or a backslash that would start an escape.
-bool needsEscape(const QString& line, qsizetype i)
-{
-    const char16_t c = line.at(i).unicode();
-    if (c == u'\\')
-        return i + 1 < line.size() && line.at(i + 1) == u'#';
-    return c < 0x20 || (c >= 0x7f && c <= 0x9f) || c == 0x2028 || c == 0x2029;
-}
-
-// Each byte of such a character as "\#" and three octal digits, as rsync writes names: a file named
-// "a\nERROR b" must not start a line of its own, nor pass for a failure of the run.
-QByteArray escaped(const QString& line)
-{
-    QByteArray bytes;
-    bytes.reserve(line.size());
-    qsizetype plainFrom = 0;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        if (!needsEscape(line, i))
-            continue;
-        bytes += QStringView(line).sliced(plainFrom, i - plainFrom).toUtf8();
-        for (const char byte : QString(line.at(i)).toUtf8())
-            bytes += QByteArrayLiteral("\\#") + QByteArray::number(uchar(byte), 8).rightJustified(3, '0');
-        plainFrom = i + 1;
-    }
-    bytes += QStringView(line).sliced(plainFrom).toUtf8();
-    return bytes;
 }
 
 void writeAll(int fd, QByteArrayView bytes)
@@ -85,7 +58,7 @@ void GoogleRunLog::append(const QString& line)
 {
     if (m_fd < 0)
         return;
-    QByteArray bytes = escaped(Redactor::redact(withoutSessionIds(line)));
+    QByteArray bytes = RsyncEscape::encoded(Redactor::redact(withoutSessionIds(line)));
     bytes.append('\n');
     if (m_written + bytes.size() > limit)
         return;

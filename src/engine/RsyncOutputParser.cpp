@@ -1,8 +1,8 @@
 #include "engine/RsyncOutputParser.h"
 
+#include "engine/RsyncEscape.h"
 #include "model/Redactor.h"
 
-#include <QFile>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -195,26 +195,6 @@ std::optional<double> RsyncOutputParser::seconds(QStringView text)
     }
 }
 
-QString RsyncOutputParser::decodedName(QStringView reported)
-{
-    if (!reported.contains(u"\\#"))
-        return reported.toString();
-    const QByteArray bytes = reported.toUtf8();
-    const auto isDigitIn = [&](qsizetype at, char last) { return bytes[at] >= '0' && bytes[at] <= last; };
-    QByteArray name;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\\' && i + 4 < bytes.size() && bytes[i + 1] == '#' && isDigitIn(i + 2, '3')
-            && isDigitIn(i + 3, '7') && isDigitIn(i + 4, '7')) {
-            name.append(
-                char(((bytes[i + 2] - '0') << 6) | ((bytes[i + 3] - '0') << 3) | (bytes[i + 4] - '0')));
-            i += 4;
-        } else {
-            name.append(bytes[i]);
-        }
-    }
-    return QFile::decodeName(name);
-}
-
 std::optional<RsyncEvent> RsyncOutputParser::consume(const QString& line)
 {
     return consume(QStringView(line));
@@ -229,7 +209,7 @@ std::optional<RsyncEvent> RsyncOutputParser::consume(QStringView rawLine)
     const QStringView untrimmed = rawLine.sliced(line.data() - rawLine.data());
 
     if (line.startsWith(u"XFER "))
-        return RsyncEvent { .transferredName = decodedName(untrimmed.sliced(5)) };
+        return RsyncEvent { .transferredName = RsyncEscape::decoded(untrimmed.sliced(5)) };
     if (mayBeProgress(line)) {
         if (auto event = progress(line))
             return event;
@@ -319,7 +299,7 @@ std::optional<RsyncEvent> RsyncOutputParser::deletion(QStringView untrimmed)
     if (itemized)
         name = name.sliced(name.indexOf(name.trimmed().front()));
     m_stats.filesDeleted = saturatingAdd(m_stats.filesDeleted, 1);
-    return RsyncEvent { .deletion = decodedName(name), .stats = m_stats };
+    return RsyncEvent { .deletion = RsyncEscape::decoded(name), .stats = m_stats };
 }
 
 std::optional<RsyncEvent> RsyncOutputParser::statisticsCount(QStringView line)

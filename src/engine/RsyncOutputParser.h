@@ -37,10 +37,6 @@ public:
     static double multiplier(QStringView unit);
     // A time left such as "1:02" or "0:01:02" in seconds; none when no piece reads as a number.
     static std::optional<double> seconds(QStringView text);
-    // A name as it is on disk. rsync writes each byte it cannot print (under LC_ALL=C every byte outside
-    // ASCII) as a backslash, "#" and three octal digits, and a backslash that would read as the start of
-    // such an escape as "\#134"; everything else stands as it is. The names of events are decoded already.
-    static QString decodedName(QStringView reported);
     // Whether the line is ssh's own account of a failed connection ("Timeout, server … not responding.",
     // "Connection closed by …"). rsync then reports only what it saw, such as a broken pipe, so these lines
     // are kept as errors too.

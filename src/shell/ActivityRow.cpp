@@ -63,4 +63,16 @@ void ActivityRow::refresh(const BackupRunRecord& record)
     m_time->setText(P::timeText(record, m_app.clock().now()));
 }
 
+QString ActivityRow::text() const
+{
+    QString names = m_destination->text();
+    if (m_job)
+        names = m_job->text() + QLatin1Char(' ') + m_arrow->text() + QLatin1Char(' ') + names;
+    QStringList parts { names };
+    if (!m_error->isHidden())
+        parts.append(m_error->text());
+    parts.append(m_time->text());
+    return parts.join(QStringLiteral(", "));
+}
+
 } // namespace mv

@@ -24,6 +24,8 @@ public:
     void refresh(const BackupRunRecord& record);
 
     StatusDot* dot() const { return m_dot; }
+    // What the row shows, read as one line: the job → the destination, the error if any, the time since.
+    QString text() const;
 
 private:
     AppState& m_app;

@@ -6,6 +6,7 @@
 #include "shell/QuitRequest.h"
 #include "shell/TrayShell.h"
 #include "ui/kit/Appearance.h"
+#include "ui/kit/TypeScale.h"
 
 #include <QMessageBox>
 #include <QPointer>
@@ -68,6 +69,7 @@ QCoro::Task<> AppDelegate::launch()
     connect(&m_statusItem->actions().quit, &QAction::triggered, this, [this] { requestQuit(); });
     connect(&m_statusItem->actions().checkForUpdates, &QAction::triggered, &m_updates,
         &UpdateController::checkForUpdates);
+    applyKitFontToMenusAndTooltips();
     connect(m_appState.get(), &AppState::appearanceChanged, this, &applyAppearancePreference);
     connect(&m_store, &ConfigurationStore::changed, this, &AppDelegate::updateDashboardMenu);
     updateDashboardMenu();

@@ -90,9 +90,7 @@ bool GlobalShortcut::nativeEventFilter(const QByteArray& eventType, void* messag
     const auto* key = static_cast<const xcb_key_press_event_t*>(message);
     if (key->detail != m_keycode || (key->state & (wanted | others)) != wanted)
         return false;
-    // Pressed while one of our own windows is active, it is that window's key, not a way in from elsewhere.
-    if (QGuiApplication::applicationState() != Qt::ApplicationActive)
-        Q_EMIT activated();
+    Q_EMIT activated();
     return true;
 }
 

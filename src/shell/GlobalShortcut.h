@@ -8,8 +8,8 @@
 namespace mv {
 
 // Ctrl+Alt+Super+B from anywhere on an X11 desktop, by a key grab on the root window (with and without
-// NumLock; Shift or CapsLock held means another key). It acts only while another program is active, as a
-// person reaching the panel from elsewhere expects. Wayland, or no display, leaves no shortcut.
+// NumLock; Shift or CapsLock held means another key). Every press is reported, whichever program is active:
+// what it does then is its owner's to decide. Wayland, or no display, leaves no shortcut.
 class GlobalShortcut : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 public:

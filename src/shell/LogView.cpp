@@ -1,6 +1,7 @@
 #include "shell/LogView.h"
 
 #include "coordination/AppState.h"
+#include "engine/RsyncEscape.h"
 #include "model/AtomicFile.h"
 #include "model/FileSystemError.h"
 #include "model/Format.h"
@@ -35,12 +36,24 @@ QString placeholder()
     return QStringLiteral("No log was kept for this run.");
 }
 
+// A line with the names in it as they are on disk. A control character a name carried shows as its symbol,
+// so that it cannot break the line and pass for a line of rsync's own.
+QString readableLine(const QString& line)
+{
+    QString text = RsyncEscape::decoded(line);
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20 && c != QLatin1Char('\t'))
+            c = QChar(0x2400 + c.unicode());
+    }
+    return text;
+}
+
 // Every line masked on its own, so that a secret's pattern never reaches into the next line.
-QString redactLines(const QString& text)
+QString readableRedactedLines(const QString& text)
 {
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& line : lines)
-        line = Redactor::redact(line);
+        line = Redactor::redact(readableLine(line));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -54,7 +67,7 @@ std::optional<QString> readMasked(const QString& path)
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     // Bytes that are not UTF-8 become replacement characters: the rest of the log stays readable.
-    return redactLines(QString::fromUtf8(bytes));
+    return readableRedactedLines(QString::fromUtf8(bytes));
 }
 
 QFuture<std::optional<QString>> readMaskedOnPool(QString path)

@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
+#include <numbers>
+
 namespace mv {
 
 namespace {
@@ -116,6 +119,29 @@ void drawGlyph(QPainter& painter, Kind kind, double angle, const QColor& color)
     }
 }
 
+// The glyph over its own shape in `ring`'s colour, moved a pixel every way round: a ring along each line.
+QImage ringed(const QImage& glyph, const QColor& ring)
+{
+    constexpr double width = 1.0;
+    constexpr int steps = 16;
+    QImage shape = glyph;
+    {
+        QPainter tint(&shape);
+        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tint.fillRect(QRectF(QPointF(), shape.deviceIndependentSize()), ring);
+    }
+    QImage image(glyph.size(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(glyph.devicePixelRatio());
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    for (int step = 0; step < steps; ++step) {
+        const double turn = 2 * std::numbers::pi * step / steps;
+        painter.drawImage(QPointF(width * std::cos(turn), width * std::sin(turn)), shape);
+    }
+    painter.drawImage(QPointF(), glyph);
+    return image;
+}
+
 } // namespace
 
 MenuBarIconController::MenuBarIconController(Clock& clock)
@@ -151,13 +177,13 @@ MenuBarIconController::Kind MenuBarIconController::kindFor(const AggregateStatus
 }
 
 QImage MenuBarIconController::image(
-    const AggregateStatus& status, const QColor& color, qreal devicePixelRatio)
+    const AggregateStatus& status, const QColor& color, qreal devicePixelRatio, std::optional<QColor> ring)
 {
     if (status.kind == AggregateStatus::Kind::running)
         startSpin();
     else
         m_spin.reset(); // the angle stays, so the next run's spin goes on from it
-    return draw(kindFor(status), m_angle, color, devicePixelRatio);
+    return draw(kindFor(status), m_angle, color, devicePixelRatio, ring);
 }
 
 void MenuBarIconController::noteRunFinished(bool success)
@@ -193,7 +219,8 @@ void MenuBarIconController::scheduleSpin()
     });
 }
 
-QImage MenuBarIconController::draw(Kind kind, double angle, const QColor& color, qreal devicePixelRatio)
+QImage MenuBarIconController::draw(
+    Kind kind, double angle, const QColor& color, qreal devicePixelRatio, std::optional<QColor> ring)
 {
     const int pixels = qRound(side * devicePixelRatio);
     QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
@@ -206,7 +233,8 @@ QImage MenuBarIconController::draw(Kind kind, double angle, const QColor& color,
     painter.translate(0, side);
     painter.scale(1, -1);
     drawGlyph(painter, kind, angle, color);
-    return image;
+    painter.end();
+    return ring ? ringed(image, *ring) : image;
 }
 
 } // namespace mv

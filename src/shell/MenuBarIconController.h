@@ -30,9 +30,10 @@ public:
 
     explicit MenuBarIconController(Clock& clock = Clock::system());
 
-    // The glyph for `status`, drawn in `color` at `devicePixelRatio`. Asking for a running status starts
-    // the spin; asking for any other stops it, keeping its angle.
-    QImage image(const AggregateStatus& status, const QColor& color, qreal devicePixelRatio = 1.0);
+    // The glyph for `status`, drawn in `color` at `devicePixelRatio`, ringed in `ring` when given. Asking for
+    // a running status starts the spin; asking for any other stops it, keeping its angle.
+    QImage image(const AggregateStatus& status, const QColor& color, qreal devicePixelRatio = 1.0,
+        std::optional<QColor> ring = std::nullopt);
     // The check mark (success) or the triangle (failure) for a while, unless a run is going on.
     void noteRunFinished(bool success);
 
@@ -43,8 +44,10 @@ public:
     bool isSpinning() const { return m_spin != nullptr; }
     Kind kindFor(const AggregateStatus& status) const;
 
-    // One glyph as the shell draws it, `angle` used by the running arc only.
-    static QImage draw(Kind kind, double angle, const QColor& color, qreal devicePixelRatio);
+    // One glyph as the shell draws it, `angle` used by the running arc only. A ring of `ring`'s colour
+    // around every line makes it read on a panel of any colour.
+    static QImage draw(Kind kind, double angle, const QColor& color, qreal devicePixelRatio,
+        std::optional<QColor> ring = std::nullopt);
 
 private:
     void startSpin();

@@ -2,6 +2,7 @@
 
 #include "coordination/AppState.h"
 #include "model/UuidText.h"
+#include "shell/ActivityRow.h"
 #include "shell/PanelEntries.h"
 #include "ui/kit/Hairline.h"
 #include "ui/kit/IconButton.h"
@@ -61,7 +62,6 @@ PanelFooter::PanelFooter(AppState& state, QWidget* parent)
     m_lastRunButton->setContent(face);
     m_lastRunButton->setFixedHeight(26);
     m_lastRunButton->setToolTip(QStringLiteral("Open activity"));
-    m_lastRunButton->setAccessibleName(QStringLiteral("Open activity"));
 
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(14, 0, 14, 0);
@@ -89,6 +89,9 @@ void PanelFooter::setLastRun(const std::optional<BackupRunRecord>& record)
 {
     m_lastRun = record;
     m_lastRunRow.setRows(record ? QList { *record } : QList<BackupRunRecord> {});
+    // A screen reader names the button after the run it shows; the tooltip says where it leads.
+    const auto* row = record ? qobject_cast<ActivityRow*>(m_lastRunRow.entry(uuidText(record->id))) : nullptr;
+    m_lastRunButton->setAccessibleName(row ? row->text() : QString());
     m_lastRunButton->setVisible(record.has_value());
     m_lastRunRule->setVisible(record.has_value());
 }

@@ -4,10 +4,10 @@
 #include "model/ConfigurationStore.h"
 #include "shell/StatusTooltip.h"
 #include "shell/StatusTransition.h"
+#include "shell/TrayInk.h"
 
 #include <QCursor>
 #include <QGuiApplication>
-#include <QPalette>
 #include <QTimer>
 
 namespace mv {
@@ -40,7 +40,7 @@ TrayShell::TrayShell(
     connect(&m_actions.runAll, &QAction::triggered, this,
         [this] { m_state.coordinator().runAll(RunTrigger::manual); });
     connect(&m_actions.pauseAll, &QAction::triggered, this, [this] { m_state.coordinator().pauseAll(); });
-    connect(&m_shortcut, &GlobalShortcut::activated, this, [this] { togglePanel(); });
+    connect(&m_shortcut, &GlobalShortcut::activated, this, &TrayShell::shortcutPressed);
 
     m_icon.onTick = [this] { updateStatusItem(); };
     // A burst of changes redraws once, after the change itself has been stored.
@@ -68,8 +68,8 @@ void TrayShell::updateStatusItem()
         m_icon.noteRunFinished(*success);
     m_lastAggregate = status;
     const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-    const QColor ink = QGuiApplication::palette().color(QPalette::WindowText);
-    m_tray.setIcon(QIcon(QPixmap::fromImage(m_icon.image(status, ink, ratio))));
+    const TrayInk ink = TrayInk::forTray();
+    m_tray.setIcon(QIcon(QPixmap::fromImage(m_icon.image(status, ink.glyph, ratio, ink.ring))));
     m_tray.setToolTip(statusTooltip(status));
 }
 
@@ -93,6 +93,12 @@ void TrayShell::togglePanel(std::optional<QPoint> anchor)
         m_panel.hidePanel();
     else
         m_panel.showPanel(anchor);
+}
+
+void TrayShell::shortcutPressed()
+{
+    if (m_panel.isPanelVisible() || QGuiApplication::applicationState() != Qt::ApplicationActive)
+        togglePanel();
 }
 
 } // namespace mv

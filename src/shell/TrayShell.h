@@ -31,8 +31,11 @@ public:
     void updateStatusItem();
     // Applies the icon's visibility and the global shortcut from the settings.
     void applySettings();
-    // The global shortcut's and a left click's action.
+    // A left click's action.
     void togglePanel(std::optional<QPoint> anchor = std::nullopt);
+    // The global shortcut's action: it hides a shown panel whoever is active (showing the panel made the
+    // program active), and shows it only from another program, not over one of our own windows.
+    void shortcutPressed();
 
 private:
     AppState& m_state;

@@ -5,6 +5,7 @@
 #include "support/Mount.h"
 #include "support/StartedProcess.h"
 #include "support/TempDir.h"
+#include "support/ui/ContrastRatio.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/XvfbDisplay.h"
 
@@ -257,21 +258,43 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
+    // A tray at the bottom right: in the theme's light grey, or drawn in `tint` (a dark panel).
+    void startTray(const QString& tint = {})
     {
-        m_openbox.process.start(QStringLiteral("openbox"), { "--sm-disable" });
-        QVERIFY(m_openbox.process.waitForStarted(patience));
-        m_trayer.process.start(QStringLiteral("trayer"),
-            { "--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "32",
-                "--SetDockType", "true", "--transparent", "false", "--tint", "0x404040" });
+        if (m_trayer.process.state() != QProcess::NotRunning) {
+            m_trayer.process.kill();
+            m_trayer.process.waitForFinished();
+            QTRY_VERIFY_WITH_TIMEOUT(xdotool({ "search", "--classname", "trayer" }).status != 0, patience);
+        }
+        QStringList arguments { "--edge", "bottom", "--align", "right", "--widthtype", "request", "--height",
+            "32", "--SetDockType", "true" };
+        if (tint.isEmpty())
+            arguments << "--transparent"
+                      << "false"
+                      << "--tint"
+                      << "0x404040";
+        else
+            arguments << "--transparent"
+                      << "true"
+                      << "--alpha"
+                      << "0"
+                      << "--tint" << tint;
+        m_trayer.process.start(QStringLiteral("trayer"), arguments);
         QVERIFY(m_trayer.process.waitForStarted(patience));
         QTRY_VERIFY_WITH_TIMEOUT(xdotool({ "search", "--classname", "trayer" }).status == 0, patience);
     }
 
+    void initTestCase()
+    {
+        m_openbox.process.start(QStringLiteral("openbox"), { "--sm-disable" });
+        QVERIFY(m_openbox.process.waitForStarted(patience));
+        startTray();
+    }
+
     // The real program in a real session: its icon in the tray, a click opens the panel and its button the
     // dashboard, a second start shows the first's panel, the global shortcut brings it back from another
-    // program, the demo's debug run backs up "Documents", and the
-    // system's request to end closes it calmly.
+    // program and closes it again, the demo's debug run backs up "Documents", and the system's request to
+    // end closes it calmly.
     void aDayWithTheProgram()
     {
         // The debug run adds one success for each of the first demo job's destinations.
@@ -353,7 +376,10 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(other.isActiveWindow(), patience);
         QVERIFY(QTest::qWaitFor([] { return !panelVisible(); }, patience));
         press(QStringLiteral("ctrl+alt+super+b"));
-        QVERIFY(QTest::qWaitFor(panelVisible, patience));
+        QVERIFY(panelSettles());
+        // The panel made the program active; the same key closes it again.
+        press(QStringLiteral("ctrl+alt+super+b"));
+        QVERIFY(QTest::qWaitFor([] { return !panelVisible(); }, patience));
 
         QTRY_COMPARE_WITH_TIMEOUT(documentsSuccesses(), int(expected), patience);
 
@@ -453,6 +479,80 @@ private Q_SLOTS:
         ::kill(pid_t(program.process.processId()), SIGTERM);
         QVERIFY(program.process.waitForFinished(patience));
         QCOMPARE(program.process.exitCode(), 0);
+    }
+
+    // The tray icon reads on a light and on a dark tray whatever appearance the program is set to: the
+    // glyph is drawn for the panel, and a good part of it stands out from the panel by at least 4.5:1.
+    void iconReadsOnLightAndDarkTrays_data()
+    {
+        QTest::addColumn<QString>("tint"); // none: the theme's light grey
+        QTest::addColumn<bool>("darkAppearance");
+        QTest::newRow("light tray, dark appearance") << QString() << true;
+        QTest::newRow("light tray, light appearance") << QString() << false;
+        QTest::newRow("dark tray, dark appearance") << "0x202020" << true;
+        QTest::newRow("dark tray, light appearance") << "0x202020" << false;
+    }
+
+    void iconReadsOnLightAndDarkTrays()
+    {
+        QFETCH(QString, tint);
+        QFETCH(bool, darkAppearance);
+        startTray(tint);
+        const QString support = m_home.mkdir("support-" + QString::fromLatin1(QTest::currentDataTag()));
+        {
+            ConfigurationStore store(support);
+            AppConfiguration config = store.config();
+            config.settings.appearance
+                = darkAppearance ? AppearancePreference::dark : AppearancePreference::light;
+            config.jobs
+                = { DemoData::makeJobs(m_home.path() + "/layout", QDateTime::currentDateTimeUtc()).first() };
+            store.setConfig(config);
+            QVERIFY(store.saveNow());
+        }
+        QProcessEnvironment environment = programEnvironment();
+        environment.insert("MARROWVALE_SUPPORT_DIR", support);
+        environment.remove("MARROWVALE_DEMO");
+        environment.remove("MARROWVALE_DEBUG_RUN");
+        test::StartedProcess program;
+        program.process.setProcessEnvironment(environment);
+        program.process.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.process.start(test::builtProgram("marrowvale"));
+        QVERIFY(program.process.waitForStarted(patience));
+
+        const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
+        QRect icon;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                icon = iconGeometry();
+                return icon.center().y() > screenHeight * 3 / 4;
+            },
+            patience));
+        // The icon is painted once the tray has shown it: wait until the square holds the glyph.
+        QImage square;
+        QColor panel;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                square = QGuiApplication::primaryScreen()->grabWindow(0).toImage().copy(icon);
+                panel = square.pixelColor(0, 0);
+                QSet<QRgb> colours;
+                for (int y = 0; y < square.height(); ++y)
+                    for (int x = 0; x < square.width(); ++x)
+                        colours.insert(square.pixel(x, y));
+                return colours.size() > 2;
+            },
+            patience));
+        QVERIFY(square.save(test::screenshotFolder() + "/end-to-end-tray-icon-"
+            + QString::fromLatin1(QTest::currentDataTag()).replace(", ", "-").replace(' ', '-') + ".png"));
+        // The tray's own colour shows behind the glyph, not one of the program's.
+        QCOMPARE(panel.lightness() < 128, !tint.isEmpty());
+        const double strongest = test::contrastOfStrongest(square, panel, 1);
+        const double twentieth = test::contrastOfStrongest(square, panel, 20);
+        qInfo("tray %s: strongest pixel %.2f:1, 20th strongest %.2f:1", qPrintable(panel.name()), strongest,
+            twentieth);
+        QVERIFY2(twentieth >= 4.5, qPrintable(QString::number(twentieth)));
+
+        ::kill(pid_t(program.process.processId()), SIGTERM);
+        QVERIFY(program.process.waitForFinished(patience));
     }
 };
 

@@ -1,4 +1,5 @@
 #include "engine/LineSplitter.h"
+#include "engine/RsyncEscape.h"
 #include "engine/RsyncOutputParser.h"
 
 #include <QtTest>
@@ -215,7 +216,7 @@ private Q_SLOTS:
         RsyncOutputParser parser;
         QCOMPARE(parser.consume("XFER " + reported)->transferredName, std::optional(name));
         QCOMPARE(parser.consume("deleting " + reported)->deletion, std::optional(name));
-        QCOMPARE(RsyncOutputParser::decodedName(reported), name);
+        QCOMPARE(mv::RsyncEscape::decoded(reported), name);
     }
 
     void onlyTheFirstTwentyErrorsAreKept()

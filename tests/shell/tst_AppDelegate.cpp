@@ -8,9 +8,12 @@
 #include "support/ManualClock.h"
 #include "support/ScriptedRsync.h"
 #include "support/state/AppStateHarness.h"
+#include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 
+#include <QMenu>
 #include <QSemaphore>
+#include <QToolTip>
 #include <QtTest>
 
 #include <qcoro/qcorotask.h>
@@ -234,6 +237,30 @@ private Q_SLOTS:
         QCoro::waitFor(std::move(*launch.launching));
         QCOMPARE(launch.delegate->appState()->googleAuth().account().value_or(QString()), "ann@example.com");
         QCOMPARE(launch.windows.events, QStringList { "0 dashboard overview" });
+    }
+
+    // Menus and tooltips, which Qt builds outside the views, speak in the program's font, as the panel does.
+    void menusAndTooltipsUseTheProgramFont()
+    {
+        Launch launch;
+        launch.start({});
+        QMenu* menu = launch.delegate->statusItem()->trayIcon().contextMenu();
+        menu->popup(QPoint(100, 100));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QCOMPARE(QFontInfo(menu->font()).family(), "Inter");
+        QVERIFY(test::saveLightAndDark(*menu, "tray-menu"));
+        menu->hide();
+
+        QToolTip::showText(QPoint(200, 200), QStringLiteral("Open Dashboard (Ctrl+D)"));
+        const auto shownTip = []() -> QWidget* {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (widget->inherits("QTipLabel") && widget->isVisible())
+                    return widget;
+            return nullptr;
+        };
+        MV_TRY_VERIFY(shownTip());
+        QCOMPARE(QFontInfo(shownTip()->font()).family(), "Inter");
+        QToolTip::hideText();
     }
 
     // A second start shows the panel, or the dashboard while the icon is hidden.

@@ -23,10 +23,10 @@ class tst_GlobalShortcut : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Ctrl+Alt+Super+B reaches the program while another is active; with Shift it is another key, and
-    // while one of our windows is active it is that window's. Each "nothing" is shown by a later press
-    // that does arrive, alone: the server delivers in order.
-    void actsOnlyFromElsewhere()
+    // Ctrl+Alt+Super+B reaches the program whichever program is active, its own too (so that the key can
+    // close the panel it opened); with Shift it is another key. The "nothing" is shown by a later press that
+    // does arrive, alone: the server delivers in order.
+    void reachesTheProgramWhoeverIsActive()
     {
         GlobalShortcut shortcut;
         QVERIFY(shortcut.install());
@@ -47,11 +47,9 @@ private Q_SLOTS:
         window.activateWindow();
         MV_TRY_COMPARE(QGuiApplication::applicationState(), Qt::ApplicationActive);
         press(QStringLiteral("ctrl+alt+super+b"));
-        window.hide();
-        MV_TRY_VERIFY(QGuiApplication::applicationState() != Qt::ApplicationActive);
-        press(QStringLiteral("ctrl+alt+super+b"));
         QVERIFY(activated.wait(int(test::integrationTimeout.count())));
         QCOMPARE(activated.size(), 3);
+        QCOMPARE(QGuiApplication::applicationState(), Qt::ApplicationActive);
 
         shortcut.remove();
         QVERIFY(!shortcut.isInstalled());

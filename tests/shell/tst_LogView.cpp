@@ -80,6 +80,11 @@ private Q_SLOTS:
         // Bytes that are not UTF-8 do not hide the rest of the log.
         QTest::newRow("not UTF-8") << "run.log" << std::optional<QByteArray>("caf\xe9 ok\nnext line\n")
                                    << "caf\ufffd ok\nnext line\n";
+        // Names as rsync escapes them read as they are on disk; a control character in a name breaks no line.
+        QTest::newRow("escaped names")
+            << "run.log"
+            << std::optional<QByteArray>("XFER Notes \\#342\\#200\\#224 2024.txt\nXFER a\\#012ERROR b\n")
+            << "XFER Notes \u2014 2024.txt\nXFER a\u240aERROR b\n";
         QTest::newRow("missing file") << "gone.log" << std::optional<QByteArray>() << "";
         QTest::newRow("no log kept") << "" << std::optional<QByteArray>() << "";
     }
@@ -264,6 +269,43 @@ private Q_SLOTS:
         // The closed view's answer, too, has come back by now, to nobody.
         WorkerPool::instance().waitForDone();
         QCoreApplication::sendPostedEvents();
+    }
+
+    // The save panel opens in the desktop's documents folder where that folder exists, else at home.
+    void exportStartsInAFolderThatExists_data()
+    {
+        QTest::addColumn<bool>("documentsExist");
+        QTest::newRow("documents folder") << true;
+        QTest::newRow("no documents folder") << false;
+    }
+
+    void exportStartsInAFolderThatExists()
+    {
+        QFETCH(bool, documentsExist);
+        test::AppStateHarness hub;
+        hub.build();
+        const test::TempDir home;
+        home.write(".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
+        if (documentsExist)
+            home.mkdir("Papers");
+        const QByteArray previousHome = qgetenv("HOME");
+        const QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home.filePath(".config").toUtf8());
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", previousHome);
+            qputenv("XDG_CONFIG_HOME", previousConfig);
+        });
+        RecordingUrlOpener urls;
+        DesktopPrompts prompts(hub.fileManager, urls, QFileDialog::DontUseNativeDialog);
+        LogView view(recordOf(hub.files.write("Logs/run.log", "ok\n")), *hub.state, prompts);
+        view.show();
+
+        QTest::mouseClick(button(view, "Export\u2026"), Qt::LeftButton);
+        auto* panel = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(panel);
+        QCOMPARE(panel->directory().absolutePath(), documentsExist ? home.filePath("Papers") : home.path());
+        panel->reject();
     }
 
     // Through the desktop seam: the save panel (answered as a person would), the clipboard, the file

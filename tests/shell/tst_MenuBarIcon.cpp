@@ -1,5 +1,7 @@
 #include "shell/MenuBarIconController.h"
+#include "shell/TrayInk.h"
 #include "support/ManualClock.h"
+#include "support/ui/ContrastRatio.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 
@@ -92,6 +94,47 @@ private Q_SLOTS:
         // The arc covers 236° from its angle counter-clockwise: the top (90°) at angle 0, not at −192°.
         QCOMPARE(alphaAt(glyph(Kind::running, 0), 9, 15.4), 255);
         QCOMPARE(alphaAt(glyph(Kind::running, -192), 9, 15.4), 0);
+    }
+
+    // With the panel's colour unknown (no tray host says it), every glyph but the faded one reads on a light
+    // and on a dark panel alike: a good part of it stands out by at least 4.5:1, at the size the tray shows.
+    void glyphsReadOnAnyPanel_data()
+    {
+        QTest::addColumn<QColor>("panel");
+        QTest::newRow("white") << QColor(Qt::white);
+        QTest::newRow("light grey") << QColor(0xdc, 0xda, 0xd5);
+        QTest::newRow("dark grey") << QColor(0x1f, 0x1f, 0x1f);
+        QTest::newRow("black") << QColor(Qt::black);
+    }
+
+    void glyphsReadOnAnyPanel()
+    {
+        QFETCH(QColor, panel);
+        const TrayInk ink = TrayInk::forTray();
+        const QList<Kind> kinds { Kind::idle, Kind::running, Kind::paused, Kind::error, Kind::offline,
+            Kind::waiting, Kind::completed, Kind::disabled };
+        const int cell = int(MenuBarIconController::side * scale) + 8;
+        QImage sheet(cell * int(kinds.size()), cell, QImage::Format_RGB32);
+        sheet.fill(panel);
+        QPainter sheetPainter(&sheet);
+        for (int i = 0; i < kinds.size(); ++i)
+            sheetPainter.drawImage(QPointF(i * cell + 4, 4),
+                MenuBarIconController::draw(kinds[i], 0, ink.glyph, scale, ink.ring));
+        sheetPainter.end();
+        QVERIFY(sheet.save(
+            QDir(test::screenshotFolder())
+                .filePath("tray-glyphs-on-" + QString(QTest::currentDataTag()).replace(' ', '-') + ".png")));
+
+        for (const Kind kind : kinds.first(7)) {
+            QImage shown(MenuBarIconController::side, MenuBarIconController::side, QImage::Format_RGB32);
+            shown.fill(panel);
+            QPainter painter(&shown);
+            painter.drawImage(0, 0, MenuBarIconController::draw(kind, 0, ink.glyph, 1, ink.ring));
+            painter.end();
+            const double contrast = test::contrastOfStrongest(shown, panel, 20);
+            QVERIFY2(
+                contrast >= 4.5, qPrintable(QStringLiteral("glyph %1: %2").arg(int(kind)).arg(contrast)));
+        }
     }
 
     // The spin steps every 220 ms, twelve steps a turn, only while a run is shown; it goes on where it

@@ -24,7 +24,9 @@
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/SmallSpinner.h"
 #include "ui/kit/TextLabel.h"
+#include "ui/models/ActivityRowPresentation.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QMessageBox>
 #include <QPainter>
@@ -187,6 +189,16 @@ private Q_SLOTS:
 
         Requests requests(*hub.state);
         const BackupRunRecord last = hub.state->recentRuns().front();
+        // A screen reader hears the run the last-run button shows, as shown; the tooltip says where it leads.
+        QString lastRunText = last.jobName + " \u2192 " + last.destinationName;
+        if (const std::optional<QString> error = ActivityRowPresentation::errorLine(last))
+            lastRunText += ", " + *error;
+        lastRunText += ", " + ActivityRowPresentation::timeText(last, hub.state->clock().now());
+        QAccessibleInterface* lastRun
+            = QAccessible::queryAccessibleInterface(panel.footer()->lastRunButton());
+        QCOMPARE(lastRun->role(), QAccessible::Button);
+        QCOMPARE(lastRun->text(QAccessible::Name), lastRunText);
+        QCOMPARE(lastRun->text(QAccessible::Description), "Open activity");
         QTest::mouseClick(panel.footer()->lastRunButton(), Qt::LeftButton);
         panel.footer()->addButton()->click();
         panel.jobsSection()->header()->actionButton()->click();

@@ -5,6 +5,7 @@
 #include "support/state/AppStateHarness.h"
 #include "support/ui/UiTestMain.h"
 
+#include <QWidget>
 #include <QtTest>
 
 using namespace mv;
@@ -82,6 +83,41 @@ private Q_SLOTS:
         QVERIFY(!shell.trayIcon().isVisible());
         shell.togglePanel();
         QVERIFY(!windows.panelVisible);
+    }
+
+    // The global shortcut closes a shown panel whoever is active (showing it made the program active) and
+    // opens it only from another program, not over one of our own windows.
+    void shortcutToggles_data()
+    {
+        QTest::addColumn<bool>("panelShown");
+        QTest::addColumn<bool>("programActive");
+        QTest::addColumn<bool>("panelAfter");
+        // Offscreen, the program stays active once a window of its own was: the rows without one come first.
+        QTest::newRow("another program active") << false << false << true;
+        QTest::newRow("panel shown, another program active") << true << false << false;
+        QTest::newRow("panel shown, program active") << true << true << false;
+        QTest::newRow("one of our windows active") << false << true << false;
+    }
+
+    void shortcutToggles()
+    {
+        QFETCH(bool, panelShown);
+        QFETCH(bool, programActive);
+        QFETCH(bool, panelAfter);
+        test::AppStateHarness hub;
+        hub.build();
+        Windows windows;
+        windows.panelVisible = panelShown;
+        TrayShell shell(*hub.state, windows, windows);
+        QWidget ours;
+        if (programActive) {
+            ours.show();
+            ours.activateWindow();
+        }
+        MV_TRY_COMPARE(QGuiApplication::applicationState() == Qt::ApplicationActive, programActive);
+
+        shell.shortcutPressed();
+        QCOMPARE(windows.panelVisible, panelAfter);
     }
 };
 

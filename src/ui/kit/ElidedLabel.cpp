@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace mv {
@@ -74,6 +75,11 @@ void ElidedLabel::setColor(PaletteColor color)
 QString ElidedLabel::elidedText() const
 {
     return fontMetrics().elidedText(m_shown, m_mode, width());
+}
+
+QRect ElidedLabel::textRect() const
+{
+    return { 0, 0, std::min(fontMetrics().horizontalAdvance(elidedText()), width()), height() };
 }
 
 QSize ElidedLabel::sizeHint() const

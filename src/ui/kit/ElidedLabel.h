@@ -21,6 +21,8 @@ public:
     void setColor(PaletteColor color);
     // The text as it is shown in the current width.
     QString elidedText() const;
+    // The part of the label the shown text covers, from its left edge; the rest of its width is blank.
+    QRect textRect() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -37,6 +37,11 @@ void PathLabel::keyPressEvent(QKeyEvent* event)
 
 void PathLabel::contextMenuEvent(QContextMenuEvent* event)
 {
+    // The label may stretch across its row: the blank beside the path belongs to the row.
+    if (!textRect().contains(event->pos())) {
+        event->ignore();
+        return;
+    }
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(tr("Copy"), this, &PathLabel::copyPath);

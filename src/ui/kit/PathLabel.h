@@ -5,7 +5,7 @@
 namespace mv {
 
 // A file-system path on one line: cut in the middle so both its start and its end stay visible, the whole
-// path as tooltip, and copyable whole (Ctrl+C or the context menu's "Copy").
+// path as tooltip, and copyable whole (Ctrl+C, or "Copy" in the menu of a right-click on the text itself).
 class PathLabel : public ElidedLabel {
     Q_OBJECT
 public:

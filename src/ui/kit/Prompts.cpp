@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace mv {
@@ -21,7 +22,10 @@ DesktopPrompts::DesktopPrompts(
 void DesktopPrompts::askSavePath(
     QWidget* parent, const SavePanelRequest& request, std::function<void(const QString& path)> chosen)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // The desktop's documents folder names a place that need not exist; the home folder always does.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
     auto* dialog = new QFileDialog(parent, request.title, folder, request.nameFilter);
     dialog->setOptions(m_dialogOptions);
     dialog->setAcceptMode(QFileDialog::AcceptSave);

@@ -1,7 +1,9 @@
 #include "ui/kit/TypeScale.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QStringList>
+#include <QToolTip>
 
 namespace mv {
 
@@ -20,6 +22,13 @@ QFont monospacedFont(int pixelSize)
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPixelSize(pixelSize);
     return font;
+}
+
+void applyKitFontToMenusAndTooltips()
+{
+    QApplication::setFont(kitFont(13), "QMenu");
+    QApplication::setFont(kitFont(13), "QMenuBar");
+    QToolTip::setFont(kitFont(12));
 }
 
 QFont tracked(QFont font, qreal spacing)

@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace mv;
 
 class tst_SettingsAndEmptyState : public QObject {
@@ -111,6 +113,39 @@ private Q_SLOTS:
         menu->actions().first()->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), path);
         menu->close();
+    }
+
+    // A path label stretched across its row offers "Copy" only on the path itself; a right-click on the blank
+    // beside it goes on to the row.
+    void aPathLabelsMenuBelongsToItsText_data()
+    {
+        QTest::addColumn<int>("x"); // from the end of the text; negative: on the text
+        QTest::addColumn<bool>("menu");
+        QTest::newRow("first letter") << -1000 << true;
+        QTest::newRow("last letter") << -2 << true;
+        QTest::newRow("just beside") << 3 << false;
+        QTest::newRow("far end of the row") << 1000 << false;
+    }
+
+    void aPathLabelsMenuBelongsToItsText()
+    {
+        QFETCH(int, x);
+        QFETCH(bool, menu);
+        QWidget row;
+        auto* layout = new QVBoxLayout(&row);
+        auto* label = new PathLabel(QStringLiteral("/media/backup"), kitFont(13), Palette::labelSecondary);
+        layout->addWidget(label);
+        row.setFixedWidth(400);
+        row.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&row));
+        const int textEnd = label->fontMetrics().horizontalAdvance(label->elidedText());
+        QVERIFY(label->width() > textEnd + 100);
+
+        const QPoint at(std::clamp(textEnd + x, 1, label->width() - 1), label->height() / 2);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, label->mapToGlobal(at));
+        QCoreApplication::sendEvent(label, &event);
+        QCOMPARE(label->findChild<QMenu*>() != nullptr, menu);
+        QCOMPARE(event.isAccepted(), menu);
     }
 
     void settingsRowsStackOnTheirSectionsCard()
