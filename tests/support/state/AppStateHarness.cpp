@@ -7,6 +7,7 @@ void AppStateHarness::build()
     state.emplace(store,
         AppEnvironment { Clock::system(), bus.connection(), bus.connection(), secrets, browser, fileManager,
             log, endpoints });
+    views = std::make_unique<ViewObjects>(*state);
 }
 
 BackupJob AppStateHarness::addJob(
