@@ -7,7 +7,13 @@ void AppStateHarness::build()
     state.emplace(store,
         AppEnvironment { Clock::system(), bus.connection(), bus.connection(), secrets, browser, fileManager,
             log, endpoints });
-    views = std::make_unique<ViewObjects>(*state);
+}
+
+ViewContext& AppStateHarness::context()
+{
+    if (!views)
+        views = std::make_unique<ViewObjects>(*state);
+    return views->context();
 }
 
 BackupJob AppStateHarness::addJob(

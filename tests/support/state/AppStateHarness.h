@@ -38,8 +38,9 @@ struct AppStateHarness {
 
     // Jobs are added before the hub is built, as a configuration on disk would hold them.
     void build();
-    // What the views are given, once built.
-    ViewContext& context() { return views->context(); }
+    // What the views are given, made at the first call after build(): the commands are QActions, which
+    // need the GUI application that the tests of the hub alone do not make.
+    ViewContext& context();
     // A job whose source holds a.txt, with one destination folder (made under files) per entry.
     BackupJob addJob(const QString& name, const QList<std::pair<QString, BackupMode>>& destinations);
     std::vector<BackupRunRecord> rows();

@@ -1,4 +1,3 @@
-#include "coordination/JobActions.h"
 #include "model/ConfigurationStore.h"
 #include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
@@ -9,8 +8,6 @@
 #include "ui/dashboard/DashboardSidebar.h"
 #include "ui/dashboard/DashboardView.h"
 #include "ui/dashboard/DashboardViewHarness.h"
-#include "ui/dashboard/JobListRow.h"
-#include "ui/dashboard/SectionTestHelpers.h"
 #include "ui/dashboard/SidebarRow.h"
 #include "ui/kit/IconButton.h"
 #include "ui/models/DashboardModel.h"
@@ -88,22 +85,6 @@ private Q_SLOTS:
                 QTest::mouseClick(button, Qt::LeftButton);
         }
         QCOMPARE(v.model.section(), DashboardSection::support);
-    }
-
-    // Deleting a job from the dashboard asks the program's one confirmation (shown by the shell over
-    // whichever window is on screen); the dashboard opens no question of its own and deletes nothing.
-    void deleteAsksTheOneConfirmation()
-    {
-        View v;
-        const BackupJob docs = v.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
-        v.model.setSection(DashboardSection::jobs);
-        v.build();
-        auto* row = v.view->findChild<JobListRow*>();
-        QVERIFY(row);
-        QVERIFY(test::triggerMenuItem([row](QMenu& menu) { row->fillContextMenu(menu); }, "Delete\u2026"));
-        QCOMPARE(v.hub.context().jobs.pendingDeletion(), docs);
-        QVERIFY(!QApplication::activeModalWidget());
-        QCOMPARE(v.hub.store.config().jobs.size(), 1);
     }
 };
 

@@ -317,6 +317,7 @@ private Q_SLOTS:
         o.model.setSection(DashboardSection::jobs);
         o.hub.build();
         BackupCoordinator& coordinator = o.hub.state->coordinator();
+        o.hub.context();
         const QList<int> withoutDashboard = runSignalReceivers(coordinator);
         QVERIFY(!withoutDashboard.contains(0)); // the run list follows all three
         o.showView();
