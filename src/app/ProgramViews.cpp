@@ -39,8 +39,8 @@ ShellViews ProgramViews::factories(AppDelegate& delegate)
     };
     views.makeDashboard = [this, &delegate](
                               AppState& state, DashboardModel& ui, std::function<void()> hidePanel) {
-        auto dashboard
-            = std::make_unique<DashboardWindow>(state, ui, Clock::system(), m_prompts, std::move(hidePanel));
+        auto dashboard = std::make_unique<DashboardWindow>(
+            context(state), state, ui, Clock::system(), m_prompts, std::move(hidePanel));
         DashboardWindow* window = dashboard.get();
         QObject::connect(
             &delegate, &AppDelegate::dashboardMenuChanged, window, &DashboardWindow::setProgramMenu);
@@ -78,6 +78,13 @@ AlertPresenter& ProgramViews::alerts(AppState& state)
     if (!m_alerts)
         m_alerts = new AlertPresenter(state, &state);
     return *m_alerts;
+}
+
+ViewContext& ProgramViews::context(AppState& state)
+{
+    if (!m_views)
+        m_views = std::make_unique<ViewObjects>(state);
+    return m_views->context();
 }
 
 } // namespace mv

@@ -3,8 +3,11 @@
 #include "shell/AlertPresenter.h"
 #include "shell/AppDelegate.h"
 #include "ui/kit/Prompts.h"
+#include "ui/kit/ViewObjects.h"
 
 #include <QPointer>
+
+#include <memory>
 
 namespace mv {
 
@@ -24,9 +27,12 @@ public:
 
 private:
     AlertPresenter& alerts(AppState& state);
+    // What the windows follow, made from the state hub by the first window that needs it.
+    ViewContext& context(AppState& state);
 
     DesktopPrompts m_prompts;
     QPointer<AlertPresenter> m_alerts; // owned by the state hub
+    std::unique_ptr<ViewObjects> m_views;
 };
 
 } // namespace mv

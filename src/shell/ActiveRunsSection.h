@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/ActiveRun.h"
-#include "shell/IdentityWidgetList.h"
+#include "ui/kit/IdentityWidgetList.h"
 
 #include <QWidget>
 

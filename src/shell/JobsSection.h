@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/IdentityWidgetList.h"
+#include "ui/kit/IdentityWidgetList.h"
 #include "ui/models/JobsModel.h"
 
 #include <QWidget>

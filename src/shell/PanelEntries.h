@@ -2,7 +2,7 @@
 
 #include "model/ActiveRun.h"
 #include "model/BackupRunRecord.h"
-#include "shell/IdentityWidgetList.h"
+#include "ui/kit/IdentityWidgetList.h"
 #include "ui/models/JobsModel.h"
 
 namespace mv {

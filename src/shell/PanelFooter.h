@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/BackupRunRecord.h"
-#include "shell/IdentityWidgetList.h"
+#include "ui/kit/IdentityWidgetList.h"
 
 #include <QWidget>
 

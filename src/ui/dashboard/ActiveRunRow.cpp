@@ -1,6 +1,6 @@
 #include "ui/dashboard/ActiveRunRow.h"
 
-#include "coordination/BackupCoordinator.h"
+#include "coordination/JobActions.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/Palette.h"
@@ -9,6 +9,7 @@
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
+#include "ui/models/ActiveRunsModel.h"
 #include "ui/models/OverviewRunMetrics.h"
 #include "ui/models/RunPhaseChip.h"
 
@@ -17,9 +18,9 @@
 
 namespace mv {
 
-ActiveRunRow::ActiveRunRow(BackupCoordinator& coordinator, const ActiveRun& run, QWidget* parent)
+ActiveRunRow::ActiveRunRow(ActiveRunsModel& runs, JobActions& jobs, const ActiveRun& run, QWidget* parent)
     : QWidget(parent)
-    , m_coordinator(coordinator)
+    , m_runs(runs)
     , m_key(run.key)
     , m_job(new ElidedLabel({}, kitFont(15, QFont::DemiBold), Palette::label, Qt::ElideRight, this))
     , m_destination(new ElidedLabel({}, kitFont(13), Palette::labelSecondary, Qt::ElideRight, this))
@@ -29,10 +30,10 @@ ActiveRunRow::ActiveRunRow(BackupCoordinator& coordinator, const ActiveRun& run,
     , m_metrics(new TextLabel({}, kitFont(11, QFont::Medium), Palette::labelSecondary, this))
     , m_pause(new IconButton(
           QStringLiteral("pause.fill"), QStringLiteral("Pause"), false, std::nullopt, 22,
-          [this] { m_coordinator.togglePause(m_key.jobID, m_key.destinationID); }, this))
+          [this, &jobs] { jobs.togglePause(m_key); }, this))
     , m_cancel(new IconButton(
           QStringLiteral("xmark"), QStringLiteral("Cancel backup"), false, std::nullopt, 22,
-          [this] { m_coordinator.cancel(m_key.jobID, m_key.destinationID); }, this))
+          [this, &jobs] { jobs.cancel(m_key); }, this))
 {
     auto* title = new QHBoxLayout;
     title->setSpacing(7);
@@ -59,10 +60,26 @@ ActiveRunRow::ActiveRunRow(BackupCoordinator& coordinator, const ActiveRun& run,
     column->addLayout(title);
     column->addWidget(m_bar);
     column->addLayout(controls);
-    setRun(run);
+
+    connect(&runs, &ActiveRunsModel::runStateChanged, this, &ActiveRunRow::follow);
+    connect(&runs, &ActiveRunsModel::runFiguresChanged, this, &ActiveRunRow::follow);
+    show(run);
 }
 
-void ActiveRunRow::setRun(const ActiveRun& run)
+QString ActiveRunRow::percentText() const
+{
+    return m_percent->text();
+}
+
+void ActiveRunRow::follow(const RunKey& key)
+{
+    if (key != m_key)
+        return;
+    if (const std::optional<ActiveRun> run = m_runs.run(key))
+        show(*run);
+}
+
+void ActiveRunRow::show(const ActiveRun& run)
 {
     const RunProgress& progress = run.progress;
     m_job->setText(run.jobName);

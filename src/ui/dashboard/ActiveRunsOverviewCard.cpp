@@ -1,19 +1,22 @@
 #include "ui/dashboard/ActiveRunsOverviewCard.h"
 
-#include "coordination/BackupCoordinator.h"
 #include "ui/dashboard/ActiveRunRow.h"
+#include "ui/kit/Commands.h"
 #include "ui/kit/Hairline.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/SectionHeader.h"
+#include "ui/models/ActiveRunsModel.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace mv {
 
-ActiveRunsOverviewCard::ActiveRunsOverviewCard(BackupCoordinator& coordinator, QWidget* parent)
+ActiveRunsOverviewCard::ActiveRunsOverviewCard(
+    ActiveRunsModel& runs, JobActions& jobs, Commands& commands, QWidget* parent)
     : CardSurface(10, false, std::nullopt, parent)
-    , m_coordinator(coordinator)
+    , m_runs(runs)
+    , m_jobs(jobs)
     , m_header(new SectionHeader(QStringLiteral("Running now"), 0, std::nullopt, std::nullopt, {}, this))
     , m_rows(new QVBoxLayout)
 {
@@ -22,7 +25,7 @@ ActiveRunsOverviewCard::ActiveRunsOverviewCard(BackupCoordinator& coordinator, Q
     header->addWidget(m_header, 1);
     header->addWidget(new MVButton(
         QStringLiteral("Pause All"), QStringLiteral("pause.fill"), MVButtonKind::secondary, true, false,
-        [&coordinator] { coordinator.pauseAll(); }, this));
+        [&commands] { commands.pauseAll.trigger(); }, this));
 
     m_rows->setContentsMargins(0, 0, 0, 0);
     m_rows->setSpacing(0);
@@ -31,13 +34,19 @@ ActiveRunsOverviewCard::ActiveRunsOverviewCard(BackupCoordinator& coordinator, Q
     column->setSpacing(0);
     column->addLayout(header);
     column->addLayout(m_rows);
+
+    // A run's figures reach its row only; the card changes when a run comes, goes or ends.
+    connect(&runs, &ActiveRunsModel::runAdded, this, &ActiveRunsOverviewCard::refresh);
+    connect(&runs, &ActiveRunsModel::runStateChanged, this, &ActiveRunsOverviewCard::refresh);
+    connect(&runs, &ActiveRunsModel::runRemoved, this, &ActiveRunsOverviewCard::refresh);
     refresh();
 }
 
 void ActiveRunsOverviewCard::refresh()
 {
-    const QList<ActiveRun> runs = m_coordinator.activeRuns();
+    const QList<ActiveRun> runs = m_runs.liveRuns();
     m_header->setCount(runs.size());
+    setVisible(!runs.isEmpty());
 
     // Rows of runs no longer shown go; the dividers are laid out afresh around the rows that stay.
     QHash<QString, ActiveRunRow*> kept;
@@ -45,10 +54,8 @@ void ActiveRunsOverviewCard::refresh()
     for (const ActiveRun& run : shown) {
         const QString id = run.id();
         ActiveRunRow* row = m_byRun.take(id);
-        if (row)
-            row->setRun(run);
-        else
-            row = new ActiveRunRow(m_coordinator, run, this);
+        if (!row)
+            row = new ActiveRunRow(m_runs, m_jobs, run, this);
         kept.insert(id, row);
     }
     for (ActiveRunRow* gone : std::as_const(m_byRun))

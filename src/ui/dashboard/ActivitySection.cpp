@@ -1,6 +1,7 @@
 #include "ui/dashboard/ActivitySection.h"
 
-#include "coordination/AppState.h"
+#include "coordination/HistoryFeed.h"
+#include "coordination/JobActions.h"
 #include "model/ConfigurationStore.h"
 #include "model/Format.h"
 #include "platform/Clock.h"
@@ -9,7 +10,7 @@
 #include "ui/dashboard/ActivityInspector.h"
 #include "ui/dashboard/ActivityListDelegate.h"
 #include "ui/kit/CardSurface.h"
-#include "ui/kit/DestructiveConfirmation.h"
+#include "ui/kit/Confirmation.h"
 #include "ui/kit/EmptyStateView.h"
 #include "ui/kit/MenuButton.h"
 #include "ui/kit/Palette.h"
@@ -20,13 +21,13 @@
 #include "ui/models/ActivityListModel.h"
 #include "ui/models/ActivitySectionLogic.h"
 #include "ui/models/DashboardModel.h"
+#include "ui/models/ViewContext.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace mv {
@@ -53,10 +54,10 @@ TextLabel* addSummaryItem(QHBoxLayout* bar, const QString& title, QWidget* paren
 
 } // namespace
 
-ActivitySection::ActivitySection(AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts,
+ActivitySection::ActivitySection(ViewContext& context, DashboardModel& ui, Clock& clock, Prompts& prompts,
     std::function<void(const BackupRunRecord&)> showLog, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_context(context)
     , m_ui(ui)
     , m_clock(clock)
     , m_prompts(prompts)
@@ -164,12 +165,12 @@ ActivitySection::ActivitySection(AppState& app, DashboardModel& ui, Clock& clock
         refreshJobPicker();
         m_load.request();
     });
-    connect(&app, &AppState::changed, this, [this] { refreshJobPicker(); });
-    connect(&app, &AppState::historyChanged, this, [this] {
-        if (m_app.historyStats().totalRuns != m_totalRuns)
+    connect(&context.configuration, &ConfigurationStore::changed, this, [this] { refreshJobPicker(); });
+    connect(&context.history, &HistoryFeed::changed, this, [this] {
+        if (m_context.history.stats().totalRuns != m_totalRuns)
             m_load.request();
     });
-    m_totalRuns = app.historyStats().totalRuns;
+    m_totalRuns = context.history.stats().totalRuns;
     showSummary();
     m_load.request();
 }
@@ -186,7 +187,7 @@ void ActivitySection::refreshJobPicker()
 {
     // Rebuilt only when the jobs' names or order change, so a run's progress never closes an open picker.
     QList<std::pair<QString, QUuid>> jobs;
-    for (const BackupJob& job : m_app.store().config().jobs)
+    for (const BackupJob& job : m_context.configuration.config().jobs)
         jobs.append({ job.name, job.id });
     const int wanted = m_jobFilter ? m_jobPicker->findData(*m_jobFilter) : 0;
     if (jobs == m_pickerJobs && m_jobPicker->count() > 0 && m_jobPicker->currentIndex() == wanted)
@@ -194,7 +195,7 @@ void ActivitySection::refreshJobPicker()
     m_pickerJobs = jobs;
     m_jobPicker->clear();
     m_jobPicker->addItem(QStringLiteral("All jobs"));
-    for (const BackupJob& job : m_app.store().config().jobs)
+    for (const BackupJob& job : m_context.configuration.config().jobs)
         m_jobPicker->addItem(job.name, job.id);
     m_jobPicker->setCurrentIndex(m_jobFilter ? m_jobPicker->findData(*m_jobFilter) : 0);
 }
@@ -206,7 +207,7 @@ QStringList ActivitySection::dayHeaders() const
 
 void ActivitySection::fillActionsMenu(QMenu& menu)
 {
-    menu.addAction(QStringLiteral("Export CSV\u2026"), this, [this] { m_app.exportHistory(); })
+    menu.addAction(QStringLiteral("Export CSV\u2026"), this, [this] { m_context.history.exportHistory(); })
         ->setObjectName(QStringLiteral("exportHistory"));
     menu.addSeparator();
     menu.addAction(QStringLiteral("Clear History\u2026"), this, [this] { confirmClear(); })
@@ -249,11 +250,11 @@ void ActivitySection::select(const QUuid& id)
 // worker, so a long history never holds the window; only the newest read is shown.
 void ActivitySection::load()
 {
-    m_totalRuns = m_app.historyStats().totalRuns;
+    m_totalRuns = m_context.history.stats().totalRuns;
     const quint64 generation = ++m_loadGeneration;
     QFuture<Load> loading
-        = m_app.history()
-              .fetchAsync(ActivitySectionLogic::recordLimit, 0, m_query, m_resultFilter, m_jobFilter)
+        = m_context.history
+              .search(ActivitySectionLogic::recordLimit, { m_query, m_resultFilter, m_jobFilter })
               .then(&WorkerPool::instance(),
                   [now = m_clock.now(), width = m_listView->viewport()->width()](
                       std::vector<BackupRunRecord> records) {
@@ -319,64 +320,60 @@ void ActivitySection::showSummary()
     m_summaryValues[2]->setText(QString::number(summary.failed));
     m_summaryValues[2]->setColor(PaletteColor(summary.failedColor));
     m_summaryValues[3]->setText(summary.transferred);
-    m_kept->setText(
-        ActivitySectionLogic::historyKeptText(m_app.store().config().settings.historyRetentionDays));
+    m_kept->setText(ActivitySectionLogic::historyKeptText(
+        m_context.configuration.config().settings.historyRetentionDays));
 }
 
 void ActivitySection::confirmClear()
 {
     if (m_clearBox)
         m_clearBox->close();
-    const DestructiveConfirmation question
-        = DestructiveConfirmation::make(window(), QStringLiteral("Clear all history?"),
-            QStringLiteral(
+    const QPointer<ActivitySection> section(this);
+    m_clearBox = askConfirmation(window(),
+        { .title = QStringLiteral("Clear all history?"),
+            .text = QStringLiteral("Clear all history?"),
+            .informativeText = QStringLiteral(
                 "This removes the run records and their log references. Backup files are not touched."),
-            QStringLiteral("Clear History"));
-    QMessageBox* box = question.box;
-    QPushButton* clear = question.confirm;
-    connect(box, &QMessageBox::finished, this, [this, box, clear] {
-        if (box->clickedButton() != clear)
-            return;
-        m_app.history().clear();
-        m_app.refreshHistory();
-        m_selectedID.reset();
-        m_load.request();
-    });
-    m_clearBox = box;
-    box->open();
+            .confirmText = QStringLiteral("Clear History") },
+        [section] {
+            if (!section)
+                return;
+            section->m_context.history.clear();
+            section->m_selectedID.reset();
+            section->m_load.request();
+        });
 }
 
 void ActivitySection::confirmDelete(const BackupRunRecord& record)
 {
     if (m_deleteBox)
         m_deleteBox->close();
-    const DestructiveConfirmation question = DestructiveConfirmation::make(
-        window(), QStringLiteral("Delete this history entry?"), QString(), QStringLiteral("Delete Entry"));
-    QMessageBox* box = question.box;
-    QPushButton* remove = question.confirm;
-    connect(box, &QMessageBox::finished, this, [this, box, remove, id = record.id] {
-        if (box->clickedButton() != remove)
-            return;
-        m_app.history().deleteRun(id);
-        m_app.refreshHistory();
-        m_load.request();
-    });
-    m_deleteBox = box;
-    box->open();
+    const QPointer<ActivitySection> section(this);
+    m_deleteBox = askConfirmation(window(),
+        { .title = QStringLiteral("Delete this history entry?"),
+            .text = QStringLiteral("Delete this history entry?"),
+            .informativeText = {},
+            .confirmText = QStringLiteral("Delete Entry") },
+        [section, id = record.id] {
+            if (!section)
+                return;
+            section->m_context.history.deleteRun(id);
+            section->m_load.request();
+        });
 }
 
 void ActivitySection::runAgain(const BackupRunRecord& record)
 {
     // The job and destination as they stand now, not as the record saw them.
-    if (const std::optional<BackupJob> job = m_app.store().job(record.jobID)) {
+    if (const std::optional<BackupJob> job = m_context.configuration.job(record.jobID)) {
         for (const BackupDestination& destination : job->destinations) {
             if (destination.id == record.destinationID) {
-                QCoro::Task<> started = m_app.requestRun(*job, destination);
+                QCoro::Task<> started = m_context.jobs.requestRun(*job, destination);
                 return;
             }
         }
     }
-    m_app.coordinator().setIssue(CoordinatorIssue::make(QStringLiteral("This job no longer exists"),
+    m_context.jobs.setIssue(CoordinatorIssue::make(QStringLiteral("This job no longer exists"),
         QStringLiteral("The job or destination for this run was deleted."),
         QStringLiteral("Create a new backup for this folder."), QStringLiteral("questionmark.folder")));
 }

@@ -21,23 +21,23 @@ namespace mv {
 class ActivityInspector;
 class ActivityListDelegate;
 class ActivityListModel;
-class AppState;
 class Clock;
 class DashboardModel;
 class MenuButton;
 class Prompts;
 class TextField;
 class TextLabel;
+struct ViewContext;
 
 // The run history: up to 500 runs that match the search, result and job filters, newest first, grouped by
 // day, with the selected run in the inspector beside them and their sums below. It exports the history,
-// clears it, deletes single entries after asking, and runs a run's job and destination again. It loads when
-// it appears (taking the dashboard's search text and any job handed over), when a filter changes and when the
-// number of recorded runs changes.
+// clears it, deletes single entries after asking, and runs a run's job and destination again. It reads
+// through the history feed: it loads when it appears (taking the dashboard's search text and any job handed
+// over), when a filter changes and when the number of recorded runs changes.
 class ActivitySection : public QWidget {
     Q_OBJECT
 public:
-    ActivitySection(AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts,
+    ActivitySection(ViewContext& context, DashboardModel& ui, Clock& clock, Prompts& prompts,
         std::function<void(const BackupRunRecord&)> showLog, QWidget* parent = nullptr);
 
     TextField* searchField() const { return m_search; }
@@ -78,7 +78,7 @@ private:
     void confirmDelete(const BackupRunRecord& record);
     void runAgain(const BackupRunRecord& record);
 
-    AppState& m_app;
+    ViewContext& m_context;
     DashboardModel& m_ui;
     Clock& m_clock;
     Prompts& m_prompts;

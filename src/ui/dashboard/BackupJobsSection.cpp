@@ -1,8 +1,9 @@
 #include "ui/dashboard/BackupJobsSection.h"
 
-#include "coordination/AppState.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
 #include "platform/Clock.h"
+#include "ui/dashboard/DividedEntry.h"
 #include "ui/dashboard/JobListRow.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/EmptyStateView.h"
@@ -10,6 +11,7 @@
 #include "ui/kit/TextField.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/JobListPresentation.h"
+#include "ui/models/ViewContext.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -17,14 +19,18 @@
 
 namespace mv {
 
-BackupJobsSection::BackupJobsSection(AppState& app, Clock& clock, SectionCallbacks callbacks, QWidget* parent)
+BackupJobsSection::BackupJobsSection(
+    ViewContext& context, Clock& clock, SectionCallbacks callbacks, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_context(context)
     , m_clock(clock)
     , m_callbacks(std::move(callbacks))
     , m_search(TextField::search(QStringLiteral("Search jobs, folders or destinations"), 320, true, this))
     , m_showDisabled(new QCheckBox(QStringLiteral("Show disabled"), this))
     , m_page(new QVBoxLayout(this))
+    , m_card(new CardSurface(10, false, std::nullopt, this))
+    , m_list([](const Entry& entry) { return entry.job.id.toString(); },
+          [this](const Entry& entry, QWidget* parent) { return makeRow(entry, parent); }, 0, m_card)
     , m_refresh(this, [this] { refresh(); })
 {
     m_showDisabled->setFont(kitFont(13));
@@ -36,69 +42,79 @@ BackupJobsSection::BackupJobsSection(AppState& app, Clock& clock, SectionCallbac
     topBar->addWidget(m_showDisabled);
     topBar->addStretch(1);
 
+    auto* cardLayout = new QVBoxLayout(m_card);
+    cardLayout->setContentsMargins(0, 0, 0, 0);
+    cardLayout->addWidget(m_list.widget());
+
     m_page->setContentsMargins(0, 0, 0, 0);
     m_page->setSpacing(14);
     m_page->addLayout(topBar);
+    m_page->addWidget(m_card);
     m_page->addStretch(1);
 
     connect(m_search, &TextField::textChanged, this, [this] { refresh(); });
     connect(m_showDisabled, &QCheckBox::toggled, this, [this] { refresh(); });
-    connect(&app, &AppState::changed, this, [this] { m_refresh.request(); });
-    BackupCoordinator& coordinator = app.coordinator();
-    connect(&coordinator, &BackupCoordinator::runAdded, this, [this] { m_refresh.request(); });
-    connect(&coordinator, &BackupCoordinator::runChanged, this, [this] { m_refresh.request(); });
-    connect(&coordinator, &BackupCoordinator::runRemoved, this, [this] { m_refresh.request(); });
+    connect(&context.configuration, &ConfigurationStore::changed, this, [this] { m_refresh.request(); });
     refresh();
 }
 
 QList<JobListRow*> BackupJobsSection::rows() const
 {
-    return m_body ? m_body->findChildren<JobListRow*>() : QList<JobListRow*> {};
+    QList<JobListRow*> rows;
+    for (QWidget* entry : m_list.entries())
+        rows.append(entry->findChild<JobListRow*>());
+    return rows;
+}
+
+EntryWidget<BackupJobsSection::Entry> BackupJobsSection::makeRow(const Entry& entry, QWidget* parent)
+{
+    auto* row = new JobListRow(m_context, entry.job, entry.lastRun, m_callbacks);
+    auto* holder = new DividedEntry(row, entry.first, parent);
+    return { holder, [holder, row](const Entry& newer) {
+                holder->setFirst(newer.first);
+                row->setJob(newer.job, newer.lastRun);
+            } };
 }
 
 void BackupJobsSection::refresh()
 {
-    const QList<BackupJob>& all = m_app.store().config().jobs;
+    const QList<BackupJob>& all = m_context.configuration.config().jobs;
     const QDateTime now = m_clock.now();
-    std::vector<ShownJob> shown;
+    QList<Entry> entries;
     for (const BackupJob& job :
         JobListPresentation::filtered(all, m_search->text(), m_showDisabled->isChecked()))
-        shown.push_back(
-            { job, m_app.jobStatus(job), JobListPresentation::lastRunLine(job.lastActivity(), now) });
-    if (m_body && shown == m_shown && m_anyJob == !all.isEmpty())
-        return;
-    m_shown = shown;
-    m_anyJob = !all.isEmpty();
-    delete m_body;
+        entries.append({ job, JobListPresentation::lastRunLine(job.lastActivity(), now), entries.isEmpty() });
+    m_list.setRows(entries);
+    m_card->setVisible(!entries.isEmpty());
+    if (entries.isEmpty())
+        showEmptyState(!all.isEmpty());
+    else
+        showEmptyState(std::nullopt);
+}
 
-    if (shown.empty()) {
-        auto* empty = m_anyJob
-            ? new EmptyStateView(QStringLiteral("folder.badge.plus"), QStringLiteral("No jobs match"),
-                QStringLiteral("Try a different search, or show disabled jobs."), std::nullopt, {})
-            : new EmptyStateView(QStringLiteral("folder.badge.plus"), QStringLiteral("No backup jobs yet"),
-                QStringLiteral("Add a source folder and at least one destination."),
-                QStringLiteral("Add Backup"), [this] {
-                    m_app.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
-                });
-        m_body = new QWidget;
-        auto* padded = new QVBoxLayout(m_body);
-        padded->setContentsMargins(0, 8, 0, 0);
-        padded->addWidget(cardSurface(empty, 10));
-    } else {
-        auto* card = new CardSurface(10, false, std::nullopt);
-        auto* list = new QVBoxLayout(card);
-        list->setContentsMargins(0, 0, 0, 0);
-        list->setSpacing(0);
-        for (std::size_t i = 0; i < shown.size(); ++i) {
-            list->addWidget(
-                new JobListRow(m_app, shown[i].job, shown[i].status, shown[i].lastRun, m_callbacks, card));
-            if (i + 1 < shown.size())
-                list->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 44, card));
-        }
-        m_body = card;
-    }
-    m_page->insertWidget(1, m_body);
-    m_body->show();
+void BackupJobsSection::showEmptyState(std::optional<bool> anyJob)
+{
+    if (anyJob == m_emptyShownForAnyJob)
+        return;
+    m_emptyShownForAnyJob = anyJob;
+    delete m_empty;
+    m_empty = nullptr;
+    if (!anyJob)
+        return;
+    auto* empty = *anyJob
+        ? new EmptyStateView(QStringLiteral("folder.badge.plus"), QStringLiteral("No jobs match"),
+            QStringLiteral("Try a different search, or show disabled jobs."), std::nullopt, {})
+        : new EmptyStateView(QStringLiteral("folder.badge.plus"), QStringLiteral("No backup jobs yet"),
+            QStringLiteral("Add a source folder and at least one destination."), QStringLiteral("Add Backup"),
+            [this] {
+                m_context.requests.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
+            });
+    m_empty = new QWidget;
+    auto* padded = new QVBoxLayout(m_empty);
+    padded->setContentsMargins(0, 8, 0, 0);
+    padded->addWidget(cardSurface(empty, 10));
+    m_page->insertWidget(2, m_empty);
+    m_empty->show();
 }
 
 } // namespace mv

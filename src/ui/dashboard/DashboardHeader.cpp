@@ -1,6 +1,8 @@
 #include "ui/dashboard/DashboardHeader.h"
 
-#include "coordination/AppState.h"
+#include "coordination/HistoryFeed.h"
+#include "model/ConfigurationStore.h"
+#include "ui/kit/Commands.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MVButton.h"
@@ -9,6 +11,8 @@
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DashboardModel.h"
 #include "ui/models/DashboardTexts.h"
+#include "ui/models/StatusBoard.h"
+#include "ui/models/ViewContext.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -17,17 +21,17 @@
 namespace mv {
 
 DashboardHeader::DashboardHeader(
-    AppState& app, DashboardModel& ui, QAction& runAll, QAction& addBackup, QWidget* parent)
+    ViewContext& context, DashboardModel& ui, QAction& addBackup, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_context(context)
     , m_title(new TextLabel({}, kitFont(22, QFont::DemiBold), Palette::label, this))
     , m_subtitle(new ElidedLabel({}, kitFont(13), Palette::labelSecondary, Qt::ElideRight, this))
     , m_runAll(new MVButton(
           QStringLiteral("Run All"), QStringLiteral("play.fill"), MVButtonKind::secondary, true, false,
-          [&runAll] { runAll.trigger(); }, this))
+          [&context] { context.commands.runAll.trigger(); }, this))
     , m_exportCSV(new MVButton(
           QStringLiteral("Export CSV"), QStringLiteral("square.and.arrow.up"), MVButtonKind::secondary, true,
-          false, [&app] { app.exportHistory(); }, this))
+          false, [&context] { context.history.exportHistory(); }, this))
     , m_addBackup(new MVButton(
           QStringLiteral("Add Backup"), QStringLiteral("plus"), MVButtonKind::primary, true, false,
           [&addBackup] { addBackup.trigger(); }, this))
@@ -52,6 +56,10 @@ DashboardHeader::DashboardHeader(
     row->addWidget(m_addBackup);
     row->addWidget(m_help);
     showSection(ui.section());
+
+    connect(&context.status, &StatusBoard::summaryChanged, this, &DashboardHeader::refresh);
+    connect(&context.history, &HistoryFeed::changed, this, &DashboardHeader::refresh);
+    connect(&context.configuration, &ConfigurationStore::changed, this, &DashboardHeader::refresh);
 }
 
 void DashboardHeader::showSection(DashboardSection section)
@@ -68,7 +76,7 @@ void DashboardHeader::showSection(DashboardSection section)
 
 void DashboardHeader::refresh()
 {
-    m_subtitle->setText(headerSubtitle(m_section, m_app));
+    m_subtitle->setText(headerSubtitle(m_section, m_context));
 }
 
 QString DashboardHeader::title() const

@@ -10,22 +10,23 @@ class QAction;
 
 namespace mv {
 
-class AppState;
 class DashboardModel;
 class ElidedLabel;
 class IconButton;
 class MVButton;
 class TextLabel;
+struct ViewContext;
 
 // The title row above a section: its title, a line about it, and the buttons that section offers ("Run
-// All", "Export CSV", "Add Backup", and the Support button everywhere but on Support).
+// All", "Export CSV", "Add Backup", and the Support button everywhere but on Support). The line about the
+// section follows the figures it shows.
 class DashboardHeader : public QWidget {
     Q_OBJECT
 public:
-    // `runAll` and `addBackup` are the window's actions (they carry the keyboard shortcuts); the header's
-    // buttons trigger them and show only where they belong.
-    DashboardHeader(
-        AppState& app, DashboardModel& ui, QAction& runAll, QAction& addBackup, QWidget* parent = nullptr);
+    // "Run All" triggers the program's command; `addBackup` is the window's action (it carries the keyboard
+    // shortcut). The buttons show only where they belong and are never disabled: a command with nothing to
+    // run does nothing.
+    DashboardHeader(ViewContext& context, DashboardModel& ui, QAction& addBackup, QWidget* parent = nullptr);
     void showSection(DashboardSection section);
     // Reads the subtitle's figures again.
     void refresh();
@@ -36,7 +37,7 @@ public:
     QStringList shownButtons() const;
 
 private:
-    AppState& m_app;
+    ViewContext& m_context;
     DashboardSection m_section = DashboardSection::overview;
     TextLabel* m_title;
     ElidedLabel* m_subtitle;

@@ -1,6 +1,5 @@
 #include "ui/dashboard/DashboardSidebar.h"
 
-#include "coordination/AppState.h"
 #include "platform/Clock.h"
 #include "ui/dashboard/SidebarRow.h"
 #include "ui/kit/AppMark.h"
@@ -12,15 +11,16 @@
 #include "ui/kit/VisualEffectView.h"
 #include "ui/models/DashboardModel.h"
 #include "ui/models/DashboardTexts.h"
+#include "ui/models/StatusBoard.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace mv {
 
-DashboardSidebar::DashboardSidebar(AppState& app, DashboardModel& ui, Clock& clock, QWidget* parent)
+DashboardSidebar::DashboardSidebar(StatusBoard& status, DashboardModel& ui, Clock& clock, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_board(status)
     , m_clock(clock)
     , m_dot(new StatusDot(Palette::idle, false, 6))
     , m_status(new TextLabel({}, kitFont(12, QFont::Medium), Palette::labelSecondary))
@@ -83,17 +83,19 @@ DashboardSidebar::DashboardSidebar(AppState& app, DashboardModel& ui, Clock& clo
     column->addLayout(footer);
 
     connect(&ui, &DashboardModel::sectionChanged, this, &DashboardSidebar::select);
+    connect(&status, &StatusBoard::aggregateChanged, this, &DashboardSidebar::refresh);
+    connect(&status, &StatusBoard::summaryChanged, this, &DashboardSidebar::refresh);
     select(ui.section());
     refresh();
 }
 
 void DashboardSidebar::refresh()
 {
-    const SidebarStatus status = sidebarStatus(m_app.aggregateStatus());
+    const SidebarStatus status = sidebarStatus(m_board.aggregate());
     m_dot->setColor(status.color);
     m_dot->setPulsing(status.pulsing);
     m_status->setText(status.text);
-    m_lastBackup->setText(lastBackupLine(m_app.lastSuccessfulBackup(), m_clock.now()));
+    m_lastBackup->setText(lastBackupLine(m_board.summary().lastSuccessfulBackup, m_clock.now()));
 }
 
 QString DashboardSidebar::statusText() const

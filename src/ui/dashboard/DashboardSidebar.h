@@ -7,22 +7,22 @@
 
 namespace mv {
 
-class AppState;
 class Clock;
 class DashboardModel;
 class SidebarRow;
+class StatusBoard;
 class StatusDot;
 class TextLabel;
 
 // The dashboard's left column: the program's mark and name, the sections in their groups, and a footer with
 // the overall status and the last successful backup. Picking a row shows its section; a section shown from
-// elsewhere moves the highlight.
+// elsewhere moves the highlight. The footer follows the status board.
 class DashboardSidebar : public QWidget {
     Q_OBJECT
 public:
     static constexpr int width = 208;
 
-    DashboardSidebar(AppState& app, DashboardModel& ui, Clock& clock, QWidget* parent = nullptr);
+    DashboardSidebar(StatusBoard& status, DashboardModel& ui, Clock& clock, QWidget* parent = nullptr);
     // Reads the overall status and the last success again.
     void refresh();
 
@@ -34,7 +34,7 @@ public:
 private:
     void select(DashboardSection section);
 
-    AppState& m_app;
+    StatusBoard& m_board;
     Clock& m_clock;
     QHash<DashboardSection, SidebarRow*> m_rows;
     StatusDot* m_dot;

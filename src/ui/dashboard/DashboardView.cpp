@@ -1,6 +1,6 @@
 #include "ui/dashboard/DashboardView.h"
 
-#include "coordination/AppState.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
 #include "platform/Clock.h"
 #include "ui/dashboard/ActivitySection.h"
@@ -10,16 +10,18 @@
 #include "ui/dashboard/DestinationsSection.h"
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/SectionPlaceholder.h"
-#include "ui/kit/DestructiveConfirmation.h"
+#include "ui/kit/Commands.h"
 #include "ui/kit/Hairline.h"
 #include "ui/kit/Palette.h"
 #include "ui/models/DashboardModel.h"
+#include "ui/models/ViewContext.h"
 #include "ui/restore/RestoreSection.h"
 #include "ui/settings/SettingsSectionView.h"
 #include "ui/support/SupportSectionView.h"
 
 #include <QHBoxLayout>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -61,28 +63,26 @@ QWidget* placed(QWidget* view, DashboardSection section)
 } // namespace
 
 DashboardView::DashboardView(
-    AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts, QWidget* parent)
+    ViewContext& context, AppState& hub, DashboardModel& ui, Clock& clock, Prompts& prompts, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_context(context)
+    , m_hub(hub)
     , m_ui(ui)
     , m_clock(clock)
     , m_prompts(prompts)
-    , m_runAll(QStringLiteral("Run All"))
+    , m_runAll(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), this)
     , m_addBackup(QStringLiteral("Add Backup"))
-    , m_sidebar(new DashboardSidebar(app, ui, clock, this))
-    , m_header(new DashboardHeader(app, ui, m_runAll, m_addBackup, this))
+    , m_sidebar(new DashboardSidebar(context.status, ui, clock, this))
+    , m_header(new DashboardHeader(context, ui, m_addBackup, this))
     , m_content(new QVBoxLayout)
-    , m_refresh(this, [this] { refresh(); })
 {
-    m_runAll.setObjectName(QStringLiteral("dashboardRunAll"));
-    m_runAll.setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
-    m_runAll.setShortcutContext(Qt::WindowShortcut);
-    connect(&m_runAll, &QAction::triggered, this, [this] { m_app.coordinator().runAll(RunTrigger::manual); });
+    connect(&m_runAll, &QShortcut::activated, &context.commands.runAll, &QAction::trigger);
     m_addBackup.setObjectName(QStringLiteral("dashboardAddBackup"));
     m_addBackup.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     m_addBackup.setShortcutContext(Qt::WindowShortcut);
     connect(&m_addBackup, &QAction::triggered, this, [this] { presentNewJob(); });
-    addAction(&m_runAll);
+    // The program's command, so that its own shortcut works in this window too.
+    addAction(&context.commands.runAll);
     addAction(&m_addBackup);
 
     m_content->setContentsMargins(0, 0, 0, 0);
@@ -102,8 +102,6 @@ DashboardView::DashboardView(
     connect(&ui, &DashboardModel::sectionChanged, this, &DashboardView::showSection);
     connect(&ui, &DashboardModel::jobRequested, this, &DashboardView::takeJobRequest);
     connect(&ui, &DashboardModel::newJobRequested, this, &DashboardView::takeNewJobRequest);
-    connect(&app, &AppState::changed, this, [this] { m_refresh.request(); });
-    connect(&app, &AppState::historyChanged, this, [this] { m_refresh.request(); });
     showSection(ui.section());
 }
 
@@ -129,33 +127,31 @@ QWidget* DashboardView::makeSectionView(DashboardSection section)
 {
     switch (section) {
     case DashboardSection::overview:
-        return new OverviewSection(m_app, m_clock,
+        return new OverviewSection(m_context, m_clock,
             { [this](const BackupJob& job) { openEditor(job); },
-                [this](const BackupRunRecord& record) { showLog(record); },
-                [this](const BackupJob& job) { deleteJob(job); } });
+                [this](const BackupRunRecord& record) { showLog(record); } });
 
     case DashboardSection::jobs:
-        return new BackupJobsSection(m_app, m_clock,
+        return new BackupJobsSection(m_context, m_clock,
             { [this](const BackupJob& job) { openEditor(job); },
-                [this](const BackupRunRecord& record) { showLog(record); },
-                [this](const BackupJob& job) { deleteJob(job); } });
+                [this](const BackupRunRecord& record) { showLog(record); } });
 
     case DashboardSection::destinations:
         return new DestinationsSection(
-            m_app, m_clock, m_prompts, [this](const BackupJob& job) { openEditor(job); });
+            m_context, m_clock, m_prompts, [this](const BackupJob& job) { openEditor(job); });
 
     case DashboardSection::activity:
         return new ActivitySection(
-            m_app, m_ui, m_clock, m_prompts, [this](const BackupRunRecord& record) { showLog(record); });
+            m_context, m_ui, m_clock, m_prompts, [this](const BackupRunRecord& record) { showLog(record); });
 
     case DashboardSection::restore:
-        return new RestoreSection(m_app, m_prompts);
+        return new RestoreSection(m_hub, m_prompts);
 
     case DashboardSection::support:
-        return new SupportSectionView(m_app, m_ui, m_clock, m_prompts);
+        return new SupportSectionView(m_hub, m_ui, m_clock, m_prompts);
 
     case DashboardSection::settings:
-        return new SettingsSectionView(m_app, m_prompts);
+        return new SettingsSectionView(m_hub, m_prompts);
     }
     return new SectionPlaceholder(section);
 }
@@ -163,12 +159,14 @@ QWidget* DashboardView::makeSectionView(DashboardSection section)
 void DashboardView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (m_app.store().config().jobs.isEmpty())
+    if (m_context.configuration.config().jobs.isEmpty())
         m_ui.setSection(DashboardSection::overview);
-    m_app.refreshLoginItemState();
+    m_context.requests.refreshLoginItemState();
     takeJobRequest();
     takeNewJobRequest();
-    refresh();
+    // Relative times ("Last backup 5 minutes ago") are read again for the window coming on screen.
+    m_sidebar->refresh();
+    m_header->refresh();
 }
 
 void DashboardView::takeJobRequest()
@@ -177,7 +175,7 @@ void DashboardView::takeJobRequest()
     if (!requested)
         return;
     // A job that is gone opens nothing; the request stays, as the model's rule says.
-    const std::optional<BackupJob> job = m_app.store().job(*requested);
+    const std::optional<BackupJob> job = m_context.configuration.job(*requested);
     if (!job)
         return;
     m_ui.setSelectedJobID(std::nullopt);
@@ -194,7 +192,7 @@ void DashboardView::takeNewJobRequest()
 
 void DashboardView::presentNewJob()
 {
-    openEditorContext(JobEditorContext::newJob(m_app.store().config().settings, m_clock.now()));
+    openEditorContext(JobEditorContext::newJob(m_context.configuration.config().settings, m_clock.now()));
 }
 
 void DashboardView::openEditor(const BackupJob& job)
@@ -212,34 +210,6 @@ void DashboardView::showLog(const BackupRunRecord& record)
 {
     m_logRecord = record;
     Q_EMIT logRequested(record);
-}
-
-void DashboardView::deleteJob(const BackupJob& job)
-{
-    m_deleteTarget = job;
-    if (m_deleteConfirmation)
-        m_deleteConfirmation->close();
-    const DestructiveConfirmation question = DestructiveConfirmation::make(window(),
-        QStringLiteral("Delete \u201C") + job.name + QStringLiteral("\u201D?"),
-        QStringLiteral(
-            "The job and its schedule are removed. Files already at the destination are not deleted."),
-        QStringLiteral("Delete Backup"));
-    QMessageBox* box = question.box;
-    QPushButton* remove = question.confirm;
-    // The box ends before a button's own handlers run, so the answer is read when it has ended.
-    connect(box, &QMessageBox::finished, this, [this, box, remove] {
-        if (box->clickedButton() == remove && m_deleteTarget)
-            m_app.deleteJob(*m_deleteTarget);
-        m_deleteTarget.reset();
-    });
-    m_deleteConfirmation = box;
-    box->open();
-}
-
-void DashboardView::refresh()
-{
-    m_sidebar->refresh();
-    m_header->refresh();
 }
 
 } // namespace mv

@@ -2,17 +2,15 @@
 
 #include "model/BackupJob.h"
 #include "model/BackupRunRecord.h"
-#include "ui/models/CoalescedCall.h"
 #include "ui/models/DashboardSection.h"
 #include "ui/models/JobEditorContext.h"
 
 #include <QAction>
-#include <QPointer>
+#include <QShortcut>
 #include <QWidget>
 
 #include <optional>
 
-class QMessageBox;
 class QVBoxLayout;
 
 namespace mv {
@@ -23,37 +21,35 @@ class DashboardHeader;
 class DashboardModel;
 class Prompts;
 class DashboardSidebar;
+struct ViewContext;
 
 // The dashboard window's content: the sidebar, the header of the section shown and the section itself. It
 // takes the navigation requests the shell leaves in the model (a job's editor, a new job's editor) as soon
-// as they are raised, or when it comes on screen for those raised before it existed, and owns the job
-// deletion confirmation. The job editor and the run-log sheet are announced with signals for the windows
-// that show them.
+// as they are raised, or when it comes on screen for those raised before it existed. The job editor and the
+// run-log sheet are announced with signals for the windows that show them.
 class DashboardView : public QWidget {
     Q_OBJECT
 public:
-    DashboardView(
-        AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts, QWidget* parent = nullptr);
+    // `hub` is handed on to the settings, support and restore sections only.
+    DashboardView(ViewContext& context, AppState& hub, DashboardModel& ui, Clock& clock, Prompts& prompts,
+        QWidget* parent = nullptr);
 
     // Opens the editor on a new job without changing the section (the header's "Add Backup", Ctrl+N).
     void presentNewJob();
     // The section's callbacks.
     void openEditor(const BackupJob& job);
     void showLog(const BackupRunRecord& record);
-    void deleteJob(const BackupJob& job);
 
     const std::optional<JobEditorContext>& editor() const { return m_editor; }
     // The editor closed: the next opening is a new one.
     void closeEditor() { m_editor.reset(); }
     const std::optional<BackupRunRecord>& logRecord() const { return m_logRecord; }
     void closeLog() { m_logRecord.reset(); }
-    const std::optional<BackupJob>& deleteTarget() const { return m_deleteTarget; }
 
     DashboardSidebar* sidebar() const { return m_sidebar; }
     DashboardHeader* header() const { return m_header; }
     // The view of the section shown.
     QWidget* sectionView() const { return m_sectionView; }
-    QAction& runAllAction() { return m_runAll; }
     QAction& addBackupAction() { return m_addBackup; }
 
 Q_SIGNALS:
@@ -69,13 +65,13 @@ private:
     void takeJobRequest();
     void takeNewJobRequest();
     void openEditorContext(JobEditorContext context);
-    void refresh();
 
-    AppState& m_app;
+    ViewContext& m_context;
+    AppState& m_hub;
     DashboardModel& m_ui;
     Clock& m_clock;
     Prompts& m_prompts;
-    QAction m_runAll;
+    QShortcut m_runAll; // the header's "Run All" has a shortcut of its own beside the command's
     QAction m_addBackup;
     DashboardSidebar* m_sidebar;
     DashboardHeader* m_header;
@@ -83,9 +79,6 @@ private:
     QWidget* m_sectionView = nullptr;
     std::optional<JobEditorContext> m_editor;
     std::optional<BackupRunRecord> m_logRecord;
-    std::optional<BackupJob> m_deleteTarget;
-    QPointer<QMessageBox> m_deleteConfirmation;
-    CoalescedCall m_refresh;
 };
 
 } // namespace mv

@@ -36,10 +36,11 @@ std::optional<QRect> availableArea(const QScreen* screen)
 
 } // namespace
 
-DashboardWindow::DashboardWindow(AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts,
-    std::function<void()> hidePanel, QObject* parent)
+DashboardWindow::DashboardWindow(ViewContext& context, AppState& hub, DashboardModel& ui, Clock& clock,
+    Prompts& prompts, std::function<void()> hidePanel, QObject* parent)
     : QObject(parent)
-    , m_app(app)
+    , m_context(context)
+    , m_hub(hub)
     , m_ui(ui)
     , m_clock(clock)
     , m_prompts(prompts)
@@ -102,7 +103,7 @@ void DashboardWindow::makeDashboardWindow()
     window->setObjectName(QStringLiteral("dashboardWindow"));
     window->setMinimumSize(DashboardFrame::minimumSize);
     window->resize(DashboardFrame::defaultSize);
-    m_view = new DashboardView(m_app, m_ui, m_clock, m_prompts, window);
+    m_view = new DashboardView(m_context, m_hub, m_ui, m_clock, m_prompts, window);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);

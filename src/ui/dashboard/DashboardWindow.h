@@ -25,6 +25,7 @@ class ClockAlarm;
 class DashboardModel;
 class DashboardView;
 class Prompts;
+struct ViewContext;
 
 // The dashboard window: made on its first opening and kept until the program ends (closing only hides it).
 // It restores its frame from the settings within sane limits, holds it fixed for 6 s after every opening so
@@ -37,8 +38,9 @@ public:
     static constexpr std::chrono::milliseconds fadeInDelay { 420 };
 
     // `hidePanel` is called first thing on every opening. `clock` gives "now" for the hold and the texts,
-    // and the delays; `prompts` the sections' panels, clipboard and file manager.
-    DashboardWindow(AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts,
+    // and the delays; `prompts` the sections' panels, clipboard and file manager. `hub` is handed on to the
+    // settings, support and restore sections only.
+    DashboardWindow(ViewContext& context, AppState& hub, DashboardModel& ui, Clock& clock, Prompts& prompts,
         std::function<void()> hidePanel, QObject* parent = nullptr);
     ~DashboardWindow() override;
 
@@ -75,7 +77,8 @@ private:
     void putBack();
     void applyProgramMenu();
 
-    AppState& m_app;
+    ViewContext& m_context;
+    AppState& m_hub;
     DashboardModel& m_ui;
     Clock& m_clock;
     Prompts& m_prompts;

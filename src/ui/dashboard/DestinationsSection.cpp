@@ -1,35 +1,38 @@
 #include "ui/dashboard/DestinationsSection.h"
 
-#include "coordination/AppState.h"
+#include "coordination/JobActions.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
-#include "platform/Clock.h"
 #include "ui/dashboard/DestinationDetailRow.h"
+#include "ui/dashboard/DestinationGroup.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/EmptyStateView.h"
 #include "ui/kit/Hairline.h"
 #include "ui/kit/MVButton.h"
-#include "ui/kit/SectionHeader.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DestinationDetailPresentation.h"
+#include "ui/models/ViewContext.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace mv {
 
-DestinationsSection::DestinationsSection(AppState& app, Clock& clock, Prompts& prompts,
+DestinationsSection::DestinationsSection(ViewContext& context, Clock& clock, Prompts& prompts,
     std::function<void(const BackupJob&)> openEditor, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_context(context)
     , m_clock(clock)
     , m_prompts(prompts)
     , m_openEditor(std::move(openEditor))
     , m_counts(new TextLabel({}, kitFont(15), Palette::labelSecondary, this))
     , m_checkNow(new MVButton(
           QStringLiteral("Check Now"), QStringLiteral("arrow.clockwise"), MVButtonKind::secondary, true,
-          false, [&app] { app.monitor().refresh(); }, this))
+          false, [&context] { context.jobs.refreshAvailability(); }, this))
     , m_page(new QVBoxLayout(this))
+    , m_groups([](const BackupJob& job) { return job.id.toString(); },
+          [this](const BackupJob& job, QWidget* parent) { return makeGroup(job, parent); }, 18, this)
     , m_refresh(this, [this] { refresh(); })
 {
     auto* header = new QHBoxLayout;
@@ -40,13 +43,10 @@ DestinationsSection::DestinationsSection(AppState& app, Clock& clock, Prompts& p
     m_page->setContentsMargins(0, 0, 0, 0);
     m_page->setSpacing(18);
     m_page->addLayout(header);
+    m_page->addWidget(m_groups.widget());
     m_page->addStretch(1);
 
-    connect(&app, &AppState::changed, this, [this] { m_refresh.request(); });
-    BackupCoordinator& coordinator = app.coordinator();
-    connect(&coordinator, &BackupCoordinator::runAdded, this, [this] { m_refresh.request(); });
-    connect(&coordinator, &BackupCoordinator::runChanged, this, [this] { m_refresh.request(); });
-    connect(&coordinator, &BackupCoordinator::runRemoved, this, [this] { m_refresh.request(); });
+    connect(&context.configuration, &ConfigurationStore::changed, this, [this] { m_refresh.request(); });
     refresh();
 }
 
@@ -57,64 +57,41 @@ QString DestinationsSection::countsText() const
 
 QList<DestinationDetailRow*> DestinationsSection::rows() const
 {
-    return m_body ? m_body->findChildren<DestinationDetailRow*>() : QList<DestinationDetailRow*> {};
+    QList<DestinationDetailRow*> rows;
+    for (QWidget* group : m_groups.entries())
+        rows.append(static_cast<DestinationGroup*>(group)->rows());
+    return rows;
+}
+
+EntryWidget<BackupJob> DestinationsSection::makeGroup(const BackupJob& job, QWidget* parent)
+{
+    auto* group = new DestinationGroup(m_context, m_clock, m_prompts, job, m_openEditor, parent);
+    return { group, [group](const BackupJob& newer) { group->setJob(newer); } };
 }
 
 void DestinationsSection::refresh()
 {
-    const QList<BackupJob>& jobs = m_app.store().config().jobs;
-    m_counts->setText(DestinationDetailPresentation::countsLine(m_app.allDestinations().size(), jobs.size()));
-    const QDateTime now = m_clock.now();
-    Shown shown { jobs, {}, {} };
-    for (const BackupJob& job : jobs) {
-        for (const BackupDestination& destination : job.destinations) {
-            shown.statuses.push_back(m_app.destinationStatus(job, destination));
-            shown.facts << DestinationDetailPresentation::factsLine(job, destination, now);
-        }
-    }
-    if (m_body && shown == m_shown)
-        return;
-    m_shown = shown;
-    delete m_body;
-
-    if (jobs.isEmpty()) {
-        m_body = cardSurface(
+    const QList<BackupJob>& jobs = m_context.configuration.config().jobs;
+    qsizetype destinations = 0;
+    for (const BackupJob& job : jobs)
+        destinations += job.destinations.size();
+    m_counts->setText(DestinationDetailPresentation::countsLine(destinations, jobs.size()));
+    m_groups.setRows(jobs);
+    m_groups.widget()->setVisible(!jobs.isEmpty());
+    if (!jobs.isEmpty()) {
+        delete m_empty;
+        m_empty = nullptr;
+    } else if (!m_empty) {
+        m_empty = cardSurface(
             new EmptyStateView(QStringLiteral("externaldrive.badge.plus"), QStringLiteral("No destinations"),
                 QStringLiteral("Destinations are added inside a backup job."), QStringLiteral("Add Backup"),
                 [this] {
-                    m_app.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
+                    m_context.requests.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
                 }),
             10);
-    } else {
-        m_body = new QWidget;
-        auto* groups = new QVBoxLayout(m_body);
-        groups->setContentsMargins(0, 0, 0, 0);
-        groups->setSpacing(18);
-        std::size_t row = 0;
-        for (const BackupJob& job : jobs) {
-            auto* group = new QVBoxLayout;
-            group->setSpacing(8);
-            group->addWidget(
-                new SectionHeader(job.name, job.destinations.size(), std::nullopt, std::nullopt, {}));
-            auto* card = new CardSurface(10, false, std::nullopt);
-            auto* list = new QVBoxLayout(card);
-            list->setContentsMargins(0, 0, 0, 0);
-            list->setSpacing(0);
-            for (qsizetype i = 0; i < job.destinations.size(); ++i) {
-                const BackupDestination& destination = job.destinations[i];
-                list->addWidget(new DestinationDetailRow(
-                    m_app, m_prompts, job, destination, shown.statuses[row++], now, m_openEditor, card));
-                if (i + 1 < job.destinations.size())
-                    list->addWidget(new Hairline(Qt::Horizontal, HairlineWeight::full, 44, card));
-            }
-            if (job.destinations.isEmpty())
-                card->setMinimumHeight(20);
-            group->addWidget(card);
-            groups->addLayout(group);
-        }
+        m_page->insertWidget(2, m_empty);
+        m_empty->show();
     }
-    m_page->insertWidget(1, m_body);
-    m_body->show();
 }
 
 } // namespace mv

@@ -1,6 +1,9 @@
 #include "ui/dashboard/JobListRow.h"
 
-#include "coordination/AppState.h"
+#include "coordination/JobActions.h"
+#include "coordination/ProgramRequests.h"
+#include "ui/kit/MenuButton.h"
+#include "ui/kit/SymbolBadge.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MenuButton.h"
@@ -18,6 +21,8 @@
 #include "ui/models/EnumerationPresentation.h"
 #include "ui/models/JobListPresentation.h"
 #include "ui/models/SectionDerivations.h"
+#include "ui/models/StatusBoard.h"
+#include "ui/models/ViewContext.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -34,19 +39,26 @@ constexpr qreal restingStripOpacity = 0.55;
 
 } // namespace
 
-JobListRow::JobListRow(AppState& app, const BackupJob& job, const DestinationDisplayStatus& status,
-    const QString& lastRun, SectionCallbacks callbacks, QWidget* parent)
+JobListRow::JobListRow(ViewContext& context, const BackupJob& job, const QString& lastRun,
+    SectionCallbacks callbacks, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_context(context)
     , m_job(job)
     , m_callbacks(std::move(callbacks))
-    , m_tint(jobTint(job.isEnabled, status.text))
+    , m_tint(PaletteRole::idle)
     , m_run(QStringLiteral("Run Now"))
     , m_edit(QStringLiteral("Edit\u2026"))
     , m_duplicate(QStringLiteral("Duplicate"))
-    , m_toggle(job.isEnabled ? QStringLiteral("Disable") : QStringLiteral("Enable"))
     , m_showHistory(QStringLiteral("Show History"))
     , m_delete(QStringLiteral("Delete\u2026"))
+    , m_tile(new SymbolBadge(SymbolBadge::Shape::roundedSquare, 32, 16, SymbolWeight::regular, this))
+    , m_name(new ElidedLabel({}, kitFont(16, QFont::DemiBold), Palette::label, Qt::ElideRight, this))
+    , m_mode(new TagChip(modeLabel(job.mode), modeSymbol(job.mode), Palette::labelSecondary, this))
+    , m_source(new PathLabel({}, kitFont(12), Palette::labelSecondary, this))
+    , m_destinations(new ElidedLabel({}, kitFont(12), Palette::labelSecondary, Qt::ElideRight, this))
+    , m_status(new StatusChip({}, Palette::idle, std::nullopt, false, this))
+    , m_lastRun(new TextLabel({}, kitFont(12), Palette::labelTertiary, this))
+    , m_titleLine(new QHBoxLayout)
     , m_strip(new QWidget(this))
 {
     m_run.setObjectName(QStringLiteral("runJob"));
@@ -57,46 +69,34 @@ JobListRow::JobListRow(AppState& app, const BackupJob& job, const DestinationDis
     m_delete.setObjectName(QStringLiteral("deleteJob"));
     connect(&m_run, &QAction::triggered, this, [this] { run(); });
     connect(&m_edit, &QAction::triggered, this, [this] { m_callbacks.openEditor(m_job); });
-    connect(&m_duplicate, &QAction::triggered, this, [this] { m_app.duplicateJob(m_job); });
-    connect(&m_toggle, &QAction::triggered, this, [this] { m_app.toggleJob(m_job); });
+    connect(&m_duplicate, &QAction::triggered, this, [this] { m_context.jobs.duplicateJob(m_job); });
+    connect(&m_toggle, &QAction::triggered, this, [this] { m_context.jobs.toggleJob(m_job); });
     connect(&m_showHistory, &QAction::triggered, this, [this] {
-        m_app.requestNavigation({ NavigationRequest::Target::activity, m_job.id });
+        m_context.requests.requestNavigation({ NavigationRequest::Target::activity, m_job.id });
     });
-    connect(&m_delete, &QAction::triggered, this, [this] { m_callbacks.deleteJob(m_job); });
+    connect(&m_delete, &QAction::triggered, this, [this] { m_context.jobs.askToDelete(m_job); });
 
-    auto* tile = new SymbolBadge(SymbolBadge::Shape::roundedSquare, 32, 16, SymbolWeight::regular, this);
-    tile->setSymbol(QStringLiteral("folder.fill"), PaletteColor(m_tint), false);
-
-    auto* titleLine = new QHBoxLayout;
-    titleLine->setSpacing(7);
-    titleLine->addWidget(new ElidedLabel(job.name, kitFont(16, QFont::DemiBold),
-        job.isEnabled ? Palette::label : Palette::labelSecondary, Qt::ElideRight, this));
-    titleLine->addWidget(
-        new TagChip(modeLabel(job.mode), modeSymbol(job.mode), Palette::labelSecondary, this));
-    if (!job.isEnabled)
-        titleLine->addWidget(
-            new TagChip(QStringLiteral("Off"), QStringLiteral("pause.fill"), Palette::warning, this));
-    titleLine->addStretch(1);
+    m_titleLine->setSpacing(7);
+    m_titleLine->addWidget(m_name);
+    m_titleLine->addWidget(m_mode);
+    m_titleLine->addStretch(1);
 
     auto* whereLine = new QHBoxLayout;
     whereLine->setSpacing(6);
-    whereLine->addWidget(new PathLabel(job.source.path, kitFont(12), Palette::labelSecondary, this));
+    whereLine->addWidget(m_source);
     whereLine->addWidget(new TextLabel(QStringLiteral("\u00B7"), kitFont(11), Palette::labelTertiary, this));
-    whereLine->addWidget(new ElidedLabel(JobListPresentation::destinationSummary(job), kitFont(12),
-        Palette::labelSecondary, Qt::ElideRight, this));
+    whereLine->addWidget(m_destinations);
     whereLine->addStretch(1);
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(3);
-    texts->addLayout(titleLine);
+    texts->addLayout(m_titleLine);
     texts->addLayout(whereLine);
 
     auto* statusColumn = new QVBoxLayout;
     statusColumn->setSpacing(3);
-    statusColumn->addWidget(
-        new StatusChip(status.text, status.color, std::nullopt, status.pulsing, this), 0, Qt::AlignRight);
-    statusColumn->addWidget(
-        new TextLabel(lastRun, kitFont(12), Palette::labelTertiary, this), 0, Qt::AlignRight);
+    statusColumn->addWidget(m_status, 0, Qt::AlignRight);
+    statusColumn->addWidget(m_lastRun, 0, Qt::AlignRight);
 
     m_more = new MenuButton(
         QStringLiteral("ellipsis"), QStringLiteral("More"), 24,
@@ -117,7 +117,7 @@ JobListRow::JobListRow(AppState& app, const BackupJob& job, const DestinationDis
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(12, 10, 12, 10);
     row->setSpacing(12);
-    row->addWidget(tile);
+    row->addWidget(m_tile);
     row->addLayout(texts, 1);
     row->addSpacing(8);
     row->addLayout(statusColumn);
@@ -127,7 +127,46 @@ JobListRow::JobListRow(AppState& app, const BackupJob& job, const DestinationDis
     connect(&m_hoverAnimation, &QVariantAnimation::valueChanged, this,
         [this](const QVariant& value) { applyHover(value.toReal()); });
     applyHover(0);
-    setAccessibleName(job.name + QStringLiteral(" backup, ") + status.text);
+
+    connect(&context.status, &StatusBoard::jobStatusChanged, this, [this](const QUuid& jobID) {
+        if (jobID == m_job.id)
+            showStatus();
+    });
+    setJob(job, lastRun);
+}
+
+void JobListRow::setJob(const BackupJob& job, const QString& lastRun)
+{
+    if (job.mode != m_job.mode) {
+        auto* mode = new TagChip(modeLabel(job.mode), modeSymbol(job.mode), Palette::labelSecondary, this);
+        delete m_titleLine->replaceWidget(m_mode, mode);
+        delete m_mode;
+        m_mode = mode;
+    }
+    m_job = job;
+    m_name->setText(job.name);
+    m_name->setColor(job.isEnabled ? Palette::label : Palette::labelSecondary);
+    if (job.isEnabled) {
+        delete m_off;
+        m_off = nullptr;
+    } else if (!m_off) {
+        m_off = new TagChip(QStringLiteral("Off"), QStringLiteral("pause.fill"), Palette::warning, this);
+        m_titleLine->insertWidget(m_titleLine->indexOf(m_mode) + 1, m_off);
+    }
+    m_source->setPath(job.source.path);
+    m_destinations->setText(JobListPresentation::destinationSummary(job));
+    m_lastRun->setText(lastRun);
+    m_toggle.setText(job.isEnabled ? QStringLiteral("Disable") : QStringLiteral("Enable"));
+    showStatus();
+}
+
+void JobListRow::showStatus()
+{
+    const DestinationDisplayStatus status = m_context.status.jobStatus(m_job.id);
+    m_tint = jobTint(m_job.isEnabled, status.text);
+    m_tile->setSymbol(QStringLiteral("folder.fill"), PaletteColor(m_tint), false);
+    m_status->setStatus(status.text, status.color, std::nullopt, status.pulsing);
+    setAccessibleName(m_job.name + QStringLiteral(" backup, ") + status.text);
 }
 
 qreal JobListRow::stripOpacity() const
@@ -159,8 +198,8 @@ void JobListRow::fillContextMenu(QMenu& menu)
 
 void JobListRow::run()
 {
-    // The run goes on by itself; its progress reaches the views through the coordinator.
-    QCoro::Task<> started = m_app.runJob(m_job);
+    // The run goes on by itself; its progress reaches the row through the status board.
+    QCoro::Task<> started = m_context.jobs.runJob(m_job);
 }
 
 void JobListRow::setHovering(bool hovering)

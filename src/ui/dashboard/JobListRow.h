@@ -1,6 +1,5 @@
 #pragma once
 
-#include "coordination/DestinationDisplayStatus.h"
 #include "model/BackupJob.h"
 #include "model/PaletteRole.h"
 #include "ui/dashboard/OverviewSection.h"
@@ -9,22 +8,31 @@
 #include <QVariantAnimation>
 #include <QWidget>
 
+class QHBoxLayout;
 class QMenu;
 
 namespace mv {
 
-class AppState;
+class ElidedLabel;
 class MenuButton;
+class PathLabel;
+class StatusChip;
 class SymbolBadge;
+class TagChip;
+class TextLabel;
+struct ViewContext;
 
 // One job in the Backup Jobs list: its tinted folder tile, name, mode and "Off" tags, source and
 // destinations, status chip and last run, and a command strip that is dimmed until the pointer is over the
-// row. A click elsewhere on the row opens the job's editor; a right click offers the job's commands.
+// row. A click elsewhere on the row opens the job's editor; a right click offers the job's commands. It
+// follows its job's status on the status board, and takes a newer version of the job in place.
 class JobListRow : public QWidget {
     Q_OBJECT
 public:
-    JobListRow(AppState& app, const BackupJob& job, const DestinationDisplayStatus& status,
-        const QString& lastRun, SectionCallbacks callbacks, QWidget* parent = nullptr);
+    JobListRow(ViewContext& context, const BackupJob& job, const QString& lastRun, SectionCallbacks callbacks,
+        QWidget* parent = nullptr);
+    // The same job as the configuration now has it, and when it last ran.
+    void setJob(const BackupJob& job, const QString& lastRun);
 
     const BackupJob& job() const { return m_job; }
     PaletteRole tint() const { return m_tint; }
@@ -32,6 +40,7 @@ public:
     // The command strip's opacity: 1 under the pointer, 0.55 otherwise.
     qreal stripOpacity() const;
     QWidget* commandStrip() const { return m_strip; }
+    StatusChip* statusChip() const { return m_status; }
     MenuButton* moreButton() const { return m_more; }
     // The "…" menu and the right-click menu, in their orders.
     void fillPullDownMenu(QMenu& menu);
@@ -48,8 +57,9 @@ private:
     void setHovering(bool hovering);
     void applyHover(qreal progress);
     void run();
+    void showStatus();
 
-    AppState& m_app;
+    ViewContext& m_context;
     BackupJob m_job;
     SectionCallbacks m_callbacks;
     PaletteRole m_tint;
@@ -59,6 +69,15 @@ private:
     QAction m_toggle;
     QAction m_showHistory;
     QAction m_delete;
+    SymbolBadge* m_tile;
+    ElidedLabel* m_name;
+    TagChip* m_mode;
+    TagChip* m_off = nullptr; // only while the job is off
+    PathLabel* m_source;
+    ElidedLabel* m_destinations;
+    StatusChip* m_status;
+    TextLabel* m_lastRun;
+    QHBoxLayout* m_titleLine;
     QWidget* m_strip;
     MenuButton* m_more;
     bool m_hovering = false;

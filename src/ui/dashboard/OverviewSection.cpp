@@ -1,6 +1,8 @@
 #include "ui/dashboard/OverviewSection.h"
 
-#include "coordination/AppState.h"
+#include "coordination/HistoryFeed.h"
+#include "coordination/JobActions.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
 #include "model/Format.h"
 #include "platform/Clock.h"
@@ -16,6 +18,8 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/SectionDerivations.h"
+#include "ui/models/StatusBoard.h"
+#include "ui/models/ViewContext.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -60,25 +64,26 @@ QWidget* equalColumn(QVBoxLayout* column, QWidget* parent)
 
 } // namespace
 
-OverviewSection::OverviewSection(AppState& app, Clock& clock, SectionCallbacks callbacks, QWidget* parent)
+OverviewSection::OverviewSection(
+    ViewContext& context, Clock& clock, SectionCallbacks callbacks, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_context(context)
     , m_clock(clock)
     , m_callbacks(std::move(callbacks))
-    , m_health(new HealthCard(app, this))
-    , m_activeRuns(new ActiveRunsOverviewCard(app.coordinator(), this))
+    , m_health(new HealthCard(context, this))
+    , m_activeRuns(new ActiveRunsOverviewCard(context.runs, context.jobs, context.commands, this))
     , m_jobsHeader(new SectionHeader(
           QStringLiteral("Jobs"), 0, QStringLiteral("arrow.up.right"), QStringLiteral("Open Backup Jobs"),
-          [&app] {
+          [&context] {
               // The Backup Jobs page, not the overview this button sits on.
-              app.requestNavigation({ NavigationRequest::Target::job, std::nullopt });
+              context.requests.requestNavigation({ NavigationRequest::Target::job, std::nullopt });
           },
           this))
     , m_activityHeader(new SectionHeader(
           QStringLiteral("Recent activity"), std::nullopt, QStringLiteral("arrow.up.right"),
           QStringLiteral("Open Activity"),
-          [&app] {
-              app.requestNavigation({ NavigationRequest::Target::activity, std::nullopt });
+          [&context] {
+              context.requests.requestNavigation({ NavigationRequest::Target::activity, std::nullopt });
           },
           this))
     , m_jobsColumn(new QVBoxLayout)
@@ -120,23 +125,20 @@ OverviewSection::OverviewSection(AppState& app, Clock& clock, SectionCallbacks c
     page->addLayout(lowerRow);
     page->addStretch(1);
 
-    connect(&app, &AppState::changed, this, [this] { m_refresh.request(); });
-    connect(&app, &AppState::historyChanged, this, [this] { m_refresh.request(); });
-    // A run's figures change many times a second; only the active runs card shows them.
-    connect(&app, &AppState::runFiguresChanged, m_activeRuns, [this] { m_activeRuns->refresh(); });
+    const auto later = [this] { m_refresh.request(); };
+    connect(&context.configuration, &ConfigurationStore::changed, this, later);
+    connect(&context.status, &StatusBoard::jobStatusChanged, this, later);
+    connect(&context.status, &StatusBoard::summaryChanged, this, later);
+    connect(&context.history, &HistoryFeed::changed, this, later);
     refresh();
 }
 
 void OverviewSection::refresh()
 {
-    m_health->refresh();
-    m_activeRuns->refresh();
-    m_activeRuns->setVisible(!m_app.coordinator().activeRuns().isEmpty());
-
-    const HistoryStats& stats = m_app.historyStats();
-    const int warningJobs = warningCount(m_app);
+    const HistoryStats& stats = m_context.history.stats();
+    const int warningJobs = warningCount(m_context.configuration.config().jobs, m_context.status);
     m_metrics[lastSuccess]->setValue(
-        Format::relative(m_app.lastSuccessfulBackup(), m_clock.now()), Palette::success);
+        Format::relative(m_context.status.summary().lastSuccessfulBackup, m_clock.now()), Palette::success);
     m_metrics[transferred]->setValue(Format::bytes(stats.totalBytes), Palette::accent);
     m_metrics[recordedRuns]->setValue(Format::grouped(stats.totalRuns), Palette::offline);
     m_metrics[warnings]->setValue(QString::number(warningJobs), warningTint(warningJobs));
@@ -147,11 +149,12 @@ void OverviewSection::refresh()
 
 void OverviewSection::refreshJobs()
 {
-    const QList<BackupJob>& jobs = m_app.store().config().jobs;
+    const QList<BackupJob>& jobs = m_context.configuration.config().jobs;
     const QDateTime now = m_clock.now();
     std::vector<ShownJob> shown;
     for (const BackupJob& job : jobs)
-        shown.push_back({ job, m_app.jobStatus(job), Format::relative(job.lastActivity(), now) });
+        shown.push_back(
+            { job, m_context.status.jobStatus(job.id), Format::relative(job.lastActivity(), now) });
     m_jobsHeader->setCount(jobs.size());
     if ((m_jobsContent || m_jobsBuilding) && shown == m_jobsShown)
         return;
@@ -162,7 +165,7 @@ void OverviewSection::refreshJobs()
         auto* empty = new EmptyStateView(QStringLiteral("tray"), QStringLiteral("No backup jobs yet"),
             QStringLiteral("Add a folder and choose where its copies should live."),
             QStringLiteral("Add Backup"), [this] {
-                m_app.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
+                m_context.requests.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
             });
         placeJobs(cardSurface(empty, 10));
         return;
@@ -215,7 +218,7 @@ void OverviewSection::placeJobs(QWidget* content)
 
 void OverviewSection::refreshRecentRuns()
 {
-    const std::vector<BackupRunRecord>& recent = m_app.recentRuns();
+    const std::vector<BackupRunRecord>& recent = m_context.history.recentRuns();
     std::vector<BackupRunRecord> shown(
         recent.begin(), recent.begin() + std::min<std::ptrdiff_t>(recentRunsShown, std::ssize(recent)));
     if (m_activityContent && shown == m_runsShown)
@@ -232,8 +235,8 @@ void OverviewSection::refreshRecentRuns()
 
 void OverviewSection::runJob(const BackupJob& job)
 {
-    // The run goes on by itself; its progress reaches the page through the coordinator.
-    QCoro::Task<> started = m_app.runJob(job);
+    // The run goes on by itself; its progress reaches the page through the run list.
+    QCoro::Task<> started = m_context.jobs.runJob(job);
 }
 
 } // namespace mv

@@ -15,21 +15,21 @@ class QVBoxLayout;
 namespace mv {
 
 class ActiveRunsOverviewCard;
-class AppState;
 class Clock;
 class HealthCard;
 class SectionHeader;
 class MetricView;
+struct ViewContext;
 
-// What the dashboard hands a section: open a job's editor, show a run's log, ask to delete a job.
+// What the dashboard hands a section: open a job's editor, show a run's log.
 struct SectionCallbacks {
     std::function<void(const BackupJob&)> openEditor;
     std::function<void(const BackupRunRecord&)> showLog;
-    std::function<void(const BackupJob&)> deleteJob;
 };
 
 // The dashboard's first page: the overall health, the live runs, four summary figures, the jobs and the most
-// recent runs. It follows the state hub; a burst of changes is one refresh.
+// recent runs. It follows the configuration, the status board and the history; a burst of changes is one
+// refresh. The health and active-runs cards follow what they show by themselves.
 class OverviewSection : public QWidget {
     Q_OBJECT
 public:
@@ -38,7 +38,8 @@ public:
     // would hold it, and each new widget searches Qt's queue of posted events, which would only grow.
     static constexpr std::size_t jobRowsPerBatch = 100;
 
-    OverviewSection(AppState& app, Clock& clock, SectionCallbacks callbacks, QWidget* parent = nullptr);
+    OverviewSection(
+        ViewContext& context, Clock& clock, SectionCallbacks callbacks, QWidget* parent = nullptr);
     // Reads the state again now.
     void refresh();
 
@@ -57,7 +58,7 @@ private:
     void refreshRecentRuns();
     void runJob(const BackupJob& job);
 
-    AppState& m_app;
+    ViewContext& m_context;
     Clock& m_clock;
     SectionCallbacks m_callbacks;
     HealthCard* m_health;

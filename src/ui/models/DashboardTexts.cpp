@@ -1,8 +1,10 @@
 #include "ui/models/DashboardTexts.h"
 
-#include "coordination/AppState.h"
+#include "coordination/HistoryFeed.h"
 #include "model/ConfigurationStore.h"
 #include "model/Format.h"
+#include "ui/models/StatusBoard.h"
+#include "ui/models/ViewContext.h"
 
 namespace mv {
 
@@ -55,27 +57,29 @@ QString overviewSubtitle(int activeJobs, int totalJobs, int destinations)
         + QStringLiteral(" destinations");
 }
 
-QString headerSubtitle(DashboardSection section, AppState& app)
+QString headerSubtitle(DashboardSection section, const ViewContext& context)
 {
+    const AppConfiguration& config = context.configuration.config();
+    const HistoryStats& stats = context.history.stats();
     switch (section) {
-    case DashboardSection::overview:
-        return overviewSubtitle(
-            app.enabledJobCount(), int(app.store().config().jobs.size()), int(app.allDestinations().size()));
+    case DashboardSection::overview: {
+        const StatusBoard::Summary& summary = context.status.summary();
+        return overviewSubtitle(summary.enabledJobCount, int(config.jobs.size()), summary.destinationCount);
+    }
     case DashboardSection::jobs:
         return QStringLiteral("Each destination has its own schedule, status and retry policy.");
     case DashboardSection::destinations:
         return QStringLiteral("Every place your files are copied to.");
     case DashboardSection::activity:
-        return QString::number(app.historyStats().totalRuns) + QStringLiteral(" recorded runs") + separator
-            + Format::bytes(app.historyStats().totalBytes) + QStringLiteral(" transferred");
+        return QString::number(stats.totalRuns) + QStringLiteral(" recorded runs") + separator
+            + Format::bytes(stats.totalBytes) + QStringLiteral(" transferred");
     case DashboardSection::restore:
         return QStringLiteral("Copy files back from any existing backup. Nothing is overwritten silently.");
     case DashboardSection::support:
         return QStringLiteral("Setup help, diagnostics and fixes for common problems.");
     case DashboardSection::settings:
-        return app.store().config().settings.showMenuBarIcon
-            ? QStringLiteral("Marrowvale lives in the menu bar")
-            : QStringLiteral("Marrowvale is showing in the taskbar");
+        return config.settings.showMenuBarIcon ? QStringLiteral("Marrowvale lives in the menu bar")
+                                               : QStringLiteral("Marrowvale is showing in the taskbar");
     }
     return {};
 }

@@ -12,7 +12,7 @@
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 
 // The sidebar footer's first line: the overall status in a word or two, and its dot.
 struct SidebarStatus {
@@ -29,7 +29,7 @@ QString lastBackupLine(const std::optional<QDateTime>& lastSuccess, const QDateT
 // "1 active job · 2 total · 3 destinations".
 QString overviewSubtitle(int activeJobs, int totalJobs, int destinations);
 // The line under the content header's title for `section`.
-QString headerSubtitle(DashboardSection section, AppState& app);
+QString headerSubtitle(DashboardSection section, const ViewContext& context);
 
 // "Incremental", "Mirror", "Versioned".
 QString modeLabel(BackupMode mode);

@@ -1,7 +1,6 @@
 #include "ui/models/SectionDerivations.h"
 
-#include "coordination/AppState.h"
-#include "model/ConfigurationStore.h"
+#include "ui/models/StatusBoard.h"
 
 #include <algorithm>
 #include <map>
@@ -14,11 +13,10 @@ bool countsAsWarning(const QString& statusText)
         || statusText == QLatin1String("Offline");
 }
 
-int warningCount(AppState& app)
+int warningCount(const QList<BackupJob>& jobs, const StatusBoard& status)
 {
-    const QList<BackupJob>& jobs = app.store().config().jobs;
     return int(std::count_if(jobs.begin(), jobs.end(),
-        [&](const BackupJob& job) { return countsAsWarning(app.jobStatus(job).text); }));
+        [&](const BackupJob& job) { return countsAsWarning(status.jobStatus(job.id).text); }));
 }
 
 PaletteRole jobTint(bool isEnabled, const QString& statusText)

@@ -11,13 +11,13 @@
 
 namespace mv {
 
-class AppState;
+class StatusBoard;
 
 // Whether a job with this status text counts on the overview's "Jobs with warnings" card: "Failed",
 // "Needs review" and "Offline" do, matched exactly.
 bool countsAsWarning(const QString& statusText);
-// The jobs of the configuration whose status counts as a warning.
-int warningCount(AppState& app);
+// The jobs among `jobs` whose status counts as a warning.
+int warningCount(const QList<BackupJob>& jobs, const StatusBoard& status);
 // The colour of a job row's icon tile: idle when the job is off, else by its status text.
 PaletteRole jobTint(bool isEnabled, const QString& statusText);
 

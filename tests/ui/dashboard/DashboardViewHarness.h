@@ -22,7 +22,12 @@ struct DashboardViewHarness {
     void build()
     {
         hub.build();
-        view.emplace(*hub.state, model, clock, prompts);
+        showView();
+    }
+    // The view on a hub built already.
+    void showView()
+    {
+        view.emplace(hub.context(), *hub.state, model, clock, prompts);
         view->resize(1040, 700);
         view->show();
     }

@@ -26,20 +26,6 @@ namespace {
 
 using View = test::DashboardViewHarness;
 
-// Presses the button titled `title` of the open confirmation.
-void answer(const QString& title)
-{
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    QVERIFY(box);
-    for (QAbstractButton* button : box->buttons()) {
-        if (button->text() == title) {
-            button->click();
-            return;
-        }
-    }
-    QFAIL(qPrintable("no button " + title));
-}
-
 } // namespace
 
 class tst_DashboardView : public QObject {
@@ -140,35 +126,6 @@ private Q_SLOTS:
                 QTest::mouseClick(button, Qt::LeftButton);
         }
         QCOMPARE(v.model.section(), DashboardSection::support);
-    }
-
-    // Deleting a job asks first: Return, Escape and Cancel keep it, "Delete Backup" removes it.
-    void deleteAsksFirst()
-    {
-        View v;
-        const BackupJob docs = v.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
-        v.build();
-        for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Escape }) {
-            v.view->deleteJob(docs);
-            QVERIFY(test::pressOnModal(key));
-            MV_TRY_VERIFY(!v.view->deleteTarget());
-            QVERIFY(!QApplication::activeModalWidget());
-            QCOMPARE(v.hub.store.config().jobs.size(), 1);
-        }
-        v.view->deleteJob(docs);
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        QVERIFY(box);
-        QCOMPARE(box->text(), "Delete \u201CDocs\u201D?");
-        QCOMPARE(box->informativeText(),
-            "The job and its schedule are removed. Files already at the destination are not deleted.");
-        answer("Cancel");
-        MV_TRY_VERIFY(!v.view->deleteTarget());
-        QCOMPARE(v.hub.store.config().jobs.size(), 1);
-
-        v.view->deleteJob(docs);
-        answer("Delete Backup");
-        MV_TRY_VERIFY(v.hub.store.config().jobs.isEmpty());
-        QVERIFY(!v.view->deleteTarget());
     }
 };
 

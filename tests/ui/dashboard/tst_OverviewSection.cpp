@@ -1,3 +1,4 @@
+#include "coordination/BackupCoordinator.h"
 #include "model/ConfigurationStore.h"
 #include "model/DemoSeeder.h"
 #include "support/IntegrationTimeout.h"
@@ -14,9 +15,13 @@
 #include "ui/dashboard/DashboardSidebar.h"
 #include "ui/dashboard/DashboardView.h"
 #include "ui/dashboard/DashboardViewHarness.h"
+#include "ui/dashboard/JobListRow.h"
 #include "ui/dashboard/OverviewJobRow.h"
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/RecentRunRow.h"
+#include "ui/kit/Commands.h"
+#include "ui/kit/MetricView.h"
+#include "ui/kit/SymbolBadge.h"
 #include "ui/kit/CountCapsule.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/EmptyStateView.h"
@@ -61,6 +66,34 @@ bool badgeShows(MetricView& card, const PaletteColor& tint)
     const QColor surface = test::composite(card.fillColor(), window);
     const QColor expected = test::composite(tint.opacity(0.12).resolve(&card), surface);
     return test::closeColours(picture.pixelColor(badge.left() + 2, badge.center().y()), expected, 3);
+}
+
+// How many connections `signal` of `sender` has. QObject keeps the count protected; a pointer to the member
+// taken through a class derived from QObject may be applied to any QObject.
+struct Receivers : QObject {
+    static int of(const QObject& sender, const char* signal)
+    {
+        return (sender.*(&Receivers::receivers))(signal);
+    }
+};
+
+// The receivers of the coordinator's run signals, in order: runAdded, runChanged, runRemoved.
+QList<int> runSignalReceivers(BackupCoordinator& coordinator)
+{
+    return { Receivers::of(coordinator, SIGNAL(runAdded(RunKey))),
+        Receivers::of(coordinator, SIGNAL(runChanged(RunKey))),
+        Receivers::of(coordinator, SIGNAL(runRemoved(RunKey))) };
+}
+
+// A copy that reports 10 %, waits for the file `step`, reports 60 % and holds until released.
+QString twoSamplesThenHold(const QString& step)
+{
+    const QString sample
+        = QStringLiteral("printf '      %1  %2%%  1.00MB/s    0:00:09 (xfr#1, to-chk=1/2)\\r'; ");
+    return sample.arg(100).arg(10)
+        + QStringLiteral("while [ ! -f '%1' ]; do kill -0 $test 2>/dev/null || exit 1; sleep 0.02; done; ")
+              .arg(step)
+        + sample.arg(600).arg(60) + test::ScriptedRsync::holdUntilReleased();
 }
 
 } // namespace
@@ -316,6 +349,46 @@ private Q_SLOTS:
         QTest::mouseClick(row.cancelButton(), Qt::LeftButton);
         MV_TRY_VERIFY(card.isHidden());
         QVERIFY(o.hub.state->coordinator().activeRuns().isEmpty());
+    }
+
+    // A run's progress reaches the dashboard through the run list alone: the dashboard adds no receiver of
+    // the coordinator's run signals, and the Backup Jobs row and the overview's run row are the same widgets
+    // before and after the run's status and figures change.
+    void runProgressReachesRowsInPlace()
+    {
+        Overview o;
+        test::ScriptedRsync rsync;
+        const QString step = o.hub.files.filePath("step");
+        rsync.setBehaviour("ssd", twoSamplesThenHold(step));
+        o.hub.settings([&](AppSettings& s) { s.rsyncPath = rsync.path(); });
+        o.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
+        o.model.setSection(DashboardSection::jobs);
+        o.hub.build();
+        BackupCoordinator& coordinator = o.hub.state->coordinator();
+        o.hub.context();
+        const QList<int> withoutDashboard = runSignalReceivers(coordinator);
+        QVERIFY(!withoutDashboard.contains(0)); // the run list follows all three
+        o.showView();
+        QCOMPARE(runSignalReceivers(coordinator), withoutDashboard);
+
+        auto* jobRow = o.view->sectionView()->findChild<JobListRow*>();
+        QVERIFY(jobRow);
+        MV_TRY_COMPARE(jobRow->statusChip()->text(), "Not run yet");
+        o.hub.context().commands.runAll.trigger();
+        MV_TRY_COMPARE(jobRow->statusChip()->text(), "Copying");
+        QCOMPARE(o.view->sectionView()->findChild<JobListRow*>(), jobRow);
+
+        o.model.setSection(DashboardSection::overview);
+        QCOMPARE(runSignalReceivers(coordinator), withoutDashboard);
+        ActiveRunsOverviewCard& card = *o.section().activeRunsCard();
+        MV_TRY_VERIFY(card.rows().size() == 1 && card.rows()[0]->percentText() == "10%");
+        ActiveRunRow* runRow = card.rows()[0];
+        QVERIFY(QFile(step).open(QIODevice::WriteOnly));
+        MV_TRY_COMPARE(runRow->percentText(), "60%");
+        QCOMPARE(card.rows(), QList<ActiveRunRow*> { runRow });
+
+        rsync.release("ssd");
+        MV_TRY_VERIFY(card.isHidden());
     }
 
     // Five live runs: the header counts five, three rows are listed with two dividers between them.

@@ -1,11 +1,8 @@
 #include "model/ConfigurationStore.h"
-#include "model/HistoryRepository.h"
 #include "support/IntegrationTimeout.h"
 #include "support/ScriptedRsync.h"
 #include "support/state/AppStateHarness.h"
 #include "ui/models/ActiveRunsModel.h"
-#include "ui/models/DestinationsModel.h"
-#include "ui/models/HistoryModel.h"
 #include "ui/models/JobsModel.h"
 #include "ui/models/StatusRoles.h"
 
@@ -23,19 +20,6 @@ QStringList names(const QAbstractItemModel& model)
     for (int row = 0; row < model.rowCount(); ++row)
         list << model.index(row, 0).data().toString();
     return list;
-}
-
-BackupRunRecord record(int minute)
-{
-    BackupRunRecord made;
-    made.id = QUuid::createUuid();
-    made.jobID = QUuid::createUuid();
-    made.destinationID = QUuid::createUuid();
-    made.jobName = QStringLiteral("Run %1").arg(minute);
-    made.startedAt = QDateTime(QDate(2026, 12, 1), QTime(0, 0), Qt::UTC).addSecs(60 * minute);
-    made.endedAt = made.startedAt.addSecs(30);
-    made.result = RunResult::success;
-    return made;
 }
 
 } // namespace
@@ -73,17 +57,6 @@ private Q_SLOTS:
         QVERIFY(removed.wait(int(test::integrationTimeout.count())));
         QCOMPARE(photosRow.row(), 0);
         QCOMPARE(photosRow.data(StatusRoles::IdRole).toUuid(), photos.id);
-
-        DestinationsModel destinations(*hub.state);
-        QAbstractItemModelTester destinationTester(
-            &destinations, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(names(destinations), QStringList { "nas" });
-        QCOMPARE(destinations.index(0).data(DestinationsModel::JobNameRole), "Photos");
-        QSignalSpy destinationChanged(&destinations, &QAbstractItemModel::dataChanged);
-        hub.state->toggleJob(photos);
-        QVERIFY(destinationChanged.wait(int(test::integrationTimeout.count())));
-        QCOMPARE(destinations.index(0).data(StatusRoles::StatusTextRole), "Off");
-        QCOMPARE(destinations.index(0).data(StatusRoles::EnabledRole), false);
     }
 
     // A running copy's progress reaches the model no more often than every 100 ms, however often the
@@ -115,39 +88,6 @@ private Q_SLOTS:
         QVERIFY(shown.size() <= reported.size());
         QVERIFY2(shown.size() <= elapsed.elapsed() / ActiveRunsModel::progressInterval.count() + 2,
             qPrintable(QStringLiteral("%1 updates in %2 ms").arg(shown.size()).arg(elapsed.elapsed())));
-    }
-
-    // The history comes a page at a time; a run written meanwhile appears on top and the rows read so far
-    // keep their identity.
-    void historyPagesAndFollowsNewRuns()
-    {
-        test::TempDir dir;
-        HistoryRepository history(dir.filePath("history.sqlite"));
-        for (int minute = 0; minute < 250; ++minute)
-            history.begin(record(minute));
-        HistoryModel model(history);
-        QCOMPARE(model.rowCount(), HistoryModel::pageSize);
-        QCOMPARE(model.index(0).data().toString(), "Run 249");
-        QVERIFY(model.canFetchMore({}));
-        model.fetchMore({});
-        model.fetchMore({});
-        QCOMPARE(model.rowCount(), 250);
-        QVERIFY(!model.canFetchMore({}));
-        // Made only now: the tester fetches whatever it can.
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QPersistentModelIndex middle(model.index(149));
-
-        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-        history.begin(record(300));
-        QVERIFY(inserted.wait(int(test::integrationTimeout.count())));
-        QCOMPARE(model.rowCount(), 250);
-        QCOMPARE(model.index(0).data().toString(), "Run 300");
-        QCOMPARE(middle.row(), 150);
-        QCOMPARE(middle.data().toString(), "Run 100");
-        QVERIFY(model.canFetchMore({}));
-        model.fetchMore({});
-        QCOMPARE(model.rowCount(), 251);
-        QCOMPARE(model.index(250).data().toString(), "Run 0");
     }
 };
 
