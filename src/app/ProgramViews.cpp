@@ -40,7 +40,7 @@ ShellViews ProgramViews::factories(AppDelegate& delegate)
     views.makeDashboard = [this, &delegate](
                               AppState& state, DashboardModel& ui, std::function<void()> hidePanel) {
         auto dashboard = std::make_unique<DashboardWindow>(
-            context(state), state, ui, Clock::system(), m_prompts, std::move(hidePanel));
+            context(state), ui, Clock::system(), m_prompts, std::move(hidePanel));
         DashboardWindow* window = dashboard.get();
         QObject::connect(
             &delegate, &AppDelegate::dashboardMenuChanged, window, &DashboardWindow::setProgramMenu);
@@ -60,7 +60,7 @@ ShellViews ProgramViews::factories(AppDelegate& delegate)
                         (*shownEditor)->disconnect(window->view());
                         (*shownEditor)->close();
                     }
-                    auto* editor = new JobEditorView(context, state, m_prompts, window->window());
+                    auto* editor = new JobEditorView(context, this->context(state), m_prompts, window->window());
                     editor->setAttribute(Qt::WA_DeleteOnClose);
                     QObject::connect(editor, &QDialog::finished, window->view(), &DashboardView::closeEditor);
                     *shownEditor = editor;

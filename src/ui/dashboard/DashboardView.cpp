@@ -63,10 +63,9 @@ QWidget* placed(QWidget* view, DashboardSection section)
 } // namespace
 
 DashboardView::DashboardView(
-    ViewContext& context, AppState& hub, DashboardModel& ui, Clock& clock, Prompts& prompts, QWidget* parent)
+    ViewContext& context, DashboardModel& ui, Clock& clock, Prompts& prompts, QWidget* parent)
     : QWidget(parent)
     , m_context(context)
-    , m_hub(hub)
     , m_ui(ui)
     , m_clock(clock)
     , m_prompts(prompts)
@@ -145,13 +144,13 @@ QWidget* DashboardView::makeSectionView(DashboardSection section)
             m_context, m_ui, m_clock, m_prompts, [this](const BackupRunRecord& record) { showLog(record); });
 
     case DashboardSection::restore:
-        return new RestoreSection(m_hub, m_prompts);
+        return new RestoreSection(m_context, m_prompts);
 
     case DashboardSection::support:
-        return new SupportSectionView(m_hub, m_ui, m_clock, m_prompts);
+        return new SupportSectionView(m_context, m_ui, m_clock, m_prompts);
 
     case DashboardSection::settings:
-        return new SettingsSectionView(m_hub, m_prompts);
+        return new SettingsSectionView(m_context, m_prompts);
     }
     return new SectionPlaceholder(section);
 }

@@ -15,7 +15,6 @@ class QVBoxLayout;
 
 namespace mv {
 
-class AppState;
 class Clock;
 class DashboardHeader;
 class DashboardModel;
@@ -30,8 +29,7 @@ struct ViewContext;
 class DashboardView : public QWidget {
     Q_OBJECT
 public:
-    // `hub` is handed on to the settings, support and restore sections only.
-    DashboardView(ViewContext& context, AppState& hub, DashboardModel& ui, Clock& clock, Prompts& prompts,
+    DashboardView(ViewContext& context, DashboardModel& ui, Clock& clock, Prompts& prompts,
         QWidget* parent = nullptr);
 
     // Opens the editor on a new job without changing the section (the header's "Add Backup", Ctrl+N).
@@ -67,7 +65,6 @@ private:
     void openEditorContext(JobEditorContext context);
 
     ViewContext& m_context;
-    AppState& m_hub;
     DashboardModel& m_ui;
     Clock& m_clock;
     Prompts& m_prompts;

@@ -36,11 +36,10 @@ std::optional<QRect> availableArea(const QScreen* screen)
 
 } // namespace
 
-DashboardWindow::DashboardWindow(ViewContext& context, AppState& hub, DashboardModel& ui, Clock& clock,
+DashboardWindow::DashboardWindow(ViewContext& context, DashboardModel& ui, Clock& clock,
     Prompts& prompts, std::function<void()> hidePanel, QObject* parent)
     : QObject(parent)
     , m_context(context)
-    , m_hub(hub)
     , m_ui(ui)
     , m_clock(clock)
     , m_prompts(prompts)
@@ -103,7 +102,7 @@ void DashboardWindow::makeDashboardWindow()
     window->setObjectName(QStringLiteral("dashboardWindow"));
     window->setMinimumSize(DashboardFrame::minimumSize);
     window->resize(DashboardFrame::defaultSize);
-    m_view = new DashboardView(m_context, m_hub, m_ui, m_clock, m_prompts, window);
+    m_view = new DashboardView(m_context, m_ui, m_clock, m_prompts, window);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);

@@ -19,7 +19,6 @@ class QWidget;
 
 namespace mv {
 
-class AppState;
 class Clock;
 class ClockAlarm;
 class DashboardModel;
@@ -38,9 +37,8 @@ public:
     static constexpr std::chrono::milliseconds fadeInDelay { 420 };
 
     // `hidePanel` is called first thing on every opening. `clock` gives "now" for the hold and the texts,
-    // and the delays; `prompts` the sections' panels, clipboard and file manager. `hub` is handed on to the
-    // settings, support and restore sections only.
-    DashboardWindow(ViewContext& context, AppState& hub, DashboardModel& ui, Clock& clock, Prompts& prompts,
+    // and the delays; `prompts` the sections' panels, clipboard and file manager.
+    DashboardWindow(ViewContext& context, DashboardModel& ui, Clock& clock, Prompts& prompts,
         std::function<void()> hidePanel, QObject* parent = nullptr);
     ~DashboardWindow() override;
 
@@ -78,7 +76,6 @@ private:
     void applyProgramMenu();
 
     ViewContext& m_context;
-    AppState& m_hub;
     DashboardModel& m_ui;
     Clock& m_clock;
     Prompts& m_prompts;

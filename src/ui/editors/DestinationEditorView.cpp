@@ -41,11 +41,11 @@ TextLabel* messageLabel(const QFont& font, PaletteColor color, QWidget* parent)
 } // namespace
 
 DestinationEditorView::DestinationEditorView(DestinationEditorContext context, QString sourcePath,
-    BackupMode defaultMode, BackupSchedule jobSchedule, AppState& app,
+    BackupMode defaultMode, BackupSchedule jobSchedule, ViewContext& views,
     std::function<void(const BackupDestination&)> onSave, std::function<void()> onCancel, QWidget* parent)
     : QDialog(parent)
     , m_model(new DestinationEditorModel(
-          std::move(context), std::move(sourcePath), defaultMode, std::move(jobSchedule), app, this))
+          std::move(context), std::move(sourcePath), defaultMode, std::move(jobSchedule), views, this))
     , m_onSave(std::move(onSave))
     , m_onCancel(std::move(onCancel))
 {

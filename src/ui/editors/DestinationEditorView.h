@@ -14,7 +14,7 @@ class QWidget;
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 class DestinationEditorModel;
 class DestinationKindPicker;
 class DestinationKindTile;
@@ -33,7 +33,7 @@ class DestinationEditorView : public QDialog {
     Q_OBJECT
 public:
     DestinationEditorView(DestinationEditorContext context, QString sourcePath, BackupMode defaultMode,
-        BackupSchedule jobSchedule, AppState& app, std::function<void(const BackupDestination&)> onSave,
+        BackupSchedule jobSchedule, ViewContext& views, std::function<void(const BackupDestination&)> onSave,
         std::function<void()> onCancel, QWidget* parent = nullptr);
 
     // The open panels of "Choose…" go through `prompts`; without it the choosers offer nothing.

@@ -39,10 +39,10 @@ namespace {
 DestinationSheetFactory realDestinationSheets(Prompts& prompts)
 {
     return [&prompts](const DestinationEditorContext& context, const QString& sourcePath,
-               BackupMode defaultMode, const BackupSchedule& jobSchedule, AppState& app,
+               BackupMode defaultMode, const BackupSchedule& jobSchedule, ViewContext& views,
                std::function<void(const BackupDestination&)> onSave, std::function<void()> onCancel,
                QWidget* parent) {
-        auto* sheet = new DestinationEditorView(context, sourcePath, defaultMode, jobSchedule, app,
+        auto* sheet = new DestinationEditorView(context, sourcePath, defaultMode, jobSchedule, views,
             std::move(onSave), std::move(onCancel), parent);
         sheet->setPrompts(prompts);
         return static_cast<QDialog*>(sheet);
@@ -51,10 +51,10 @@ DestinationSheetFactory realDestinationSheets(Prompts& prompts)
 
 } // namespace
 
-JobEditorView::JobEditorView(JobEditorContext context, AppState& app, Prompts& prompts, QWidget* parent,
+JobEditorView::JobEditorView(JobEditorContext context, ViewContext& views, Prompts& prompts, QWidget* parent,
     SourceSizeMeasurement::Measure measure)
     : QDialog(parent)
-    , m_app(app)
+    , m_context(views)
     , m_prompts(prompts)
     , m_model(std::move(context), std::move(measure))
     , m_destinationSheets(realDestinationSheets(prompts))
@@ -201,7 +201,7 @@ void JobEditorView::refresh()
 
 void JobEditorView::save()
 {
-    if (m_model.isValid() && m_model.save(m_app))
+    if (m_model.isValid() && m_model.save(m_context))
         accept();
 }
 
@@ -287,7 +287,7 @@ void JobEditorView::followDestinationEditor()
     const QUuid opening = editor->id;
     const BackupJob& draft = m_model.draft();
     QDialog* sheet = m_destinationSheets(
-        *editor, draft.source.path, draft.mode, draft.schedule, m_app,
+        *editor, draft.source.path, draft.mode, draft.schedule, m_context,
         [model](const BackupDestination& destination) {
             if (model)
                 model->destinationSaved(destination);

@@ -14,7 +14,7 @@ class QHBoxLayout;
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 class JobDestinationsSection;
 class ElidedLabel;
 class ExclusionsSection;
@@ -30,7 +30,7 @@ class TransferOptionsSection;
 // Makes the sheet in which one destination is added or edited, over `parent`. The job editor opens it and
 // hears back through `onSave` and `onCancel`.
 using DestinationSheetFactory = std::function<QDialog*(const DestinationEditorContext& context,
-    const QString& sourcePath, BackupMode defaultMode, const BackupSchedule& jobSchedule, AppState& app,
+    const QString& sourcePath, BackupMode defaultMode, const BackupSchedule& jobSchedule, ViewContext& views,
     std::function<void(const BackupDestination&)> onSave, std::function<void()> onCancel, QWidget* parent)>;
 
 // The sheet in which a backup job is created or changed: a header naming what is edited, the sections
@@ -42,7 +42,7 @@ class JobEditorView : public QDialog {
     Q_OBJECT
 public:
     // `measure` sizes the source folder (by default a walk bounded in time and entries).
-    JobEditorView(JobEditorContext context, AppState& app, Prompts& prompts, QWidget* parent = nullptr,
+    JobEditorView(JobEditorContext context, ViewContext& views, Prompts& prompts, QWidget* parent = nullptr,
         SourceSizeMeasurement::Measure measure = {});
 
     // The destination editor the sheet opens; the real one unless a test answers in its place.
@@ -92,7 +92,7 @@ private:
     void setDropTarget(bool targeted);
     void followDestinationEditor();
 
-    AppState& m_app;
+    ViewContext& m_context;
     Prompts& m_prompts;
     JobEditorModel m_model;
     DestinationSheetFactory m_destinationSheets;

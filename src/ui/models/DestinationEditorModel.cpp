@@ -1,10 +1,12 @@
 #include "ui/models/DestinationEditorModel.h"
 
-#include "coordination/AppState.h"
 #include "engine/SSHCommand.h"
+#include "google/GoogleAuthManager.h"
+#include "google/GoogleCredentialStore.h"
 #include "model/ConfigurationStore.h"
 #include "model/KeychainService.h"
 #include "platform/WorkerPool.h"
+#include "ui/models/ViewContext.h"
 
 #include <QPointer>
 #include <QPromise>
@@ -33,15 +35,15 @@ QCoro::Task<bool> storePassphrase(QString passphrase, QUuid destinationID)
 } // namespace
 
 DestinationEditorModel::DestinationEditorModel(DestinationEditorContext context, QString sourcePath,
-    BackupMode defaultMode, BackupSchedule jobSchedule, AppState& app, QObject* parent)
+    BackupMode defaultMode, BackupSchedule jobSchedule, ViewContext& views, QObject* parent)
     : QObject(parent)
-    , m_app(app)
+    , m_context(views)
     , m_defaultMode(defaultMode)
     , m_jobSchedule(std::move(jobSchedule))
     , m_state(DestinationEditorState::opening(std::move(context), std::move(sourcePath)))
 {
-    connect(&m_app.store(), &ConfigurationStore::changed, this, &DestinationEditorModel::changed);
-    connect(&m_app.googleAuth(), &GoogleAuthManager::changed, this, [this] { readRefreshToken(); });
+    connect(&m_context.configuration, &ConfigurationStore::changed, this, &DestinationEditorModel::changed);
+    connect(&m_context.googleAuth, &GoogleAuthManager::changed, this, [this] { readRefreshToken(); });
     readRefreshToken();
 }
 
@@ -63,7 +65,7 @@ BackupMode DestinationEditorModel::effectiveMode() const
 
 qint64 DestinationEditorModel::defaultRetryAttempts() const
 {
-    return m_app.store().config().settings.retryAttempts;
+    return m_context.configuration.config().settings.retryAttempts;
 }
 
 qint64 DestinationEditorModel::effectiveRetryCount() const
@@ -73,19 +75,19 @@ qint64 DestinationEditorModel::effectiveRetryCount() const
 
 bool DestinationEditorModel::googleConfigured() const
 {
-    return m_app.googleAuth().isConfigured();
+    return m_context.googleAuth.isConfigured();
 }
 
 bool DestinationEditorModel::googleConnecting() const
 {
-    return m_app.googleAuth().isConnecting();
+    return m_context.googleAuth.isConnecting();
 }
 
 GoogleSignIn DestinationEditorModel::googleSignIn() const
 {
     const std::optional<QString> token
-        = m_app.googleCredentials().cachedValue(GoogleCredentialStore::refreshToken);
-    return { m_app.googleAuth().account(), token.has_value() };
+        = m_context.googleCredentials.cachedValue(GoogleCredentialStore::refreshToken);
+    return { m_context.googleAuth.account(), token.has_value() };
 }
 
 bool DestinationEditorModel::canSave() const
@@ -100,7 +102,7 @@ std::optional<QString> DestinationEditorModel::validate() const
 
 BackupDestination DestinationEditorModel::buildDestination() const
 {
-    return m_state.buildDestination(m_app.googleAuth().account());
+    return m_state.buildDestination(m_context.googleAuth.account());
 }
 
 void DestinationEditorModel::testConnection()
@@ -122,8 +124,8 @@ QCoro::Task<> DestinationEditorModel::runTest(
     quint64 operation, BackupDestination destination, QString startFingerprint)
 {
     QPointer<DestinationEditorModel> self(this);
-    const SSHCommand::ProbeResult result
-        = co_await SSHCommand::probe(std::move(destination), SSHCommand::probeTimeout);
+    auto probing = SSHCommand::probe(std::move(destination), SSHCommand::probeTimeout);
+    const SSHCommand::ProbeResult result = co_await probing;
     if (!self || operation != m_operation)
         co_return;
     m_state.testing = false;
@@ -141,7 +143,8 @@ QCoro::Task<> DestinationEditorModel::runTest(
 QCoro::Task<> DestinationEditorModel::runFolderCreation(quint64 operation, BackupDestination destination)
 {
     QPointer<DestinationEditorModel> self(this);
-    const SSHCommand::FolderCreation result = co_await SSHCommand::createFolder(std::move(destination));
+    auto creating = SSHCommand::createFolder(std::move(destination));
+    const SSHCommand::FolderCreation result = co_await creating;
     if (!self || operation != m_operation)
         co_return;
     m_state.testing = false;
@@ -167,7 +170,8 @@ void DestinationEditorModel::saveKey()
 QCoro::Task<> DestinationEditorModel::runSaveKey(QString passphrase)
 {
     QPointer<DestinationEditorModel> self(this);
-    const bool stored = co_await storePassphrase(passphrase, m_state.context.destination.id);
+    auto storing = storePassphrase(passphrase, m_state.context.destination.id);
+    const bool stored = co_await storing;
     if (!self)
         co_return;
     m_savingKey = false;
@@ -189,7 +193,7 @@ QCoro::Task<> DestinationEditorModel::runSaveKey(QString passphrase)
 
 void DestinationEditorModel::signIn()
 {
-    m_app.googleAuth().connect();
+    m_context.googleAuth.connect();
 }
 
 void DestinationEditorModel::save()
@@ -213,7 +217,8 @@ void DestinationEditorModel::save()
 QCoro::Task<> DestinationEditorModel::runSave(BackupDestination destination, QString passphrase)
 {
     QPointer<DestinationEditorModel> self(this);
-    const bool stored = co_await storePassphrase(passphrase, m_state.context.destination.id);
+    auto storing = storePassphrase(passphrase, m_state.context.destination.id);
+    const bool stored = co_await storing;
     if (!self)
         co_return;
     m_saving = false;
@@ -229,7 +234,8 @@ QCoro::Task<> DestinationEditorModel::readRefreshToken()
 {
     QPointer<DestinationEditorModel> self(this);
     // Fills the credential store's cache, which googleSignIn() reads on every redraw.
-    co_await m_app.googleCredentials().read(QString(GoogleCredentialStore::refreshToken));
+    auto reading = m_context.googleCredentials.read(QString(GoogleCredentialStore::refreshToken));
+    co_await reading;
     if (self)
         Q_EMIT changed();
 }

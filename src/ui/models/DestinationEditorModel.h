@@ -12,7 +12,7 @@
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 
 // The destination editor's logic behind its widgets: the editing state, the Google account as the sheet
 // sees it, the SSH connection test and folder creation against the server, the passphrase kept in the
@@ -22,7 +22,7 @@ class DestinationEditorModel : public QObject {
     Q_OBJECT
 public:
     DestinationEditorModel(DestinationEditorContext context, QString sourcePath, BackupMode defaultMode,
-        BackupSchedule jobSchedule, AppState& app, QObject* parent = nullptr);
+        BackupSchedule jobSchedule, ViewContext& views, QObject* parent = nullptr);
 
     const DestinationEditorState& state() const { return m_state; }
     // Applies a change of the fields and tells the views.
@@ -72,7 +72,7 @@ private:
     QCoro::Task<> runSave(BackupDestination destination, QString passphrase);
     QCoro::Task<> readRefreshToken();
 
-    AppState& m_app;
+    ViewContext& m_context;
     BackupMode m_defaultMode;
     BackupSchedule m_jobSchedule;
     DestinationEditorState m_state;

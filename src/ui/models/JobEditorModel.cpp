@@ -1,11 +1,14 @@
 #include "ui/models/JobEditorModel.h"
 
-#include "coordination/AppState.h"
+#include "coordination/HistoryFeed.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
 #include "model/PathValidation.h"
 #include "model/VolumeInspector.h"
 #include "platform/Bookmark.h"
+#include "platform/Clock.h"
 #include "ui/models/JobSave.h"
+#include "ui/models/ViewContext.h"
 
 #include <QFileInfo>
 #include <QTimeZone>
@@ -222,27 +225,27 @@ void JobEditorModel::setOption(bool TransferOptions::*option, bool on)
     edit([option, on](BackupJob& job) { job.options.*option = on; });
 }
 
-bool JobEditorModel::save(AppState& app)
+bool JobEditorModel::save(ViewContext& context)
 {
     m_errorMessage.reset();
     BackupJob job = m_draft;
     job.name = job.name.trimmed();
-    QList<BackupJob> otherJobs = app.store().config().jobs;
+    QList<BackupJob> otherJobs = context.configuration.config().jobs;
     otherJobs.removeIf([&job](const BackupJob& other) { return other.id == job.id; });
     if (std::optional<QString> problem = JobSave::firstProblem(job, m_mirrorAcknowledged, otherJobs)) {
         m_errorMessage = std::move(problem);
         Q_EMIT changed();
         return false;
     }
-    job = JobSave::committed(std::move(job), app.clock().now(), QTimeZone::systemTimeZone());
-    ConfigurationStore& store = app.store();
+    job = JobSave::committed(std::move(job), context.clock.now(), QTimeZone::systemTimeZone());
+    ConfigurationStore& store = context.configuration;
     if (m_context.isNew) {
         store.addJob(job);
-        app.notifications().requestAuthorization();
+        context.requests.requestNotificationAuthorization();
     } else {
         store.replaceJob(job);
     }
-    app.refreshHistory();
+    context.history.refresh();
     Q_EMIT changed();
     return true;
 }

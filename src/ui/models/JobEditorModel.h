@@ -12,7 +12,7 @@
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 
 // The job editor's state: a draft copy of one job that every section reads and edits, and what the sheet
 // shows beside it (the source's size, the open destination editor, the pattern being typed, the last failed
@@ -70,7 +70,7 @@ public:
 
     // Checks the draft in the fixed order and, when every check passes, writes the finished job into the
     // configuration and answers true. A failure sets the message and changes nothing else.
-    bool save(AppState& app);
+    bool save(ViewContext& context);
 
 Q_SIGNALS:
     void changed();

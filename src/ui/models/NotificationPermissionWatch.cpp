@@ -1,28 +1,29 @@
 #include "ui/models/NotificationPermissionWatch.h"
 
-#include "coordination/AppState.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
+#include "ui/models/ViewContext.h"
 
 #include <array>
 
 namespace mv {
 
-NotificationPermissionWatch::NotificationPermissionWatch(AppState& app, QObject* parent)
+NotificationPermissionWatch::NotificationPermissionWatch(ViewContext& context, QObject* parent)
     : QObject(parent)
-    , m_app(app)
-    , m_seen(app.store().config().settings)
+    , m_context(context)
+    , m_seen(context.configuration.config().settings)
 {
-    connect(&app.store(), &ConfigurationStore::changed, this, &NotificationPermissionWatch::compare);
+    connect(&context.configuration, &ConfigurationStore::changed, this, &NotificationPermissionWatch::compare);
 }
 
 void NotificationPermissionWatch::compare()
 {
     static constexpr std::array flags { &AppSettings::notifySuccess, &AppSettings::notifyFailure,
         &AppSettings::notifyOffline, &AppSettings::notifyMissed };
-    const AppSettings now = m_app.store().config().settings;
+    const AppSettings now = m_context.configuration.config().settings;
     for (bool AppSettings::*flag : flags)
         if (now.*flag && !(m_seen.*flag))
-            m_app.notifications().requestAuthorization();
+            m_context.requests.requestNotificationAuthorization();
     m_seen = now;
 }
 

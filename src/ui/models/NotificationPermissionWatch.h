@@ -6,7 +6,7 @@
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 
 // Asks for permission to notify each time one of the four notification settings turns on while the settings
 // page is shown: one request per setting that turns on, none for one that turns off, none for the values
@@ -14,12 +14,12 @@ class AppState;
 class NotificationPermissionWatch : public QObject {
     Q_OBJECT
 public:
-    explicit NotificationPermissionWatch(AppState& app, QObject* parent = nullptr);
+    explicit NotificationPermissionWatch(ViewContext& context, QObject* parent = nullptr);
 
 private:
     void compare();
 
-    AppState& m_app;
+    ViewContext& m_context;
     AppSettings m_seen;
 };
 

@@ -1,6 +1,6 @@
 #include "ui/models/RestoreSectionModel.h"
 
-#include "coordination/AppState.h"
+#include "ui/models/ViewContext.h"
 #include "coordination/RestoreCoordinator.h"
 #include "engine/VersionedStore.h"
 #include "model/ConfigurationStore.h"
@@ -23,22 +23,22 @@
 
 namespace mv {
 
-RestoreSectionModel::RestoreSectionModel(AppState& app, QObject* parent)
+RestoreSectionModel::RestoreSectionModel(ViewContext& context, QObject* parent)
     : QObject(parent)
-    , m_app(app)
+    , m_context(context)
 {
 }
 
 const QList<BackupJob>& RestoreSectionModel::jobs() const
 {
-    return m_app.store().config().jobs;
+    return m_context.configuration.config().jobs;
 }
 
 std::optional<BackupJob> RestoreSectionModel::job() const
 {
     if (!m_jobID)
         return std::nullopt;
-    return m_app.store().job(*m_jobID);
+    return m_context.configuration.job(*m_jobID);
 }
 
 std::optional<BackupDestination> RestoreSectionModel::destination() const
@@ -78,7 +78,7 @@ void RestoreSectionModel::appear()
     if (m_appeared)
         return;
     m_appeared = true;
-    const QList<BackupJob>& jobs = m_app.store().config().jobs;
+    const QList<BackupJob>& jobs = m_context.configuration.config().jobs;
     m_jobID = jobs.isEmpty() ? std::nullopt : std::optional(jobs.first().id);
     const std::optional<BackupJob> chosen = job();
     m_destinationID = chosen && !chosen->destinations.isEmpty()
@@ -306,14 +306,14 @@ void RestoreSectionModel::beginRestore()
 QCoro::Task<> RestoreSectionModel::checkAndStart(RestoreRequest request)
 {
     const QPointer<RestoreSectionModel> self(this);
-    RestoreCoordinator& restores = m_app.coordinator().restores();
+    RestoreCoordinator& restores = m_context.restores;
     auto checking = restores.restoreRequiredConfirmation(request);
     const QStringList conflicts = co_await checking;
     if (!self)
         co_return;
     setScanning(false);
     if (conflicts.isEmpty()) {
-        m_app.coordinator().restores().performRestore(request);
+        m_context.restores.performRestore(request);
         co_return;
     }
     m_conflictPrompt = ConflictPrompt { QUuid::createUuid(), request, conflicts };
@@ -330,7 +330,7 @@ void RestoreSectionModel::answerConflict(ConflictAnswer answer)
     if (answer == ConflictAnswer::cancel)
         return;
     request.overwriteExisting = answer == ConflictAnswer::replace;
-    m_app.coordinator().restores().performRestore(request);
+    m_context.restores.performRestore(request);
 }
 
 void RestoreSectionModel::dismissError()

@@ -20,7 +20,7 @@
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 
 // Everything the restore section holds while it is shown: the chosen job, destination and backup root, the
 // folder shown and its listing, the selection, where restored items go, and the restore being checked or
@@ -29,7 +29,7 @@ class AppState;
 class RestoreSectionModel : public QObject {
     Q_OBJECT
 public:
-    explicit RestoreSectionModel(AppState& app, QObject* parent = nullptr);
+    explicit RestoreSectionModel(ViewContext& context, QObject* parent = nullptr);
 
     const std::optional<QUuid>& jobID() const { return m_jobID; }
     const std::optional<QUuid>& destinationID() const { return m_destinationID; }
@@ -111,7 +111,7 @@ private:
     void setScanning(bool scanning);
     QCoro::Task<> checkAndStart(RestoreRequest request);
 
-    AppState& m_app;
+    ViewContext& m_context;
     std::optional<QUuid> m_jobID;
     std::optional<QUuid> m_destinationID;
     QString m_rootPath;

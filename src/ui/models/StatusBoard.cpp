@@ -49,6 +49,11 @@ DestinationDisplayStatus StatusBoard::destinationStatus(const QUuid& jobID, cons
     return m_destinationStatuses.value({ jobID, destinationID });
 }
 
+const QHash<DestinationRef, Availability>& StatusBoard::availability() const
+{
+    return m_monitor.availability();
+}
+
 void StatusBoard::update()
 {
     const QList<ActiveRun> runs = m_runs.rows();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "coordination/Availability.h"
 #include "coordination/DestinationDisplayStatus.h"
+#include "coordination/DestinationRef.h"
 #include "coordination/JobDestination.h"
 #include "model/AggregateStatus.h"
 #include "ui/models/CoalescedCall.h"
@@ -49,6 +51,8 @@ public:
     // A job or destination not in the configuration reads as the empty status.
     DestinationDisplayStatus jobStatus(const QUuid& jobID) const;
     DestinationDisplayStatus destinationStatus(const QUuid& jobID, const QUuid& destinationID) const;
+    // What the monitor last judged of each destination; changes come with destinationStatusChanged().
+    const QHash<DestinationRef, Availability>& availability() const;
     // Every destination of every job, in the configuration's order.
     const QList<JobDestination>& allDestinations() const { return m_destinations; }
 

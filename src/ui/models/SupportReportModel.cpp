@@ -1,9 +1,11 @@
 #include "ui/models/SupportReportModel.h"
 
-#include "coordination/AppState.h"
+#include "coordination/HistoryFeed.h"
 #include "engine/PlanBuilder.h"
 #include "model/ConfigurationStore.h"
 #include "ui/models/RsyncVersionProbe.h"
+#include "ui/models/StatusBoard.h"
+#include "ui/models/ViewContext.h"
 
 #include <QPointer>
 
@@ -13,22 +15,22 @@
 
 namespace mv {
 
-SupportReportModel::SupportReportModel(AppState& app, Clock& clock, SystemFacts system, QObject* parent)
+SupportReportModel::SupportReportModel(ViewContext& context, Clock& clock, SystemFacts system, QObject* parent)
     : QObject(parent)
-    , m_app(app)
+    , m_context(context)
     , m_clock(clock)
     , m_system(std::move(system))
-    , m_jobCount(app.store().config().jobs.size())
-    , m_totalRuns(app.historyStats().totalRuns)
+    , m_jobCount(context.configuration.config().jobs.size())
+    , m_totalRuns(context.history.stats().totalRuns)
 {
-    connect(&app, &AppState::changed, this, &SupportReportModel::followCounts);
-    connect(&app, &AppState::historyChanged, this, &SupportReportModel::followCounts);
+    connect(&context.configuration, &ConfigurationStore::changed, this, &SupportReportModel::followCounts);
+    connect(&context.history, &HistoryFeed::changed, this, &SupportReportModel::followCounts);
 }
 
 void SupportReportModel::followCounts()
 {
-    const qsizetype jobCount = m_app.store().config().jobs.size();
-    const qint64 totalRuns = m_app.historyStats().totalRuns;
+    const qsizetype jobCount = m_context.configuration.config().jobs.size();
+    const qint64 totalRuns = m_context.history.stats().totalRuns;
     if (jobCount == m_jobCount && totalRuns == m_totalRuns)
         return;
     m_jobCount = jobCount;
@@ -49,14 +51,16 @@ QCoro::Task<SupportReport> SupportReportModel::gather()
     // Everything but rsync's version and the failures is read now, so nothing of the state hub is touched
     // after the waits. The failures come from the history's own thread.
     QFuture<std::vector<BackupRunRecord>> failures
-        = m_app.history().fetchAsync(SupportReport::failureLimit, 0, {}, RunResult::failed);
-    const AppConfiguration& config = m_app.store().config();
+        = m_context.history.search(SupportReport::failureLimit, { {}, RunResult::failed, {} });
+    const AppConfiguration& config = m_context.configuration.config();
     SupportReportInputs inputs { m_clock.now(), m_system,
         PlanBuilder::resolveRsyncExecutable(config.settings), std::nullopt, config.jobs, config.settings,
-        m_app.monitor().availability(), m_app.lastSuccessfulBackup(), m_app.historyStats().totalRuns, {},
-        m_app.store().supportFolder() };
-    if (inputs.rsyncExecutable)
-        inputs.rsyncVersion = co_await RsyncVersionProbe::read(*inputs.rsyncExecutable);
+        m_context.status.availability(), m_context.status.summary().lastSuccessfulBackup, m_context.history.stats().totalRuns, {},
+        m_context.configuration.supportFolder() };
+    if (inputs.rsyncExecutable) {
+        auto probing = RsyncVersionProbe::read(*inputs.rsyncExecutable);
+        inputs.rsyncVersion = co_await probing;
+    }
     inputs.failedRuns = co_await failures;
 
     SupportReport report = SupportReport::make(inputs);
@@ -75,7 +79,8 @@ QCoro::Task<SupportReport> SupportReportModel::current()
         SupportReport held = *m_report;
         co_return held;
     }
-    co_return co_await gather();
+    auto gathering = gather();
+    co_return co_await gathering;
 }
 
 } // namespace mv

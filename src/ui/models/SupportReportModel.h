@@ -11,7 +11,7 @@
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 class Clock;
 
 // The support page's report: gathered when asked, and again whenever the number of jobs or of recorded
@@ -21,7 +21,7 @@ class SupportReportModel : public QObject {
     Q_OBJECT
 public:
     SupportReportModel(
-        AppState& app, Clock& clock, SystemFacts system = SystemFacts::current(), QObject* parent = nullptr);
+        ViewContext& context, Clock& clock, SystemFacts system = SystemFacts::current(), QObject* parent = nullptr);
 
     // None until the first gathering has ended; never cleared after that.
     const std::optional<SupportReport>& report() const { return m_report; }
@@ -41,7 +41,7 @@ Q_SIGNALS:
 private:
     void followCounts();
 
-    AppState& m_app;
+    ViewContext& m_context;
     Clock& m_clock;
     SystemFacts m_system;
     std::optional<SupportReport> m_report;

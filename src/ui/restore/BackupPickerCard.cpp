@@ -1,6 +1,6 @@
 #include "ui/restore/BackupPickerCard.h"
 
-#include "coordination/AppState.h"
+#include "ui/models/ViewContext.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/Prompts.h"

@@ -1,10 +1,11 @@
 #include "ui/restore/RestoreSection.h"
 
-#include "coordination/AppState.h"
+#include "coordination/ProgramRequests.h"
 #include "coordination/RestoreCoordinator.h"
 #include "model/ConfigurationStore.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/EmptyStateView.h"
+#include "ui/models/ViewContext.h"
 #include "ui/restore/BackupBrowserCard.h"
 #include "ui/restore/BackupPickerCard.h"
 #include "ui/restore/ConflictSheet.h"
@@ -17,10 +18,10 @@
 
 namespace mv {
 
-RestoreSection::RestoreSection(AppState& app, Prompts& prompts, QWidget* parent)
+RestoreSection::RestoreSection(ViewContext& context, Prompts& prompts, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
-    , m_model(app)
+    , m_context(context)
+    , m_model(context)
 {
     m_empty
         = cardSurface(new EmptyStateView(QStringLiteral("arrow.uturn.backward.circle"),
@@ -28,12 +29,12 @@ RestoreSection::RestoreSection(AppState& app, Prompts& prompts, QWidget* parent)
                           QStringLiteral("Create a backup job first. Restore becomes available as soon as a "
                                          "destination has content."),
                           QStringLiteral("Add Backup"),
-                          [&app] {
-                              app.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
+                          [&context] {
+                              context.requests.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
                           }),
             10);
     m_picker = new BackupPickerCard(m_model, prompts, this);
-    m_progress = new RestoreProgressCard(app.coordinator().restores(), this);
+    m_progress = new RestoreProgressCard(context.restores, this);
     m_browser = new BackupBrowserCard(m_model, prompts, this);
     m_driveNote = RestoreNoteCard::googleDrive([&prompts] { openGoogleDrive(prompts); }, this);
     m_sshNote = RestoreNoteCard::ssh(this);
@@ -55,9 +56,9 @@ RestoreSection::RestoreSection(AppState& app, Prompts& prompts, QWidget* parent)
     connect(&m_model, &RestoreSectionModel::conflictPromptChanged, this, [this] { showConflictPrompt(); });
     connect(&m_model, &RestoreSectionModel::errorMessageChanged, this, [this] { showErrorMessage(); });
     // Edits to jobs elsewhere show at once.
-    connect(&app.store(), &ConfigurationStore::changed, this, [this] { refresh(); });
+    connect(&context.configuration, &ConfigurationStore::changed, this, [this] { refresh(); });
     // At once rather than coalesced, so the card's buttons always match the restore's phase.
-    connect(&app.coordinator().restores(), &RestoreCoordinator::restoreChanged, this,
+    connect(&context.restores, &RestoreCoordinator::restoreChanged, this,
         [this] { refreshProgress(); });
     refresh();
 }
@@ -70,7 +71,7 @@ void RestoreSection::showEvent(QShowEvent* event)
 
 void RestoreSection::refresh()
 {
-    const bool anyJob = !m_app.store().config().jobs.isEmpty();
+    const bool anyJob = !m_context.configuration.config().jobs.isEmpty();
     const std::optional<BackupDestination> destination = m_model.destination();
     const bool drive = destination && destination->kind == DestinationKind::googleDrive;
     const bool ssh = destination && destination->kind == DestinationKind::ssh;
@@ -88,8 +89,8 @@ void RestoreSection::refresh()
 
 void RestoreSection::refreshProgress()
 {
-    const std::optional<RestoreProgressState>& restore = m_app.coordinator().restores().restore();
-    m_progress->setVisible(restore && !m_app.store().config().jobs.isEmpty());
+    const std::optional<RestoreProgressState>& restore = m_context.restores.restore();
+    m_progress->setVisible(restore && !m_context.configuration.config().jobs.isEmpty());
     if (restore)
         m_progress->present(*restore);
 }

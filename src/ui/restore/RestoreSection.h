@@ -9,7 +9,7 @@
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 class BackupBrowserCard;
 class BackupPickerCard;
 class Prompts;
@@ -23,7 +23,7 @@ class RestoreProgressCard;
 class RestoreSection : public QWidget {
     Q_OBJECT
 public:
-    RestoreSection(AppState& app, Prompts& prompts, QWidget* parent = nullptr);
+    RestoreSection(ViewContext& context, Prompts& prompts, QWidget* parent = nullptr);
 
     RestoreSectionModel& model() { return m_model; }
     QWidget* emptyState() const { return m_empty; }
@@ -44,7 +44,7 @@ private:
     void showConflictPrompt();
     void showErrorMessage();
 
-    AppState& m_app;
+    ViewContext& m_context;
     RestoreSectionModel m_model;
     QWidget* m_empty;
     BackupPickerCard* m_picker;

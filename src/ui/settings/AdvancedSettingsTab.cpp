@@ -1,8 +1,9 @@
 #include "ui/settings/AdvancedSettingsTab.h"
 
-#include "coordination/AppState.h"
+#include "coordination/ProgramRequests.h"
 #include "engine/PlanBuilder.h"
 #include "model/ConfigurationStore.h"
+#include "platform/Clock.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/Prompts.h"
 #include "ui/kit/SettingsRow.h"
@@ -10,6 +11,7 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/models/SettingBinding.h"
 #include "ui/models/SettingsTexts.h"
+#include "ui/models/ViewContext.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -17,23 +19,23 @@
 
 namespace mv {
 
-AdvancedSettingsTab::AdvancedSettingsTab(AppState& app, Prompts& prompts, QWidget* parent)
+AdvancedSettingsTab::AdvancedSettingsTab(ViewContext& context, Prompts& prompts, QWidget* parent)
     : SettingsTabPage(SettingsTexts::tabs().at(4), parent)
-    , m_app(app)
+    , m_context(context)
     , m_prompts(prompts)
     , m_versionChip(new TagChip(QString::fromUtf8(SettingsTexts::rsyncNotDetected),
           QStringLiteral("exclamationmark.triangle"), Palette::warning))
     , m_choose(new MVButton(QStringLiteral("Choose…"), std::nullopt, MVButtonKind::secondary, true, false,
           [this] { chooseRsync(); }))
     , m_revealData(new MVButton(QStringLiteral("Reveal"), std::nullopt, MVButtonKind::secondary, true, false,
-          [this] { m_prompts.reveal(m_app.store().supportFolder()); }))
+          [this] { m_prompts.reveal(m_context.configuration.supportFolder()); }))
     , m_export(new MVButton(QStringLiteral("Export…"), std::nullopt, MVButtonKind::secondary, true, false,
-          [this] { m_app.exportConfiguration(); }))
+          [this] { m_context.requests.exportConfiguration(); }))
     , m_revealHistory(
           new MVButton(QStringLiteral("Reveal"), std::nullopt, MVButtonKind::secondary, true, false,
               [this] {
                   m_prompts.reveal(
-                      QDir(m_app.store().supportFolder()).filePath(QStringLiteral("history.sqlite")));
+                      QDir(m_context.configuration.supportFolder()).filePath(QStringLiteral("history.sqlite")));
               }))
     , m_reset(new MVButton(QStringLiteral("Reset…"), std::nullopt, MVButtonKind::destructive, true, false,
           [this] { Q_EMIT resetRequested(); }))
@@ -49,7 +51,7 @@ AdvancedSettingsTab::AdvancedSettingsTab(AppState& app, Prompts& prompts, QWidge
 
     m_rsyncRow = addRow(QStringLiteral("rsync executable"), QString(), rsyncControls);
     addRow(
-        QStringLiteral("Data folder"), QDir::toNativeSeparators(app.store().supportFolder()), m_revealData);
+        QStringLiteral("Data folder"), QDir::toNativeSeparators(context.configuration.supportFolder()), m_revealData);
     addRow(QStringLiteral("Export configuration"),
         QStringLiteral("A JSON copy of jobs and settings. No secrets are included."), m_export);
     addRow(
@@ -57,14 +59,14 @@ AdvancedSettingsTab::AdvancedSettingsTab(AppState& app, Prompts& prompts, QWidge
     addRow(QStringLiteral("Reset all settings"),
         QStringLiteral("Jobs and backup files are kept. Preferences return to their defaults."), m_reset);
 
-    connect(&app.store(), &ConfigurationStore::changed, this, &AdvancedSettingsTab::refresh);
+    connect(&context.configuration, &ConfigurationStore::changed, this, &AdvancedSettingsTab::refresh);
     refresh();
 }
 
 void AdvancedSettingsTab::refresh()
 {
     m_rsyncRow->detailLabel()->setText(
-        SettingsTexts::rsyncPathText(PlanBuilder::resolveRsyncExecutable(m_app.store().config().settings)));
+        SettingsTexts::rsyncPathText(PlanBuilder::resolveRsyncExecutable(m_context.configuration.config().settings)));
 }
 
 void AdvancedSettingsTab::showRsyncVersion(const std::optional<QString>& version)
@@ -90,7 +92,7 @@ void AdvancedSettingsTab::chooseRsync()
     m_prompts.askOpenPath(window(), request, [self = QPointer(this)](const QString& path) {
         if (!self)
             return;
-        writeSetting(self->m_app.store(), self->m_app.clock(),
+        writeSetting(self->m_context.configuration, self->m_context.clock,
             [&path](AppSettings& settings) { settings.rsyncPath = path; });
         Q_EMIT self->rsyncChosen();
     });

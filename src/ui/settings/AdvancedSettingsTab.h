@@ -6,7 +6,7 @@
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 class MVButton;
 class Prompts;
 class SettingsRow;
@@ -18,7 +18,7 @@ class TagChip;
 class AdvancedSettingsTab : public SettingsTabPage {
     Q_OBJECT
 public:
-    AdvancedSettingsTab(AppState& app, Prompts& prompts, QWidget* parent = nullptr);
+    AdvancedSettingsTab(ViewContext& context, Prompts& prompts, QWidget* parent = nullptr);
 
     void refresh();
     // The version chip: the version text, or "Not detected" for none.
@@ -39,7 +39,7 @@ Q_SIGNALS:
     void resetRequested();
 
 private:
-    AppState& m_app;
+    ViewContext& m_context;
     Prompts& m_prompts;
     TagChip* m_versionChip;
     MVButton* m_choose;

@@ -1,10 +1,11 @@
 #include "ui/settings/BackupSettingsTab.h"
 
-#include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
+#include "platform/Clock.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/SettingBinding.h"
 #include "ui/models/SettingsTexts.h"
+#include "ui/models/ViewContext.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -55,9 +56,9 @@ void showValue(QSpinBox* box, qint64 value)
 
 } // namespace
 
-BackupSettingsTab::BackupSettingsTab(AppState& app, QWidget* parent)
+BackupSettingsTab::BackupSettingsTab(ViewContext& context, QWidget* parent)
     : SettingsTabPage(SettingsTexts::tabs().at(1), parent)
-    , m_app(app)
+    , m_context(context)
     , m_mode(picker(SettingsTexts::modeOptions(), 160, QStringLiteral("Default mode"), this))
     , m_concurrentRuns(stepper(1, 4, 1, {}, QStringLiteral("Concurrent runs"), this))
     , m_bandwidth(picker(SettingsTexts::bandwidthOptions(), 130, QStringLiteral("Bandwidth limit"), this))
@@ -78,8 +79,8 @@ BackupSettingsTab::BackupSettingsTab(AppState& app, QWidget* parent)
         QStringLiteral("Older run records are removed. Backup files are never removed by this."),
         m_retention);
 
-    ConfigurationStore& store = app.store();
-    Clock& clock = app.clock();
+    ConfigurationStore& store = context.configuration;
+    Clock& clock = context.clock;
     connect(m_mode, &QComboBox::activated, this, [this, &store, &clock](int index) {
         SettingBinding<BackupMode>(store, clock, &AppSettings::defaultMode)
             .set(BackupMode(m_mode->itemData(index).toLongLong()));
@@ -104,7 +105,7 @@ BackupSettingsTab::BackupSettingsTab(AppState& app, QWidget* parent)
 
 void BackupSettingsTab::refresh()
 {
-    const AppSettings& settings = m_app.store().config().settings;
+    const AppSettings& settings = m_context.configuration.config().settings;
     select(m_mode, qint64(settings.defaultMode));
     select(m_bandwidth, settings.bandwidthLimitKBps.value_or(0));
     select(m_retention, settings.historyRetentionDays);

@@ -7,7 +7,7 @@ class QSpinBox;
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 
 // The defaults that govern runs: the mode of new jobs, concurrent runs, the bandwidth cap, retries with their
 // delay and how long run records stay. Each click or choice is one write of its setting; the values are read
@@ -15,7 +15,7 @@ class AppState;
 class BackupSettingsTab : public SettingsTabPage {
     Q_OBJECT
 public:
-    explicit BackupSettingsTab(AppState& app, QWidget* parent = nullptr);
+    explicit BackupSettingsTab(ViewContext& context, QWidget* parent = nullptr);
 
     void refresh();
 
@@ -27,7 +27,7 @@ public:
     QComboBox* retentionPicker() const { return m_retention; }
 
 private:
-    AppState& m_app;
+    ViewContext& m_context;
     QComboBox* m_mode;
     QSpinBox* m_concurrentRuns;
     QComboBox* m_bandwidth;

@@ -1,14 +1,17 @@
 #include "ui/settings/GeneralSettingsTab.h"
 
-#include "coordination/AppState.h"
 #include "coordination/LoginItemService.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
+#include "platform/Clock.h"
 #include "ui/kit/SettingsRow.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/ToggleSwitch.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/SettingBinding.h"
 #include "ui/models/SettingsTexts.h"
+#include "ui/models/ViewContext.h"
+#include "ui/kit/ToggleSwitch.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -21,30 +24,29 @@ namespace mv {
 
 namespace {
 
-ToggleSwitch* boundSwitch(AppState& app, const QString& name, bool AppSettings::*field, QWidget* parent)
+ToggleSwitch* boundSwitch(ViewContext& context, const QString& name, bool AppSettings::*field, QWidget* parent)
 {
     auto* toggle = new ToggleSwitch(ToggleSwitch::Kind::outlined, false, name, parent);
     QObject::connect(toggle, &QAbstractButton::toggled, parent,
-        [&app, field](bool on) { SettingBinding<bool>(app.store(), app.clock(), field).set(on); });
+        [&context, field](bool on) { SettingBinding<bool>(context.configuration, context.clock, field).set(on); });
     return toggle;
 }
 
 } // namespace
 
-GeneralSettingsTab::GeneralSettingsTab(AppState& app, QWidget* parent)
+GeneralSettingsTab::GeneralSettingsTab(ViewContext& context, QWidget* parent)
     : SettingsTabPage(SettingsTexts::tabs().at(0), parent)
-    , m_app(app)
-    , m_launchAtLogin(
-          new ToggleSwitch(ToggleSwitch::Kind::outlined, false, QStringLiteral("Launch at login"), this))
+    , m_context(context)
+    , m_launchAtLogin(new ToggleSwitch(ToggleSwitch::Kind::outlined, false, QStringLiteral("Launch at login"), this))
     , m_menuBarIcon(
-          boundSwitch(app, QStringLiteral("Show menu bar icon"), &AppSettings::showMenuBarIcon, this))
+          boundSwitch(context, QStringLiteral("Show menu bar icon"), &AppSettings::showMenuBarIcon, this))
     , m_dashboardAtLogin(boundSwitch(
-          app, QStringLiteral("Open dashboard at login"), &AppSettings::openDashboardAtLogin, this))
+          context, QStringLiteral("Open dashboard at login"), &AppSettings::openDashboardAtLogin, this))
     , m_globalShortcut(
-          boundSwitch(app, QStringLiteral("Global shortcut"), &AppSettings::globalShortcutEnabled, this))
+          boundSwitch(context, QStringLiteral("Global shortcut"), &AppSettings::globalShortcutEnabled, this))
 {
     connect(
-        m_launchAtLogin, &QAbstractButton::toggled, this, [this](bool on) { m_app.setLaunchAtLogin(on); });
+        m_launchAtLogin, &QAbstractButton::toggled, this, [this](bool on) { m_context.requests.setLaunchAtLogin(on); });
 
     auto* appearance = new QWidget(this);
     appearance->setFixedWidth(190);
@@ -63,7 +65,7 @@ GeneralSettingsTab::GeneralSettingsTab(AppState& app, QWidget* parent)
         segments->addWidget(segment, 1);
         m_appearance.append(segment);
         connect(segment, &QAbstractButton::clicked, this,
-            [this, preference] { m_app.setAppearance(preference); });
+            [this, preference] { m_context.requests.setAppearance(preference); });
     }
 
     m_launchAtLoginRow = addRow(QStringLiteral("Launch at login"), QString(), m_launchAtLogin);
@@ -94,13 +96,13 @@ GeneralSettingsTab::GeneralSettingsTab(AppState& app, QWidget* parent)
     lines->addWidget(note);
     addBelow(about);
 
-    connect(&app.store(), &ConfigurationStore::changed, this, &GeneralSettingsTab::refresh);
+    connect(&context.configuration, &ConfigurationStore::changed, this, &GeneralSettingsTab::refresh);
     refresh();
 }
 
 void GeneralSettingsTab::refresh()
 {
-    const AppSettings& settings = m_app.store().config().settings;
+    const AppSettings& settings = m_context.configuration.config().settings;
     const std::pair<ToggleSwitch*, bool> switches[] { { m_launchAtLogin, settings.launchAtLogin },
         { m_menuBarIcon, settings.showMenuBarIcon }, { m_dashboardAtLogin, settings.openDashboardAtLogin },
         { m_globalShortcut, settings.globalShortcutEnabled } };

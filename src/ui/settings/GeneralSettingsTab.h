@@ -8,7 +8,7 @@ class QAbstractButton;
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 class ToggleSwitch;
 class SettingsRow;
 
@@ -18,7 +18,7 @@ class SettingsRow;
 class GeneralSettingsTab : public SettingsTabPage {
     Q_OBJECT
 public:
-    explicit GeneralSettingsTab(AppState& app, QWidget* parent = nullptr);
+    explicit GeneralSettingsTab(ViewContext& context, QWidget* parent = nullptr);
 
     // Reads the settings and the login item again.
     void refresh();
@@ -32,7 +32,7 @@ public:
     SettingsRow* launchAtLoginRow() const { return m_launchAtLoginRow; }
 
 private:
-    AppState& m_app;
+    ViewContext& m_context;
     ToggleSwitch* m_launchAtLogin;
     ToggleSwitch* m_menuBarIcon;
     ToggleSwitch* m_dashboardAtLogin;

@@ -1,7 +1,9 @@
 #include "ui/settings/GoogleSettingsTab.h"
 
-#include "coordination/AppState.h"
+#include "coordination/ProgramRequests.h"
 #include "google/GoogleAuthError.h"
+#include "google/GoogleAuthManager.h"
+#include "google/GoogleCredentialStore.h"
 #include "model/ConfigurationStore.h"
 #include "platform/DescribedError.h"
 #include "ui/kit/IconButton.h"
@@ -15,6 +17,7 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/SettingsTexts.h"
+#include "ui/models/ViewContext.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -55,15 +58,15 @@ QString importFailure(std::exception_ptr failure)
 
 } // namespace
 
-GoogleSettingsTab::GoogleSettingsTab(AppState& app, Prompts& prompts, QWidget* parent)
+GoogleSettingsTab::GoogleSettingsTab(ViewContext& context, Prompts& prompts, QWidget* parent)
     : SettingsTabPage(SettingsTexts::tabs().at(3), parent)
-    , m_app(app)
+    , m_context(context)
     , m_prompts(prompts)
     , m_removeClient(QStringLiteral("Remove Client"))
 {
     m_removeClient.setObjectName(QStringLiteral("removeGoogleClient"));
     m_menu.addAction(&m_removeClient);
-    connect(&m_removeClient, &QAction::triggered, this, [this] { m_app.googleAuth().clearClient(); });
+    connect(&m_removeClient, &QAction::triggered, this, [this] { m_context.googleAuth.clearClient(); });
 
     m_import = new MVButton(QStringLiteral("Import Client JSON…"), std::nullopt, MVButtonKind::secondary,
         true, false, [this] { importGoogleClient(); });
@@ -75,7 +78,7 @@ GoogleSettingsTab::GoogleSettingsTab(AppState& app, Prompts& prompts, QWidget* p
     auto* spinner = new ProgressBarView(std::nullopt, Palette::accent, 4);
     spinner->setFixedWidth(40);
     m_cancelSignIn = new MVButton(QStringLiteral("Cancel"), std::nullopt, MVButtonKind::secondary, true,
-        false, [this] { m_app.googleAuth().cancelSignIn(); });
+        false, [this] { m_context.googleAuth.cancelSignIn(); });
     m_waiting = inLine(
         { spinner, new TextLabel(QStringLiteral("Waiting for Google…"), kitFont(13), Palette::labelSecondary),
             m_cancelSignIn },
@@ -83,9 +86,9 @@ GoogleSettingsTab::GoogleSettingsTab(AppState& app, Prompts& prompts, QWidget* p
     m_connected
         = new TagChip(QStringLiteral("Connected"), QStringLiteral("checkmark.circle.fill"), Palette::success);
     m_signOut = new MVButton(QStringLiteral("Sign Out"), std::nullopt, MVButtonKind::secondary, true, false,
-        [this] { m_app.googleAuth().disconnect(); });
+        [this] { m_context.googleAuth.disconnect(); });
     m_signIn = new MVButton(QStringLiteral("Sign In with Google"), std::nullopt, MVButtonKind::primary, true,
-        false, [this] { m_app.googleAuth().connect(); });
+        false, [this] { m_context.googleAuth.connect(); });
     m_accountRow = addRow(QStringLiteral("Account"), QString(),
         inLine({ m_waiting, inLine({ m_connected, m_signOut }, nullptr), m_signIn }, this));
 
@@ -129,14 +132,14 @@ GoogleSettingsTab::GoogleSettingsTab(AppState& app, Prompts& prompts, QWidget* p
     addressLine->addWidget(m_address);
     addToGroup(m_addressLine);
 
-    connect(&app.store(), &ConfigurationStore::changed, this, &GoogleSettingsTab::refresh);
-    connect(&app.googleAuth(), &GoogleAuthManager::changed, this, &GoogleSettingsTab::refresh);
+    connect(&context.configuration, &ConfigurationStore::changed, this, &GoogleSettingsTab::refresh);
+    connect(&context.googleAuth, &GoogleAuthManager::changed, this, &GoogleSettingsTab::refresh);
     refresh();
 }
 
 void GoogleSettingsTab::refresh()
 {
-    GoogleAuthManager& google = m_app.googleAuth();
+    GoogleAuthManager& google = m_context.googleAuth;
     const bool configured = google.isConfigured();
     m_clientRow->detailLabel()->setText(SettingsTexts::googleClientDetail(configured, google.clientID()));
     m_more->setVisible(configured);
@@ -147,7 +150,7 @@ void GoogleSettingsTab::refresh()
     m_accountRow->detailLabel()->setText(account.value_or(QStringLiteral("Not signed in")));
     const bool connecting = google.isConnecting();
     const bool connected = !connecting && account
-        && !m_app.googleCredentials()
+        && !m_context.googleCredentials
                 .cachedValue(GoogleCredentialStore::refreshToken)
                 .value_or(QString())
                 .isEmpty();
@@ -182,15 +185,15 @@ void GoogleSettingsTab::importGoogleClient()
 QCoro::Task<> GoogleSettingsTab::importFile(QString path)
 {
     // The application state outlives the page; the outcome is told even when the page has gone.
-    AppState& app = m_app;
+    ViewContext& context = m_context;
     std::exception_ptr failure;
     try {
-        auto importing = app.googleAuth().importClientFile(path);
+        auto importing = context.googleAuth.importClientFile(path);
         co_await importing;
     } catch (...) {
         failure = std::current_exception();
     }
-    app.setBanner(failure
+    context.requests.setBanner(failure
             ? importFailure(failure)
             : QStringLiteral("Google OAuth client imported. Click Sign In with Google to connect."));
 }

@@ -9,7 +9,7 @@
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 class IconButton;
 class MVButton;
 class TextField;
@@ -26,7 +26,7 @@ class TextLabel;
 class GoogleSettingsTab : public SettingsTabPage {
     Q_OBJECT
 public:
-    GoogleSettingsTab(AppState& app, Prompts& prompts, QWidget* parent = nullptr);
+    GoogleSettingsTab(ViewContext& context, Prompts& prompts, QWidget* parent = nullptr);
 
     void refresh();
     // Asks for a client file and imports it.
@@ -46,7 +46,7 @@ public:
 private:
     QCoro::Task<> importFile(QString path);
 
-    AppState& m_app;
+    ViewContext& m_context;
     Prompts& m_prompts;
     QMenu m_menu;
     QAction m_removeClient;

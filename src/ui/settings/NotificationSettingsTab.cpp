@@ -1,10 +1,11 @@
 #include "ui/settings/NotificationSettingsTab.h"
 
-#include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
-#include "ui/kit/ToggleSwitch.h"
+#include "platform/Clock.h"
 #include "ui/models/SettingBinding.h"
 #include "ui/models/SettingsTexts.h"
+#include "ui/models/ViewContext.h"
+#include "ui/kit/ToggleSwitch.h"
 
 #include <array>
 
@@ -24,26 +25,26 @@ constexpr std::array flags { Flag { "Backup completed", &AppSettings::notifySucc
 
 } // namespace
 
-NotificationSettingsTab::NotificationSettingsTab(AppState& app, QWidget* parent)
+NotificationSettingsTab::NotificationSettingsTab(ViewContext& context, QWidget* parent)
     : SettingsTabPage(SettingsTexts::tabs().at(2), parent)
-    , m_app(app)
+    , m_context(context)
 {
     for (const Flag& flag : flags) {
         const QString title = QString::fromUtf8(flag.title);
         auto* toggle = new ToggleSwitch(ToggleSwitch::Kind::outlined, false, title, this);
-        connect(toggle, &QAbstractButton::toggled, this, [&app, field = flag.field](bool on) {
-            SettingBinding<bool>(app.store(), app.clock(), field).set(on);
+        connect(toggle, &QAbstractButton::toggled, this, [&context, field = flag.field](bool on) {
+            SettingBinding<bool>(context.configuration, context.clock, field).set(on);
         });
         addRow(title, std::nullopt, toggle);
         m_switches.append(toggle);
     }
-    connect(&app.store(), &ConfigurationStore::changed, this, &NotificationSettingsTab::refresh);
+    connect(&context.configuration, &ConfigurationStore::changed, this, &NotificationSettingsTab::refresh);
     refresh();
 }
 
 void NotificationSettingsTab::refresh()
 {
-    const AppSettings& settings = m_app.store().config().settings;
+    const AppSettings& settings = m_context.configuration.config().settings;
     for (qsizetype index = 0; index < m_switches.size(); ++index) {
         const QSignalBlocker quiet(m_switches.at(index));
         m_switches.at(index)->setChecked(settings.*flags.at(index).field);

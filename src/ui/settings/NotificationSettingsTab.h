@@ -6,7 +6,7 @@
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 class ToggleSwitch;
 
 // Which of the four kinds of desktop notification are posted. The page, not this tab, asks for permission
@@ -14,7 +14,7 @@ class ToggleSwitch;
 class NotificationSettingsTab : public SettingsTabPage {
     Q_OBJECT
 public:
-    explicit NotificationSettingsTab(AppState& app, QWidget* parent = nullptr);
+    explicit NotificationSettingsTab(ViewContext& context, QWidget* parent = nullptr);
 
     void refresh();
 
@@ -22,7 +22,7 @@ public:
     const QList<ToggleSwitch*>& switches() const { return m_switches; }
 
 private:
-    AppState& m_app;
+    ViewContext& m_context;
     QList<ToggleSwitch*> m_switches;
 };
 

@@ -1,14 +1,16 @@
 #include "ui/settings/SettingsSectionView.h"
 
-#include "coordination/AppState.h"
+#include "coordination/ProgramRequests.h"
 #include "engine/PlanBuilder.h"
 #include "model/ConfigurationStore.h"
 #include "ui/kit/DestructiveConfirmation.h"
+#include "platform/Clock.h"
 #include "ui/kit/IconLibrary.h"
 #include "ui/kit/Palette.h"
 #include "ui/models/RsyncVersionProbe.h"
 #include "ui/models/SettingBinding.h"
 #include "ui/models/SettingsTexts.h"
+#include "ui/models/ViewContext.h"
 #include "ui/settings/AdvancedSettingsTab.h"
 #include "ui/settings/BackupSettingsTab.h"
 #include "ui/settings/GeneralSettingsTab.h"
@@ -25,16 +27,16 @@
 
 namespace mv {
 
-SettingsSectionView::SettingsSectionView(AppState& app, Prompts& prompts, QWidget* parent)
+SettingsSectionView::SettingsSectionView(ViewContext& context, Prompts& prompts, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_context(context)
     , m_tabs(new QTabWidget(this))
-    , m_general(new GeneralSettingsTab(app))
-    , m_backup(new BackupSettingsTab(app))
-    , m_notifications(new NotificationSettingsTab(app))
-    , m_google(new GoogleSettingsTab(app, prompts))
-    , m_advanced(new AdvancedSettingsTab(app, prompts))
-    , m_permissions(app)
+    , m_general(new GeneralSettingsTab(context))
+    , m_backup(new BackupSettingsTab(context))
+    , m_notifications(new NotificationSettingsTab(context))
+    , m_google(new GoogleSettingsTab(context, prompts))
+    , m_advanced(new AdvancedSettingsTab(context, prompts))
+    , m_permissions(context)
     , m_tab(SettingsTexts::initialTab())
 {
     const QList<SettingsTab> tabs = SettingsTexts::tabs();
@@ -70,7 +72,7 @@ void SettingsSectionView::loadVersion()
 {
     const quint64 generation = ++m_versionGeneration;
     const std::optional<QString> executable
-        = PlanBuilder::resolveRsyncExecutable(m_app.store().config().settings);
+        = PlanBuilder::resolveRsyncExecutable(m_context.configuration.config().settings);
     // The watcher goes with the page, so an answer that comes after the page has gone reaches nothing.
     auto* watcher = new QFutureWatcher<std::optional<QString>>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
@@ -99,8 +101,8 @@ void SettingsSectionView::askToReset()
         m_confirmReset = false;
         if (box->clickedButton() != reset)
             return;
-        resetSettings(m_app.store(), m_app.clock());
-        m_app.applyAppearance();
+        resetSettings(m_context.configuration, m_context.clock);
+        m_context.requests.applyAppearance();
     });
     m_confirmReset = true;
     m_resetConfirmation = box;

@@ -13,7 +13,7 @@ class QTabWidget;
 namespace mv {
 
 class AdvancedSettingsTab;
-class AppState;
+struct ViewContext;
 class BackupSettingsTab;
 class GeneralSettingsTab;
 class GoogleSettingsTab;
@@ -27,7 +27,7 @@ class Prompts;
 class SettingsSectionView : public QWidget {
     Q_OBJECT
 public:
-    SettingsSectionView(AppState& app, Prompts& prompts, QWidget* parent = nullptr);
+    SettingsSectionView(ViewContext& context, Prompts& prompts, QWidget* parent = nullptr);
 
     // The tag of the tab chosen; a tag no tab has shows the first tab.
     QString tab() const { return m_tab; }
@@ -58,7 +58,7 @@ protected:
 private:
     void paintTabSymbols();
 
-    AppState& m_app;
+    ViewContext& m_context;
     QTabWidget* m_tabs;
     GeneralSettingsTab* m_general;
     BackupSettingsTab* m_backup;

@@ -1,6 +1,6 @@
 #include "ui/support/SupportSectionView.h"
 
-#include "coordination/AppState.h"
+#include "coordination/ProgramRequests.h"
 #include "model/AppPaths.h"
 #include "model/AtomicFile.h"
 #include "model/ConfigurationStore.h"
@@ -16,6 +16,7 @@
 #include "ui/models/DashboardModel.h"
 #include "ui/models/HelpItem.h"
 #include "ui/models/SupportTexts.h"
+#include "ui/models/ViewContext.h"
 #include "ui/support/HelpDisclosure.h"
 #include "ui/support/SetupGuideCard.h"
 #include "ui/support/SupportActionBar.h"
@@ -29,13 +30,13 @@
 namespace mv {
 
 SupportSectionView::SupportSectionView(
-    AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts, QWidget* parent)
+    ViewContext& context, DashboardModel& ui, Clock& clock, Prompts& prompts, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_context(context)
     , m_ui(ui)
     , m_clock(clock)
     , m_prompts(prompts)
-    , m_report(app, clock)
+    , m_report(context, clock)
     , m_actionBar(new SupportActionBar({ [this] { copyReport(); }, [this] { saveReport(); },
                                            [this] { checkRsync(); }, [this] { revealLogs(); } },
           this))
@@ -43,9 +44,9 @@ SupportSectionView::SupportSectionView(
           [this] {
               // Asked once the click is over: answering it may leave this section.
               QMetaObject::invokeMethod(
-                  &m_app,
-                  [app = &m_app] {
-                      app->requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
+                  &m_context.requests,
+                  [requests = &m_context.requests] {
+                      requests->requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
                   },
                   Qt::QueuedConnection);
           },
@@ -158,7 +159,8 @@ void SupportSectionView::copyReport()
 QCoro::Task<> SupportSectionView::copyCurrentReport()
 {
     QPointer<SupportSectionView> self(this);
-    const SupportReport report = co_await m_report.current();
+    auto reading = m_report.current();
+    const SupportReport report = co_await reading;
     if (!self)
         co_return;
     m_prompts.copyText(report.text());
@@ -180,7 +182,8 @@ void SupportSectionView::saveReport()
 QCoro::Task<> SupportSectionView::writeReport(QString path)
 {
     QPointer<SupportSectionView> self(this);
-    const SupportReport report = co_await m_report.current();
+    auto reading = m_report.current();
+    const SupportReport report = co_await reading;
     if (!self)
         co_return;
     try {
@@ -199,14 +202,15 @@ void SupportSectionView::checkRsync()
 QCoro::Task<> SupportSectionView::checkRsyncNow()
 {
     QPointer<SupportSectionView> self(this);
-    const SupportReport report = co_await m_report.gather();
+    auto gathering = m_report.gather();
+    const SupportReport report = co_await gathering;
     if (self)
         confirm(rsyncCheckMessage(report));
 }
 
 void SupportSectionView::revealLogs()
 {
-    const QString folder = m_app.store().supportFolder();
+    const QString folder = m_context.configuration.supportFolder();
     try {
         AppPaths::ensureDirectories(folder);
     } catch (const FileSystemError&) {

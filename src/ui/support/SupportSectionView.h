@@ -14,7 +14,7 @@
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 class Clock;
 class DashboardModel;
 class HelpDisclosure;
@@ -32,7 +32,7 @@ class SupportSectionView : public QWidget {
     Q_OBJECT
 public:
     SupportSectionView(
-        AppState& app, DashboardModel& ui, Clock& clock, Prompts& prompts, QWidget* parent = nullptr);
+        ViewContext& context, DashboardModel& ui, Clock& clock, Prompts& prompts, QWidget* parent = nullptr);
 
     const SupportReportModel& reportModel() const { return m_report; }
     SupportActionBar* actionBar() const { return m_actionBar; }
@@ -64,7 +64,7 @@ private:
     // Switches the dashboard once the click that asked for it is over: the switch removes this page.
     void showSection(DashboardSection section);
 
-    AppState& m_app;
+    ViewContext& m_context;
     DashboardModel& m_ui;
     Clock& m_clock;
     Prompts& m_prompts;

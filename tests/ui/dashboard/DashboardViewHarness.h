@@ -27,7 +27,7 @@ struct DashboardViewHarness {
     // The view on a hub built already.
     void showView()
     {
-        view.emplace(hub.context(), *hub.state, model, clock, prompts);
+        view.emplace(hub.context(), model, clock, prompts);
         view->resize(1040, 700);
         view->show();
     }

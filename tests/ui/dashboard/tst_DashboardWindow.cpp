@@ -44,7 +44,7 @@ struct Dashboard {
         if (jobs)
             jobs(hub);
         hub.build();
-        dashboard.emplace(hub.context(), *hub.state, model, clock, prompts, [this] { ++panelHides; });
+        dashboard.emplace(hub.context(), model, clock, prompts, [this] { ++panelHides; });
     }
 
     // Opens the dashboard and lets its fade-in run to the end.

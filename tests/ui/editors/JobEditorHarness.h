@@ -70,7 +70,7 @@ struct JobEditorHarness {
     {
         if (!hub.state)
             hub.build();
-        view = std::make_unique<JobEditorView>(context, *hub.state, prompts, nullptr, std::move(measure));
+        view = std::make_unique<JobEditorView>(context, hub.context(), prompts, nullptr, std::move(measure));
         view->setDestinationSheetFactory(sheets.factory());
         view->show();
         return *view;

@@ -56,7 +56,7 @@ struct Sheet {
             hub.build();
         view = std::make_unique<DestinationEditorView>(
             DestinationEditorContext { QUuid::createUuid(), destination, isNew },
-            hub.files.mkdir(QStringLiteral("source")), jobMode, jobSchedule, *hub.state,
+            hub.files.mkdir(QStringLiteral("source")), jobMode, jobSchedule, hub.context(),
             [this](const BackupDestination& d) { saved.append(d); }, [this] { ++cancelled; });
         view->setPrompts(prompts);
         view->show();

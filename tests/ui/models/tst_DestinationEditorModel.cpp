@@ -8,6 +8,7 @@
 #include "support/state/AppStateHarness.h"
 #include "ui/models/DestinationEditorModel.h"
 
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
@@ -35,7 +36,7 @@ struct Sheet {
         model = std::make_unique<DestinationEditorModel>(
             DestinationEditorContext { QUuid::createUuid(), destination, isNew },
             hub.files.mkdir(QStringLiteral("source")), BackupMode::incremental, BackupSchedule {},
-            *hub.state);
+            hub.context());
         QObject::connect(model.get(), &DestinationEditorModel::changed, model.get(), [this] {
             const auto& message = model->state().testMessage;
             if (message && (shownMessages.isEmpty() || shownMessages.last() != *message))
@@ -307,7 +308,8 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The view objects hold the program's commands, which are QActions.
+    QGuiApplication app(argc, argv);
     tst_DestinationEditorModel test;
     QTEST_SET_MAIN_SOURCE_PATH
     // A keyring of its own: one test locks it.

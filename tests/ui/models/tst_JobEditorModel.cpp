@@ -2,6 +2,7 @@
 #include "model/PathValidation.h"
 #include "platform/Bookmark.h"
 #include "platform/WorkerPool.h"
+#include "coordination/HistoryFeed.h"
 #include "support/EnumCompare.h"
 #include "support/IntegrationTimeout.h"
 #include "support/TempDir.h"
@@ -171,7 +172,7 @@ private Q_SLOTS:
 
         JobEditorModel model(newContext(draft));
         model.setMirrorAcknowledged(acknowledged);
-        QVERIFY(!model.save(*hub.state));
+        QVERIFY(!model.save(hub.context()));
         QCOMPARE(model.errorMessage(), message);
         QCOMPARE(model.draft(), draft);
         QCOMPARE(hub.store.config().jobs, QList<BackupJob> { stored });
@@ -192,11 +193,11 @@ private Q_SLOTS:
         draft.name = QStringLiteral("  Documents\t");
         draft.source.displayName.clear();
         draft.schedule.kind = ScheduleKind::daily;
-        QSignalSpy history(&*hub.state, &AppState::historyChanged);
+        QSignalSpy history(&hub.context().history, &HistoryFeed::changed);
 
         JobEditorModel model(newContext(draft));
         const QDateTime before = QDateTime::currentDateTimeUtc();
-        QVERIFY(model.save(*hub.state));
+        QVERIFY(model.save(hub.context()));
         QVERIFY(!model.errorMessage());
         QCOMPARE(hub.store.config().jobs.size(), 1);
         const BackupJob saved = hub.store.config().jobs.first();
@@ -232,13 +233,13 @@ private Q_SLOTS:
 
         JobEditorModel model(JobEditorContext::existing(first));
         model.setName(QStringLiteral("Renamed"));
-        QVERIFY(model.save(*hub.state));
+        QVERIFY(model.save(hub.context()));
         QCOMPARE(hub.store.config().jobs.size(), 2);
         QCOMPARE(hub.store.config().jobs[0].name, "Renamed");
         QCOMPARE(hub.store.config().jobs[0].id, first.id);
 
         hub.store.deleteJob(first.id);
-        QVERIFY(model.save(*hub.state));
+        QVERIFY(model.save(hub.context()));
         QCOMPARE(hub.store.config().jobs.size(), 2);
         QCOMPARE(hub.store.config().jobs[0].id, second.id);
         QCOMPARE(hub.store.config().jobs[1].id, first.id);
@@ -561,5 +562,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_JobEditorModel)
+QTEST_MAIN(tst_JobEditorModel)
 #include "tst_JobEditorModel.moc"

@@ -24,7 +24,7 @@ struct Section {
     RestoreSectionModel& build()
     {
         hub.build();
-        model.emplace(*hub.state);
+        model.emplace(hub.context());
         model->appear();
         waitForListing();
         return *model;
@@ -306,5 +306,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_RestoreSectionModel)
+QTEST_MAIN(tst_RestoreSectionModel)
 #include "tst_RestoreSectionModel.moc"

@@ -99,7 +99,7 @@ private Q_SLOTS:
         hub.build();
         QVERIFY(hub.server.settle(hub.bus.connection()));
         const int before = hub.server.informationRequests();
-        NotificationPermissionWatch watch(*hub.state);
+        NotificationPermissionWatch watch(hub.context());
         ConfigurationStore& store = hub.state->store();
         Clock& clock = hub.state->clock();
 
@@ -120,5 +120,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_SettingsProbes)
+QTEST_MAIN(tst_SettingsProbes)
 #include "tst_SettingsProbes.moc"

@@ -5,6 +5,7 @@
 #include "support/state/AppStateHarness.h"
 #include "ui/models/SupportReportModel.h"
 
+#include <QGuiApplication>
 #include <QtTest>
 
 using namespace mv;
@@ -31,7 +32,7 @@ struct Fixture {
     {
         hub.settings([this](AppSettings& settings) { settings.rsyncPath = rsync; });
         hub.build();
-        model.emplace(*hub.state, clock, fixedFacts());
+        model.emplace(hub.context(), clock, fixedFacts());
     }
 
     const SupportReport& gathered()
@@ -221,7 +222,8 @@ int main(int argc, char** argv)
     qputenv("LC_ALL", "C");
     qputenv("LANG", "C");
     qputenv("TZ", "UTC");
-    QCoreApplication app(argc, argv);
+    // The view objects hold the program's commands, which are QActions.
+    QGuiApplication app(argc, argv);
     tst_SupportReportModel test;
     return QTest::qExec(&test, argc, argv);
 }

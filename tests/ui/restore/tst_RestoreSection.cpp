@@ -1,5 +1,6 @@
 #include "coordination/RestoreCoordinator.h"
 #include "model/ConfigurationStore.h"
+#include "coordination/ProgramRequests.h"
 #include "support/EnumCompare.h"
 #include "support/IntegrationTimeout.h"
 #include "support/ScriptedRsync.h"
@@ -108,7 +109,7 @@ private Q_SLOTS:
     {
         Restore r;
         r.hub.build();
-        RestoreSection section(*r.hub.state, r.prompts);
+        RestoreSection section(r.hub.context(), r.prompts);
         section.resize(860, 400);
         section.show();
         QVERIFY(section.emptyState()->isVisibleTo(&section));
@@ -119,7 +120,7 @@ private Q_SLOTS:
             (QStringList { "No backups to restore from",
                 "Create a backup job first. Restore becomes available as soon as a destination has content.",
                 "Add Backup" }));
-        QSignalSpy asked(&*r.hub.state, &AppState::navigationRequested);
+        QSignalSpy asked(&r.hub.context().requests, &ProgramRequests::navigationRequested);
         click(section.emptyState()->findChild<EmptyStateView*>()->actionButton());
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked.at(0).at(0).value<NavigationRequest>().target, NavigationRequest::Target::newJob);

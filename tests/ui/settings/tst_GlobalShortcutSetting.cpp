@@ -64,7 +64,7 @@ private Q_SLOTS:
         Windows windows;
         TrayShell shell(*hub.state, windows, windows);
         test::RecordingPrompts prompts;
-        SettingsSectionView page(*hub.state, prompts);
+        SettingsSectionView page(hub.context(), prompts);
         page.show();
         ToggleSwitch* shortcut = page.generalTab()->globalShortcutSwitch();
         QVERIFY(othersCanGrabTheShortcut());

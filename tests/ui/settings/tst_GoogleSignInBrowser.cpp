@@ -89,7 +89,7 @@ struct Page {
                 .toJson());
         if (test::waitForOutcome(hub.state->googleAuth().importClientFile(client)).error)
             qFatal("the fake server's client was not imported");
-        view.emplace(*hub.state, prompts);
+        view.emplace(hub.context(), prompts);
         view->resize(780, 620);
         view->show();
         view->tabWidget()->setCurrentIndex(3);

@@ -1,6 +1,7 @@
 #include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
 #include "platform/AutostartEntry.h"
+#include "coordination/ProgramRequests.h"
 #include "support/EnumCompare.h"
 #include "support/ExecutableScript.h"
 #include "support/FakeGoogleServer.h"
@@ -53,7 +54,7 @@ struct Page {
     {
         if (!hub.state)
             hub.build();
-        view.emplace(*hub.state, prompts);
+        view.emplace(hub.context(), prompts);
         view->resize(780, 620);
         view->show();
     }
@@ -303,7 +304,7 @@ private Q_SLOTS:
     {
         Page page;
         page.build();
-        connect(&*page.hub.state, &AppState::appearanceChanged, this, &applyAppearancePreference);
+        connect(&page.hub.context().requests, &ProgramRequests::appearanceChanged, this, &applyAppearancePreference);
         const QList<QAbstractButton*>& choices = page.view->generalTab()->appearanceButtons();
         QCOMPARE(appearanceOf(QGuiApplication::palette()), Appearance::light);
         click(choices.at(2));

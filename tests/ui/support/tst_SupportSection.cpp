@@ -1,4 +1,5 @@
 #include "model/ConfigurationStore.h"
+#include "coordination/ProgramRequests.h"
 #include "support/ExecutableScript.h"
 #include "support/IntegrationTimeout.h"
 #include "support/ui/Screenshots.h"
@@ -353,7 +354,7 @@ private Q_SLOTS:
         s.open();
         s.awaitReport();
         QList<NavigationRequest> asked;
-        connect(&*s.hub.state, &AppState::navigationRequested, this,
+        connect(&s.hub.context().requests, &ProgramRequests::navigationRequested, this,
             [&](const NavigationRequest& request) { asked.append(request); });
         QTest::mouseClick(s.page().setupCard()->addBackupButton(), Qt::LeftButton);
         MV_TRY_COMPARE(asked.size(), 1);
