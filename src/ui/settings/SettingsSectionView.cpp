@@ -3,8 +3,8 @@
 #include "coordination/ProgramRequests.h"
 #include "engine/PlanBuilder.h"
 #include "model/ConfigurationStore.h"
-#include "ui/kit/DestructiveConfirmation.h"
 #include "platform/Clock.h"
+#include "ui/kit/Confirmation.h"
 #include "ui/kit/IconLibrary.h"
 #include "ui/kit/Palette.h"
 #include "ui/models/RsyncVersionProbe.h"
@@ -21,7 +21,6 @@
 #include <QFutureWatcher>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -90,23 +89,19 @@ void SettingsSectionView::askToReset()
 {
     if (m_resetConfirmation)
         return;
-    const DestructiveConfirmation question = DestructiveConfirmation::make(window(),
-        QStringLiteral("Reset settings?"),
-        QStringLiteral("Jobs, destinations and backup files are not removed. Only preferences are reset."),
-        QStringLiteral("Reset Settings"));
-    QMessageBox* box = question.box;
-    QPushButton* reset = question.confirm;
-    // The answer is read once the box has ended, before a button's own handlers could run.
-    connect(box, &QMessageBox::finished, this, [this, box, reset] {
-        m_confirmReset = false;
-        if (box->clickedButton() != reset)
-            return;
-        resetSettings(m_context.configuration, m_context.clock);
-        m_context.requests.applyAppearance();
-    });
+    QMessageBox* box = askConfirmation(window(),
+        { .title = QStringLiteral("Reset settings?"),
+            .text = QStringLiteral("Reset settings?"),
+            .informativeText = QStringLiteral(
+                "Jobs, destinations and backup files are not removed. Only preferences are reset."),
+            .confirmText = QStringLiteral("Reset Settings") },
+        [this] {
+            resetSettings(m_context.configuration, m_context.clock);
+            m_context.requests.applyAppearance();
+        });
+    connect(box, &QMessageBox::finished, this, [this] { m_confirmReset = false; });
     m_confirmReset = true;
     m_resetConfirmation = box;
-    box->open();
 }
 
 void SettingsSectionView::showEvent(QShowEvent* event)
