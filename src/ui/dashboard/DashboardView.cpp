@@ -117,7 +117,9 @@ void DashboardView::showSection(DashboardSection section)
     const bool offersRunAll = section == DashboardSection::overview || section == DashboardSection::jobs;
     m_runAll.setEnabled(offersRunAll);
     m_addBackup.setEnabled(offersRunAll || section == DashboardSection::destinations);
-    if (section == DashboardSection::jobs)
+    // A request waiting when the window is made is taken once it is shown: whoever opens the editor
+    // follows the view from then on.
+    if (section == DashboardSection::jobs && isVisible())
         takeJobRequest();
 }
 

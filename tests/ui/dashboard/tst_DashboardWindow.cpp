@@ -45,16 +45,17 @@ struct Dashboard {
             jobs(hub);
         hub.build();
         dashboard.emplace(hub.context(), model, clock, prompts, [this] { ++panelHides; });
+        // Followed as the program follows it: from the moment the window is made.
+        QObject::connect(&*dashboard, &DashboardWindow::windowMade, [this] {
+            QObject::connect(dashboard->view(), &DashboardView::editorOpened,
+                [this](const JobEditorContext& context) { editors.append(context); });
+        });
     }
 
     // Opens the dashboard and lets its fade-in run to the end.
     void open(DashboardSection section)
     {
-        const bool firstOpening = !dashboard->window();
         dashboard->openDashboard(section);
-        if (firstOpening)
-            QObject::connect(dashboard->view(), &DashboardView::editorOpened,
-                [this](const JobEditorContext& context) { editors.append(context); });
         clock.advance(DashboardWindow::fadeInDelay);
         MV_TRY_VERIFY(!dashboard->isPresenting());
     }
@@ -219,8 +220,10 @@ private Q_SLOTS:
         });
         d.model.requestNewJob();
         d.open(DashboardSection::jobs);
+        QCOMPARE(d.editors.size(), 1);
         const std::optional<JobEditorContext> editor = d.dashboard->view()->editor();
         QVERIFY(editor && editor->isNew);
+        QCOMPARE(d.editors[0].id, editor->id);
         QCOMPARE(editor->job.name, "New Backup");
         QCOMPARE(editor->job.mode, BackupMode::versioned);
         QVERIFY(editor->job.destinations.isEmpty());
@@ -229,8 +232,28 @@ private Q_SLOTS:
 
         d.window().close();
         d.open(DashboardSection::jobs);
-        QVERIFY(d.editors.isEmpty());
+        QCOMPARE(d.editors.size(), 1);
         QCOMPARE(d.dashboard->view()->editor()->id, editor->id);
+    }
+
+    // "Open in Dashboard" before the window exists: the job's editor opens once the window is there, and
+    // only once.
+    void jobRequestBeforeTheWindowExists()
+    {
+        BackupJob docs;
+        Dashboard d([&](test::AppStateHarness& hub) {
+            docs = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
+        });
+        d.model.requestJob(docs.id);
+        d.open(DashboardSection::jobs);
+        QCOMPARE(d.editors.size(), 1);
+        QCOMPARE(d.editors[0].job.id, docs.id);
+        QVERIFY(!d.editors[0].isNew);
+        QCOMPARE(d.model.selectedJobID(), std::nullopt);
+
+        d.window().close();
+        d.open(DashboardSection::jobs);
+        QCOMPARE(d.editors.size(), 1);
     }
 
     // Requests for the section already shown are acted on at once, each time; a job that is gone opens
