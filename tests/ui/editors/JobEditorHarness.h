@@ -30,7 +30,7 @@ struct AnsweringSheets {
     {
         return
             [this](const DestinationEditorContext& opened, const QString& source, BackupMode mode,
-                const BackupSchedule& schedule, AppState&, std::function<void(const BackupDestination&)> save,
+                const BackupSchedule& schedule, ViewContext&, std::function<void(const BackupDestination&)> save,
                 std::function<void()> cancel, QWidget* parent) {
                 context = opened;
                 sourcePath = source;

@@ -231,7 +231,7 @@ private Q_SLOTS:
             bool open(const QUrl&) override { return true; }
         } urls;
         DesktopPrompts prompts(s.hub.fileManager, urls, QFileDialog::DontUseNativeDialog);
-        SupportSectionView page(*s.hub.state, s.model, s.clock, prompts);
+        SupportSectionView page(s.hub.context(), s.model, s.clock, prompts);
         page.show();
         for (MVButton* button : page.findChildren<MVButton*>())
             if (button->title() == "Save Report\u2026")
