@@ -83,9 +83,11 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
             tellStorageProblem(warning);
     });
 
+    // An export the history could not write is told in the banner.
+    connect(&m_historyFeed, &HistoryFeed::failed, &m_requests, &ProgramRequests::setBanner);
+
     // Temporary forwarding while views move to the small objects.
     connect(&m_historyFeed, &HistoryFeed::changed, this, &AppState::historyChanged);
-    connect(&m_historyFeed, &HistoryFeed::failed, &m_requests, &ProgramRequests::setBanner);
     connect(&m_requests, &ProgramRequests::bannerChanged, this, &AppState::bannerChanged);
     connect(&m_requests, &ProgramRequests::navigationRequested, this, &AppState::navigationRequested);
     connect(&m_requests, &ProgramRequests::appearanceChanged, this, &AppState::appearanceChanged);
@@ -207,7 +209,7 @@ void AppState::start()
     // The configuration as loaded, a first run's defaults included, is on disk before the scheduler starts.
     m_store.saveNow();
     m_notifications.prepare();
-    applyAppearance();
+    m_requests.applyAppearance();
     refreshHistory();
     // The history deletes by age on its own thread, the logs are pruned on a worker, then the lists reload.
     const int days = int(std::clamp(m_store.config().settings.historyRetentionDays,
