@@ -89,7 +89,6 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     // Temporary forwarding while views move to the small objects.
     connect(&m_historyFeed, &HistoryFeed::changed, this, &AppState::historyChanged);
     connect(&m_requests, &ProgramRequests::bannerChanged, this, &AppState::bannerChanged);
-    connect(&m_requests, &ProgramRequests::navigationRequested, this, &AppState::navigationRequested);
     connect(&m_requests, &ProgramRequests::appearanceChanged, this, &AppState::appearanceChanged);
     connect(&m_jobActions, &JobActions::mirrorPromptChanged, this, &AppState::mirrorPromptChanged);
     connect(&m_jobActions, &JobActions::mirrorCheckInProgressChanged, this,
@@ -99,6 +98,15 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     installCallbacks();
     respondToWake(m_wakeWatcher, m_scheduler, m_monitor, m_clock);
     applyMaintenance();
+}
+
+// Navigation is forwarded only once somebody listens here: the forwarding itself would count as a listener
+// and the requests would stop keeping what is asked for before any view listens.
+void AppState::connectNotify(const QMetaMethod& signal)
+{
+    if (signal == QMetaMethod::fromSignal(&AppState::navigationRequested))
+        connect(&m_requests, &ProgramRequests::navigationRequested, this, &AppState::navigationRequested,
+            Qt::UniqueConnection);
 }
 
 AppState::~AppState()
