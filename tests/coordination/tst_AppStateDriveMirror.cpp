@@ -81,17 +81,18 @@ private Q_SLOTS:
                 { "mimeType", "text/plain" }, { "parents", QJsonArray { folder } } });
         m_server.seedDriveItems(extras);
 
-        auto first = hub.state->requestRun(job, job.destinations[0]);
-        QVERIFY(hub.state->mirrorCheckInProgress());
-        QCoro::waitFor(hub.state->requestRun(job, job.destinations[0])); // dropped while checking
+        auto first = hub.state->jobActions().requestRun(job, job.destinations[0]);
+        QVERIFY(hub.state->jobActions().mirrorCheckInProgress());
+        QCoro::waitFor(
+            hub.state->jobActions().requestRun(job, job.destinations[0])); // dropped while checking
         QCoro::waitFor(std::move(first));
 
-        QVERIFY(!hub.state->mirrorCheckInProgress());
-        QVERIFY(hub.state->mirrorPrompt());
-        QCOMPARE(hub.state->mirrorPrompt()->preview.totalDeletions, 250);
-        QCOMPARE(hub.state->mirrorPrompt()->preview.deletions.size(), 200);
-        QCOMPARE(hub.state->mirrorPrompt()->preview.deletions.first(), "old-000.txt");
-        QCOMPARE(hub.state->mirrorPrompt()->destination.id, job.destinations[0].id);
+        QVERIFY(!hub.state->jobActions().mirrorCheckInProgress());
+        QVERIFY(hub.state->jobActions().mirrorPrompt());
+        QCOMPARE(hub.state->jobActions().mirrorPrompt()->preview.totalDeletions, 250);
+        QCOMPARE(hub.state->jobActions().mirrorPrompt()->preview.deletions.size(), 200);
+        QCOMPARE(hub.state->jobActions().mirrorPrompt()->preview.deletions.first(), "old-000.txt");
+        QCOMPARE(hub.state->jobActions().mirrorPrompt()->destination.id, job.destinations[0].id);
         QCOMPARE(m_server.requestsTo("/drive/v3/about").size(), 1); // one plan
         QVERIFY(hub.state->coordinator().runs().isEmpty());
         QVERIFY(!hub.state->coordinator().issue());
@@ -105,8 +106,8 @@ private Q_SLOTS:
         m_server.addFaults({ QJsonObject { { "method", "GET" }, { "path", "/drive/v3/files" },
             { "status", 403 }, { "body", "{\"error\":{\"message\":\"Insufficient permissions\"}}" } } });
 
-        QCoro::waitFor(hub.state->requestRun(job, job.destinations[0]));
-        QVERIFY(!hub.state->mirrorPrompt());
+        QCoro::waitFor(hub.state->jobActions().requestRun(job, job.destinations[0]));
+        QVERIFY(!hub.state->jobActions().mirrorPrompt());
         QVERIFY(hub.state->coordinator().issue());
         QCOMPARE(hub.state->coordinator().issue()->title, "Google Drive is unavailable");
         QCOMPARE(hub.state->coordinator().issue()->message,
