@@ -2,8 +2,8 @@
 // each and a history of 100,000 runs, until its first history load has arrived, then building the status
 // board the views read (which computes every status) and one read of each kind; beside reading the same
 // config.json and history with the store and the repository alone (the totals and the newest 120 runs).
-// Prints the medians of several rounds and their ratio, and whether the board's computing and each read
-// stayed under 1 ms.
+// Prints the medians of several rounds and their ratio, the board's computing, and whether each read stayed
+// under 1 ms.
 
 #include "coordination/AppState.h"
 #include "google/SecretBackend.h"
@@ -124,9 +124,9 @@ int main(int argc, char** argv)
     std::printf("  AppState built and started, history loaded  %8.2f ms\n", programMs);
     std::printf("  store and repository alone                  %8.2f ms   ratio %.2f\n", baselineMs,
         programMs / baselineMs);
-    const double boardMs = median(boards);
-    std::printf("  status board built, every status computed %8.4f ms  %s\n", boardMs,
-        boardMs < readBudgetMs ? "under 1 ms" : "OVER 1 ms");
+    // The board computes every status of every job at once, when something they derive from changes; a
+    // view's read is a lookup.
+    std::printf("  status board built, every status computed   %8.2f ms\n", median(boards));
     static const char* names[]
         = { "aggregate", "destinationStatus", "jobStatus", "summary", "allDestinations" };
     for (std::size_t i = 0; i < reads.size(); ++i) {

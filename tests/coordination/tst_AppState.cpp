@@ -159,29 +159,29 @@ private Q_SLOTS:
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
         hub.files.write("ssd/stray.txt", "old");
         hub.build();
-        QSignalSpy checking(&hub.state->jobActions(), &JobActions::mirrorCheckInProgressChanged);
+        JobActions& actions = hub.state->jobActions();
+        QSignalSpy checking(&actions, &JobActions::mirrorCheckInProgressChanged);
 
-        auto first = hub.state->jobActions().requestRun(job, job.destinations[0]);
-        QVERIFY(hub.state->jobActions().mirrorCheckInProgress());
-        QCoro::waitFor(
-            hub.state->jobActions().requestRun(job, job.destinations[0])); // dropped while checking
+        auto first = actions.requestRun(job, job.destinations[0]);
+        QVERIFY(actions.mirrorCheckInProgress());
+        QCoro::waitFor(actions.requestRun(job, job.destinations[0])); // dropped while checking
         QCoro::waitFor(std::move(first));
         QCOMPARE(checking.size(), 2);
-        QVERIFY(!hub.state->jobActions().mirrorCheckInProgress());
-        QVERIFY(hub.state->jobActions().mirrorPrompt());
-        QCOMPARE(hub.state->jobActions().mirrorPrompt()->preview.totalDeletions, 1);
-        QCOMPARE(hub.state->jobActions().mirrorPrompt()->preview.deletions, QStringList { "stray.txt" });
+        QVERIFY(!actions.mirrorCheckInProgress());
+        QVERIFY(actions.mirrorPrompt());
+        QCOMPARE(actions.mirrorPrompt()->preview.totalDeletions, 1);
+        QCOMPARE(actions.mirrorPrompt()->preview.deletions, QStringList { "stray.txt" });
         QVERIFY(hub.state->coordinator().runs().isEmpty());
 
-        hub.state->jobActions().confirmMirrorRun();
-        QVERIFY(!hub.state->jobActions().mirrorPrompt());
+        actions.confirmMirrorRun();
+        QVERIFY(!actions.mirrorPrompt());
         MV_TRY_COMPARE(hub.rows().size(), size_t(1));
         MV_TRY_COMPARE(hub.rows().front().result, RunResult::success);
         QVERIFY(!QFileInfo::exists(hub.files.filePath("ssd/stray.txt")));
 
-        hub.state->jobActions().confirmMirrorRun(); // no prompt: nothing
-        QCoro::waitFor(hub.state->jobActions().requestRun(job, job.destinations[0]));
-        QVERIFY(!hub.state->jobActions().mirrorPrompt());
+        actions.confirmMirrorRun(); // no prompt: nothing
+        QCoro::waitFor(actions.requestRun(job, job.destinations[0]));
+        QVERIFY(!actions.mirrorPrompt());
         MV_TRY_COMPARE(hub.rows().size(), size_t(2));
     }
 
@@ -210,9 +210,10 @@ private Q_SLOTS:
         config.settings.rsyncPath = failingDryRun(hub.files);
         hub.store.setConfig(config);
         hub.build();
-        QCoro::waitFor(hub.state->jobActions().requestRun(job, job.destinations[0]));
-        QVERIFY(!hub.state->jobActions().mirrorCheckInProgress());
-        QVERIFY(!hub.state->jobActions().mirrorPrompt());
+        JobActions& actions = hub.state->jobActions();
+        QCoro::waitFor(actions.requestRun(job, job.destinations[0]));
+        QVERIFY(!actions.mirrorCheckInProgress());
+        QVERIFY(!actions.mirrorPrompt());
         QVERIFY(hub.state->coordinator().issue());
         QCOMPARE(hub.state->coordinator().issue()->isTemporary, false);
         QVERIFY(hub.state->coordinator().runs().isEmpty());

@@ -80,19 +80,19 @@ private Q_SLOTS:
             extras.append(QJsonObject { { "name", QString("old-%1.txt").arg(i, 3, 10, QChar('0')) },
                 { "mimeType", "text/plain" }, { "parents", QJsonArray { folder } } });
         m_server.seedDriveItems(extras);
+        JobActions& actions = hub.state->jobActions();
 
-        auto first = hub.state->jobActions().requestRun(job, job.destinations[0]);
-        QVERIFY(hub.state->jobActions().mirrorCheckInProgress());
-        QCoro::waitFor(
-            hub.state->jobActions().requestRun(job, job.destinations[0])); // dropped while checking
+        auto first = actions.requestRun(job, job.destinations[0]);
+        QVERIFY(actions.mirrorCheckInProgress());
+        QCoro::waitFor(actions.requestRun(job, job.destinations[0])); // dropped while checking
         QCoro::waitFor(std::move(first));
 
-        QVERIFY(!hub.state->jobActions().mirrorCheckInProgress());
-        QVERIFY(hub.state->jobActions().mirrorPrompt());
-        QCOMPARE(hub.state->jobActions().mirrorPrompt()->preview.totalDeletions, 250);
-        QCOMPARE(hub.state->jobActions().mirrorPrompt()->preview.deletions.size(), 200);
-        QCOMPARE(hub.state->jobActions().mirrorPrompt()->preview.deletions.first(), "old-000.txt");
-        QCOMPARE(hub.state->jobActions().mirrorPrompt()->destination.id, job.destinations[0].id);
+        QVERIFY(!actions.mirrorCheckInProgress());
+        QVERIFY(actions.mirrorPrompt());
+        QCOMPARE(actions.mirrorPrompt()->preview.totalDeletions, 250);
+        QCOMPARE(actions.mirrorPrompt()->preview.deletions.size(), 200);
+        QCOMPARE(actions.mirrorPrompt()->preview.deletions.first(), "old-000.txt");
+        QCOMPARE(actions.mirrorPrompt()->destination.id, job.destinations[0].id);
         QCOMPARE(m_server.requestsTo("/drive/v3/about").size(), 1); // one plan
         QVERIFY(hub.state->coordinator().runs().isEmpty());
         QVERIFY(!hub.state->coordinator().issue());
