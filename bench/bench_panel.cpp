@@ -138,7 +138,7 @@ PanelFigures measurePanel(const QString& support)
     panel.show();
 
     for (int j = 0; j < activeJobs; ++j)
-        QCoro::waitFor(state.runJob(store.config().jobs.at(j)));
+        QCoro::waitFor(state.jobActions().runJob(store.config().jobs.at(j)));
     BackupCoordinator& coordinator = state.coordinator();
     waitUntil(
         [&] {

@@ -83,11 +83,12 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
             tellStorageProblem(warning);
     });
 
+    // An export the history could not write is told in the banner.
+    connect(&m_historyFeed, &HistoryFeed::failed, &m_requests, &ProgramRequests::setBanner);
+
     // Temporary forwarding while views move to the small objects.
     connect(&m_historyFeed, &HistoryFeed::changed, this, &AppState::historyChanged);
-    connect(&m_historyFeed, &HistoryFeed::failed, &m_requests, &ProgramRequests::setBanner);
     connect(&m_requests, &ProgramRequests::bannerChanged, this, &AppState::bannerChanged);
-    connect(&m_requests, &ProgramRequests::navigationRequested, this, &AppState::navigationRequested);
     connect(&m_requests, &ProgramRequests::appearanceChanged, this, &AppState::appearanceChanged);
     connect(&m_jobActions, &JobActions::mirrorPromptChanged, this, &AppState::mirrorPromptChanged);
     connect(&m_jobActions, &JobActions::mirrorCheckInProgressChanged, this,
@@ -97,6 +98,15 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     installCallbacks();
     respondToWake(m_wakeWatcher, m_scheduler, m_monitor, m_clock);
     applyMaintenance();
+}
+
+// Navigation is forwarded only once somebody listens here: the forwarding itself would count as a listener
+// and the requests would stop keeping what is asked for before any view listens.
+void AppState::connectNotify(const QMetaMethod& signal)
+{
+    if (signal == QMetaMethod::fromSignal(&AppState::navigationRequested))
+        connect(&m_requests, &ProgramRequests::navigationRequested, this, &AppState::navigationRequested,
+            Qt::UniqueConnection);
 }
 
 AppState::~AppState()
@@ -207,7 +217,7 @@ void AppState::start()
     // The configuration as loaded, a first run's defaults included, is on disk before the scheduler starts.
     m_store.saveNow();
     m_notifications.prepare();
-    applyAppearance();
+    m_requests.applyAppearance();
     refreshHistory();
     // The history deletes by age on its own thread, the logs are pruned on a worker, then the lists reload.
     const int days = int(std::clamp(m_store.config().settings.historyRetentionDays,

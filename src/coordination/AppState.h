@@ -137,6 +137,9 @@ Q_SIGNALS:
     void navigationRequested(const NavigationRequest& request);
     void appearanceChanged(AppearancePreference preference);
 
+protected:
+    void connectNotify(const QMetaMethod& signal) override;
+
 private:
     void installCallbacks();
     // Shows what the configuration or the history could not read or write: in the banner, or after the

@@ -16,6 +16,8 @@
 #include "support/ScriptedRsync.h"
 #include "support/TempDir.h"
 #include "support/state/AppStateHarness.h"
+#include "ui/models/ActiveRunsModel.h"
+#include "ui/models/StatusBoard.h"
 
 #include <QtTest>
 
@@ -123,7 +125,7 @@ private Q_SLOTS:
         MV_TRY_COMPARE(hub.rows().front().result, RunResult::success);
         QCOMPARE(leftoverRanWhenTheRunStarted, std::optional(false));
         QCOMPARE(leftover.wait(), 128 + SIGKILL);
-        QCOMPARE(hub.state->banner(), std::nullopt);
+        QCOMPARE(hub.state->requests().banner(), std::nullopt);
         QCOMPARE(
             QDir(RunningTransfers::recordFolder(hub.support.path())).entryList(QDir::Files), QStringList());
     }
@@ -138,16 +140,15 @@ private Q_SLOTS:
         hub.store.updateDestination(
             job.id, job.destinations[2].id, [](BackupDestination& d) { d.isEnabled = false; });
         hub.build();
-        QSignalSpy history(&*hub.state, &AppState::historyChanged);
         hub.state->start();
-        QCoro::waitFor(hub.state->runJob(*hub.store.job(job.id)));
+        QCoro::waitFor(hub.state->jobActions().runJob(*hub.store.job(job.id)));
         MV_TRY_COMPARE(hub.rows().size(), size_t(2));
         MV_TRY_VERIFY(std::ranges::all_of(
             hub.rows(), [](const BackupRunRecord& r) { return r.result == RunResult::success; }));
         QVERIFY(QFileInfo::exists(hub.files.filePath("ssd/a.txt")));
         QVERIFY(QFileInfo::exists(hub.files.filePath("nas/a.txt")));
-        MV_TRY_COMPARE(hub.state->historyStats().successRuns, 2);
-        QCOMPARE(hub.state->recentRuns().size(), size_t(2));
+        MV_TRY_COMPARE(hub.state->historyFeed().stats().successRuns, 2);
+        QCOMPARE(hub.state->historyFeed().recentRuns().size(), size_t(2));
     }
 
     // A manual mirror run that would delete asks first, once however often it is asked for; confirming it
@@ -158,28 +159,29 @@ private Q_SLOTS:
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
         hub.files.write("ssd/stray.txt", "old");
         hub.build();
-        QSignalSpy checking(&*hub.state, &AppState::mirrorCheckInProgressChanged);
+        JobActions& actions = hub.state->jobActions();
+        QSignalSpy checking(&actions, &JobActions::mirrorCheckInProgressChanged);
 
-        auto first = hub.state->requestRun(job, job.destinations[0]);
-        QVERIFY(hub.state->mirrorCheckInProgress());
-        QCoro::waitFor(hub.state->requestRun(job, job.destinations[0])); // dropped while checking
+        auto first = actions.requestRun(job, job.destinations[0]);
+        QVERIFY(actions.mirrorCheckInProgress());
+        QCoro::waitFor(actions.requestRun(job, job.destinations[0])); // dropped while checking
         QCoro::waitFor(std::move(first));
         QCOMPARE(checking.size(), 2);
-        QVERIFY(!hub.state->mirrorCheckInProgress());
-        QVERIFY(hub.state->mirrorPrompt());
-        QCOMPARE(hub.state->mirrorPrompt()->preview.totalDeletions, 1);
-        QCOMPARE(hub.state->mirrorPrompt()->preview.deletions, QStringList { "stray.txt" });
+        QVERIFY(!actions.mirrorCheckInProgress());
+        QVERIFY(actions.mirrorPrompt());
+        QCOMPARE(actions.mirrorPrompt()->preview.totalDeletions, 1);
+        QCOMPARE(actions.mirrorPrompt()->preview.deletions, QStringList { "stray.txt" });
         QVERIFY(hub.state->coordinator().runs().isEmpty());
 
-        hub.state->confirmMirrorRun();
-        QVERIFY(!hub.state->mirrorPrompt());
+        actions.confirmMirrorRun();
+        QVERIFY(!actions.mirrorPrompt());
         MV_TRY_COMPARE(hub.rows().size(), size_t(1));
         MV_TRY_COMPARE(hub.rows().front().result, RunResult::success);
         QVERIFY(!QFileInfo::exists(hub.files.filePath("ssd/stray.txt")));
 
-        hub.state->confirmMirrorRun(); // no prompt: nothing
-        QCoro::waitFor(hub.state->requestRun(job, job.destinations[0]));
-        QVERIFY(!hub.state->mirrorPrompt());
+        actions.confirmMirrorRun(); // no prompt: nothing
+        QCoro::waitFor(actions.requestRun(job, job.destinations[0]));
+        QVERIFY(!actions.mirrorPrompt());
         MV_TRY_COMPARE(hub.rows().size(), size_t(2));
     }
 
@@ -191,8 +193,8 @@ private Q_SLOTS:
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
         hub.build();
         hub.state->start();
-        auto request = hub.state->requestRun(job, job.destinations[0]);
-        QVERIFY(hub.state->mirrorCheckInProgress());
+        auto request = hub.state->jobActions().requestRun(job, job.destinations[0]);
+        QVERIFY(hub.state->jobActions().mirrorCheckInProgress());
         hub.state.reset();
         QCoro::waitFor(std::move(request));
         WorkerPool::instance().waitForDone();
@@ -208,9 +210,10 @@ private Q_SLOTS:
         config.settings.rsyncPath = failingDryRun(hub.files);
         hub.store.setConfig(config);
         hub.build();
-        QCoro::waitFor(hub.state->requestRun(job, job.destinations[0]));
-        QVERIFY(!hub.state->mirrorCheckInProgress());
-        QVERIFY(!hub.state->mirrorPrompt());
+        JobActions& actions = hub.state->jobActions();
+        QCoro::waitFor(actions.requestRun(job, job.destinations[0]));
+        QVERIFY(!actions.mirrorCheckInProgress());
+        QVERIFY(!actions.mirrorPrompt());
         QVERIFY(hub.state->coordinator().issue());
         QCOMPARE(hub.state->coordinator().issue()->isTemporary, false);
         QVERIFY(hub.state->coordinator().runs().isEmpty());
@@ -228,8 +231,8 @@ private Q_SLOTS:
         hub.build();
         const QDateTime due = QDateTime::currentDateTimeUtc().addSecs(-3600);
         hub.state->recordMissed(job, job.destinations[0], due);
-        MV_TRY_COMPARE(hub.state->recentRuns().size(), size_t(1));
-        const BackupRunRecord& row = hub.state->recentRuns().front();
+        MV_TRY_COMPARE(hub.state->historyFeed().recentRuns().size(), size_t(1));
+        const BackupRunRecord& row = hub.state->historyFeed().recentRuns().front();
         QCOMPARE(row.result, RunResult::missed);
         QCOMPARE(row.trigger, RunTrigger::schedule);
         QCOMPARE(row.startedAt, due);
@@ -302,14 +305,14 @@ private Q_SLOTS:
         hub.state->coordinator().enqueue(job, job.destinations[0], RunTrigger::manual);
         MV_TRY_VERIFY(rsync.pid("ssd") != 0);
 
-        hub.state->deleteJob(job);
+        hub.state->jobActions().deleteJob(job);
         QVERIFY(!hub.store.job(job.id));
         MV_TRY_VERIFY(std::ranges::any_of(
             hub.rows(), [](const BackupRunRecord& r) { return r.result == RunResult::cancelled; }));
         QCOMPARE(hub.rows().size(), size_t(2)); // the missed run and the stopped one
         for (const BackupDestination& destination : job.destinations)
             QCOMPARE(KeychainService::passphrase(destination.id), std::nullopt);
-        MV_TRY_COMPARE(hub.state->recentRuns().size(), size_t(2));
+        MV_TRY_COMPARE(hub.state->historyFeed().recentRuns().size(), size_t(2));
     }
 
     // Turning a job off changes only that; turning it on makes its scheduled destinations due from now. A
@@ -327,25 +330,29 @@ private Q_SLOTS:
         job.destinations[0].nextRun = kept;
         hub.store.replaceJob(job);
         hub.build();
+        ActiveRunsModel runs(hub.state->coordinator());
+        StatusBoard board(hub.store, runs, hub.state->monitor(), hub.state->googleAuth(),
+            hub.state->googleCredentials(), hub.state->historyFeed(), hub.state->clock());
         const auto isNextFullHour = [](const std::optional<QDateTime>& next) {
             const QDateTime now = QDateTime::currentDateTime();
             return next && *next > now && next->toLocalTime().time().minute() == 0
                 && next->toLocalTime().time().second() == 0 && *next <= now.addSecs(3600);
         };
 
-        hub.state->toggleJob(job);
+        hub.state->jobActions().toggleJob(job);
         BackupJob off = *hub.store.job(job.id);
         QVERIFY(!off.isEnabled);
         QCOMPARE(off.destinations[0].nextRun, std::optional(kept));
 
-        hub.state->toggleJob(off);
+        hub.state->jobActions().toggleJob(off);
         const BackupJob on = *hub.store.job(job.id);
         QVERIFY(on.isEnabled);
         QVERIFY(isNextFullHour(on.destinations[0].nextRun));
         QCOMPARE(on.destinations[1].nextRun, std::optional(kept));
 
-        hub.state->duplicateJob(on);
-        hub.state->duplicateJob(on);
+        hub.state->jobActions().duplicateJob(on);
+        hub.state->jobActions().duplicateJob(on);
+        board.update();
         const QList<BackupJob>& jobs = hub.store.config().jobs;
         QCOMPARE(jobs.size(), 3);
         for (const BackupJob& copy : jobs.mid(1)) {
@@ -353,7 +360,7 @@ private Q_SLOTS:
             QCOMPARE(copy.destinations[0].lastResult, std::nullopt);
             QVERIFY(isNextFullHour(copy.destinations[0].nextRun));
             QCOMPARE(copy.destinations[1].nextRun, std::nullopt);
-            QCOMPARE(hub.state->destinationStatus(copy, copy.destinations[1]).text, "Not run yet");
+            QCOMPARE(board.destinationStatus(copy.id, copy.destinations[1].id).text, "Not run yet");
         }
     }
 
@@ -364,24 +371,24 @@ private Q_SLOTS:
         test::AppStateHarness hub;
         hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.build();
-        hub.state->exportConfiguration();
-        hub.state->exportHistory();
+        hub.state->requests().exportConfiguration();
+        hub.state->historyFeed().exportHistory();
         MV_TRY_COMPARE(hub.fileManagerServer.shown().size(), 2);
         for (const QString& shown : hub.fileManagerServer.shown()) {
             const QString path = QUrl(shown).toLocalFile();
             QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(hub.support.path()).absoluteFilePath());
             QVERIFY(QFileInfo(path).size() > 0);
         }
-        QCOMPARE(hub.state->banner(), std::nullopt);
+        QCOMPARE(hub.state->requests().banner(), std::nullopt);
 
         if (!m_canMount)
             QSKIP("a read-only support folder needs a mount");
         const auto readOnly = test::Mount::tmpfs(hub.support.path(), "ro,size=1m");
-        hub.state->exportHistory();
-        MV_TRY_VERIFY(
-            hub.state->banner() && hub.state->banner()->startsWith("The history could not be exported: "));
-        hub.state->exportConfiguration();
-        QVERIFY(hub.state->banner()->startsWith("The configuration could not be exported: "));
+        hub.state->historyFeed().exportHistory();
+        MV_TRY_VERIFY(hub.state->requests().banner()
+            && hub.state->requests().banner()->startsWith("The history could not be exported: "));
+        hub.state->requests().exportConfiguration();
+        QVERIFY(hub.state->requests().banner()->startsWith("The configuration could not be exported: "));
         QCOMPARE(hub.fileManagerServer.shown().size(), 2);
     }
 
@@ -432,10 +439,10 @@ private Q_SLOTS:
         hub.build();
         hub.state->start();
         for (const QString& message : expected) {
-            MV_TRY_COMPARE(hub.state->banner().value_or(QString()), message);
-            hub.state->setBanner(std::nullopt);
+            MV_TRY_COMPARE(hub.state->requests().banner().value_or(QString()), message);
+            hub.state->requests().setBanner(std::nullopt);
         }
-        QCOMPARE(hub.state->banner(), std::nullopt);
+        QCOMPARE(hub.state->requests().banner(), std::nullopt);
         if (folder == "damaged history")
             QCOMPARE(TempDir::read(history), QByteArray(4096, 'x'));
     }
@@ -455,7 +462,7 @@ private Q_SLOTS:
         QVERIFY(hub.rows().empty()); // the history file is ready: its table is made
         disk.fill();
 
-        QCoro::waitFor(hub.state->runJob(job));
+        QCoro::waitFor(hub.state->jobActions().runJob(job));
         const QStringList expected {
             "The configuration could not be saved: “" + hub.support.filePath("config.json")
                 + "” could not be written: No space left on device.",
@@ -466,9 +473,9 @@ private Q_SLOTS:
         QStringList told;
         QVERIFY2(QTest::qWaitFor(
                      [&] {
-                         while (const std::optional<QString> banner = hub.state->banner()) {
+                         while (const std::optional<QString> banner = hub.state->requests().banner()) {
                              told.append(*banner);
-                             hub.state->setBanner(std::nullopt);
+                             hub.state->requests().setBanner(std::nullopt);
                          }
                          return told.contains(expected[0]) && told.contains(expected[1]);
                      },
@@ -493,24 +500,24 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        QSignalSpy appearance(&*hub.state, &AppState::appearanceChanged);
-        hub.state->setAppearance(AppearancePreference::dark);
-        hub.state->setAppearance(AppearancePreference::system);
+        QSignalSpy appearance(&hub.state->requests(), &ProgramRequests::appearanceChanged);
+        hub.state->requests().setAppearance(AppearancePreference::dark);
+        hub.state->requests().setAppearance(AppearancePreference::system);
         QCOMPARE(appearance.size(), 2);
         QCOMPARE(appearance[1][0].value<AppearancePreference>(), AppearancePreference::system);
         QCOMPARE(hub.store.config().settings.appearance, AppearancePreference::system);
         QVERIFY(hub.store.hasPendingSave());
 
-        hub.state->setLaunchAtLogin(true);
+        hub.state->requests().setLaunchAtLogin(true);
         QVERIFY(QFileInfo::exists(AutostartEntry::path()));
         QVERIFY(hub.store.config().settings.launchAtLogin);
-        QCOMPARE(hub.state->banner(), std::nullopt);
+        QCOMPARE(hub.state->requests().banner(), std::nullopt);
         QVERIFY(hub.store.saveNow());
 
-        hub.state->refreshLoginItemState(); // nothing changed: no save
+        hub.state->requests().refreshLoginItemState(); // nothing changed: no save
         QVERIFY(!hub.store.hasPendingSave());
         QVERIFY(QFile::remove(AutostartEntry::path()));
-        hub.state->refreshLoginItemState();
+        hub.state->requests().refreshLoginItemState();
         QVERIFY(!hub.store.config().settings.launchAtLogin);
         QVERIFY(hub.store.hasPendingSave());
     }
@@ -523,18 +530,19 @@ private Q_SLOTS:
         hub.build();
         const NavigationRequest dashboard { NavigationRequest::Target::dashboard, std::nullopt };
         const NavigationRequest job { NavigationRequest::Target::job, QUuid::createUuid() };
-        hub.state->requestNavigation(dashboard);
-        hub.state->requestNavigation(job);
-        QCOMPARE(hub.state->takePendingNavigation(), (QList<NavigationRequest> { dashboard, job }));
-        QVERIFY(hub.state->takePendingNavigation().isEmpty());
+        hub.state->requests().requestNavigation(dashboard);
+        hub.state->requests().requestNavigation(job);
+        QCOMPARE(
+            hub.state->requests().takePendingNavigation(), (QList<NavigationRequest> { dashboard, job }));
+        QVERIFY(hub.state->requests().takePendingNavigation().isEmpty());
 
         QList<NavigationRequest> heard;
-        connect(&*hub.state, &AppState::navigationRequested, this,
+        connect(&hub.state->requests(), &ProgramRequests::navigationRequested, this,
             [&heard](const NavigationRequest& request) { heard.append(request); });
-        hub.state->requestNavigation(job);
-        hub.state->requestNavigation(job);
+        hub.state->requests().requestNavigation(job);
+        hub.state->requests().requestNavigation(job);
         QCOMPARE(heard.size(), 2);
-        QVERIFY(hub.state->takePendingNavigation().isEmpty());
+        QVERIFY(hub.state->requests().takePendingNavigation().isEmpty());
     }
 };
 

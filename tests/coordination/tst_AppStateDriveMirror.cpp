@@ -80,18 +80,19 @@ private Q_SLOTS:
             extras.append(QJsonObject { { "name", QString("old-%1.txt").arg(i, 3, 10, QChar('0')) },
                 { "mimeType", "text/plain" }, { "parents", QJsonArray { folder } } });
         m_server.seedDriveItems(extras);
+        JobActions& actions = hub.state->jobActions();
 
-        auto first = hub.state->requestRun(job, job.destinations[0]);
-        QVERIFY(hub.state->mirrorCheckInProgress());
-        QCoro::waitFor(hub.state->requestRun(job, job.destinations[0])); // dropped while checking
+        auto first = actions.requestRun(job, job.destinations[0]);
+        QVERIFY(actions.mirrorCheckInProgress());
+        QCoro::waitFor(actions.requestRun(job, job.destinations[0])); // dropped while checking
         QCoro::waitFor(std::move(first));
 
-        QVERIFY(!hub.state->mirrorCheckInProgress());
-        QVERIFY(hub.state->mirrorPrompt());
-        QCOMPARE(hub.state->mirrorPrompt()->preview.totalDeletions, 250);
-        QCOMPARE(hub.state->mirrorPrompt()->preview.deletions.size(), 200);
-        QCOMPARE(hub.state->mirrorPrompt()->preview.deletions.first(), "old-000.txt");
-        QCOMPARE(hub.state->mirrorPrompt()->destination.id, job.destinations[0].id);
+        QVERIFY(!actions.mirrorCheckInProgress());
+        QVERIFY(actions.mirrorPrompt());
+        QCOMPARE(actions.mirrorPrompt()->preview.totalDeletions, 250);
+        QCOMPARE(actions.mirrorPrompt()->preview.deletions.size(), 200);
+        QCOMPARE(actions.mirrorPrompt()->preview.deletions.first(), "old-000.txt");
+        QCOMPARE(actions.mirrorPrompt()->destination.id, job.destinations[0].id);
         QCOMPARE(m_server.requestsTo("/drive/v3/about").size(), 1); // one plan
         QVERIFY(hub.state->coordinator().runs().isEmpty());
         QVERIFY(!hub.state->coordinator().issue());
@@ -105,8 +106,8 @@ private Q_SLOTS:
         m_server.addFaults({ QJsonObject { { "method", "GET" }, { "path", "/drive/v3/files" },
             { "status", 403 }, { "body", "{\"error\":{\"message\":\"Insufficient permissions\"}}" } } });
 
-        QCoro::waitFor(hub.state->requestRun(job, job.destinations[0]));
-        QVERIFY(!hub.state->mirrorPrompt());
+        QCoro::waitFor(hub.state->jobActions().requestRun(job, job.destinations[0]));
+        QVERIFY(!hub.state->jobActions().mirrorPrompt());
         QVERIFY(hub.state->coordinator().issue());
         QCOMPARE(hub.state->coordinator().issue()->title, "Google Drive is unavailable");
         QCOMPARE(hub.state->coordinator().issue()->message,
