@@ -33,6 +33,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QtTest>
 
@@ -83,6 +84,23 @@ BackupDestination newDestination(
     destination.kind = kind;
     destination.name = name;
     return destination;
+}
+
+// Whether the layout has given `label` the height its text needs at its width.
+bool showsWhole(const QLabel& label)
+{
+    return label.height() >= label.heightForWidth(label.width());
+}
+
+// The labels of `view` whose text is `text`.
+QList<TextLabel*> labelsShowing(const QWidget& view, const QString& text)
+{
+    QList<TextLabel*> labels;
+    for (TextLabel* label : view.findChildren<TextLabel*>()) {
+        if (label->text() == text)
+            labels.append(label);
+    }
+    return labels;
 }
 
 void signInToGoogle(test::AppStateHarness& hub)
@@ -309,19 +327,19 @@ private Q_SLOTS:
             state.testMessage = message;
         });
         QCoreApplication::sendPostedEvents();
-        QList<TextLabel*> shown;
-        for (TextLabel* label : sheet.view->findChildren<TextLabel*>()) {
-            if (label->text() == message)
-                shown.append(label);
-        }
+        const QList<TextLabel*> shown = labelsShowing(*sheet.view, message);
         QCOMPARE(shown.size(), 2);
         for (TextLabel* label : std::as_const(shown)) {
             QVERIFY(label->isVisible());
-            MV_TRY_VERIFY(label->height() >= label->heightForWidth(label->width()));
+            MV_TRY_VERIFY(showsWhole(*label));
             QVERIFY(label->textInteractionFlags().testFlags(
                 Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard));
         }
         QCOMPARE(sheet.view->footerMessage(), message);
+        // ssh's unbroken rows of "@" do not push the fields past the sheet's right edge.
+        auto* scroll = sheet.view->findChild<QScrollArea*>(QStringLiteral("destinationScroll"));
+        QVERIFY(scroll);
+        QCOMPARE(scroll->widget()->width(), scroll->viewport()->width());
     }
 
     // "Save Key" stores the passphrase and empties the field; Cancel after typing one stores nothing.
@@ -566,6 +584,11 @@ private Q_SLOTS:
             });
         }
         QCoreApplication::sendPostedEvents(); // lay out what the last changes showed and hid
+        if (kind == DestinationKind::ssh) {
+            // The picture waits for the layout to give the test's outcome all its lines.
+            for (TextLabel* label : labelsShowing(*sheet.view, *sheet.state().testMessage))
+                MV_TRY_VERIFY(showsWhole(*label));
+        }
         QVERIFY(test::saveLightAndDark(*sheet.view, "destination-editor-" + toString(kind)));
     }
 };
