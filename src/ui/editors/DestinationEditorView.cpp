@@ -29,12 +29,16 @@ namespace mv {
 
 namespace {
 
-// A message that may carry ssh's output: it wraps to as many lines as it needs, and can be copied.
+// A message that may carry ssh's output: it wraps to as many lines as it needs at the width it is given, and
+// can be copied. A long unbroken run in that output (ssh's rows of "@") does not widen the sheet.
 TextLabel* messageLabel(const QFont& font, PaletteColor color, QWidget* parent)
 {
     auto* label = new TextLabel(QString(), font, color, parent);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
     return label;
 }
 
@@ -121,12 +125,14 @@ QWidget* DestinationEditorView::makeHeader()
     return header;
 }
 
+// The message takes a full-width line above the buttons, so that ssh's output wraps to the sheet's width and
+// the footer grows by as many lines as it needs.
 QWidget* DestinationEditorView::makeFooter()
 {
     auto* footer = new QWidget(this);
-    auto* row = new QHBoxLayout(footer);
-    row->setContentsMargins(18, 12, 18, 12);
-    row->setSpacing(10);
+    auto* column = new QVBoxLayout(footer);
+    column->setContentsMargins(18, 12, 18, 12);
+    column->setSpacing(10);
     m_error = messageLabel(kitFont(13), Palette::danger, footer);
     m_outcome = new QWidget(footer);
     auto* outcome = new QHBoxLayout(m_outcome);
@@ -137,19 +143,22 @@ QWidget* DestinationEditorView::makeFooter()
     m_outcomeText = messageLabel(kitFont(13), Palette::labelSecondary, m_outcome);
     outcome->addWidget(m_outcomeSymbol, 0, Qt::AlignTop);
     outcome->addWidget(m_outcomeText, 1);
-    m_hint = new TextLabel(QString(), kitFont(12), Palette::labelTertiary, footer);
-    m_hint->setWordWrap(true);
+    m_hint = messageLabel(kitFont(12), Palette::labelTertiary, footer);
     m_cancel = new MVButton(
         QStringLiteral("Cancel"), std::nullopt, MVButtonKind::secondary, true, false, [this] { cancel(); },
         footer);
     m_primary = new MVButton(
         m_model->state().context.isNew ? QStringLiteral("Add") : QStringLiteral("Save"), std::nullopt,
         MVButtonKind::primary, false, false, [this] { save(); }, footer);
-    row->addWidget(m_error, 1);
-    row->addWidget(m_outcome, 1);
-    row->addWidget(m_hint, 1);
-    row->addWidget(m_cancel);
-    row->addWidget(m_primary);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(10);
+    buttons->addStretch(1);
+    buttons->addWidget(m_cancel);
+    buttons->addWidget(m_primary);
+    column->addWidget(m_error);
+    column->addWidget(m_outcome);
+    column->addWidget(m_hint);
+    column->addLayout(buttons);
     return footer;
 }
 
@@ -243,7 +252,6 @@ void DestinationEditorView::refreshFooter()
     const bool showOutcome = !state.errorMessage && state.testMessage;
     m_outcome->setVisible(showOutcome);
     m_outcomeText->setText(state.testMessage.value_or(QString()));
-    m_outcomeText->setToolTip(state.testMessage.value_or(QString()));
     const bool succeeded = state.testSucceeded == true;
     m_outcomeSymbol->setSymbol(
         succeeded ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("exclamationmark.circle.fill"));

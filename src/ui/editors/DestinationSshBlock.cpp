@@ -79,7 +79,7 @@ DestinationSshBlock::DestinationSshBlock(
         new DestinationFieldColumn(QStringLiteral("Passphrase (optional)"), m_passphrase, this), 1);
     secret->addWidget(m_saveKey, 0, Qt::AlignBottom);
     column->addLayout(secret);
-    column->addWidget(makeTestRow());
+    column->addWidget(makeTestArea());
 
     bindText(m_host, model, &DestinationEditorState::host);
     bindText(m_user, model, &DestinationEditorState::user);
@@ -93,28 +93,36 @@ DestinationSshBlock::DestinationSshBlock(
     refresh();
 }
 
-QWidget* DestinationSshBlock::makeTestRow()
+// The buttons, with the outcome on a full-width line of its own under them: ssh's words can run to several
+// lines and wrap to the sheet's width, and the block grows to hold them.
+QWidget* DestinationSshBlock::makeTestArea()
 {
-    auto* testRow = new QWidget(this);
-    auto* row = new QHBoxLayout(testRow);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(8);
+    auto* test = new QWidget(this);
+    auto* column = new QVBoxLayout(test);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(6);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
     m_test = new MVButton(
         QStringLiteral("Test Connection"), std::nullopt, MVButtonKind::secondary, true, false,
-        [this] { m_model.testConnection(); }, testRow);
+        [this] { m_model.testConnection(); }, test);
     m_createFolder = new MVButton(
         QStringLiteral("Create Folder"), std::nullopt, MVButtonKind::secondary, true, false,
-        [this] { m_model.createRemoteFolder(); }, testRow);
-    m_message = new TextLabel(QString(), kitFont(12), Palette::warning, testRow);
+        [this] { m_model.createRemoteFolder(); }, test);
+    buttons->addWidget(m_test);
+    buttons->addWidget(m_createFolder);
+    buttons->addStretch(1);
+    m_message = new TextLabel(QString(), kitFont(12), Palette::warning, test);
     // ssh's own words say why a test failed: all of them show, and can be copied.
     m_message->setWordWrap(true);
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_message->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    row->addWidget(m_test);
-    row->addWidget(m_createFolder);
-    row->addStretch(1);
-    row->addWidget(m_message, 2);
-    return testRow;
+    // A long unbroken run in that output (ssh's rows of "@") does not widen the sheet past its edge.
+    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    m_message->setSizePolicy(policy);
+    column->addLayout(buttons);
+    column->addWidget(m_message);
+    return test;
 }
 
 // The field takes any whole number as typed in the user's locale; text that is not one leaves the port as it
@@ -147,7 +155,6 @@ void DestinationSshBlock::refresh()
     m_createFolder->setVisible(state.testSucceeded == false && !state.createdFolder);
     m_message->setVisible(state.testMessage.has_value());
     m_message->setText(state.testMessage.value_or(QString()));
-    m_message->setToolTip(state.testMessage.value_or(QString()));
     m_message->setColor(state.testSucceeded == true ? Palette::success : Palette::warning);
 }
 

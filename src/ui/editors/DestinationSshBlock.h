@@ -33,7 +33,7 @@ public:
     void refresh();
 
 private:
-    QWidget* makeTestRow();
+    QWidget* makeTestArea();
     void portEdited(const QString& text);
 
     DestinationEditorModel& m_model;
