@@ -7,6 +7,7 @@
 #include "shell/PanelController.h"
 #include "shell/PanelRootView.h"
 #include "shell/TrayShell.h"
+#include "ui/models/ViewContext.h"
 #include "ui/dashboard/DashboardView.h"
 #include "ui/dashboard/DashboardWindow.h"
 #include "ui/editors/JobEditorView.h"
@@ -25,42 +26,45 @@ ProgramViews::ProgramViews(FileManager& fileManager, UrlOpener& urlOpener)
 ShellViews ProgramViews::factories(AppDelegate& delegate)
 {
     ShellViews views;
-    views.makePanel = [this, &delegate](AppState& state) {
-        auto panel = std::make_unique<PanelController>(state);
+    views.makePanel = [this, &delegate](ViewContext& context) {
+        auto panel = std::make_unique<PanelController>(context);
         panel->anchorProvider = [&delegate]() -> std::optional<QRect> {
             TrayShell* tray = delegate.statusItem();
             if (!tray || !tray->trayIcon().geometry().isValid())
                 return std::nullopt;
             return tray->trayIcon().geometry();
         };
-        panel->isStatusItemHidden = [&state] { return !state.store().config().settings.showMenuBarIcon; };
-        alerts(state).addHost(&panel->root());
+        panel->isStatusItemHidden
+            = [&context] { return !context.configuration.config().settings.showMenuBarIcon; };
+        alerts(context, delegate).addHost(&panel->root());
         return panel;
     };
     views.makeDashboard = [this, &delegate](
-                              AppState& state, DashboardModel& ui, std::function<void()> hidePanel) {
+                              ViewContext& context, DashboardModel& ui, std::function<void()> hidePanel) {
+        // The dashboard and the editor still read the state hub until they follow the context.
+        AppState& state = *delegate.appState();
         auto dashboard
             = std::make_unique<DashboardWindow>(state, ui, Clock::system(), m_prompts, std::move(hidePanel));
         DashboardWindow* window = dashboard.get();
         QObject::connect(
             &delegate, &AppDelegate::dashboardMenuChanged, window, &DashboardWindow::setProgramMenu);
-        QObject::connect(window, &DashboardWindow::windowMade, window, [this, window, &state] {
-            alerts(state).addHost(window->window());
+        QObject::connect(window, &DashboardWindow::windowMade, window, [this, window, &state, &context, &delegate] {
+            alerts(context, delegate).addHost(window->window());
             QObject::connect(window->view(), &DashboardView::logRequested, window->window(),
-                [this, window, &state](const BackupRunRecord& record) {
-                    auto* log = new LogView(record, state, m_prompts, window->window());
+                [this, window, &context](const BackupRunRecord& record) {
+                    auto* log = new LogView(record, context.requests, m_prompts, window->window());
                     log->setAttribute(Qt::WA_DeleteOnClose);
                     log->open();
                 });
             auto shownEditor = std::make_shared<QPointer<JobEditorView>>();
             QObject::connect(window->view(), &DashboardView::editorOpened, window->window(),
-                [this, window, &state, shownEditor](const JobEditorContext& context) {
+                [this, window, &state, shownEditor](const JobEditorContext& editorContext) {
                     // A new opening takes the place of a sheet still on screen, whose draft is discarded.
                     if (*shownEditor) {
                         (*shownEditor)->disconnect(window->view());
                         (*shownEditor)->close();
                     }
-                    auto* editor = new JobEditorView(context, state, m_prompts, window->window());
+                    auto* editor = new JobEditorView(editorContext, state, m_prompts, window->window());
                     editor->setAttribute(Qt::WA_DeleteOnClose);
                     QObject::connect(editor, &QDialog::finished, window->view(), &DashboardView::closeEditor);
                     *shownEditor = editor;
@@ -72,11 +76,11 @@ ShellViews ProgramViews::factories(AppDelegate& delegate)
     return views;
 }
 
-AlertPresenter& ProgramViews::alerts(AppState& state)
+AlertPresenter& ProgramViews::alerts(ViewContext& context, AppDelegate& delegate)
 {
-    // Made by whichever window comes first; the state owns it, as it follows nothing else.
+    // Made by whichever window comes first; the delegate owns it, as it owns the windows.
     if (!m_alerts)
-        m_alerts = new AlertPresenter(state, &state);
+        m_alerts = new AlertPresenter(context, &delegate);
     return *m_alerts;
 }
 

@@ -103,6 +103,21 @@ AppState::~AppState()
     m_maintenance.waitForFinished();
 }
 
+QCoro::Task<bool> AppState::saveAndShutDown()
+{
+    QPointer<AppState> alive(this);
+    // A copy of the implicitly shared jobs, not a deep one.
+    const AppConfiguration saved = m_store.config();
+    bool written = m_store.saveNow();
+    QCoro::Task<> shutdown = m_coordinator.shutdown();
+    co_await shutdown;
+    // The runs' endings wrote their destinations' results after that save; a debounced save would be lost
+    // with the process. Writing an unchanged document again would only hold the ending of a large one.
+    if (alive && (!written || m_store.config() != saved))
+        written = m_store.saveNow();
+    co_return written;
+}
+
 void AppState::installCallbacks()
 {
     // The services live inside this object, so a callback can never outlive it.

@@ -2,12 +2,12 @@
 
 #include "model/ActiveRun.h"
 #include "ui/kit/CardSurface.h"
-#include "ui/models/CoalescedCall.h"
 
 namespace mv {
 
-class AppState;
+class Clock;
 class ElidedLabel;
+class JobActions;
 class MVButton;
 class ProgressBarView;
 class ProgressMetricsView;
@@ -19,19 +19,15 @@ class TextLabel;
 // what it is doing now, and Pause/Resume and Cancel. The run's phase colours the card, its frame, the bar
 // and the chip.
 //
-// The card follows its run (by key) in the coordinator by itself, at most about ten times a second, and
-// stays as it was last shown once the run has left the coordinator's table.
+// The card shows what it is given: its section hands it each newer entry of its run (same key), and it
+// stays as it was last shown once the run has left the run list.
 class ActiveRunCard : public CardSurface {
     Q_OBJECT
 public:
-    static constexpr std::chrono::milliseconds refreshInterval { 100 };
-
-    ActiveRunCard(AppState& app, const ActiveRun& run, QWidget* parent = nullptr);
+    ActiveRunCard(JobActions& jobs, Clock& clock, const ActiveRun& run, QWidget* parent = nullptr);
 
     RunKey key() const { return m_run.key; }
     const ActiveRun& run() const { return m_run; }
-    // Shows the run's entry as the coordinator now holds it.
-    void refresh();
     // Shows `run`, an entry of the same key.
     void showRun(const ActiveRun& run);
 
@@ -50,7 +46,8 @@ private:
     QLayout* buildDetailRow();
     QLayout* buildControlRow();
 
-    AppState& m_app;
+    JobActions& m_jobs;
+    Clock& m_clock;
     ActiveRun m_run;
     StatusChip* m_chip = nullptr;
     ElidedLabel* m_jobName = nullptr;
@@ -65,7 +62,6 @@ private:
     MVButton* m_pause = nullptr;
     MVButton* m_cancel = nullptr;
     TextLabel* m_started = nullptr;
-    CoalescedCall m_refresh;
 };
 
 } // namespace mv

@@ -47,6 +47,16 @@ public:
         return widgets;
     }
 
+    // Gives `row` to the widget of its identity, if one shows; answers whether one did.
+    bool update(const Row& row)
+    {
+        const auto found = m_entries.constFind(m_identity(row));
+        if (found == m_entries.cend())
+            return false;
+        found->update(row);
+        return true;
+    }
+
     void setRows(const QList<Row>& rows)
     {
         QHash<QString, EntryWidget<Row>> next;

@@ -9,6 +9,13 @@ void AppStateHarness::build()
             log, endpoints });
 }
 
+ViewContext& AppStateHarness::context()
+{
+    if (!views)
+        views = std::make_unique<ViewObjects>(*state);
+    return views->context();
+}
+
 BackupJob AppStateHarness::addJob(
     const QString& name, const QList<std::pair<QString, BackupMode>>& destinations)
 {

@@ -9,8 +9,10 @@
 #include "support/PrivateBus.h"
 #include "support/RecordingSystemLog.h"
 #include "support/TempDir.h"
+#include "ui/kit/ViewObjects.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -32,9 +34,13 @@ struct AppStateHarness {
     // Where Google sign-in goes; set before build() (a fake Google server's address).
     GoogleEndpoints endpoints = GoogleEndpoints::at(QUrl(QStringLiteral("http://127.0.0.1:9")));
     std::optional<AppState> state;
+    std::unique_ptr<ViewObjects> views;
 
     // Jobs are added before the hub is built, as a configuration on disk would hold them.
     void build();
+    // What the views follow, made from the hub on first use: its commands are QActions, which only a
+    // test with a GUI application may make.
+    ViewContext& context();
     // A job whose source holds a.txt, with one destination folder (made under files) per entry.
     BackupJob addJob(const QString& name, const QList<std::pair<QString, BackupMode>>& destinations);
     std::vector<BackupRunRecord> rows();
