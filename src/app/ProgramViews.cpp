@@ -7,10 +7,10 @@
 #include "shell/PanelController.h"
 #include "shell/PanelRootView.h"
 #include "shell/TrayShell.h"
-#include "ui/models/ViewContext.h"
 #include "ui/dashboard/DashboardView.h"
 #include "ui/dashboard/DashboardWindow.h"
 #include "ui/editors/JobEditorView.h"
+#include "ui/models/ViewContext.h"
 
 #include <QPointer>
 
@@ -48,29 +48,31 @@ ShellViews ProgramViews::factories(AppDelegate& delegate)
         DashboardWindow* window = dashboard.get();
         QObject::connect(
             &delegate, &AppDelegate::dashboardMenuChanged, window, &DashboardWindow::setProgramMenu);
-        QObject::connect(window, &DashboardWindow::windowMade, window, [this, window, &state, &context, &delegate] {
-            alerts(context, delegate).addHost(window->window());
-            QObject::connect(window->view(), &DashboardView::logRequested, window->window(),
-                [this, window, &context](const BackupRunRecord& record) {
-                    auto* log = new LogView(record, context.requests, m_prompts, window->window());
-                    log->setAttribute(Qt::WA_DeleteOnClose);
-                    log->open();
-                });
-            auto shownEditor = std::make_shared<QPointer<JobEditorView>>();
-            QObject::connect(window->view(), &DashboardView::editorOpened, window->window(),
-                [this, window, &state, shownEditor](const JobEditorContext& editorContext) {
-                    // A new opening takes the place of a sheet still on screen, whose draft is discarded.
-                    if (*shownEditor) {
-                        (*shownEditor)->disconnect(window->view());
-                        (*shownEditor)->close();
-                    }
-                    auto* editor = new JobEditorView(editorContext, state, m_prompts, window->window());
-                    editor->setAttribute(Qt::WA_DeleteOnClose);
-                    QObject::connect(editor, &QDialog::finished, window->view(), &DashboardView::closeEditor);
-                    *shownEditor = editor;
-                    editor->open();
-                });
-        });
+        QObject::connect(
+            window, &DashboardWindow::windowMade, window, [this, window, &state, &context, &delegate] {
+                alerts(context, delegate).addHost(window->window());
+                QObject::connect(window->view(), &DashboardView::logRequested, window->window(),
+                    [this, window, &context](const BackupRunRecord& record) {
+                        auto* log = new LogView(record, context.requests, m_prompts, window->window());
+                        log->setAttribute(Qt::WA_DeleteOnClose);
+                        log->open();
+                    });
+                auto shownEditor = std::make_shared<QPointer<JobEditorView>>();
+                QObject::connect(window->view(), &DashboardView::editorOpened, window->window(),
+                    [this, window, &state, shownEditor](const JobEditorContext& editorContext) {
+                        // A new opening takes the place of a sheet still on screen, whose draft is discarded.
+                        if (*shownEditor) {
+                            (*shownEditor)->disconnect(window->view());
+                            (*shownEditor)->close();
+                        }
+                        auto* editor = new JobEditorView(editorContext, state, m_prompts, window->window());
+                        editor->setAttribute(Qt::WA_DeleteOnClose);
+                        QObject::connect(
+                            editor, &QDialog::finished, window->view(), &DashboardView::closeEditor);
+                        *shownEditor = editor;
+                        editor->open();
+                    });
+            });
         return dashboard;
     };
     return views;

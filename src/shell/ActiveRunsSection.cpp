@@ -1,12 +1,12 @@
 #include "shell/ActiveRunsSection.h"
 
 #include "shell/PanelEntries.h"
-#include "ui/models/ActiveRunsModel.h"
-#include "ui/models/ViewContext.h"
 #include "ui/kit/PlainButton.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
+#include "ui/models/ActiveRunsModel.h"
+#include "ui/models/ViewContext.h"
 
 namespace mv {
 

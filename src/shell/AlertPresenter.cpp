@@ -153,8 +153,7 @@ void AlertPresenter::showIssue()
         if (!host)
             return;
         m_issueAlert = makeAlert(host);
-        connect(
-            m_issueAlert, &QDialog::finished, this, [this] { m_context.jobs.setIssue(std::nullopt); });
+        connect(m_issueAlert, &QDialog::finished, this, [this] { m_context.jobs.setIssue(std::nullopt); });
     }
     // A new issue replaces the one shown.
     m_issueAlert->setText(issueTitle(issue));
@@ -175,7 +174,8 @@ void AlertPresenter::showBanner()
             return;
         m_bannerAlert = makeAlert(host);
         m_bannerAlert->setText(QStringLiteral("Marrowvale"));
-        connect(m_bannerAlert, &QDialog::finished, this, [this] { m_context.requests.setBanner(std::nullopt); });
+        connect(
+            m_bannerAlert, &QDialog::finished, this, [this] { m_context.requests.setBanner(std::nullopt); });
     }
     m_bannerAlert->setInformativeText(*banner);
     place(m_bannerAlert);

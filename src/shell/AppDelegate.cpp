@@ -29,7 +29,8 @@ QCoro::Task<bool> askWithMessageBox(QuitQuestion question)
     box->open();
     box->raise();
     box->activateWindow();
-    co_await qCoro(box.get(), &QMessageBox::finished);
+    auto answered = qCoro(box.get(), &QMessageBox::finished);
+    co_await answered;
     if (!box)
         co_return false;
     const bool answer = box->clickedButton() == static_cast<QAbstractButton*>(quit);
@@ -74,8 +75,8 @@ QCoro::Task<> AppDelegate::launch()
     m_dashboard = m_views.makeDashboard(views, m_ui, [this] { m_panel->dismissPanel(); });
     m_statusItem = std::make_unique<TrayShell>(views, *m_panel, *m_dashboard);
     connect(&views.commands.quit, &QAction::triggered, this, [this] { requestQuit(); });
-    connect(&views.commands.checkForUpdates, &QAction::triggered, &m_updates,
-        &UpdateController::checkForUpdates);
+    connect(
+        &views.commands.checkForUpdates, &QAction::triggered, &m_updates, &UpdateController::checkForUpdates);
     connect(&views.requests, &ProgramRequests::appearanceChanged, this, &applyAppearancePreference);
     connect(&m_store, &ConfigurationStore::changed, this, &AppDelegate::updateDashboardMenu);
     updateDashboardMenu();

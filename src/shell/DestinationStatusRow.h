@@ -17,8 +17,8 @@ class SymbolImage;
 class DestinationStatusRow : public QWidget {
     Q_OBJECT
 public:
-    DestinationStatusRow(
-        StatusBoard& status, const BackupJob& job, const BackupDestination& destination, QWidget* parent = nullptr);
+    DestinationStatusRow(StatusBoard& status, const BackupJob& job, const BackupDestination& destination,
+        QWidget* parent = nullptr);
 
     // Shows the destination as it now stands; the destination keeps its identity (its id).
     void refresh(const BackupJob& job, const BackupDestination& destination);

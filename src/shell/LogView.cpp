@@ -128,7 +128,8 @@ void LogView::exportLog()
         try {
             AtomicFile::write(path, view->m_text.toUtf8());
         } catch (const FileSystemError& error) {
-            view->m_requests.setBanner(QStringLiteral("The log could not be exported: ") + error.description());
+            view->m_requests.setBanner(
+                QStringLiteral("The log could not be exported: ") + error.description());
         }
     });
 }

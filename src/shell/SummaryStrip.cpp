@@ -50,8 +50,8 @@ SummaryStrip::SummaryStrip(
 
 void SummaryStrip::refresh()
 {
-    const SummaryFigures figures = SummaryFigures::of(
-        m_status.summary(), m_configuration.config().jobs.size(), m_clock.now());
+    const SummaryFigures figures
+        = SummaryFigures::of(m_status.summary(), m_configuration.config().jobs.size(), m_clock.now());
     m_lastBackup->setValue(figures.lastBackup);
     m_jobs->setValue(figures.jobs);
     m_transferred->setValue(figures.transferred);

@@ -17,7 +17,8 @@ class StatusBoard;
 class SummaryStrip : public QWidget {
     Q_OBJECT
 public:
-    SummaryStrip(StatusBoard& status, ConfigurationStore& configuration, Clock& clock, QWidget* parent = nullptr);
+    SummaryStrip(
+        StatusBoard& status, ConfigurationStore& configuration, Clock& clock, QWidget* parent = nullptr);
 
     // Reads the figures again now.
     void refresh();

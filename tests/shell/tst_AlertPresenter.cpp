@@ -81,7 +81,7 @@ private Q_SLOTS:
         QFETCH(QString, shownMessage);
         test::AppStateHarness hub;
         hub.build();
-        AlertPresenter presenter(*hub.state);
+        AlertPresenter presenter(hub.context());
         Hosts hosts(presenter);
 
         hub.state->coordinator().setIssue(
@@ -106,7 +106,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        AlertPresenter presenter(*hub.state);
+        AlertPresenter presenter(hub.context());
         Hosts hosts(presenter);
         hub.state->coordinator().setIssue(CoordinatorIssue::turnedOff("Docs"));
         QMessageBox* alert = presenter.issueAlert();
@@ -124,7 +124,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        AlertPresenter presenter(*hub.state);
+        AlertPresenter presenter(hub.context());
         Hosts hosts(presenter);
 
         hub.state->setBanner("Connected to nas.local.");
@@ -153,7 +153,7 @@ private Q_SLOTS:
         test::AppStateHarness hub;
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
         hub.build();
-        AlertPresenter presenter(*hub.state);
+        AlertPresenter presenter(hub.context());
         Hosts hosts(presenter);
         hosts.panel.activateWindow();
         MV_TRY_VERIFY(hosts.panel.isActiveWindow());
@@ -179,7 +179,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        AlertPresenter presenter(*hub.state);
+        AlertPresenter presenter(hub.context());
         QWidget panel;
         QWidget dashboard;
         presenter.addHost(&panel);

@@ -100,7 +100,7 @@ private Q_SLOTS:
         test::RecordingPrompts prompts;
         prompts.savePath = hub.files.filePath("export.log");
 
-        LogView view(recordOf(logPath), *hub.state, prompts);
+        LogView view(recordOf(logPath), hub.context().requests, prompts);
         view.show();
         QCOMPARE(view.text(), text);
         QCOMPARE(shownLog(view), text.isEmpty() ? placeholder : text);
@@ -160,7 +160,7 @@ private Q_SLOTS:
         const QString path = hub.files.write("Logs/big.log", bytes);
         test::RecordingPrompts prompts;
 
-        LogView view(recordOf(path, true), *hub.state, prompts);
+        LogView view(recordOf(path, true), hub.context().requests, prompts);
         view.show();
         QCOMPARE(view.text().size(), 2'000'000);
         QCOMPARE(shownLog(view), QString::fromUtf8(bytes));
@@ -184,10 +184,10 @@ private Q_SLOTS:
             "sending incremental file list\nphotos/2024/IMG_0001.jpg\nphotos/2024/IMG_0002.jpg\n\n"
             "Number of files: 3 (reg: 2, dir: 1)\nsent 8,192 bytes  received 64 bytes\n");
         test::RecordingPrompts prompts;
-        LogView plain(recordOf(path), *hub.state, prompts);
+        LogView plain(recordOf(path), hub.context().requests, prompts);
         plain.show();
         QVERIFY(test::saveLightAndDark(plain, "LogView-plain"));
-        LogView empty(recordOf(std::nullopt), *hub.state, prompts);
+        LogView empty(recordOf(std::nullopt), hub.context().requests, prompts);
         empty.show();
         QVERIFY(test::saveLightAndDark(empty, "LogView-no-log"));
     }
@@ -199,7 +199,7 @@ private Q_SLOTS:
         hub.build();
         const QString path = hub.files.write("Logs/run.log", "ok\n");
         test::RecordingPrompts prompts;
-        LogView view(recordOf(path), *hub.state, prompts);
+        LogView view(recordOf(path), hub.context().requests, prompts);
         view.show();
 
         view.exportLog();
@@ -221,12 +221,12 @@ private Q_SLOTS:
         const QString path = hub.files.write("Logs/run.log", "first\n");
         test::RecordingPrompts prompts;
         {
-            LogView view(recordOf(path), *hub.state, prompts);
+            LogView view(recordOf(path), hub.context().requests, prompts);
             view.show();
             QCOMPARE(shownLog(view), "first\n");
         }
         QVERIFY(QFile::remove(path));
-        LogView view(recordOf(path), *hub.state, prompts);
+        LogView view(recordOf(path), hub.context().requests, prompts);
         view.show();
         QCOMPARE(shownLog(view), placeholder);
         QCOMPARE(view.text(), "");
@@ -241,7 +241,7 @@ private Q_SLOTS:
         const QString path = hub.files.write("Logs/run.log", "password=hunter2\n");
         RecordingUrlOpener urls;
         DesktopPrompts prompts(hub.fileManager, urls, QFileDialog::DontUseNativeDialog);
-        LogView view(recordOf(path), *hub.state, prompts);
+        LogView view(recordOf(path), hub.context().requests, prompts);
         view.show();
 
         QTest::mouseClick(button(view, "Export\u2026"), Qt::LeftButton);

@@ -1,6 +1,7 @@
 #include "model/DemoSeeder.h"
 #include "model/UuidText.h"
 #include "shell/ActiveRunsSection.h"
+#include "shell/AlertPresenter.h"
 #include "shell/JobsSection.h"
 #include "shell/MenuBarPanel.h"
 #include "shell/PanelFooter.h"
@@ -97,7 +98,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
         root.show();
         MenuBarPanel& panel = root.panel();
         QCOMPARE(root.size(), QSize(452, 652));
@@ -139,7 +140,7 @@ private Q_SLOTS:
         QVERIFY(!hub.rows().empty());
         hub.state->refreshHistory();
         MV_TRY_VERIFY(!hub.state->recentRuns().empty());
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
         root.show();
         MenuBarPanel& panel = root.panel();
         panel.flush();
@@ -177,7 +178,7 @@ private Q_SLOTS:
         hub.settings([&](AppSettings& s) { s.rsyncPath = rsync.path(); });
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.build();
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
         root.show();
         MenuBarPanel& panel = root.panel();
         QVERIFY(!panel.activeSection()->isVisible());
@@ -202,7 +203,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        ActiveRunsSection section(*hub.state);
+        ActiveRunsSection section(hub.context());
         section.show();
         const QList<ActiveRun> two { run("A", 1), run("B", 2) };
         section.setRuns(two);
@@ -232,7 +233,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        JobsSection section(*hub.state);
+        JobsSection section(hub.context());
         section.show();
         QList<JobRow> rows;
         for (const QString name : { "Photos", "Music", "Mail" })
@@ -260,7 +261,7 @@ private Q_SLOTS:
         const BackupJob photos = hub.addJob("Photos", { { "ssd", BackupMode::incremental } });
         hub.addJob("Music", { { "nas", BackupMode::incremental } });
         hub.build();
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
         MenuBarPanel& panel = root.panel();
         panel.flush();
         QCOMPARE(panel.jobsSection()->list().count(), 0);
@@ -280,14 +281,16 @@ private Q_SLOTS:
         QVERIFY(!panel.jobsSection()->list().entry(uuidText(photos.id)));
     }
 
-    // A deletion request is taken once and confirmed: Cancel keeps the job, "Delete Backup" removes it and
-    // the panel shows its first-run content again.
+    // A deletion request is taken once and confirmed over the panel by the one presenter: Cancel (the
+    // default) keeps the job, "Delete Backup" removes it and the panel shows its first-run content again.
     void deletionIsConfirmed()
     {
         test::AppStateHarness hub;
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.build();
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
+        AlertPresenter presenter(hub.context());
+        presenter.addHost(&root);
         root.show();
         MenuBarPanel& panel = root.panel();
 
@@ -308,11 +311,12 @@ private Q_SLOTS:
             }
             QCOMPARE(titles.size(), 2);
             QVERIFY(titles.contains("Delete Backup") && titles.contains("Cancel"));
+            QCOMPARE(box->defaultButton()->text(), "Cancel");
             if (answer == QLatin1String("Cancel"))
                 QVERIFY(test::saveLightAndDark(*box, "panel-delete-confirmation"));
             QVERIFY(chosen);
             chosen->click();
-            MV_TRY_VERIFY(!panel.deleteConfirmation());
+            MV_TRY_VERIFY(!presenter.deleteConfirmation());
             if (answer == QLatin1String("Cancel"))
                 QCOMPARE(hub.store.config().jobs.size(), 1);
         }
@@ -335,7 +339,7 @@ private Q_SLOTS:
                 + go.toUtf8() + "' ]; do sleep 0.05; done\nexec rsync \"$@\"\n");
         hub.settings([&](AppSettings& settings) { settings.rsyncPath = rsync; });
         hub.build();
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
         root.show();
         PanelHeader& header = *root.panel().header();
         QVERIFY(!header.spinner()->isVisible());

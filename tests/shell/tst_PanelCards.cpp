@@ -2,6 +2,7 @@
 #include "model/DemoData.h"
 #include "shell/AccentTextButton.h"
 #include "shell/ActiveRunCard.h"
+#include "shell/ActiveRunsSection.h"
 #include "shell/ActivityRow.h"
 #include "shell/DestinationStatusRow.h"
 #include "shell/FolderTile.h"
@@ -63,39 +64,20 @@ struct Column {
     }
 };
 
-// One card per live run, made and removed by key as the panel's list does.
+// The panel's section of live runs, following the run list as the panel does.
 struct ActiveCards {
-    AppState& app;
-    Column& column;
-    std::map<RunKey, QPointer<ActiveRunCard>> cards;
+    ActiveRunsSection* section;
 
-    ActiveCards(AppState& state, Column& host)
-        : app(state)
-        , column(host)
+    ActiveCards(ViewContext& context, Column& column)
+        : section(column.add(new ActiveRunsSection(context)))
     {
-        BackupCoordinator& coordinator = app.coordinator();
-        const auto follow = [this](const RunKey&) { sync(); };
-        QObject::connect(&coordinator, &BackupCoordinator::runAdded, &column.window, follow);
-        QObject::connect(&coordinator, &BackupCoordinator::runChanged, &column.window, follow);
-        QObject::connect(&coordinator, &BackupCoordinator::runRemoved, &column.window, follow);
     }
 
-    void sync()
+    ActiveRunCard* only() const
     {
-        std::map<RunKey, QPointer<ActiveRunCard>> next;
-        for (const ActiveRun& run : app.coordinator().activeRuns()) {
-            auto found = cards.find(run.key);
-            next[run.key]
-                = found != cards.end() ? found->second.data() : column.add(new ActiveRunCard(app, run));
-            if (found != cards.end())
-                cards.erase(found);
-        }
-        for (auto& [key, card] : cards)
-            delete card;
-        cards = std::move(next);
+        const QList<QWidget*> cards = section->list().entries();
+        return cards.size() == 1 ? qobject_cast<ActiveRunCard*>(cards.first()) : nullptr;
     }
-
-    ActiveRunCard* only() const { return cards.size() == 1 ? cards.begin()->second.data() : nullptr; }
 };
 
 QStringList menuTexts(const QMenu& menu)
@@ -177,13 +159,13 @@ private Q_SLOTS:
         MV_TRY_VERIFY(!hub.state->recentRuns().empty());
 
         Column column;
-        auto* strip = column.add(new SummaryStrip(*hub.state));
+        auto* strip = column.add(new SummaryStrip(hub.context().status, hub.store, hub.state->clock()));
         QList<JobCard*> cards;
         for (const BackupJob& job : jobs)
-            cards << column.add(new JobCard(*hub.state, job.id));
+            cards << column.add(new JobCard(hub.context(), job.id));
         const BackupRunRecord newest = hub.state->recentRuns().front();
-        column.add(new ActivityRow(*hub.state, newest, true));
-        column.add(new ActivityRow(*hub.state, hub.state->recentRuns().at(1), false));
+        column.add(new ActivityRow(hub.state->clock(), newest, true));
+        column.add(new ActivityRow(hub.state->clock(), hub.state->recentRuns().at(1), false));
         QVERIFY(column.show());
         QVERIFY(column.shoot("cards-demo-idle"));
 
@@ -213,7 +195,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        SummaryStrip strip(*hub.state);
+        SummaryStrip strip(hub.context().status, hub.store, hub.state->clock());
         const QList<StatCell*> cells { strip.lastBackupCell(), strip.jobsCell(), strip.transferredCell() };
         QStringList shown;
         for (const StatCell* cell : cells)
@@ -276,7 +258,7 @@ private Q_SLOTS:
         hub.build();
         Column column;
         const ActiveRun run = sampleRun(phase);
-        auto* card = column.add(new ActiveRunCard(*hub.state, run));
+        auto* card = column.add(new ActiveRunCard(hub.context().jobs, hub.state->clock(), run));
         QVERIFY(column.show());
         QVERIFY(column.shoot("active-run-" + toString(phase)));
 
@@ -315,8 +297,8 @@ private Q_SLOTS:
         hub.store.replaceJob(job);
         hub.build();
         Column column;
-        auto* jobCard = column.add(new JobCard(*hub.state, job.id));
-        ActiveCards active(*hub.state, column);
+        auto* jobCard = column.add(new JobCard(hub.context(), job.id));
+        ActiveCards active(hub.context(), column);
         QVERIFY(column.show());
 
         QTest::mouseClick(jobCard->runButton(), Qt::LeftButton);
@@ -339,7 +321,7 @@ private Q_SLOTS:
         QCOMPARE(card->pauseButton()->title(), "Pause");
 
         QTest::mouseClick(card->cancelButton(), Qt::LeftButton);
-        MV_TRY_VERIFY(active.cards.empty());
+        MV_TRY_COMPARE(active.section->list().count(), 0);
         MV_TRY_COMPARE(jobCard->runButton()->title(), "Run Now");
         MV_TRY_VERIFY(!hub.rows().empty() && hub.rows().front().result == RunResult::cancelled);
     }
@@ -352,7 +334,7 @@ private Q_SLOTS:
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.build();
         Column column;
-        auto* card = column.add(new JobCard(*hub.state, job.id));
+        auto* card = column.add(new JobCard(hub.context(), job.id));
         QVERIFY(column.show());
         QSignalSpy navigation(&*hub.state, &AppState::navigationRequested);
 
@@ -406,8 +388,8 @@ private Q_SLOTS:
         const BackupJob bare = hub.addJob("Empty", {});
         hub.build();
         Column column;
-        auto* card = column.add(new JobCard(*hub.state, job.id));
-        auto* empty = column.add(new JobCard(*hub.state, bare.id));
+        auto* card = column.add(new JobCard(hub.context(), job.id));
+        auto* empty = column.add(new JobCard(hub.context(), bare.id));
         QVERIFY(column.show());
         QVERIFY(column.shoot("job-card-three-destinations"));
 
@@ -471,7 +453,7 @@ private Q_SLOTS:
         record.endedAt = record.startedAt.addSecs(60);
         record.errorSummary = "The destination is full";
         Column column;
-        auto* row = column.add(new ActivityRow(*hub.state, record, showJob));
+        auto* row = column.add(new ActivityRow(hub.state->clock(), record, showJob));
         QVERIFY(column.show());
         const QStringList texts = test::visibleTexts(*row);
         for (const QString& name : names)

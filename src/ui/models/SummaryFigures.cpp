@@ -4,7 +4,8 @@
 
 namespace mv {
 
-SummaryFigures SummaryFigures::of(const StatusBoard::Summary& summary, qsizetype jobCount, const QDateTime& now)
+SummaryFigures SummaryFigures::of(
+    const StatusBoard::Summary& summary, qsizetype jobCount, const QDateTime& now)
 {
     return { Format::relative(summary.lastSuccessfulBackup, now), QString::number(jobCount),
         Format::bytes(summary.totalTransferred) };

@@ -6,7 +6,6 @@
 #include "ui/models/ActiveRunsModel.h"
 #include "ui/models/DestinationsModel.h"
 #include "ui/models/HistoryModel.h"
-#include "ui/models/ActiveRunsModel.h"
 #include "ui/models/JobsModel.h"
 #include "ui/models/StatusBoard.h"
 #include "ui/models/StatusRoles.h"
