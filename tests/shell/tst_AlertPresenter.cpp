@@ -161,7 +161,7 @@ private Q_SLOTS:
         hub.state->coordinator().setIssue(CoordinatorIssue::turnedOff("Docs"));
         hub.state->setBanner("Connected.");
         hub.state->setMirrorPrompt(
-            MirrorPrompt { QUuid::createUuid(), job, job.destinations.first(), { { "stray.txt" }, 1 } });
+            MirrorPrompt { QUuid::createUuid(), job, job.destinations.first(), { { "stray.txt" }, 1 }, {} });
         QCoreApplication::processEvents();
         QCOMPARE(shownAlerts().size(), 2);
         int sheets = 0;

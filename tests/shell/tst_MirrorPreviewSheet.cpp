@@ -29,7 +29,7 @@ QStringList paths(int count)
 
 MirrorPrompt promptFor(const BackupJob& job, MirrorPreview preview)
 {
-    return MirrorPrompt { QUuid::createUuid(), job, job.destinations.first(), std::move(preview) };
+    return MirrorPrompt { QUuid::createUuid(), job, job.destinations.first(), std::move(preview), {} };
 }
 
 QStringList rowTexts(const MirrorPreviewSheet& sheet)

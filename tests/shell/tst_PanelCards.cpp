@@ -11,6 +11,8 @@
 #include "shell/SummaryStrip.h"
 #include "support/IntegrationTimeout.h"
 #include "support/state/AppStateHarness.h"
+#include "support/state/SignalReceivers.h"
+#include "support/state/SteppedRun.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
@@ -324,6 +326,32 @@ private Q_SLOTS:
         MV_TRY_COMPARE(active.section->list().count(), 0);
         MV_TRY_COMPARE(jobCard->runButton()->title(), "Run Now");
         MV_TRY_VERIFY(!hub.rows().empty() && hub.rows().front().result == RunResult::cancelled);
+    }
+
+    // A run's progress reaches its card by one route: the run list is the coordinator's one subscriber on
+    // the views' side (the other is the hub's own status forwarding), and a sample updates the card in
+    // place.
+    void progressReachesTheCardByOneRoute()
+    {
+        test::AppStateHarness hub;
+        const test::SteppedRun run(hub);
+        hub.build();
+        Column column;
+        ActiveCards active(hub.context(), column);
+        QVERIFY(column.show());
+        const RunKey key { run.job().id, run.job().destinations.first().id };
+        hub.context().jobs.requestRun(run.job(), run.job().destinations.first());
+        MV_TRY_VERIFY(active.only() && test::visibleTexts(*active.only()).contains("25%"));
+        const QPointer<ActiveRunCard> card = active.only();
+        QCOMPARE(test::receiverCount(hub.state->coordinator(), &BackupCoordinator::runChanged), 2);
+
+        run.step();
+        MV_TRY_VERIFY(test::visibleTexts(*card).contains("50%"));
+        QCOMPARE(active.only(), card.data());
+        QCOMPARE(card->key(), key);
+
+        hub.context().jobs.cancel(key);
+        MV_TRY_COMPARE(active.section->list().count(), 0);
     }
 
     // The context menu in its order, each entry acting through the state hub; a left click opens the

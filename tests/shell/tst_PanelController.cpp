@@ -1,5 +1,5 @@
-#include "shell/MenuBarPanel.h"
 #include "shell/AlertPresenter.h"
+#include "shell/MenuBarPanel.h"
 #include "shell/PanelController.h"
 #include "shell/PanelRootView.h"
 #include "support/IntegrationTimeout.h"
