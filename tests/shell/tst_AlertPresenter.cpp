@@ -147,7 +147,7 @@ private Q_SLOTS:
     }
 
     // With the panel and the dashboard both open, the issue, the banner and the mirror prompt each show
-    // once, all on the active window.
+    // once, all on the active window; so is a deletion asked for twice.
     void oneCopyOfEachWithTwoHosts()
     {
         test::AppStateHarness hub;
@@ -162,8 +162,11 @@ private Q_SLOTS:
         hub.state->setBanner("Connected.");
         hub.state->setMirrorPrompt(
             MirrorPrompt { QUuid::createUuid(), job, job.destinations.first(), { { "stray.txt" }, 1 }, {} });
+        // Asked twice, as two windows' menus would: one question.
+        hub.context().jobs.askToDelete(job);
+        hub.context().jobs.askToDelete(job);
         QCoreApplication::processEvents();
-        QCOMPARE(shownAlerts().size(), 2);
+        QCOMPARE(shownAlerts().size(), 3);
         int sheets = 0;
         for (QWidget* window : QApplication::topLevelWidgets())
             sheets += qobject_cast<MirrorPreviewSheet*>(window) && window->isVisible();
@@ -171,6 +174,8 @@ private Q_SLOTS:
         QCOMPARE(presenter.issueAlert()->parentWidget(), &hosts.panel);
         QCOMPARE(presenter.bannerAlert()->parentWidget(), &hosts.panel);
         QCOMPARE(presenter.mirrorSheet()->parentWidget(), &hosts.panel);
+        QCOMPARE(presenter.deleteConfirmation()->parentWidget(), &hosts.panel);
+        QCOMPARE(presenter.deleteConfirmation()->text(), "Delete \u201cDocs\u201d?");
     }
 
     // Nothing shows while no host is on screen; the first one to appear takes the alert, and when its
