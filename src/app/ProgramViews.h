@@ -12,11 +12,11 @@
 namespace mv {
 
 class AlertPresenter;
-class AppState;
 class FileManager;
 class UrlOpener;
+struct ViewContext;
 
-// The program's windows, made once the state hub exists: the floating panel under the tray icon, the
+// The program's windows, made once the views' objects exist: the floating panel under the tray icon, the
 // dashboard, the one presenter of alerts over both, and the run logs the dashboard asks for.
 class ProgramViews {
 public:
@@ -26,13 +26,10 @@ public:
     ShellViews factories(AppDelegate& delegate);
 
 private:
-    AlertPresenter& alerts(AppState& state);
-    // What the windows follow, made from the state hub by the first window that needs it.
-    ViewContext& context(AppState& state);
+    AlertPresenter& alerts(ViewContext& context, AppDelegate& delegate);
 
     DesktopPrompts m_prompts;
-    QPointer<AlertPresenter> m_alerts; // owned by the state hub
-    std::unique_ptr<ViewObjects> m_views;
+    QPointer<AlertPresenter> m_alerts; // owned by the delegate
 };
 
 } // namespace mv

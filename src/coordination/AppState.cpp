@@ -131,6 +131,27 @@ QCoro::Task<> AppState::finishBackgroundWork()
     co_await draining;
 }
 
+QCoro::Task<bool> AppState::saveAndShutDown()
+{
+    QPointer<AppState> alive(this);
+    // A copy of the implicitly shared jobs, not a deep one.
+    const AppConfiguration saved = m_store.config();
+    bool written = m_store.saveNow();
+    QCoro::Task<> shutdown = m_coordinator.shutdown();
+    co_await shutdown;
+    // The runs' endings wrote their destinations' results after that save; a debounced save would be lost
+    // with the process. Writing an unchanged document again would only hold the ending of a large one.
+    if (!alive)
+        co_return false;
+    if (!written || m_store.config() != saved)
+        written = m_store.saveNow();
+    // The endings' history rows, the launch's pruning and its stopping of leftovers end here, while the
+    // event loop still turns, and not in the destructors after it.
+    QCoro::Task<> finishing = finishBackgroundWork();
+    co_await finishing;
+    co_return written;
+}
+
 void AppState::installCallbacks()
 {
     // The services live inside this object, so a callback can never outlive it.

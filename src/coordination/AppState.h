@@ -74,6 +74,10 @@ public:
     void refreshHistory();
     // Records a scheduled run that did not happen.
     void recordMissed(const BackupJob& job, const BackupDestination& destination, const QDateTime& date);
+    // The program's calm ending: saves the configuration at once, stops every run (each recorded as
+    // cancelled), saves what their endings changed and lets the background work end. Answers whether the
+    // configuration was written.
+    QCoro::Task<bool> saveAndShutDown();
 
     const HistoryStats& historyStats() const;
     const std::vector<BackupRunRecord>& recentRuns() const;

@@ -1,6 +1,7 @@
 #include "shell/ActiveRunCard.h"
 
-#include "coordination/AppState.h"
+#include "coordination/JobActions.h"
+#include "platform/Clock.h"
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/MVButton.h"
@@ -27,12 +28,11 @@ constexpr qreal fillOpacity = 0.07;
 constexpr qreal frameOpacity = 0.22;
 } // namespace
 
-ActiveRunCard::ActiveRunCard(AppState& app, const ActiveRun& run, QWidget* parent)
+ActiveRunCard::ActiveRunCard(JobActions& jobs, Clock& clock, const ActiveRun& run, QWidget* parent)
     : CardSurface(radius, false, std::nullopt, parent)
-    , m_app(app)
+    , m_jobs(jobs)
+    , m_clock(clock)
     , m_run(run)
-    , m_refresh(
-          this, [this] { refresh(); }, refreshInterval)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(11, 11, 11, 11);
@@ -44,11 +44,6 @@ ActiveRunCard::ActiveRunCard(AppState& app, const ActiveRun& run, QWidget* paren
     layout->addLayout(buildFiguresRow());
     layout->addLayout(buildDetailRow());
     layout->addLayout(buildControlRow());
-
-    connect(&m_app.coordinator(), &BackupCoordinator::runChanged, this, [this](const RunKey& key) {
-        if (key == m_run.key)
-            m_refresh.request();
-    });
     showRun(run);
 }
 
@@ -112,22 +107,16 @@ QLayout* ActiveRunCard::buildControlRow()
     row->setSpacing(6);
     m_pause = new MVButton(
         QStringLiteral("Pause"), QStringLiteral("pause.fill"), MVButtonKind::secondary, true, false,
-        [this] { m_app.coordinator().togglePause(m_run.key.jobID, m_run.key.destinationID); }, this);
+        [this] { m_jobs.togglePause(m_run.key); }, this);
     m_cancel = new MVButton(
         QStringLiteral("Cancel"), QStringLiteral("xmark"), MVButtonKind::quiet, true, false,
-        [this] { m_app.coordinator().cancel(m_run.key.jobID, m_run.key.destinationID); }, this);
+        [this] { m_jobs.cancel(m_run.key); }, this);
     m_started = new TextLabel({}, kitFont(11), Palette::labelTertiary, this);
     row->addWidget(m_pause);
     row->addWidget(m_cancel);
     row->addStretch();
     row->addWidget(m_started);
     return row;
-}
-
-void ActiveRunCard::refresh()
-{
-    if (const std::optional<ActiveRun> run = m_app.coordinator().run(m_run.key))
-        showRun(*run);
 }
 
 void ActiveRunCard::showRun(const ActiveRun& run)
@@ -167,7 +156,7 @@ void ActiveRunCard::showRun(const ActiveRun& run)
         m_pause->setSymbol(pause->symbol);
     }
     m_cancel->setVisible(P::offersCancel(progress.phase));
-    m_started->setText(P::startedText(progress.startedAt, m_app.clock().now()));
+    m_started->setText(P::startedText(progress.startedAt, m_clock.now()));
     setAccessibleName(run.jobName + QStringLiteral(", ") + look.label);
     update();
 }

@@ -2,12 +2,12 @@
 
 #include "model/ActiveRun.h"
 #include "ui/kit/CardSurface.h"
-#include "ui/models/CoalescedCall.h"
 
 namespace mv {
 
-class AppState;
+class Clock;
 class ElidedLabel;
+class JobActions;
 class MVButton;
 class ProgressBarView;
 class ProgressMetricsView;
@@ -19,21 +19,17 @@ class TextLabel;
 // what it is doing now, and Pause/Resume and Cancel. The run's phase colours the card, its frame, the bar
 // and the chip.
 //
-// The card follows its run (by key) in the coordinator by itself, at most about ten times a second, and
-// stays as it was last shown once the run has left the coordinator's table.
+// The card shows what it is given: its section hands it each newer entry of its run (same key), and it
+// stays as it was last shown once the run has left the run list.
 class ActiveRunCard : public CardSurface {
     Q_OBJECT
     // 0 in the colours of the phase before, 1 in those of the run's phase; springs on a change of phase.
     Q_PROPERTY(qreal phaseBlend READ phaseBlend WRITE setPhaseBlend)
 public:
-    static constexpr std::chrono::milliseconds refreshInterval { 100 };
-
-    ActiveRunCard(AppState& app, const ActiveRun& run, QWidget* parent = nullptr);
+    ActiveRunCard(JobActions& jobs, Clock& clock, const ActiveRun& run, QWidget* parent = nullptr);
 
     RunKey key() const { return m_run.key; }
     const ActiveRun& run() const { return m_run; }
-    // Shows the run's entry as the coordinator now holds it.
-    void refresh();
     // Shows `run`, an entry of the same key.
     void showRun(const ActiveRun& run);
 
@@ -56,7 +52,8 @@ private:
     // The phase colour at `opacity`, on its way from the phase before while blending.
     QColor phaseColor(qreal opacity) const;
 
-    AppState& m_app;
+    JobActions& m_jobs;
+    Clock& m_clock;
     ActiveRun m_run;
     PaletteRole m_colorBefore = PaletteRole::accent;
     qreal m_phaseBlend = 1;
@@ -73,7 +70,6 @@ private:
     MVButton* m_pause = nullptr;
     MVButton* m_cancel = nullptr;
     TextLabel* m_started = nullptr;
-    CoalescedCall m_refresh;
 };
 
 } // namespace mv

@@ -2,24 +2,28 @@
 
 #include "model/ActiveRun.h"
 #include "ui/kit/IdentityWidgetList.h"
+#include "ui/models/CoalescedCall.h"
 
 #include <QWidget>
 
 namespace mv {
 
-class AppState;
+class ActiveRunsModel;
 class PlainButton;
 class SectionHeader;
 class TextLabel;
+struct ViewContext;
 
 // The panel's runs in progress, oldest first: a header with their number and one entry per run. Beyond two
-// runs only the first two are listed, with a button that lists them all from then on.
+// runs only the first two are listed, with a button that lists them all from then on. It follows the run
+// list: a run's coming, going or change of phase lists the live runs again, and a sample of a run's figures
+// goes to that run's card alone. Hidden while nothing runs.
 class ActiveRunsSection : public QWidget {
     Q_OBJECT
 public:
     static constexpr int cap = 2;
 
-    ActiveRunsSection(AppState& state, QWidget* parent = nullptr);
+    explicit ActiveRunsSection(ViewContext& context, QWidget* parent = nullptr);
 
     // Shows `runs` (the live runs, oldest start first).
     void setRuns(const QList<ActiveRun>& runs);
@@ -29,6 +33,9 @@ public:
     PlainButton* showMoreButton() const { return m_showMore; }
 
 private:
+    void showFigures(const RunKey& key);
+
+    ActiveRunsModel& m_source;
     SectionHeader* m_header;
     IdentityWidgetList<ActiveRun> m_list;
     PlainButton* m_showMore;
@@ -36,6 +43,7 @@ private:
     QList<ActiveRun> m_runs;
     // Once asked for, every run is listed for as long as the panel lives.
     bool m_showAll = false;
+    CoalescedCall m_membership;
 };
 
 } // namespace mv

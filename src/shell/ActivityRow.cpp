@@ -1,6 +1,6 @@
 #include "shell/ActivityRow.h"
 
-#include "coordination/AppState.h"
+#include "platform/Clock.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/StatusDot.h"
 #include "ui/kit/TextLabel.h"
@@ -14,9 +14,9 @@ namespace mv {
 
 namespace P = ActivityRowPresentation;
 
-ActivityRow::ActivityRow(AppState& app, const BackupRunRecord& record, bool showJob, QWidget* parent)
+ActivityRow::ActivityRow(Clock& clock, const BackupRunRecord& record, bool showJob, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_clock(clock)
     , m_record(record)
     , m_dot(new StatusDot(Palette::accent, false, 6, this))
     , m_destination(showJob ? new ElidedLabel({}, kitFont(13), Palette::labelSecondary, Qt::ElideRight, this)
@@ -60,7 +60,7 @@ void ActivityRow::refresh(const BackupRunRecord& record)
     const std::optional<QString> error = P::errorLine(record);
     m_error->setText(error.value_or(QString()));
     m_error->setVisible(error.has_value());
-    m_time->setText(P::timeText(record, m_app.clock().now()));
+    m_time->setText(P::timeText(record, m_clock.now()));
 }
 
 QString ActivityRow::text() const

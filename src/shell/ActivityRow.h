@@ -6,18 +6,18 @@
 
 namespace mv {
 
-class AppState;
+class Clock;
 class ElidedLabel;
 class StatusDot;
 class TextLabel;
 
 // One run of the history on a line: a dot in the outcome's colour, where the run went (the job and the
 // destination, or the destination alone), the error in short when it did not succeed, and how long ago it
-// ended. It has no action; its users wrap it in a button. Times are read against the state hub's clock.
+// ended. It has no action; its users wrap it in a button. Times are read against the program's clock.
 class ActivityRow : public QWidget {
     Q_OBJECT
 public:
-    ActivityRow(AppState& app, const BackupRunRecord& record, bool showJob, QWidget* parent = nullptr);
+    ActivityRow(Clock& clock, const BackupRunRecord& record, bool showJob, QWidget* parent = nullptr);
 
     QUuid recordID() const { return m_record.id; }
     // Shows `record`, the same run as it now stands, and the time since it again.
@@ -28,7 +28,7 @@ public:
     QString text() const;
 
 private:
-    AppState& m_app;
+    Clock& m_clock;
     BackupRunRecord m_record;
     StatusDot* m_dot;
     ElidedLabel* m_job = nullptr;

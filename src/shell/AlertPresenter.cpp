@@ -1,8 +1,11 @@
 #include "shell/AlertPresenter.h"
 
-#include "coordination/AppState.h"
+#include "coordination/JobActions.h"
+#include "coordination/ProgramRequests.h"
 #include "shell/MirrorPreviewSheet.h"
+#include "ui/kit/Confirmation.h"
 #include "ui/kit/TypeScale.h"
+#include "ui/models/ViewContext.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -47,13 +50,15 @@ template <typename Dialog> void AlertPresenter::dismiss(QPointer<Dialog>& dialog
     dialog = nullptr;
 }
 
-AlertPresenter::AlertPresenter(AppState& state, QObject* parent)
+AlertPresenter::AlertPresenter(ViewContext& context, QObject* parent)
     : QObject(parent)
-    , m_state(state)
+    , m_context(context)
 {
-    connect(&m_state.coordinator(), &BackupCoordinator::issueChanged, this, &AlertPresenter::showIssue);
-    connect(&m_state, &AppState::bannerChanged, this, &AlertPresenter::showBanner);
-    connect(&m_state, &AppState::mirrorPromptChanged, this, &AlertPresenter::showMirrorPrompt);
+    connect(&m_context.jobs, &JobActions::issueChanged, this, &AlertPresenter::showIssue);
+    connect(&m_context.requests, &ProgramRequests::bannerChanged, this, &AlertPresenter::showBanner);
+    connect(&m_context.jobs, &JobActions::mirrorPromptChanged, this, &AlertPresenter::showMirrorPrompt);
+    connect(&m_context.jobs, &JobActions::pendingDeletionChanged, this, &AlertPresenter::takeDeletionRequest);
+    takeDeletionRequest();
 }
 
 AlertPresenter::~AlertPresenter()
@@ -62,6 +67,7 @@ AlertPresenter::~AlertPresenter()
     dismiss(m_issueAlert);
     dismiss(m_bannerAlert);
     dismiss(m_mirrorSheet);
+    dismiss(m_deleteConfirmation);
 }
 
 void AlertPresenter::addHost(QWidget* window)
@@ -132,11 +138,12 @@ void AlertPresenter::refresh()
     showIssue();
     showBanner();
     showMirrorPrompt();
+    showDeleteConfirmation();
 }
 
 void AlertPresenter::showIssue()
 {
-    const std::optional<CoordinatorIssue>& issue = m_state.coordinator().issue();
+    const std::optional<CoordinatorIssue>& issue = m_context.jobs.issue();
     if (!issue) {
         dismiss(m_issueAlert);
         return;
@@ -146,8 +153,7 @@ void AlertPresenter::showIssue()
         if (!host)
             return;
         m_issueAlert = makeAlert(host);
-        connect(
-            m_issueAlert, &QDialog::finished, this, [this] { m_state.coordinator().setIssue(std::nullopt); });
+        connect(m_issueAlert, &QDialog::finished, this, [this] { m_context.jobs.setIssue(std::nullopt); });
     }
     // A new issue replaces the one shown.
     m_issueAlert->setText(issueTitle(issue));
@@ -157,7 +163,7 @@ void AlertPresenter::showIssue()
 
 void AlertPresenter::showBanner()
 {
-    const std::optional<QString>& banner = m_state.banner();
+    const std::optional<QString>& banner = m_context.requests.banner();
     if (!banner) {
         dismiss(m_bannerAlert);
         return;
@@ -168,7 +174,8 @@ void AlertPresenter::showBanner()
             return;
         m_bannerAlert = makeAlert(host);
         m_bannerAlert->setText(QStringLiteral("Marrowvale"));
-        connect(m_bannerAlert, &QDialog::finished, this, [this] { m_state.setBanner(std::nullopt); });
+        connect(
+            m_bannerAlert, &QDialog::finished, this, [this] { m_context.requests.setBanner(std::nullopt); });
     }
     m_bannerAlert->setInformativeText(*banner);
     place(m_bannerAlert);
@@ -176,7 +183,7 @@ void AlertPresenter::showBanner()
 
 void AlertPresenter::showMirrorPrompt()
 {
-    const std::optional<MirrorPrompt>& prompt = m_state.mirrorPrompt();
+    const std::optional<MirrorPrompt>& prompt = m_context.jobs.mirrorPrompt();
     if (m_mirrorSheet && (!prompt || prompt->id != m_mirrorSheet->prompt().id))
         dismiss(m_mirrorSheet);
     if (!prompt)
@@ -185,15 +192,51 @@ void AlertPresenter::showMirrorPrompt()
         QWidget* host = currentHost();
         if (!host)
             return;
-        m_mirrorSheet = new MirrorPreviewSheet(*prompt, m_state, host);
+        m_mirrorSheet = new MirrorPreviewSheet(*prompt, m_context.jobs, host);
         const QUuid id = prompt->id;
         connect(m_mirrorSheet, &QDialog::finished, this, [this, id] {
             // Closed in any way: the prompt it showed is answered.
-            if (m_state.mirrorPrompt() && m_state.mirrorPrompt()->id == id)
-                m_state.setMirrorPrompt(std::nullopt);
+            const std::optional<MirrorPrompt>& shown = m_context.jobs.mirrorPrompt();
+            if (shown && shown->id == id)
+                m_context.jobs.setMirrorPrompt(std::nullopt);
         });
     }
     place(m_mirrorSheet);
+}
+
+void AlertPresenter::takeDeletionRequest()
+{
+    const std::optional<BackupJob> requested = m_context.jobs.pendingDeletion();
+    if (!requested)
+        return;
+    m_jobToDelete = requested;
+    m_context.jobs.setPendingDeletion(std::nullopt);
+    showDeleteConfirmation();
+}
+
+void AlertPresenter::showDeleteConfirmation()
+{
+    if (!m_jobToDelete)
+        return;
+    const QString question = QStringLiteral("Delete \u201c%1\u201d?").arg(m_jobToDelete->name);
+    if (!m_deleteConfirmation) {
+        QWidget* host = currentHost();
+        if (!host)
+            return;
+        // The job is read when the answer comes: a newer request while the box shows replaces it.
+        m_deleteConfirmation = askConfirmation(host,
+            { QStringLiteral("Marrowvale"), question,
+                QStringLiteral("The job and its schedule are removed. Files already at the destination are "
+                               "not deleted."),
+                QStringLiteral("Delete Backup") },
+            [this] {
+                if (m_jobToDelete)
+                    m_context.jobs.deleteJob(*m_jobToDelete);
+            });
+        connect(m_deleteConfirmation, &QDialog::finished, this, [this] { m_jobToDelete.reset(); });
+    }
+    m_deleteConfirmation->setText(question);
+    place(m_deleteConfirmation);
 }
 
 void AlertPresenter::place(QDialog* dialog)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/BackupJob.h"
 #include "shell/MirrorPreviewSheet.h"
 
 #include <QList>
@@ -7,18 +8,20 @@
 #include <QObject>
 #include <QPointer>
 
+#include <optional>
+
 namespace mv {
 
-class AppState;
+struct ViewContext;
 
-// The one presenter of what the state asks a person to read or decide: the coordinator's issue, the banner
-// and the mirror confirmation. Each is shown once, over whichever registered window is on screen, however
-// many windows are open, and closing it in any way clears its value on the state. Dialogs are opened with
-// open(), never exec().
+// The one presenter of what the program asks a person to read or decide: the coordinator's issue, the
+// banner, the mirror confirmation and the confirmation of a job's deletion. Each is shown once, over
+// whichever registered window is on screen, however many windows are open, and closing it in any way
+// clears its value. Dialogs are opened with open(), never exec().
 class AlertPresenter : public QObject {
     Q_OBJECT
 public:
-    explicit AlertPresenter(AppState& state, QObject* parent = nullptr);
+    explicit AlertPresenter(ViewContext& context, QObject* parent = nullptr);
     ~AlertPresenter() override;
 
     // A window that can carry the alerts (the panel, the dashboard). The host is the active one of those on
@@ -31,6 +34,7 @@ public:
     QMessageBox* issueAlert() const { return m_issueAlert; }
     QMessageBox* bannerAlert() const { return m_bannerAlert; }
     MirrorPreviewSheet* mirrorSheet() const { return m_mirrorSheet; }
+    QMessageBox* deleteConfirmation() const { return m_deleteConfirmation; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -43,16 +47,21 @@ private:
     void showIssue();
     void showBanner();
     void showMirrorPrompt();
+    // Takes a deletion asked for (once: the same job can be asked for again) and asks to confirm it.
+    void takeDeletionRequest();
+    void showDeleteConfirmation();
     // Puts `dialog` on a host on screen and opens it there, unless it already shows on one.
     void place(QDialog* dialog);
     QMessageBox* makeAlert(QWidget* host);
     template <typename Dialog> void dismiss(QPointer<Dialog>& dialog);
 
-    AppState& m_state;
+    ViewContext& m_context;
     QList<QPointer<QWidget>> m_hosts; // the one shown last first
     QPointer<QMessageBox> m_issueAlert;
     QPointer<QMessageBox> m_bannerAlert;
     QPointer<MirrorPreviewSheet> m_mirrorSheet;
+    QPointer<QMessageBox> m_deleteConfirmation;
+    std::optional<BackupJob> m_jobToDelete; // the job the confirmation on screen, or waiting for one, names
     bool m_refreshQueued = false;
 };
 

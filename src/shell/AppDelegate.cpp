@@ -3,10 +3,11 @@
 
 #include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
-#include "shell/QuitRequest.h"
+#include "shell/QuitQuestion.h"
 #include "shell/TrayShell.h"
 #include "ui/kit/Appearance.h"
 #include "ui/kit/TypeScale.h"
+#include "ui/kit/ViewObjects.h"
 
 #include <QMessageBox>
 #include <QPointer>
@@ -29,7 +30,8 @@ QCoro::Task<bool> askWithMessageBox(QuitQuestion question)
     box->open();
     box->raise();
     box->activateWindow();
-    co_await qCoro(box.get(), &QMessageBox::finished);
+    auto answered = qCoro(box.get(), &QMessageBox::finished);
+    co_await answered;
     if (!box)
         co_return false;
     const bool answer = box->clickedButton() == static_cast<QAbstractButton*>(quit);
@@ -58,32 +60,40 @@ void AppDelegate::setViews(ShellViews views)
     m_views = std::move(views);
 }
 
+ViewContext* AppDelegate::context()
+{
+    return m_viewObjects ? &m_viewObjects->context() : nullptr;
+}
+
 QCoro::Task<> AppDelegate::launch()
 {
     QPointer<AppDelegate> self(this);
     m_appState = std::make_unique<AppState>(m_store, m_environment);
-    connect(m_appState.get(), &AppState::navigationRequested, this, &AppDelegate::navigate);
-    m_panel = std::make_unique<LazyPanel>([this] { return m_views.makePanel(*m_appState); });
-    m_dashboard = m_views.makeDashboard(*m_appState, m_ui, [this] { m_panel->dismissPanel(); });
-    m_statusItem = std::make_unique<TrayShell>(*m_appState, *m_panel, *m_dashboard, m_environment.clock);
-    connect(&m_statusItem->actions().quit, &QAction::triggered, this, [this] { requestQuit(); });
-    connect(&m_statusItem->actions().checkForUpdates, &QAction::triggered, &m_updates,
-        &UpdateController::checkForUpdates);
+    m_viewObjects = std::make_unique<ViewObjects>(*m_appState);
+    ViewContext& views = m_viewObjects->context();
+    connect(&views.requests, &ProgramRequests::navigationRequested, this, &AppDelegate::navigate);
+    m_panel = std::make_unique<LazyPanel>([this] { return m_views.makePanel(m_viewObjects->context()); });
+    m_dashboard = m_views.makeDashboard(views, m_ui, [this] { m_panel->dismissPanel(); });
+    m_statusItem = std::make_unique<TrayShell>(views, *m_panel, *m_dashboard);
+    connect(&views.commands.quit, &QAction::triggered, this, [this] { requestQuit(); });
+    connect(
+        &views.commands.checkForUpdates, &QAction::triggered, &m_updates, &UpdateController::checkForUpdates);
     applyKitFontToMenusAndTooltips();
-    connect(m_appState.get(), &AppState::appearanceChanged, this, &applyAppearancePreference);
+    connect(&views.requests, &ProgramRequests::appearanceChanged, this, &applyAppearancePreference);
     connect(&m_store, &ConfigurationStore::changed, this, &AppDelegate::updateDashboardMenu);
     updateDashboardMenu();
-    m_appState->applyAppearance();
+    views.requests.applyAppearance();
     // The icon does not wait for the keyring. The panel and the dashboard show the Google account from
     // their first paint, so the launch opens them only once it is known.
-    co_await m_appState->googleAuth().load();
+    QCoro::Task<> accountLoad = views.googleAuth.load();
+    co_await accountLoad;
     if (!self)
         co_return;
-    for (const NavigationRequest& request : m_appState->takePendingNavigation())
+    for (const NavigationRequest& request : m_viewObjects->context().requests.takePendingNavigation())
         navigate(request);
 
     m_appState->start();
-    m_appState->refreshLoginItemState();
+    m_viewObjects->context().requests.refreshLoginItemState();
     scheduleLaunchActions();
     // Without a tray the dashboard is the only way in.
     if (!m_views.trayAvailable())
@@ -109,7 +119,7 @@ void AppDelegate::scheduleLaunchActions()
             openDashboard(m_switches.debugSection);
         });
     // Imported in the background; a client found later simply shows up in the settings.
-    m_appState->googleAuth().loadClientAutomatically();
+    m_viewObjects->context().googleAuth.loadClientAutomatically();
     if (m_switches.googleSignIn)
         after(googleSignInDelay, [this] { googleSignIn(); });
     if (m_switches.debugRun)
@@ -130,24 +140,32 @@ void AppDelegate::after(std::chrono::milliseconds delay, std::function<void()> a
 QCoro::Task<> AppDelegate::debugRun()
 {
     const QList<BackupJob>& jobs = m_store.config().jobs;
-    if (!jobs.isEmpty())
-        co_await m_appState->runJob(jobs.first());
+    if (jobs.isEmpty())
+        co_return;
+    QCoro::Task<> run = m_viewObjects->context().jobs.runJob(jobs.first());
+    co_await run;
 }
 
 QCoro::Task<> AppDelegate::googleSignIn()
 {
     QPointer<AppDelegate> self(this);
-    co_await m_appState->googleAuth().connect();
-    if (!self || !m_switches.googleAutoRun || !m_appState->googleAuth().account())
+    ViewContext& views = m_viewObjects->context();
+    QCoro::Task<> connection = views.googleAuth.connect();
+    co_await connection;
+    if (!self || !m_switches.googleAutoRun || !m_viewObjects->context().googleAuth.account())
         co_return;
-    const std::optional<QString> refreshToken
-        = co_await m_appState->googleCredentials().read(QStringLiteral("refresh-token"));
+    QCoro::Task<std::optional<QString>> tokenRead
+        = m_viewObjects->context().googleCredentials.read(QStringLiteral("refresh-token"));
+    const std::optional<QString> refreshToken = co_await tokenRead;
     if (!self || !refreshToken || m_store.config().jobs.isEmpty())
         co_return;
     const BackupJob job = m_store.config().jobs.first();
-    co_await sleepFor(m_environment.clock, googleAutoRunPause);
-    if (self)
-        co_await m_appState->runJob(job);
+    QCoro::Task<> pause = sleepFor(m_environment.clock, googleAutoRunPause);
+    co_await pause;
+    if (!self)
+        co_return;
+    QCoro::Task<> run = m_viewObjects->context().jobs.runJob(job);
+    co_await run;
 }
 
 void AppDelegate::navigate(const NavigationRequest& request)
@@ -199,9 +217,9 @@ void AppDelegate::updateDashboardMenu()
     const bool wanted = isStatusItemHidden();
     if (std::exchange(m_dashboardHasMenu, wanted) == wanted)
         return;
-    ShellActions& actions = m_statusItem->actions();
+    Commands& commands = m_viewObjects->context().commands;
     Q_EMIT dashboardMenuChanged(wanted
-            ? QList<QAction*> { &actions.openDashboard, &actions.openSettings, &actions.quit }
+            ? QList<QAction*> { &commands.openDashboard, &commands.openSettings, &commands.quit }
             : QList<QAction*> {});
 }
 
@@ -225,17 +243,25 @@ QCoro::Task<> AppDelegate::requestQuit()
         co_return;
     }
     m_askingToQuit = true;
-    const bool quit = co_await mv::requestQuit(*m_appState, confirmQuit);
-    if (!self)
-        co_return;
-    m_askingToQuit = false;
-    if (quit)
-        Q_EMIT finished();
+    if (const int active = m_viewObjects->context().runs.activeCount(); active > 0) {
+        QCoro::Task<bool> question = confirmQuit(QuitQuestion::forActiveRuns(active));
+        const bool quit = co_await question;
+        if (!self)
+            co_return;
+        if (!quit) {
+            m_askingToQuit = false;
+            co_return;
+        }
+        // The system's request to end came while the question was open, and ends the program itself.
+        if (m_terminating)
+            co_return;
+    }
+    QCoro::Task<> ending = shutDown();
+    co_await ending;
 }
 
 QCoro::Task<> AppDelegate::terminate()
 {
-    QPointer<AppDelegate> self(this);
     if (std::exchange(m_terminating, true))
         co_return;
     if (!m_appState) {
@@ -243,7 +269,15 @@ QCoro::Task<> AppDelegate::terminate()
         co_return;
     }
     // Not asked: the session is ending. An open quit question is answered by this.
-    co_await mv::requestQuit(*m_appState, [](QuitQuestion) -> QCoro::Task<bool> { co_return true; });
+    QCoro::Task<> ending = shutDown();
+    co_await ending;
+}
+
+QCoro::Task<> AppDelegate::shutDown()
+{
+    QPointer<AppDelegate> self(this);
+    QCoro::Task<bool> ending = m_appState->saveAndShutDown();
+    co_await ending;
     if (self)
         Q_EMIT finished();
 }

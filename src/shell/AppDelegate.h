@@ -24,14 +24,16 @@ namespace mv {
 class AppState;
 class ConfigurationStore;
 class TrayShell;
+class ViewObjects;
 struct QuitQuestion;
+struct ViewContext;
 
-// How the program makes its two windows once the state hub exists. The dashboard is handed `hidePanel`,
-// which it calls when it opens.
+// How the program makes its two windows once the views' objects exist. The dashboard is handed
+// `hidePanel`, which it calls when it opens.
 struct ShellViews {
-    std::function<std::unique_ptr<PanelPresenter>(AppState&)> makePanel;
+    std::function<std::unique_ptr<PanelPresenter>(ViewContext&)> makePanel;
     std::function<std::unique_ptr<DashboardPresenter>(
-        AppState&, DashboardModel&, std::function<void()> hidePanel)>
+        ViewContext&, DashboardModel&, std::function<void()> hidePanel)>
         makeDashboard;
     // Whether a tray can show the icon; without one the dashboard is the way in.
     std::function<bool()> trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
@@ -60,6 +62,8 @@ public:
     QCoro::Task<> launch();
 
     AppState* appState() { return m_appState.get(); }
+    // What the windows follow; null before the launch.
+    ViewContext* context();
     TrayShell* statusItem() { return m_statusItem.get(); }
     DashboardModel& ui() { return m_ui; }
     UpdateController& updates() { return m_updates; }
@@ -78,7 +82,7 @@ public:
 Q_SIGNALS:
     void finished();
     // The commands the dashboard carries in a menu bar of its own while no tray icon leads to the program
-    // (no tray, or the icon turned off): Open Dashboard, Settings… and Quit, the tray menu's own actions.
+    // (no tray, or the icon turned off): Open Dashboard, Settings… and Quit, the tray menu's own commands.
     // Empty once the icon shows again.
     void dashboardMenuChanged(const QList<QAction*>& actions);
 
@@ -90,6 +94,8 @@ private:
     void updateDashboardMenu();
     QCoro::Task<> debugRun();
     QCoro::Task<> googleSignIn();
+    // Saves, stops every run and saves again, then tells finished().
+    QCoro::Task<> shutDown();
 
     ConfigurationStore& m_store;
     AppEnvironment m_environment;
@@ -98,6 +104,7 @@ private:
     DashboardModel m_ui;
     UpdateController m_updates;
     std::unique_ptr<AppState> m_appState;
+    std::unique_ptr<ViewObjects> m_viewObjects;
     std::unique_ptr<PanelPresenter> m_panel;
     std::unique_ptr<DashboardPresenter> m_dashboard;
     std::unique_ptr<TrayShell> m_statusItem;

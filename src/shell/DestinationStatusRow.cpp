@@ -1,21 +1,21 @@
 #include "shell/DestinationStatusRow.h"
 
-#include "coordination/AppState.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/StatusDot.h"
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/DestinationRowPresentation.h"
+#include "ui/models/StatusBoard.h"
 
 #include <QHBoxLayout>
 
 namespace mv {
 
 DestinationStatusRow::DestinationStatusRow(
-    AppState& app, const BackupJob& job, const BackupDestination& destination, QWidget* parent)
+    StatusBoard& status, const BackupJob& job, const BackupDestination& destination, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_board(status)
     , m_dot(new StatusDot(Palette::idle, false, 6, this))
     , m_kind(new SymbolImage({}, 12, SymbolWeight::medium, Palette::labelTertiary, this))
     , m_name(new ElidedLabel({}, kitFont(13, QFont::Medium), Palette::label, Qt::ElideRight, this))
@@ -36,7 +36,7 @@ DestinationStatusRow::DestinationStatusRow(
 
 void DestinationStatusRow::refresh(const BackupJob& job, const BackupDestination& destination)
 {
-    const DestinationDisplayStatus status = m_app.destinationStatus(job, destination);
+    const DestinationDisplayStatus status = m_board.destinationStatus(job.id, destination.id);
     m_dot->setColor(status.color);
     m_dot->setPulsing(status.pulsing);
     m_kind->setSymbol(DestinationRowPresentation::kindSymbol(destination.kind));

@@ -6,19 +6,19 @@
 
 namespace mv {
 
-class AppState;
+class StatusBoard;
 class ElidedLabel;
 class StatusDot;
 class SymbolImage;
 
 // One destination of a job on one line: a status dot, the symbol of the destination's kind, its name and
-// its status as the state hub words it, with the status's detail (or the location) as tooltip. The job
+// its status as the status board words it, with the status's detail (or the location) as tooltip. The job
 // card that holds it refreshes it.
 class DestinationStatusRow : public QWidget {
     Q_OBJECT
 public:
-    DestinationStatusRow(
-        AppState& app, const BackupJob& job, const BackupDestination& destination, QWidget* parent = nullptr);
+    DestinationStatusRow(StatusBoard& status, const BackupJob& job, const BackupDestination& destination,
+        QWidget* parent = nullptr);
 
     // Shows the destination as it now stands; the destination keeps its identity (its id).
     void refresh(const BackupJob& job, const BackupDestination& destination);
@@ -27,7 +27,7 @@ public:
     StatusDot* dot() const { return m_dot; }
 
 private:
-    AppState& m_app;
+    StatusBoard& m_board;
     StatusDot* m_dot;
     SymbolImage* m_kind;
     ElidedLabel* m_name;

@@ -1,7 +1,9 @@
 #include "shell/JobCard.h"
 
-#include "coordination/AppState.h"
+#include "coordination/JobActions.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
+#include "platform/Clock.h"
 #include "shell/DestinationStatusRow.h"
 #include "shell/FolderTile.h"
 #include "ui/kit/AccentTextButton.h"
@@ -13,7 +15,10 @@
 #include "ui/kit/StatusChip.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
+#include "ui/models/ActiveRunsModel.h"
 #include "ui/models/JobCardPresentation.h"
+#include "ui/models/StatusBoard.h"
+#include "ui/models/ViewContext.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -24,9 +29,9 @@ namespace mv {
 
 namespace P = JobCardPresentation;
 
-JobCard::JobCard(AppState& app, const QUuid& jobID, QWidget* parent)
+JobCard::JobCard(ViewContext& context, const QUuid& jobID, QWidget* parent)
     : CardSurface(10, false, std::nullopt, parent)
-    , m_app(app)
+    , m_context(context)
     , m_jobID(jobID)
     , m_open(QStringLiteral("Open in Dashboard"))
     , m_run(QStringLiteral("Run Now"))
@@ -44,15 +49,15 @@ JobCard::JobCard(AppState& app, const QUuid& jobID, QWidget* parent)
     connect(&m_run, &QAction::triggered, this, [this] { runNow(); });
     connect(&m_duplicate, &QAction::triggered, this, [this] {
         if (m_job)
-            m_app.duplicateJob(*m_job);
+            m_context.jobs.duplicateJob(*m_job);
     });
     connect(&m_toggle, &QAction::triggered, this, [this] {
         if (m_job)
-            m_app.toggleJob(*m_job);
+            m_context.jobs.toggleJob(*m_job);
     });
     connect(&m_delete, &QAction::triggered, this, [this] {
         if (m_job)
-            m_app.setPendingDeletion(*m_job);
+            m_context.jobs.askToDelete(*m_job);
     });
 
     auto* layout = new QVBoxLayout(this);
@@ -73,7 +78,22 @@ JobCard::JobCard(AppState& app, const QUuid& jobID, QWidget* parent)
     layout->addWidget(buildFooter());
 
     setAttribute(Qt::WA_Hover);
-    connect(&m_app, &AppState::changed, this, [this] { m_refresh.request(); });
+    const auto request = [this] { m_refresh.request(); };
+    const auto requestForThisJob = [this](const auto& jobID) {
+        if (jobID == m_jobID)
+            m_refresh.request();
+    };
+    const auto requestForARunOfThisJob = [this](const RunKey& key) {
+        if (key.jobID == m_jobID)
+            m_refresh.request();
+    };
+    connect(&m_context.configuration, &ConfigurationStore::changed, this, request);
+    connect(&m_context.status, &StatusBoard::jobStatusChanged, this, requestForThisJob);
+    connect(&m_context.status, &StatusBoard::destinationStatusChanged, this, requestForThisJob);
+    // Whether one of the job's runs is under way; its figures show elsewhere.
+    connect(&m_context.runs, &ActiveRunsModel::runAdded, this, requestForARunOfThisJob);
+    connect(&m_context.runs, &ActiveRunsModel::runStateChanged, this, requestForARunOfThisJob);
+    connect(&m_context.runs, &ActiveRunsModel::runRemoved, this, requestForARunOfThisJob);
     refresh();
 }
 
@@ -120,19 +140,19 @@ QWidget* JobCard::buildFooter()
 
 void JobCard::refresh()
 {
-    m_job = m_app.store().job(m_jobID);
+    m_job = m_context.configuration.job(m_jobID);
     if (!m_job)
         return;
     const BackupJob& job = *m_job;
-    const DestinationDisplayStatus status = m_app.jobStatus(job);
-    const bool busy = P::isBusy(job, m_app.coordinator().runs());
+    const DestinationDisplayStatus status = m_context.status.jobStatus(job.id);
+    const bool busy = P::isBusy(job, m_context.runs.rows());
 
     m_tile->setLook(P::folderSymbol(job), P::folderTint(status.text));
     m_name->setText(job.name);
     m_chip->setStatus(status.text, status.color, std::nullopt, status.pulsing);
     m_path->setPath(job.source.path);
     showDestinations(job);
-    m_lastRun->setText(P::lastRunText(job, m_app.clock().now()));
+    m_lastRun->setText(P::lastRunText(job, m_context.clock.now()));
 
     m_runButton->setTitle(P::runTitle(busy));
     m_runButton->setSymbol(P::runSymbol(busy));
@@ -153,7 +173,7 @@ void JobCard::showDestinations(const BackupJob& job)
         if (row)
             row->refresh(job, destination);
         else
-            row = new DestinationStatusRow(m_app, job, destination, m_destinations);
+            row = new DestinationStatusRow(m_context.status, job, destination, m_destinations);
         kept.insert(destination.id, row);
         // Rows stand in configuration order, above the button that reveals the rest.
         layout->removeWidget(row);
@@ -194,14 +214,14 @@ void JobCard::fillContextMenu(QMenu& menu)
 
 void JobCard::openInDashboard()
 {
-    m_app.requestNavigation({ NavigationRequest::Target::job, m_jobID });
+    m_context.requests.requestNavigation({ NavigationRequest::Target::job, m_jobID });
 }
 
 void JobCard::runNow()
 {
-    // The run goes on by itself; progress reaches the views through the coordinator's runs.
+    // The run goes on by itself; progress reaches the views through the run list.
     if (m_job)
-        m_app.runJob(*m_job);
+        m_context.jobs.runJob(*m_job);
 }
 
 void JobCard::enterEvent(QEnterEvent* event)

@@ -13,7 +13,6 @@
 namespace mv {
 
 class AccentTextButton;
-class AppState;
 class DestinationStatusRow;
 class ElidedLabel;
 class FolderTile;
@@ -21,17 +20,19 @@ class MVButton;
 class PathLabel;
 class StatusChip;
 class TextLabel;
+struct ViewContext;
 
 // The panel's card of one backup job: what is protected, how the job and each destination stand, when it
 // last ran, and a run button. A click opens the job in the dashboard; the context menu runs, duplicates,
-// turns off or on, and asks for the job's deletion. Every action goes through the state hub.
+// turns off or on, and asks for the job's deletion. Every action goes through the job actions.
 //
-// The card follows the state hub by itself (a burst of changes refreshes it once) and keeps its hover
-// state and its revealed destinations for as long as it lives.
+// The card follows its job in the configuration, its own statuses and its own runs by itself (a burst of
+// changes refreshes it once) and keeps its hover state and its revealed destinations for as long as it
+// lives.
 class JobCard : public CardSurface {
     Q_OBJECT
 public:
-    JobCard(AppState& app, const QUuid& jobID, QWidget* parent = nullptr);
+    JobCard(ViewContext& context, const QUuid& jobID, QWidget* parent = nullptr);
 
     QUuid jobID() const { return m_jobID; }
     // Shows the job as the configuration and the runs now hold it; nothing changes once the job is gone.
@@ -66,7 +67,7 @@ private:
     void openInDashboard();
     void runNow();
 
-    AppState& m_app;
+    ViewContext& m_context;
     QUuid m_jobID;
     std::optional<BackupJob> m_job; // as last shown
     bool m_showAllDestinations = false;

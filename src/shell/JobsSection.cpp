@@ -1,24 +1,25 @@
 #include "shell/JobsSection.h"
 
-#include "coordination/AppState.h"
+#include "coordination/ProgramRequests.h"
 #include "model/UuidText.h"
 #include "shell/PanelEntries.h"
 #include "ui/kit/SectionHeader.h"
+#include "ui/models/ViewContext.h"
 
 #include <QVBoxLayout>
 
 namespace mv {
 
-JobsSection::JobsSection(AppState& state, QWidget* parent)
+JobsSection::JobsSection(ViewContext& context, QWidget* parent)
     : QWidget(parent)
     , m_header(new SectionHeader(
           QStringLiteral("Backup jobs"), 0, QStringLiteral("plus"), std::nullopt,
-          [&state] {
-              state.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
+          [&context] {
+              context.requests.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
           },
           this))
     , m_list([](const JobRow& row) { return uuidText(row.job.id); },
-          [&state](const JobRow& row, QWidget* host) { return makeJobEntry(state, row, host); }, 8, this)
+          [&context](const JobRow& row, QWidget* host) { return makeJobEntry(context, row, host); }, 8, this)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

@@ -9,8 +9,8 @@
 
 namespace mv {
 
-class AppState;
 class SectionHeader;
+struct ViewContext;
 
 // The panel's backup jobs in configuration order: a header with their number and a button that adds one,
 // and one entry per job. The entries are made only while the section is shown: the panel is made soon after
@@ -18,7 +18,7 @@ class SectionHeader;
 class JobsSection : public QWidget {
     Q_OBJECT
 public:
-    JobsSection(AppState& state, QWidget* parent = nullptr);
+    explicit JobsSection(ViewContext& context, QWidget* parent = nullptr);
 
     void setJobs(const QList<JobRow>& jobs);
 

@@ -1,6 +1,6 @@
 #include "shell/LogView.h"
 
-#include "coordination/AppState.h"
+#include "coordination/ProgramRequests.h"
 #include "engine/RsyncEscape.h"
 #include "model/AtomicFile.h"
 #include "model/FileSystemError.h"
@@ -112,10 +112,10 @@ private:
 
 } // namespace
 
-LogView::LogView(BackupRunRecord record, AppState& app, Prompts& prompts, QWidget* parent)
+LogView::LogView(BackupRunRecord record, ProgramRequests& requests, Prompts& prompts, QWidget* parent)
     : QDialog(parent)
     , m_record(std::move(record))
-    , m_app(app)
+    , m_requests(requests)
     , m_prompts(prompts)
 {
     setWindowTitle(m_record.jobName);
@@ -173,7 +173,8 @@ void LogView::exportLog()
         try {
             AtomicFile::write(path, view->m_text.toUtf8());
         } catch (const FileSystemError& error) {
-            view->m_app.setBanner(QStringLiteral("The log could not be exported: ") + error.description());
+            view->m_requests.setBanner(
+                QStringLiteral("The log could not be exported: ") + error.description());
         }
     });
 }

@@ -8,7 +8,7 @@ class QPlainTextEdit;
 
 namespace mv {
 
-class AppState;
+class ProgramRequests;
 class Prompts;
 
 // The saved text log of one run: the job, the destination and the start, a warning when the log was cut
@@ -19,7 +19,7 @@ class Prompts;
 class LogView : public QDialog {
     Q_OBJECT
 public:
-    LogView(BackupRunRecord record, AppState& app, Prompts& prompts, QWidget* parent = nullptr);
+    LogView(BackupRunRecord record, ProgramRequests& requests, Prompts& prompts, QWidget* parent = nullptr);
 
     const BackupRunRecord& record() const { return m_record; }
     // The masked log text; empty until a log was read, or when it could not be.
@@ -39,7 +39,7 @@ private:
     void load();
 
     BackupRunRecord m_record;
-    AppState& m_app;
+    ProgramRequests& m_requests;
     Prompts& m_prompts;
     QString m_text;
     QPlainTextEdit* m_box = nullptr;

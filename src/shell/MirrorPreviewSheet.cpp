@@ -1,6 +1,6 @@
 #include "shell/MirrorPreviewSheet.h"
 
-#include "coordination/AppState.h"
+#include "coordination/JobActions.h"
 #include "model/Format.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/IconLibrary.h"
@@ -55,10 +55,10 @@ qsizetype shownCount(const MirrorPreview& preview)
 
 } // namespace
 
-MirrorPreviewSheet::MirrorPreviewSheet(MirrorPrompt prompt, AppState& app, QWidget* parent)
+MirrorPreviewSheet::MirrorPreviewSheet(MirrorPrompt prompt, JobActions& jobs, QWidget* parent)
     : QDialog(parent)
     , m_prompt(std::move(prompt))
-    , m_app(app)
+    , m_jobs(jobs)
 {
     setWindowTitle(QStringLiteral("Mirror will delete files"));
     setFixedWidth(sheetWidth);
@@ -161,7 +161,7 @@ QLayout* MirrorPreviewSheet::makeButtons()
     row->addWidget(new MVButton(
         QStringLiteral("Delete and Run"), std::nullopt, MVButtonKind::destructive, true, false,
         [this] {
-            m_app.confirmMirrorRun();
+            m_jobs.confirmMirrorRun();
             accept();
         },
         this));

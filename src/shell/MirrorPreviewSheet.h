@@ -6,7 +6,7 @@
 
 namespace mv {
 
-class AppState;
+class JobActions;
 
 // Stands between a person and a manual mirror run that would delete files: how many items would go, the
 // first ten of their paths, and a warning that it cannot be undone. Only "Delete and Run" starts the run;
@@ -18,7 +18,7 @@ public:
     // How many of the preview's paths the list shows.
     static constexpr int shownLimit = 10;
 
-    MirrorPreviewSheet(MirrorPrompt prompt, AppState& app, QWidget* parent = nullptr);
+    MirrorPreviewSheet(MirrorPrompt prompt, JobActions& jobs, QWidget* parent = nullptr);
 
     const MirrorPrompt& prompt() const { return m_prompt; }
     // "<total> items exist at the destination but not in the source. …": the total grouped, the shown
@@ -34,7 +34,7 @@ private:
     QLayout* makeButtons();
 
     MirrorPrompt m_prompt;
-    AppState& m_app;
+    JobActions& m_jobs;
 };
 
 } // namespace mv

@@ -50,10 +50,10 @@ bool compositorRuns()
 
 } // namespace
 
-PanelController::PanelController(AppState& state, Clock& clock, QObject* parent)
+PanelController::PanelController(ViewContext& context, Clock& clock, QObject* parent)
     : QObject(parent)
     , m_clock(clock)
-    , m_root(new PanelRootView(state))
+    , m_root(new PanelRootView(context))
     , m_translucent(compositorRuns())
 {
     m_root->setWindowFlags(

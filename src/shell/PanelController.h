@@ -14,8 +14,8 @@
 
 namespace mv {
 
-class AppState;
 class PanelRootView;
+struct ViewContext;
 
 // Owns the floating panel that drops out of the tray icon: a frameless tool window that stays on top,
 // slides and fades in under the icon (above it when the tray is at the bottom), and goes away on Escape, on
@@ -32,7 +32,7 @@ public:
     static constexpr int reopenGuardDistance = 70;
 
     // Builds the window (not shown).
-    explicit PanelController(AppState& state, Clock& clock = Clock::system(), QObject* parent = nullptr);
+    explicit PanelController(ViewContext& context, Clock& clock = Clock::system(), QObject* parent = nullptr);
     ~PanelController() override;
 
     bool isPanelVisible() const override { return m_visible; }

@@ -4,30 +4,30 @@
 #include "shell/ActivityRow.h"
 #include "shell/JobCard.h"
 #include "shell/SummaryStrip.h"
+#include "ui/models/ViewContext.h"
 
 namespace mv {
 
-QWidget* makeSummaryStrip(AppState& state, QWidget* parent)
+QWidget* makeSummaryStrip(ViewContext& context, QWidget* parent)
 {
-    return new SummaryStrip(state, parent);
+    return new SummaryStrip(context.status, context.configuration, context.clock, parent);
 }
 
-EntryWidget<ActiveRun> makeActiveRunEntry(AppState& state, const ActiveRun& run, QWidget* parent)
+EntryWidget<ActiveRun> makeActiveRunEntry(ViewContext& context, const ActiveRun& run, QWidget* parent)
 {
-    auto* card = new ActiveRunCard(state, run, parent);
+    auto* card = new ActiveRunCard(context.jobs, context.clock, run, parent);
     return { card, [card](const ActiveRun& next) { card->showRun(next); } };
 }
 
-EntryWidget<JobRow> makeJobEntry(AppState& state, const JobRow& row, QWidget* parent)
+EntryWidget<JobRow> makeJobEntry(ViewContext& context, const JobRow& row, QWidget* parent)
 {
-    // The card follows its job in the state by itself; a newer row only asks it to look again.
-    auto* card = new JobCard(state, row.job.id, parent);
-    return { card, [card](const JobRow&) { card->refresh(); } };
+    // The card follows its job, its statuses and its runs by itself: a newer row tells it nothing.
+    return { new JobCard(context, row.job.id, parent), [](const JobRow&) {} };
 }
 
-EntryWidget<BackupRunRecord> makeLastRunEntry(AppState& state, const BackupRunRecord& record, QWidget* parent)
+EntryWidget<BackupRunRecord> makeLastRunEntry(Clock& clock, const BackupRunRecord& record, QWidget* parent)
 {
-    auto* row = new ActivityRow(state, record, true, parent);
+    auto* row = new ActivityRow(clock, record, true, parent);
     return { row, [row](const BackupRunRecord& next) { row->refresh(next); } };
 }
 

@@ -1,6 +1,7 @@
 #include "shell/PanelFooter.h"
 
-#include "coordination/AppState.h"
+#include "coordination/HistoryFeed.h"
+#include "coordination/ProgramRequests.h"
 #include "model/UuidText.h"
 #include "shell/ActivityRow.h"
 #include "shell/PanelEntries.h"
@@ -9,6 +10,7 @@
 #include "ui/kit/MVButton.h"
 #include "ui/kit/PlainButton.h"
 #include "ui/kit/SymbolImage.h"
+#include "ui/models/ViewContext.h"
 
 #include <QBoxLayout>
 
@@ -20,36 +22,37 @@ using Target = NavigationRequest::Target;
 
 } // namespace
 
-PanelFooter::PanelFooter(AppState& state, QWidget* parent)
+PanelFooter::PanelFooter(ViewContext& context, QWidget* parent)
     : QWidget(parent)
-    , m_state(state)
+    , m_context(context)
     , m_lastRunButton(new PlainButton([this] {
         if (m_lastRun)
-            m_state.requestNavigation({ Target::activity, m_lastRun->jobID });
+            m_context.requests.requestNavigation({ Target::activity, m_lastRun->jobID });
     }))
     , m_lastRunRow([](const BackupRunRecord& record) { return uuidText(record.id); },
-          [&state](
-              const BackupRunRecord& record, QWidget* host) { return makeLastRunEntry(state, record, host); },
+          [&context](const BackupRunRecord& record, QWidget* host) {
+              return makeLastRunEntry(context.clock, record, host);
+          },
           0, nullptr)
     , m_lastRunRule(new Hairline(Qt::Horizontal, HairlineWeight::half))
     , m_add(new MVButton(QStringLiteral("Add Backup"), QStringLiteral("plus"), MVButtonKind::primary, true,
           false,
           [this] {
-              m_state.requestNavigation({ Target::newJob, std::nullopt });
+              m_context.requests.requestNavigation({ Target::newJob, std::nullopt });
           }))
     , m_dashboard(new IconButton(QStringLiteral("rectangle.grid.2x2"),
           QStringLiteral("Open Dashboard (Ctrl+D)"), false, std::nullopt, 24,
           [this] {
-              m_state.requestNavigation({ Target::dashboard, std::nullopt });
+              m_context.requests.requestNavigation({ Target::dashboard, std::nullopt });
           }))
     , m_activity(new IconButton(QStringLiteral("clock.arrow.circlepath"), QStringLiteral("Activity (Ctrl+L)"),
           false, std::nullopt, 24,
           [this] {
-              m_state.requestNavigation({ Target::activity, std::nullopt });
+              m_context.requests.requestNavigation({ Target::activity, std::nullopt });
           }))
     , m_quit(new IconButton(QStringLiteral("power"), QStringLiteral("Quit Marrowvale"), false,
           Palette::labelSecondary, 24, [this] {
-              m_state.requestNavigation({ Target::quit, std::nullopt });
+              m_context.requests.requestNavigation({ Target::quit, std::nullopt });
           }))
 {
     auto* face = new QWidget;
@@ -82,7 +85,8 @@ PanelFooter::PanelFooter(AppState& state, QWidget* parent)
     column->addWidget(m_lastRunButton);
     column->addWidget(m_lastRunRule);
     column->addWidget(buttonRow);
-    setLastRun(std::nullopt);
+    connect(&m_context.history, &HistoryFeed::changed, this, &PanelFooter::showNewestRun);
+    showNewestRun();
 }
 
 void PanelFooter::setLastRun(const std::optional<BackupRunRecord>& record)
@@ -94,6 +98,12 @@ void PanelFooter::setLastRun(const std::optional<BackupRunRecord>& record)
     m_lastRunButton->setAccessibleName(row ? row->text() : QString());
     m_lastRunButton->setVisible(record.has_value());
     m_lastRunRule->setVisible(record.has_value());
+}
+
+void PanelFooter::showNewestRun()
+{
+    const std::vector<BackupRunRecord>& recent = m_context.history.recentRuns();
+    setLastRun(recent.empty() ? std::nullopt : std::optional(recent.front()));
 }
 
 } // namespace mv

@@ -9,18 +9,19 @@
 
 namespace mv {
 
-class AppState;
 class Hairline;
 class IconButton;
 class MVButton;
 class PlainButton;
+struct ViewContext;
 
 // The panel's bottom: the last run as a row that opens its job's activity (only when there is one), and
-// the buttons that add a job, open the dashboard or its activity, and quit.
+// the buttons that add a job, open the dashboard or its activity, and quit. It follows the history's newest
+// runs by itself.
 class PanelFooter : public QWidget {
     Q_OBJECT
 public:
-    explicit PanelFooter(AppState& state, QWidget* parent = nullptr);
+    explicit PanelFooter(ViewContext& context, QWidget* parent = nullptr);
 
     // The run that started last, or none.
     void setLastRun(const std::optional<BackupRunRecord>& record);
@@ -32,7 +33,9 @@ public:
     IconButton* quitButton() const { return m_quit; }
 
 private:
-    AppState& m_state;
+    void showNewestRun();
+
+    ViewContext& m_context;
     std::optional<BackupRunRecord> m_lastRun;
     PlainButton* m_lastRunButton;
     IdentityWidgetList<BackupRunRecord> m_lastRunRow;

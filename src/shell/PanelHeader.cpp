@@ -1,6 +1,7 @@
 #include "shell/PanelHeader.h"
 
-#include "coordination/AppState.h"
+#include "coordination/JobActions.h"
+#include "coordination/ProgramRequests.h"
 #include "ui/kit/AppMark.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/IconButton.h"
@@ -9,19 +10,21 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/models/AggregateStatusPresentation.h"
+#include "ui/models/StatusBoard.h"
+#include "ui/models/ViewContext.h"
 
 #include <QBoxLayout>
 
 namespace mv {
 
-PanelHeader::PanelHeader(AppState& state, QWidget* parent)
+PanelHeader::PanelHeader(ViewContext& context, QWidget* parent)
     : QWidget(parent)
-    , m_state(state)
+    , m_context(context)
     , m_spinner(new SmallSpinner(11))
     , m_headline(new ElidedLabel(QString(), kitFont(13, QFont::Medium), Palette::labelSecondary))
     , m_settings(new IconButton(
           QStringLiteral("gearshape"), QStringLiteral("Settings (Ctrl+,)"), false, std::nullopt, 24, [this] {
-              m_state.requestNavigation({ NavigationRequest::Target::settings, std::nullopt });
+              m_context.requests.requestNavigation({ NavigationRequest::Target::settings, std::nullopt });
           }))
 {
     setFixedHeight(52);
@@ -49,12 +52,14 @@ PanelHeader::PanelHeader(AppState& state, QWidget* parent)
     centred->setContentsMargins(0, 0, 0, 0);
     centred->addWidget(m_settings, 0, Qt::AlignCenter);
     row->addWidget(gear);
+    connect(&m_context.status, &StatusBoard::aggregateChanged, this, &PanelHeader::refresh);
+    connect(&m_context.jobs, &JobActions::mirrorCheckInProgressChanged, this, &PanelHeader::refresh);
     refresh();
 }
 
 void PanelHeader::refresh()
 {
-    const AggregateStatus status = m_state.aggregateStatus();
+    const AggregateStatus& status = m_context.status.aggregate();
     const QString headline = status.headline();
     // A new headline on screen fades in.
     if (headline != m_headline->text() && m_headline->isVisible())
@@ -62,7 +67,7 @@ void PanelHeader::refresh()
     m_headline->setText(headline);
     m_headline->setColor(statusColor(status));
     m_headline->setToolTip(statusHint(status));
-    m_spinner->setVisible(m_state.mirrorCheckInProgress());
+    m_spinner->setVisible(m_context.jobs.mirrorCheckInProgress());
 }
 
 } // namespace mv

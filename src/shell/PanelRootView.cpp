@@ -63,10 +63,10 @@ void blurAlpha(QImage& image, int radius)
 
 } // namespace
 
-PanelRootView::PanelRootView(AppState& state, QWidget* parent)
+PanelRootView::PanelRootView(ViewContext& context, QWidget* parent)
     : QWidget(parent)
     , m_background(new PanelBackground(cornerRadius, this))
-    , m_panel(new MenuBarPanel(state, cornerRadius, this))
+    , m_panel(new MenuBarPanel(context, cornerRadius, this))
 {
     setFixedSize(PanelPlacement::windowSize);
     for (QWidget* layer : { static_cast<QWidget*>(m_background), static_cast<QWidget*>(m_panel) })

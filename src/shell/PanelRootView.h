@@ -5,9 +5,9 @@
 
 namespace mv {
 
-class AppState;
 class MenuBarPanel;
 class PanelBackground;
+struct ViewContext;
 
 // The panel window's content: the panel's column on a rounded card with a thin border and a soft shadow,
 // inside a transparent margin that leaves the shadow room in the window.
@@ -16,7 +16,7 @@ class PanelRootView : public QWidget {
 public:
     static constexpr qreal cornerRadius = 14;
 
-    explicit PanelRootView(AppState& state, QWidget* parent = nullptr);
+    explicit PanelRootView(ViewContext& context, QWidget* parent = nullptr);
 
     // The card's place in the window, and its rounded shape for a window that cannot be see-through.
     QRect cardRect() const;

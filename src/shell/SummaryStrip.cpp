@@ -1,6 +1,7 @@
 #include "shell/SummaryStrip.h"
 
-#include "coordination/AppState.h"
+#include "model/ConfigurationStore.h"
+#include "platform/Clock.h"
 #include "ui/kit/Hairline.h"
 #include "ui/kit/MetricView.h"
 #include "ui/models/SummaryFigures.h"
@@ -22,9 +23,12 @@ QWidget* divider(QWidget* parent)
 }
 } // namespace
 
-SummaryStrip::SummaryStrip(AppState& app, QWidget* parent)
+SummaryStrip::SummaryStrip(
+    StatusBoard& status, ConfigurationStore& configuration, Clock& clock, QWidget* parent)
     : QWidget(parent)
-    , m_app(app)
+    , m_status(status)
+    , m_configuration(configuration)
+    , m_clock(clock)
     , m_lastBackup(new MetricView(
           MetricView::Style::strip, QStringLiteral("Last backup"), std::nullopt, Palette::label, this))
     , m_jobs(new MetricView(
@@ -42,17 +46,17 @@ SummaryStrip::SummaryStrip(AppState& app, QWidget* parent)
     layout->addWidget(divider(this), 0, Qt::AlignVCenter);
     layout->addWidget(m_transferred, 1, Qt::AlignVCenter);
 
-    // A burst of run and history changes reads the figures once.
-    connect(&m_app, &AppState::changed, this, [this] { m_refresh.request(); });
-    // The bytes moved include the running transfers'.
-    connect(&m_app, &AppState::runFiguresChanged, this, [this] { m_refresh.request(); });
-    connect(&m_app, &AppState::historyChanged, this, [this] { m_refresh.request(); });
+    // The summary's bytes include the running transfers'; the number of jobs is the configuration's.
+    const auto request = [this] { m_refresh.request(); };
+    connect(&m_status, &StatusBoard::summaryChanged, this, request);
+    connect(&m_configuration, &ConfigurationStore::changed, this, request);
     refresh();
 }
 
 void SummaryStrip::refresh()
 {
-    const SummaryFigures figures = SummaryFigures::of(m_app, m_app.clock().now());
+    const SummaryFigures figures
+        = SummaryFigures::of(m_status.summary(), m_configuration.config().jobs.size(), m_clock.now());
     m_lastBackup->setValue(figures.lastBackup);
     m_jobs->setValue(figures.jobs);
     m_transferred->setValue(figures.transferred);

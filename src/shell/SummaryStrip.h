@@ -6,15 +6,19 @@
 
 namespace mv {
 
-class AppState;
+class Clock;
+class ConfigurationStore;
 class MetricView;
+class StatusBoard;
 
 // The panel's strip of three figures: the last successful backup, the number of jobs and the bytes
-// transferred, between hairline dividers. It follows the state hub and the history by itself.
+// transferred, between hairline dividers. It follows the status board's summary and the configuration's
+// jobs by itself.
 class SummaryStrip : public QWidget {
     Q_OBJECT
 public:
-    explicit SummaryStrip(AppState& app, QWidget* parent = nullptr);
+    SummaryStrip(
+        StatusBoard& status, ConfigurationStore& configuration, Clock& clock, QWidget* parent = nullptr);
 
     // Reads the figures again now.
     void refresh();
@@ -24,7 +28,9 @@ public:
     MetricView* transferredCell() const { return m_transferred; }
 
 private:
-    AppState& m_app;
+    StatusBoard& m_status;
+    ConfigurationStore& m_configuration;
+    Clock& m_clock;
     MetricView* m_lastBackup;
     MetricView* m_jobs;
     MetricView* m_transferred;

@@ -1,31 +1,32 @@
 #include "shell/TrayShell.h"
 
-#include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
 #include "shell/StatusTooltip.h"
 #include "shell/StatusTransition.h"
 #include "shell/TrayInk.h"
+#include "shell/TrayMenu.h"
+#include "ui/kit/Commands.h"
+#include "ui/models/StatusBoard.h"
+#include "ui/models/ViewContext.h"
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QTimer>
 
 namespace mv {
 
 TrayShell::TrayShell(
-    AppState& state, PanelPresenter& panel, DashboardPresenter& dashboard, Clock& clock, QObject* parent)
+    ViewContext& context, PanelPresenter& panel, DashboardPresenter& dashboard, QObject* parent)
     : QObject(parent)
-    , m_state(state)
+    , m_context(context)
     , m_panel(panel)
     , m_dashboard(dashboard)
-    , m_icon(clock)
+    , m_icon(context.clock)
 {
     m_tray.setToolTip(QStringLiteral("Marrowvale"));
     m_tray.setContextMenu(&m_menu);
-    connect(&m_menu, &QMenu::aboutToShow, this, [this] {
-        fillTrayMenu(
-            m_menu, m_actions, { m_state.enabledJobCount(), !m_state.coordinator().activeRuns().isEmpty() });
-    });
+    connect(&m_menu, &QMenu::aboutToShow, this, [this] { fillTrayMenu(m_menu, m_context.commands); });
     connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // A quick second click arrives as a double click: it toggles again, as every click does.
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
@@ -33,29 +34,17 @@ TrayShell::TrayShell(
                 m_tray.geometry().isValid() ? std::optional(m_tray.geometry().center()) : QCursor::pos());
     });
 
-    connect(&m_actions.openDashboard, &QAction::triggered, this,
+    Commands& commands = m_context.commands;
+    connect(&commands.openDashboard, &QAction::triggered, this,
         [this] { m_dashboard.openDashboard(DashboardSection::overview); });
-    connect(&m_actions.openSettings, &QAction::triggered, this,
+    connect(&commands.openSettings, &QAction::triggered, this,
         [this] { m_dashboard.openDashboard(DashboardSection::settings); });
-    connect(&m_actions.runAll, &QAction::triggered, this,
-        [this] { m_state.coordinator().runAll(RunTrigger::manual); });
-    connect(&m_actions.pauseAll, &QAction::triggered, this, [this] { m_state.coordinator().pauseAll(); });
     connect(&m_shortcut, &GlobalShortcut::activated, this, &TrayShell::shortcutPressed);
 
     m_icon.onTick = [this] { updateStatusItem(); };
-    // A burst of changes redraws once, after the change itself has been stored.
-    // The tooltip shows the runs' progress, so their figures count too.
-    const auto queueUpdate = [this] {
-        if (std::exchange(m_updateQueued, true))
-            return;
-        QTimer::singleShot(0, this, [this] {
-            m_updateQueued = false;
-            updateStatusItem();
-        });
-    };
-    connect(&m_state, &AppState::changed, this, queueUpdate);
-    connect(&m_state, &AppState::runFiguresChanged, this, queueUpdate);
-    connect(&m_state.store(), &ConfigurationStore::changed, this, &TrayShell::applySettings);
+    // The aggregate carries the running job's progress, which the tooltip shows.
+    connect(&m_context.status, &StatusBoard::aggregateChanged, this, &TrayShell::updateStatusItem);
+    connect(&m_context.configuration, &ConfigurationStore::changed, this, &TrayShell::applySettings);
     // The icon first: a tray shows nothing for an item made visible without one.
     updateStatusItem();
     applySettings();
@@ -63,7 +52,7 @@ TrayShell::TrayShell(
 
 void TrayShell::updateStatusItem()
 {
-    const AggregateStatus status = m_state.aggregateStatus();
+    const AggregateStatus status = m_context.status.aggregate();
     if (const std::optional<bool> success = finishedRun(m_lastAggregate, status))
         m_icon.noteRunFinished(*success);
     m_lastAggregate = status;
@@ -75,7 +64,7 @@ void TrayShell::updateStatusItem()
 
 void TrayShell::applySettings()
 {
-    const AppSettings& settings = m_state.store().config().settings;
+    const AppSettings& settings = m_context.configuration.config().settings;
     m_tray.setVisible(settings.showMenuBarIcon);
     if (!settings.showMenuBarIcon)
         m_panel.hidePanel();
@@ -87,7 +76,7 @@ void TrayShell::applySettings()
 
 void TrayShell::togglePanel(std::optional<QPoint> anchor)
 {
-    if (!m_state.store().config().settings.showMenuBarIcon)
+    if (!m_context.configuration.config().settings.showMenuBarIcon)
         return;
     if (m_panel.isPanelVisible())
         m_panel.hidePanel();

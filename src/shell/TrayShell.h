@@ -3,7 +3,6 @@
 #include "model/AggregateStatus.h"
 #include "shell/GlobalShortcut.h"
 #include "shell/MenuBarIconController.h"
-#include "shell/ShellActions.h"
 #include "shell/ShellPresenters.h"
 
 #include <QMenu>
@@ -14,19 +13,19 @@
 
 namespace mv {
 
-class AppState;
+struct ViewContext;
 
 // The tray half of the shell: the icon with its glyph and tooltip following the overall status, the
 // right-click menu rebuilt each time it opens, a left click that toggles the panel, and the settings that
-// shape it (the icon shown or not, the global shortcut). Quitting is asked of the owner through quit.
+// shape it (the icon shown or not, the global shortcut). The menu holds the program's commands; the owner
+// connects what quitting and the update check do.
 class TrayShell : public QObject {
     Q_OBJECT
 public:
-    TrayShell(AppState& state, PanelPresenter& panel, DashboardPresenter& dashboard,
-        Clock& clock = Clock::system(), QObject* parent = nullptr);
+    TrayShell(ViewContext& context, PanelPresenter& panel, DashboardPresenter& dashboard,
+        QObject* parent = nullptr);
 
     QSystemTrayIcon& trayIcon() { return m_tray; }
-    ShellActions& actions() { return m_actions; }
     // Refreshes the glyph and tooltip from the overall status, noting a run's end.
     void updateStatusItem();
     // Applies the icon's visibility and the global shortcut from the settings.
@@ -38,16 +37,14 @@ public:
     void shortcutPressed();
 
 private:
-    AppState& m_state;
+    ViewContext& m_context;
     PanelPresenter& m_panel;
     DashboardPresenter& m_dashboard;
-    ShellActions m_actions;
     MenuBarIconController m_icon;
     QSystemTrayIcon m_tray;
     QMenu m_menu;
     GlobalShortcut m_shortcut;
     std::optional<AggregateStatus> m_lastAggregate;
-    bool m_updateQueued = false;
 };
 
 } // namespace mv

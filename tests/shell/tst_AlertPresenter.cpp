@@ -81,7 +81,7 @@ private Q_SLOTS:
         QFETCH(QString, shownMessage);
         test::AppStateHarness hub;
         hub.build();
-        AlertPresenter presenter(*hub.state);
+        AlertPresenter presenter(hub.context());
         Hosts hosts(presenter);
 
         hub.state->coordinator().setIssue(
@@ -106,7 +106,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        AlertPresenter presenter(*hub.state);
+        AlertPresenter presenter(hub.context());
         Hosts hosts(presenter);
         hub.state->coordinator().setIssue(CoordinatorIssue::turnedOff("Docs"));
         QMessageBox* alert = presenter.issueAlert();
@@ -124,7 +124,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        AlertPresenter presenter(*hub.state);
+        AlertPresenter presenter(hub.context());
         Hosts hosts(presenter);
 
         hub.state->setBanner("Connected to nas.local.");
@@ -147,13 +147,13 @@ private Q_SLOTS:
     }
 
     // With the panel and the dashboard both open, the issue, the banner and the mirror prompt each show
-    // once, all on the active window.
+    // once, all on the active window; so is a deletion asked for twice.
     void oneCopyOfEachWithTwoHosts()
     {
         test::AppStateHarness hub;
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::mirror } });
         hub.build();
-        AlertPresenter presenter(*hub.state);
+        AlertPresenter presenter(hub.context());
         Hosts hosts(presenter);
         hosts.panel.activateWindow();
         MV_TRY_VERIFY(hosts.panel.isActiveWindow());
@@ -161,9 +161,12 @@ private Q_SLOTS:
         hub.state->coordinator().setIssue(CoordinatorIssue::turnedOff("Docs"));
         hub.state->setBanner("Connected.");
         hub.state->setMirrorPrompt(
-            MirrorPrompt { QUuid::createUuid(), job, job.destinations.first(), { { "stray.txt" }, 1 }, nullptr });
+            MirrorPrompt { QUuid::createUuid(), job, job.destinations.first(), { { "stray.txt" }, 1 }, {} });
+        // Asked twice, as two windows' menus would: one question.
+        hub.context().jobs.askToDelete(job);
+        hub.context().jobs.askToDelete(job);
         QCoreApplication::processEvents();
-        QCOMPARE(shownAlerts().size(), 2);
+        QCOMPARE(shownAlerts().size(), 3);
         int sheets = 0;
         for (QWidget* window : QApplication::topLevelWidgets())
             sheets += qobject_cast<MirrorPreviewSheet*>(window) && window->isVisible();
@@ -171,6 +174,8 @@ private Q_SLOTS:
         QCOMPARE(presenter.issueAlert()->parentWidget(), &hosts.panel);
         QCOMPARE(presenter.bannerAlert()->parentWidget(), &hosts.panel);
         QCOMPARE(presenter.mirrorSheet()->parentWidget(), &hosts.panel);
+        QCOMPARE(presenter.deleteConfirmation()->parentWidget(), &hosts.panel);
+        QCOMPARE(presenter.deleteConfirmation()->text(), "Delete \u201cDocs\u201d?");
     }
 
     // Nothing shows while no host is on screen; the first one to appear takes the alert, and when its
@@ -179,7 +184,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        AlertPresenter presenter(*hub.state);
+        AlertPresenter presenter(hub.context());
         QWidget panel;
         QWidget dashboard;
         presenter.addHost(&panel);

@@ -1,7 +1,7 @@
 #include "coordination/AppState.h"
 #include "google/GoogleCredentialStore.h"
 #include "shell/AppDelegate.h"
-#include "shell/QuitRequest.h"
+#include "shell/QuitQuestion.h"
 #include "shell/TrayShell.h"
 #include "support/EnumCompare.h"
 #include "support/IntegrationTimeout.h"
@@ -75,8 +75,8 @@ struct Launch {
     void begin(const LaunchSwitches& switches)
     {
         ShellViews views {
-            [this](AppState&) { return std::make_unique<Forward>(windows); },
-            [this](AppState&, DashboardModel&, std::function<void()>) {
+            [this](ViewContext&) { return std::make_unique<Forward>(windows); },
+            [this](ViewContext&, DashboardModel&, std::function<void()>) {
                 return std::make_unique<Forward>(windows);
             },
             [this] { return trayAvailable; },
@@ -372,7 +372,7 @@ private Q_SLOTS:
         state.runJob(docs);
         MV_TRY_VERIFY(rsync.hasReached("ssd", "started"));
 
-        launch.delegate->statusItem()->actions().quit.trigger();
+        launch.delegate->context()->commands.quit.trigger();
         MV_TRY_COMPARE(asked.size(), 1);
         QCOMPARE(asked.first().message, "Quit while a backup is running?");
         QCOMPARE(state.coordinator().activeRuns().size(), 1);

@@ -106,7 +106,7 @@ private Q_SLOTS:
         test::RecordingPrompts prompts;
         prompts.savePath = hub.files.filePath("export.log");
 
-        LogView view(recordOf(logPath), *hub.state, prompts);
+        LogView view(recordOf(logPath), hub.context().requests, prompts);
         view.show();
         MV_TRY_COMPARE(shownLog(view), text.isEmpty() ? placeholder : text);
         QCOMPARE(view.text(), text);
@@ -166,7 +166,7 @@ private Q_SLOTS:
         const QString path = hub.files.write("Logs/big.log", bytes);
         test::RecordingPrompts prompts;
 
-        LogView view(recordOf(path, true), *hub.state, prompts);
+        LogView view(recordOf(path, true), hub.context().requests, prompts);
         view.show();
         MV_TRY_COMPARE(view.text().size(), 2'000'000);
         QCOMPARE(shownLog(view), QString::fromUtf8(bytes));
@@ -190,11 +190,11 @@ private Q_SLOTS:
             "sending incremental file list\nphotos/2024/IMG_0001.jpg\nphotos/2024/IMG_0002.jpg\n\n"
             "Number of files: 3 (reg: 2, dir: 1)\nsent 8,192 bytes  received 64 bytes\n");
         test::RecordingPrompts prompts;
-        LogView plain(recordOf(path), *hub.state, prompts);
+        LogView plain(recordOf(path), hub.context().requests, prompts);
         plain.show();
         MV_TRY_VERIFY(!plain.text().isEmpty());
         QVERIFY(test::saveLightAndDark(plain, "LogView-plain"));
-        LogView empty(recordOf(std::nullopt), *hub.state, prompts);
+        LogView empty(recordOf(std::nullopt), hub.context().requests, prompts);
         empty.show();
         QVERIFY(test::saveLightAndDark(empty, "LogView-no-log"));
     }
@@ -206,7 +206,7 @@ private Q_SLOTS:
         hub.build();
         const QString path = hub.files.write("Logs/run.log", "ok\n");
         test::RecordingPrompts prompts;
-        LogView view(recordOf(path), *hub.state, prompts);
+        LogView view(recordOf(path), hub.context().requests, prompts);
         view.show();
         MV_TRY_COMPARE(view.text(), "ok\n");
 
@@ -229,12 +229,12 @@ private Q_SLOTS:
         const QString path = hub.files.write("Logs/run.log", "first\n");
         test::RecordingPrompts prompts;
         {
-            LogView view(recordOf(path), *hub.state, prompts);
+            LogView view(recordOf(path), hub.context().requests, prompts);
             view.show();
             MV_TRY_COMPARE(shownLog(view), "first\n");
         }
         QVERIFY(QFile::remove(path));
-        LogView view(recordOf(path), *hub.state, prompts);
+        LogView view(recordOf(path), hub.context().requests, prompts);
         view.show();
         MV_TRY_COMPARE(shownLog(view), placeholder);
         QCOMPARE(view.text(), "");
@@ -317,7 +317,7 @@ private Q_SLOTS:
         const QString path = hub.files.write("Logs/run.log", "password=hunter2\n");
         RecordingUrlOpener urls;
         DesktopPrompts prompts(hub.fileManager, urls, QFileDialog::DontUseNativeDialog);
-        LogView view(recordOf(path), *hub.state, prompts);
+        LogView view(recordOf(path), hub.context().requests, prompts);
         view.show();
         MV_TRY_COMPARE(view.text(), "password=•••\n");
 

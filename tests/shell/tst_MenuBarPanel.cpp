@@ -1,6 +1,7 @@
 #include "model/DemoSeeder.h"
 #include "model/UuidText.h"
 #include "shell/ActiveRunsSection.h"
+#include "shell/AlertPresenter.h"
 #include "shell/JobsSection.h"
 #include "shell/MenuBarPanel.h"
 #include "shell/PanelFooter.h"
@@ -30,6 +31,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QtTest>
 
@@ -101,7 +103,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
         root.show();
         MenuBarPanel& panel = root.panel();
         QCOMPARE(root.size(), QSize(452, 652));
@@ -175,7 +177,7 @@ private Q_SLOTS:
         QVERIFY(!hub.rows().empty());
         hub.state->refreshHistory();
         MV_TRY_VERIFY(!hub.state->recentRuns().empty());
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
         root.show();
         MenuBarPanel& panel = root.panel();
         panel.flush();
@@ -223,7 +225,7 @@ private Q_SLOTS:
         hub.settings([&](AppSettings& s) { s.rsyncPath = rsync.path(); });
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.build();
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
         root.show();
         MenuBarPanel& panel = root.panel();
         QVERIFY(!panel.activeSection()->isVisible());
@@ -248,7 +250,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        ActiveRunsSection section(*hub.state);
+        ActiveRunsSection section(hub.context());
         section.show();
         const QList<ActiveRun> two { run("A", 1), run("B", 2) };
         section.setRuns(two);
@@ -272,13 +274,13 @@ private Q_SLOTS:
         QVERIFY(!section.showMoreButton()->isVisible());
     }
 
-    // An entry whose identity stays keeps its widget and takes the new value; a gone one is deleted; the
-    // order follows the rows.
+    // An entry whose identity stays keeps its widget, which follows its job's change by itself; a gone one
+    // is deleted; the order follows the rows.
     void entriesAreKeptByIdentity()
     {
         test::AppStateHarness hub;
         hub.build();
-        JobsSection section(*hub.state);
+        JobsSection section(hub.context());
         section.show();
         QList<JobRow> rows;
         for (const QString name : { "Photos", "Music", "Mail" })
@@ -292,9 +294,9 @@ private Q_SLOTS:
         hub.store.replaceJob(rows[1].job);
         section.setJobs({ rows[1], rows[0] });
         QCOMPARE(section.list().entries(), (QList { before[1], before[0] }));
-        QVERIFY(before[1]->accessibleName().startsWith("Songs"));
         QVERIFY(!gone->isVisible());
         MV_TRY_VERIFY(gone.isNull());
+        MV_TRY_VERIFY(before[1]->accessibleName().startsWith("Songs"));
         QVERIFY(before[0]->y() > before[1]->y());
     }
 
@@ -306,7 +308,7 @@ private Q_SLOTS:
         const BackupJob photos = hub.addJob("Photos", { { "ssd", BackupMode::incremental } });
         hub.addJob("Music", { { "nas", BackupMode::incremental } });
         hub.build();
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
         MenuBarPanel& panel = root.panel();
         panel.flush();
         QCOMPARE(panel.jobsSection()->list().count(), 0);
@@ -326,14 +328,16 @@ private Q_SLOTS:
         QVERIFY(!panel.jobsSection()->list().entry(uuidText(photos.id)));
     }
 
-    // A deletion request is taken once and confirmed: Return, Escape and Cancel keep the job, "Delete
-    // Backup" removes it and the panel shows its first-run content again.
+    // A deletion request is taken once and confirmed over the panel by the one presenter: Cancel (the
+    // default) keeps the job, "Delete Backup" removes it and the panel shows its first-run content again.
     void deletionIsConfirmed()
     {
         test::AppStateHarness hub;
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.build();
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
+        AlertPresenter presenter(hub.context());
+        presenter.addHost(&root);
         root.show();
         MenuBarPanel& panel = root.panel();
 
@@ -360,11 +364,12 @@ private Q_SLOTS:
             }
             QCOMPARE(titles.size(), 2);
             QVERIFY(titles.contains("Delete Backup") && titles.contains("Cancel"));
+            QCOMPARE(box->defaultButton()->text(), "Cancel");
             if (answer == QLatin1String("Cancel"))
                 QVERIFY(test::saveLightAndDark(*box, "panel-delete-confirmation"));
             QVERIFY(chosen);
             chosen->click();
-            MV_TRY_VERIFY(!panel.deleteConfirmation());
+            MV_TRY_VERIFY(!presenter.deleteConfirmation());
             if (answer == QLatin1String("Cancel"))
                 QCOMPARE(hub.store.config().jobs.size(), 1);
         }
@@ -387,7 +392,7 @@ private Q_SLOTS:
                 + go.toUtf8() + "' ]; do sleep 0.05; done\nexec rsync \"$@\"\n");
         hub.settings([&](AppSettings& settings) { settings.rsyncPath = rsync; });
         hub.build();
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
         root.show();
         PanelHeader& header = *root.panel().header();
         QVERIFY(!header.spinner()->isVisible());

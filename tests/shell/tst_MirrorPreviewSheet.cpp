@@ -29,7 +29,7 @@ QStringList paths(int count)
 
 MirrorPrompt promptFor(const BackupJob& job, MirrorPreview preview)
 {
-    return MirrorPrompt { QUuid::createUuid(), job, job.destinations.first(), std::move(preview), nullptr };
+    return MirrorPrompt { QUuid::createUuid(), job, job.destinations.first(), std::move(preview), {} };
 }
 
 QStringList rowTexts(const MirrorPreviewSheet& sheet)
@@ -94,7 +94,7 @@ private Q_SLOTS:
         const BackupJob job = hub.addJob("Photo Library", { { "Archive", BackupMode::mirror } });
         hub.build();
 
-        MirrorPreviewSheet sheet(promptFor(job, { deletions, total }), *hub.state);
+        MirrorPreviewSheet sheet(promptFor(job, { deletions, total }), hub.context().jobs);
         sheet.show();
         QCOMPARE(sheet.width(), 430);
         QStringList texts = test::visibleTexts(sheet);
@@ -123,7 +123,7 @@ private Q_SLOTS:
         const BackupJob job = hub.addJob("Photo Library", { { "Archive", BackupMode::mirror } });
         hub.build();
         const QString path = "Photos/" + QString("very-long-folder-name/").repeated(12) + "IMG_0001.jpg";
-        MirrorPreviewSheet sheet(promptFor(job, { { path, "b.txt" }, 2 }), *hub.state);
+        MirrorPreviewSheet sheet(promptFor(job, { { path, "b.txt" }, 2 }), hub.context().jobs);
         sheet.show();
         const auto labels = sheet.findChild<QWidget*>("mirrorPreviewRows")->findChildren<ElidedLabel*>();
         QCOMPARE(labels.size(), 2);
@@ -151,7 +151,7 @@ private Q_SLOTS:
         hub.build();
         QWidget dashboard;
         dashboard.show();
-        AlertPresenter presenter(*hub.state);
+        AlertPresenter presenter(hub.context());
         presenter.addHost(&dashboard);
 
         QCoro::waitFor(hub.state->requestRun(job, job.destinations[0]));
@@ -181,7 +181,7 @@ private Q_SLOTS:
         hub.build();
         QWidget dashboard;
         dashboard.show();
-        AlertPresenter presenter(*hub.state);
+        AlertPresenter presenter(hub.context());
         presenter.addHost(&dashboard);
 
         QCoro::waitFor(hub.state->requestRun(job, job.destinations[0]));

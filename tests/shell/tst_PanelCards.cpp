@@ -1,6 +1,7 @@
 #include "model/ConfigurationStore.h"
 #include "model/DemoData.h"
 #include "shell/ActiveRunCard.h"
+#include "shell/ActiveRunsSection.h"
 #include "shell/ActivityRow.h"
 #include "shell/DestinationStatusRow.h"
 #include "shell/FolderTile.h"
@@ -8,6 +9,8 @@
 #include "shell/SummaryStrip.h"
 #include "support/IntegrationTimeout.h"
 #include "support/state/AppStateHarness.h"
+#include "support/state/SignalReceivers.h"
+#include "support/state/SteppedRun.h"
 #include "support/ui/AccessibleMenu.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
@@ -65,39 +68,20 @@ struct Column {
     }
 };
 
-// One card per live run, made and removed by key as the panel's list does.
+// The panel's section of live runs, following the run list as the panel does.
 struct ActiveCards {
-    AppState& app;
-    Column& column;
-    std::map<RunKey, QPointer<ActiveRunCard>> cards;
+    ActiveRunsSection* section;
 
-    ActiveCards(AppState& state, Column& host)
-        : app(state)
-        , column(host)
+    ActiveCards(ViewContext& context, Column& column)
+        : section(column.add(new ActiveRunsSection(context)))
     {
-        BackupCoordinator& coordinator = app.coordinator();
-        const auto follow = [this](const RunKey&) { sync(); };
-        QObject::connect(&coordinator, &BackupCoordinator::runAdded, &column.window, follow);
-        QObject::connect(&coordinator, &BackupCoordinator::runChanged, &column.window, follow);
-        QObject::connect(&coordinator, &BackupCoordinator::runRemoved, &column.window, follow);
     }
 
-    void sync()
+    ActiveRunCard* only() const
     {
-        std::map<RunKey, QPointer<ActiveRunCard>> next;
-        for (const ActiveRun& run : app.coordinator().activeRuns()) {
-            auto found = cards.find(run.key);
-            next[run.key]
-                = found != cards.end() ? found->second.data() : column.add(new ActiveRunCard(app, run));
-            if (found != cards.end())
-                cards.erase(found);
-        }
-        for (auto& [key, card] : cards)
-            delete card;
-        cards = std::move(next);
+        const QList<QWidget*> cards = section->list().entries();
+        return cards.size() == 1 ? qobject_cast<ActiveRunCard*>(cards.first()) : nullptr;
     }
-
-    ActiveRunCard* only() const { return cards.size() == 1 ? cards.begin()->second.data() : nullptr; }
 };
 
 QStringList menuTexts(const QMenu& menu)
@@ -184,13 +168,13 @@ private Q_SLOTS:
         MV_TRY_VERIFY(!hub.state->recentRuns().empty());
 
         Column column;
-        auto* strip = column.add(new SummaryStrip(*hub.state));
+        auto* strip = column.add(new SummaryStrip(hub.context().status, hub.store, hub.state->clock()));
         QList<JobCard*> cards;
         for (const BackupJob& job : jobs)
-            cards << column.add(new JobCard(*hub.state, job.id));
+            cards << column.add(new JobCard(hub.context(), job.id));
         const BackupRunRecord newest = hub.state->recentRuns().front();
-        column.add(new ActivityRow(*hub.state, newest, true));
-        column.add(new ActivityRow(*hub.state, hub.state->recentRuns().at(1), false));
+        column.add(new ActivityRow(hub.state->clock(), newest, true));
+        column.add(new ActivityRow(hub.state->clock(), hub.state->recentRuns().at(1), false));
         QVERIFY(column.show());
         QVERIFY(column.shoot("cards-demo-idle"));
 
@@ -220,7 +204,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        SummaryStrip strip(*hub.state);
+        SummaryStrip strip(hub.context().status, hub.store, hub.state->clock());
         const QList<MetricView*> cells { strip.lastBackupCell(), strip.jobsCell(), strip.transferredCell() };
         QStringList shown;
         for (const MetricView* cell : cells)
@@ -297,7 +281,7 @@ private Q_SLOTS:
         hub.build();
         Column column;
         const ActiveRun run = sampleRun(phase);
-        auto* card = column.add(new ActiveRunCard(*hub.state, run));
+        auto* card = column.add(new ActiveRunCard(hub.context().jobs, hub.state->clock(), run));
         QVERIFY(column.show());
         QVERIFY(column.shoot("active-run-" + toString(phase)));
 
@@ -327,8 +311,8 @@ private Q_SLOTS:
         hub.store.replaceJob(job);
         hub.build();
         Column column;
-        auto* jobCard = column.add(new JobCard(*hub.state, job.id));
-        ActiveCards active(*hub.state, column);
+        auto* jobCard = column.add(new JobCard(hub.context(), job.id));
+        ActiveCards active(hub.context(), column);
         QVERIFY(column.show());
 
         QTest::mouseClick(jobCard->runButton(), Qt::LeftButton);
@@ -351,7 +335,7 @@ private Q_SLOTS:
         QCOMPARE(card->pauseButton()->title(), "Pause");
 
         QTest::mouseClick(card->cancelButton(), Qt::LeftButton);
-        MV_TRY_VERIFY(active.cards.empty());
+        MV_TRY_COMPARE(active.section->list().count(), 0);
         MV_TRY_COMPARE(jobCard->runButton()->title(), "Run Now");
         MV_TRY_VERIFY(!hub.rows().empty() && hub.rows().front().result == RunResult::cancelled);
     }
@@ -364,7 +348,7 @@ private Q_SLOTS:
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.build();
         Column column;
-        auto* card = column.add(new JobCard(*hub.state, job.id));
+        auto* card = column.add(new JobCard(hub.context(), job.id));
         QVERIFY(column.show());
         for (int opening = 1; opening <= 3; ++opening) {
             QPointer<QMenu> menu = openContextMenu(*card);
@@ -377,6 +361,32 @@ private Q_SLOTS:
         }
     }
 
+    // A run's progress reaches its card by one route: the run list is the coordinator's one subscriber on
+    // the views' side (the other is the hub's own status forwarding), and a sample updates the card in
+    // place.
+    void progressReachesTheCardByOneRoute()
+    {
+        test::AppStateHarness hub;
+        const test::SteppedRun run(hub);
+        hub.build();
+        Column column;
+        ActiveCards active(hub.context(), column);
+        QVERIFY(column.show());
+        const RunKey key { run.job().id, run.job().destinations.first().id };
+        hub.context().jobs.requestRun(run.job(), run.job().destinations.first());
+        MV_TRY_VERIFY(active.only() && test::visibleTexts(*active.only()).contains("25%"));
+        const QPointer<ActiveRunCard> card = active.only();
+        QCOMPARE(test::receiverCount(hub.state->coordinator(), &BackupCoordinator::runChanged), 2);
+
+        run.step();
+        MV_TRY_VERIFY(test::visibleTexts(*card).contains("50%"));
+        QCOMPARE(active.only(), card.data());
+        QCOMPARE(card->key(), key);
+
+        hub.context().jobs.cancel(key);
+        MV_TRY_COMPARE(active.section->list().count(), 0);
+    }
+
     // The context menu in its order, each entry acting through the state hub; a left click opens the
     // job in the dashboard.
     void contextMenuActions()
@@ -385,7 +395,7 @@ private Q_SLOTS:
         const BackupJob job = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.build();
         Column column;
-        auto* card = column.add(new JobCard(*hub.state, job.id));
+        auto* card = column.add(new JobCard(hub.context(), job.id));
         QVERIFY(column.show());
         QSignalSpy navigation(&*hub.state, &AppState::navigationRequested);
 
@@ -439,8 +449,8 @@ private Q_SLOTS:
         const BackupJob bare = hub.addJob("Empty", {});
         hub.build();
         Column column;
-        auto* card = column.add(new JobCard(*hub.state, job.id));
-        auto* empty = column.add(new JobCard(*hub.state, bare.id));
+        auto* card = column.add(new JobCard(hub.context(), job.id));
+        auto* empty = column.add(new JobCard(hub.context(), bare.id));
         QVERIFY(column.show());
         QVERIFY(column.shoot("job-card-three-destinations"));
 
@@ -504,7 +514,7 @@ private Q_SLOTS:
         record.endedAt = record.startedAt.addSecs(60);
         record.errorSummary = "The destination is full";
         Column column;
-        auto* row = column.add(new ActivityRow(*hub.state, record, showJob));
+        auto* row = column.add(new ActivityRow(hub.state->clock(), record, showJob));
         QVERIFY(column.show());
         const QStringList texts = test::visibleTexts(*row);
         for (const QString& name : names)

@@ -1,3 +1,4 @@
+#include "shell/AlertPresenter.h"
 #include "shell/MenuBarPanel.h"
 #include "shell/PanelController.h"
 #include "shell/PanelRootView.h"
@@ -60,7 +61,7 @@ private Q_SLOTS:
     // Calls during an animation change nothing: a second show, a hide while showing, a show while hiding.
     void callsDuringAnAnimationAreIgnored()
     {
-        PanelController panel(*m_hub->state, m_clock);
+        PanelController panel(m_hub->context(), m_clock);
         QCOMPARE(panel.state(), State::hidden);
         panel.showPanel(QPoint(1800, 12));
         QCOMPARE(panel.state(), State::showing);
@@ -87,7 +88,7 @@ private Q_SLOTS:
     // The dashboard opening during the show animation still hides the panel, once the animation ends.
     void dismissDuringShowHidesAfterIt()
     {
-        PanelController panel(*m_hub->state, m_clock);
+        PanelController panel(m_hub->context(), m_clock);
         QList<State> states;
         connect(&panel, &PanelController::stateChanged, this, [&](State state) { states.append(state); });
         panel.showPanel(QPoint(1800, 12));
@@ -105,7 +106,9 @@ private Q_SLOTS:
     // the panel or in its own dialog does not.
     void escapeAndClicks()
     {
-        PanelController panel(*m_hub->state, m_clock);
+        PanelController panel(m_hub->context(), m_clock);
+        AlertPresenter alerts(m_hub->context());
+        alerts.addHost(&panel.root());
         OtherWindow other;
         other.setGeometry(100, 300, 200, 100);
         other.show();
@@ -140,7 +143,7 @@ private Q_SLOTS:
     // it, a later or farther one does.
     void focusLossAndTheClickThatCausedIt()
     {
-        PanelController panel(*m_hub->state, m_clock);
+        PanelController panel(m_hub->context(), m_clock);
         QCursor::setPos(QPoint(1805, 10));
         QVERIFY(showAndSettle(panel));
         Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
@@ -163,7 +166,7 @@ private Q_SLOTS:
 
     void notShownWhileTheIconIsHidden()
     {
-        PanelController panel(*m_hub->state, m_clock);
+        PanelController panel(m_hub->context(), m_clock);
         bool hidden = true;
         panel.isStatusItemHidden = [&] { return hidden; };
         panel.showPanel(QPoint(1800, 12));
@@ -208,7 +211,7 @@ private Q_SLOTS:
         QFETCH(std::optional<QPoint>, anchor);
         QFETCH(std::optional<QRect>, tray);
         QFETCH(QRect, expected);
-        PanelController panel(*m_hub->state, m_clock);
+        PanelController panel(m_hub->context(), m_clock);
         if (tray)
             panel.anchorProvider = [tray] { return tray; };
         QVERIFY(showAndSettle(panel, anchor));

@@ -1,4 +1,4 @@
-#include "shell/QuitRequest.h"
+#include "shell/QuitQuestion.h"
 #include "support/EnumCompare.h"
 #include "support/IntegrationTimeout.h"
 #include "support/ScriptedRsync.h"
@@ -11,20 +11,6 @@
 using namespace mv;
 
 namespace {
-
-// The alert's stand-in: remembers what it was asked and answers as told.
-struct Alert {
-    bool quit = false;
-    QList<QuitQuestion> asked;
-
-    std::function<QCoro::Task<bool>(QuitQuestion)> answer()
-    {
-        return [this](QuitQuestion question) -> QCoro::Task<bool> {
-            asked.append(question);
-            co_return quit;
-        };
-    }
-};
 
 bool processExists(qint64 pid)
 {
@@ -60,19 +46,19 @@ private Q_SLOTS:
         QCOMPARE(one.keepButton, "Keep Backing Up");
     }
 
-    // Nothing running: no question, and the program may go.
-    void quitsAtOnceWhenIdle()
+    // Nothing running: the configuration is written and the program may go.
+    void shutsDownAtOnceWhenIdle()
     {
         test::AppStateHarness hub;
+        hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.build();
-        Alert alert;
-        QVERIFY(QCoro::waitFor(requestQuit(*hub.state, alert.answer())));
-        QVERIFY(alert.asked.isEmpty());
+        QVERIFY(QCoro::waitFor(hub.state->saveAndShutDown()));
+        QVERIFY(!hub.store.hasPendingSave());
     }
 
-    // During a real transfer: keeping it changes nothing; quitting stops the child, records the run as
-    // cancelled (not interrupted at the next start) and saves the configuration.
-    void quittingStopsTheRunAndRecordsIt()
+    // During a real transfer: the ending stops the child, records the run as cancelled (not interrupted
+    // at the next start) and saves the configuration with the run's result.
+    void shuttingDownStopsTheRunAndRecordsIt()
     {
         test::AppStateHarness hub;
         test::ScriptedRsync rsync;
@@ -83,15 +69,7 @@ private Q_SLOTS:
         hub.state->coordinator().enqueue(job, job.destinations[0], RunTrigger::manual);
         MV_TRY_VERIFY(processExists(rsync.pid("ssd")));
 
-        Alert alert;
-        QVERIFY(!QCoro::waitFor(requestQuit(*hub.state, alert.answer())));
-        QCOMPARE(alert.asked.size(), 1);
-        QCOMPARE(alert.asked[0].message, "Quit while a backup is running?");
-        QVERIFY(processExists(rsync.pid("ssd")));
-        QCOMPARE(hub.state->coordinator().activeRuns().size(), 1);
-
-        alert.quit = true;
-        QVERIFY(QCoro::waitFor(requestQuit(*hub.state, alert.answer())));
+        QVERIFY(QCoro::waitFor(hub.state->saveAndShutDown()));
         QVERIFY(!processExists(rsync.pid("ssd")));
         QCOMPARE(hub.rows().front().result, RunResult::cancelled);
         QVERIFY(!hub.store.hasPendingSave());

@@ -23,14 +23,25 @@ struct Windows final : PanelPresenter, DashboardPresenter {
     void openDashboard(DashboardSection section) override { opened.append(section); }
 };
 
+// The menu's entries as object name, text and shortcut, "--" for a separator.
+QStringList menuEntries(const QMenu& menu)
+{
+    QStringList entries;
+    for (const QAction* action : menu.actions())
+        entries << (action->isSeparator() ? QStringLiteral("--")
+                                          : action->objectName() + u'|' + action->text() + u'|'
+                    + action->shortcut().toString(QKeySequence::PortableText));
+    return entries;
+}
+
 } // namespace
 
 class tst_TrayShell : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The tooltip follows a real run from the menu's "Run All Jobs" to its end; "Pause All" is offered
-    // only while it runs.
+    // The menu holds the program's commands in groups; the tooltip follows a real run from the menu's "Run
+    // All Jobs" to its end; "Pause All" is offered only while it runs.
     void followsARunFromTheMenu()
     {
         test::AppStateHarness hub;
@@ -40,18 +51,24 @@ private Q_SLOTS:
         hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         hub.build();
         Windows windows;
-        TrayShell shell(*hub.state, windows, windows);
+        TrayShell shell(hub.context(), windows, windows);
         QCOMPARE(shell.trayIcon().toolTip(), "Marrowvale \u2014 Ready to back up");
         QVERIFY(!shell.trayIcon().icon().isNull());
 
         QMenu& menu = *shell.trayIcon().contextMenu();
         Q_EMIT menu.aboutToShow();
-        QVERIFY(shell.actions().runAll.isEnabled());
-        QVERIFY(!shell.actions().pauseAll.isEnabled());
-        shell.actions().runAll.trigger();
+        const QStringList entries = menuEntries(menu);
+        QCOMPARE(entries,
+            (QStringList { "openDashboard|Open Dashboard|Ctrl+D", "--", "runAll|Run All Jobs|Ctrl+R",
+                "pauseAll|Pause All|", "--", "openSettings|Settings\u2026|Ctrl+,", "--",
+                "checkForUpdates|Check for Updates\u2026|", "--", "quit|Quit Marrowvale|Ctrl+Q" }));
+        QVERIFY(hub.context().commands.runAll.isEnabled());
+        QVERIFY(!hub.context().commands.pauseAll.isEnabled());
+        hub.context().commands.runAll.trigger();
         MV_TRY_VERIFY(shell.trayIcon().toolTip().startsWith("Marrowvale \u2014 Backing up Docs"));
         Q_EMIT menu.aboutToShow();
-        QVERIFY(shell.actions().pauseAll.isEnabled());
+        QVERIFY(hub.context().commands.pauseAll.isEnabled());
+        QCOMPARE(menuEntries(menu), entries); // rebuilt each time it opens, never doubled
 
         rsync.release("ssd");
         MV_TRY_COMPARE(shell.trayIcon().toolTip(), "Marrowvale \u2014 Everything is up to date");
@@ -64,14 +81,16 @@ private Q_SLOTS:
         test::AppStateHarness hub;
         hub.build();
         Windows windows;
-        TrayShell shell(*hub.state, windows, windows);
+        TrayShell shell(hub.context(), windows, windows);
+        // Nothing could run yet.
+        QVERIFY(!hub.context().commands.runAll.isEnabled());
         Q_EMIT shell.trayIcon().activated(QSystemTrayIcon::Trigger);
         QVERIFY(windows.panelVisible);
         Q_EMIT shell.trayIcon().activated(QSystemTrayIcon::Trigger);
         QVERIFY(!windows.panelVisible);
 
-        shell.actions().openDashboard.trigger();
-        shell.actions().openSettings.trigger();
+        hub.context().commands.openDashboard.trigger();
+        hub.context().commands.openSettings.trigger();
         QCOMPARE(windows.opened,
             (QList<DashboardSection> { DashboardSection::overview, DashboardSection::settings }));
 

@@ -1,9 +1,7 @@
-#include "shell/ShellActions.h"
 #include "shell/StatusTooltip.h"
 #include "shell/StatusTransition.h"
 #include "support/ui/UiTestMain.h"
 
-#include <QMenu>
 #include <QtTest>
 
 #include <limits>
@@ -83,41 +81,6 @@ private Q_SLOTS:
         QFETCH(AggregateStatus, now);
         QFETCH(std::optional<bool>, ending);
         QCOMPARE(finishedRun(last, now), ending);
-    }
-
-    // The menu's entries in order, with separators, shortcuts and names; "Run All Jobs" follows whether a
-    // job can run, "Pause All" whether a run is active.
-    void trayMenu_data()
-    {
-        QTest::addColumn<int>("enabledJobs");
-        QTest::addColumn<bool>("active");
-        QTest::addColumn<bool>("runAllEnabled");
-        QTest::newRow("nothing to run") << 0 << false << false;
-        QTest::newRow("an enabled job, nothing running") << 1 << false << true;
-        QTest::newRow("running") << 2 << true << true;
-    }
-    void trayMenu()
-    {
-        QFETCH(int, enabledJobs);
-        QFETCH(bool, active);
-        QFETCH(bool, runAllEnabled);
-        ShellActions actions;
-        QMenu menu;
-        fillTrayMenu(menu, actions, { enabledJobs, active });
-        QStringList entries;
-        for (const QAction* action : menu.actions())
-            entries << (action->isSeparator() ? QStringLiteral("--")
-                                              : action->objectName() + u'|' + action->text() + u'|'
-                        + action->shortcut().toString(QKeySequence::PortableText));
-        QCOMPARE(entries,
-            (QStringList { "openDashboard|Open Dashboard|Ctrl+D", "--", "runAll|Run All Jobs|Ctrl+R",
-                "pauseAll|Pause All|", "--", "openSettings|Settings\u2026|Ctrl+,", "--",
-                "checkForUpdates|Check for Updates\u2026|", "--", "quit|Quit Marrowvale|Ctrl+Q" }));
-        QCOMPARE(actions.runAll.isEnabled(), runAllEnabled);
-        QCOMPARE(actions.pauseAll.isEnabled(), active);
-
-        fillTrayMenu(menu, actions, { enabledJobs, active }); // rebuilt each time it opens, never doubled
-        QCOMPARE(menu.actions().size(), entries.size());
     }
 };
 

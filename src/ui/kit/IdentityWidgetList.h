@@ -54,6 +54,16 @@ public:
         return widgets;
     }
 
+    // Gives `row` to the widget of its identity, if one shows; answers whether one did.
+    bool update(const Row& row)
+    {
+        const auto found = m_entries.constFind(m_identity(row));
+        if (found == m_entries.cend())
+            return false;
+        found->update(row);
+        return true;
+    }
+
     // Shows `rows`; with `spring`, entries coming or going on screen change the list's height with
     // Motion::spring.
     void setRows(const QList<Row>& rows, bool spring = false)

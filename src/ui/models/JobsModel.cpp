@@ -1,26 +1,29 @@
 #include "ui/models/JobsModel.h"
 
-#include "coordination/AppState.h"
 #include "model/ConfigurationStore.h"
 #include "model/UuidText.h"
+#include "ui/models/StatusBoard.h"
 #include "ui/models/StatusRoles.h"
 
 namespace mv {
 
-JobsModel::JobsModel(AppState& state, QObject* parent)
+JobsModel::JobsModel(ConfigurationStore& configuration, StatusBoard& status, QObject* parent)
     : IdentityListModel<JobRow>(parent)
-    , m_state(state)
+    , m_configuration(configuration)
+    , m_status(status)
     , m_refresh(this, [this] { refresh(); })
 {
-    connect(&m_state, &AppState::changed, this, [this] { m_refresh.request(); });
+    const auto request = [this] { m_refresh.request(); };
+    connect(&m_configuration, &ConfigurationStore::changed, this, request);
+    connect(&m_status, &StatusBoard::jobStatusChanged, this, request);
     refresh();
 }
 
 void JobsModel::refresh()
 {
     QList<JobRow> next;
-    for (const BackupJob& job : m_state.store().config().jobs)
-        next.append({ job, m_state.jobStatus(job) });
+    for (const BackupJob& job : m_configuration.config().jobs)
+        next.append({ job, m_status.jobStatus(job.id) });
     apply(next);
 }
 

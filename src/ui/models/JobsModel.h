@@ -7,7 +7,8 @@
 
 namespace mv {
 
-class AppState;
+class ConfigurationStore;
+class StatusBoard;
 
 struct JobRow {
     BackupJob job;
@@ -16,11 +17,11 @@ struct JobRow {
 };
 
 // The configuration's jobs in their order, each with its status (the roles of StatusRoles); follows the
-// state hub, a burst of changes applied once.
+// configuration and the jobs' statuses, a burst of changes applied once.
 class JobsModel final : public IdentityListModel<JobRow> {
     Q_OBJECT
 public:
-    explicit JobsModel(AppState& state, QObject* parent = nullptr);
+    JobsModel(ConfigurationStore& configuration, StatusBoard& status, QObject* parent = nullptr);
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QHash<int, QByteArray> roleNames() const override;
@@ -29,7 +30,8 @@ private:
     QString identity(const JobRow& row) const override;
     void refresh();
 
-    AppState& m_state;
+    ConfigurationStore& m_configuration;
+    StatusBoard& m_status;
     CoalescedCall m_refresh;
 };
 

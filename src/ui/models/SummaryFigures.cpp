@@ -1,15 +1,14 @@
 #include "ui/models/SummaryFigures.h"
 
-#include "coordination/AppState.h"
-#include "model/ConfigurationStore.h"
 #include "model/Format.h"
 
 namespace mv {
 
-SummaryFigures SummaryFigures::of(AppState& state, const QDateTime& now)
+SummaryFigures SummaryFigures::of(
+    const StatusBoard::Summary& summary, qsizetype jobCount, const QDateTime& now)
 {
-    return { Format::relative(state.lastSuccessfulBackup(), now),
-        QString::number(state.store().config().jobs.size()), Format::bytes(state.totalTransferred()) };
+    return { Format::relative(summary.lastSuccessfulBackup, now), QString::number(jobCount),
+        Format::bytes(summary.totalTransferred) };
 }
 
 } // namespace mv

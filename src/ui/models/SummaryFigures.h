@@ -1,11 +1,11 @@
 #pragma once
 
+#include "ui/models/StatusBoard.h"
+
 #include <QDateTime>
 #include <QString>
 
 namespace mv {
-
-class AppState;
 
 // The three figures of the panel's summary strip: when the last backup succeeded, how many jobs there are
 // and how many bytes all runs have moved.
@@ -14,7 +14,7 @@ struct SummaryFigures {
     QString jobs;
     QString transferred;
 
-    static SummaryFigures of(AppState& state, const QDateTime& now);
+    static SummaryFigures of(const StatusBoard::Summary& summary, qsizetype jobCount, const QDateTime& now);
 
     bool operator==(const SummaryFigures&) const = default;
 };

@@ -4,6 +4,7 @@
 #include "support/state/AppStateHarness.h"
 #include "ui/models/ActiveRunsModel.h"
 #include "ui/models/JobsModel.h"
+#include "ui/models/StatusBoard.h"
 #include "ui/models/StatusRoles.h"
 
 #include <QAbstractItemModelTester>
@@ -36,7 +37,10 @@ private Q_SLOTS:
         const BackupJob docs = hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         const BackupJob photos = hub.addJob("Photos", { { "nas", BackupMode::incremental } });
         hub.build();
-        JobsModel model(*hub.state);
+        ActiveRunsModel runs(hub.state->coordinator());
+        StatusBoard status(hub.store, runs, hub.state->monitor(), hub.state->googleAuth(),
+            hub.state->googleCredentials(), hub.state->historyFeed(), hub.state->clock());
+        JobsModel model(hub.store, status);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(names(model), (QStringList { "Docs", "Photos" }));
         QCOMPARE(model.index(0).data(StatusRoles::StatusTextRole), "Not run yet");

@@ -62,7 +62,7 @@ private Q_SLOTS:
         test::AppStateHarness hub;
         hub.build();
         Windows windows;
-        TrayShell shell(*hub.state, windows, windows);
+        TrayShell shell(hub.context(), windows, windows);
         test::RecordingPrompts prompts;
         SettingsSectionView page(hub.context(), prompts);
         page.show();
