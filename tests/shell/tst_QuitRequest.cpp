@@ -94,8 +94,7 @@ private Q_SLOTS:
             "'', 'incremental', 'manual', i, i, 'success' FROM n");
 
         hub.state->history().clear();
-        Alert alert;
-        QVERIFY(QCoro::waitFor(requestQuit(*hub.state, alert.answer())));
+        QVERIFY(QCoro::waitFor(hub.state->saveAndShutDown()));
         QCOMPARE(sqliteShell(history, "SELECT count(*) FROM runs"), "0\n");
     }
 };

@@ -22,19 +22,24 @@ SupportReportModel::SupportReportModel(ViewContext& context, Clock& clock, Syste
     , m_system(std::move(system))
     , m_jobCount(context.configuration.config().jobs.size())
     , m_totalRuns(context.history.stats().totalRuns)
+    , m_lastSuccess(context.status.summary().lastSuccessfulBackup)
 {
     connect(&context.configuration, &ConfigurationStore::changed, this, &SupportReportModel::followCounts);
     connect(&context.history, &HistoryFeed::changed, this, &SupportReportModel::followCounts);
+    connect(&context.status, &StatusBoard::summaryChanged, this, &SupportReportModel::followCounts);
 }
 
 void SupportReportModel::followCounts()
 {
     const qsizetype jobCount = m_context.configuration.config().jobs.size();
     const qint64 totalRuns = m_context.history.stats().totalRuns;
-    if (jobCount == m_jobCount && totalRuns == m_totalRuns)
+    // The board follows a finished run a turn of the event loop after the history may have.
+    const std::optional<QDateTime> lastSuccess = m_context.status.summary().lastSuccessfulBackup;
+    if (jobCount == m_jobCount && totalRuns == m_totalRuns && lastSuccess == m_lastSuccess)
         return;
     m_jobCount = jobCount;
     m_totalRuns = totalRuns;
+    m_lastSuccess = lastSuccess;
     refresh();
 }
 

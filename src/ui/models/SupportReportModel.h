@@ -3,6 +3,7 @@
 #include "ui/models/SupportReport.h"
 #include "ui/models/SystemFacts.h"
 
+#include <QDateTime>
 #include <QObject>
 
 #include <optional>
@@ -49,6 +50,7 @@ private:
     bool m_gathering = false;
     qsizetype m_jobCount;
     qint64 m_totalRuns;
+    std::optional<QDateTime> m_lastSuccess;
 };
 
 } // namespace mv
