@@ -40,36 +40,34 @@ ShellViews ProgramViews::factories(AppDelegate& delegate)
     };
     views.makeDashboard = [this, &delegate](
                               ViewContext& context, DashboardModel& ui, std::function<void()> hidePanel) {
-        auto dashboard
-            = std::make_unique<DashboardWindow>(context, ui, Clock::system(), m_prompts, std::move(hidePanel));
+        auto dashboard = std::make_unique<DashboardWindow>(
+            context, ui, Clock::system(), m_prompts, std::move(hidePanel));
         DashboardWindow* window = dashboard.get();
         QObject::connect(
             &delegate, &AppDelegate::dashboardMenuChanged, window, &DashboardWindow::setProgramMenu);
-        QObject::connect(
-            window, &DashboardWindow::windowMade, window, [this, window, &context, &delegate] {
-                alerts(context, delegate).addHost(window->window());
-                QObject::connect(window->view(), &DashboardView::logRequested, window->window(),
-                    [this, window, &context](const BackupRunRecord& record) {
-                        auto* log = new LogView(record, context.requests, m_prompts, window->window());
-                        log->setAttribute(Qt::WA_DeleteOnClose);
-                        log->open();
-                    });
-                auto shownEditor = std::make_shared<QPointer<JobEditorView>>();
-                QObject::connect(window->view(), &DashboardView::editorOpened, window->window(),
-                    [this, window, &context, shownEditor](const JobEditorContext& editorContext) {
-                        // A new opening takes the place of a sheet still on screen, whose draft is discarded.
-                        if (*shownEditor) {
-                            (*shownEditor)->disconnect(window->view());
-                            (*shownEditor)->close();
-                        }
-                        auto* editor = new JobEditorView(editorContext, context, m_prompts, window->window());
-                        editor->setAttribute(Qt::WA_DeleteOnClose);
-                        QObject::connect(
-                            editor, &QDialog::finished, window->view(), &DashboardView::closeEditor);
-                        *shownEditor = editor;
-                        editor->open();
-                    });
-            });
+        QObject::connect(window, &DashboardWindow::windowMade, window, [this, window, &context, &delegate] {
+            alerts(context, delegate).addHost(window->window());
+            QObject::connect(window->view(), &DashboardView::logRequested, window->window(),
+                [this, window, &context](const BackupRunRecord& record) {
+                    auto* log = new LogView(record, context.requests, m_prompts, window->window());
+                    log->setAttribute(Qt::WA_DeleteOnClose);
+                    log->open();
+                });
+            auto shownEditor = std::make_shared<QPointer<JobEditorView>>();
+            QObject::connect(window->view(), &DashboardView::editorOpened, window->window(),
+                [this, window, &context, shownEditor](const JobEditorContext& editorContext) {
+                    // A new opening takes the place of a sheet still on screen, whose draft is discarded.
+                    if (*shownEditor) {
+                        (*shownEditor)->disconnect(window->view());
+                        (*shownEditor)->close();
+                    }
+                    auto* editor = new JobEditorView(editorContext, context, m_prompts, window->window());
+                    editor->setAttribute(Qt::WA_DeleteOnClose);
+                    QObject::connect(editor, &QDialog::finished, window->view(), &DashboardView::closeEditor);
+                    *shownEditor = editor;
+                    editor->open();
+                });
+        });
         return dashboard;
     };
     return views;

@@ -59,17 +59,6 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     if (environment.demo)
         environment.demo->seedHistoryIfNeeded(*m_history);
 
-    connect(&m_store, &ConfigurationStore::changed, this, &AppState::changed);
-    connect(&m_coordinator, &BackupCoordinator::runAdded, this, &AppState::changed);
-    connect(&m_coordinator, &BackupCoordinator::runChanged, this, &AppState::takeRunChange);
-    connect(&m_coordinator, &BackupCoordinator::runRemoved, this, [this](const RunKey& key) {
-        m_runStates.remove(key);
-        Q_EMIT changed();
-    });
-    connect(&m_coordinator, &BackupCoordinator::issueChanged, this, &AppState::changed);
-    connect(&m_monitor, &DestinationMonitor::changed, this, &AppState::changed);
-    connect(&m_googleAuth, &GoogleAuthManager::changed, this, &AppState::changed);
-
     // What the store found at load is told first; every failed save after it is told as well.
     if (m_store.loadError())
         tellStorageProblem(*m_store.loadError());
@@ -86,27 +75,9 @@ AppState::AppState(ConfigurationStore& store, const AppEnvironment& environment,
     // An export the history could not write is told in the banner.
     connect(&m_historyFeed, &HistoryFeed::failed, &m_requests, &ProgramRequests::setBanner);
 
-    // Temporary forwarding while views move to the small objects.
-    connect(&m_historyFeed, &HistoryFeed::changed, this, &AppState::historyChanged);
-    connect(&m_requests, &ProgramRequests::bannerChanged, this, &AppState::bannerChanged);
-    connect(&m_requests, &ProgramRequests::appearanceChanged, this, &AppState::appearanceChanged);
-    connect(&m_jobActions, &JobActions::mirrorPromptChanged, this, &AppState::mirrorPromptChanged);
-    connect(&m_jobActions, &JobActions::mirrorCheckInProgressChanged, this,
-        &AppState::mirrorCheckInProgressChanged);
-    connect(&m_jobActions, &JobActions::pendingDeletionChanged, this, &AppState::pendingDeletionChanged);
-
     installCallbacks();
     respondToWake(m_wakeWatcher, m_scheduler, m_monitor, m_clock);
     applyMaintenance();
-}
-
-// Navigation is forwarded only once somebody listens here: the forwarding itself would count as a listener
-// and the requests would stop keeping what is asked for before any view listens.
-void AppState::connectNotify(const QMetaMethod& signal)
-{
-    if (signal == QMetaMethod::fromSignal(&AppState::navigationRequested))
-        connect(&m_requests, &ProgramRequests::navigationRequested, this, &AppState::navigationRequested,
-            Qt::UniqueConnection);
 }
 
 AppState::~AppState()
@@ -157,7 +128,7 @@ void AppState::installCallbacks()
     // The services live inside this object, so a callback can never outlive it.
     connect(&m_coordinator, &BackupCoordinator::runFinished, this, [this](const RunKey& key) {
         m_scheduler.reschedule(key.jobID, key.destinationID, m_clock.now());
-        refreshHistory();
+        m_historyFeed.refresh();
     });
 
     m_scheduler.onRunDue = [this](const QUuid& jobID, const QUuid& destinationID, RunTrigger trigger) {
@@ -239,7 +210,7 @@ void AppState::start()
     m_store.saveNow();
     m_notifications.prepare();
     m_requests.applyAppearance();
-    refreshHistory();
+    m_historyFeed.refresh();
     // The history deletes by age on its own thread, the logs are pruned on a worker, then the lists reload.
     const int days = int(std::clamp(m_store.config().settings.historyRetentionDays,
         ValueBounds::historyRetentionDays.minimum, ValueBounds::historyRetentionDays.maximum));
@@ -253,17 +224,12 @@ void AppState::start()
             QCoreApplication::instance(),
             [self] {
                 if (self)
-                    self->refreshHistory();
+                    self->m_historyFeed.refresh();
             },
             Qt::QueuedConnection);
     });
     m_scheduler.start();
     m_monitor.start();
-}
-
-void AppState::refreshHistory()
-{
-    m_historyFeed.refresh();
 }
 
 void AppState::tellStorageProblem(const QString& message)
@@ -281,77 +247,7 @@ void AppState::recordMissed(const BackupJob& job, const BackupDestination& desti
     m_history->begin(record);
     if (m_store.config().settings.notifyMissed)
         m_notifications.missed(job.name, destination.name, date);
-    refreshHistory();
-}
-
-GoogleAccountState AppState::googleAccountState() const
-{
-    return { m_googleAuth.isConfigured(),
-        m_googleAuth.account().has_value()
-            && m_googleCredentials.cachedValue(QString(GoogleCredentialStore::refreshToken)).has_value() };
-}
-
-template <typename Read> auto AppState::derive(Read read) const
-{
-    const QList<ActiveRun> runs = m_coordinator.runs();
-    const QList<ActiveRun> active = m_coordinator.activeRuns();
-    return read(StatusDerivations({ m_store.config().jobs, runs, active, m_monitor.availability(),
-        googleAccountState(), m_historyFeed.stats(), m_clock.now() }));
-}
-
-AggregateStatus AppState::aggregateStatus() const
-{
-    return derive([](const StatusDerivations& d) { return d.aggregateStatus(); });
-}
-
-DestinationDisplayStatus AppState::destinationStatus(
-    const BackupJob& job, const BackupDestination& destination) const
-{
-    return derive([&](const StatusDerivations& d) { return d.destinationStatus(job, destination); });
-}
-
-DestinationDisplayStatus AppState::jobStatus(const BackupJob& job) const
-{
-    return derive([&](const StatusDerivations& d) { return d.jobStatus(job); });
-}
-
-int AppState::activeJobCount() const
-{
-    return derive([](const StatusDerivations& d) { return d.activeJobCount(); });
-}
-
-int AppState::enabledJobCount() const
-{
-    return derive([](const StatusDerivations& d) { return d.enabledJobCount(); });
-}
-
-std::optional<QDateTime> AppState::lastSuccessfulBackup() const
-{
-    return derive([](const StatusDerivations& d) { return d.lastSuccessfulBackup(); });
-}
-
-qint64 AppState::totalTransferred() const
-{
-    return derive([](const StatusDerivations& d) { return d.totalTransferred(); });
-}
-
-QList<JobDestination> AppState::allDestinations() const
-{
-    return derive([](const StatusDerivations& d) { return d.allDestinations(); });
-}
-
-void AppState::takeRunChange(const RunKey& key)
-{
-    Q_EMIT runFiguresChanged();
-    const std::optional<ActiveRun> run = m_coordinator.run(key);
-    if (!run)
-        return;
-    std::pair<RunPhase, std::optional<QString>> state { run->progress.phase, run->progress.message };
-    const auto known = m_runStates.find(key);
-    if (known != m_runStates.end() && *known == state)
-        return;
-    m_runStates.insert(key, std::move(state));
-    Q_EMIT changed();
+    m_historyFeed.refresh();
 }
 
 } // namespace mv

@@ -38,10 +38,10 @@ namespace mv {
 class ConfigurationStore;
 class SystemLog;
 
-// The one object the views read. It owns the long-lived services (the history, notifications, the Google
-// account, the run coordinator, the destination monitor and the scheduler), wires their callbacks to each
-// other, repairs what a previous process left running, turns the user's requests into runs and derives
-// every status the views show. Lives on the main thread; each piece of state announces its own change.
+// The program's composition root. It owns the long-lived services (the history, notifications, the Google
+// account, the run coordinator, the destination monitor and the scheduler) and the small objects the views
+// are given (the history feed, the job actions, the program requests), wires their callbacks to each other
+// and repairs what a previous process left running. Views never see it. Lives on the main thread.
 class AppState : public QObject {
     Q_OBJECT
 public:
@@ -70,8 +70,6 @@ public:
 
     // Starts the background work, once: notifications, history, pruning by age, the scheduler, the monitor.
     void start();
-    // Reloads the totals and the newest runs off the main thread; historyChanged() when they arrive.
-    void refreshHistory();
     // Records a scheduled run that did not happen.
     void recordMissed(const BackupJob& job, const BackupDestination& destination, const QDateTime& date);
     // The program's calm ending: saves the configuration at once, stops every run (each recorded as
@@ -79,80 +77,12 @@ public:
     // configuration was written.
     QCoro::Task<bool> saveAndShutDown();
 
-    const HistoryStats& historyStats() const;
-    const std::vector<BackupRunRecord>& recentRuns() const;
-
-    const std::optional<QString>& banner() const;
-    // Replaces the banner. Clearing it shows the next storage problem still waiting, if any.
-    void setBanner(std::optional<QString> banner);
-    const std::optional<BackupJob>& pendingDeletion() const;
-    void setPendingDeletion(std::optional<BackupJob> job);
-
-    // Run requests. A mirror destination's manual run is previewed first; when it would delete anything,
-    // mirrorPrompt() asks the user, and confirmMirrorRun() starts it.
-    QCoro::Task<> runJob(BackupJob job);
-    QCoro::Task<> requestRun(BackupJob job, BackupDestination destination);
-    void confirmMirrorRun();
-    const std::optional<MirrorPrompt>& mirrorPrompt() const;
-    void setMirrorPrompt(std::optional<MirrorPrompt> prompt);
-    bool mirrorCheckInProgress() const;
-
-    // The statuses, computed at each call from the configuration, the runs, the monitor and the account.
-    AggregateStatus aggregateStatus() const;
-    DestinationDisplayStatus destinationStatus(
-        const BackupJob& job, const BackupDestination& destination) const;
-    DestinationDisplayStatus jobStatus(const BackupJob& job) const;
-    int activeJobCount() const;
-    int enabledJobCount() const;
-    std::optional<QDateTime> lastSuccessfulBackup() const;
-    qint64 totalTransferred() const;
-    QList<JobDestination> allDestinations() const;
-
-    // Job operations. A deletion stops the job's runs and removes its passphrases; its history stays.
-    void deleteJob(const BackupJob& job);
-    void toggleJob(const BackupJob& job);
-    void duplicateJob(const BackupJob& job);
-    // Writes the export into the support folder and shows it in the file manager; a failure sets the banner.
-    void exportHistory();
-    void exportConfiguration();
-    void setAppearance(AppearancePreference preference);
-    // Tells the views the stored appearance (appearanceChanged()); they paint with it.
-    void applyAppearance();
-    void setLaunchAtLogin(bool enabled);
-    // Follows a login item added or removed outside the program.
-    void refreshLoginItemState();
-
-    // Navigation asked for by a view. Kept until a view takes it when nobody listens yet.
-    void requestNavigation(const NavigationRequest& request);
-    QList<NavigationRequest> takePendingNavigation();
-
-Q_SIGNALS:
-    // Something any view may show changed: the configuration, a run's coming, going, phase or message, the
-    // monitor or the Google account. A run's figures alone (bytes, speed, fraction, file) change about ten
-    // times a second a run; they come with runFiguresChanged() only, so that views showing no figures are not
-    // redrawn for them.
-    void changed();
-    void runFiguresChanged();
-    void historyChanged();
-    void bannerChanged();
-    void mirrorPromptChanged();
-    void mirrorCheckInProgressChanged();
-    void pendingDeletionChanged();
-    void navigationRequested(const NavigationRequest& request);
-    void appearanceChanged(AppearancePreference preference);
-
-protected:
-    void connectNotify(const QMetaMethod& signal) override;
-
 private:
     void installCallbacks();
     // Shows what the configuration or the history could not read or write: in the banner, or after the
     // banners already waiting, so that none replaces another.
     void tellStorageProblem(const QString& message);
     void applyMaintenance();
-    GoogleAccountState googleAccountState() const;
-    void takeRunChange(const RunKey& key);
-    template <typename Read> auto derive(Read read) const;
 
     ConfigurationStore& m_store;
     Clock& m_clock;
@@ -176,8 +106,6 @@ private:
     bool m_started = false;
     QFuture<void> m_maintenance; // the launch's pruning by age
     QFuture<void> m_leftoverStop; // the launch's stopping of what an earlier process left writing
-    // Each live run's phase and message as last announced with changed().
-    QHash<RunKey, std::pair<RunPhase, std::optional<QString>>> m_runStates;
 };
 
 } // namespace mv

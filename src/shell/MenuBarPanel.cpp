@@ -8,7 +8,6 @@
 #include "shell/PanelFooter.h"
 #include "shell/PanelHeader.h"
 #include "ui/kit/ContinuousShape.h"
-#include "ui/kit/DestructiveConfirmation.h"
 #include "ui/kit/EmptyStateView.h"
 #include "ui/kit/Hairline.h"
 #include "ui/kit/Palette.h"

@@ -1,3 +1,5 @@
+#include "coordination/JobActions.h"
+#include "coordination/ProgramRequests.h"
 #include "shell/AlertPresenter.h"
 #include "shell/MirrorPreviewSheet.h"
 #include "support/IntegrationTimeout.h"
@@ -127,7 +129,7 @@ private Q_SLOTS:
         AlertPresenter presenter(hub.context());
         Hosts hosts(presenter);
 
-        hub.state->setBanner("Connected to nas.local.");
+        hub.context().requests.setBanner("Connected to nas.local.");
         QCOMPARE(shownAlerts().size(), 1);
         QMessageBox* alert = presenter.bannerAlert();
         QCOMPARE(alert->text(), "Marrowvale");
@@ -135,14 +137,14 @@ private Q_SLOTS:
         QCOMPARE(buttonTitles(*alert), QStringList { "OK" });
         QVERIFY(test::saveLightAndDark(*alert, "BannerAlert"));
         QTest::mouseClick(alert->buttons().first(), Qt::LeftButton);
-        QVERIFY(!hub.state->banner());
+        QVERIFY(!hub.context().requests.banner());
         MV_TRY_VERIFY(shownAlerts().isEmpty());
 
-        hub.state->setBanner("Again.");
+        hub.context().requests.setBanner("Again.");
         QVERIFY(presenter.bannerAlert());
         QCOMPARE(presenter.bannerAlert()->informativeText(), "Again.");
         // Cleared elsewhere: the alert goes without touching anything else.
-        hub.state->setBanner(std::nullopt);
+        hub.context().requests.setBanner(std::nullopt);
         MV_TRY_VERIFY(shownAlerts().isEmpty());
     }
 
@@ -159,8 +161,8 @@ private Q_SLOTS:
         MV_TRY_VERIFY(hosts.panel.isActiveWindow());
 
         hub.state->coordinator().setIssue(CoordinatorIssue::turnedOff("Docs"));
-        hub.state->setBanner("Connected.");
-        hub.state->setMirrorPrompt(
+        hub.context().requests.setBanner("Connected.");
+        hub.context().jobs.setMirrorPrompt(
             MirrorPrompt { QUuid::createUuid(), job, job.destinations.first(), { { "stray.txt" }, 1 }, {} });
         // Asked twice, as two windows' menus would: one question.
         hub.context().jobs.askToDelete(job);
@@ -190,7 +192,7 @@ private Q_SLOTS:
         presenter.addHost(&panel);
         presenter.addHost(&dashboard);
 
-        hub.state->setBanner("Waiting for a window.");
+        hub.context().requests.setBanner("Waiting for a window.");
         QVERIFY(shownAlerts().isEmpty());
         dashboard.show();
         MV_TRY_COMPARE(shownAlerts().size(), 1);
@@ -200,7 +202,7 @@ private Q_SLOTS:
         dashboard.hide();
         MV_TRY_COMPARE(presenter.bannerAlert()->parentWidget(), &panel);
         MV_TRY_COMPARE(shownAlerts().size(), 1);
-        QVERIFY(hub.state->banner());
+        QVERIFY(hub.context().requests.banner());
 
         // A window that no longer hosts hands the alert on.
         dashboard.show();

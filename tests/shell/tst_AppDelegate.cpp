@@ -335,19 +335,19 @@ private Q_SLOTS:
         const BackupJob docs = launch.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         launch.start({});
         AppState& state = *launch.delegate->appState();
-        state.requestNavigation({ NavigationRequest::Target::job, docs.id });
+        state.requests().requestNavigation({ NavigationRequest::Target::job, docs.id });
         QCOMPARE(launch.delegate->ui().selectedJobID(), docs.id);
-        state.requestNavigation({ NavigationRequest::Target::newJob, {} });
+        state.requests().requestNavigation({ NavigationRequest::Target::newJob, {} });
         QVERIFY(launch.delegate->ui().presentNewJob());
-        state.requestNavigation({ NavigationRequest::Target::activity, docs.id });
+        state.requests().requestNavigation({ NavigationRequest::Target::activity, docs.id });
         QCOMPARE(launch.delegate->ui().activityJobID(), docs.id);
-        state.requestNavigation({ NavigationRequest::Target::dashboard, {} });
+        state.requests().requestNavigation({ NavigationRequest::Target::dashboard, {} });
         QCOMPARE(launch.windows.events,
             (QStringList {
                 "0 dashboard jobs", "0 dashboard jobs", "0 dashboard activity", "0 dashboard overview" }));
 
         QSignalSpy finished(&*launch.delegate, &AppDelegate::finished);
-        state.requestNavigation({ NavigationRequest::Target::quit, {} });
+        state.requests().requestNavigation({ NavigationRequest::Target::quit, {} });
         MV_TRY_COMPARE(finished.size(), 1);
     }
 
@@ -369,7 +369,7 @@ private Q_SLOTS:
         };
         QSignalSpy finished(&*launch.delegate, &AppDelegate::finished);
         AppState& state = *launch.delegate->appState();
-        state.runJob(docs);
+        state.jobActions().runJob(docs);
         MV_TRY_VERIFY(rsync.hasReached("ssd", "started"));
 
         launch.delegate->context()->commands.quit.trigger();

@@ -1,3 +1,4 @@
+#include "coordination/ProgramRequests.h"
 #include "model/Format.h"
 #include "platform/UrlOpener.h"
 #include "platform/WorkerPool.h"
@@ -123,7 +124,7 @@ private Q_SLOTS:
         QCOMPARE(prompts.saveRequests.size(), 1);
         QCOMPARE(prompts.saveRequests.first().suggestedName, "Marrowvale-Photo-Library.log");
         QCOMPARE(test::TempDir::read(prompts.savePath), text.toUtf8());
-        QVERIFY(!hub.state->banner());
+        QVERIFY(!hub.context().requests.banner());
         if (bytes)
             QCOMPARE(test::TempDir::read(*logPath), *bytes);
 
@@ -211,13 +212,13 @@ private Q_SLOTS:
         MV_TRY_COMPARE(view.text(), "ok\n");
 
         view.exportLog();
-        QVERIFY(!hub.state->banner());
+        QVERIFY(!hub.context().requests.banner());
         prompts.savePath = hub.files.filePath("no-such-folder/export.log");
         view.exportLog();
-        QVERIFY(hub.state->banner());
-        QVERIFY2(hub.state->banner()->startsWith(
+        QVERIFY(hub.context().requests.banner());
+        QVERIFY2(hub.context().requests.banner()->startsWith(
                      "The log could not be exported: “" + prompts.savePath + "” could not be written: "),
-            qPrintable(*hub.state->banner()));
+            qPrintable(*hub.context().requests.banner()));
         QVERIFY(!QFileInfo::exists(prompts.savePath));
     }
 

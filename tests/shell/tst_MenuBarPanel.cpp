@@ -1,3 +1,6 @@
+#include "coordination/HistoryFeed.h"
+#include "coordination/JobActions.h"
+#include "coordination/ProgramRequests.h"
 #include "model/DemoSeeder.h"
 #include "model/UuidText.h"
 #include "shell/ActiveRunsSection.h"
@@ -84,9 +87,9 @@ ActiveRun run(const QString& name, int startedMinute)
 // The navigation requests the panel's buttons make.
 struct Requests {
     QList<NavigationRequest> made;
-    explicit Requests(AppState& state)
+    explicit Requests(ProgramRequests& requests)
     {
-        QObject::connect(&state, &AppState::navigationRequested, &state,
+        QObject::connect(&requests, &ProgramRequests::navigationRequested, &requests,
             [this](const NavigationRequest& request) { made.append(request); });
     }
 };
@@ -175,8 +178,8 @@ private Q_SLOTS:
         seeder.seedHistoryIfNeeded(hub.state->history());
         qunsetenv("MARROWVALE_DEMO");
         QVERIFY(!hub.rows().empty());
-        hub.state->refreshHistory();
-        MV_TRY_VERIFY(!hub.state->recentRuns().empty());
+        hub.context().history.refresh();
+        MV_TRY_VERIFY(!hub.context().history.recentRuns().empty());
         PanelRootView root(hub.context());
         root.show();
         MenuBarPanel& panel = root.panel();
@@ -189,8 +192,8 @@ private Q_SLOTS:
         QVERIFY(panel.footer()->lastRunButton()->isVisible());
         QVERIFY(saveOverPattern(root, "panel-demo"));
 
-        Requests requests(*hub.state);
-        const BackupRunRecord last = hub.state->recentRuns().front();
+        Requests requests(hub.context().requests);
+        const BackupRunRecord last = hub.context().history.recentRuns().front();
         // A screen reader hears the run the last-run button shows, as shown; the tooltip says where it leads.
         QString lastRunText = last.jobName + " \u2192 " + last.destinationName;
         if (const std::optional<QString> error = ActivityRowPresentation::errorLine(last))
@@ -230,7 +233,7 @@ private Q_SLOTS:
         MenuBarPanel& panel = root.panel();
         QVERIFY(!panel.activeSection()->isVisible());
 
-        hub.state->runJob(job);
+        hub.context().jobs.runJob(job);
         MV_TRY_VERIFY(panel.activeSection()->isVisible());
         QCOMPARE(panel.activeSection()->list().count(), 1);
         MV_TRY_VERIFY(panel.header()->headline()->text().startsWith("Backing up Docs"));
@@ -342,14 +345,14 @@ private Q_SLOTS:
         MenuBarPanel& panel = root.panel();
 
         for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Escape }) {
-            hub.state->setPendingDeletion(job);
+            hub.context().jobs.setPendingDeletion(job);
             QVERIFY(test::pressOnModal(key));
             MV_TRY_VERIFY(!panel.deleteConfirmation());
             QCOMPARE(hub.store.config().jobs.size(), 1);
         }
         for (const QString answer : { "Cancel", "Delete Backup" }) {
-            hub.state->setPendingDeletion(job);
-            QVERIFY(!hub.state->pendingDeletion());
+            hub.context().jobs.setPendingDeletion(job);
+            QVERIFY(!hub.context().jobs.pendingDeletion());
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
             QCOMPARE(box->text(), "Delete \u201cDocs\u201d?");
@@ -397,13 +400,13 @@ private Q_SLOTS:
         PanelHeader& header = *root.panel().header();
         QVERIFY(!header.spinner()->isVisible());
 
-        hub.state->requestRun(job, job.destinations.first());
-        MV_TRY_VERIFY(hub.state->mirrorCheckInProgress());
+        hub.context().jobs.requestRun(job, job.destinations.first());
+        MV_TRY_VERIFY(hub.context().jobs.mirrorCheckInProgress());
         MV_TRY_VERIFY(header.spinner()->isVisible());
         QVERIFY(saveOverPattern(root, "panel-mirror-check"));
 
         QFile(go).open(QIODevice::WriteOnly);
-        MV_TRY_VERIFY(!hub.state->mirrorCheckInProgress());
+        MV_TRY_VERIFY(!hub.context().jobs.mirrorCheckInProgress());
         MV_TRY_VERIFY(!header.spinner()->isVisible());
     }
 };

@@ -1,3 +1,4 @@
+#include "coordination/JobActions.h"
 #include "shell/AlertPresenter.h"
 #include "shell/MirrorPreviewSheet.h"
 #include "support/EnumCompare.h"
@@ -154,7 +155,7 @@ private Q_SLOTS:
         AlertPresenter presenter(hub.context());
         presenter.addHost(&dashboard);
 
-        QCoro::waitFor(hub.state->requestRun(job, job.destinations[0]));
+        QCoro::waitFor(hub.context().jobs.requestRun(job, job.destinations[0]));
         QVERIFY(presenter.mirrorSheet());
         QCOMPARE(QApplication::activeModalWidget(), presenter.mirrorSheet());
         QCOMPARE(presenter.mirrorSheet()->parentWidget(), &dashboard);
@@ -164,7 +165,7 @@ private Q_SLOTS:
         else
             QTest::mouseClick(button(*presenter.mirrorSheet(), "Cancel"), Qt::LeftButton);
 
-        QVERIFY(!hub.state->mirrorPrompt());
+        QVERIFY(!hub.context().jobs.mirrorPrompt());
         QVERIFY(!presenter.mirrorSheet());
         QVERIFY(hub.state->coordinator().runs().isEmpty());
         QVERIFY(hub.rows().empty());
@@ -184,11 +185,11 @@ private Q_SLOTS:
         AlertPresenter presenter(hub.context());
         presenter.addHost(&dashboard);
 
-        QCoro::waitFor(hub.state->requestRun(job, job.destinations[0]));
+        QCoro::waitFor(hub.context().jobs.requestRun(job, job.destinations[0]));
         QVERIFY(presenter.mirrorSheet());
         QTest::mouseClick(button(*presenter.mirrorSheet(), "Delete and Run"), Qt::LeftButton);
 
-        QVERIFY(!hub.state->mirrorPrompt());
+        QVERIFY(!hub.context().jobs.mirrorPrompt());
         QVERIFY(!presenter.mirrorSheet());
         MV_TRY_COMPARE(hub.rows().size(), size_t(1));
         MV_TRY_COMPARE(hub.rows().front().result, RunResult::success);

@@ -1,3 +1,6 @@
+#include "coordination/HistoryFeed.h"
+#include "coordination/JobActions.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
 #include "model/DemoData.h"
 #include "shell/ActiveRunCard.h"
@@ -164,17 +167,17 @@ private Q_SLOTS:
         hub.build();
         for (const BackupRunRecord& record : DemoData::historyRecords(jobs, now))
             hub.state->history().begin(record);
-        hub.state->refreshHistory();
-        MV_TRY_VERIFY(!hub.state->recentRuns().empty());
+        hub.context().history.refresh();
+        MV_TRY_VERIFY(!hub.context().history.recentRuns().empty());
 
         Column column;
         auto* strip = column.add(new SummaryStrip(hub.context().status, hub.store, hub.state->clock()));
         QList<JobCard*> cards;
         for (const BackupJob& job : jobs)
             cards << column.add(new JobCard(hub.context(), job.id));
-        const BackupRunRecord newest = hub.state->recentRuns().front();
+        const BackupRunRecord newest = hub.context().history.recentRuns().front();
         column.add(new ActivityRow(hub.state->clock(), newest, true));
-        column.add(new ActivityRow(hub.state->clock(), hub.state->recentRuns().at(1), false));
+        column.add(new ActivityRow(hub.state->clock(), hub.context().history.recentRuns().at(1), false));
         QVERIFY(column.show());
         QVERIFY(column.shoot("cards-demo-idle"));
 
@@ -184,7 +187,7 @@ private Q_SLOTS:
         QVERIFY(strip->transferredCell()->value() != "Zero bytes");
         for (JobCard* card : cards) {
             const BackupJob job = *hub.store.job(card->jobID());
-            const DestinationDisplayStatus status = hub.state->jobStatus(job);
+            const DestinationDisplayStatus status = hub.context().status.jobStatus(job.id);
             QCOMPARE(card->statusChip()->text(), status.text);
             QCOMPARE(card->accessibleName(), job.name + " backup, " + status.text);
             QCOMPARE(card->destinationRows().size(), std::min<int>(job.destinations.size(), 2));
@@ -361,9 +364,8 @@ private Q_SLOTS:
         }
     }
 
-    // A run's progress reaches its card by one route: the run list is the coordinator's one subscriber on
-    // the views' side (the other is the hub's own status forwarding), and a sample updates the card in
-    // place.
+    // A run's progress reaches its card by one route: the run list is the one subscriber of the
+    // coordinator's run changes, and a sample updates the card in place.
     void progressReachesTheCardByOneRoute()
     {
         test::AppStateHarness hub;
@@ -376,7 +378,7 @@ private Q_SLOTS:
         hub.context().jobs.requestRun(run.job(), run.job().destinations.first());
         MV_TRY_VERIFY(active.only() && test::visibleTexts(*active.only()).contains("25%"));
         const QPointer<ActiveRunCard> card = active.only();
-        QCOMPARE(test::receiverCount(hub.state->coordinator(), &BackupCoordinator::runChanged), 2);
+        QCOMPARE(test::receiverCount(hub.state->coordinator(), &BackupCoordinator::runChanged), 1);
 
         run.step();
         MV_TRY_VERIFY(test::visibleTexts(*card).contains("50%"));
@@ -397,7 +399,7 @@ private Q_SLOTS:
         Column column;
         auto* card = column.add(new JobCard(hub.context(), job.id));
         QVERIFY(column.show());
-        QSignalSpy navigation(&*hub.state, &AppState::navigationRequested);
+        QSignalSpy navigation(&hub.context().requests, &ProgramRequests::navigationRequested);
 
         QTest::mouseClick(card, Qt::LeftButton, {}, QPoint(card->width() / 2, 12));
         QCOMPARE(navigation.size(), 1);
@@ -429,12 +431,12 @@ private Q_SLOTS:
         QVERIFY(column.shoot("job-card-off"));
 
         // Deleting asks first: the card hands the job to the panel, whose confirmation deletes it.
-        QSignalSpy deletion(&*hub.state, &AppState::pendingDeletionChanged);
+        QSignalSpy deletion(&hub.context().jobs, &JobActions::pendingDeletionChanged);
         card->deleteAction().trigger();
         QCOMPARE(deletion.size(), 1);
-        QCOMPARE(hub.state->pendingDeletion()->id, job.id);
+        QCOMPARE(hub.context().jobs.pendingDeletion()->id, job.id);
         QVERIFY(hub.store.job(job.id));
-        hub.state->deleteJob(*hub.state->pendingDeletion());
+        hub.context().jobs.deleteJob(*hub.context().jobs.pendingDeletion());
         QVERIFY(!hub.store.job(job.id));
         QCOMPARE(hub.store.config().jobs.size(), 1);
     }
@@ -458,7 +460,8 @@ private Q_SLOTS:
         QVERIFY(card->moreButton()->isVisible());
         QCOMPARE(card->moreButton()->text(), "+1 more");
         QVERIFY(test::visibleTexts(*card).contains("+1 more"));
-        const DestinationDisplayStatus first = hub.state->destinationStatus(job, job.destinations.at(0));
+        const DestinationDisplayStatus first
+            = hub.context().status.destinationStatus(job.id, job.destinations.at(0).id);
         QCOMPARE(card->destinationRows().at(0)->toolTip(),
             first.detail.value_or(job.destinations.at(0).displayPath()));
         QCOMPARE(card->destinationRows().at(0)->accessibleName(), "ssd, " + first.text);
@@ -470,8 +473,8 @@ private Q_SLOTS:
         QApplication::sendEvent(card, &enter);
         QVERIFY(card->isHighlighted());
         // A change of the job refreshes the card in place: hover and revealed rows stay.
-        hub.state->toggleJob(job);
-        MV_TRY_COMPARE(card->statusChip()->text(), hub.state->jobStatus(*hub.store.job(job.id)).text);
+        hub.context().jobs.toggleJob(job);
+        MV_TRY_COMPARE(card->statusChip()->text(), hub.context().status.jobStatus(job.id).text);
         QCOMPARE(card->destinationRows().size(), 3);
         QVERIFY(!card->moreButton()->isVisible());
         QVERIFY(card->isHighlighted());

@@ -1,3 +1,4 @@
+#include "coordination/JobActions.h"
 #include "shell/AlertPresenter.h"
 #include "shell/MenuBarPanel.h"
 #include "shell/PanelController.h"
@@ -125,7 +126,7 @@ private Q_SLOTS:
         QTest::mouseClick(&panel.root(), Qt::LeftButton, {}, QPoint(200, 30));
         QCOMPARE(panel.state(), State::shown);
 
-        m_hub->state->setPendingDeletion(m_hub->store.config().jobs.first());
+        m_hub->context().jobs.setPendingDeletion(m_hub->store.config().jobs.first());
         auto* dialog = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         QTest::mouseClick(dialog, Qt::LeftButton, {}, QPoint(5, 5));

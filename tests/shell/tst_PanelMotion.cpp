@@ -1,3 +1,4 @@
+#include "coordination/JobActions.h"
 #include "model/UuidText.h"
 #include "shell/ActiveRunCard.h"
 #include "shell/ActiveRunsSection.h"
@@ -13,6 +14,7 @@
 #include "ui/kit/Motion.h"
 #include "ui/kit/MotionSettings.h"
 #include "ui/kit/ProgressBarView.h"
+#include "ui/models/StatusBoard.h"
 
 #include <QPropertyAnimation>
 #include <QVBoxLayout>
@@ -228,9 +230,9 @@ private Q_SLOTS:
         case Sample::headlineChanges: {
             auto* header = column.add(new PanelHeader(*hub.state));
             QVERIFY(column.show());
-            hub.state->toggleJob(docs);
-            hub.state->toggleJob(photos);
-            MV_TRY_VERIFY(hub.state->aggregateStatus().kind == AggregateStatus::Kind::disabled);
+            hub.context().jobs.toggleJob(docs);
+            hub.context().jobs.toggleJob(photos);
+            MV_TRY_VERIFY(hub.context().status.aggregate().kind == AggregateStatus::Kind::disabled);
             header->refresh();
             settled = [header] { return header->headline()->text() == "All backups are turned off"; };
             break;

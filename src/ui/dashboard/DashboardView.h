@@ -29,8 +29,8 @@ struct ViewContext;
 class DashboardView : public QWidget {
     Q_OBJECT
 public:
-    DashboardView(ViewContext& context, DashboardModel& ui, Clock& clock, Prompts& prompts,
-        QWidget* parent = nullptr);
+    DashboardView(
+        ViewContext& context, DashboardModel& ui, Clock& clock, Prompts& prompts, QWidget* parent = nullptr);
 
     // Opens the editor on a new job without changing the section (the header's "Add Backup", Ctrl+N).
     void presentNewJob();

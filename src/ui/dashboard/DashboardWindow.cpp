@@ -36,8 +36,8 @@ std::optional<QRect> availableArea(const QScreen* screen)
 
 } // namespace
 
-DashboardWindow::DashboardWindow(ViewContext& context, DashboardModel& ui, Clock& clock,
-    Prompts& prompts, std::function<void()> hidePanel, QObject* parent)
+DashboardWindow::DashboardWindow(ViewContext& context, DashboardModel& ui, Clock& clock, Prompts& prompts,
+    std::function<void()> hidePanel, QObject* parent)
     : QObject(parent)
     , m_context(context)
     , m_ui(ui)

@@ -5,8 +5,6 @@
 #include "engine/SSHCommand.h"
 #include "model/EffectiveValues.h"
 #include "platform/Clock.h"
-#include "ui/kit/MenuButton.h"
-#include "ui/kit/SymbolBadge.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/MenuButton.h"
 #include "ui/kit/Palette.h"

@@ -2,7 +2,6 @@
 
 #include "coordination/HistoryFeed.h"
 #include "ui/kit/Commands.h"
-#include "ui/kit/SymbolBadge.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/TextLabel.h"

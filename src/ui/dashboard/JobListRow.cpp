@@ -2,8 +2,6 @@
 
 #include "coordination/JobActions.h"
 #include "coordination/ProgramRequests.h"
-#include "ui/kit/MenuButton.h"
-#include "ui/kit/SymbolBadge.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/IconButton.h"
 #include "ui/kit/MenuButton.h"

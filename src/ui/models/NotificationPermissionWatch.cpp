@@ -13,7 +13,8 @@ NotificationPermissionWatch::NotificationPermissionWatch(ViewContext& context, Q
     , m_context(context)
     , m_seen(context.configuration.config().settings)
 {
-    connect(&context.configuration, &ConfigurationStore::changed, this, &NotificationPermissionWatch::compare);
+    connect(
+        &context.configuration, &ConfigurationStore::changed, this, &NotificationPermissionWatch::compare);
 }
 
 void NotificationPermissionWatch::compare()

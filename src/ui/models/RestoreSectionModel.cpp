@@ -1,6 +1,5 @@
 #include "ui/models/RestoreSectionModel.h"
 
-#include "ui/models/ViewContext.h"
 #include "coordination/RestoreCoordinator.h"
 #include "engine/VersionedStore.h"
 #include "model/ConfigurationStore.h"
@@ -9,6 +8,7 @@
 #include "platform/WorkerPool.h"
 #include "ui/models/BackupBreadcrumb.h"
 #include "ui/models/RestoreTexts.h"
+#include "ui/models/ViewContext.h"
 
 #include <QFuture>
 #include <QFutureWatcher>

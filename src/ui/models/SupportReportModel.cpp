@@ -15,7 +15,8 @@
 
 namespace mv {
 
-SupportReportModel::SupportReportModel(ViewContext& context, Clock& clock, SystemFacts system, QObject* parent)
+SupportReportModel::SupportReportModel(
+    ViewContext& context, Clock& clock, SystemFacts system, QObject* parent)
     : QObject(parent)
     , m_context(context)
     , m_clock(clock)
@@ -60,8 +61,8 @@ QCoro::Task<SupportReport> SupportReportModel::gather()
     const AppConfiguration& config = m_context.configuration.config();
     SupportReportInputs inputs { m_clock.now(), m_system,
         PlanBuilder::resolveRsyncExecutable(config.settings), std::nullopt, config.jobs, config.settings,
-        m_context.status.availability(), m_context.status.summary().lastSuccessfulBackup, m_context.history.stats().totalRuns, {},
-        m_context.configuration.supportFolder() };
+        m_context.status.availability(), m_context.status.summary().lastSuccessfulBackup,
+        m_context.history.stats().totalRuns, {}, m_context.configuration.supportFolder() };
     if (inputs.rsyncExecutable) {
         auto probing = RsyncVersionProbe::read(*inputs.rsyncExecutable);
         inputs.rsyncVersion = co_await probing;

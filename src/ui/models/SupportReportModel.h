@@ -21,8 +21,8 @@ class Clock;
 class SupportReportModel : public QObject {
     Q_OBJECT
 public:
-    SupportReportModel(
-        ViewContext& context, Clock& clock, SystemFacts system = SystemFacts::current(), QObject* parent = nullptr);
+    SupportReportModel(ViewContext& context, Clock& clock, SystemFacts system = SystemFacts::current(),
+        QObject* parent = nullptr);
 
     // None until the first gathering has ended; never cleared after that.
     const std::optional<SupportReport>& report() const { return m_report; }

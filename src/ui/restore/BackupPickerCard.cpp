@@ -1,6 +1,5 @@
 #include "ui/restore/BackupPickerCard.h"
 
-#include "ui/models/ViewContext.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/Prompts.h"
@@ -10,6 +9,7 @@
 #include "ui/kit/TypeScale.h"
 #include "ui/models/RestoreSectionModel.h"
 #include "ui/models/RestoreTexts.h"
+#include "ui/models/ViewContext.h"
 #include "ui/restore/GoogleDriveLink.h"
 
 #include <QComboBox>

@@ -23,16 +23,16 @@ RestoreSection::RestoreSection(ViewContext& context, Prompts& prompts, QWidget* 
     , m_context(context)
     , m_model(context)
 {
-    m_empty
-        = cardSurface(new EmptyStateView(QStringLiteral("arrow.uturn.backward.circle"),
-                          QStringLiteral("No backups to restore from"),
-                          QStringLiteral("Create a backup job first. Restore becomes available as soon as a "
-                                         "destination has content."),
-                          QStringLiteral("Add Backup"),
-                          [&context] {
-                              context.requests.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
-                          }),
-            10);
+    m_empty = cardSurface(
+        new EmptyStateView(QStringLiteral("arrow.uturn.backward.circle"),
+            QStringLiteral("No backups to restore from"),
+            QStringLiteral("Create a backup job first. Restore becomes available as soon as a "
+                           "destination has content."),
+            QStringLiteral("Add Backup"),
+            [&context] {
+                context.requests.requestNavigation({ NavigationRequest::Target::newJob, std::nullopt });
+            }),
+        10);
     m_picker = new BackupPickerCard(m_model, prompts, this);
     m_progress = new RestoreProgressCard(context.restores, this);
     m_browser = new BackupBrowserCard(m_model, prompts, this);
@@ -58,8 +58,7 @@ RestoreSection::RestoreSection(ViewContext& context, Prompts& prompts, QWidget* 
     // Edits to jobs elsewhere show at once.
     connect(&context.configuration, &ConfigurationStore::changed, this, [this] { refresh(); });
     // At once rather than coalesced, so the card's buttons always match the restore's phase.
-    connect(&context.restores, &RestoreCoordinator::restoreChanged, this,
-        [this] { refreshProgress(); });
+    connect(&context.restores, &RestoreCoordinator::restoreChanged, this, [this] { refreshProgress(); });
     refresh();
 }
 

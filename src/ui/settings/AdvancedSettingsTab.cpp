@@ -31,12 +31,12 @@ AdvancedSettingsTab::AdvancedSettingsTab(ViewContext& context, Prompts& prompts,
           [this] { m_prompts.reveal(m_context.configuration.supportFolder()); }))
     , m_export(new MVButton(QStringLiteral("Export…"), std::nullopt, MVButtonKind::secondary, true, false,
           [this] { m_context.requests.exportConfiguration(); }))
-    , m_revealHistory(
-          new MVButton(QStringLiteral("Reveal"), std::nullopt, MVButtonKind::secondary, true, false,
-              [this] {
-                  m_prompts.reveal(
-                      QDir(m_context.configuration.supportFolder()).filePath(QStringLiteral("history.sqlite")));
-              }))
+    , m_revealHistory(new MVButton(QStringLiteral("Reveal"), std::nullopt, MVButtonKind::secondary, true,
+          false,
+          [this] {
+              m_prompts.reveal(
+                  QDir(m_context.configuration.supportFolder()).filePath(QStringLiteral("history.sqlite")));
+          }))
     , m_reset(new MVButton(QStringLiteral("Reset…"), std::nullopt, MVButtonKind::destructive, true, false,
           [this] { Q_EMIT resetRequested(); }))
 {
@@ -50,8 +50,8 @@ AdvancedSettingsTab::AdvancedSettingsTab(ViewContext& context, Prompts& prompts,
     line->addWidget(m_choose, 0, Qt::AlignVCenter);
 
     m_rsyncRow = addRow(QStringLiteral("rsync executable"), QString(), rsyncControls);
-    addRow(
-        QStringLiteral("Data folder"), QDir::toNativeSeparators(context.configuration.supportFolder()), m_revealData);
+    addRow(QStringLiteral("Data folder"), QDir::toNativeSeparators(context.configuration.supportFolder()),
+        m_revealData);
     addRow(QStringLiteral("Export configuration"),
         QStringLiteral("A JSON copy of jobs and settings. No secrets are included."), m_export);
     addRow(
@@ -65,8 +65,8 @@ AdvancedSettingsTab::AdvancedSettingsTab(ViewContext& context, Prompts& prompts,
 
 void AdvancedSettingsTab::refresh()
 {
-    m_rsyncRow->detailLabel()->setText(
-        SettingsTexts::rsyncPathText(PlanBuilder::resolveRsyncExecutable(m_context.configuration.config().settings)));
+    m_rsyncRow->detailLabel()->setText(SettingsTexts::rsyncPathText(
+        PlanBuilder::resolveRsyncExecutable(m_context.configuration.config().settings)));
 }
 
 void AdvancedSettingsTab::showRsyncVersion(const std::optional<QString>& version)

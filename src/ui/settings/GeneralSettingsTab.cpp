@@ -11,7 +11,6 @@
 #include "ui/models/SettingBinding.h"
 #include "ui/models/SettingsTexts.h"
 #include "ui/models/ViewContext.h"
-#include "ui/kit/ToggleSwitch.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -24,11 +23,13 @@ namespace mv {
 
 namespace {
 
-ToggleSwitch* boundSwitch(ViewContext& context, const QString& name, bool AppSettings::*field, QWidget* parent)
+ToggleSwitch* boundSwitch(
+    ViewContext& context, const QString& name, bool AppSettings::*field, QWidget* parent)
 {
     auto* toggle = new ToggleSwitch(ToggleSwitch::Kind::outlined, false, name, parent);
-    QObject::connect(toggle, &QAbstractButton::toggled, parent,
-        [&context, field](bool on) { SettingBinding<bool>(context.configuration, context.clock, field).set(on); });
+    QObject::connect(toggle, &QAbstractButton::toggled, parent, [&context, field](bool on) {
+        SettingBinding<bool>(context.configuration, context.clock, field).set(on);
+    });
     return toggle;
 }
 
@@ -37,7 +38,8 @@ ToggleSwitch* boundSwitch(ViewContext& context, const QString& name, bool AppSet
 GeneralSettingsTab::GeneralSettingsTab(ViewContext& context, QWidget* parent)
     : SettingsTabPage(SettingsTexts::tabs().at(0), parent)
     , m_context(context)
-    , m_launchAtLogin(new ToggleSwitch(ToggleSwitch::Kind::outlined, false, QStringLiteral("Launch at login"), this))
+    , m_launchAtLogin(
+          new ToggleSwitch(ToggleSwitch::Kind::outlined, false, QStringLiteral("Launch at login"), this))
     , m_menuBarIcon(
           boundSwitch(context, QStringLiteral("Show menu bar icon"), &AppSettings::showMenuBarIcon, this))
     , m_dashboardAtLogin(boundSwitch(
@@ -45,8 +47,8 @@ GeneralSettingsTab::GeneralSettingsTab(ViewContext& context, QWidget* parent)
     , m_globalShortcut(
           boundSwitch(context, QStringLiteral("Global shortcut"), &AppSettings::globalShortcutEnabled, this))
 {
-    connect(
-        m_launchAtLogin, &QAbstractButton::toggled, this, [this](bool on) { m_context.requests.setLaunchAtLogin(on); });
+    connect(m_launchAtLogin, &QAbstractButton::toggled, this,
+        [this](bool on) { m_context.requests.setLaunchAtLogin(on); });
 
     auto* appearance = new QWidget(this);
     appearance->setFixedWidth(190);

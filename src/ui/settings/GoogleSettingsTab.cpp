@@ -150,8 +150,7 @@ void GoogleSettingsTab::refresh()
     m_accountRow->detailLabel()->setText(account.value_or(QStringLiteral("Not signed in")));
     const bool connecting = google.isConnecting();
     const bool connected = !connecting && account
-        && !m_context.googleCredentials
-                .cachedValue(GoogleCredentialStore::refreshToken)
+        && !m_context.googleCredentials.cachedValue(GoogleCredentialStore::refreshToken)
                 .value_or(QString())
                 .isEmpty();
     m_waiting->setVisible(connecting);

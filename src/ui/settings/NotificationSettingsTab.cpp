@@ -2,10 +2,10 @@
 
 #include "model/ConfigurationStore.h"
 #include "platform/Clock.h"
+#include "ui/kit/ToggleSwitch.h"
 #include "ui/models/SettingBinding.h"
 #include "ui/models/SettingsTexts.h"
 #include "ui/models/ViewContext.h"
-#include "ui/kit/ToggleSwitch.h"
 
 #include <array>
 

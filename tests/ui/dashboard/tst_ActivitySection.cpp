@@ -1,3 +1,5 @@
+#include "coordination/HistoryFeed.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
 #include "model/Format.h"
 #include "support/IntegrationTimeout.h"
@@ -66,7 +68,7 @@ struct Activity : test::DashboardViewHarness {
     }
     void open()
     {
-        hub.state->refreshHistory();
+        hub.context().history.refresh();
         model.setSection(DashboardSection::activity);
         MV_TRY_VERIFY(section().hasLoaded());
     }
@@ -387,14 +389,14 @@ private Q_SLOTS:
         // The history writes the file on its own thread.
         MV_TRY_COMPARE(
             QDir(a.hub.support.path()).entryList({ "Marrowvale-history-*.csv" }, QDir::Files).size(), 1);
-        QCOMPARE(a.hub.state->banner(), std::nullopt);
+        QCOMPARE(a.hub.context().requests.banner(), std::nullopt);
 
         if (!m_canMount)
             QSKIP("a read-only support folder needs a mount");
         const auto readOnly = test::Mount::tmpfs(a.hub.support.path(), "ro,size=1m");
         QVERIFY(test::triggerMenuItem([&](QMenu& m) { a.section().fillActionsMenu(m); }, "Export CSV\u2026"));
-        MV_TRY_VERIFY(a.hub.state->banner()
-            && a.hub.state->banner()->startsWith("The history could not be exported: "));
+        MV_TRY_VERIFY(a.hub.context().requests.banner()
+            && a.hub.context().requests.banner()->startsWith("The history could not be exported: "));
     }
 
     // "Run Again" for a run whose job or destination is gone raises the issue and starts nothing.

@@ -1,4 +1,5 @@
 #include "coordination/JobActions.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
 #include "model/DemoSeeder.h"
 #include "support/IntegrationTimeout.h"
@@ -145,7 +146,7 @@ private Q_SLOTS:
         QVERIFY(texts.contains("No backup jobs yet"));
         QVERIFY(texts.contains("Add a source folder and at least one destination."));
         QList<NavigationRequest> asked;
-        connect(&*j.hub.state, &AppState::navigationRequested, this,
+        connect(&j.hub.context().requests, &ProgramRequests::navigationRequested, this,
             [&](const NavigationRequest& request) { asked.append(request); });
         QTest::mouseClick(j.section().findChild<EmptyStateView*>()->actionButton(), Qt::LeftButton);
         QCOMPARE(asked, (QList<NavigationRequest> { { NavigationRequest::Target::newJob, std::nullopt } }));
@@ -203,7 +204,7 @@ private Q_SLOTS:
         addDocsAndArchive(j);
         j.open();
         QList<NavigationRequest> asked;
-        connect(&*j.hub.state, &AppState::navigationRequested, this,
+        connect(&j.hub.context().requests, &ProgramRequests::navigationRequested, this,
             [&](const NavigationRequest& request) { asked.append(request); });
         JobListRow* docs = j.section().rows()[0];
         const BackupJob job = docs->job();

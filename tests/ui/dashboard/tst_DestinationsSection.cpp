@@ -1,3 +1,4 @@
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
 #include "model/DemoSeeder.h"
 #include "support/IntegrationTimeout.h"
@@ -96,7 +97,7 @@ private Q_SLOTS:
         QVERIFY(d.texts().contains("No destinations"));
         QVERIFY(d.texts().contains("Destinations are added inside a backup job."));
         QList<NavigationRequest> asked;
-        connect(&*d.hub.state, &AppState::navigationRequested, this,
+        connect(&d.hub.context().requests, &ProgramRequests::navigationRequested, this,
             [&](const NavigationRequest& request) { asked.append(request); });
         QTest::mouseClick(d.section().findChild<EmptyStateView*>()->actionButton(), Qt::LeftButton);
         QCOMPARE(asked, (QList<NavigationRequest> { { NavigationRequest::Target::newJob, std::nullopt } }));
@@ -133,7 +134,7 @@ private Q_SLOTS:
         QVERIFY(test::triggerMenuItem([&](QMenu& m) { d.row("ssd")->fillMenu(m); }, "Edit Job\u2026"));
         QCOMPARE(d.view->editor()->job.id, docs.id);
         QList<NavigationRequest> asked;
-        connect(&*d.hub.state, &AppState::navigationRequested, this,
+        connect(&d.hub.context().requests, &ProgramRequests::navigationRequested, this,
             [&](const NavigationRequest& request) { asked.append(request); });
         QVERIFY(test::triggerMenuItem([&](QMenu& m) { d.row("ssd")->fillMenu(m); }, "Show History"));
         QCOMPARE(asked, (QList<NavigationRequest> { { NavigationRequest::Target::activity, docs.id } }));
@@ -146,9 +147,9 @@ private Q_SLOTS:
         addSshJob(d, "-oProxyCommand=evil");
         d.open();
         QVERIFY(test::triggerMenuItem([&](QMenu& m) { d.row("Server")->fillMenu(m); }, "Test Connection"));
-        MV_TRY_VERIFY(d.hub.state->banner().has_value());
-        QVERIFY2(d.hub.state->banner()->startsWith("The server details are not valid."),
-            qPrintable(*d.hub.state->banner()));
+        MV_TRY_VERIFY(d.hub.context().requests.banner().has_value());
+        QVERIFY2(d.hub.context().requests.banner()->startsWith("The server details are not valid."),
+            qPrintable(*d.hub.context().requests.banner()));
     }
 
     // The facts with and without a next run, and the error only while the status calls for it.

@@ -1,10 +1,14 @@
 #include "coordination/BackupCoordinator.h"
+#include "coordination/HistoryFeed.h"
+#include "coordination/JobActions.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
 #include "model/DemoSeeder.h"
 #include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedRsync.h"
 #include "support/state/AppStateHarness.h"
+#include "support/state/SignalReceivers.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
@@ -20,8 +24,6 @@
 #include "ui/dashboard/OverviewSection.h"
 #include "ui/dashboard/RecentRunRow.h"
 #include "ui/kit/Commands.h"
-#include "ui/kit/MetricView.h"
-#include "ui/kit/SymbolBadge.h"
 #include "ui/kit/CountCapsule.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/EmptyStateView.h"
@@ -68,21 +70,12 @@ bool badgeShows(MetricView& card, const PaletteColor& tint)
     return test::closeColours(picture.pixelColor(badge.left() + 2, badge.center().y()), expected, 3);
 }
 
-// How many connections `signal` of `sender` has. QObject keeps the count protected; a pointer to the member
-// taken through a class derived from QObject may be applied to any QObject.
-struct Receivers : QObject {
-    static int of(const QObject& sender, const char* signal)
-    {
-        return (sender.*(&Receivers::receivers))(signal);
-    }
-};
-
 // The receivers of the coordinator's run signals, in order: runAdded, runChanged, runRemoved.
 QList<int> runSignalReceivers(BackupCoordinator& coordinator)
 {
-    return { Receivers::of(coordinator, SIGNAL(runAdded(RunKey))),
-        Receivers::of(coordinator, SIGNAL(runChanged(RunKey))),
-        Receivers::of(coordinator, SIGNAL(runRemoved(RunKey))) };
+    return { test::receiverCount(coordinator, &BackupCoordinator::runAdded),
+        test::receiverCount(coordinator, &BackupCoordinator::runChanged),
+        test::receiverCount(coordinator, &BackupCoordinator::runRemoved) };
 }
 
 // A copy that reports 10 %, waits for the file `step`, reports 60 % and holds until released.
@@ -160,7 +153,7 @@ private Q_SLOTS:
         o.hub.addJob("Docs", { { "ssd", BackupMode::incremental } });
         o.build();
         QList<NavigationRequest> asked;
-        connect(&*o.hub.state, &AppState::navigationRequested, this,
+        connect(&o.hub.context().requests, &ProgramRequests::navigationRequested, this,
             [&](const NavigationRequest& request) { asked.append(request); });
 
         auto* row = o.section().findChild<OverviewJobRow*>();
@@ -232,7 +225,7 @@ private Q_SLOTS:
                                              "\"/home/ann/Notes/Archive/2019/Quarterly review of the "
                                              "northern region.odt\": Permission denied (13) and more");
         o.hub.state->history().finish(record);
-        o.hub.state->refreshHistory();
+        o.hub.context().history.refresh();
         MV_TRY_VERIFY(o.section().findChild<ActivityListCard*>());
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
@@ -301,12 +294,12 @@ private Q_SLOTS:
             record.result = day == 5 ? RunResult::cancelled : RunResult::success;
             o.hub.state->history().finish(record);
         }
-        o.hub.state->refreshHistory();
-        MV_TRY_COMPARE(o.hub.state->recentRuns().size(), 9u);
+        o.hub.context().history.refresh();
+        MV_TRY_COMPARE(o.hub.context().history.recentRuns().size(), 9u);
         MV_TRY_VERIFY(o.section().findChild<ActivityListCard*>());
 
         const auto* card = o.section().findChild<ActivityListCard*>();
-        const std::vector<BackupRunRecord>& recent = o.hub.state->recentRuns();
+        const std::vector<BackupRunRecord>& recent = o.hub.context().history.recentRuns();
         QCOMPARE(card->rows().size(), 6);
         for (int i = 0; i < 6; ++i)
             QCOMPARE(card->rows()[i]->record().id, recent[std::size_t(i)].id);
@@ -314,7 +307,7 @@ private Q_SLOTS:
         QTest::mouseClick(card->rows()[2], Qt::LeftButton);
         QCOMPARE(logs.count(), 1);
         QCOMPARE(o.view->logRecord()->id, recent[2].id);
-        QCOMPARE(o.metric(2).value(), QString::number(o.hub.state->historyStats().totalRuns));
+        QCOMPARE(o.metric(2).value(), QString::number(o.hub.context().history.stats().totalRuns));
         QVERIFY(test::saveLightAndDark(*o.view, "dashboard-overview-demo"));
     }
 

@@ -28,18 +28,18 @@ struct AnsweringSheets {
 
     DestinationSheetFactory factory()
     {
-        return
-            [this](const DestinationEditorContext& opened, const QString& source, BackupMode mode,
-                const BackupSchedule& schedule, ViewContext&, std::function<void(const BackupDestination&)> save,
-                std::function<void()> cancel, QWidget* parent) {
-                context = opened;
-                sourcePath = source;
-                defaultMode = mode;
-                jobSchedule = schedule;
-                onSave = std::move(save);
-                onCancel = std::move(cancel);
-                return new QDialog(parent);
-            };
+        return [this](const DestinationEditorContext& opened, const QString& source, BackupMode mode,
+                   const BackupSchedule& schedule, ViewContext&,
+                   std::function<void(const BackupDestination&)> save, std::function<void()> cancel,
+                   QWidget* parent) {
+            context = opened;
+            sourcePath = source;
+            defaultMode = mode;
+            jobSchedule = schedule;
+            onSave = std::move(save);
+            onCancel = std::move(cancel);
+            return new QDialog(parent);
+        };
     }
 };
 

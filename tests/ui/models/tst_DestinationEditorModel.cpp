@@ -8,8 +8,8 @@
 #include "support/state/AppStateHarness.h"
 #include "ui/models/DestinationEditorModel.h"
 
-#include <QGuiApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>

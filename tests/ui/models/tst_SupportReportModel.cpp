@@ -1,3 +1,4 @@
+#include "coordination/HistoryFeed.h"
 #include "model/ConfigurationStore.h"
 #include "support/ExecutableScript.h"
 #include "support/IntegrationTimeout.h"
@@ -58,8 +59,8 @@ struct Fixture {
 
     void awaitRecordedRuns(qint64 count)
     {
-        hub.state->refreshHistory();
-        MV_TRY_COMPARE(hub.state->historyStats().totalRuns, count);
+        hub.context().history.refresh();
+        MV_TRY_COMPARE(hub.context().history.stats().totalRuns, count);
     }
 
     QString paths() const
@@ -195,7 +196,7 @@ private Q_SLOTS:
         MV_TRY_COMPARE(f.model->report()->jobs, 1);
 
         f.record(docs, 0, 5, RunResult::success);
-        f.hub.state->refreshHistory();
+        f.hub.context().history.refresh();
         MV_TRY_COMPARE(f.model->report()->totalRuns, 1);
         QVERIFY(f.model->report()->lastSuccess);
     }

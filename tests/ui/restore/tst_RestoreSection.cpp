@@ -1,6 +1,6 @@
+#include "coordination/ProgramRequests.h"
 #include "coordination/RestoreCoordinator.h"
 #include "model/ConfigurationStore.h"
-#include "coordination/ProgramRequests.h"
 #include "support/EnumCompare.h"
 #include "support/IntegrationTimeout.h"
 #include "support/ScriptedRsync.h"

@@ -1,7 +1,8 @@
 #include "coordination/AppState.h"
+#include "coordination/JobActions.h"
+#include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
 #include "platform/AutostartEntry.h"
-#include "coordination/ProgramRequests.h"
 #include "support/EnumCompare.h"
 #include "support/ExecutableScript.h"
 #include "support/FakeGoogleServer.h"
@@ -295,7 +296,7 @@ private Q_SLOTS:
         QVERIFY(!page.settings().launchAtLogin);
         QCOMPARE(
             tab.launchAtLoginRow()->detailLabel()->text(), "Runs the menu bar app when you sign in. Off");
-        QCOMPARE(page.hub.state->banner(), std::nullopt);
+        QCOMPARE(page.hub.context().requests.banner(), std::nullopt);
     }
 
     // "Dark" darkens the whole application at once, before the configuration is written; "System" gives the
@@ -304,7 +305,8 @@ private Q_SLOTS:
     {
         Page page;
         page.build();
-        connect(&page.hub.context().requests, &ProgramRequests::appearanceChanged, this, &applyAppearancePreference);
+        connect(&page.hub.context().requests, &ProgramRequests::appearanceChanged, this,
+            &applyAppearancePreference);
         const QList<QAbstractButton*>& choices = page.view->generalTab()->appearanceButtons();
         QCOMPARE(appearanceOf(QGuiApplication::palette()), Appearance::light);
         click(choices.at(2));
@@ -358,9 +360,9 @@ private Q_SLOTS:
         QCOMPARE(page.prompts.openRequests.first().choose, OpenPanelRequest::Choose::file);
         QCOMPARE(page.prompts.openRequests.first().prompt, "Import");
         if (banner.isEmpty()) {
-            QCOMPARE(page.hub.state->banner(), std::nullopt);
+            QCOMPARE(page.hub.context().requests.banner(), std::nullopt);
         } else {
-            MV_TRY_COMPARE(page.hub.state->banner().value_or(QString()), banner);
+            MV_TRY_COMPARE(page.hub.context().requests.banner().value_or(QString()), banner);
         }
         QCOMPARE(tab.clientRow()->detailLabel()->text(), detail);
         const bool imported = banner.startsWith("Google");
@@ -465,7 +467,7 @@ private Q_SLOTS:
         click(tab.exportButton());
         const QStringList exports = QDir(page.hub.support.path()).entryList({ "Marrowvale-config-*.json" });
         QCOMPARE(exports.size(), 1);
-        QCOMPARE(page.hub.state->banner(), std::nullopt);
+        QCOMPARE(page.hub.context().requests.banner(), std::nullopt);
         click(tab.revealHistoryButton());
         QCOMPARE(page.prompts.revealed, QStringList { page.hub.support.filePath("history.sqlite") });
     }

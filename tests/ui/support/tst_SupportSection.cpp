@@ -1,5 +1,5 @@
-#include "model/ConfigurationStore.h"
 #include "coordination/ProgramRequests.h"
+#include "model/ConfigurationStore.h"
 #include "support/ExecutableScript.h"
 #include "support/IntegrationTimeout.h"
 #include "support/ui/Screenshots.h"
