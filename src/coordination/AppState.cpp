@@ -232,6 +232,12 @@ void AppState::start()
     m_monitor.start();
 }
 
+ViewSources AppState::viewSources()
+{
+    return { m_store, m_clock, m_coordinator, m_monitor, m_googleAuth, m_googleCredentials, m_historyFeed,
+        m_jobActions, m_requests, m_coordinator.restores() };
+}
+
 void AppState::tellStorageProblem(const QString& message)
 {
     m_requests.tellProblem(message);

@@ -11,6 +11,7 @@
 #include "coordination/ProgramRequests.h"
 #include "coordination/SchedulerService.h"
 #include "coordination/StatusDerivations.h"
+#include "coordination/ViewSources.h"
 #include "drive/GoogleDriveConnection.h"
 #include "google/GoogleAuthManager.h"
 #include "google/GoogleCredentialStore.h"
@@ -67,6 +68,7 @@ public:
     HistoryFeed& historyFeed() { return m_historyFeed; }
     JobActions& jobActions() { return m_jobActions; }
     ProgramRequests& requests() { return m_requests; }
+    ViewSources viewSources();
 
     // Starts the background work, once: notifications, history, pruning by age, the scheduler, the monitor.
     void start();

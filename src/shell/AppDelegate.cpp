@@ -69,7 +69,7 @@ QCoro::Task<> AppDelegate::launch()
 {
     QPointer<AppDelegate> self(this);
     m_appState = std::make_unique<AppState>(m_store, m_environment);
-    m_viewObjects = std::make_unique<ViewObjects>(*m_appState);
+    m_viewObjects = std::make_unique<ViewObjects>(m_appState->viewSources());
     ViewContext& views = m_viewObjects->context();
     connect(&views.requests, &ProgramRequests::navigationRequested, this, &AppDelegate::navigate);
     m_panel = std::make_unique<LazyPanel>([this] { return m_views.makePanel(m_viewObjects->context()); });

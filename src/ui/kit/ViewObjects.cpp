@@ -1,17 +1,16 @@
 #include "ui/kit/ViewObjects.h"
 
-#include "coordination/AppState.h"
+#include "coordination/ViewSources.h"
 
 namespace mv {
 
-ViewObjects::ViewObjects(AppState& state)
-    : m_runs(state.coordinator())
-    , m_status(state.store(), m_runs, state.monitor(), state.googleAuth(), state.googleCredentials(),
-          state.historyFeed(), state.clock())
-    , m_commands(m_status, m_runs, state.jobActions())
-    , m_context { state.store(), state.clock(), m_status, m_runs, state.historyFeed(), state.jobActions(),
-        state.requests(), state.googleAuth(), state.googleCredentials(), state.coordinator().restores(),
-        m_commands }
+ViewObjects::ViewObjects(const ViewSources& sources)
+    : m_runs(sources.coordinator)
+    , m_status(sources.configuration, m_runs, sources.monitor, sources.googleAuth, sources.googleCredentials,
+          sources.history, sources.clock)
+    , m_commands(m_status, m_runs, sources.jobs)
+    , m_context { sources.configuration, sources.clock, m_status, m_runs, sources.history, sources.jobs,
+        sources.requests, sources.googleAuth, sources.googleCredentials, sources.restores, m_commands }
 {
 }
 

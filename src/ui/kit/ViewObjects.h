@@ -7,14 +7,14 @@
 
 namespace mv {
 
-class AppState;
+struct ViewSources;
 
-// The small objects every view follows, made once from the state hub: the run list, the status board and
-// the commands, with the hub's history feed, job actions and requests beside them in one ViewContext.
-// `state` must outlive this object.
+// The small objects every view follows, made once from the state hub's sources: the run list, the status
+// board and the commands, with the hub's history feed, job actions and requests beside them in one
+// ViewContext. The sources must outlive this object.
 class ViewObjects {
 public:
-    explicit ViewObjects(AppState& state);
+    explicit ViewObjects(const ViewSources& sources);
 
     ViewContext& context() { return m_context; }
 

@@ -12,7 +12,7 @@ void AppStateHarness::build()
 ViewContext& AppStateHarness::context()
 {
     if (!views)
-        views = std::make_unique<ViewObjects>(*state);
+        views = std::make_unique<ViewObjects>(state->viewSources());
     return views->context();
 }
 
