@@ -15,8 +15,8 @@
 #include "ui/dashboard/ActivitySection.h"
 #include "ui/dashboard/SearchField.h"
 #include "ui/kit/Prompts.h"
-#include "ui/models/ActivitySectionLogic.h"
-#include "ui/models/DashboardModel.h"
+#include "ui/models/dashboard/ActivitySectionLogic.h"
+#include "ui/models/dashboard/DashboardModel.h"
 
 #include <QApplication>
 #include <QDir>

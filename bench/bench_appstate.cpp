@@ -12,8 +12,8 @@
 #include "platform/SystemLog.h"
 #include "platform/UrlOpener.h"
 #include "support/SupportFixture.h"
-#include "ui/models/ActiveRunsModel.h"
-#include "ui/models/StatusBoard.h"
+#include "ui/models/shared/ActiveRunsModel.h"
+#include "ui/models/shared/StatusBoard.h"
 
 #include <QCoreApplication>
 #include <QDir>

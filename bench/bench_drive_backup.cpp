@@ -14,8 +14,8 @@
 #include "platform/FileManager.h"
 #include "support/CurlDrive.h"
 #include "support/GoogleFixture.h"
-#include "ui/models/ActiveRunsModel.h"
-#include "ui/models/JobsModel.h"
+#include "ui/models/panel/JobsModel.h"
+#include "ui/models/shared/ActiveRunsModel.h"
 
 #include <QCoreApplication>
 #include <QDir>

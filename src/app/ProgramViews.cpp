@@ -9,7 +9,7 @@
 #include "ui/dashboard/DashboardView.h"
 #include "ui/dashboard/DashboardWindow.h"
 #include "ui/editors/JobEditorView.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QPointer>
 

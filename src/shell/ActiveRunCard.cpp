@@ -12,7 +12,7 @@
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/ActiveRunPresentation.h"
+#include "ui/models/panel/ActiveRunPresentation.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

@@ -5,8 +5,8 @@
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/ActiveRunsModel.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/shared/ActiveRunsModel.h"
+#include "ui/models/shared/ViewContext.h"
 
 namespace mv {
 

@@ -2,7 +2,7 @@
 
 #include "model/ActiveRun.h"
 #include "ui/kit/IdentityWidgetList.h"
-#include "ui/models/CoalescedCall.h"
+#include "ui/models/shared/CoalescedCall.h"
 
 #include <QWidget>
 

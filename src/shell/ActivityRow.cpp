@@ -5,7 +5,7 @@
 #include "ui/kit/StatusDot.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/ActivityRowPresentation.h"
+#include "ui/models/shared/ActivityRowPresentation.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

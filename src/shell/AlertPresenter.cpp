@@ -5,7 +5,7 @@
 #include "shell/MirrorPreviewSheet.h"
 #include "ui/kit/Confirmation.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QEvent>
 #include <QLabel>

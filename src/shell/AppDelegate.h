@@ -5,7 +5,7 @@
 #include "shell/LaunchSwitches.h"
 #include "shell/ShellPresenters.h"
 #include "shell/UpdateController.h"
-#include "ui/models/DashboardModel.h"
+#include "ui/models/dashboard/DashboardModel.h"
 
 #include <QAction>
 #include <QList>

@@ -5,8 +5,8 @@
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/DestinationRowPresentation.h"
-#include "ui/models/StatusBoard.h"
+#include "ui/models/shared/DestinationRowPresentation.h"
+#include "ui/models/shared/StatusBoard.h"
 
 #include <QHBoxLayout>
 

@@ -15,10 +15,10 @@
 #include "ui/kit/StatusChip.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/ActiveRunsModel.h"
-#include "ui/models/JobCardPresentation.h"
-#include "ui/models/StatusBoard.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/panel/JobCardPresentation.h"
+#include "ui/models/shared/ActiveRunsModel.h"
+#include "ui/models/shared/StatusBoard.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>

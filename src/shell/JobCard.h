@@ -2,7 +2,7 @@
 
 #include "model/BackupJob.h"
 #include "ui/kit/CardSurface.h"
-#include "ui/models/CoalescedCall.h"
+#include "ui/models/shared/CoalescedCall.h"
 
 #include <QAction>
 #include <QHash>

@@ -4,7 +4,7 @@
 #include "model/UuidText.h"
 #include "shell/PanelEntries.h"
 #include "ui/kit/SectionHeader.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QVBoxLayout>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/kit/IdentityWidgetList.h"
-#include "ui/models/JobsModel.h"
+#include "ui/models/panel/JobsModel.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/models/DashboardSection.h"
+#include "ui/models/dashboard/DashboardSection.h"
 
 #include <QString>
 

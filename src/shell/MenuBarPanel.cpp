@@ -11,8 +11,8 @@
 #include "ui/kit/EmptyStateView.h"
 #include "ui/kit/Hairline.h"
 #include "ui/kit/Palette.h"
-#include "ui/models/JobsModel.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/panel/JobsModel.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QPainter>
 #include <QScrollArea>

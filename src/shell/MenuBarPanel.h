@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/models/CoalescedCall.h"
+#include "ui/models/shared/CoalescedCall.h"
 
 #include <QWidget>
 

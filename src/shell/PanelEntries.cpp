@@ -4,7 +4,7 @@
 #include "shell/ActivityRow.h"
 #include "shell/JobCard.h"
 #include "shell/SummaryStrip.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/shared/ViewContext.h"
 
 namespace mv {
 

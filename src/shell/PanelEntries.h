@@ -3,7 +3,7 @@
 #include "model/ActiveRun.h"
 #include "model/BackupRunRecord.h"
 #include "ui/kit/IdentityWidgetList.h"
-#include "ui/models/JobsModel.h"
+#include "ui/models/panel/JobsModel.h"
 
 namespace mv {
 

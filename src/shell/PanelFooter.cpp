@@ -10,7 +10,7 @@
 #include "ui/kit/MVButton.h"
 #include "ui/kit/PlainButton.h"
 #include "ui/kit/SymbolImage.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QBoxLayout>
 

@@ -9,9 +9,9 @@
 #include "ui/kit/SmallSpinner.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/AggregateStatusPresentation.h"
-#include "ui/models/StatusBoard.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/panel/AggregateStatusPresentation.h"
+#include "ui/models/shared/StatusBoard.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QBoxLayout>
 

@@ -4,7 +4,7 @@
 #include "platform/Clock.h"
 #include "ui/kit/Hairline.h"
 #include "ui/kit/MetricView.h"
-#include "ui/models/SummaryFigures.h"
+#include "ui/models/panel/SummaryFigures.h"
 
 #include <QHBoxLayout>
 

@@ -6,8 +6,8 @@
 #include "shell/TrayInk.h"
 #include "shell/TrayMenu.h"
 #include "ui/kit/Commands.h"
-#include "ui/models/StatusBoard.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/shared/StatusBoard.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QCursor>
 #include <QGuiApplication>

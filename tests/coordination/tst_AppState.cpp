@@ -16,8 +16,8 @@
 #include "support/ScriptedRsync.h"
 #include "support/TempDir.h"
 #include "support/state/AppStateHarness.h"
-#include "ui/models/ActiveRunsModel.h"
-#include "ui/models/StatusBoard.h"
+#include "ui/models/shared/ActiveRunsModel.h"
+#include "ui/models/shared/StatusBoard.h"
 
 #include <QtTest>
 

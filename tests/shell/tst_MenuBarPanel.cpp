@@ -28,7 +28,7 @@
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/SmallSpinner.h"
 #include "ui/kit/TextLabel.h"
-#include "ui/models/ActivityRowPresentation.h"
+#include "ui/models/shared/ActivityRowPresentation.h"
 
 #include <QAccessible>
 #include <QDir>

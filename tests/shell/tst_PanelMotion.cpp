@@ -14,7 +14,7 @@
 #include "ui/kit/Motion.h"
 #include "ui/kit/MotionSettings.h"
 #include "ui/kit/ProgressBarView.h"
-#include "ui/models/StatusBoard.h"
+#include "ui/models/shared/StatusBoard.h"
 
 #include <QPropertyAnimation>
 #include <QVBoxLayout>

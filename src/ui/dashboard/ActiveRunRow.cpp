@@ -9,9 +9,9 @@
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/ActiveRunsModel.h"
-#include "ui/models/OverviewRunMetrics.h"
-#include "ui/models/RunPhaseChip.h"
+#include "ui/models/dashboard/OverviewRunMetrics.h"
+#include "ui/models/dashboard/RunPhaseChip.h"
+#include "ui/models/shared/ActiveRunsModel.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

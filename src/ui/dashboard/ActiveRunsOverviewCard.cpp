@@ -5,7 +5,7 @@
 #include "ui/kit/Hairline.h"
 #include "ui/kit/MVButton.h"
 #include "ui/kit/SectionHeader.h"
-#include "ui/models/ActiveRunsModel.h"
+#include "ui/models/shared/ActiveRunsModel.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

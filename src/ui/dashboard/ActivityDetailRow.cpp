@@ -3,8 +3,8 @@
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/Palette.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/ActivityPresentation.h"
-#include "ui/models/ActivityRowPresentation.h"
+#include "ui/models/dashboard/ActivityPresentation.h"
+#include "ui/models/shared/ActivityRowPresentation.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -16,10 +16,10 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/kit/WellSurface.h"
-#include "ui/models/ActivityPresentation.h"
-#include "ui/models/ActivityRowPresentation.h"
-#include "ui/models/DashboardTexts.h"
-#include "ui/models/LogPreview.h"
+#include "ui/models/dashboard/ActivityPresentation.h"
+#include "ui/models/dashboard/DashboardTexts.h"
+#include "ui/models/dashboard/LogPreview.h"
+#include "ui/models/shared/ActivityRowPresentation.h"
 
 #include <QHBoxLayout>
 #include <QMenu>

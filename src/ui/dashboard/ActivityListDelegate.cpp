@@ -3,7 +3,7 @@
 #include "ui/kit/ContinuousShape.h"
 #include "ui/kit/Palette.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/ActivityListModel.h"
+#include "ui/models/dashboard/ActivityListModel.h"
 
 #include <QAbstractItemView>
 #include <QPainter>

@@ -18,10 +18,10 @@
 #include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/ActivityListModel.h"
-#include "ui/models/ActivitySectionLogic.h"
-#include "ui/models/DashboardModel.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/dashboard/ActivityListModel.h"
+#include "ui/models/dashboard/ActivitySectionLogic.h"
+#include "ui/models/dashboard/DashboardModel.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/BackupRunRecord.h"
-#include "ui/models/CoalescedCall.h"
+#include "ui/models/shared/CoalescedCall.h"
 
 #include <QPointer>
 #include <QWidget>

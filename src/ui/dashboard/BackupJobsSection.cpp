@@ -10,8 +10,8 @@
 #include "ui/kit/Hairline.h"
 #include "ui/kit/TextField.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/JobListPresentation.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/dashboard/JobListPresentation.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

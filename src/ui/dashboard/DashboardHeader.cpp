@@ -9,10 +9,10 @@
 #include "ui/kit/Palette.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/DashboardModel.h"
-#include "ui/models/DashboardTexts.h"
-#include "ui/models/StatusBoard.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/dashboard/DashboardModel.h"
+#include "ui/models/dashboard/DashboardTexts.h"
+#include "ui/models/shared/StatusBoard.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QAction>
 #include <QHBoxLayout>

@@ -9,9 +9,9 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/kit/VisualEffectView.h"
-#include "ui/models/DashboardModel.h"
-#include "ui/models/DashboardTexts.h"
-#include "ui/models/StatusBoard.h"
+#include "ui/models/dashboard/DashboardModel.h"
+#include "ui/models/dashboard/DashboardTexts.h"
+#include "ui/models/shared/StatusBoard.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

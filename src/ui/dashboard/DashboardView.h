@@ -2,8 +2,8 @@
 
 #include "model/BackupJob.h"
 #include "model/BackupRunRecord.h"
-#include "ui/models/DashboardSection.h"
-#include "ui/models/JobEditorContext.h"
+#include "ui/models/dashboard/DashboardSection.h"
+#include "ui/models/editors/JobEditorContext.h"
 
 #include <QAction>
 #include <QShortcut>

@@ -3,8 +3,8 @@
 #include "platform/Clock.h"
 #include "ui/dashboard/DashboardView.h"
 #include "ui/kit/MotionSettings.h"
-#include "ui/models/DashboardFrame.h"
-#include "ui/models/DashboardModel.h"
+#include "ui/models/dashboard/DashboardFrame.h"
+#include "ui/models/dashboard/DashboardModel.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/models/DashboardPresenter.h"
+#include "ui/models/dashboard/DashboardPresenter.h"
 
 #include <QDateTime>
 #include <QList>

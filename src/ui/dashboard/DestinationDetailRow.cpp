@@ -15,12 +15,12 @@
 #include "ui/kit/TagChip.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/DashboardTexts.h"
-#include "ui/models/DestinationDetailPresentation.h"
-#include "ui/models/DestinationRowPresentation.h"
-#include "ui/models/EnumerationPresentation.h"
-#include "ui/models/StatusBoard.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/dashboard/DashboardTexts.h"
+#include "ui/models/dashboard/DestinationDetailPresentation.h"
+#include "ui/models/shared/DestinationRowPresentation.h"
+#include "ui/models/shared/EnumerationPresentation.h"
+#include "ui/models/shared/StatusBoard.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QHBoxLayout>
 #include <QMenu>

@@ -11,8 +11,8 @@
 #include "ui/kit/MVButton.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/DestinationDetailPresentation.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/dashboard/DestinationDetailPresentation.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

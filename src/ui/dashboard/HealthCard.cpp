@@ -6,9 +6,9 @@
 #include "ui/kit/SymbolBadge.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/HealthPresentation.h"
-#include "ui/models/StatusBoard.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/dashboard/HealthPresentation.h"
+#include "ui/models/shared/StatusBoard.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

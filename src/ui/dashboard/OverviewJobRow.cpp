@@ -7,7 +7,7 @@
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/DashboardTexts.h"
+#include "ui/models/dashboard/DashboardTexts.h"
 
 #include <QHBoxLayout>
 #include <QMouseEvent>

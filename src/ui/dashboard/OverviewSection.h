@@ -3,7 +3,7 @@
 #include "coordination/DestinationDisplayStatus.h"
 #include "model/BackupJob.h"
 #include "model/BackupRunRecord.h"
-#include "ui/models/CoalescedCall.h"
+#include "ui/models/shared/CoalescedCall.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -13,9 +13,9 @@
 #include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/DestinationEditorModel.h"
-#include "ui/models/DestinationEditorTexts.h"
-#include "ui/models/DestinationRowPresentation.h"
+#include "ui/models/editors/DestinationEditorModel.h"
+#include "ui/models/editors/DestinationEditorTexts.h"
+#include "ui/models/shared/DestinationRowPresentation.h"
 
 #include <QCheckBox>
 #include <QDir>

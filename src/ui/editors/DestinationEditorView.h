@@ -3,7 +3,7 @@
 #include "model/BackupDestination.h"
 #include "model/BackupSchedule.h"
 #include "model/Enumerations.h"
-#include "ui/models/DestinationEditorContext.h"
+#include "ui/models/editors/DestinationEditorContext.h"
 
 #include <QDialog>
 

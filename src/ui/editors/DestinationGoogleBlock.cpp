@@ -8,7 +8,7 @@
 #include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/DestinationEditorModel.h"
+#include "ui/models/editors/DestinationEditorModel.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

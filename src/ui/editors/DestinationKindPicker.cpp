@@ -5,9 +5,9 @@
 #include "ui/kit/SegmentButton.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/DestinationEditorModel.h"
-#include "ui/models/DestinationEditorTexts.h"
-#include "ui/models/EnumerationPresentation.h"
+#include "ui/models/editors/DestinationEditorModel.h"
+#include "ui/models/editors/DestinationEditorTexts.h"
+#include "ui/models/shared/EnumerationPresentation.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>

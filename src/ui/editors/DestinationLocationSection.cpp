@@ -5,7 +5,7 @@
 #include "ui/editors/DestinationGoogleBlock.h"
 #include "ui/editors/DestinationSshBlock.h"
 #include "ui/kit/TextField.h"
-#include "ui/models/DestinationEditorModel.h"
+#include "ui/models/editors/DestinationEditorModel.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

@@ -8,9 +8,9 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/ToggleSwitch.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/DashboardTexts.h"
-#include "ui/models/DestinationRowPresentation.h"
-#include "ui/models/JobEditorPresentation.h"
+#include "ui/models/dashboard/DashboardTexts.h"
+#include "ui/models/editors/JobEditorPresentation.h"
+#include "ui/models/shared/DestinationRowPresentation.h"
 
 #include <QHBoxLayout>
 #include <QMouseEvent>

@@ -7,8 +7,8 @@
 #include "ui/kit/SettingsRow.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/DestinationEditorModel.h"
-#include "ui/models/DestinationEditorTexts.h"
+#include "ui/models/editors/DestinationEditorModel.h"
+#include "ui/models/editors/DestinationEditorTexts.h"
 
 #include <QCheckBox>
 #include <QVBoxLayout>

@@ -7,8 +7,8 @@
 #include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/JobEditorModel.h"
-#include "ui/models/JobEditorPresentation.h"
+#include "ui/models/editors/JobEditorModel.h"
+#include "ui/models/editors/JobEditorPresentation.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -16,9 +16,9 @@
 #include "ui/kit/TagChip.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/DashboardTexts.h"
-#include "ui/models/EnumerationPresentation.h"
-#include "ui/models/JobEditorPresentation.h"
+#include "ui/models/dashboard/DashboardTexts.h"
+#include "ui/models/editors/JobEditorPresentation.h"
+#include "ui/models/shared/EnumerationPresentation.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>

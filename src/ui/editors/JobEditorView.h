@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/BackupDestination.h"
-#include "ui/models/JobEditorContext.h"
-#include "ui/models/JobEditorModel.h"
+#include "ui/models/editors/JobEditorContext.h"
+#include "ui/models/editors/JobEditorModel.h"
 
 #include <QDialog>
 #include <QPointer>

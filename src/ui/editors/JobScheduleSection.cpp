@@ -5,7 +5,7 @@
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/JobEditorModel.h"
+#include "ui/models/editors/JobEditorModel.h"
 
 #include <QVBoxLayout>
 

@@ -6,7 +6,7 @@
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/JobEditorModel.h"
+#include "ui/models/editors/JobEditorModel.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

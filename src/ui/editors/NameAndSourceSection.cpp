@@ -5,8 +5,8 @@
 #include "ui/kit/Prompts.h"
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/TextField.h"
-#include "ui/models/JobEditorModel.h"
-#include "ui/models/JobEditorPresentation.h"
+#include "ui/models/editors/JobEditorModel.h"
+#include "ui/models/editors/JobEditorPresentation.h"
 
 #include <QPointer>
 #include <QVBoxLayout>

@@ -2,7 +2,7 @@
 
 #include "ui/editors/MinuteStepper.h"
 #include "ui/kit/SettingsRow.h"
-#include "ui/models/JobEditorPresentation.h"
+#include "ui/models/editors/JobEditorPresentation.h"
 
 #include <QComboBox>
 #include <QTime>

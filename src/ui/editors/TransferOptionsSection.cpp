@@ -4,8 +4,8 @@
 #include "ui/kit/SectionHeader.h"
 #include "ui/kit/SettingsRow.h"
 #include "ui/kit/ToggleSwitch.h"
-#include "ui/models/JobEditorModel.h"
-#include "ui/models/JobEditorPresentation.h"
+#include "ui/models/editors/JobEditorModel.h"
+#include "ui/models/editors/JobEditorPresentation.h"
 
 #include <QComboBox>
 #include <QVBoxLayout>

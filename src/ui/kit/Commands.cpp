@@ -1,8 +1,8 @@
 #include "ui/kit/Commands.h"
 
 #include "coordination/JobActions.h"
-#include "ui/models/ActiveRunsModel.h"
-#include "ui/models/StatusBoard.h"
+#include "ui/models/shared/ActiveRunsModel.h"
+#include "ui/models/shared/StatusBoard.h"
 
 namespace mv {
 

@@ -2,7 +2,7 @@
 
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/ProgressMetrics.h"
+#include "ui/models/shared/ProgressMetrics.h"
 
 #include <QHBoxLayout>
 

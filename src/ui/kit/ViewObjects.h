@@ -1,9 +1,9 @@
 #pragma once
 
 #include "ui/kit/Commands.h"
-#include "ui/models/ActiveRunsModel.h"
-#include "ui/models/StatusBoard.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/shared/ActiveRunsModel.h"
+#include "ui/models/shared/StatusBoard.h"
+#include "ui/models/shared/ViewContext.h"
 
 namespace mv {
 

@@ -3,7 +3,7 @@
 #include "ui/kit/IconLibrary.h"
 #include "ui/kit/Palette.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/RestoreEntryListModel.h"
+#include "ui/models/restore/RestoreEntryListModel.h"
 
 #include <QApplication>
 #include <QMouseEvent>

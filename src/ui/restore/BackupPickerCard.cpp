@@ -7,9 +7,9 @@
 #include "ui/kit/SymbolImage.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/RestoreSectionModel.h"
-#include "ui/models/RestoreTexts.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/restore/RestoreSectionModel.h"
+#include "ui/models/restore/RestoreTexts.h"
+#include "ui/models/shared/ViewContext.h"
 #include "ui/restore/GoogleDriveLink.h"
 
 #include <QComboBox>

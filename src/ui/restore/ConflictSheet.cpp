@@ -5,7 +5,7 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
 #include "ui/kit/WellSurface.h"
-#include "ui/models/RestoreTexts.h"
+#include "ui/models/restore/RestoreTexts.h"
 #include "ui/restore/SymbolTile.h"
 
 #include <QHBoxLayout>

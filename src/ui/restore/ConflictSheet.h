@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/models/ConflictPrompt.h"
+#include "ui/models/restore/ConflictPrompt.h"
 
 #include <QDialog>
 

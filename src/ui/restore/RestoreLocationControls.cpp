@@ -6,8 +6,8 @@
 #include "ui/kit/SegmentButton.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/RestoreSectionModel.h"
-#include "ui/models/RestoreTexts.h"
+#include "ui/models/restore/RestoreSectionModel.h"
+#include "ui/models/restore/RestoreTexts.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>

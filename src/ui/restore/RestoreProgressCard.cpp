@@ -9,7 +9,7 @@
 #include "ui/kit/StatusChip.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/RestoreTexts.h"
+#include "ui/models/restore/RestoreTexts.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

@@ -5,7 +5,7 @@
 #include "model/ConfigurationStore.h"
 #include "ui/kit/CardSurface.h"
 #include "ui/kit/EmptyStateView.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/shared/ViewContext.h"
 #include "ui/restore/BackupBrowserCard.h"
 #include "ui/restore/BackupPickerCard.h"
 #include "ui/restore/ConflictSheet.h"

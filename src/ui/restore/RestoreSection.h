@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/models/RestoreSectionModel.h"
+#include "ui/models/restore/RestoreSectionModel.h"
 #include "ui/restore/ConflictSheet.h"
 
 #include <QMessageBox>

@@ -9,9 +9,9 @@
 #include "ui/kit/SettingsRow.h"
 #include "ui/kit/TagChip.h"
 #include "ui/kit/TextLabel.h"
-#include "ui/models/SettingBinding.h"
-#include "ui/models/SettingsTexts.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/settings/SettingBinding.h"
+#include "ui/models/settings/SettingsTexts.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QDir>
 #include <QHBoxLayout>

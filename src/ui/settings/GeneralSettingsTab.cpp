@@ -8,9 +8,9 @@
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/ToggleSwitch.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/SettingBinding.h"
-#include "ui/models/SettingsTexts.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/settings/SettingBinding.h"
+#include "ui/models/settings/SettingsTexts.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>

@@ -16,8 +16,8 @@
 #include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/SettingsTexts.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/settings/SettingsTexts.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

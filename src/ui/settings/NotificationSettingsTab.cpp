@@ -3,9 +3,9 @@
 #include "model/ConfigurationStore.h"
 #include "platform/Clock.h"
 #include "ui/kit/ToggleSwitch.h"
-#include "ui/models/SettingBinding.h"
-#include "ui/models/SettingsTexts.h"
-#include "ui/models/ViewContext.h"
+#include "ui/models/settings/SettingBinding.h"
+#include "ui/models/settings/SettingsTexts.h"
+#include "ui/models/shared/ViewContext.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/models/NotificationPermissionWatch.h"
+#include "ui/models/settings/NotificationPermissionWatch.h"
 
 #include <QMessageBox>
 #include <QPointer>

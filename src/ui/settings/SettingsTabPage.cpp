@@ -2,7 +2,7 @@
 
 #include "ui/kit/SettingsRow.h"
 #include "ui/kit/SettingsSection.h"
-#include "ui/models/SettingsTexts.h"
+#include "ui/models/settings/SettingsTexts.h"
 
 #include <QVBoxLayout>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/models/SupportTexts.h"
+#include "ui/models/support/SupportTexts.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/kit/PlainButton.h"
-#include "ui/models/HelpItem.h"
+#include "ui/models/support/HelpItem.h"
 
 #include <QVariantAnimation>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/models/DashboardSection.h"
-#include "ui/models/SupportReportModel.h"
+#include "ui/models/dashboard/DashboardSection.h"
+#include "ui/models/support/SupportReportModel.h"
 
 #include <QList>
 #include <QMessageBox>

@@ -6,7 +6,7 @@
 #include "ui/kit/SmallSpinner.h"
 #include "ui/kit/TextLabel.h"
 #include "ui/kit/TypeScale.h"
-#include "ui/models/SupportTexts.h"
+#include "ui/models/support/SupportTexts.h"
 #include "ui/support/DiagnosticsInfoLine.h"
 
 #include <QHBoxLayout>

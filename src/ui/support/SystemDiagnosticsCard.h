@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/kit/CardSurface.h"
-#include "ui/models/SupportReport.h"
+#include "ui/models/support/SupportReport.h"
 
 #include <QDateTime>
 #include <QList>

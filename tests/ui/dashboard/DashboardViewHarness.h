@@ -4,7 +4,7 @@
 #include "support/state/AppStateHarness.h"
 #include "support/ui/RecordingPrompts.h"
 #include "ui/dashboard/DashboardView.h"
-#include "ui/models/DashboardModel.h"
+#include "ui/models/dashboard/DashboardModel.h"
 
 #include <optional>
 

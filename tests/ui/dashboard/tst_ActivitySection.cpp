@@ -17,7 +17,7 @@
 #include "ui/kit/MenuButton.h"
 #include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
-#include "ui/models/ActivityListModel.h"
+#include "ui/models/dashboard/ActivityListModel.h"
 
 #include <QComboBox>
 #include <QLineEdit>

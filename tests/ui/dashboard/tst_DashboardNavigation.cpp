@@ -1,6 +1,6 @@
-#include "ui/models/DashboardFrame.h"
-#include "ui/models/DashboardModel.h"
-#include "ui/models/DashboardSection.h"
+#include "ui/models/dashboard/DashboardFrame.h"
+#include "ui/models/dashboard/DashboardModel.h"
+#include "ui/models/dashboard/DashboardSection.h"
 
 #include <QSignalSpy>
 #include <QtTest>

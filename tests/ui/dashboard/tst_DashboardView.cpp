@@ -11,7 +11,7 @@
 #include "ui/dashboard/DashboardViewHarness.h"
 #include "ui/dashboard/SidebarRow.h"
 #include "ui/kit/IconButton.h"
-#include "ui/models/DashboardModel.h"
+#include "ui/models/dashboard/DashboardModel.h"
 
 #include <QAccessible>
 #include <QMessageBox>

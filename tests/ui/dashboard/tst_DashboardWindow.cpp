@@ -7,7 +7,7 @@
 #include "support/ui/UiTestMain.h"
 #include "ui/dashboard/DashboardView.h"
 #include "ui/dashboard/DashboardWindow.h"
-#include "ui/models/DashboardModel.h"
+#include "ui/models/dashboard/DashboardModel.h"
 
 #include <QMenu>
 #include <QMenuBar>

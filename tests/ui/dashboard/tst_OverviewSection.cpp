@@ -35,7 +35,7 @@
 #include "ui/kit/StatusChip.h"
 #include "ui/kit/StatusDot.h"
 #include "ui/kit/SymbolBadge.h"
-#include "ui/models/DashboardModel.h"
+#include "ui/models/dashboard/DashboardModel.h"
 
 #include <QtTest>
 

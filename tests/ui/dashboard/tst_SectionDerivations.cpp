@@ -1,7 +1,7 @@
-#include "ui/models/DashboardTexts.h"
-#include "ui/models/HealthPresentation.h"
-#include "ui/models/OverviewRunMetrics.h"
-#include "ui/models/SectionDerivations.h"
+#include "ui/models/dashboard/DashboardTexts.h"
+#include "ui/models/dashboard/HealthPresentation.h"
+#include "ui/models/dashboard/OverviewRunMetrics.h"
+#include "ui/models/dashboard/SectionDerivations.h"
 
 #include <QtTest>
 

@@ -26,7 +26,7 @@
 #include "ui/kit/TagChip.h"
 #include "ui/kit/TextField.h"
 #include "ui/kit/TextLabel.h"
-#include "ui/models/DestinationEditorModel.h"
+#include "ui/models/editors/DestinationEditorModel.h"
 
 #include <QAccessible>
 #include <QCheckBox>

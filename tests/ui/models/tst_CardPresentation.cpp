@@ -1,8 +1,8 @@
 #include "support/EnumCompare.h"
-#include "ui/models/ActiveRunPresentation.h"
-#include "ui/models/ActivityRowPresentation.h"
-#include "ui/models/JobCardPresentation.h"
-#include "ui/models/ProgressMetrics.h"
+#include "ui/models/panel/ActiveRunPresentation.h"
+#include "ui/models/panel/JobCardPresentation.h"
+#include "ui/models/shared/ActivityRowPresentation.h"
+#include "ui/models/shared/ProgressMetrics.h"
 
 #include <QtTest>
 

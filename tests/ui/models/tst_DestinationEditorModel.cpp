@@ -6,7 +6,7 @@
 #include "support/SshServer.h"
 #include "support/TempDir.h"
 #include "support/state/AppStateHarness.h"
-#include "ui/models/DestinationEditorModel.h"
+#include "ui/models/editors/DestinationEditorModel.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 #include "support/EnumCompare.h"
 #include "support/Mount.h"
 #include "support/TempDir.h"
-#include "ui/models/DestinationEditorState.h"
+#include "ui/models/editors/DestinationEditorState.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "ui/models/IdentityListModel.h"
+#include "ui/models/shared/IdentityListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QtTest>

@@ -7,9 +7,9 @@
 #include "support/IntegrationTimeout.h"
 #include "support/TempDir.h"
 #include "support/state/AppStateHarness.h"
-#include "ui/models/JobEditorModel.h"
-#include "ui/models/JobEditorPresentation.h"
-#include "ui/models/JobSave.h"
+#include "ui/models/editors/JobEditorModel.h"
+#include "ui/models/editors/JobEditorPresentation.h"
+#include "ui/models/editors/JobSave.h"
 
 #include <QSemaphore>
 #include <QSignalSpy>

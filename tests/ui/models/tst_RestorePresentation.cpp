@@ -1,10 +1,10 @@
 #include "support/EnumCompare.h"
 #include "support/TempDir.h"
-#include "ui/models/BackupBreadcrumb.h"
-#include "ui/models/BackupFolderListing.h"
-#include "ui/models/RestoreEntry.h"
-#include "ui/models/RestoreLocation.h"
-#include "ui/models/RestoreTexts.h"
+#include "ui/models/restore/BackupBreadcrumb.h"
+#include "ui/models/restore/BackupFolderListing.h"
+#include "ui/models/restore/RestoreEntry.h"
+#include "ui/models/restore/RestoreLocation.h"
+#include "ui/models/restore/RestoreTexts.h"
 
 #include <QFile>
 #include <QtTest>

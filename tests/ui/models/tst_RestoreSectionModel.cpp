@@ -4,8 +4,8 @@
 #include "support/EnumCompare.h"
 #include "support/IntegrationTimeout.h"
 #include "support/state/AppStateHarness.h"
-#include "ui/models/RestoreSectionModel.h"
-#include "ui/models/RestoreTexts.h"
+#include "ui/models/restore/RestoreSectionModel.h"
+#include "ui/models/restore/RestoreTexts.h"
 
 #include <QtTest>
 

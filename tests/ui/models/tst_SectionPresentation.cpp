@@ -1,10 +1,10 @@
 #include "support/TempDir.h"
-#include "ui/models/ActivityPresentation.h"
-#include "ui/models/ActivitySectionLogic.h"
-#include "ui/models/DestinationDetailPresentation.h"
-#include "ui/models/EnumerationPresentation.h"
-#include "ui/models/JobListPresentation.h"
-#include "ui/models/LogPreview.h"
+#include "ui/models/dashboard/ActivityPresentation.h"
+#include "ui/models/dashboard/ActivitySectionLogic.h"
+#include "ui/models/dashboard/DestinationDetailPresentation.h"
+#include "ui/models/dashboard/JobListPresentation.h"
+#include "ui/models/dashboard/LogPreview.h"
+#include "ui/models/shared/EnumerationPresentation.h"
 
 #include <QtTest>
 

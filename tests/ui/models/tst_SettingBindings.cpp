@@ -1,8 +1,8 @@
 #include "model/ConfigurationStore.h"
 #include "support/ManualClock.h"
 #include "support/TempDir.h"
-#include "ui/models/SettingBinding.h"
-#include "ui/models/SettingsTexts.h"
+#include "ui/models/settings/SettingBinding.h"
+#include "ui/models/settings/SettingsTexts.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -2,9 +2,9 @@
 #include "support/ExecutableScript.h"
 #include "support/IntegrationTimeout.h"
 #include "support/state/AppStateHarness.h"
-#include "ui/models/NotificationPermissionWatch.h"
-#include "ui/models/RsyncVersionProbe.h"
-#include "ui/models/SettingBinding.h"
+#include "ui/models/settings/NotificationPermissionWatch.h"
+#include "ui/models/settings/RsyncVersionProbe.h"
+#include "ui/models/settings/SettingBinding.h"
 
 #include <QElapsedTimer>
 #include <QFutureWatcher>

@@ -1,7 +1,7 @@
-#include "ui/models/HelpItem.h"
-#include "ui/models/SupportReport.h"
-#include "ui/models/SupportTexts.h"
-#include "ui/models/SystemArchitecture.h"
+#include "ui/models/support/HelpItem.h"
+#include "ui/models/support/SupportReport.h"
+#include "ui/models/support/SupportTexts.h"
+#include "ui/models/support/SystemArchitecture.h"
 
 #include <QtTest>
 

@@ -4,7 +4,7 @@
 #include "support/IntegrationTimeout.h"
 #include "support/ManualClock.h"
 #include "support/state/AppStateHarness.h"
-#include "ui/models/SupportReportModel.h"
+#include "ui/models/support/SupportReportModel.h"
 
 #include <QGuiApplication>
 #include <QtTest>

@@ -2,10 +2,10 @@
 #include "support/IntegrationTimeout.h"
 #include "support/ScriptedRsync.h"
 #include "support/state/AppStateHarness.h"
-#include "ui/models/ActiveRunsModel.h"
-#include "ui/models/JobsModel.h"
-#include "ui/models/StatusBoard.h"
-#include "ui/models/StatusRoles.h"
+#include "ui/models/panel/JobsModel.h"
+#include "ui/models/shared/ActiveRunsModel.h"
+#include "ui/models/shared/StatusBoard.h"
+#include "ui/models/shared/StatusRoles.h"
 
 #include <QAbstractItemModelTester>
 #include <QElapsedTimer>
