@@ -15,6 +15,7 @@
 #include "support/state/SignalReceivers.h"
 #include "support/state/SteppedRun.h"
 #include "support/ui/AccessibleMenu.h"
+#include "support/ui/PanelColumn.h"
 #include "support/ui/Screenshots.h"
 #include "support/ui/UiTestMain.h"
 #include "support/ui/VisibleTexts.h"
@@ -38,38 +39,7 @@ using namespace mv;
 
 namespace {
 
-// The panel's list column: 420 px wide, on the window's background.
-struct Column {
-    QWidget window;
-    QVBoxLayout* layout = new QVBoxLayout(&window);
-
-    Column()
-    {
-        window.setAutoFillBackground(true);
-        window.setFixedWidth(420);
-        layout->setContentsMargins(14, 12, 14, 18);
-        layout->setSpacing(14);
-    }
-
-    template <typename Widget> Widget* add(Widget* widget)
-    {
-        layout->addWidget(widget);
-        return widget;
-    }
-
-    bool show()
-    {
-        window.show();
-        return QTest::qWaitForWindowExposed(&window);
-    }
-
-    // Fits the window's height to the cards it holds now and writes its light and dark pictures.
-    bool shoot(const QString& name)
-    {
-        window.adjustSize();
-        return test::saveLightAndDark(window, name);
-    }
-};
+using Column = test::PanelColumn;
 
 // The panel's section of live runs, following the run list as the panel does.
 struct ActiveCards {

@@ -7,6 +7,7 @@
 #include "shell/PanelHeader.h"
 #include "support/IntegrationTimeout.h"
 #include "support/state/AppStateHarness.h"
+#include "support/ui/PanelColumn.h"
 #include "support/ui/UiTestMain.h"
 #include "ui/kit/ElidedLabel.h"
 #include "ui/kit/MVButton.h"
@@ -73,34 +74,18 @@ ActiveRun runOf(const QString& name, RunPhase phase, std::optional<double> fract
     return run;
 }
 
-// The panel's column, 420 px wide, holding one sample.
-struct Column {
-    QWidget window;
-    QVBoxLayout* layout = new QVBoxLayout(&window);
+using Column = test::PanelColumn;
 
-    Column() { window.setFixedWidth(420); }
-
-    template <typename Widget> Widget* add(Widget* widget)
-    {
-        layout->addWidget(widget);
-        return widget;
+// The animations running under the column now.
+QList<QPropertyAnimation*> running(const Column& column)
+{
+    QList<QPropertyAnimation*> found;
+    for (QPropertyAnimation* animation : column.window.findChildren<QPropertyAnimation*>()) {
+        if (animation->state() == QAbstractAnimation::Running)
+            found.append(animation);
     }
-    bool show()
-    {
-        window.show();
-        return QTest::qWaitForWindowExposed(&window);
-    }
-    // The animations running under the column now.
-    QList<QPropertyAnimation*> running() const
-    {
-        QList<QPropertyAnimation*> found;
-        for (QPropertyAnimation* animation : window.findChildren<QPropertyAnimation*>()) {
-            if (animation->state() == QAbstractAnimation::Running)
-                found.append(animation);
-        }
-        return found;
-    }
-};
+    return found;
+}
 
 void enter(QWidget& widget)
 {
@@ -175,7 +160,7 @@ private Q_SLOTS:
             section->setJobs({ { docs, {} }, { photos, {} } });
             QVERIFY(column.show());
             QCOMPARE(section->list().count(), 2);
-            QVERIFY(column.running().isEmpty());
+            QVERIFY(running(column).isEmpty());
             section->setJobs({ { docs, {} } });
             QWidget* list = section->list().widget();
             settled = [list] { return list->maximumHeight() == QWIDGETSIZE_MAX; };
@@ -240,17 +225,17 @@ private Q_SLOTS:
         }
 
         QList<QPropertyAnimation*> started;
-        for (QPropertyAnimation* animation : column.running()) {
+        for (QPropertyAnimation* animation : running(column)) {
             if (animation->propertyName() == property)
                 started.append(animation);
         }
         if (reduce) {
-            QCOMPARE(column.running().size(), 0);
+            QCOMPARE(running(column).size(), 0);
         } else {
             QCOMPARE(started.size(), 1);
             QCOMPARE(started.front()->duration(), durationMs);
         }
-        MV_TRY_VERIFY(column.running().isEmpty());
+        MV_TRY_VERIFY(running(column).isEmpty());
         QVERIFY(settled());
     }
 };
