@@ -13,8 +13,8 @@
 #include "platform/UrlOpener.h"
 #include "support/SupportFixture.h"
 #include "ui/dashboard/ActivitySection.h"
-#include "ui/dashboard/SearchField.h"
 #include "ui/kit/Prompts.h"
+#include "ui/kit/ViewObjects.h"
 #include "ui/models/dashboard/ActivitySectionLogic.h"
 #include "ui/models/dashboard/DashboardModel.h"
 
@@ -124,6 +124,7 @@ int main(int argc, char** argv)
     AppState state(store,
         AppEnvironment { Clock::system(), QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
             secrets, opener, fileManager, SystemLog::system(), GoogleEndpoints::google() });
+    ViewObjects views(state.viewSources());
     DashboardModel ui;
     NoPrompts prompts;
 
@@ -134,7 +135,7 @@ int main(int argc, char** argv)
         ActivitySection* page = nullptr;
         makeMs = turnMs([&] {
             page = new ActivitySection(
-                state, ui, Clock::system(), prompts, [](const BackupRunRecord&) {}, &window);
+                views.context(), ui, Clock::system(), prompts, [](const BackupRunRecord&) {}, &window);
             page->resize(window.size());
             page->show();
             window.show();

@@ -14,6 +14,7 @@
 #include "platform/UrlOpener.h"
 #include "shell/PanelRootView.h"
 #include "support/SupportFixture.h"
+#include "ui/kit/ViewObjects.h"
 
 #include <QApplication>
 #include <QDir>
@@ -134,7 +135,8 @@ PanelFigures measurePanel(const QString& support)
         AppEnvironment { Clock::system(), QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
             secrets, opener, fileManager, SystemLog::system(), GoogleEndpoints::google() });
     state.start();
-    PanelRootView panel(state);
+    ViewObjects views(state.viewSources());
+    PanelRootView panel(views.context());
     panel.show();
 
     for (int j = 0; j < activeJobs; ++j)
