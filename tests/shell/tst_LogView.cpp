@@ -250,11 +250,11 @@ private Q_SLOTS:
         hub.build();
         const QString path = hub.files.write("Logs/run.log", "first\n");
         test::RecordingPrompts prompts;
-        auto* closed = new LogView(recordOf(path), *hub.state, prompts);
+        auto* closed = new LogView(recordOf(path), hub.context().requests, prompts);
         closed->show();
         delete closed;
 
-        LogView view(recordOf(path), *hub.state, prompts);
+        LogView view(recordOf(path), hub.context().requests, prompts);
         view.show();
         QCOMPARE(shownLog(view), "");
         QCOMPARE(view.text(), "");
@@ -299,7 +299,7 @@ private Q_SLOTS:
         });
         RecordingUrlOpener urls;
         DesktopPrompts prompts(hub.fileManager, urls, QFileDialog::DontUseNativeDialog);
-        LogView view(recordOf(hub.files.write("Logs/run.log", "ok\n")), *hub.state, prompts);
+        LogView view(recordOf(hub.files.write("Logs/run.log", "ok\n")), hub.context().requests, prompts);
         view.show();
 
         QTest::mouseClick(button(view, "Export\u2026"), Qt::LeftButton);

@@ -139,7 +139,7 @@ private Q_SLOTS:
     {
         test::AppStateHarness hub;
         hub.build();
-        PanelRootView root(*hub.state);
+        PanelRootView root(hub.context());
         root.show();
         QVERIFY(QTest::qWaitForWindowExposed(&root));
         EmptyStateView* empty = root.panel().emptyState();
@@ -347,7 +347,7 @@ private Q_SLOTS:
         for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Escape }) {
             hub.context().jobs.setPendingDeletion(job);
             QVERIFY(test::pressOnModal(key));
-            MV_TRY_VERIFY(!panel.deleteConfirmation());
+            MV_TRY_VERIFY(!presenter.deleteConfirmation());
             QCOMPARE(hub.store.config().jobs.size(), 1);
         }
         for (const QString answer : { "Cancel", "Delete Backup" }) {

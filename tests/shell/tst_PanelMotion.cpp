@@ -145,7 +145,7 @@ private Q_SLOTS:
 
         switch (sample) {
         case Sample::runComes: {
-            auto* section = column.add(new ActiveRunsSection(*hub.state));
+            auto* section = column.add(new ActiveRunsSection(hub.context()));
             const ActiveRun first = runOf("Docs", RunPhase::running, 0.2);
             section->setRuns({ first });
             QVERIFY(column.show());
@@ -156,7 +156,7 @@ private Q_SLOTS:
         }
         case Sample::jobGoes: {
             // The jobs the panel opens with are simply there; the one that goes springs.
-            auto* section = column.add(new JobsSection(*hub.state));
+            auto* section = column.add(new JobsSection(hub.context()));
             section->setJobs({ { docs, {} }, { photos, {} } });
             QVERIFY(column.show());
             QCOMPARE(section->list().count(), 2);
@@ -167,7 +167,7 @@ private Q_SLOTS:
             break;
         }
         case Sample::phaseChanges: {
-            auto* card = column.add(new ActiveRunCard(*hub.state, runOf("Docs", RunPhase::running, 0.2)));
+            auto* card = column.add(new ActiveRunCard(hub.context().jobs, hub.context().clock, runOf("Docs", RunPhase::running, 0.2)));
             QVERIFY(column.show());
             ActiveRun paused = card->run();
             paused.progress.phase = RunPhase::paused;
@@ -179,7 +179,7 @@ private Q_SLOTS:
             break;
         }
         case Sample::barMoves: {
-            auto* card = column.add(new ActiveRunCard(*hub.state, runOf("Docs", RunPhase::running, 0.2)));
+            auto* card = column.add(new ActiveRunCard(hub.context().jobs, hub.context().clock, runOf("Docs", RunPhase::running, 0.2)));
             QVERIFY(column.show());
             ActiveRun further = card->run();
             further.progress.fraction = 0.6;
@@ -189,7 +189,7 @@ private Q_SLOTS:
             break;
         }
         case Sample::cardHover: {
-            auto* card = column.add(new JobCard(*hub.state, docs.id));
+            auto* card = column.add(new JobCard(hub.context(), docs.id));
             QVERIFY(column.show());
             enter(*card);
             settled = [card] { return card->highlight() == 1; };
@@ -213,7 +213,7 @@ private Q_SLOTS:
             break;
         }
         case Sample::headlineChanges: {
-            auto* header = column.add(new PanelHeader(*hub.state));
+            auto* header = column.add(new PanelHeader(hub.context()));
             QVERIFY(column.show());
             hub.context().jobs.toggleJob(docs);
             hub.context().jobs.toggleJob(photos);

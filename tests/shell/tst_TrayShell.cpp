@@ -127,7 +127,7 @@ private Q_SLOTS:
         hub.build();
         Windows windows;
         windows.panelVisible = panelShown;
-        TrayShell shell(*hub.state, windows, windows);
+        TrayShell shell(hub.context(), windows, windows);
         QWidget ours;
         if (programActive) {
             ours.show();
