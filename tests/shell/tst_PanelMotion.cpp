@@ -167,7 +167,8 @@ private Q_SLOTS:
             break;
         }
         case Sample::phaseChanges: {
-            auto* card = column.add(new ActiveRunCard(hub.context().jobs, hub.context().clock, runOf("Docs", RunPhase::running, 0.2)));
+            auto* card = column.add(new ActiveRunCard(
+                hub.context().jobs, hub.context().clock, runOf("Docs", RunPhase::running, 0.2)));
             QVERIFY(column.show());
             ActiveRun paused = card->run();
             paused.progress.phase = RunPhase::paused;
@@ -179,7 +180,8 @@ private Q_SLOTS:
             break;
         }
         case Sample::barMoves: {
-            auto* card = column.add(new ActiveRunCard(hub.context().jobs, hub.context().clock, runOf("Docs", RunPhase::running, 0.2)));
+            auto* card = column.add(new ActiveRunCard(
+                hub.context().jobs, hub.context().clock, runOf("Docs", RunPhase::running, 0.2)));
             QVERIFY(column.show());
             ActiveRun further = card->run();
             further.progress.fraction = 0.6;

@@ -101,6 +101,8 @@ QString restoreHeadline(const std::optional<QString>& message)
 
 RunProgress restoreShownProgress(RunPhase phase, RunProgress progress)
 {
+    // The restore's own phase is the one that counts: its progress record is never queued or paused.
+    progress.phase = phase;
     if (phase == RunPhase::completed || phase == RunPhase::failed || phase == RunPhase::cancelled)
         progress.etaSeconds.reset();
     return progress;
