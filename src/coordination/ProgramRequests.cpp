@@ -92,6 +92,11 @@ void ProgramRequests::refreshLoginItemState()
         changeSettings([registered](AppSettings& settings) { settings.launchAtLogin = registered; });
 }
 
+bool ProgramRequests::loginItemRegistered() const
+{
+    return LoginItemService::isEnabled();
+}
+
 void ProgramRequests::exportConfiguration()
 {
     try {

@@ -41,6 +41,8 @@ public:
     void setLaunchAtLogin(bool enabled);
     // Follows a login item added or removed outside the program.
     void refreshLoginItemState();
+    // Whether the login item is there now, whatever the setting says.
+    bool loginItemRegistered() const;
     // Writes the export into the support folder and shows it in the file manager; a failure sets the banner.
     void exportConfiguration();
     void requestNotificationAuthorization();

@@ -1,6 +1,5 @@
 #include "ui/settings/GeneralSettingsTab.h"
 
-#include "coordination/LoginItemService.h"
 #include "coordination/ProgramRequests.h"
 #include "model/ConfigurationStore.h"
 #include "platform/Clock.h"
@@ -114,7 +113,7 @@ void GeneralSettingsTab::refresh()
     }
     m_appearance.at(int(settings.appearance))->setChecked(true);
     m_launchAtLoginRow->detailLabel()->setText(
-        SettingsTexts::launchAtLoginDetail(LoginItemService::isEnabled()));
+        SettingsTexts::launchAtLoginDetail(m_context.requests.loginItemRegistered()));
 }
 
 } // namespace mv
