@@ -23,12 +23,14 @@ StatusBoard::StatusBoard(ConfigurationStore& store, ActiveRunsModel& runs, Desti
     , m_history(history)
     , m_clock(clock)
     , m_update(this, [this] { update(); })
+    , m_updateFigures(this, [this] { updateFigures(); })
 {
     const auto request = [this] { m_update.request(); };
     connect(&m_store, &ConfigurationStore::changed, this, request);
     connect(&m_runs, &ActiveRunsModel::runAdded, this, request);
     connect(&m_runs, &ActiveRunsModel::runStateChanged, this, request);
-    connect(&m_runs, &ActiveRunsModel::runFiguresChanged, this, request);
+    // A run's figures move only the aggregate's share and the bytes moved: the rest waits for a change.
+    connect(&m_runs, &ActiveRunsModel::runFiguresChanged, this, [this] { m_updateFigures.request(); });
     connect(&m_runs, &ActiveRunsModel::runRemoved, this, request);
     connect(&m_monitor, &DestinationMonitor::changed, this, request);
     connect(&m_googleAuth, &GoogleAuthManager::changed, this, request);
@@ -58,12 +60,9 @@ void StatusBoard::update()
 {
     const QList<ActiveRun> runs = m_runs.rows();
     const QList<ActiveRun> live = m_runs.liveRuns();
-    const GoogleAccountState google { m_googleAuth.isConfigured(),
-        m_googleAuth.account().has_value()
-            && m_googleCredentials.cachedValue(QString(GoogleCredentialStore::refreshToken)).has_value() };
     const QList<BackupJob>& jobs = m_store.config().jobs;
     const StatusDerivations derive(
-        { jobs, runs, live, m_monitor.availability(), google, m_history.stats(), m_clock.now() });
+        { jobs, runs, live, m_monitor.availability(), googleAccount(), m_history.stats(), m_clock.now() });
 
     QHash<QUuid, DestinationDisplayStatus> jobStatuses;
     QHash<std::pair<QUuid, QUuid>, DestinationDisplayStatus> destinationStatuses;
@@ -83,9 +82,6 @@ void StatusBoard::update()
         = std::exchange(m_destinationStatuses, destinationStatuses);
     const bool destinationsChanged = destinations != m_destinations;
     m_destinations = destinations;
-    const bool summaryChanged = std::exchange(m_summary, summary) != summary;
-    const bool aggregateChanged = std::exchange(m_aggregate, aggregate) != aggregate;
-
     if (destinationsChanged)
         Q_EMIT this->destinationsChanged();
     for (auto it = m_jobStatuses.cbegin(); it != m_jobStatuses.cend(); ++it) {
@@ -98,10 +94,35 @@ void StatusBoard::update()
         if (old == oldDestinations.cend() || *old != *it)
             Q_EMIT destinationStatusChanged(it.key().first, it.key().second);
     }
+    takeFigures(aggregate, summary);
+}
+
+void StatusBoard::updateFigures()
+{
+    const QList<ActiveRun> runs = m_runs.rows();
+    const QList<ActiveRun> live = m_runs.liveRuns();
+    const StatusDerivations derive({ m_store.config().jobs, runs, live, m_monitor.availability(),
+        googleAccount(), m_history.stats(), m_clock.now() });
+    Summary summary = m_summary;
+    summary.totalTransferred = derive.totalTransferred();
+    takeFigures(derive.aggregateStatus(), summary);
+}
+
+void StatusBoard::takeFigures(const AggregateStatus& aggregate, const Summary& summary)
+{
+    const bool summaryChanged = std::exchange(m_summary, summary) != summary;
+    const bool aggregateChanged = std::exchange(m_aggregate, aggregate) != aggregate;
     if (summaryChanged)
         Q_EMIT this->summaryChanged();
     if (aggregateChanged)
         Q_EMIT this->aggregateChanged();
+}
+
+GoogleAccountState StatusBoard::googleAccount() const
+{
+    return { m_googleAuth.isConfigured(),
+        m_googleAuth.account().has_value()
+            && m_googleCredentials.cachedValue(QString(GoogleCredentialStore::refreshToken)).has_value() };
 }
 
 } // namespace mv

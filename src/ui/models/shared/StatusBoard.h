@@ -24,6 +24,7 @@ class DestinationMonitor;
 class GoogleAuthManager;
 class GoogleCredentialStore;
 class HistoryFeed;
+struct GoogleAccountState;
 
 // Every status the views show, computed once per change of what it derives from (the configuration, the run
 // list, the monitor, the Google account, the history's totals, and the minute for relative times) and kept
@@ -69,6 +70,11 @@ Q_SIGNALS:
     void destinationsChanged();
 
 private:
+    // Only what a run's figures move: the aggregate's share and the bytes of the summary.
+    void updateFigures();
+    void takeFigures(const AggregateStatus& aggregate, const Summary& summary);
+    GoogleAccountState googleAccount() const;
+
     ConfigurationStore& m_store;
     ActiveRunsModel& m_runs;
     DestinationMonitor& m_monitor;
@@ -77,6 +83,7 @@ private:
     HistoryFeed& m_history;
     Clock& m_clock;
     CoalescedCall m_update;
+    CoalescedCall m_updateFigures;
     QTimer m_minute; // relative times ("Last copied 5 minutes ago") age without any other change
 
     AggregateStatus m_aggregate;
